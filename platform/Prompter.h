@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+enum class PromptIcon { None, Information, Warning, Question, Stop };
+enum class PromptButtons { Ok, OkCancel, YesNo };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
+
+struct PromptMessage {
+    QString caption;
+    QString text;
+    PromptButtons buttons = PromptButtons::Ok;
+    PromptIcon icon = PromptIcon::None;
+    PromptAnswer defaultAnswer = PromptAnswer::Ok;
+};
+
+// A file dialog request. The filter uses the "Text (*.txt)|*.txt|All (*.*)|*.*||" form the
+// program's captions are written in; the Qt prompter converts it.
+struct FileRequest {
+    QString filter;
+    QString defaultExtension;
+    QString defaultName;
+};
+
+// Every message box and file dialog of the program goes through this interface, so that
+// the protocol core stays free of widgets and tests answer from a script.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual PromptAnswer Message(const PromptMessage& message) = 0;
+    virtual std::optional<QString> OpenFile(const FileRequest& request) = 0;
+    virtual std::optional<QString> SaveFile(const FileRequest& request) = 0;
+};

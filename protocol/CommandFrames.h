@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+
+// The ASCII frames sent to the controller.
+
+// "S", letter, four digits of value modulo 10000 (most significant first), "\r".
+QByteArray SetCommand(char letter, int value);
+// "S", letter, the stored text unchanged, "\r" (the bulk write of a restored file).
+QByteArray StoredTextSetCommand(char letter, const QByteArray& text);
+// "?", letter, "\r".
+QByteArray QueryCommand(char letter);
+
+inline const QByteArray kVersionQuery = QByteArrayLiteral("?V\r");
+inline const QByteArray kLiveDisplayOn = QByteArrayLiteral("S~0001\r");
+inline const QByteArray kLiveDisplayOff = QByteArrayLiteral("S~0000\r");

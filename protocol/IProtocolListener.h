@@ -1,0 +1,21 @@
+#pragma once
+
+// What the protocol core tells the main window. The core has already stored every value in
+// the parameter cache; the window shows it in the controls of the page or panel that owns it.
+class IProtocolListener {
+public:
+    virtual ~IProtocolListener() = default;
+
+    // A read-back value of one letter as its control shows it: the decoded value for ranged
+    // and offset letters, the list entry number (1-based) for A, B and P, the raw bit mask for
+    // bit-field letters (M, N, O, the switch rows a..i and =, z). Not called for H and I.
+    virtual void OnValueRead(char letter, int shown) = 0;
+    // The "?V" reply: the firmware version number (1218 for 1.218).
+    virtual void OnFirmwareVersion(int version) = 0;
+    // The last reply of the read-back chain ("?j") has been handled.
+    virtual void OnReadBackFinished() {}
+    // The "SO" echo ended the bulk write of a restored file; "?V\r" has been sent.
+    virtual void OnBulkWriteFinished() {}
+    // The "S3" echo ended the battery calibration chain.
+    virtual void OnCalibrationFinished() {}
+};
