@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <memory>
+
+#include "CMSComm.h"
+#include "IProtocolListener.h"
+#include "ProtocolState.h"
+
+class CBasicPage;
+class CCustomPage;
+class CGpsPage;
+class CGimbalPage;
+class CVoltagePage;
+class CFrameDlg;
+class CReceiveDispatcher;
+class IClock;
+class Prompter;
+class ICommBackend;
+namespace Ui {
+class CVexaDlg;
+}
+
+class CVexaDlg;
+extern CVexaDlg* g_pMainDlg;
+
+// The main window: upper panel and five pages. It owns the serial control, the protocol state
+// and the pages, wires them together and routes read-back values to the controls that show
+// them; it parses no replies and packs no bits itself.
+class CVexaDlg : public QDialog, public IProtocolListener {
+    Q_OBJECT
+
+public:
+    struct Options {
+        int initialPage = 0;  // --page N
+    };
+
+    CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,
+             const Options& options, QWidget* parent = nullptr);
+    CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,
+             QWidget* parent = nullptr)
+        : CVexaDlg(std::move(backend), clock, prompter, Options{}, parent) {}
+    ~CVexaDlg() override;
+
+    // Sends one set command: receive mode := rxMode, controls to members, the seven bytes to
+    // the port, members to controls. The caller stores its value in the cache as its table says.
+    void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack);
+    // Sends "?", letter, "\r" as text.
+    void SendQuery(char letter);
+    // Sends a frame as text, with the data exchange around it.
+    void SendText(const QByteArray& frame);
+    // Controls to members (save) or members to controls. Returns false when the declination box
+    // did not hold an integer (the operator has been told; later members keep their values).
+    bool UpdateData(bool save);
+    void RestoreIdleState();
+
+    CMSComm& Comm() { return m_comm; }
+    IClock& Clock() { return m_clock; }
+    Prompter& GetPrompter() { return m_prompter; }
+    ProtocolState& State() { return m_state; }
+    const QStringList& ParamNames() const { return m_strParamNames; }
+
+    // IProtocolListener
+    void OnValueRead(char letter, int shown) override;
+    void OnFirmwareVersion(int version) override;
+    void OnReadBackFinished() override;
+    void OnBulkWriteFinished() override;
+    void OnCalibrationFinished() override;
+
+    int m_bEnglish = 0;
+    int m_bPortOpenFailed = 0;
+
+    CBasicPage* m_pBasicPage = nullptr;
+    CCustomPage* m_pCustomPage = nullptr;
+    CGpsPage* m_pGpsPage = nullptr;
+    CGimbalPage* m_pGimbalPage = nullptr;
+    CVoltagePage* m_pVoltagePage = nullptr;
+    std::unique_ptr<CFrameDlg> m_pFrameDlg;
+
+signals:
+    // The start-up read-back has ended (or the line stayed quiet); used by --screenshot.
+    void ReadBackSettled();
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class CPortConnection;
+    friend class CControllerSettings;
+    void InitDialog();
+    void CreatePages();
+    void ShowPage(int index);
+    void BindHandlers();
+
+    std::unique_ptr<Ui::CVexaDlg> m_ui;
+    IClock& m_clock;
+    Prompter& m_prompter;
+    Options m_options;
+    CMSComm m_comm;
+    ProtocolState m_state;
+    QStringList m_strParamNames;
+    std::unique_ptr<CReceiveDispatcher> m_dispatcher;
+};

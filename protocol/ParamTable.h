@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+// The parameter vocabulary: for every letter its cache slot, the range accepted on read-back,
+// its offset and encodings. The dispatcher, the pages, the export and the restore all use this
+// one table; no range or offset is written down anywhere else.
+
+// Firmware versions strictly above this one carry the gimbal ratios without an offset.
+constexpr int kGimbalOffsetLastVersion = 1211;
+
+// Cache slot of a letter with one slot (C, A, Q, ...); for a bit-field letter (M, N, O and the
+// switch rows) the slot of its bit 0; nullopt for letters that have no slot (V, H, I, j, ~, k..z).
+std::optional<int> CacheSlotOf(char letter);
+
+// A read-back wire value as its control shows it (range check and offset applied; for A, B and
+// P the 1-based list entry, 0 when the wire value selects none; bit-field letters unchanged).
+int ShownFromWire(char letter, int wire, int fwVersion);
+
+// The wire value a page sends for the value it shows (offsets, version-dependent gimbal
+// encodings, list entry to code for A, B and P).
+int WireFromShown(char letter, int shown, int fwVersion);
+
+// What the parameter cache holds after a page sent `shown` for this letter.
+int CachedAfterSend(char letter, int shown, int fwVersion);
