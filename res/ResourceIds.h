@@ -57,6 +57,37 @@ constexpr int IDC_UPPER_PANEL = 1263;
 constexpr int IDC_VERSION_CAPTION = 1264;
 
 // ---- Basic page (template 137) ----
+// Label buttons (each shows its parameter's hint), sliders and their number boxes.
+constexpr int IDC_BASIC_LABEL_MAIN_STAB = 1000;
+constexpr int IDC_BASIC_LABEL_AUX_STAB = 1001;
+constexpr int IDC_BASIC_LABEL_DYN_STAB = 1002;
+constexpr int IDC_BASIC_LABEL_MAIN_BAL = 1003;
+constexpr int IDC_BASIC_LABEL_AUX_BAL = 1004;
+constexpr int IDC_BASIC_LABEL_YAW_STAB = 1005;
+constexpr int IDC_BASIC_LABEL_YAW_LOCK = 1006;
+constexpr int IDC_BASIC_LABEL_HEIGHT_LOCK = 1007;
+constexpr int IDC_BASIC_LABEL_AUX_HEIGHT = 1008;
+constexpr int IDC_BASIC_LABEL_HEIGHT_STAB = 1009;
+constexpr int IDC_BASIC_SLIDER_MAIN_STAB = 1038;  // C
+constexpr int IDC_BASIC_SLIDER_AUX_STAB = 1039;   // D
+constexpr int IDC_BASIC_SLIDER_DYN_STAB = 1040;   // E
+constexpr int IDC_BASIC_SLIDER_MAIN_BAL = 1034;   // F
+constexpr int IDC_BASIC_SLIDER_AUX_BAL = 1035;    // G
+constexpr int IDC_BASIC_SLIDER_YAW_STAB = 1247;   // Y
+constexpr int IDC_BASIC_SLIDER_YAW_LOCK = 1248;   // Z
+constexpr int IDC_BASIC_SLIDER_HEIGHT_LOCK = 1249;  // R
+constexpr int IDC_BASIC_SLIDER_AUX_HEIGHT = 1250;   // T
+constexpr int IDC_BASIC_SLIDER_HEIGHT_STAB = 1257;  // ` (grave accent)
+constexpr int IDC_BASIC_EDIT_MAIN_STAB = 1251;
+constexpr int IDC_BASIC_EDIT_AUX_STAB = 1252;
+constexpr int IDC_BASIC_EDIT_DYN_STAB = 1066;
+constexpr int IDC_BASIC_EDIT_MAIN_BAL = 1068;
+constexpr int IDC_BASIC_EDIT_AUX_BAL = 1069;
+constexpr int IDC_BASIC_EDIT_YAW_STAB = 1253;
+constexpr int IDC_BASIC_EDIT_YAW_LOCK = 1254;
+constexpr int IDC_BASIC_EDIT_HEIGHT_LOCK = 1255;
+constexpr int IDC_BASIC_EDIT_AUX_HEIGHT = 1256;
+constexpr int IDC_BASIC_EDIT_HEIGHT_STAB = 1258;
 
 // ---- Custom and monitor page (template 138) ----
 constexpr int IDC_CUSTOM_GROUP = 1265;
@@ -64,7 +95,59 @@ constexpr int IDC_MONITOR_GROUP = 1298;
 constexpr int IDC_DISPLAY_TOGGLE = 1118;
 
 // ---- GPS page (template 139) ----
+constexpr int IDC_GPS_LABEL_CENTRING = 1286;  // @
+constexpr int IDC_GPS_LABEL_WIND = 1265;      // #
+constexpr int IDC_GPS_LABEL_DAMPING = 1266;   // $
+constexpr int IDC_GPS_LABEL_HOME_SPEED = 1267;  // !
+constexpr int IDC_GPS_SLIDER_CENTRING = 1039;
+constexpr int IDC_GPS_SLIDER_WIND = 1040;
+constexpr int IDC_GPS_SLIDER_DAMPING = 1041;
+constexpr int IDC_GPS_SLIDER_HOME_SPEED = 1239;
+constexpr int IDC_GPS_EDIT_CENTRING = 1064;
+constexpr int IDC_GPS_EDIT_WIND = 1065;
+constexpr int IDC_GPS_EDIT_DAMPING = 1066;
+constexpr int IDC_GPS_EDIT_HOME_SPEED = 1240;
 
 // ---- Gimbal page (template 140) ----
+constexpr int IDC_GIMBAL_LABEL_PITCH_SCALE = 1000;  // K
+constexpr int IDC_GIMBAL_LABEL_ROLL_SCALE = 1001;   // J
+constexpr int IDC_GIMBAL_LABEL_Z_SCALE = 1002;      // %
+constexpr int IDC_GIMBAL_LABEL_PITCH_MID = 1003;    // &
+constexpr int IDC_GIMBAL_LABEL_ROLL_MID = 1004;     // ^
+constexpr int IDC_GIMBAL_LABEL_Z_MID = 1005;        // (
+constexpr int IDC_GIMBAL_LABEL_PITCH_LIMIT = 1006;  // _
+constexpr int IDC_GIMBAL_LABEL_ROLL_LIMIT = 1007;   // )
+constexpr int IDC_GIMBAL_LABEL_Z_LIMIT = 1008;      // +
+constexpr int IDC_GIMBAL_SLIDER_PITCH_SCALE = 1231;
+constexpr int IDC_GIMBAL_SLIDER_ROLL_SCALE = 1232;
+constexpr int IDC_GIMBAL_SLIDER_Z_SCALE = 1233;
+constexpr int IDC_GIMBAL_SLIDER_PITCH_MID = 1234;
+constexpr int IDC_GIMBAL_SLIDER_ROLL_MID = 1042;
+constexpr int IDC_GIMBAL_SLIDER_Z_MID = 1043;
+constexpr int IDC_GIMBAL_SLIDER_PITCH_LIMIT = 1044;
+constexpr int IDC_GIMBAL_SLIDER_ROLL_LIMIT = 1045;
+constexpr int IDC_GIMBAL_SLIDER_Z_LIMIT = 1046;
+constexpr int IDC_GIMBAL_EDIT_PITCH_SCALE = 1235;
+constexpr int IDC_GIMBAL_EDIT_ROLL_SCALE = 1236;
+constexpr int IDC_GIMBAL_EDIT_Z_SCALE = 1237;
+constexpr int IDC_GIMBAL_EDIT_PITCH_MID = 1238;
+constexpr int IDC_GIMBAL_EDIT_ROLL_MID = 1067;
+constexpr int IDC_GIMBAL_EDIT_Z_MID = 1068;
+constexpr int IDC_GIMBAL_EDIT_PITCH_LIMIT = 1069;
+constexpr int IDC_GIMBAL_EDIT_ROLL_LIMIT = 1070;
+constexpr int IDC_GIMBAL_EDIT_Z_LIMIT = 1071;
 
 // ---- Voltage page (template 141) ----
+constexpr int IDC_VOLT_GROUP = 1263;
+constexpr int IDC_VOLT_CELL1 = 1242;
+constexpr int IDC_VOLT_CELL2 = 1243;
+constexpr int IDC_VOLT_CELL3 = 1244;
+constexpr int IDC_VOLT_CELL4 = 1245;
+constexpr int IDC_VOLT_CELL1_LABEL = 1266;
+constexpr int IDC_VOLT_CELL2_LABEL = 1267;
+constexpr int IDC_VOLT_CELL3_LABEL = 1268;
+constexpr int IDC_VOLT_CELL4_LABEL = 1269;
+constexpr int IDC_VOLT_CALIBRATE = 1246;
+constexpr int IDC_VOLT_ALARM_LABEL = 1270;
+constexpr int IDC_VOLT_ALARM_SLIDER = 1055;  // L
+constexpr int IDC_VOLT_ALARM_EDIT = 1074;

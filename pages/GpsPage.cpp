@@ -1,0 +1,28 @@
+#include "GpsPage.h"
+
+#include "ResourceIds.h"
+#include "ui_GpsPage.h"
+
+CGpsPage* g_pGpsPage = nullptr;
+
+CGpsPage::CGpsPage(QWidget* parent)
+    : CSliderPage(CachePolicy::ReadBackOnly, parent), m_ui(std::make_unique<Ui::CGpsPage>()) {
+    g_pGpsPage = this;
+    m_ui->setupUi(this);
+    setProperty("dialogTemplate", IDD_GPS_PAGE);
+
+    AddParameter('@', IDC_GPS_SLIDER_CENTRING, IDC_GPS_EDIT_CENTRING, 0, 100);
+    AddParameter('#', IDC_GPS_SLIDER_WIND, IDC_GPS_EDIT_WIND, 0, 100);
+    AddParameter('$', IDC_GPS_SLIDER_DAMPING, IDC_GPS_EDIT_DAMPING, 0, 100);
+    AddParameter('!', IDC_GPS_SLIDER_HOME_SPEED, IDC_GPS_EDIT_HOME_SPEED, 0, 100);
+    SetLabelTexts({
+        {IDC_GPS_LABEL_CENTRING, "定点回中力度", "Strength to Position"},
+        {IDC_GPS_LABEL_WIND, "定点抗风力度", "Anti-Wind Strength to Position"},
+        {IDC_GPS_LABEL_DAMPING, "定点动态阻尼", "DynaDamp to Position"},
+        {IDC_GPS_LABEL_HOME_SPEED, "一键返航速度", "Speed of Gohome"},
+    });
+}
+
+CGpsPage::~CGpsPage() {
+    if (g_pGpsPage == this) g_pGpsPage = nullptr;
+}

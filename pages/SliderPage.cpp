@@ -1,0 +1,79 @@
+#include "SliderPage.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+#include "ControlLookup.h"
+#include "GuardedHandler.h"
+#include "ParamTable.h"
+#include "SliderParameter.h"
+#include "VexaDlg.h"
+
+namespace {
+
+void StoreInCache(char letter, int value) {
+    if (const auto slot = CacheSlotOf(letter))
+        g_pMainDlg->State().m_nParamCache[static_cast<std::size_t>(*slot)] = value;
+}
+
+void SetControlText(QWidget* control, const QString& text) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(control))
+        group->setTitle(text);
+}
+
+}  // namespace
+
+CSliderPage::CSliderPage(CachePolicy policy, QWidget* parent) : QWidget(parent), m_policy(policy) {}
+
+void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum, int maximum) {
+    auto* slider = FindControlAs<QSlider>(this, sliderId);
+    auto* box = FindControlAs<QLineEdit>(this, boxId);
+    Q_ASSERT_X(slider && box, "CSliderPage::AddParameter", "control id missing from the template");
+    auto* parameter = new SliderParameter(letter, slider, box, minimum, maximum, this);
+    m_parameters.push_back(parameter);
+    connect(parameter, &SliderParameter::Changing, this,
+            [this, parameter](int shown) { Changing(*parameter, shown); });
+    connect(parameter, &SliderParameter::Committed, this, [this, parameter](int shown) {
+        RunGuarded(g_pMainDlg->GetPrompter(), [&] { Commit(*parameter, shown); });
+    });
+}
+
+SliderParameter* CSliderPage::ParameterOf(char letter) const {
+    for (SliderParameter* parameter : m_parameters)
+        if (parameter->Letter() == letter) return parameter;
+    return nullptr;
+}
+
+bool CSliderPage::ShowReadBack(char letter, int shown) {
+    SliderParameter* parameter = ParameterOf(letter);
+    if (!parameter) return false;
+    parameter->Show(shown);
+    return true;
+}
+
+void CSliderPage::SetEnglish(bool english) {
+    for (const LabelText& label : m_labels) {
+        if (QWidget* control = FindControl(this, label.id))
+            SetControlText(control, QString::fromUtf8(english ? label.english : label.chinese));
+    }
+}
+
+void CSliderPage::Changing(const SliderParameter& parameter, int shown) {
+    if (m_policy == CachePolicy::FollowThumb) StoreInCache(parameter.Letter(), shown);
+}
+
+void CSliderPage::Commit(const SliderParameter& parameter, int shown) {
+    const char letter = parameter.Letter();
+    const int version = g_pMainDlg->State().m_nFwVersion;
+    if (m_policy != CachePolicy::ReadBackOnly)
+        StoreInCache(letter, CachedAfterSend(letter, shown, version));
+    g_pMainDlg->SendSetCommand(letter, WireFromShown(letter, shown, version),
+                               ProtocolState::kModeReadBack);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+class SliderParameter;
+
+// A tab page built of slider parameters: it finds the controls of its template by id, routes
+// read-back values to the slider that shows the letter, writes the set command when a slider
+// is committed, and switches its label texts between the two languages.
+class CSliderPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // When the page writes a slider's value into the main window's parameter cache.
+    enum class CachePolicy {
+        FollowThumb,   // on every move of the thumb and on every send
+        OnSend,        // on every send only
+        ReadBackOnly,  // never; only the read-back changes it
+    };
+
+    // A value read back from the controller, already decoded for display. True when this page
+    // shows the letter.
+    bool ShowReadBack(char letter, int shown);
+    // Label texts in English (true) or Chinese (false).
+    void SetEnglish(bool english);
+
+    // The slider parameter of a letter, or null.
+    SliderParameter* ParameterOf(char letter) const;
+
+protected:
+    struct LabelText {
+        int id;
+        const char* chinese;
+        const char* english;
+    };
+
+    CSliderPage(CachePolicy policy, QWidget* parent);
+
+    // Binds the slider and number box of the template (by control id) to a letter.
+    void AddParameter(char letter, int sliderId, int boxId, int minimum, int maximum);
+    void SetLabelTexts(std::vector<LabelText> labels) { m_labels = std::move(labels); }
+
+private:
+    void Changing(const SliderParameter& parameter, int shown);
+    void Commit(const SliderParameter& parameter, int shown);
+
+    CachePolicy m_policy;
+    std::vector<SliderParameter*> m_parameters;
+    std::vector<LabelText> m_labels;
+};

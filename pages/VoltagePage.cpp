@@ -1,0 +1,112 @@
+#include "VoltagePage.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ControlLookup.h"
+#include "GuardedHandler.h"
+#include "Prompter.h"
+#include "ResourceIds.h"
+#include "VexaDlg.h"
+#include "ui_VoltagePage.h"
+
+CVoltagePage* g_pVoltagePage = nullptr;
+
+namespace {
+
+// The calibration frames carry four digits; a tap voltage of 10000 or more would lose its
+// leading digit on the way to the controller.
+constexpr qint64 kLargestTapValue = 9999;
+
+PromptAnswer Tell(const QString& chinese, const QString& english) {
+    const bool inEnglish = g_pMainDlg->m_bEnglish != 0;
+    return g_pMainDlg->GetPrompter().Message(
+        {inEnglish ? QStringLiteral("Velmora Mentioned:") : QStringLiteral("瑞翎航模提示："),
+         inEnglish ? english : chinese, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+}
+
+void FocusBox(QLineEdit* box) {
+    box->setFocus();
+    box->selectAll();
+}
+
+}  // namespace
+
+CVoltagePage::CVoltagePage(QWidget* parent)
+    : CSliderPage(CachePolicy::FollowThumb, parent), m_ui(std::make_unique<Ui::CVoltagePage>()) {
+    g_pVoltagePage = this;
+    m_ui->setupUi(this);
+    setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);
+
+    AddParameter('L', IDC_VOLT_ALARM_SLIDER, IDC_VOLT_ALARM_EDIT, kAlarmMinimum, kAlarmMaximum);
+    m_cellBoxes = {FindControlAs<QLineEdit>(this, IDC_VOLT_CELL1),
+                   FindControlAs<QLineEdit>(this, IDC_VOLT_CELL2),
+                   FindControlAs<QLineEdit>(this, IDC_VOLT_CELL3),
+                   FindControlAs<QLineEdit>(this, IDC_VOLT_CELL4)};
+    SetLabelTexts({
+        {IDC_VOLT_GROUP, "电池电压校准与报警电压设置", "Battery Voltage Calibrate and Alarm Setup"},
+        {IDC_VOLT_CELL1_LABEL, "电池1", "Ceil1"},
+        {IDC_VOLT_CELL2_LABEL, "电池2", "Ceil2"},
+        {IDC_VOLT_CELL3_LABEL, "电池3", "Ceil3"},
+        {IDC_VOLT_CELL4_LABEL, "电池4", "Ceil4"},
+        {IDC_VOLT_ALARM_LABEL, "报警电压设置", "Alarm Voltage"},
+        {IDC_VOLT_CALIBRATE, "校  准", "Calibrate"},
+    });
+
+    auto* calibrate = FindControlAs<QPushButton>(this, IDC_VOLT_CALIBRATE);
+    connect(calibrate, &QPushButton::clicked, this,
+            [this] { RunGuarded(g_pMainDlg->GetPrompter(), [this] { Calibrate(); }); });
+}
+
+CVoltagePage::~CVoltagePage() {
+    if (g_pVoltagePage == this) g_pVoltagePage = nullptr;
+}
+
+// Asks first (the question has no English form), then checks the four cells, hands them to
+// the main window for the rest of the chain and sends the first tap voltage.
+void CVoltagePage::Calibrate() {
+    const PromptAnswer answer = g_pMainDlg->GetPrompter().Message(
+        {QStringLiteral("瑞翎航模提示："),
+         QStringLiteral("请先用万用表测出各电压的精确值，并将所得值输入相应的组框中,\r再点击按扭“"
+                        "校准”您的电池。您确定需要立即对电池的电压进行校准吗？"),
+         PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Cancel});
+    if (answer != PromptAnswer::Ok) return;
+
+    const std::optional<std::array<int, 4>> cells = ReadCells();
+    if (!cells) return;
+    g_pMainDlg->State().m_nCalibration = *cells;
+    g_pMainDlg->SendSetCommand('0', (*cells)[0], ProtocolState::kModeSpecialSet);
+}
+
+std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {
+    std::array<int, 4> cells{};
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        bool isInteger = false;
+        cells[i] = m_cellBoxes[i]->text().trimmed().toInt(&isInteger);
+        if (!isInteger) {
+            g_pMainDlg->GetPrompter().Message(
+                {QStringLiteral("瑞翎航模提示："), QStringLiteral("请键入一个整数。"),
+                 PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+            FocusBox(m_cellBoxes[i]);
+            return std::nullopt;
+        }
+    }
+    qint64 tap = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i] < 0) {
+            Tell(QStringLiteral("电池电压不能为负数，请重新输入。"),
+                 QStringLiteral("A cell voltage cannot be negative. Please enter it again."));
+            FocusBox(m_cellBoxes[i]);
+            return std::nullopt;
+        }
+        tap += cells[i];
+        if (tap > kLargestTapValue) {
+            Tell(QStringLiteral("各电池电压之和不能超过9999，请检查输入的数值。"),
+                 QStringLiteral("The cell voltages must not add up to more than 9999. "
+                                "Please check the values."));
+            FocusBox(m_cellBoxes[i]);
+            return std::nullopt;
+        }
+    }
+    return cells;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "SliderPage.h"
+
+class QLineEdit;
+namespace Ui {
+class CVoltagePage;
+}
+
+class CVoltagePage;
+extern CVoltagePage* g_pVoltagePage;
+
+// The voltage page (template 141): the low-battery alarm slider (hundredths of a volt, the
+// cache follows the thumb) and the battery calibration, which sends the first set command of
+// the calibration chain; the receive dispatcher carries the chain on as the controller answers.
+class CVoltagePage : public CSliderPage {
+    Q_OBJECT
+
+public:
+    static constexpr int kAlarmMinimum = 280;
+    static constexpr int kAlarmMaximum = 400;
+
+    explicit CVoltagePage(QWidget* parent = nullptr);
+    ~CVoltagePage() override;
+
+private:
+    void Calibrate();
+    // The four cell values as typed; nullopt when one of them was refused (the operator has
+    // been told and the focus is on the box).
+    std::optional<std::array<int, 4>> ReadCells();
+
+    std::unique_ptr<Ui::CVoltagePage> m_ui;
+    std::array<QLineEdit*, 4> m_cellBoxes{};
+};
