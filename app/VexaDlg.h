@@ -2,10 +2,12 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <array>
 #include <memory>
 
 #include "CMSComm.h"
 #include "IProtocolListener.h"
+#include "PortConnection.h"
 #include "ProtocolState.h"
 
 class CBasicPage;
@@ -68,8 +70,25 @@ public:
     void OnBulkWriteFinished() override;
     void OnCalibrationFinished() override;
 
+    // Asked by a close request: false while an automation client holds the window (it is then
+    // hidden instead of closed).
+    bool CanExit();
+    // Whether the page of the given index (0-4) is the visible one.
+    int CurrentPage() const;
+
     int m_bEnglish = 0;
     int m_bPortOpenFailed = 0;
+    QObject* m_pAutoProxy = nullptr;
+
+    // Members bound to the main window's controls by UpdateData.
+    QString m_strFwPath;         // 1028
+    QString m_strStatus;         // 1047
+    QString m_strPortText;       // 1061
+    std::array<int, 8> m_nSensor{};  // 1056 1057 1058 1059 1060 1062 1064 1065
+    QString m_strVersion;        // 1112
+    int m_nDeclination = 0;      // 1031
+    QString m_strVersionCaption; // 1264
+    int m_nUploadProgress = 0;
 
     CBasicPage* m_pBasicPage = nullptr;
     CCustomPage* m_pCustomPage = nullptr;
@@ -90,12 +109,19 @@ protected:
 private:
     friend class CPortConnection;
     friend class CControllerSettings;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
     void ShowPage(int index);
+    void SelectPage(int index);
+    void OnTabChanged(int index);
     void BindHandlers();
+    void OnLineLost();
+    void ExchangeDeclination(bool save, bool& ok);
 
+    static constexpr int kPageCount = 5;
     std::unique_ptr<Ui::CVexaDlg> m_ui;
+    std::array<QWidget*, kPageCount> m_pages{};
     IClock& m_clock;
     Prompter& m_prompter;
     Options m_options;
@@ -103,4 +129,6 @@ private:
     ProtocolState m_state;
     QStringList m_strParamNames;
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
+    CPortConnection m_port;
+    bool m_bClosing = false;
 };

@@ -1,0 +1,112 @@
+#include "PortConnection.h"
+
+#include "CommError.h"
+#include "CommandFrames.h"
+#include "CustomPage.h"
+#include "Prompter.h"
+#include "UiTexts.h"
+#include "VexaDlg.h"
+#include "ui_VexaDlg.h"
+
+namespace {
+constexpr short kBufferSize = 1024;
+constexpr int kDefaultPort = 3;
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 20;
+}  // namespace
+
+void CPortConnection::Open() {
+    CMSComm& comm = m_dlg.m_comm;
+    comm.SetInBufferSize(kBufferSize);
+    comm.SetOutBufferSize(kBufferSize);
+    QString openError;
+    if (!comm.GetPortOpen()) {
+        try {
+            comm.SetPortOpen(true);
+        } catch (const CommError& error) {
+            m_dlg.m_bPortOpenFailed = 1;
+            openError = error.Text();
+        }
+        m_dlg.UpdateData(true);
+        m_dlg.m_strStatus =
+            (m_dlg.m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened).In(m_dlg.m_bEnglish);
+        m_dlg.UpdateData(false);
+        m_file.Write(m_dlg.m_ui->cboPort->currentIndex() + 1);
+    }
+    comm.SetSettings(QStringLiteral("115200,n,8,1"));
+    comm.SetInputMode(CMSComm::comInputModeBinary);
+    comm.SetRThreshold(1);
+    comm.SetInputLen(0);
+    // Emptying the input is the first access a closed port refuses; the operator is told why
+    // the port did not open rather than that it is closed.
+    if (!openError.isEmpty()) throw CommError(openError);
+    comm.GetInput();  // discard whatever was waiting
+    comm.SetHandshaking(CMSComm::comHandshakeNone);
+}
+
+void CPortConnection::ClosePort() {
+    if (m_dlg.m_comm.GetPortOpen()) m_dlg.m_comm.SetPortOpen(false);
+}
+
+void CPortConnection::SetupFromFile() {
+    ClosePort();
+    const PortFile::Content content = m_file.Read();
+    if (content.empty) {
+        m_dlg.m_comm.SetCommPort(kDefaultPort);
+    } else if (content.number >= kFirstPort && content.number <= kLastPort) {
+        m_dlg.m_comm.SetCommPort(static_cast<short>(content.number));
+        m_dlg.m_ui->cboPort->setCurrentIndex(content.number - 1);
+    } else {
+        // No port has this number: nothing is selected, nothing is opened or sent, and the
+        // file keeps its content until the operator picks a port from the list.
+        m_dlg.m_ui->cboPort->setCurrentIndex(-1);
+        m_dlg.m_bPortOpenFailed = 1;
+        m_dlg.UpdateData(true);
+        m_dlg.m_strStatus = texts::kPortNotOpened.In(m_dlg.m_bEnglish);
+        m_dlg.UpdateData(false);
+        return;
+    }
+    Open();
+    m_dlg.m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_dlg.m_state.m_nQueryRetries = ProtocolState::kFullRetries;
+    SendVersionQuery();
+}
+
+void CPortConnection::Refresh() {
+    ProtocolState& state = m_dlg.m_state;
+    m_dlg.m_pCustomPage->StopDisplayState();
+    state.m_nRxMode = ProtocolState::kModeReadBack;
+    state.m_nRxCount = 0;
+    state.m_strRxBuf.clear();
+    state.m_nCalibration.fill(0);
+    state.m_nFrameRecord.fill(0);
+    m_dlg.m_bPortOpenFailed = 0;
+    state.m_nParamCache[2] = 1;  // servo output rate: first list entry
+    m_dlg.m_nUploadProgress = 0;
+    m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
+    SetupFromFile();
+}
+
+void CPortConnection::ChangePort() {
+    m_dlg.m_bPortOpenFailed = 0;
+    ClosePort();
+    const int index = m_dlg.m_ui->cboPort->currentIndex();
+    m_dlg.m_comm.SetCommPort(static_cast<short>(index + 1));
+    m_dlg.m_ui->cboPort->setCurrentIndex(index);
+    Open();
+    ProtocolState& state = m_dlg.m_state;
+    state.m_nRxCount = 0;
+    state.m_nLiveChannels.fill(0);
+    state.m_nRxMode = ProtocolState::kModeReadBack;
+    state.m_strRxBuf.clear();
+    state.m_nQueryRetries = ProtocolState::kFullRetries;
+    SendVersionQuery();
+}
+
+void CPortConnection::ShowHint() {
+    m_dlg.m_prompter.Message({QString::fromUtf8(texts::kHintCaption),
+                              QString::fromUtf8(texts::kPortHint), PromptButtons::OkCancel,
+                              PromptIcon::None, PromptAnswer::Ok});
+}
+
+void CPortConnection::SendVersionQuery() { m_dlg.SendText(kVersionQuery); }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "PortFile.h"
+
+class CVexaDlg;
+
+// Opening the controller's port and starting the read-back: at start-up from the port file,
+// on refresh, on a change of the port list, and the hint of the port button.
+class CPortConnection {
+public:
+    explicit CPortConnection(CVexaDlg& dlg, PortFile file = PortFile()) : m_dlg(dlg), m_file(std::move(file)) {}
+
+    // Opens the port at 115200 8N1 if it is closed; records the port number in the port file.
+    void Open();
+    void SetupFromFile();  // start-up
+    void Refresh();        // button 1017
+    void ChangePort();     // selection change of list 1061
+    void ShowHint();       // button 1000
+
+    const PortFile& File() const { return m_file; }
+
+private:
+    void ClosePort();
+    void SendVersionQuery();
+
+    CVexaDlg& m_dlg;
+    PortFile m_file;
+};

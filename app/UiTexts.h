@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// A text the program shows in Chinese or in English, chosen by the language flag when shown.
+struct BiText {
+    const char* chinese;
+    const char* english;
+    QString In(bool english) const { return QString::fromUtf8(english ? this->english : chinese); }
+};
+
+namespace texts {
+
+inline constexpr BiText kPortOpened{"串口已打开", "COM Opened"};
+inline constexpr BiText kPortNotOpened{"串口未打开", "COM Not Opened"};
+inline constexpr BiText kVersionCaption{"固件版本:V", "FW Version:V"};
+inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
+                                      "<-Please select FW file(*.bin),then click [Upgrade]!"};
+inline constexpr BiText kCloseQuestion{"你确定要关闭本程序吗？", "Are you sure to close the Window？"};
+inline constexpr BiText kCloseCaption{"瑞翎航模提示：", "Velmora Mentioned："};
+inline constexpr BiText kCalibrationDone{"校准完成！", "Calibrate OK !"};
+inline constexpr BiText kCalibrationCaption{"瑞翎航模提示:", "Velmora Mentioned:"};
+inline constexpr BiText kWindowTitle{
+    "瑞翎航模调参工具Ｖ1.218  (ruiling-rc.taobao.com)----打造专业的DIY世界!",
+    "Pellar Tools V1.218 (Pellar Net Store:www.velmora-rc.com)"};
+
+inline const char* const kHintCaption = "瑞翎航模提示：";
+inline const char* const kNotAnInteger = "请键入一个整数。";
+inline const char* const kPortHint =
+    "提示：请首先将星鹞飞控连接电脑的USB接口，再从右侧列表框中选择您即将使用的串口：\r\r"
+    "1.选择后，系统将在列表框右侧提示您串口是否成功打开。\r\r"
+    "2.若串口成功打开，而飞控数据仍无法读取时，说明该串口已被另一设备占用!此时，请重新选择串口! \r\r"
+    "3.每选择一次串口，将重新读取飞控中的各项数据一次!";
+
+}  // namespace texts

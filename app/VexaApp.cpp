@@ -1,0 +1,135 @@
+#include "VexaApp.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QImage>
+#include <QPixmap>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+#include "CMSComm.h"
+#include "ComPortTable.h"
+#include "LoggingPrompter.h"
+#include "QtPrompter.h"
+#include "SerialPortBackend.h"
+#include "SimBackend.h"
+#include "SteadyClock.h"
+#include "VexaDlg.h"
+
+namespace {
+
+// The line counts as quiet when nothing has arrived for this long.
+constexpr int kQuietMs = 2000;
+
+bool IsAutomationSwitch(const QString& argument) {
+    if (argument.size() < 2 || (argument[0] != QLatin1Char('/') && argument[0] != QLatin1Char('-')))
+        return false;
+    const QString name = argument.mid(1);
+    return name.compare(QLatin1String("Embedding"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("Automation"), Qt::CaseInsensitive) == 0;
+}
+
+std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) {
+    if (demo) return std::make_unique<SimBackend>();
+    return std::make_unique<SerialPortBackend>(ports);
+}
+
+// Shows the window, waits until the start-up read-back has ended or the line has been quiet
+// for two seconds, and saves the window as a PNG.
+int TakeScreenshot(CVexaDlg& dlg, const QString& path) {
+    dlg.show();
+    QEventLoop loop;
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    quiet.setInterval(kQuietMs);
+    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&dlg.Comm(), &CMSComm::OnComm, &quiet, qOverload<>(&QTimer::start));
+    QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
+    quiet.start();
+    loop.exec();
+    QCoreApplication::processEvents();
+    if (!dlg.grab().save(path, "PNG")) {
+        std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
+    CommandLine line;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        auto value = [&](const char* option) -> QString {
+            const QString prefix = QLatin1String(option) + QLatin1Char('=');
+            if (argument.startsWith(prefix)) return argument.mid(prefix.size());
+            if (i + 1 < arguments.size()) return arguments[++i];
+            line.error = QStringLiteral("%1 needs a value").arg(QLatin1String(option));
+            return {};
+        };
+        auto is = [&](const char* option) {
+            return argument == QLatin1String(option) ||
+                   argument.startsWith(QLatin1String(option) + QLatin1Char('='));
+        };
+        if (IsAutomationSwitch(argument)) {
+            line.automation = true;
+        } else if (is("--com")) {
+            line.comAssignments << value("--com");
+        } else if (is("--screenshot")) {
+            line.screenshotPath = value("--screenshot");
+        } else if (is("--page")) {
+            bool ok = false;
+            line.page = value("--page").toInt(&ok);
+            if (!ok || line.page < 0 || line.page > 4) line.error = QStringLiteral("--page takes 0 to 4");
+        } else if (argument == QLatin1String("--demo")) {
+            line.demo = true;
+        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            line.error = QStringLiteral("help");
+        } else {
+            line.error = QStringLiteral("unknown option %1").arg(argument);
+        }
+        if (!line.error.isEmpty()) break;
+    }
+    if (line.error.isEmpty()) {
+        ComPortTable probe;
+        line.error = probe.ApplyOptions(line.comAssignments);
+    }
+    return line;
+}
+
+QString CVexaApp::HelpText() {
+    return QStringLiteral(
+        "Usage: vexa [options]\n"
+        "Configuration and firmware-upgrade tool for the Pellar flight controller.\n\n"
+        "  --com N=DEVICE     port COMN opens DEVICE (repeatable), e.g. --com 3=/dev/pts/4\n"
+        "                     default: COM1-COM10 = /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
+        "  --demo             every COM port reaches the built-in simulated controller\n"
+        "  --page N           page N (0-4) is the visible page from the start\n"
+        "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
+        "                     then exit\n"
+        "  --help             this text\n");
+}
+
+int CVexaApp::Run(const CommandLine& commandLine) {
+    ComPortTable ports;
+    ports.ApplyOptions(commandLine.comAssignments);
+    SteadyClock clock;
+    QtPrompter interactive;
+    LoggingPrompter headless;
+    const bool screenshot = !commandLine.screenshotPath.isEmpty();
+    // A screenshot run answers no message box: it would wait for a click that never comes.
+    Prompter& prompter = screenshot ? static_cast<Prompter&>(headless) : interactive;
+
+    std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
+    CVexaDlg::Options options;
+    options.initialPage = commandLine.page;
+    CVexaDlg dlg(std::move(backend), clock, prompter, options);
+    interactive.SetOwner(&dlg);
+    if (!screenshot) {
+        dlg.exec();
+        return 0;
+    }
+    return TakeScreenshot(dlg, commandLine.screenshotPath);
+}

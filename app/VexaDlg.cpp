@@ -1,0 +1,278 @@
+#include "VexaDlg.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+
+#include "CommandFrames.h"
+#include "ControlLookup.h"
+#include "CustomPage.h"
+#include "FrameDlg.h"
+#include "GuardedHandler.h"
+#include "ParameterNames.h"
+#include "Prompter.h"
+#include "ReceiveDispatcher.h"
+#include "ResourceIds.h"
+#include "UiTexts.h"
+#include "ui_VexaDlg.h"
+
+CVexaDlg* g_pMainDlg = nullptr;
+
+CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,
+                   const Options& options, QWidget* parent)
+    : QDialog(parent),
+      m_ui(std::make_unique<Ui::CVexaDlg>()),
+      m_clock(clock),
+      m_prompter(prompter),
+      m_options(options),
+      m_comm(std::move(backend)),
+      m_port(*this) {
+    g_pMainDlg = this;
+    m_pFrameDlg = std::make_unique<CFrameDlg>(this);
+    m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
+    m_ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
+    setFixedSize(size());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    qApp->installEventFilter(this);
+    InitDialog();
+}
+
+CVexaDlg::~CVexaDlg() {
+    qApp->removeEventFilter(this);
+    if (g_pMainDlg == this) g_pMainDlg = nullptr;
+}
+
+void CVexaDlg::InitDialog() {
+    m_bEnglish = 0;
+    m_ui->cboPort->setCurrentIndex(2);
+    m_ui->cboFrameType->setCurrentIndex(0);
+    m_ui->cboEscRate->setCurrentIndex(0);
+    m_ui->cboServoRate->setCurrentIndex(0);
+    UpdateData(true);
+    m_strFwPath = texts::kFirmwareHint.In(false);
+    UpdateData(false);
+    m_strParamNames = ParameterNames();
+    m_state.m_nParamCache.fill(0);
+    m_state.m_strRestoreText.fill({});
+    m_state.m_nRestoreValue.fill(0);
+    CreatePages();
+    m_state.ResetReceive();
+    m_state.m_nCalibration.fill(0);
+    m_state.m_nFrameRecord.fill(0);
+    m_state.m_nLiveChannels.fill(0);
+    m_nUploadProgress = 0;
+    m_bPortOpenFailed = 0;
+    m_pCustomPage->StopDisplayState();
+    m_state.m_nParamCache[2] = 1;
+    m_ui->btnStartUpgrade->setEnabled(false);
+    ShowPage(0);
+    BindHandlers();
+    RunGuarded(m_prompter, [this] { m_port.SetupFromFile(); });
+    if (m_options.initialPage > 0) ShowPage(m_options.initialPage);
+}
+
+void CVexaDlg::CreatePages() {
+    QTabWidget* tab = m_ui->tabPages;
+    auto placeholder = [tab](int templateId) {
+        auto* page = new QWidget(tab);
+        page->setProperty("dialogTemplate", templateId);
+        return page;
+    };
+    m_pCustomPage = new CCustomPage(tab);
+    m_pages = {placeholder(IDD_BASIC_PAGE), m_pCustomPage, placeholder(IDD_GPS_PAGE),
+               placeholder(IDD_GIMBAL_PAGE), placeholder(IDD_VOLTAGE_PAGE)};
+    // The pages cover the whole tab control, strip included: the selector buttons above it are
+    // the visible way to switch pages.
+    const QRect area = tab->rect().adjusted(2, 2, -2, -2);
+    for (QWidget* page : m_pages) {
+        page->setGeometry(area);
+        page->raise();
+    }
+}
+
+void CVexaDlg::ShowPage(int index) {
+    for (int i = 0; i < kPageCount; ++i) m_pages[i]->setVisible(i == index);
+    const QSignalBlocker blocker(m_ui->tabPages);
+    m_ui->tabPages->setCurrentIndex(index);
+}
+
+int CVexaDlg::CurrentPage() const { return m_ui->tabPages->currentIndex(); }
+
+void CVexaDlg::SelectPage(int index) {
+    ShowPage(index);
+    RestoreIdleState();
+}
+
+void CVexaDlg::OnTabChanged(int index) {
+    for (int i = 0; i < kPageCount; ++i) m_pages[i]->setVisible(i == index);
+    // The custom page keeps its live display running when reached through the tab itself.
+    if (index != 1) RestoreIdleState();
+}
+
+void CVexaDlg::BindHandlers() {
+    Prompter& p = m_prompter;
+    BindGuarded(&m_comm, &CMSComm::OnComm, this, p, [this] { m_dispatcher->OnComm(); });
+    connect(&m_comm, &CMSComm::LineLost, this, [this] { OnLineLost(); });
+    BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
+    BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
+    BindGuarded(m_ui->cboPort, &QComboBox::activated, this, p, [this] { m_port.ChangePort(); });
+    const std::pair<QPushButton*, int> selectors[] = {
+        {m_ui->btnPageBasic, 0}, {m_ui->btnPageCustom, 1}, {m_ui->btnPageGps, 2},
+        {m_ui->btnPageGimbal, 3}, {m_ui->btnPageVoltage, 4}};
+    for (const auto& [button, index] : selectors)
+        BindGuarded(button, &QPushButton::clicked, this, p, [this, index = index] { SelectPage(index); });
+    connect(m_ui->tabPages, &QTabWidget::currentChanged, this,
+            [this](int index) { RunGuarded(m_prompter, [this, index] { OnTabChanged(index); }); });
+}
+
+void CVexaDlg::OnLineLost() {
+    m_bPortOpenFailed = 1;
+    m_strStatus = texts::kPortNotOpened.In(m_bEnglish);
+    m_ui->edtStatus->setText(m_strStatus);
+}
+
+bool CVexaDlg::UpdateData(bool save) {
+    QCheckBox* const sensors[] = {m_ui->chkSensorBattery, m_ui->chkSensorReceiver,
+                                  m_ui->chkSensorGyro,    m_ui->chkSensorAccel,
+                                  m_ui->chkSensorMag,     m_ui->chkSensorBaro,
+                                  m_ui->chkSensorSonar,   m_ui->chkSensorGps};
+    bool ok = true;
+    if (save) {
+        m_strFwPath = m_ui->edtFwPath->text();
+        m_strStatus = m_ui->edtStatus->text();
+        m_strPortText = m_ui->cboPort->currentText();
+        for (int i = 0; i < 8; ++i) m_nSensor[i] = sensors[i]->isChecked() ? 1 : 0;
+        m_strVersion = m_ui->edtVersion->text();
+        ExchangeDeclination(true, ok);
+        if (ok) m_strVersionCaption = m_ui->lblVersionCaption->text();
+        return ok;
+    }
+    m_ui->edtFwPath->setText(m_strFwPath);
+    m_ui->edtStatus->setText(m_strStatus);
+    for (int i = 0; i < 8; ++i) sensors[i]->setChecked(m_nSensor[i] != 0);
+    m_ui->edtVersion->setText(m_strVersion);
+    ExchangeDeclination(false, ok);
+    if (!m_strVersionCaption.isEmpty()) m_ui->lblVersionCaption->setText(m_strVersionCaption);
+    return ok;
+}
+
+void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
+    QLineEdit* box = m_ui->edtDeclination;
+    if (!save) {
+        box->setText(QString::number(m_nDeclination));
+        return;
+    }
+    bool isInteger = false;
+    const int value = box->text().trimmed().toInt(&isInteger);
+    if (!isInteger) {
+        ok = false;
+        m_prompter.Message({QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger),
+                            PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+        box->setFocus();
+        return;
+    }
+    m_nDeclination = value;
+}
+
+void CVexaDlg::SendSetCommand(char letter, int value, int rxMode) {
+    m_state.m_nRxMode = rxMode;
+    UpdateData(true);
+    m_comm.SetOutput(SetCommand(letter, value));
+    UpdateData(false);
+}
+
+void CVexaDlg::SendQuery(char letter) { m_comm.SetOutput(QueryCommand(letter)); }
+
+void CVexaDlg::SendText(const QByteArray& frame) {
+    UpdateData(true);
+    m_comm.SetOutput(frame);
+    UpdateData(false);
+}
+
+void CVexaDlg::RestoreIdleState() {
+    m_pCustomPage->StopDisplayState();
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_pCustomPage->RestoreIdleControls();
+    for (int id : {IDC_PORT_HINT, IDC_SELECT_FW, IDC_FRAME_HINT, IDC_ESC_HINT, IDC_SERVO_HINT,
+                   IDC_SAVE_DATA, IDC_REFRESH, IDC_DECLINATION_SET, IDC_LANGUAGE,
+                   IDC_DECLINATION_HINT, IDC_SENSOR_HINT, IDC_RESTORE_HINT, IDC_FRAME_TYPE,
+                   IDC_ESC_RATE, IDC_PORT_LIST, IDC_RESTORE_LIST, IDC_SERVO_RATE, IDC_FW_PATH,
+                   IDC_DECLINATION, IDC_SENSOR_MAG, IDC_SENSOR_BARO, IDC_SENSOR_SONAR,
+                   IDC_SENSOR_GPS, IDC_TAB})
+        FindControl(this, id)->setEnabled(true);
+    m_ui->btnStartUpgrade->setEnabled(false);
+    UpdateData(true);
+    m_strFwPath = texts::kFirmwareHint.In(m_bEnglish);
+    UpdateData(false);
+    m_comm.SetInputMode(CMSComm::comInputModeBinary);
+    SendText(kLiveDisplayOff);
+}
+
+void CVexaDlg::OnValueRead(char letter, int shown) {
+    Q_UNUSED(letter);
+    Q_UNUSED(shown);
+}
+
+void CVexaDlg::OnFirmwareVersion(int version) {
+    const QString digits = QString::number(version).rightJustified(4, QLatin1Char('0'));
+    UpdateData(true);
+    m_strVersionCaption = texts::kVersionCaption.In(m_bEnglish);
+    m_strVersion = digits.left(1) + QLatin1Char('.') + digits.mid(1);
+    m_strStatus = texts::kPortOpened.In(m_bEnglish);
+    UpdateData(false);
+}
+
+void CVexaDlg::OnReadBackFinished() { emit ReadBackSettled(); }
+
+void CVexaDlg::OnBulkWriteFinished() {
+    const QSignalBlocker blocker(m_ui->cboRestore);
+    m_ui->cboRestore->setCurrentIndex(4);
+}
+
+void CVexaDlg::OnCalibrationFinished() {
+    m_prompter.Message({texts::kCalibrationCaption.In(m_bEnglish),
+                        texts::kCalibrationDone.In(m_bEnglish), PromptButtons::Ok,
+                        PromptIcon::None, PromptAnswer::Ok});
+}
+
+bool CVexaDlg::CanExit() {
+    if (m_pAutoProxy) {
+        hide();
+        return false;
+    }
+    return true;
+}
+
+void CVexaDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (!CanExit()) return;
+    reject();
+}
+
+void CVexaDlg::reject() {
+    const PromptAnswer answer = m_prompter.Message(
+        {texts::kCloseCaption.In(m_bEnglish), texts::kCloseQuestion.In(m_bEnglish),
+         PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::Yes});
+    if (answer == PromptAnswer::Yes) QDialog::done(QDialog::Rejected);
+}
+
+void CVexaDlg::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(event);
+}
+
+bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Enter and Escape typed in any control of this window neither confirm, cancel nor close it.
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool swallowed = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+        if (swallowed && widget && widget->window() == this) return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+class CCustomPage;
+extern CCustomPage* g_pCustomPage;
+
+// The custom function and monitor page (template 138): the switch matrix on the left, the live
+// data display with the channel reverse boxes on the right.
+class CCustomPage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CCustomPage(QWidget* parent = nullptr);
+    ~CCustomPage() override;
+
+    // The live display switch back to "stopped" (no data is sent here).
+    void StopDisplayState();
+    // Re-enables the page's inputs as the main window's return to the idle state requires.
+    void RestoreIdleControls();
+    bool DisplayStopped() const { return m_bDisplayStopped != 0; }
+
+private:
+    int m_bDisplayStopped = 1;
+    QPushButton* m_btnDisplay = nullptr;
+};

@@ -1,0 +1,262 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "CustomPage.h"
+#include "GbkCodec.h"
+#include "MainWindowFixture.h"
+#include "ResourceIds.h"
+
+namespace {
+const QString kFirmwareHint =
+    QStringLiteral("<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!");
+}
+
+TEST_F(MainWindowTest, StartsOnBasicPageWithFirstEntriesAndUpgradeDisabled) {
+    CVexaDlg& dlg = Start();
+    EXPECT_EQ(dlg.CurrentPage(), 0);
+    EXPECT_EQ(Control<QComboBox>(IDC_PORT_LIST)->currentText(), "COM3");
+    EXPECT_EQ(Control<QComboBox>(IDC_PORT_LIST)->count(), 20);
+    EXPECT_EQ(Control<QComboBox>(IDC_FRAME_TYPE)->currentIndex(), 0);
+    EXPECT_EQ(Control<QComboBox>(IDC_FRAME_TYPE)->count(), 16);
+    EXPECT_EQ(Control<QComboBox>(IDC_ESC_RATE)->currentIndex(), 0);
+    EXPECT_EQ(Control<QComboBox>(IDC_ESC_RATE)->count(), 7);
+    EXPECT_EQ(Control<QComboBox>(IDC_SERVO_RATE)->currentIndex(), 0);
+    EXPECT_EQ(Control<QComboBox>(IDC_SERVO_RATE)->count(), 4);
+    EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->count(), 5);
+    EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
+    EXPECT_FALSE(Control(IDC_FRAME_EDIT)->isVisible());
+    EXPECT_FALSE(Control(IDC_UPLOAD_PROGRESS)->isVisible());
+    for (int hidden : {IDC_SENSOR_BATTERY, IDC_SENSOR_RECEIVER, IDC_SENSOR_GYRO, IDC_SENSOR_ACCEL})
+        EXPECT_FALSE(Control(hidden)->isVisible()) << hidden;
+    EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
+    EXPECT_EQ(dlg.State().m_nParamCache[2], 1);
+    EXPECT_EQ(dlg.m_bEnglish, 0);
+    EXPECT_TRUE(dlg.windowTitle().startsWith(QStringLiteral("瑞翎航模调参工具Ｖ1.218")));
+    EXPECT_FALSE(dlg.windowIcon().isNull());
+}
+
+TEST_F(MainWindowTest, FirstStartCreatesPortFileAndAsksForTheVersionOnCom3) {
+    CVexaDlg& dlg = Start();
+    EXPECT_EQ(m_line->OpenedPort(), 3);
+    EXPECT_EQ(PortFileBytes(), QByteArray("3\0", 2));
+    EXPECT_EQ(Sent(), "?V\r");
+    EXPECT_EQ(m_line->Settings().baud, 115200);
+    EXPECT_EQ(m_line->Settings().parity, 'n');
+    EXPECT_EQ(m_line->Settings().dataBits, 8);
+    EXPECT_EQ(m_line->Settings().stopBits, 1);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口已打开");
+    EXPECT_EQ(dlg.State().m_nRxMode, 0);
+    EXPECT_EQ(dlg.State().m_nQueryRetries, 3);
+    EXPECT_TRUE(m_prompter.Shown().empty());
+}
+
+TEST_F(MainWindowTest, ChosenPortIsRecordedAndReopenedAtTheNextStart) {
+    Start();
+    auto* ports = Control<QComboBox>(IDC_PORT_LIST);
+    ports->setCurrentIndex(11);
+    emit ports->activated(11);
+    EXPECT_EQ(m_line->OpenedPort(), 12);
+    EXPECT_EQ(PortFileBytes(), "12");
+    EXPECT_EQ(Sent(), "?V\r?V\r");
+
+    m_dlg.reset();
+    Start();
+    EXPECT_EQ(Control<QComboBox>(IDC_PORT_LIST)->currentText(), "COM12");
+    EXPECT_EQ(m_line->OpenedPort(), 12);
+}
+
+TEST_F(MainWindowTest, PortFileIsReadByItsLeadingNumberAndNeverTruncated) {
+    WriteFile(QStringLiteral("qzmcconfig.ini"), QByteArray("  7\0tail-left-by-someone", 24));
+    Start();
+    EXPECT_EQ(m_line->OpenedPort(), 7);
+    // The two bytes of the port overwrite the start; the rest of the file stays.
+    EXPECT_EQ(PortFileBytes(), QByteArray("7\0" "7\0tail-left-by-someone", 24));
+}
+
+TEST_F(MainWindowTest, PortFileWithoutAPortNumberOpensNothingAndKeepsTheFile) {
+    for (const QByteArray& content : {QByteArray("abc"), QByteArray("0"), QByteArray("21"), QByteArray("-4")}) {
+        WriteFile(QStringLiteral("qzmcconfig.ini"), content);
+        CVexaDlg& dlg = Start();
+        EXPECT_EQ(Control<QComboBox>(IDC_PORT_LIST)->currentIndex(), -1) << content.constData();
+        EXPECT_EQ(m_line->OpenCount(), 0);
+        EXPECT_TRUE(Sent().isEmpty());
+        EXPECT_EQ(dlg.m_bPortOpenFailed, 1);
+        EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
+        EXPECT_EQ(PortFileBytes(), content);
+        m_dlg.reset();
+    }
+}
+
+TEST_F(MainWindowTest, PortThatCannotBeOpenedIsReportedAndStillRecorded) {
+    CVexaDlg& dlg = Start([](MemoryLine& line) { line.SetUnavailable(5); });
+    auto* ports = Control<QComboBox>(IDC_PORT_LIST);
+    ports->setCurrentIndex(4);
+    emit ports->activated(4);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
+    EXPECT_EQ(dlg.m_bPortOpenFailed, 1);
+    EXPECT_EQ(PortFileBytes(), QByteArray("5\0", 2));
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
+    EXPECT_TRUE(m_prompter.Shown()[0].text.contains("COM5"));
+
+    dlg.m_bEnglish = 1;
+    emit ports->activated(4);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Not Opened");
+}
+
+TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain) {
+    CVexaDlg& dlg = Start();
+    dlg.State().m_strRxBuf = "?C\r=00";
+    dlg.State().m_nRxCount = 6;
+    dlg.State().m_nRxMode = 15;
+    m_line->ClearSent();
+    Click(IDC_REFRESH);
+    EXPECT_TRUE(dlg.State().m_strRxBuf.isEmpty());
+    EXPECT_EQ(dlg.State().m_nRxCount, 0);
+    EXPECT_EQ(dlg.State().m_nRxMode, 0);
+    EXPECT_EQ(m_line->OpenCount(), 2);
+    EXPECT_EQ(Sent(), "?V\r");
+    EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
+
+    m_line->ClearSent();
+    dlg.State().m_strRxBuf = "junk";
+    auto* ports = Control<QComboBox>(IDC_PORT_LIST);
+    emit ports->activated(ports->currentIndex());
+    EXPECT_EQ(m_line->OpenCount(), 3);
+    EXPECT_EQ(m_line->OpenedPort(), 3);
+    EXPECT_TRUE(dlg.State().m_strRxBuf.isEmpty());
+    EXPECT_EQ(Sent(), "?V\r");
+}
+
+TEST_F(MainWindowTest, CloseAsksInTheCurrentLanguageAndNoKeepsTheWindow) {
+    CVexaDlg& dlg = Start();
+    m_prompter.QueueAnswer(PromptAnswer::No);
+    dlg.close();
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].text, "你确定要关闭本程序吗？");
+    EXPECT_EQ(m_prompter.Shown()[0].caption, "瑞翎航模提示：");
+    EXPECT_EQ(m_prompter.Shown()[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Question);
+    EXPECT_TRUE(dlg.isVisible());
+
+    dlg.m_bEnglish = 1;
+    m_prompter.QueueAnswer(PromptAnswer::Yes);
+    dlg.close();
+    EXPECT_EQ(m_prompter.Shown()[1].text, "Are you sure to close the Window？");
+    EXPECT_EQ(m_prompter.Shown()[1].caption, "Velmora Mentioned：");
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeInTheUpperPanelDoNothing) {
+    CVexaDlg& dlg = Start();
+    m_line->ClearSent();
+    for (int id : {IDC_DECLINATION, IDC_FW_PATH, IDC_PORT_HINT, IDC_REFRESH}) {
+        QWidget* control = Control(id);
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Escape);
+        QTest::keyClick(control, Qt::Key_Return);
+        QTest::keyClick(control, Qt::Key_Enter);
+    }
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(m_prompter.Shown().empty());
+    EXPECT_TRUE(Sent().isEmpty());
+}
+
+TEST_F(MainWindowTest, PageButtonsSwitchPagesAndReturnToTheIdleState) {
+    CVexaDlg& dlg = Start();
+    Control<QLineEdit>(IDC_FW_PATH)->setText("/tmp/firmware.bin");
+    Control(IDC_START_UPGRADE)->setEnabled(true);
+    m_line->ClearSent();
+    const std::pair<int, int> buttons[] = {{IDC_PAGE_CUSTOM, 1}, {IDC_PAGE_GPS, 2},
+                                           {IDC_PAGE_GIMBAL, 3}, {IDC_PAGE_VOLTAGE, 4},
+                                           {IDC_PAGE_BASIC, 0}};
+    for (const auto& [button, page] : buttons) {
+        Click(button);
+        EXPECT_EQ(dlg.CurrentPage(), page);
+        EXPECT_EQ(Control<QTabWidget>(IDC_TAB)->currentIndex(), page);
+    }
+    EXPECT_EQ(Sent(), QByteArray("S~0000\r").repeated(5));
+    EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
+    EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
+    EXPECT_TRUE(g_pCustomPage->DisplayStopped());
+}
+
+TEST_F(MainWindowTest, TabSelectionRestoresIdleStateExceptOnTheCustomPage) {
+    CVexaDlg& dlg = Start();
+    m_line->ClearSent();
+    auto* tab = Control<QTabWidget>(IDC_TAB);
+    tab->setCurrentIndex(1);
+    EXPECT_EQ(dlg.CurrentPage(), 1);
+    EXPECT_TRUE(Sent().isEmpty());
+    tab->setCurrentIndex(2);
+    EXPECT_EQ(Sent(), "S~0000\r");
+}
+
+TEST_F(MainWindowTest, DeclinationThatIsNotAnIntegerIsReportedAndTheSwitchGoesOn) {
+    CVexaDlg& dlg = Start();
+    dlg.m_nDeclination = 4;
+    dlg.UpdateData(false);
+    Control<QLineEdit>(IDC_DECLINATION)->setText("east");
+    m_line->ClearSent();
+    Click(IDC_PAGE_GPS);
+    ASSERT_FALSE(m_prompter.Shown().empty());
+    EXPECT_EQ(m_prompter.Shown()[0].text, "请键入一个整数。");
+    EXPECT_EQ(dlg.m_nDeclination, 4);
+    EXPECT_EQ(Control<QLineEdit>(IDC_DECLINATION)->text(), "4");
+    EXPECT_EQ(Sent(), "S~0000\r");
+}
+
+TEST_F(MainWindowTest, SendOnAClosedPortShowsTheErrorAndTheProgramGoesOn) {
+    CVexaDlg& dlg = Start([](MemoryLine& line) { line.SetUnavailable(3); });
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);  // start-up could not open COM3
+    Click(IDC_PAGE_GIMBAL);
+    EXPECT_EQ(dlg.CurrentPage(), 3);
+    ASSERT_EQ(m_prompter.Shown().size(), 2u);
+    EXPECT_EQ(m_prompter.Shown()[1].icon, PromptIcon::Stop);
+    EXPECT_TRUE(m_line->Sent().empty());
+}
+
+TEST_F(MainWindowTest, PulledAdapterClosesThePortAndSaysSoOnce) {
+    CVexaDlg& dlg = Start();
+    m_line->HangUp();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dlg.Comm().GetPortOpen());
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
+    EXPECT_TRUE(m_prompter.Shown().empty());
+}
+
+TEST_F(MainWindowTest, VersionReplyIsShownAsDigitPointThreeDigits) {
+    CVexaDlg& dlg = Start();
+    dlg.OnFirmwareVersion(1218);
+    EXPECT_EQ(Control<QLineEdit>(IDC_VERSION)->text(), "1.218");
+    EXPECT_EQ(Control<QLabel>(IDC_VERSION_CAPTION)->text(), "固件版本:V");
+    dlg.m_bEnglish = 1;
+    dlg.OnFirmwareVersion(1200);
+    EXPECT_EQ(Control<QLineEdit>(IDC_VERSION)->text(), "1.200");
+    EXPECT_EQ(Control<QLabel>(IDC_VERSION_CAPTION)->text(), "FW Version:V");
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
+}
+
+TEST_F(MainWindowTest, ParameterLabelsAreThirteenGbkBytesEach) {
+    CVexaDlg& dlg = Start();
+    const QStringList& names = dlg.ParamNames();
+    ASSERT_EQ(names.size(), 200);
+    for (int slot = 0; slot < 191; ++slot) {
+        const auto bytes = gbk::Encode(names[slot]);
+        ASSERT_TRUE(bytes.has_value()) << slot;
+        EXPECT_EQ(bytes->size(), 13) << slot << " " << names[slot].toStdString();
+    }
+    for (int slot = 191; slot < 200; ++slot) EXPECT_TRUE(names[slot].isEmpty()) << slot;
+    EXPECT_EQ(names[0], "多轴模式 选择");
+    EXPECT_EQ(names[55], "自稳  CH5  低");
+    EXPECT_EQ(names[174], "自动降落CH8高");
+    EXPECT_EQ(names[58], "自稳  CH6  低");
+    EXPECT_EQ(names[67], "3D特技 CH5 低");
+    EXPECT_EQ(names[189], "6号电机纵坐标");
+    EXPECT_EQ(names[190], "本地 磁 偏 角");
+}
