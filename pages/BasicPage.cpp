@@ -5,6 +5,7 @@
 #include "ControlLookup.h"
 #include "Prompter.h"
 #include "ResourceIds.h"
+#include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_BasicPage.h"
 
@@ -104,7 +105,7 @@ CBasicPage::~CBasicPage() {
 
 // The hints are Chinese in both languages; the answer is ignored.
 void CBasicPage::ShowHint(int labelIndex) {
-    g_pMainDlg->GetPrompter().Message({QStringLiteral("瑞翎航模提示："),
+    g_pMainDlg->GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
                                        HintText(kGains[labelIndex]), PromptButtons::OkCancel,
                                        PromptIcon::None, PromptAnswer::Ok});
 }

@@ -48,7 +48,9 @@ bool SliderParameter::eventFilter(QObject* watched, QEvent* event) {
             if (m_pSlider->isEnabled()) m_bMouseHeld = true;
             break;
         case QEvent::MouseButtonRelease: {
-            if (!m_bMouseHeld) break;
+            // Commit when the last held button comes up, so a second button pressed during a
+            // drag does not split it into two commits.
+            if (!m_bMouseHeld || static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton) break;
             m_bMouseHeld = false;
             // Let the slider finish its own release first (the thumb settles, a page-step
             // repeat stops, sliderReleased fires), then commit once: the filter sees each

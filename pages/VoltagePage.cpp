@@ -7,6 +7,7 @@
 #include "GuardedHandler.h"
 #include "Prompter.h"
 #include "ResourceIds.h"
+#include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VoltagePage.h"
 
@@ -21,7 +22,7 @@ constexpr qint64 kLargestTapValue = 9999;
 PromptAnswer Tell(const QString& chinese, const QString& english) {
     const bool inEnglish = g_pMainDlg->m_bEnglish != 0;
     return g_pMainDlg->GetPrompter().Message(
-        {inEnglish ? QStringLiteral("Velmora Mentioned:") : QStringLiteral("瑞翎航模提示："),
+        {inEnglish ? QStringLiteral("Velmora Mentioned:") : QString::fromUtf8(texts::kHintCaption),
          inEnglish ? english : chinese, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
 
@@ -66,7 +67,7 @@ CVoltagePage::~CVoltagePage() {
 // the main window for the rest of the chain and sends the first tap voltage.
 void CVoltagePage::Calibrate() {
     const PromptAnswer answer = g_pMainDlg->GetPrompter().Message(
-        {QStringLiteral("瑞翎航模提示："),
+        {QString::fromUtf8(texts::kHintCaption),
          QStringLiteral("请先用万用表测出各电压的精确值，并将所得值输入相应的组框中,\r再点击按扭“"
                         "校准”您的电池。您确定需要立即对电池的电压进行校准吗？"),
          PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Cancel});
@@ -84,9 +85,10 @@ std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {
         bool isInteger = false;
         cells[i] = m_cellBoxes[i]->text().trimmed().toInt(&isInteger);
         if (!isInteger) {
+            // Told as the main window tells it for its own integer box.
             g_pMainDlg->GetPrompter().Message(
-                {QStringLiteral("瑞翎航模提示："), QStringLiteral("请键入一个整数。"),
-                 PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+                {QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger), PromptButtons::Ok,
+                 PromptIcon::Warning, PromptAnswer::Ok});
             FocusBox(m_cellBoxes[i]);
             return std::nullopt;
         }

@@ -63,6 +63,19 @@ TEST_F(SliderParameterTest, NothingIsCommittedBeforeTheButtonComesUp) {
     EXPECT_EQ(m_commits, std::vector<int>{60});
 }
 
+TEST_F(SliderParameterTest, SecondButtonDuringADragDoesNotSplitTheCommit) {
+    Build(0, 100);
+    QTest::mousePress(m_slider, Qt::LeftButton, {}, slider_driver::ThumbAt(m_slider, 0));
+    QTest::mouseMove(m_slider, slider_driver::ThumbAt(m_slider, 30));
+    QTest::mousePress(m_slider, Qt::RightButton, {}, slider_driver::ThumbAt(m_slider, 30));
+    QTest::mouseRelease(m_slider, Qt::RightButton, {}, slider_driver::ThumbAt(m_slider, 30));
+    EXPECT_TRUE(m_commits.empty());
+
+    QTest::mouseMove(m_slider, slider_driver::ThumbAt(m_slider, 45));
+    QTest::mouseRelease(m_slider, Qt::LeftButton, {}, slider_driver::ThumbAt(m_slider, 45));
+    EXPECT_EQ(m_commits, std::vector<int>{45});
+}
+
 TEST_F(SliderParameterTest, ClickOnTheTrackCommitsTheNewPositionOnce) {
     Build(0, 100);
     slider_driver::ClickTrackRight(m_slider);

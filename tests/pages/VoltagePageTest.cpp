@@ -1,0 +1,105 @@
+#include <QPushButton>
+
+#include "PageFixture.h"
+#include "ResourceIds.h"
+#include "VoltagePage.h"
+
+namespace {
+
+class VoltagePageTest : public PageTest<CVoltagePage> {
+protected:
+    void TypeCells(const QStringList& cells) {
+        const int ids[] = {IDC_VOLT_CELL1, IDC_VOLT_CELL2, IDC_VOLT_CELL3, IDC_VOLT_CELL4};
+        for (int i = 0; i < 4; ++i) {
+            QLineEdit* box = Control<QLineEdit>(ids[i]);
+            box->clear();
+            QTest::keyClicks(box, cells.value(i));
+        }
+    }
+    void Calibrate(PromptAnswer answer) {
+        m_prompter.QueueAnswer(answer);
+        QTest::mouseClick(Control(IDC_VOLT_CALIBRATE), Qt::LeftButton);
+    }
+    // The message shown after the calibration question, if any.
+    const PromptMessage* Refusal() const {
+        return m_prompter.Shown().size() > 1 ? &m_prompter.Shown()[1] : nullptr;
+    }
+};
+
+TEST_F(VoltagePageTest, AlarmSliderSpansItsRangeAndReadBackOutsideShowsZero) {
+    EXPECT_TRUE(ReadBack('L', 250));
+    EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "0");
+    EXPECT_EQ(Slider(IDC_VOLT_ALARM_SLIDER)->value(), CVoltagePage::kAlarmMinimum);
+
+    Drag(IDC_VOLT_ALARM_SLIDER, CVoltagePage::kAlarmMaximum);
+    EXPECT_EQ(Sent(), "SL0400\r");
+    EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "400");
+    EXPECT_EQ(Cache('L'), 400);
+}
+
+TEST_F(VoltagePageTest, CalibrationAsksWithCancelAsDefaultAndCancelSendsNothing) {
+    TypeCells({"420", "415", "418", "410"});
+    QTest::mouseClick(Control(IDC_VOLT_CALIBRATE), Qt::LeftButton);  // default answer
+    Calibrate(PromptAnswer::Cancel);
+
+    ASSERT_EQ(m_prompter.Shown().size(), 2u);
+    const PromptMessage& question = m_prompter.Shown()[0];
+    EXPECT_EQ(question.caption, "瑞翎航模提示：");
+    EXPECT_EQ(question.buttons, PromptButtons::OkCancel);
+    EXPECT_EQ(question.defaultAnswer, PromptAnswer::Cancel);
+    EXPECT_TRUE(question.text.startsWith("请先用万用表测出各电压的精确值"));
+    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeReadBack);
+}
+
+TEST_F(VoltagePageTest, OkHandsTheCellsOverAndSendsTheFirstTap) {
+    TypeCells({"420", "415", "418", "410"});
+    Calibrate(PromptAnswer::Ok);
+
+    EXPECT_EQ(Sent(), "S00420\r");
+    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeSpecialSet);
+    EXPECT_EQ(State().m_nCalibration, (std::array<int, 4>{420, 415, 418, 410}));
+    EXPECT_EQ(m_prompter.Shown().size(), 1u);
+}
+
+TEST_F(VoltagePageTest, CellThatIsNotAnIntegerStopsTheChainBeforeAnythingIsSent) {
+    for (const QString& bad : {QStringLiteral("4.2"), QStringLiteral("")}) {
+        m_prompter.Clear();
+        TypeCells({"420", bad, "418", "410"});
+        Calibrate(PromptAnswer::Ok);
+
+        ASSERT_NE(Refusal(), nullptr) << bad.toStdString();
+        EXPECT_EQ(Refusal()->text, "请键入一个整数。");
+        EXPECT_EQ(Sent(), "");
+        EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeReadBack);
+        EXPECT_EQ(State().m_nCalibration, (std::array<int, 4>{}));
+        EXPECT_TRUE(Control(IDC_VOLT_CELL2)->hasFocus());
+    }
+}
+
+TEST_F(VoltagePageTest, NegativeCellOrTapOfTenThousandIsRefusedInTheCurrentLanguage) {
+    TypeCells({"420", "-5", "418", "410"});
+    Calibrate(PromptAnswer::Ok);
+    ASSERT_NE(Refusal(), nullptr);
+    EXPECT_EQ(Refusal()->caption, "瑞翎航模提示：");
+    EXPECT_TRUE(Refusal()->text.contains("负数"));
+
+    m_prompter.Clear();
+    m_dlg->m_bEnglish = 1;
+    TypeCells({"5000", "4000", "1000", "0"});  // the third tap would be 10000
+    Calibrate(PromptAnswer::Ok);
+    ASSERT_NE(Refusal(), nullptr);
+    EXPECT_EQ(Refusal()->caption, "Velmora Mentioned:");
+    EXPECT_TRUE(Refusal()->text.contains("9999"));
+    EXPECT_TRUE(Control(IDC_VOLT_CELL3)->hasFocus());
+    EXPECT_EQ(Sent(), "");
+
+    // The largest tap that still fits four digits goes out.
+    m_prompter.Clear();
+    TypeCells({"5000", "4000", "999", "0"});
+    Calibrate(PromptAnswer::Ok);
+    EXPECT_EQ(Refusal(), nullptr);
+    EXPECT_EQ(Sent(), "S05000\r");
+}
+
+}  // namespace
