@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CMSComm.h"
+#include "ControllerSettings.h"
 #include "IProtocolListener.h"
 #include "PortConnection.h"
 #include "ProtocolState.h"
@@ -130,5 +131,6 @@ private:
     QStringList m_strParamNames;
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
     CPortConnection m_port;
+    CControllerSettings m_settings;
     bool m_bClosing = false;
 };
