@@ -49,6 +49,7 @@ CVexaDlg::~CVexaDlg() {
 
 void CVexaDlg::InitDialog() {
     m_bEnglish = 0;
+    ShowPortDevices();
     m_ui->cboPort->setCurrentIndex(2);
     m_ui->cboFrameType->setCurrentIndex(0);
     m_ui->cboEscRate->setCurrentIndex(0);
@@ -99,6 +100,17 @@ void CVexaDlg::ShowPage(int index) {
     for (int i = 0; i < kPageCount; ++i) m_pages[i]->setVisible(i == index);
     const QSignalBlocker blocker(m_ui->tabPages);
     m_ui->tabPages->setCurrentIndex(index);
+}
+
+void CVexaDlg::ShowPortDevices() {
+    QComboBox* ports = m_ui->cboPort;
+    QStringList lines;
+    for (int i = 0; i < ports->count(); ++i) {
+        const QString device = m_comm.DeviceOf(i + 1);
+        ports->setItemData(i, device, Qt::ToolTipRole);
+        lines << QStringLiteral("COM%1 → %2").arg(i + 1).arg(device);
+    }
+    ports->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 int CVexaDlg::CurrentPage() const { return m_ui->tabPages->currentIndex(); }

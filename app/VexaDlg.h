@@ -113,6 +113,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
+    void ShowPortDevices();
     void ShowPage(int index);
     void SelectPage(int index);
     void OnTabChanged(int index);
