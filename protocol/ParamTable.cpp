@@ -97,7 +97,8 @@ constexpr Entry kTable[] = {
     Percent('#', 14),
     Percent('$', 15),
     Percent('!', 16),
-    // The Z-axis ratio never had a send offset; the roll and Z limits had one only on send.
+    // Up to version 1.211 the Z-axis ratio is sent without the offset its read-back removes,
+    // and the roll and Z limits are sent with an offset their read-back does not remove.
     GimbalRatio('K', 17, 100),
     GimbalRatio('J', 18, 100),
     GimbalRatio('%', 19, 0),
@@ -217,6 +218,11 @@ int WireFromShown(char letter, int shown, int fwVersion) {
 int CachedAfterSend(char letter, int shown, int fwVersion) {
     const Entry* entry = Find(letter);
     return entry && entry->cacheHoldsSent ? WireFromShown(letter, shown, fwVersion) : shown;
+}
+
+bool IsDiscardedOnRead(char letter) {
+    const Entry* entry = Find(letter);
+    return entry && entry->kind == Kind::Discarded;
 }
 
 int BitCountOf(char letter) {

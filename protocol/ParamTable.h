@@ -28,6 +28,9 @@ int WireFromShown(char letter, int shown, int fwVersion);
 // What the parameter cache holds after a page sent `shown` for this letter.
 int CachedAfterSend(char letter, int shown, int fwVersion);
 
+// Whether the read-back reads the letter only to move on (H, I): its value goes nowhere.
+bool IsDiscardedOnRead(char letter);
+
 // Number of cache slots a bit-field letter spreads its value over (8 for M, N and O, 12 for
 // the switch rows); 0 for every other letter.
 int BitCountOf(char letter);

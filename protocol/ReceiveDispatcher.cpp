@@ -29,6 +29,8 @@ constexpr int kBulkEchoLength = 7;
 constexpr int kReferenceEchoMinimum = 4;
 constexpr QByteArrayView kReferenceEcho = "Sj0";
 
+// The letter whose reply carries the firmware version; it opens the read-back.
+constexpr char kVersionLetter = kReadBackOrder.front();
 // The last coordinate of the frame-geometry read-back; after it the plan can be drawn.
 constexpr char kLastFrameCoordinate = 'y';
 
@@ -173,12 +175,12 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
 }
 
 void CReceiveDispatcher::ApplyValue(char letter, int wire) {
-    if (letter == 'V') {
+    if (letter == kVersionLetter) {
         m_state.m_nFwVersion = wire;
         m_listener.OnFirmwareVersion(wire);
         return;
     }
-    if (letter == 'H' || letter == 'I') return;
+    if (IsDiscardedOnRead(letter)) return;
     const int shown = ShownFromWire(letter, wire, m_state.m_nFwVersion);
     StoreInCache(letter, shown, m_state.m_nParamCache);
     m_listener.OnValueRead(letter, shown);
