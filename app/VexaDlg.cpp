@@ -28,7 +28,8 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_prompter(prompter),
       m_options(options),
       m_comm(std::move(backend)),
-      m_port(*this) {
+      m_port(*this),
+      m_settings(*this) {
     g_pMainDlg = this;
     m_pFrameDlg = std::make_unique<CFrameDlg>(this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
@@ -48,6 +49,7 @@ CVexaDlg::~CVexaDlg() {
 
 void CVexaDlg::InitDialog() {
     m_bEnglish = 0;
+    ShowPortDevices();
     m_ui->cboPort->setCurrentIndex(2);
     m_ui->cboFrameType->setCurrentIndex(0);
     m_ui->cboEscRate->setCurrentIndex(0);
@@ -100,6 +102,17 @@ void CVexaDlg::ShowPage(int index) {
     m_ui->tabPages->setCurrentIndex(index);
 }
 
+void CVexaDlg::ShowPortDevices() {
+    QComboBox* ports = m_ui->cboPort;
+    QStringList lines;
+    for (int i = 0; i < ports->count(); ++i) {
+        const QString device = m_comm.DeviceOf(i + 1);
+        ports->setItemData(i, device, Qt::ToolTipRole);
+        lines << QStringLiteral("COM%1 → %2").arg(i + 1).arg(device);
+    }
+    ports->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
 int CVexaDlg::CurrentPage() const { return m_ui->tabPages->currentIndex(); }
 
 void CVexaDlg::SelectPage(int index) {
@@ -117,6 +130,7 @@ void CVexaDlg::BindHandlers() {
     Prompter& p = m_prompter;
     BindGuarded(&m_comm, &CMSComm::OnComm, this, p, [this] { m_dispatcher->OnComm(); });
     connect(&m_comm, &CMSComm::LineLost, this, [this] { OnLineLost(); });
+    m_settings.BindHandlers();
     BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
     BindGuarded(m_ui->cboPort, &QComboBox::activated, this, p, [this] { m_port.ChangePort(); });
@@ -213,8 +227,7 @@ void CVexaDlg::RestoreIdleState() {
 }
 
 void CVexaDlg::OnValueRead(char letter, int shown) {
-    Q_UNUSED(letter);
-    Q_UNUSED(shown);
+    if (m_settings.ShowReadBack(letter, shown)) return;
 }
 
 void CVexaDlg::OnFirmwareVersion(int version) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CMSComm.h"
+#include "ControllerSettings.h"
 #include "IProtocolListener.h"
 #include "PortConnection.h"
 #include "ProtocolState.h"
@@ -112,6 +113,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
+    void ShowPortDevices();
     void ShowPage(int index);
     void SelectPage(int index);
     void OnTabChanged(int index);
@@ -130,5 +132,6 @@ private:
     QStringList m_strParamNames;
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
     CPortConnection m_port;
+    CControllerSettings m_settings;
     bool m_bClosing = false;
 };

@@ -24,3 +24,16 @@ QByteArray QueryCommand(char letter) {
     frame += '\r';
     return frame;
 }
+
+int LeadingNumber(QByteArrayView text) {
+    // Nine digits already exceed any four-digit wire value; further digits are ignored.
+    constexpr int kMaxDigits = 9;
+    qsizetype at = 0;
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+    int value = 0;
+    for (int digits = 0; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits)
+        if (digits < kMaxDigits) value = value * 10 + (text[at] - '0');
+    return negative ? -value : value;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 // The ASCII frames sent to the controller.
 
@@ -14,3 +15,8 @@ QByteArray QueryCommand(char letter);
 inline const QByteArray kVersionQuery = QByteArrayLiteral("?V\r");
 inline const QByteArray kLiveDisplayOn = QByteArrayLiteral("S~0001\r");
 inline const QByteArray kLiveDisplayOff = QByteArrayLiteral("S~0000\r");
+
+// The number a value text starts with, as the controller's digits and the saved parameter
+// lines are read: leading blanks skipped, an optional sign, then decimal digits up to the first
+// other character. 0 when the text holds no digit there; never overflows.
+int LeadingNumber(QByteArrayView text);

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <optional>
+#include <span>
+
+struct ProtocolState;
 
 // The parameter vocabulary: for every letter its cache slot, the range accepted on read-back,
 // its offset and encodings. The dispatcher, the pages, the export and the restore all use this
@@ -24,3 +27,20 @@ int WireFromShown(char letter, int shown, int fwVersion);
 
 // What the parameter cache holds after a page sent `shown` for this letter.
 int CachedAfterSend(char letter, int shown, int fwVersion);
+
+// Whether the read-back reads the letter only to move on (H, I): its value goes nowhere.
+bool IsDiscardedOnRead(char letter);
+
+// Number of cache slots a bit-field letter spreads its value over (8 for M, N and O, 12 for
+// the switch rows); 0 for every other letter.
+int BitCountOf(char letter);
+
+// Stores a shown value in the cache as the letter keeps it: one slot, or one bit per slot for
+// bit-field letters. Letters without a slot leave the cache alone.
+void StoreInCache(char letter, int shown, std::span<int> cache);
+
+// The frame the bulk write of a restored file sends for a letter, made from the restore table
+// (line n + 1 holds the saved value of cache slot n): the stored text unchanged for the
+// stored-text letters, otherwise a four-digit set command with the letter's transform.
+// Empty for a letter the bulk write does not send.
+QByteArray BulkWriteFrame(char letter, const ProtocolState& state);

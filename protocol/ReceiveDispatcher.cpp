@@ -1,15 +1,276 @@
 #include "ReceiveDispatcher.h"
 
+#include <algorithm>
+#include <chrono>
+#include <numeric>
+
+#include "BulkWriteChain.h"
 #include "CMSComm.h"
+#include "CommandFrames.h"
+#include "IClock.h"
+#include "IProtocolListener.h"
+#include "ParamTable.h"
 #include "ProtocolState.h"
+#include "ReadBackChain.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A query reply: the echo "?", letter, "\r" in bytes 0-2, the value digits in bytes 4-7.
+constexpr int kQueryReplyLength = 10;
+constexpr qsizetype kValueAt = 4;
+constexpr qsizetype kValueLength = 4;
+// The echo of a set command in the special set chains, recognised at exactly this length.
+constexpr int kSpecialEchoLength = 8;
+// The echo of a set command in the bulk write, recognised at this length or more.
+constexpr int kBulkEchoLength = 7;
+// The echo of a reference-set choice, recognised once the count is above this.
+constexpr int kReferenceEchoMinimum = 4;
+constexpr QByteArrayView kReferenceEcho = "Sj0";
+
+// The letter whose reply carries the firmware version; it opens the read-back.
+constexpr char kVersionLetter = kReadBackOrder.front();
+// The last coordinate of the frame-geometry read-back; after it the plan can be drawn.
+constexpr char kLastFrameCoordinate = 'y';
+
+constexpr auto kReferenceSetSettle = 10ms;
+constexpr auto kChainLinkPause = 50ms;
+
+// The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
+// boot-loader answers) read. A line that keeps sending without being recognised must not make
+// it grow without end, so past the limit the bytes between head and tail are dropped.
+constexpr qsizetype kRxBufferLimit = 64 * 1024;
+constexpr qsizetype kRxBufferHead = 16;
+// The count is only compared with small numbers; it stops growing here instead of overflowing.
+constexpr qint64 kRxCountCeiling = 1 << 30;
+
+QByteArrayView ValueText(const QByteArray& buffer) {
+    return QByteArrayView(buffer)
+        .sliced(std::min(kValueAt, buffer.size()))
+        .first(std::clamp<qsizetype>(buffer.size() - kValueAt, 0, kValueLength));
+}
+
+bool IsQueryKey(const QByteArray& buffer) {
+    return buffer.size() >= 3 && buffer[0] == '?' && buffer[2] == '\r';
+}
+
+bool IsSetKey(const QByteArray& buffer) { return buffer.size() >= 2 && buffer[0] == 'S'; }
+
+}  // namespace
 
 CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
                                        IProtocolListener& listener)
     : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {}
 
 void CReceiveDispatcher::OnComm() {
-    if (m_comm.GetCommEvent() != CMSComm::comEvReceive) return;
-    const QByteArray bytes = m_comm.GetInput();
-    m_state.m_strRxBuf += bytes;
-    m_state.m_nRxCount += static_cast<int>(bytes.size());
+    if (m_comm.GetCommEvent() == CMSComm::comEvReceive) Append(m_comm.GetInput());
+    Evaluate();
 }
+
+void CReceiveDispatcher::Receive(QByteArrayView bytes) {
+    Append(bytes);
+    Evaluate();
+}
+
+void CReceiveDispatcher::StartReadBack() {
+    m_state.ResetReceive();
+    SendLink(kVersionQuery);
+}
+
+void CReceiveDispatcher::StartFrameGeometryRead() {
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    ClearReceive();
+    SendLink(QueryCommand(kFrameGeometryOrder.front()));
+}
+
+void CReceiveDispatcher::StartBulkWrite() {
+    m_state.m_nRxMode = ProtocolState::kModeBulkWrite;
+    ClearReceive();
+    SendLink(BulkWriteFrame(kBulkWriteOrder.front(), m_state));
+}
+
+void CReceiveDispatcher::Append(QByteArrayView bytes) {
+    QByteArray& buffer = m_state.m_strRxBuf;
+    if (buffer.size() + bytes.size() <= kRxBufferLimit) {
+        buffer.append(bytes);
+    } else {
+        QByteArray kept = buffer.first(std::min(kRxBufferHead, buffer.size()));
+        const QByteArray rest = buffer.sliced(kept.size()) + bytes.toByteArray();
+        kept += QByteArrayView(rest).last(std::min(rest.size(), kRxBufferLimit - kept.size()));
+        buffer = std::move(kept);
+    }
+    m_state.m_nRxCount =
+        int(std::min<qint64>(qint64(m_state.m_nRxCount) + bytes.size(), kRxCountCeiling));
+}
+
+void CReceiveDispatcher::Evaluate() {
+    switch (m_state.m_nRxMode) {
+        case ProtocolState::kModeReadBack:
+            return EvaluateReadBack();
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+            return EvaluateUpgrade();
+        case ProtocolState::kModeBulkWrite:
+            return EvaluateBulkWrite();
+        case ProtocolState::kModeLive:
+            return EvaluateLiveData();
+        case ProtocolState::kModeSpecialSet:
+            return EvaluateSpecialSet();
+        case ProtocolState::kModeReverseReread:
+            return EvaluateReverseReread();
+        case ProtocolState::kModeDeviceTag:
+            return EvaluateDeviceTag();
+        default:
+            return;
+    }
+}
+
+// Mode 0: read-back replies and the echo of a reference-set choice.
+void CReceiveDispatcher::EvaluateReadBack() {
+    if (m_state.m_nRxCount > kReferenceEchoMinimum &&
+        m_state.m_strRxBuf.startsWith(kReferenceEcho)) {
+        RestartReadBackAfterReferenceSet();
+        return;
+    }
+    if (m_state.m_nRxCount != kQueryReplyLength) return;
+    // A reply that matches no query keeps its bytes: later replies queue up behind its key and
+    // are not recognised until the buffer is cleared.
+    m_state.m_nRxCount = 0;
+    const QByteArray& buffer = m_state.m_strRxBuf;
+    if (!IsQueryKey(buffer) || !IsChainQuery(buffer[1])) return;
+    const char letter = buffer[1];
+    const int wire = LeadingNumber(ValueText(buffer));
+    m_state.m_strRxBuf.clear();
+    HandleChainReply(letter, wire);
+}
+
+void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
+    // The controller is loading the chosen set; give it a moment before asking it back.
+    m_clock.Wait(kReferenceSetSettle);
+    ClearReceive();
+    SendLink(kVersionQuery);
+}
+
+void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
+    ApplyValue(letter, wire);
+    if (letter == kLastFrameCoordinate) m_listener.OnFrameGeometryRead();
+
+    // A zero may be a reply the controller was not ready to give: ask again while retries last.
+    if (m_state.m_nQueryRetries > 0 && wire == 0) {
+        --m_state.m_nQueryRetries;
+        SendLink(QueryCommand(letter));
+        return;
+    }
+    m_state.m_nQueryRetries = ProtocolState::kFullRetries;
+    if (const auto next = NextQueryAfter(letter)) {
+        SendLink(QueryCommand(*next));
+    } else if (letter == kReadBackOrder.back()) {
+        DiscardInput();
+        m_listener.OnReadBackFinished();
+    }
+}
+
+void CReceiveDispatcher::ApplyValue(char letter, int wire) {
+    if (letter == kVersionLetter) {
+        m_state.m_nFwVersion = wire;
+        m_listener.OnFirmwareVersion(wire);
+        return;
+    }
+    if (IsDiscardedOnRead(letter)) return;
+    const int shown = ShownFromWire(letter, wire, m_state.m_nFwVersion);
+    StoreInCache(letter, shown, m_state.m_nParamCache);
+    m_listener.OnValueRead(letter, shown);
+}
+
+// Mode 7: each echo of the bulk write sends the next restored value.
+void CReceiveDispatcher::EvaluateBulkWrite() {
+    if (m_state.m_nRxCount < kBulkEchoLength) return;
+    const QByteArray echo =
+        m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
+    ClearReceive();
+    m_clock.Wait(kChainLinkPause);
+    if (!IsSetKey(echo)) return;
+    const BulkWriteStep step = BulkWriteStepAfter(echo[1]);
+    switch (step.kind) {
+        case BulkWriteStep::Kind::Next:
+            SendLink(BulkWriteFrame(step.next, m_state));
+            return;
+        case BulkWriteStep::Kind::Finished:
+            m_state.m_nRxMode = ProtocolState::kModeReadBack;
+            SendLink(kVersionQuery);
+            m_listener.OnBulkWriteFinished();
+            return;
+        case BulkWriteStep::Kind::NotInChain:
+            return;
+    }
+}
+
+// Mode 15: the calibration sums, the frame save chain and the reverse re-read.
+void CReceiveDispatcher::EvaluateSpecialSet() {
+    if (m_state.m_nRxCount != kSpecialEchoLength) return;
+    const QByteArray echo =
+        m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
+    ClearReceive();
+    m_clock.Wait(kChainLinkPause);
+    if (IsSetKey(echo)) HandleSpecialSetEcho(echo[1]);
+}
+
+void CReceiveDispatcher::HandleSpecialSetEcho(char letter) {
+    const auto& cells = m_state.m_nCalibration;
+    if (letter >= '0' && letter <= '2') {
+        // Each cell tap gets the voltage up to it: the running sum of the cells.
+        const int cellCount = letter - '0' + 2;
+        SendLink(SetCommand(char(letter + 1),
+                            std::accumulate(cells.begin(), cells.begin() + cellCount, 0)));
+    } else if (letter == '3') {
+        m_state.m_nRxMode = ProtocolState::kModeReadBack;
+        m_listener.OnCalibrationFinished();
+    } else if (letter == 'N' || letter == 'O') {
+        m_state.m_nRxMode = ProtocolState::kModeReverseReread;
+        SendLink(QueryCommand(letter));
+    } else if (letter >= kFrameGeometryOrder.front() && letter < kLastFrameCoordinate) {
+        // The frame record holds axis count, extents and coordinates in the order l .. y.
+        const char next = char(letter + 1);
+        SendLink(SetCommand(
+            next, WireFromShown(next, m_state.m_nFrameRecord[next - kFrameGeometryOrder.front()],
+                                m_state.m_nFwVersion)));
+    }
+}
+
+// Mode 20: the reverse flags just written, read back; then the live display resumes.
+void CReceiveDispatcher::EvaluateReverseReread() {
+    if (m_state.m_nRxCount != kQueryReplyLength) return;
+    const QByteArray& buffer = m_state.m_strRxBuf;
+    if (!IsQueryKey(buffer) || (buffer[1] != 'N' && buffer[1] != 'O')) return;
+    const char letter = buffer[1];
+    const int wire = LeadingNumber(ValueText(buffer));
+    ClearReceive();
+    ApplyValue(letter, wire & 0xFF);
+    m_state.m_nRxMode = ProtocolState::kModeLive;
+    SendLink(kLiveDisplayOn);
+}
+
+// Mode 10: live data frames.
+void CReceiveDispatcher::EvaluateLiveData() {}
+
+// Mode 30: the device tag before a firmware upload.
+void CReceiveDispatcher::EvaluateDeviceTag() {}
+
+// Modes 2 to 6: the boot loader's answers during a firmware upload.
+void CReceiveDispatcher::EvaluateUpgrade() {}
+
+void CReceiveDispatcher::ClearReceive() {
+    m_state.m_strRxBuf.clear();
+    m_state.m_nRxCount = 0;
+}
+
+void CReceiveDispatcher::SendLink(const QByteArray& frame) {
+    DiscardInput();
+    m_comm.SetOutput(frame);
+}
+
+void CReceiveDispatcher::DiscardInput() { m_comm.GetInput(); }

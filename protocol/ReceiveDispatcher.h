@@ -1,17 +1,61 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
+
 class CMSComm;
 class IClock;
 class IProtocolListener;
 struct ProtocolState;
 
-// The handler of every byte the controller sends.
+// Interprets every byte the controller sends. The main window calls OnComm from the serial
+// control's OnComm notification; the bytes go into the receive buffer and are evaluated by the
+// receive mode: a recognised reply updates the parameter cache and the listener and, in a
+// chain, sends the next frame at once. Chains advance only when their reply arrives.
+//
+// Serial-control errors (a closed port) propagate as CommError; every state change of a step
+// is made before its frame is sent, so a failed send leaves the state as a stopped chain.
 class CReceiveDispatcher {
 public:
-    CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock, IProtocolListener& listener);
+    CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
+                       IProtocolListener& listener);
+
+    // Handler of the serial control's OnComm: reads Input on a receive event, then evaluates.
     void OnComm();
+    // Appends received bytes to the buffer and evaluates it (what OnComm does with Input).
+    void Receive(QByteArrayView bytes);
+
+    // Receive state as a port open leaves it, then "?V\r": the full read-back.
+    void StartReadBack();
+    // Mode 0, buffer emptied, then "?k\r": the frame-geometry read-back of the frame editor.
+    void StartFrameGeometryRead();
+    // Mode 7, buffer emptied, then the first frame ("C") of the bulk write from the restore
+    // table; each echo sends the next.
+    void StartBulkWrite();
 
 private:
+    void Append(QByteArrayView bytes);
+    void Evaluate();
+
+    void EvaluateReadBack();
+    void RestartReadBackAfterReferenceSet();
+    void HandleChainReply(char letter, int wire);
+    void ApplyValue(char letter, int wire);
+    void EvaluateBulkWrite();
+    void EvaluateSpecialSet();
+    void HandleSpecialSetEcho(char letter);
+    void EvaluateReverseReread();
+    void EvaluateLiveData();
+    void EvaluateDeviceTag();
+    void EvaluateUpgrade();
+
+    // Empties the receive buffer and its count.
+    void ClearReceive();
+    // Sends the next link of a chain: stale input is read and dropped first, so that it does
+    // not become part of the reply.
+    void SendLink(const QByteArray& frame);
+    void DiscardInput();
+
     ProtocolState& m_state;
     CMSComm& m_comm;
     IClock& m_clock;

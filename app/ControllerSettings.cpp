@@ -1,0 +1,174 @@
+#include "ControllerSettings.h"
+
+#include <QSignalBlocker>
+
+#include "CommandFrames.h"
+#include "FrameDlg.h"
+#include "GuardedHandler.h"
+#include "ParamTable.h"
+#include "UiTexts.h"
+#include "VexaDlg.h"
+#include "ui_VexaDlg.h"
+
+namespace {
+
+constexpr int kFrameEditorIndex = 15;  // "16. IRRET_SHAPE"
+constexpr char kDeclinationCaption[] = "瑞翎航模提示：本地磁偏角设置";
+
+constexpr BiText kDeclinationOutOfRange{
+    "磁偏角必须在-180到180度之间，请重新输入!",
+    "The declination must be between -180 and 180 degrees, please enter it again!"};
+constexpr BiText kMessageCaption{"瑞翎航模提示：", "Velmora Mentioned:"};
+
+constexpr char kFrameHint[] =
+    "提示：请根据您的机器从右侧列表框中选择多轴模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中!\r\r"
+    "描述：主要作用是提供机架模式的选择。默认的是常用的4X模式。\r\r其它的，可以根据说明书上的图例对应的模式选择。";
+constexpr char kEscHint[] =
+    "提示：请根据您的机器从右侧列表框中选择输出模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中!\r\r"
+    "描述：主要作用中为了适应不同的电调或舵机，一般选择330HZ。";
+constexpr char kServoHint[] =
+    "提示：根据舵机输出频率选择相应的选项\r\r1.50HZ代表模拟舵机，270 HZ代表数字舵机.\r\r2.默认舵机输出频率是50 HZ.";
+constexpr char kSensorHint[] =
+    "提示：请根据您的安装的设备勾选右侧相应的设备。\r\r您的选择将立即被系统设置并保存到星鹞飞控中!\r\r"
+    "描述：主要作用中为了选择相应的设备，设备安装了，但如果没有通过工具软件勾选相应的设备，则设备无效！。";
+constexpr char kDeclinationHint[] =
+    "功能描述及使用说明：\r\r1.请（从资料或网络）查出您所在地点的磁偏角值，并输入到数据框中。\r\r"
+    "2.默认值为0（如查不到该本地值可用默认值飞行）。\r\r3.只需输入磁偏角的度数值，如磁偏角为1度09分，只取度数1 输入.\r\r"
+    "4.特别提醒：本地磁偏角值不可以随意输入!";
+constexpr char kDeclinationQuestion[] = "您需要立即设置本地磁偏角值吗？";
+
+}  // namespace
+
+void CControllerSettings::BindHandlers() {
+    Ui::CVexaDlg& ui = *m_dlg.m_ui;
+    Prompter& p = m_dlg.m_prompter;
+    BindGuarded(ui.cboFrameType, &QComboBox::activated, &m_dlg, p, [this] { OnFrameType(); });
+    BindGuarded(ui.cboEscRate, &QComboBox::activated, &m_dlg, p, [this] { OnEscRate(); });
+    BindGuarded(ui.cboServoRate, &QComboBox::activated, &m_dlg, p, [this] { OnServoRate(); });
+    for (QCheckBox* box : {ui.chkSensorBattery, ui.chkSensorReceiver, ui.chkSensorGyro,
+                           ui.chkSensorAccel, ui.chkSensorMag, ui.chkSensorBaro, ui.chkSensorSonar,
+                           ui.chkSensorGps})
+        BindGuarded(box, &QCheckBox::clicked, &m_dlg, p, [this] { OnSensor(); });
+    BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg, p, [this] { OnDeclination(); });
+    BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg, p, [this] { OnFrameEditor(); });
+    const std::pair<QPushButton*, const char*> hints[] = {
+        {ui.btnFrameHint, kFrameHint}, {ui.btnEscHint, kEscHint}, {ui.btnServoHint, kServoHint},
+        {ui.btnSensorHint, kSensorHint}};
+    for (const auto& [button, text] : hints)
+        BindGuarded(button, &QPushButton::clicked, &m_dlg, p,
+                    [this, text = text] { Hint(texts::kHintCaption, text); });
+    BindGuarded(ui.btnDeclinationHint, &QPushButton::clicked, &m_dlg, p,
+                [this] { Hint(kDeclinationCaption, kDeclinationHint); });
+}
+
+void CControllerSettings::Hint(const char* caption, const char* text) {
+    m_dlg.m_prompter.Message({QString::fromUtf8(caption), QString::fromUtf8(text),
+                              PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
+}
+
+void CControllerSettings::ShowFrameEditButton(int frameTypeIndex) {
+    // Only frame type 16 has an editable geometry; the button shows while it is selected.
+    const bool editable = frameTypeIndex == kFrameEditorIndex;
+    m_dlg.m_ui->btnFrameEdit->setEnabled(editable);
+    m_dlg.m_ui->btnFrameEdit->setVisible(editable);
+}
+
+void CControllerSettings::OnFrameType() {
+    ProtocolState& state = m_dlg.m_state;
+    state.m_nRxMode = ProtocolState::kModeReadBack;
+    const int index = m_dlg.m_ui->cboFrameType->currentIndex();
+    const int entry = index + 1;
+    state.m_nParamCache[*CacheSlotOf('A')] = entry;
+    ShowFrameEditButton(index);
+    m_dlg.SendSetCommand('A', WireFromShown('A', entry, state.m_nFwVersion));
+    // The controller may change other parameters with the frame type: read everything back.
+    m_dlg.m_port.ChangePort();
+}
+
+void CControllerSettings::OnEscRate() {
+    const int entry = m_dlg.m_ui->cboEscRate->currentIndex() + 1;
+    m_dlg.m_state.m_nParamCache[*CacheSlotOf('B')] = entry;
+    m_dlg.SendSetCommand('B', WireFromShown('B', entry, m_dlg.m_state.m_nFwVersion));
+}
+
+void CControllerSettings::OnServoRate() {
+    const int entry = m_dlg.m_ui->cboServoRate->currentIndex() + 1;
+    m_dlg.m_state.m_nParamCache[*CacheSlotOf('P')] = entry;
+    m_dlg.SendSetCommand('P', WireFromShown('P', entry, m_dlg.m_state.m_nFwVersion));
+}
+
+void CControllerSettings::OnSensor() {
+    m_dlg.m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_dlg.UpdateData(true);
+    int mask = 0;
+    const int firstSlot = *CacheSlotOf('M');
+    for (int bit = 0; bit < 8; ++bit) {
+        mask |= (m_dlg.m_nSensor[bit] ? 1 : 0) << bit;
+        m_dlg.m_state.m_nParamCache[firstSlot + bit] = m_dlg.m_nSensor[bit];
+    }
+    m_dlg.UpdateData(false);
+    m_dlg.SendSetCommand('M', mask);
+}
+
+bool CControllerSettings::DeclinationFits(int declination) {
+    const int wire = WireFromShown('Q', declination, m_dlg.m_state.m_nFwVersion);
+    if (ShownFromWire('Q', wire, m_dlg.m_state.m_nFwVersion) == declination) return true;
+    const bool english = m_dlg.m_bEnglish;
+    m_dlg.m_prompter.Message({kMessageCaption.In(english), kDeclinationOutOfRange.In(english),
+                              PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+    return false;
+}
+
+void CControllerSettings::OnDeclination() {
+    const PromptAnswer answer = m_dlg.m_prompter.Message(
+        {QString::fromUtf8(kDeclinationCaption), QString::fromUtf8(kDeclinationQuestion),
+         PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
+    if (answer != PromptAnswer::Ok) return;
+    // A box that does not hold a whole number, or a declination the four digits cannot carry,
+    // sends nothing: the controller would otherwise get a stale or a wrong value.
+    if (!m_dlg.UpdateData(true)) return;
+    const int declination = m_dlg.m_nDeclination;
+    if (!DeclinationFits(declination)) return;
+    m_dlg.m_state.m_nRxMode = ProtocolState::kModeSpecialSet;
+    m_dlg.m_state.m_nParamCache[*CacheSlotOf('Q')] = declination;
+    m_dlg.UpdateData(false);
+    m_dlg.SendSetCommand('Q', WireFromShown('Q', declination, m_dlg.m_state.m_nFwVersion),
+                         ProtocolState::kModeSpecialSet);
+}
+
+void CControllerSettings::OnFrameEditor() {
+    m_dlg.m_port.ChangePort();
+    m_dlg.m_pFrameDlg->show();
+    CMSComm& comm = m_dlg.m_comm;
+    comm.SetInputLen(0);
+    comm.GetInput();
+    comm.SetHandshaking(CMSComm::comHandshakeNone);
+    m_dlg.m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_dlg.SendText(QueryCommand('k'));
+}
+
+bool CControllerSettings::ShowReadBack(char letter, int shown) {
+    Ui::CVexaDlg& ui = *m_dlg.m_ui;
+    auto select = [shown](QComboBox* list) {
+        if (shown < 1 || shown > list->count()) return;
+        const QSignalBlocker blocker(list);
+        list->setCurrentIndex(shown - 1);
+    };
+    switch (letter) {
+        case 'A':
+            select(ui.cboFrameType);
+            if (shown >= 1) ShowFrameEditButton(shown - 1);
+            return true;
+        case 'B': select(ui.cboEscRate); return true;
+        case 'P': select(ui.cboServoRate); return true;
+        case 'M':
+            for (int bit = 0; bit < 8; ++bit) m_dlg.m_nSensor[bit] = (shown >> bit) & 1;
+            m_dlg.UpdateData(false);
+            return true;
+        case 'Q':
+            m_dlg.m_nDeclination = shown;
+            m_dlg.UpdateData(false);
+            return true;
+        default: return false;
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+class CVexaDlg;
+
+// The upper panel's controller-wide settings: frame type, ESC and servo output rates, fitted
+// sensors and the magnetic declination; their hint buttons; the frame editor button. Each
+// change is written to the controller at once and kept in the parameter cache.
+class CControllerSettings {
+public:
+    explicit CControllerSettings(CVexaDlg& dlg) : m_dlg(dlg) {}
+
+    void BindHandlers();
+    // Shows a read-back value of A, B, P, M or Q; false for any other letter.
+    bool ShowReadBack(char letter, int shown);
+
+    void OnFrameType();
+    void OnEscRate();
+    void OnServoRate();
+    void OnSensor();
+    void OnDeclination();
+    void OnFrameEditor();
+
+private:
+    void ShowFrameEditButton(int frameTypeIndex);
+    bool DeclinationFits(int declination);
+    void Hint(const char* caption, const char* text);
+
+    CVexaDlg& m_dlg;
+};

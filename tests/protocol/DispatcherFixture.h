@@ -1,0 +1,113 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "CMSComm.h"
+#include "CommandFrames.h"
+#include "FakeClock.h"
+#include "IProtocolListener.h"
+#include "MemoryLine.h"
+#include "ProtocolState.h"
+#include "ReceiveDispatcher.h"
+
+// Everything the listener was told, in order.
+struct RecordingListener : IProtocolListener {
+    std::vector<std::pair<char, int>> values;
+    std::vector<int> versions;
+    int readBackFinished = 0;
+    int bulkWriteFinished = 0;
+    int calibrationFinished = 0;
+    int frameGeometryRead = 0;
+    std::function<void(char)> onValue;  // runs inside OnValueRead
+
+    void OnValueRead(char letter, int shown) override {
+        values.emplace_back(letter, shown);
+        if (onValue) onValue(letter);
+    }
+    void OnFirmwareVersion(int version) override { versions.push_back(version); }
+    void OnReadBackFinished() override { ++readBackFinished; }
+    void OnBulkWriteFinished() override { ++bulkWriteFinished; }
+    void OnCalibrationFinished() override { ++calibrationFinished; }
+    void OnFrameGeometryRead() override { ++frameGeometryRead; }
+
+    std::vector<int> ValuesOf(char letter) const {
+        std::vector<int> found;
+        for (const auto& [l, v] : values)
+            if (l == letter) found.push_back(v);
+        return found;
+    }
+};
+
+// A query reply as the controller gives it: echo, one byte, four digits, two bytes.
+inline QByteArray Reply(char letter, const QByteArray& digits) {
+    return QueryCommand(letter) + ' ' + digits + "\r\n";
+}
+inline QByteArray Reply(char letter, int value) {
+    return Reply(letter, QByteArray::number(value).rightJustified(4, '0'));
+}
+
+// The dispatcher wired to an in-memory line the way the main window wires it to the port.
+// A scripted controller may answer each frame written; its answers are delivered one event
+// each by Pump(), so that a frame is only ever sent in reaction to an answer already taken.
+class DispatcherTest : public ::testing::Test {
+protected:
+    DispatcherTest() : m_comm(MakeLine()), m_dispatcher(m_state, m_comm, m_clock, m_listener) {
+        m_comm.SetInputMode(CMSComm::comInputModeBinary);
+        m_comm.SetRThreshold(1);
+        m_comm.SetPortOpen(true);
+        QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_dispatcher.OnComm(); });
+        m_line->onWritten = [this](const QByteArray& frame) {
+            m_writtenAfterAnswers.push_back(m_answersDelivered);
+            if (controller)
+                for (QByteArray answer : controller(frame)) m_answers.push_back(std::move(answer));
+        };
+    }
+
+    // Delivers the controller's answers, one receive event each, until none is left.
+    void Pump() {
+        while (!m_answers.empty()) {
+            const QByteArray answer = m_answers.front();
+            m_answers.pop_front();
+            ++m_answersDelivered;
+            m_line->Inject(answer);
+        }
+    }
+
+    void Arrive(const QByteArray& bytes) { m_line->Inject(bytes); }
+
+    std::vector<QByteArray> SentFrames() const {
+        std::vector<QByteArray> frames;
+        for (const auto& sent : m_line->Sent()) frames.push_back(sent.bytes);
+        return frames;
+    }
+
+    // How many answers had been delivered when each frame was written.
+    const std::vector<int>& WrittenAfterAnswers() const { return m_writtenAfterAnswers; }
+
+    std::function<std::vector<QByteArray>(const QByteArray&)> controller;
+
+    FakeClock m_clock;
+    MemoryLine* m_line = nullptr;
+    CMSComm m_comm;
+    ProtocolState m_state;
+    RecordingListener m_listener;
+    CReceiveDispatcher m_dispatcher;
+
+private:
+    std::unique_ptr<ICommBackend> MakeLine() {
+        auto line = std::make_unique<MemoryLine>(m_clock);
+        m_line = line.get();
+        return line;
+    }
+
+    std::deque<QByteArray> m_answers;
+    int m_answersDelivered = 0;
+    std::vector<int> m_writtenAfterAnswers;
+};

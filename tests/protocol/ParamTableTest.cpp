@@ -1,0 +1,146 @@
+// The parameter table: slots, read-back decoding, send encoding, lists and bit fields.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "CommandFrames.h"
+#include "ParamTable.h"
+#include "ParameterNames.h"
+
+namespace {
+
+constexpr int kNew = 1218;
+constexpr int kOld = 1211;
+
+QString LabelOf(char letter, int bit = 0) {
+    return ParameterNames().at(*CacheSlotOf(letter) + bit);
+}
+
+TEST(ParamTable, SlotsAreThoseOfTheLabelTable) {
+    EXPECT_EQ(LabelOf('A'), QStringLiteral("多轴模式 选择"));
+    EXPECT_EQ(LabelOf('P'), QStringLiteral("舵机 输出模式"));
+    EXPECT_EQ(LabelOf('`'), QStringLiteral("高  度 稳  定"));
+    EXPECT_EQ(LabelOf('!'), QStringLiteral("一键返航速 度"));
+    EXPECT_EQ(LabelOf('K'), QStringLiteral("云台 俯仰比例"));
+    EXPECT_EQ(LabelOf('J'), QStringLiteral("云台 横滚比例"));
+    EXPECT_EQ(LabelOf('_'), QStringLiteral("俯仰舵角限 制"));
+    EXPECT_EQ(LabelOf('&'), QStringLiteral("俯仰舵机中 点"));
+    EXPECT_EQ(LabelOf('L'), QStringLiteral("报警电压 设置"));
+    EXPECT_EQ(LabelOf('7'), QStringLiteral("电 池 4 电 压"));
+    EXPECT_EQ(LabelOf('M', 4), QStringLiteral("磁 传 感   器"));
+    EXPECT_EQ(LabelOf('O', 7), QStringLiteral("输出M/S8 反向"));
+    EXPECT_EQ(LabelOf('a'), QStringLiteral("自稳  CH5  低"));
+    EXPECT_EQ(LabelOf('='), QStringLiteral("Z 轴跟随CH5低"));
+    EXPECT_EQ(LabelOf('i', 11), QStringLiteral("自动降落CH8高"));
+    EXPECT_EQ(LabelOf('Q'), QStringLiteral("本地 磁 偏 角"));
+    for (char letter : {'V', 'H', 'I', 'j', '~', 'k', 'n', 'z', '0', 'W', '\0'})
+        EXPECT_FALSE(CacheSlotOf(letter).has_value()) << letter;
+}
+
+TEST(ParamTable, OutOfRangeReadBackShowsZero) {
+    EXPECT_EQ(ShownFromWire('E', 150, kNew), 0);
+    EXPECT_EQ(ShownFromWire('D', 150, kNew), 0);
+    EXPECT_EQ(ShownFromWire('E', 100, kNew), 100);
+    EXPECT_EQ(ShownFromWire('_', 101, kNew), 0);
+    EXPECT_EQ(ShownFromWire('L', 279, kNew), 0);
+    EXPECT_EQ(ShownFromWire('L', 280, kNew), 280);
+    EXPECT_EQ(ShownFromWire('L', 401, kNew), 0);
+    EXPECT_EQ(ShownFromWire('l', 5001, kNew), 0);
+    EXPECT_EQ(ShownFromWire('E', -3, kNew), 0);
+    EXPECT_EQ(ShownFromWire('4', 9999, kNew), 9999);  // batteries are not range-checked
+}
+
+TEST(ParamTable, OffsetsApplyBothWays) {
+    EXPECT_EQ(ShownFromWire('Q', 200, kNew), 20);
+    EXPECT_EQ(ShownFromWire('Q', 400, kNew), 0);
+    EXPECT_EQ(ShownFromWire('Q', 0, kNew), -180);
+    EXPECT_EQ(WireFromShown('Q', -5, kNew), 175);
+    EXPECT_EQ(ShownFromWire('^', 250, kNew), 0);
+    EXPECT_EQ(ShownFromWire('^', 40, kNew), -60);
+    EXPECT_EQ(WireFromShown('&', -100, kNew), 0);
+    EXPECT_EQ(WireFromShown('&', 100, kOld), 200);
+    EXPECT_EQ(CachedAfterSend('&', -100, kNew), -100);
+    EXPECT_EQ(ShownFromWire('n', 0, kNew), -5000);
+    EXPECT_EQ(ShownFromWire('y', 9999, kNew), 4999);
+    EXPECT_EQ(WireFromShown('n', -120, kNew), 4880);
+    EXPECT_EQ(WireFromShown('l', 650, kNew), 650);
+}
+
+TEST(ParamTable, GimbalEncodingsDependOnTheFirmwareVersion) {
+    EXPECT_EQ(ShownFromWire('J', 150, kOld), 50);
+    EXPECT_EQ(ShownFromWire('J', 150, kNew), 150);
+    EXPECT_EQ(ShownFromWire('J', 300, 1200), -100);
+    EXPECT_EQ(ShownFromWire('J', 300, kNew), 0);
+    EXPECT_EQ(ShownFromWire('%', 130, 1200), 30);
+    EXPECT_EQ(ShownFromWire(')', 30, 1200), 30);
+
+    EXPECT_EQ(WireFromShown('K', 30, kNew), 30);
+    EXPECT_EQ(WireFromShown('K', 30, 1200), 130);
+    EXPECT_EQ(WireFromShown('%', 30, 1200), 30);
+    EXPECT_EQ(WireFromShown(')', 30, 1200), 130);
+    EXPECT_EQ(WireFromShown('+', 30, kNew), 30);
+    EXPECT_EQ(WireFromShown('_', 30, 1200), 30);
+    // The ratios and the roll and Z limits keep the value sent in the cache.
+    EXPECT_EQ(CachedAfterSend('K', 30, 1200), 130);
+    EXPECT_EQ(CachedAfterSend('+', 30, 1200), 130);
+    EXPECT_EQ(CachedAfterSend('_', 30, 1200), 30);
+}
+
+TEST(ParamTable, ListLettersMapWireCodesToEntries) {
+    EXPECT_EQ(ShownFromWire('A', 15, kNew), 8);
+    EXPECT_EQ(ShownFromWire('A', 16, kNew), 16);
+    EXPECT_EQ(ShownFromWire('A', 8, kNew), 9);
+    EXPECT_EQ(ShownFromWire('A', 0, kNew), 0);
+    EXPECT_EQ(ShownFromWire('A', 17, kNew), 0);
+    EXPECT_EQ(ShownFromWire('B', 5, kNew), 6);
+    EXPECT_EQ(ShownFromWire('B', 7, kNew), 5);
+    EXPECT_EQ(ShownFromWire('P', 3, kNew), 2);
+    EXPECT_EQ(ShownFromWire('P', 2, kNew), 0);
+    EXPECT_EQ(WireFromShown('A', 8, kNew), 15);
+    EXPECT_EQ(WireFromShown('B', 5, kNew), 7);
+    EXPECT_EQ(WireFromShown('P', 2, kNew), 3);
+    EXPECT_EQ(WireFromShown('A', 0, kNew), 0);
+    for (char letter : {'A', 'B', 'P'})
+        for (int entry = 1; entry <= 16; ++entry) {
+            const int wire = WireFromShown(letter, entry, kNew);
+            if (wire != 0) {
+                EXPECT_EQ(ShownFromWire(letter, wire, kNew), entry) << letter << entry;
+            }
+        }
+}
+
+TEST(ParamTable, BitFieldsSpreadOneBitPerSlot) {
+    std::array<int, 200> cache{};
+    cache.fill(7);
+    StoreInCache('M', 0x93, cache);
+    const int bits[] = {1, 1, 0, 0, 1, 0, 0, 1};
+    for (int bit = 0; bit < 8; ++bit) EXPECT_EQ(cache[31 + bit], bits[bit]);
+    EXPECT_EQ(cache[30], 7);
+    EXPECT_EQ(cache[39], 7);
+
+    StoreInCache('i', 0x800, cache);
+    EXPECT_EQ(cache[174], 1);
+    EXPECT_EQ(cache[163], 0);
+    EXPECT_EQ(cache[175], 7);
+    EXPECT_EQ(BitCountOf('a'), 12);
+    EXPECT_EQ(BitCountOf('N'), 8);
+    EXPECT_EQ(BitCountOf('C'), 0);
+
+    StoreInCache('k', 6, cache);                              // no slot: nothing changes
+    StoreInCache('Q', 20, std::span<int>(cache).first(100));  // a short cache is not overrun
+    EXPECT_EQ(cache[190], 7);
+}
+
+TEST(CommandFrames, LeadingNumberReadsWhatTheTextStartsWith) {
+    EXPECT_EQ(LeadingNumber("0045"), 45);
+    EXPECT_EQ(LeadingNumber("4x5 "), 4);
+    EXPECT_EQ(LeadingNumber("abcd"), 0);
+    EXPECT_EQ(LeadingNumber(""), 0);
+    EXPECT_EQ(LeadingNumber("-20\r"), -20);
+    EXPECT_EQ(LeadingNumber(" 330"), 330);
+    EXPECT_EQ(LeadingNumber("-"), 0);
+    EXPECT_GT(LeadingNumber("99999999999999999999"), 9999);  // no overflow
+    EXPECT_EQ(SetCommand('C', 12345), "SC2345\r");
+}
+
+}  // namespace

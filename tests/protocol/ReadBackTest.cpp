@@ -1,0 +1,266 @@
+// Mode 0: the read-back chains, the retry rule, reply recognition and the reference-set echo.
+#include <QCoreApplication>
+#include <string_view>
+
+#include "DispatcherFixture.h"
+#include "ParamTable.h"
+#include "ReadBackChain.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A controller that holds a distinct, in-range value for every parameter.
+int HeldValue(char letter) {
+    switch (letter) {
+        case 'V':
+            return 1218;
+        case 'A':
+            return 15;  // list entry 8
+        case 'B':
+            return 7;  // list entry 5
+        case 'P':
+            return 3;  // list entry 2
+        case 'Q':
+            return 200;  // declination 20
+        case 'L':
+            return 330;
+        case '^':
+            return 40;  // centre -60
+        case '4':
+            return 4200;
+        case 'M':
+            return 0x93;
+        case 'N':
+            return 0xA5;
+        case 'i':
+            return 0x801;
+        case 'j':
+            return 2;
+        default:
+            return 50;
+    }
+}
+
+std::vector<QByteArray> QueriesOf(std::string_view order) {
+    std::vector<QByteArray> queries;
+    for (char letter : order) queries.push_back(QueryCommand(letter));
+    return queries;
+}
+
+class ReadBackTest : public DispatcherTest {
+protected:
+    void AnswerEveryQuery(int (*value)(char) = HeldValue) {
+        controller = [value](const QByteArray& frame) -> std::vector<QByteArray> {
+            if (frame.size() != 3 || frame[0] != '?') return {};
+            return {Reply(frame[1], value(frame[1]))};
+        };
+    }
+};
+
+TEST_F(ReadBackTest, WalksAllFortyNineQueriesEachAfterThePreviousReply) {
+    AnswerEveryQuery();
+    m_dispatcher.StartReadBack();
+    Pump();
+
+    EXPECT_EQ(SentFrames(), QueriesOf(kReadBackOrder));
+    ASSERT_EQ(WrittenAfterAnswers().size(), 49u);
+    for (int i = 0; i < 49; ++i) EXPECT_EQ(WrittenAfterAnswers()[i], i) << "query " << i;
+
+    EXPECT_EQ(m_listener.versions, std::vector<int>{1218});
+    EXPECT_EQ(m_state.m_nFwVersion, 1218);
+    EXPECT_EQ(m_listener.readBackFinished, 1);
+    // Every reply but the version and the two unused values reaches the controls.
+    EXPECT_EQ(m_listener.values.size(), 46u);
+    EXPECT_TRUE(m_listener.ValuesOf('H').empty());
+    EXPECT_TRUE(m_listener.ValuesOf('I').empty());
+    EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
+    EXPECT_EQ(m_state.m_nRxCount, 0);
+}
+
+TEST_F(ReadBackTest, StoresDecodedValuesInTheCacheAndTellsTheListenerTheSame) {
+    AnswerEveryQuery();
+    m_dispatcher.StartReadBack();
+    Pump();
+
+    const auto& cache = m_state.m_nParamCache;
+    EXPECT_EQ(cache[0], 8);      // A: list entry
+    EXPECT_EQ(cache[1], 5);      // B
+    EXPECT_EQ(cache[2], 2);      // P
+    EXPECT_EQ(cache[3], 50);     // C
+    EXPECT_EQ(cache[24], -60);   // ^
+    EXPECT_EQ(cache[26], 330);   // L
+    EXPECT_EQ(cache[27], 4200);  // battery 1, no range check
+    EXPECT_EQ(cache[190], 20);   // Q
+    const int mBits[] = {1, 1, 0, 0, 1, 0, 0, 1};
+    for (int bit = 0; bit < 8; ++bit) EXPECT_EQ(cache[31 + bit], mBits[bit]) << bit;
+    const int nBits[] = {1, 0, 1, 0, 0, 1, 0, 1};
+    for (int bit = 0; bit < 8; ++bit) EXPECT_EQ(cache[39 + bit], nBits[bit]) << bit;
+    EXPECT_EQ(cache[163], 1);  // i, switch 0
+    EXPECT_EQ(cache[174], 1);  // i, switch 11: the last cell of the grid
+    EXPECT_EQ(cache[164], 0);
+
+    EXPECT_EQ(m_listener.ValuesOf('A'), std::vector<int>{8});
+    EXPECT_EQ(m_listener.ValuesOf('M'), std::vector<int>{0x93});
+    EXPECT_EQ(m_listener.ValuesOf('j'), std::vector<int>{2});
+}
+
+TEST_F(ReadBackTest, GimbalRatiosDecodeByTheVersionJustRead) {
+    for (int version : {1211, 1218}) {
+        m_listener.values.clear();
+        Arrive(Reply('V', version));
+        Arrive(Reply('J', 150));
+        const int expected = version == 1211 ? 50 : 150;
+        EXPECT_EQ(m_listener.ValuesOf('J'), std::vector<int>{expected}) << version;
+        EXPECT_EQ(m_state.m_nParamCache[18], expected) << version;
+    }
+}
+
+TEST_F(ReadBackTest, ZeroIsAskedAgainThreeTimesThenAccepted) {
+    for (int i = 0; i < 4; ++i) Arrive(Reply('E', 0));
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?E\r", "?E\r", "?E\r", "?F\r"}));
+    EXPECT_EQ(m_state.m_nQueryRetries, 3);
+
+    // The budget is per query: the next zero is asked again too.
+    Arrive(Reply('F', 0));
+    EXPECT_EQ(SentFrames().back(), "?F\r");
+    EXPECT_EQ(m_state.m_nQueryRetries, 2);
+}
+
+TEST_F(ReadBackTest, ChainEndsOnlyRepeatAndReadBackFinishesOnce) {
+    for (int i = 0; i < 4; ++i) Arrive(Reply('j', 0));
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?j\r", "?j\r", "?j\r"}));
+    EXPECT_EQ(m_listener.readBackFinished, 1);
+    EXPECT_EQ(m_listener.ValuesOf('j').size(), 4u);
+
+    Arrive(Reply('z', 33));
+    EXPECT_EQ(SentFrames().size(), 3u);
+}
+
+TEST_F(ReadBackTest, ReplySplitAcrossEventsIsEvaluatedOnItsTenthByte) {
+    const QByteArray reply = Reply('C', 45);
+    Arrive(reply.left(4));
+    Arrive(reply.mid(4, 5));
+    EXPECT_TRUE(SentFrames().empty());
+    Arrive(reply.mid(9));
+    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?A\r"});
+    EXPECT_EQ(m_listener.ValuesOf('C'), std::vector<int>{45});
+
+    for (char byte : Reply('A', 5)) Arrive(QByteArray(1, byte));
+    EXPECT_EQ(SentFrames().back(), "?B\r");
+}
+
+TEST_F(ReadBackTest, BytesCarryingTheCountPastTenAreNeverEvaluated) {
+    const QByteArray reply = Reply('C', 45);
+    Arrive(reply.left(7));
+    Arrive(reply.mid(7) + "OK");  // 7 -> 12 in one event
+    EXPECT_TRUE(SentFrames().empty());
+    EXPECT_EQ(m_state.m_nRxCount, 12);
+
+    Arrive(Reply('A', 5));
+    EXPECT_TRUE(SentFrames().empty());
+    EXPECT_TRUE(m_listener.values.empty());
+}
+
+TEST_F(ReadBackTest, UnmatchedReplyBlocksLaterRepliesUntilTheBufferIsCleared) {
+    Arrive(Reply('X', 1));
+    EXPECT_EQ(m_state.m_nRxCount, 0);
+    EXPECT_EQ(m_state.m_strRxBuf, Reply('X', 1));
+
+    Arrive(Reply('C', 45));
+    EXPECT_TRUE(SentFrames().empty());
+    EXPECT_TRUE(m_listener.values.empty());
+
+    m_dispatcher.StartReadBack();  // as a port open or refresh does
+    Arrive(Reply('V', 1218));
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?V\r", "?C\r"}));
+}
+
+TEST_F(ReadBackTest, ReferenceSetEchoRestartsTheReadBackAfterTenMilliseconds) {
+    Arrive("Sj00");  // four bytes: not yet
+    EXPECT_TRUE(SentFrames().empty());
+    const auto arrived = m_clock.Now();
+    Arrive("02\r");
+
+    EXPECT_EQ(m_clock.Waits(), std::vector<std::chrono::milliseconds>{10ms});
+    ASSERT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});
+    EXPECT_GE(m_line->Sent()[0].at - arrived, 10ms);
+    EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
+    EXPECT_EQ(m_state.m_nRxCount, 0);
+}
+
+TEST_F(ReadBackTest, StaleInputIsDroppedBeforeTheNextQuery) {
+    // Bytes that reach the port while a reply is being handled are not part of the next reply.
+    m_listener.onValue = [this](char letter) {
+        if (letter == 'C') m_line->Feed("Sx\r");
+    };
+    Arrive(Reply('C', 45));
+    QCoreApplication::processEvents();
+    Arrive(Reply('A', 5));
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?A\r", "?B\r"}));
+}
+
+TEST_F(ReadBackTest, ValueBytesThatAreNotFourDigitsReadAsTheirLeadingNumber) {
+    Arrive(Reply('C', "4x5 "));
+    EXPECT_EQ(m_listener.ValuesOf('C'), std::vector<int>{4});
+    EXPECT_EQ(SentFrames().back(), "?A\r");
+
+    // The leading number is range-checked: 150 shows 0 but is not a zero reply.
+    Arrive(Reply('E', "150x"));
+    EXPECT_EQ(m_listener.ValuesOf('E'), std::vector<int>{0});
+    EXPECT_EQ(SentFrames().back(), "?F\r");
+
+    // No number at all counts as a zero reply and is asked again.
+    Arrive(Reply('D', "ab12"));
+    EXPECT_EQ(m_listener.ValuesOf('D'), std::vector<int>{0});
+    EXPECT_EQ(SentFrames().back(), "?D\r");
+}
+
+TEST_F(ReadBackTest, FrameGeometryChainDecodesExtentsAndCoordinates) {
+    AnswerEveryQuery([](char letter) {
+        switch (letter) {
+            case 'k':
+                return 6;
+            case 'l':
+                return 650;
+            case 'm':
+                return 5001;  // out of range
+            case 'n':
+                return 4880;
+            case 'y':
+                return 9999;
+            case 'z':
+                return 33;
+            default:
+                return 5000;
+        }
+    });
+    int geometryReadWhenZAsked = -1;
+    controller = [inner = controller, this, &geometryReadWhenZAsked](const QByteArray& frame) {
+        if (frame == "?z\r") geometryReadWhenZAsked = m_listener.frameGeometryRead;
+        return inner(frame);
+    };
+    m_dispatcher.StartFrameGeometryRead();
+    Pump();
+
+    EXPECT_EQ(SentFrames(), QueriesOf(kFrameGeometryOrder));
+    EXPECT_EQ(geometryReadWhenZAsked, 1);  // the plan is redrawn before "?z" is asked
+    EXPECT_EQ(m_listener.ValuesOf('k'), std::vector<int>{6});
+    EXPECT_EQ(m_listener.ValuesOf('l'), std::vector<int>{650});
+    EXPECT_EQ(m_listener.ValuesOf('m'), std::vector<int>{0});
+    EXPECT_EQ(m_listener.ValuesOf('n'), std::vector<int>{-120});
+    EXPECT_EQ(m_listener.ValuesOf('o'), std::vector<int>{0});
+    EXPECT_EQ(m_listener.ValuesOf('y'), std::vector<int>{4999});
+    EXPECT_EQ(m_listener.ValuesOf('z'), std::vector<int>{33});
+    EXPECT_EQ(m_listener.readBackFinished, 0);
+    // The custom frame entries of the cache belong to the frame editor's save, not to this chain.
+    for (int slot = 175; slot <= 189; ++slot) EXPECT_EQ(m_state.m_nParamCache[slot], 0);
+}
+
+TEST_F(ReadBackTest, CoordinateReplyOfZeroShowsMinusFiveThousandAndIsAskedAgain) {
+    Arrive(Reply('n', 0));
+    EXPECT_EQ(m_listener.ValuesOf('n'), std::vector<int>{-5000});
+    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?n\r"});
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// Arbitrary bytes in every receive mode: nothing crashes, nothing grows without end.
+#include <random>
+
+#include "CommError.h"
+#include "DispatcherFixture.h"
+
+namespace {
+
+class RobustnessTest : public DispatcherTest {};
+
+// Bytes drawn mostly from what replies are made of, so that recognition paths are reached.
+QByteArray RandomChunk(std::mt19937& random) {
+    static const QByteArray kAlphabet = "?S\r\n0123456789jVCNOkyz~-x";
+    std::uniform_int_distribution<int> length(0, 24);
+    std::uniform_int_distribution<int> pick(0, int(kAlphabet.size()) - 1);
+    std::uniform_int_distribution<int> anyByte(0, 255);
+    std::bernoulli_distribution raw(0.2);
+    QByteArray chunk;
+    for (int n = length(random); n > 0; --n)
+        chunk += raw(random) ? char(anyByte(random)) : kAlphabet[pick(random)];
+    return chunk;
+}
+
+TEST_F(RobustnessTest, ArbitraryBytesInEveryModeAreHandled) {
+    std::mt19937 random(20240611);
+    m_state.m_nCalibration = {9999, 9999, 9999, 9999};
+    for (int mode : {0, 1, 2, 3, 4, 5, 6, 7, 10, 15, 20, 30, -1, 99}) {
+        for (int i = 0; i < 3000; ++i) {
+            if (i % 50 == 0) {
+                m_state.m_nRxMode = mode;  // chains move the mode on; bring it back
+                m_state.m_nRxCount = 0;
+                m_state.m_strRestoreText[int(random() % 200)] = RandomChunk(random);
+            }
+            Arrive(RandomChunk(random));
+            ASSERT_GE(m_state.m_nRxCount, 0);
+        }
+    }
+    for (const auto& sent : m_line->Sent()) EXPECT_FALSE(sent.bytes.isEmpty());
+}
+
+TEST_F(RobustnessTest, CountAndBufferOutOfStepDoNotReadPastTheBuffer) {
+    for (int mode : {0, 7, 15, 20}) {
+        for (const QByteArray& buffer : {QByteArray(), QByteArray("?"), QByteArray("S"),
+                                         QByteArray("?C"), QByteArray("?N\r")}) {
+            m_state.m_nRxMode = mode;
+            m_state.m_strRxBuf = buffer;
+            m_state.m_nRxCount = mode == 15 ? 8 : mode == 7 ? 7 : 10;
+            m_dispatcher.Receive({});
+        }
+    }
+    SUCCEED();
+}
+
+TEST_F(RobustnessTest, UnrecognisedStreamKeepsTheBufferBoundedAndItsHead) {
+    Arrive(Reply('X', 1));  // blocks recognition in mode 0
+    const QByteArray noise(4096, 'n');
+    for (int i = 0; i < 100; ++i) Arrive(noise);
+    EXPECT_LE(m_state.m_strRxBuf.size(), 64 * 1024);
+    EXPECT_TRUE(m_state.m_strRxBuf.startsWith(Reply('X', 1)));
+    EXPECT_TRUE(m_state.m_strRxBuf.endsWith(noise));
+    EXPECT_GT(m_state.m_nRxCount, 400000);
+}
+
+TEST_F(RobustnessTest, ClosedPortEndsTheHandlerAfterTheValueIsStored) {
+    m_comm.SetPortOpen(false);
+    EXPECT_THROW(m_dispatcher.Receive(Reply('C', 45)), CommError);
+    EXPECT_EQ(m_state.m_nParamCache[3], 45);
+    EXPECT_EQ(m_listener.ValuesOf('C'), std::vector<int>{45});
+    EXPECT_EQ(m_state.m_nQueryRetries, 3);
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// Mode 15 (calibration, frame save, reverse echoes) and mode 20 (reverse re-read).
+#include "DispatcherFixture.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class SpecialSetTest : public DispatcherTest {
+protected:
+    SpecialSetTest() { m_state.m_nRxMode = ProtocolState::kModeSpecialSet; }
+
+    // The controller echoes a set command with one byte more: eight bytes in all.
+    void EchoEverySetCommand() {
+        controller = [](const QByteArray& frame) -> std::vector<QByteArray> {
+            if (frame.startsWith('S')) return {frame + '\n'};
+            return {};
+        };
+    }
+
+    // What a page sends to start a chain.
+    void PageSends(const QByteArray& frame) {
+        m_comm.SetOutput(frame);
+        Pump();
+    }
+};
+
+TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
+    m_state.m_nCalibration = {420, 415, 418, 410};
+    m_state.m_nParamCache[18] = 77;  // the gimbal roll ratio
+    EchoEverySetCommand();
+    PageSends(SetCommand('0', 420));
+
+    EXPECT_EQ(SentFrames(),
+              (std::vector<QByteArray>{"S00420\r", "S10835\r", "S21253\r", "S31663\r"}));
+    EXPECT_EQ(m_listener.calibrationFinished, 1);
+    EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeReadBack);
+    // The cell values have nothing to do with the roll ratio; its cached value stays.
+    EXPECT_EQ(m_state.m_nParamCache[18], 77);
+    const auto& sent = m_line->Sent();
+    for (std::size_t i = 1; i < sent.size(); ++i) EXPECT_GE(sent[i].at - sent[i - 1].at, 50ms);
+}
+
+TEST_F(SpecialSetTest, EchoIsTakenAtExactlyEightBytes) {
+    m_state.m_nCalibration = {420, 415, 418, 410};
+    Arrive("S00420\r");
+    EXPECT_TRUE(SentFrames().empty());
+    Arrive("\n");
+    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"S10835\r"});
+
+    Arrive("S10835\r\n\n");  // nine bytes in one event: never taken
+    EXPECT_EQ(SentFrames().size(), 1u);
+    EXPECT_EQ(m_state.m_nRxCount, 9);
+}
+
+TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
+    m_state.m_nFrameRecord = {4,    650, 600,  -120, 300, 120,  300,  -120,
+                              -300, 120, -300, 0,    0,   4999, -5000};
+    EchoEverySetCommand();
+    PageSends(SetCommand('k', 4));
+
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"Sk0004\r", "Sl0650\r", "Sm0600\r", "Sn4880\r",
+                                                     "So5300\r", "Sp5120\r", "Sq5300\r", "Sr4880\r",
+                                                     "Ss4700\r", "St5120\r", "Su4700\r", "Sv5000\r",
+                                                     "Sw5000\r", "Sx9999\r", "Sy0000\r"}));
+    EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeSpecialSet);
+    EXPECT_EQ(m_clock.Waits().size(), 15u);  // the "Sy" echo is taken too, with its pause
+}
+
+TEST_F(SpecialSetTest, EchoesOutsideTheChainsAreConsumed) {
+    Arrive("SQ0175\r\n");
+    Arrive("?V\r 1218");  // eight bytes, not an echo
+    EXPECT_TRUE(SentFrames().empty());
+    EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
+    EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeSpecialSet);
+}
+
+TEST_F(SpecialSetTest, ReverseEchoReadsTheFlagsBackAndResumesTheLiveDisplay) {
+    for (char letter : {'N', 'O'}) {
+        m_state.m_nRxMode = ProtocolState::kModeSpecialSet;
+        m_line->ClearSent();
+        Arrive(SetCommand(letter, 165) + '\n');
+        EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeReverseReread);
+        EXPECT_EQ(SentFrames(), std::vector<QByteArray>{QueryCommand(letter)});
+
+        Arrive(Reply(letter, 165));
+        EXPECT_EQ(SentFrames().back(), "S~0001\r");
+        EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeLive);
+        EXPECT_EQ(m_listener.ValuesOf(letter), std::vector<int>{165});
+        const int first = letter == 'N' ? 39 : 47;
+        const int bits[] = {1, 0, 1, 0, 0, 1, 0, 1};
+        for (int bit = 0; bit < 8; ++bit)
+            EXPECT_EQ(m_state.m_nParamCache[first + bit], bits[bit]) << letter << bit;
+        EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
+        EXPECT_EQ(m_state.m_nRxCount, 0);
+    }
+}
+
+TEST_F(SpecialSetTest, ReverseReReadWaitsForItsOwnReply) {
+    m_state.m_nRxMode = ProtocolState::kModeReverseReread;
+    Arrive(Reply('C', 45));
+    EXPECT_TRUE(SentFrames().empty());
+    EXPECT_TRUE(m_listener.values.empty());
+    EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeReverseReread);
+}
+
+}  // namespace
