@@ -62,6 +62,18 @@ TEST_F(VoltagePageTest, OkHandsTheCellsOverAndSendsTheFirstTap) {
     EXPECT_EQ(m_prompter.Shown().size(), 1u);
 }
 
+TEST_F(VoltagePageTest, ControllerEchoesCarryTheChainThroughAllFourTaps) {
+    m_line->onWritten = [this](const QByteArray& frame) {
+        if (frame.startsWith('S')) m_line->Feed(frame + '\n');  // a set echo is eight bytes
+    };
+    TypeCells({"420", "415", "418", "410"});
+    Calibrate(PromptAnswer::Ok);
+
+    EXPECT_TRUE(QTest::qWaitFor([this] { return m_prompter.Shown().size() == 2; }, 2000));
+    EXPECT_EQ(Sent(), "S00420\rS10835\rS21253\rS31663\r");
+    EXPECT_EQ(m_prompter.Shown().back().text, "校准完成！");
+}
+
 TEST_F(VoltagePageTest, CellThatIsNotAnIntegerStopsTheChainBeforeAnythingIsSent) {
     for (const QString& bad : {QStringLiteral("4.2"), QStringLiteral("")}) {
         m_prompter.Clear();
