@@ -14,9 +14,8 @@
 
 namespace {
 
-void StoreInCache(char letter, int value) {
-    if (const auto slot = CacheSlotOf(letter))
-        g_pMainDlg->State().m_nParamCache[static_cast<std::size_t>(*slot)] = value;
+void StoreShown(char letter, int value) {
+    StoreInCache(letter, value, g_pMainDlg->State().m_nParamCache);
 }
 
 void SetControlText(QWidget* control, const QString& text) {
@@ -66,14 +65,14 @@ void CSliderPage::SetEnglish(bool english) {
 }
 
 void CSliderPage::Changing(const SliderParameter& parameter, int shown) {
-    if (m_policy == CachePolicy::FollowThumb) StoreInCache(parameter.Letter(), shown);
+    if (m_policy == CachePolicy::FollowThumb) StoreShown(parameter.Letter(), shown);
 }
 
 void CSliderPage::Commit(const SliderParameter& parameter, int shown) {
     const char letter = parameter.Letter();
     const int version = g_pMainDlg->State().m_nFwVersion;
     if (m_policy != CachePolicy::ReadBackOnly)
-        StoreInCache(letter, CachedAfterSend(letter, shown, version));
+        StoreShown(letter, CachedAfterSend(letter, shown, version));
     g_pMainDlg->SendSetCommand(letter, WireFromShown(letter, shown, version),
                                ProtocolState::kModeReadBack);
 }
