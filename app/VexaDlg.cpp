@@ -8,7 +8,11 @@
 
 #include "CommandFrames.h"
 #include "ControlLookup.h"
+#include "BasicPage.h"
 #include "CustomPage.h"
+#include "GimbalPage.h"
+#include "GpsPage.h"
+#include "VoltagePage.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
 #include "ParameterNames.h"
@@ -79,18 +83,17 @@ void CVexaDlg::InitDialog() {
 
 void CVexaDlg::CreatePages() {
     QTabWidget* tab = m_ui->tabPages;
-    auto placeholder = [tab](int templateId) {
-        auto* page = new QWidget(tab);
-        page->setProperty("dialogTemplate", templateId);
-        return page;
-    };
+    m_pBasicPage = new CBasicPage(tab);
     m_pCustomPage = new CCustomPage(tab);
-    m_pages = {placeholder(IDD_BASIC_PAGE), m_pCustomPage, placeholder(IDD_GPS_PAGE),
-               placeholder(IDD_GIMBAL_PAGE), placeholder(IDD_VOLTAGE_PAGE)};
+    m_pGpsPage = new CGpsPage(tab);
+    m_pGimbalPage = new CGimbalPage(tab);
+    m_pVoltagePage = new CVoltagePage(tab);
+    m_pages = {m_pBasicPage, m_pCustomPage, m_pGpsPage, m_pGimbalPage, m_pVoltagePage};
     // The pages cover the whole tab control, strip included: the selector buttons above it are
     // the visible way to switch pages.
     const QRect area = tab->rect().adjusted(2, 2, -2, -2);
     for (QWidget* page : m_pages) {
+        page->setAutoFillBackground(true);
         page->setGeometry(area);
         page->raise();
     }
@@ -228,6 +231,10 @@ void CVexaDlg::RestoreIdleState() {
 
 void CVexaDlg::OnValueRead(char letter, int shown) {
     if (m_settings.ShowReadBack(letter, shown)) return;
+    const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
+                                                             m_pGimbalPage, m_pVoltagePage};
+    for (CSliderPage* page : sliderPages)
+        if (page->ShowReadBack(letter, shown)) return;
 }
 
 void CVexaDlg::OnFirmwareVersion(int version) {
