@@ -16,6 +16,9 @@ inline constexpr BiText kPortNotOpened{"串口未打开", "COM Not Opened"};
 inline constexpr BiText kVersionCaption{"固件版本:V", "FW Version:V"};
 inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
                                       "<-Please select FW file(*.bin),then click [Upgrade]!"};
+inline constexpr BiText kFirmwareHintAfterToggle{
+    "<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
+    "<-Please select FW file(*.bin),then click [upgrade]!"};
 inline constexpr BiText kCloseQuestion{"你确定要关闭本程序吗？", "Are you sure to close the Window？"};
 inline constexpr BiText kCloseCaption{"瑞翎航模提示：", "Velmora Mentioned："};
 inline constexpr BiText kCalibrationDone{"校准完成！", "Calibrate OK !"};

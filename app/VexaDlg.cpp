@@ -15,6 +15,7 @@
 #include "VoltagePage.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
+#include "LanguageSwitch.h"
 #include "ParameterNames.h"
 #include "Prompter.h"
 #include "ReceiveDispatcher.h"
@@ -136,6 +137,7 @@ void CVexaDlg::BindHandlers() {
     m_settings.BindHandlers();
     BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
+    BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
     BindGuarded(m_ui->cboPort, &QComboBox::activated, this, p, [this] { m_port.ChangePort(); });
     const std::pair<QPushButton*, int> selectors[] = {
         {m_ui->btnPageBasic, 0}, {m_ui->btnPageCustom, 1}, {m_ui->btnPageGps, 2},
@@ -144,6 +146,22 @@ void CVexaDlg::BindHandlers() {
         BindGuarded(button, &QPushButton::clicked, this, p, [this, index = index] { SelectPage(index); });
     connect(m_ui->tabPages, &QTabWidget::currentChanged, this,
             [this](int index) { RunGuarded(m_prompter, [this, index] { OnTabChanged(index); }); });
+}
+
+void CVexaDlg::ToggleLanguage() {
+    const bool english = m_bEnglish == 0;
+    ApplyMainWindowLanguage(*this, english);
+    const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
+                                                             m_pGimbalPage, m_pVoltagePage};
+    for (CSliderPage* page : sliderPages) page->SetEnglish(english);
+    m_pCustomPage->SetEnglish(english);
+    UpdateData(true);
+    // The status keeps telling the truth about the port in the new language.
+    m_strStatus = (m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened).In(english);
+    m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
+    m_strVersionCaption = texts::kVersionCaption.In(english);
+    UpdateData(false);
+    m_bEnglish = english ? 1 : 0;
 }
 
 void CVexaDlg::OnLineLost() {

@@ -57,6 +57,8 @@ public:
     // did not hold an integer (the operator has been told; later members keep their values).
     bool UpdateData(bool save);
     void RestoreIdleState();
+    // Button 1019: the whole interface to the other language.
+    void ToggleLanguage();
 
     CMSComm& Comm() { return m_comm; }
     IClock& Clock() { return m_clock; }

@@ -21,8 +21,12 @@ public:
     // Re-enables the page's inputs as the main window's return to the idle state requires.
     void RestoreIdleControls();
     bool DisplayStopped() const { return m_bDisplayStopped != 0; }
+    // Captions in English (true) or Chinese (false).
+    void SetEnglish(bool english);
 
 private:
     int m_bDisplayStopped = 1;
     QPushButton* m_btnDisplay = nullptr;
+    class QGroupBox* m_grpCustom = nullptr;
+    class QGroupBox* m_grpMonitor = nullptr;
 };

@@ -260,3 +260,27 @@ TEST_F(MainWindowTest, ParameterLabelsAreThirteenGbkBytesEach) {
     EXPECT_EQ(names[189], "6号电机纵坐标");
     EXPECT_EQ(names[190], "本地 磁 偏 角");
 }
+
+TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothing) {
+    CVexaDlg& dlg = Start();
+    m_line->ClearSent();
+    Click(IDC_LANGUAGE);
+    EXPECT_EQ(dlg.m_bEnglish, 1);
+    EXPECT_EQ(Control<QPushButton>(IDC_LANGUAGE)->text(), "中文");
+    EXPECT_TRUE(dlg.windowTitle().startsWith("Pellar Tools V1.218"));
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
+    EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), "<-Please select FW file(*.bin),then click [upgrade]!");
+    EXPECT_EQ(FindControlAs<QPushButton>(g_pCustomPage, IDC_DISPLAY_TOGGLE)->text(), "Data Display");
+
+    Click(IDC_LANGUAGE);
+    EXPECT_EQ(dlg.m_bEnglish, 0);
+    EXPECT_EQ(Control<QPushButton>(IDC_SERVO_HINT)->text(), "电机输出模式");
+    EXPECT_TRUE(dlg.windowTitle().endsWith("!"));
+    EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
+    EXPECT_TRUE(Sent().isEmpty());
+
+    m_prompter.QueueAnswer(PromptAnswer::No);
+    Click(IDC_LANGUAGE);
+    dlg.close();
+    EXPECT_EQ(m_prompter.Shown().back().text, "Are you sure to close the Window？");
+}
