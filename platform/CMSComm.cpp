@@ -18,10 +18,14 @@ LineSettings ParseSettings(const QString& text) {
         s.dataBits = parts[2].trimmed().toInt(&b2);
         s.stopBits = parts[3].trimmed().toInt(&b3);
         ok = b1 && b2 && b3 && parity.size() == 1 && QStringLiteral("neoms").contains(parity) &&
-             s.baud > 0 && s.dataBits >= 5 && s.dataBits <= 8 && (s.stopBits == 1 || s.stopBits == 2);
+             s.baud > 0 && s.dataBits >= 5 && s.dataBits <= 8 &&
+             (s.stopBits == 1 || s.stopBits == 2);
         if (ok) s.parity = parity.at(0).toLatin1();
     }
-    if (!ok) throw CommError(QStringLiteral("Invalid port settings \"%1\"").arg(text));
+    if (!ok)
+        throw CommError(QStringLiteral("Invalid port settings \"%1\": expected baud,parity,data "
+                                       "bits,stop bits such as 115200,n,8,1")
+                            .arg(text));
     return s;
 }
 
@@ -39,48 +43,64 @@ CMSComm::~CMSComm() {
     if (m_backend->IsOpen()) m_backend->Close();
 }
 
+// Any number is taken; one that leads to no device fails when the port is opened, where the
+// caller catches it and shows the port as not opened.
 void CMSComm::SetCommPort(short port) {
-    if (GetPortOpen()) throw CommError(QStringLiteral("Port already open"));
-    if (port < 1) throw CommError(QStringLiteral("Invalid port number %1").arg(port));
+    if (GetPortOpen())
+        throw CommError(QStringLiteral("COM%1 is open: close it before choosing another port")
+                            .arg(m_nCommPort));
     m_nCommPort = port;
 }
 
+// A text the line refuses is not taken: the line goes back to the settings it had.
 void CMSComm::SetSettings(const QString& settings) {
-    ParseSettings(settings);
+    const LineSettings parsed = ParseSettings(settings);
+    if (GetPortOpen()) {
+        try {
+            m_backend->Configure(parsed);
+        } catch (const CommError&) {
+            RestoreSettings();
+            throw;
+        }
+    }
     m_strSettings = settings;
-    if (GetPortOpen()) ApplySettings();
 }
 
 void CMSComm::SetPortOpen(bool open) {
     if (open == GetPortOpen()) {
-        if (open) throw CommError(QStringLiteral("Port already open"));
+        if (open) throw CommError(QStringLiteral("COM%1 is already open").arg(m_nCommPort));
         return;
     }
+    m_pending.clear();
     if (!open) {
         m_backend->Close();
-        m_pending.clear();
         return;
     }
     m_backend->Open(m_nCommPort);
-    m_pending.clear();
-    ApplySettings();
-    m_backend->SetHardwareHandshake(m_nHandshaking == comHandshakeRtsCts);
+    // An open port runs as the properties say, or it is not open.
+    try {
+        ApplySettings();
+        m_backend->SetHardwareHandshake(m_nHandshaking == comHandshakeRtsCts);
+    } catch (const CommError&) {
+        m_backend->Close();
+        throw;
+    }
 }
 
 bool CMSComm::GetPortOpen() const { return m_backend->IsOpen(); }
 
 void CMSComm::SetHandshaking(long handshaking) {
-    m_nHandshaking = handshaking;
     if (GetPortOpen()) m_backend->SetHardwareHandshake(handshaking == comHandshakeRtsCts);
+    m_nHandshaking = handshaking;
 }
 
 void CMSComm::SetOutput(const QByteArray& bytes) {
-    RequireOpen("Output");
+    RequireOpen("nothing can be sent");
     m_backend->Write(bytes);
 }
 
 QByteArray CMSComm::GetInput() {
-    RequireOpen("Input");
+    RequireOpen("nothing can be read");
     m_pending += m_backend->ReadAll();
     if (m_nInputLen <= 0 || m_pending.size() <= m_nInputLen) return std::exchange(m_pending, {});
     QByteArray head = m_pending.left(m_nInputLen);
@@ -90,14 +110,22 @@ QByteArray CMSComm::GetInput() {
 
 QString CMSComm::DeviceOf(int port) const { return m_backend->DeviceOf(port); }
 
-void CMSComm::RequireOpen(const char* operation) const {
+void CMSComm::RequireOpen(const char* consequence) const {
     if (!GetPortOpen())
-        throw CommError(QStringLiteral("%1: operation valid only when the port is open (COM%2)")
-                            .arg(QLatin1String(operation))
-                            .arg(m_nCommPort));
+        throw CommError(QStringLiteral("COM%1 is not open: %2")
+                            .arg(m_nCommPort)
+                            .arg(QLatin1String(consequence)));
 }
 
 void CMSComm::ApplySettings() { m_backend->Configure(ParseSettings(m_strSettings)); }
+
+void CMSComm::RestoreSettings() {
+    try {
+        ApplySettings();
+    } catch (const CommError&) {
+        // The line refuses its earlier settings too; the caller reports the first refusal.
+    }
+}
 
 void CMSComm::BytesArrived() {
     if (m_nRThreshold <= 0) return;

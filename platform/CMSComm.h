@@ -26,6 +26,7 @@ public:
     void SetCommPort(short port);
     short GetCommPort() const { return m_nCommPort; }
     // "baud,parity,data,stop", e.g. "115200,n,8,1"; applied now when open, else at open.
+    // Throws for a text that is no such setting, or one the open port refuses.
     void SetSettings(const QString& settings);
     QString GetSettings() const { return m_strSettings; }
     void SetPortOpen(bool open);
@@ -57,8 +58,9 @@ signals:
     void LineLost(const QString& reason);
 
 private:
-    void RequireOpen(const char* operation) const;
+    void RequireOpen(const char* consequence) const;
     void ApplySettings();
+    void RestoreSettings();
     void BytesArrived();
     void LostLine(const QString& reason);
 

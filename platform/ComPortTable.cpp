@@ -21,15 +21,21 @@ void ComPortTable::Override(int portNumber, const QString& device) {
     m_overrides[portNumber] = device;
 }
 
+// All or nothing: a bad assignment leaves the table as it was.
 QString ComPortTable::ApplyOptions(const QStringList& assignments) {
+    std::map<int, QString> parsed;
     for (const QString& assignment : assignments) {
         const qsizetype eq = assignment.indexOf(QLatin1Char('='));
         bool ok = false;
         const int port = eq > 0 ? assignment.left(eq).trimmed().toInt(&ok) : 0;
         const QString device = eq > 0 ? assignment.mid(eq + 1).trimmed() : QString();
         if (!ok || port < kFirstPort || port > kLastPort || device.isEmpty())
-            return QStringLiteral("--com %1: expected N=DEVICE with N from 1 to 20").arg(assignment);
-        Override(port, device);
+            return QStringLiteral("--com %1: expected N=DEVICE with N from %2 to %3")
+                .arg(assignment)
+                .arg(kFirstPort)
+                .arg(kLastPort);
+        parsed[port] = device;
     }
+    for (const auto& [port, device] : parsed) Override(port, device);
     return {};
 }

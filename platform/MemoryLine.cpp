@@ -1,14 +1,21 @@
 #include "MemoryLine.h"
 
+#include "ComPortTable.h"
 #include "CommError.h"
 #include "IClock.h"
 
 MemoryLine::MemoryLine(const IClock& clock, QObject* parent) : QObject(parent), m_clock(clock) {}
 
 void MemoryLine::Open(int portNumber) {
+    // Like the real ports, a number outside the port table leads nowhere.
+    if (portNumber < ComPortTable::kFirstPort || portNumber > ComPortTable::kLastPort)
+        throw CommError(QStringLiteral("There is no port COM%1: the ports are COM%2 to COM%3")
+                            .arg(portNumber)
+                            .arg(ComPortTable::kFirstPort)
+                            .arg(ComPortTable::kLastPort));
     if (m_unavailable.count(portNumber))
-        throw CommError(QStringLiteral("COM%1 cannot be opened: the port is in use or absent")
-                            .arg(portNumber));
+        throw CommError(
+            QStringLiteral("COM%1 cannot be opened: the port is in use or absent").arg(portNumber));
     m_bOpen = true;
     m_nOpenedPort = portNumber;
     ++m_nOpenCount;
@@ -40,7 +47,10 @@ void MemoryLine::Feed(const QByteArray& bytes) {
     if (!m_bOpen) return;
     m_rx += bytes;
     QMetaObject::invokeMethod(
-        this, [this] { if (m_bOpen && !m_rx.isEmpty() && onBytesArrived) onBytesArrived(); },
+        this,
+        [this] {
+            if (m_bOpen && !m_rx.isEmpty() && onBytesArrived) onBytesArrived();
+        },
         Qt::QueuedConnection);
 }
 
@@ -53,8 +63,13 @@ void MemoryLine::Inject(const QByteArray& bytes) {
 void MemoryLine::HangUp() {
     if (!m_bOpen) return;
     Close();
+    const int connection = m_nOpenCount;
     QMetaObject::invokeMethod(
-        this, [this] { if (onLineLost) onLineLost(QStringLiteral("the device was removed")); },
+        this,
+        [this, connection] {
+            if (connection == m_nOpenCount && !m_bOpen && onLineLost)
+                onLineLost(QStringLiteral("the device was removed"));
+        },
         Qt::QueuedConnection);
 }
 

@@ -39,7 +39,8 @@ public:
     // onWritten); Inject delivers it at once, for tests that split replies across events.
     void Feed(const QByteArray& bytes);
     void Inject(const QByteArray& bytes);
-    // The adapter is pulled: the port closes and the line-lost notification is queued.
+    // The adapter is pulled: the port closes and the line-lost notification is queued (and
+    // dropped when the port is opened again before it is delivered).
     void HangUp();
     // Ports that refuse to open, as an absent or busy device would.
     void SetUnavailable(int portNumber, bool unavailable = true);

@@ -1,7 +1,38 @@
 #include "SerialPortBackend.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
+
 #include "CommError.h"
 #include "LowLatency.h"
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace {
+
+// Time allowed for one Write to reach the driver: twice its time on the wire plus a second,
+// so a stalled line (hardware handshake held off, a far end that stopped reading) ends it.
+int WriteTimeoutMs(qsizetype bytes, qint32 baud) {
+    const qint64 wireMs = baud > 0 ? bytes * 10 * 1000 / baud : 0;
+    return static_cast<int>(1000 + 2 * wireMs);
+}
+
+#ifdef Q_OS_UNIX
+// EACCES from access() means this user may not open the device at all, as opposed to a
+// device another program holds.
+bool AccessDenied(const QString& device) {
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES;
+}
+#else
+bool AccessDenied(const QString&) { return false; }
+#endif
+
+}  // namespace
 
 SerialPortBackend::SerialPortBackend(const ComPortTable& ports, QObject* parent)
     : QObject(parent), m_ports(ports) {
@@ -11,79 +42,166 @@ SerialPortBackend::SerialPortBackend(const ComPortTable& ports, QObject* parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPortBackend::OnError);
 }
 
+QString SerialPortBackend::PortName() const {
+    return QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(m_port.portName());
+}
+
 void SerialPortBackend::Open(int portNumber) {
     const QString device = m_ports.DeviceOf(portNumber);
     if (device.isEmpty())
-        throw CommError(QStringLiteral("COM%1 has no device (use --com %1=DEVICE)").arg(portNumber));
+        throw CommError(QStringLiteral("There is no port COM%1: the ports are COM%2 to COM%3")
+                            .arg(portNumber)
+                            .arg(ComPortTable::kFirstPort)
+                            .arg(ComPortTable::kLastPort));
+    m_nPortNumber = portNumber;
     m_port.setPortName(device);
-    if (!m_port.open(QIODevice::ReadWrite)) throw CommError(OpenErrorText(portNumber, device));
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const QString text = OpenErrorText(device);
+        m_port.clearError();
+        throw CommError(text);
+    }
+    ++m_nConnection;
     m_bLowLatency = SetLowLatency(m_port.handle());
 }
 
-QString SerialPortBackend::OpenErrorText(int portNumber, const QString& device) const {
+QString SerialPortBackend::OpenErrorText(const QString& device) const {
+    const QString port = QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(device);
+    const QString detail = m_port.errorString();
     switch (m_port.error()) {
         case QSerialPort::DeviceNotFoundError:
-            return QStringLiteral("COM%1 (%2) is not present").arg(portNumber).arg(device);
+            return QStringLiteral("%1 is not present: connect the adapter or choose another port")
+                .arg(port);
         case QSerialPort::PermissionError:
-#ifdef Q_OS_LINUX
-            return QStringLiteral(
-                       "COM%1 (%2) is in use by another program, or this user may not open it "
-                       "(add the user to the dialout group: sudo adduser $USER dialout, then log "
-                       "in again)")
-                .arg(portNumber)
-                .arg(device);
-#else
-            return QStringLiteral("COM%1 (%2) is in use by another program").arg(portNumber).arg(device);
-#endif
+            // Qt reports a lock held by another program, an exclusive open (EBUSY) and a
+            // refused access all as PermissionError; only the last is the user's rights.
+            if (AccessDenied(device))
+                return QStringLiteral(
+                           "%1 may not be opened by this user (%2). Add the user to the dialout "
+                           "group (sudo adduser $USER dialout), then log in again")
+                    .arg(port, detail);
+            return QStringLiteral("%1 is in use by another program (%2)").arg(port, detail);
+        case QSerialPort::UnsupportedOperationError:
+            return QStringLiteral("%1 is not a serial port (%2)").arg(port, detail);
         default:
-            return QStringLiteral("COM%1 (%2) cannot be opened: %3")
-                .arg(portNumber)
-                .arg(device, m_port.errorString());
+            return QStringLiteral("%1 cannot be opened (%2)").arg(port, detail);
     }
 }
 
 void SerialPortBackend::Close() {
     if (m_port.isOpen()) m_port.close();
+    m_port.clearError();
 }
 
-void SerialPortBackend::Configure(const LineSettings& s) {
-    m_port.setBaudRate(s.baud);
-    m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
-    m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    switch (s.parity) {
-        case 'e': m_port.setParity(QSerialPort::EvenParity); break;
-        case 'o': m_port.setParity(QSerialPort::OddParity); break;
-        case 'm': m_port.setParity(QSerialPort::MarkParity); break;
-        case 's': m_port.setParity(QSerialPort::SpaceParity); break;
-        default: m_port.setParity(QSerialPort::NoParity); break;
+namespace {
+
+QSerialPort::Parity ToQtParity(char parity) {
+    switch (parity) {
+        case 'e':
+            return QSerialPort::EvenParity;
+        case 'o':
+            return QSerialPort::OddParity;
+        case 'm':
+            return QSerialPort::MarkParity;
+        case 's':
+            return QSerialPort::SpaceParity;
+        default:
+            return QSerialPort::NoParity;
     }
+}
+
+}  // namespace
+
+// A device that refuses a setting (a pseudo-terminal keeps 8 bits without parity) must not
+// leave the control believing the line runs as asked.
+void SerialPortBackend::Configure(const LineSettings& s) {
+    const bool applied =
+        m_port.setBaudRate(s.baud) &&
+        m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
+        m_port.setParity(ToQtParity(s.parity)) &&
+        m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    if (applied) return;
+    const QString detail = m_port.errorString();
+    m_port.clearError();
+    throw CommError(QStringLiteral("%1 does not accept the line settings %2,%3,%4,%5 (%6)")
+                        .arg(PortName())
+                        .arg(s.baud)
+                        .arg(QLatin1Char(s.parity))
+                        .arg(s.dataBits)
+                        .arg(s.stopBits)
+                        .arg(detail));
 }
 
 void SerialPortBackend::SetHardwareHandshake(bool on) {
-    m_port.setFlowControl(on ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl);
+    if (m_port.setFlowControl(on ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl))
+        return;
+    const QString detail = m_port.errorString();
+    m_port.clearError();
+    throw CommError(
+        QStringLiteral("%1 does not accept the handshaking (%2)").arg(PortName(), detail));
 }
 
+// Hands every byte to the driver before returning: frames are sent from inside waits and right
+// before a port is closed, where bytes left in Qt's buffer would go out late or be lost.
+// waitForBytesWritten is not used because it also delivers readyRead and errors from inside
+// the call, which would raise OnComm in the middle of a send.
 void SerialPortBackend::Write(const QByteArray& bytes) {
-    if (!m_port.isOpen()) throw CommError(QStringLiteral("%1 is not open").arg(m_port.portName()));
-    qint64 written = m_port.write(bytes);
-    // Hand everything to the operating system now: frames are sent from inside waits and right
-    // before a port is closed, where bytes left in Qt's buffer would go out late or be lost.
-    while (written >= 0 && m_port.bytesToWrite() > 0) {
-        if (!m_port.waitForBytesWritten(1000)) break;
+    if (!m_port.isOpen()) throw CommError(QStringLiteral("%1 is not open").arg(PortName()));
+    if (m_port.write(bytes) != bytes.size())
+        throw CommError(
+            QStringLiteral("%1: write failed (%2)").arg(PortName(), m_port.errorString()));
+    QDeadlineTimer deadline(WriteTimeoutMs(bytes.size(), m_port.baudRate()));
+    while (m_port.isOpen() && m_port.bytesToWrite() > 0) {
+        // flush() writes at once and fails on a full driver buffer, so it only runs once the
+        // descriptor has room.
+        if (!WaitWritable(static_cast<int>(deadline.remainingTime())))
+            throw CommError(
+                QStringLiteral("%1: write timed out, the line does not take data").arg(PortName()));
+        if (!m_port.flush() && m_port.isOpen())
+            throw CommError(
+                QStringLiteral("%1: write failed (%2)").arg(PortName(), m_port.errorString()));
     }
-    if (written != bytes.size() || m_port.bytesToWrite() > 0)
-        throw CommError(QStringLiteral("%1: write failed (%2)").arg(m_port.portName(), m_port.errorString()));
+    if (!m_port.isOpen())
+        throw CommError(
+            QStringLiteral("%1: the connection was lost while sending").arg(PortName()));
+}
+
+bool SerialPortBackend::WaitWritable(int timeoutMs) {
+#ifdef Q_OS_UNIX
+    pollfd descriptor{static_cast<int>(m_port.handle()), POLLOUT, 0};
+    int ready;
+    do {
+        ready = ::poll(&descriptor, 1, qMax(timeoutMs, 0));
+    } while (ready < 0 && errno == EINTR);
+    // A hung-up line also reports ready; the write then fails and ends the connection.
+    return ready > 0;
+#else
+    return m_port.waitForBytesWritten(qMax(timeoutMs, 0)) || m_port.bytesToWrite() == 0;
+#endif
 }
 
 QByteArray SerialPortBackend::ReadAll() { return m_port.readAll(); }
 
 void SerialPortBackend::OnError(QSerialPort::SerialPortError error) {
-    // After a hang-up Qt 6.4 can report ReadError over and over; any read or resource error is
-    // therefore the end of the connection, reported once.
+    // After a hang-up Qt 6.4 reports ReadError over and over (its read notifier stays armed
+    // unless errno happened to say EAGAIN or EIO), or ResourceError once. Either is the end of
+    // the connection: the port is closed at once, which stops the notifier.
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
-    if (!m_port.isOpen()) return;
-    const QString reason = m_port.errorString();
+    if (!m_port.isOpen() || m_bEnding) return;
+    EndConnection(m_port.errorString());
+}
+
+// Closes the port and tells the serial control once. The notice is queued, so that it never
+// arrives from inside Write or from inside Qt's read notification.
+void SerialPortBackend::EndConnection(const QString& reason) {
+    m_bEnding = true;
     m_port.close();
     m_port.clearError();
-    if (onLineLost) onLineLost(reason);
+    m_bEnding = false;
+    const quint64 connection = m_nConnection;
+    QMetaObject::invokeMethod(
+        this,
+        [this, connection, reason] {
+            if (connection == m_nConnection && !m_port.isOpen() && onLineLost) onLineLost(reason);
+        },
+        Qt::QueuedConnection);
 }

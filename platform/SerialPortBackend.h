@@ -28,9 +28,17 @@ public:
 
 private:
     void OnError(QSerialPort::SerialPortError error);
-    QString OpenErrorText(int portNumber, const QString& device) const;
+    void EndConnection(const QString& reason);
+    QString OpenErrorText(const QString& device) const;
+    QString PortName() const;
+    bool WaitWritable(int timeoutMs);
 
     const ComPortTable& m_ports;
-    QSerialPort m_port;
+    QSerialPort m_port{this};
+    int m_nPortNumber = 0;
+    // Counts the connections, so that a lost-line notice still queued from an earlier
+    // connection is not delivered on a port that has been opened again since.
+    quint64 m_nConnection = 0;
+    bool m_bEnding = false;
     bool m_bLowLatency = false;
 };
