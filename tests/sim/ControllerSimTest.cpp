@@ -127,6 +127,22 @@ TEST(ControllerSimInput, JunkBeforeAFrameAndStrayLineFeedsAreIgnored) {
     EXPECT_EQ(h.Ask(QByteArray(500, 'x') + "?V\r"), "?V\r=1218\r\n");
 }
 
+TEST(ControllerSimInput, RandomBytesNeverBreakTheController) {
+    SimHarness h;
+    std::mt19937 random(11);
+    const QByteArray alphabet = QByteArray("?SU~jVW\r\nQZMCP0123456789") + '\xA0' + '\xA5' + '\xC8';
+    for (int run = 0; run < 2000; ++run) {
+        QByteArray chunk;
+        for (int i = 0, n = 1 + random() % 80; i < n; ++i)
+            chunk += random() % 2 ? alphabet[random() % alphabet.size()] : char(random());
+        if (run % 100 == 0) chunk += "UPQZMC\r";
+        h.sim.Receive(chunk);
+        h.sim.TickLive();
+    }
+    h.sim.PowerCycle();
+    EXPECT_EQ(h.Ask("?V\r"), "?V\r=1218\r\n");
+}
+
 TEST(ControllerSimLive, FramesHaveTheirLayoutAndValuesMove) {
     SimHarness h;
     h.sim.TickLive();
