@@ -1,0 +1,134 @@
+// vexa-sim: a simulated flight controller on a pseudo-terminal. It prints the device a
+// configuration tool can open as its serial port and serves it until SIGINT or SIGTERM.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "ControllerSim.h"
+#include "FrameLog.h"
+#include "PtyServer.h"
+#include "SimDriver.h"
+#include "SimOptions.h"
+#include "SteadyClock.h"
+
+namespace {
+
+int g_signalFds[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalFds[0], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop through a socket pair, so that the program leaves by
+// its normal path and tidies up.
+bool QuitOnSignals(QCoreApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0) return false;
+    auto* notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char byte = 0;
+        [[maybe_unused]] ssize_t n = ::read(g_signalFds[1], &byte, 1);
+        app.quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+bool MakeLink(const QString& link, const QString& target, QString* error) {
+    const QByteArray path = QFile::encodeName(link);
+    const QFileInfo info(link);
+    if (info.isSymLink()) {
+        ::unlink(path.constData());
+    } else if (info.exists()) {
+        *error = QStringLiteral("--link %1: exists and is not a symbolic link").arg(link);
+        return false;
+    }
+    if (::symlink(QFile::encodeName(target).constData(), path.constData()) == 0) return true;
+    *error =
+        QStringLiteral("--link %1: %2").arg(link, QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
+}
+
+int Fail(const QString& message) {
+    std::fprintf(stderr, "vexa-sim: %s\n", qPrintable(message));
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vexa-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated Pellar flight controller on a pseudo-terminal.\n"
+        "Prints the device path (one line) and serves it until SIGINT or SIGTERM; open that\n"
+        "device as the serial port, e.g. vexa --com 3=/dev/pts/N.\n"
+        "It answers queries, echoes set commands, loads reference sets, streams live data while\n"
+        "switched on and runs the boot loader's packet upload. Output is paced at 115200 baud\n"
+        "unless --baud or --no-pace says otherwise; the fault options make it misbehave on "
+        "demand."));
+    parser.addHelpOption();
+    const SimOptions simOptions;
+    simOptions.AddTo(parser);
+    const QCommandLineOption linkOption(
+        QStringLiteral("link"),
+        QStringLiteral("Also make PATH a symbolic link to the device "
+                       "(removed on exit)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption logOption(QStringLiteral("log"),
+                                       QStringLiteral("Append every frame received, with a time "
+                                                      "stamp, to FILE."),
+                                       QStringLiteral("FILE"));
+    parser.addOption(linkOption);
+    parser.addOption(logOption);
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        return Fail(QStringLiteral("unexpected argument %1 (see --help)")
+                        .arg(parser.positionalArguments().first()));
+
+    QString error;
+    const std::optional<SimConfig> config = simOptions.Read(parser, SimConfig::kLineBaud, &error);
+    if (!config) return Fail(error);
+
+    FrameLog log;
+    if (parser.isSet(logOption) && !log.Open(parser.value(logOption), &error)) return Fail(error);
+
+    ControllerSim sim(*config);
+    SteadyClock clock;
+    SimDriver driver(sim, clock);
+    driver.SetBaud(config->paceBaud);
+    driver.SetByteByByte(config->byteByByte);
+    driver.SetLiveRate(config->liveRateHz);
+    if (log.IsOpen()) {
+        sim.onFrame = [&log](const QByteArray& frame, bool packet) { log.Frame(frame, packet); };
+        sim.onEvent = [&log](const QString& what) { log.Event(what); };
+    }
+
+    PtyServer server(driver);
+    if (!server.Start(&error)) return Fail(error);
+    const QString link = parser.value(linkOption);
+    if (!link.isEmpty() && !MakeLink(link, server.SlavePath(), &error)) return Fail(error);
+    if (!QuitOnSignals(app)) return Fail(QStringLiteral("cannot install the signal handlers"));
+
+    std::printf("%s\n", qPrintable(server.SlavePath()));
+    std::fflush(stdout);
+
+    const int status = app.exec();
+    if (!link.isEmpty()) ::unlink(QFile::encodeName(link).constData());
+    return status;
+}
