@@ -31,7 +31,12 @@ bool IsAutomationSwitch(const QString& argument) {
 }
 
 std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) {
-    if (demo) return std::make_unique<SimBackend>();
+    if (demo) {
+        // The demo's line runs at the real line's speed, so it feels like the real thing.
+        SimConfig config;
+        config.paceBaud = SimConfig::kLineBaud;
+        return std::make_unique<SimBackend>(config);
+    }
     return std::make_unique<SerialPortBackend>(ports);
 }
 
