@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BasicPage.h"
+#include "ComPortTable.h"
+#include "ControlLookup.h"
+#include "FakeClock.h"
+#include "ReadBackChain.h"
+#include "ResourceIds.h"
+#include "ScriptedPrompter.h"
+#include "SerialPortBackend.h"
+#include "SimProcess.h"
+#include "SteadyClock.h"
+#include "VexaDlg.h"
+
+// The main window on the real serial path (QSerialPort on a pseudo-terminal) against vexa-sim.
+namespace {
+
+class LineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previousDir = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+    }
+    void TearDown() override {
+        m_dlg.reset();
+        m_sim.reset();
+        QDir::setCurrent(m_previousDir);
+    }
+
+    // Starts vexa-sim with the given options and a main window whose COM3 leads to it.
+    CVexaDlg& Start(const QStringList& simOptions) {
+        m_sim = std::make_unique<SimProcess>(simOptions);
+        EXPECT_FALSE(m_sim->Device().isEmpty());
+        m_ports.Override(3, m_sim->Device());
+        m_dlg = std::make_unique<CVexaDlg>(std::make_unique<SerialPortBackend>(m_ports), m_clock,
+                                           m_prompter);
+        return *m_dlg;
+    }
+
+    bool WaitForReadBack(int timeoutMs = 10000) {
+        QSignalSpy settled(m_dlg.get(), &CVexaDlg::ReadBackSettled);
+        return settled.wait(timeoutMs);
+    }
+
+    // Runs the event loop for a while (the window stays responsive).
+    static void Pump(int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) QTest::qWait(20);
+    }
+
+    QString Box(int id) const {
+        auto* box = FindControlAs<QLineEdit>(m_dlg->m_pBasicPage, id);
+        return box ? box->text() : QString();
+    }
+
+    QString m_previousDir;
+    QTemporaryDir m_dir;
+    ComPortTable m_ports;
+    SteadyClock m_clock;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<SimProcess> m_sim;
+    std::unique_ptr<CVexaDlg> m_dlg;
+};
+
+}  // namespace
+
+TEST_F(LineTest, ReadBackShowsTheControllersValuesAndRefreshReadsThemAgain) {
+    CVexaDlg& dlg = Start({QStringLiteral("--set"), QStringLiteral("C=47"), QStringLiteral("--set"),
+                           QStringLiteral("E=23")});
+    ASSERT_TRUE(WaitForReadBack());
+    EXPECT_EQ(Box(IDC_BASIC_EDIT_MAIN_STAB), "47");
+    EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "23");
+    EXPECT_EQ(dlg.State().m_nParamCache[3], 47);
+    EXPECT_EQ(FindControlAs<QLineEdit>(&dlg, IDC_VERSION)->text(), "1.218");
+    EXPECT_EQ(m_sim->QueriedLetters(), std::string(kReadBackOrder));
+
+    QTest::mouseClick(FindControl(&dlg, IDC_REFRESH), Qt::LeftButton);
+    ASSERT_TRUE(WaitForReadBack());
+    EXPECT_EQ(m_sim->QueriedLetters(), std::string(kReadBackOrder) + std::string(kReadBackOrder));
+    EXPECT_TRUE(m_prompter.Shown().empty());
+}
+
+TEST_F(LineTest, ZeroReplyIsAskedAgainThreeTimesBeforeTheChainGoesOn) {
+    Start({QStringLiteral("--zero"), QStringLiteral("E:3")});
+    ASSERT_TRUE(WaitForReadBack());
+    const std::string letters = m_sim->QueriedLetters();
+    EXPECT_NE(letters.find("DEEEEF"), std::string::npos) << letters;
+    EXPECT_EQ(letters.size(), kReadBackOrder.size() + 3);
+}
+
+TEST_F(LineTest, DroppedReplyStopsTheChainAndTheWindowGoesOn) {
+    CVexaDlg& dlg = Start({QStringLiteral("--drop"), QStringLiteral("?E")});
+    EXPECT_FALSE(WaitForReadBack(1500));
+    const std::string letters = m_sim->QueriedLetters();
+    EXPECT_EQ(letters, std::string(kReadBackOrder.substr(0, kReadBackOrder.find('E') + 1)));
+    // The window still answers the operator: a page switch goes out at once.
+    QTest::mouseClick(FindControl(&dlg, IDC_PAGE_GPS), Qt::LeftButton);
+    EXPECT_EQ(dlg.CurrentPage(), 2);
+    Pump(200);
+    EXPECT_TRUE(m_prompter.Shown().empty());
+}

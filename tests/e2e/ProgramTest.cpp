@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "ReadBackChain.h"
+#include "SimProcess.h"
+
+// The built vexa program on the offscreen platform against a serial line on a pseudo-terminal.
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString workDir;
+    QByteArray portFile;
+    QImage screenshot;
+};
+
+ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir) {
+    QProcess vexa;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    vexa.setProcessEnvironment(env);
+    vexa.setWorkingDirectory(dir.path());
+    const QString shot = dir.filePath(QStringLiteral("main.png"));
+    vexa.start(QStringLiteral(VEXA_BINARY),
+               {QStringLiteral("--com"), QStringLiteral("3=") + device, QStringLiteral("--screenshot"), shot});
+    ProgramRun run;
+    if (!vexa.waitForFinished(30000)) {
+        vexa.kill();
+        vexa.waitForFinished();
+        return run;
+    }
+    run.exitCode = vexa.exitCode();
+    QFile file(dir.filePath(QStringLiteral("qzmcconfig.ini")));
+    if (file.open(QIODevice::ReadOnly)) run.portFile = file.readAll();
+    run.screenshot.load(shot);
+    return run;
+}
+
+}  // namespace
+
+TEST(ProgramTest, OpensTheNamedPseudoTerminalRecordsPort3AndSendsOnlyTheVersionQuery) {
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    QTemporaryDir dir;
+    // Nobody answers: the program settles after two quiet seconds and saves its window.
+    const ProgramRun run = RunVexa(QString::fromLocal8Bit(name), dir);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.portFile, QByteArray("3\0", 2));
+    EXPECT_FALSE(run.screenshot.isNull());
+    QByteArray received(256, '\0');
+    const ssize_t n = read(master, received.data(), received.size());
+    EXPECT_EQ(received.left(n > 0 ? n : 0), "?V\r");
+    close(slave);
+    close(master);
+}
+
+TEST(ProgramTest, StartUpReadBackWalksAllFortyNineQueriesAgainstTheSimulator) {
+    SimProcess sim;
+    ASSERT_FALSE(sim.Device().isEmpty());
+    QTemporaryDir dir;
+    const ProgramRun run = RunVexa(sim.Device(), dir);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.screenshot.isNull());
+    EXPECT_EQ(sim.QueriedLetters(), std::string(kReadBackOrder));
+}

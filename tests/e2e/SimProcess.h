@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <string>
+
+// vexa-sim running on a pseudo-terminal for the length of a test, with its frame log in a
+// temporary folder.
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& options = {}) {
+        m_logPath = m_dir.filePath(QStringLiteral("frames.log"));
+        m_process.start(QStringLiteral(VEXA_SIM_BINARY),
+                        QStringList{QStringLiteral("--log"), m_logPath} + options);
+        if (!m_process.waitForStarted(5000)) return;
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
+        }
+        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~SimProcess() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) m_process.kill();
+    }
+
+    const QString& Device() const { return m_device; }
+
+    // The letters of every query the controller received, in order ("?V\r" gives 'V').
+    std::string QueriedLetters() const {
+        QFile log(m_logPath);
+        std::string letters;
+        if (!log.open(QIODevice::ReadOnly)) return letters;
+        const QByteArray marker = " rx ?";
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            const qsizetype at = line.indexOf(marker);
+            if (at >= 0 && line.size() > at + marker.size())
+                letters += line.at(at + marker.size());
+        }
+        return letters;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_logPath;
+    QProcess m_process;
+    QString m_device;
+};
