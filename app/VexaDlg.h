@@ -76,8 +76,11 @@ public:
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).
     bool CanExit();
-    // Whether the page of the given index (0-4) is the visible one.
+    // The index (0-4) of the visible page; making a page the visible one (nothing is sent).
     int CurrentPage() const;
+    void ShowPage(int index);
+    static constexpr int kPageCount = 5;
+    const std::array<QWidget*, kPageCount>& PageWidgets() const { return m_pages; }
 
     int m_bEnglish = 0;
     int m_bPortOpenFailed = 0;
@@ -116,14 +119,12 @@ private:
     void InitDialog();
     void CreatePages();
     void ShowPortDevices();
-    void ShowPage(int index);
     void SelectPage(int index);
     void OnTabChanged(int index);
     void BindHandlers();
     void OnLineLost();
     void ExchangeDeclination(bool save, bool& ok);
 
-    static constexpr int kPageCount = 5;
     std::unique_ptr<Ui::CVexaDlg> m_ui;
     std::array<QWidget*, kPageCount> m_pages{};
     IClock& m_clock;

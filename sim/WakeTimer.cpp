@@ -42,10 +42,10 @@ void WakeTimer::Start(std::chrono::nanoseconds delay) {
     if (m_fd >= 0) {
         // A zero time would disarm the timer; one nanosecond fires at once.
         const nanoseconds at = std::max(delay, nanoseconds(1));
-        itimerspec spec{};
-        spec.it_value.tv_sec = static_cast<time_t>(duration_cast<seconds>(at).count());
-        spec.it_value.tv_nsec = static_cast<long>((at % seconds(1)).count());
-        timerfd_settime(m_fd, 0, &spec, nullptr);
+        itimerspec timer{};
+        timer.it_value.tv_sec = static_cast<time_t>(duration_cast<seconds>(at).count());
+        timer.it_value.tv_nsec = static_cast<long>((at % seconds(1)).count());
+        timerfd_settime(m_fd, 0, &timer, nullptr);
         return;
     }
 #endif
@@ -56,8 +56,8 @@ void WakeTimer::Stop() {
     m_bArmed = false;
 #ifdef Q_OS_LINUX
     if (m_fd >= 0) {
-        itimerspec spec{};
-        timerfd_settime(m_fd, 0, &spec, nullptr);
+        itimerspec timer{};
+        timerfd_settime(m_fd, 0, &timer, nullptr);
         return;
     }
 #endif

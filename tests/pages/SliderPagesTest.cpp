@@ -17,7 +17,7 @@ using BasicPageTest = PageTest<CBasicPage>;
 
 TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileBoxAndCacheFollow) {
     EXPECT_EQ(m_page->property("dialogTemplate").toInt(), IDD_BASIC_PAGE);
-    EXPECT_EQ(g_pBasicPage, m_page.get());
+    EXPECT_EQ(g_pBasicPage, m_page);
     QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
     QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 0));
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 20));
