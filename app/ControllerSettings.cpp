@@ -165,6 +165,13 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             for (int bit = 0; bit < 8; ++bit) m_dlg.m_nSensor[bit] = (shown >> bit) & 1;
             m_dlg.UpdateData(false);
             return true;
+        case 'j':
+            // The reference set the controller holds: the list entry of the same index.
+            if (shown >= 0 && shown < ui.cboRestore->count()) {
+                const QSignalBlocker blocker(ui.cboRestore);
+                ui.cboRestore->setCurrentIndex(shown);
+            }
+            return true;
         case 'Q':
             m_dlg.m_nDeclination = shown;
             m_dlg.UpdateData(false);

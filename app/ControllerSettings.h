@@ -10,7 +10,7 @@ public:
     explicit CControllerSettings(CVexaDlg& dlg) : m_dlg(dlg) {}
 
     void BindHandlers();
-    // Shows a read-back value of A, B, P, M or Q; false for any other letter.
+    // Shows a read-back value of A, B, P, M, Q or j; false for any other letter.
     bool ShowReadBack(char letter, int shown);
 
     void OnFrameType();

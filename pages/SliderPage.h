@@ -21,7 +21,7 @@ public:
 
     // A value read back from the controller, already decoded for display. True when this page
     // shows the letter.
-    bool ShowReadBack(char letter, int shown);
+    virtual bool ShowReadBack(char letter, int shown);
     // Label texts in English (true) or Chinese (false).
     void SetEnglish(bool english);
 

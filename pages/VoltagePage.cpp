@@ -63,6 +63,16 @@ CVoltagePage::~CVoltagePage() {
     if (g_pVoltagePage == this) g_pVoltagePage = nullptr;
 }
 
+bool CVoltagePage::ShowReadBack(char letter, int shown) {
+    static constexpr char kCellLetters[] = {'4', '5', '6', '7'};
+    for (std::size_t i = 0; i < m_cellBoxes.size(); ++i) {
+        if (letter != kCellLetters[i]) continue;
+        m_cellBoxes[i]->setText(QString::number(shown));
+        return true;
+    }
+    return CSliderPage::ShowReadBack(letter, shown);
+}
+
 // Asks first (the question has no English form), then checks the four cells, hands them to
 // the main window for the rest of the chain and sends the first tap voltage.
 void CVoltagePage::Calibrate() {

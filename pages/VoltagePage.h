@@ -27,6 +27,9 @@ public:
     explicit CVoltagePage(QWidget* parent = nullptr);
     ~CVoltagePage() override;
 
+    // Also shows the cell values of the last calibration ("4" … "7") in the four cell boxes.
+    bool ShowReadBack(char letter, int shown) override;
+
 private:
     void Calibrate();
     // The four cell values as typed; nullopt when one of them was refused (the operator has

@@ -131,6 +131,8 @@ TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
     EXPECT_FALSE(Control<QCheckBox>(IDC_SENSOR_MAG)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_BARO)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_GPS)->isChecked());
+    dlg.OnValueRead('j', 2);
+    EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
     dlg.OnValueRead('Q', 20);
     EXPECT_EQ(Control<QLineEdit>(IDC_DECLINATION)->text(), "20");
     EXPECT_TRUE(Sent().isEmpty());  // showing a value never writes it back

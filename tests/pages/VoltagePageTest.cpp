@@ -115,3 +115,12 @@ TEST_F(VoltagePageTest, NegativeCellOrTapOfTenThousandIsRefusedInTheCurrentLangu
 }
 
 }  // namespace
+
+TEST_F(VoltagePageTest, CellValuesReadBackLandInTheCellBoxesWithoutRangeCheck) {
+    EXPECT_TRUE(ReadBack('4', 412));
+    EXPECT_TRUE(ReadBack('7', 9000));
+    EXPECT_EQ(Box(IDC_VOLT_CELL1), "412");
+    EXPECT_EQ(Box(IDC_VOLT_CELL4), "9000");
+    EXPECT_EQ(Cache('4'), 0) << "the page shows it; the cache is the dispatcher's";
+    EXPECT_TRUE(Sent().isEmpty());
+}
