@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QSignalBlocker>
 
 #include "CommError.h"
 #include "LowLatency.h"
@@ -179,7 +180,27 @@ bool SerialPortBackend::WaitWritable(int timeoutMs) {
 #endif
 }
 
-QByteArray SerialPortBackend::ReadAll() { return m_port.readAll(); }
+// Input means every byte received so far: bytes the driver already holds count too, also when
+// the event loop has not run since they came (a chain empties the input right before it sends
+// its next link, and a late byte of the last reply would otherwise spoil the next one).
+QByteArray SerialPortBackend::ReadAll() {
+    PullWaiting();
+    return m_port.readAll();
+}
+
+void SerialPortBackend::PullWaiting() {
+    if (!m_port.isOpen()) return;
+    {
+        // The bytes are taken here and now; no receive notification may run inside Input.
+        const QSignalBlocker blocker(&m_port);
+        m_port.waitForReadyRead(0);
+    }
+    const QSerialPort::SerialPortError error = m_port.error();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+        EndConnection(m_port.errorString());
+    else if (error != QSerialPort::NoError)
+        m_port.clearError();  // a zero wait with nothing to read reports a time-out
+}
 
 void SerialPortBackend::OnError(QSerialPort::SerialPortError error) {
     // After a hang-up Qt 6.4 reports ReadError over and over (its read notifier stays armed

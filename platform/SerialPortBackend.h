@@ -29,6 +29,7 @@ public:
 private:
     void OnError(QSerialPort::SerialPortError error);
     void EndConnection(const QString& reason);
+    void PullWaiting();
     QString OpenErrorText(const QString& device) const;
     QString PortName() const;
     bool WaitWritable(int timeoutMs);

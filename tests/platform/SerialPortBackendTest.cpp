@@ -185,6 +185,18 @@ TEST_F(SerialPortTest, ArrivingBytesRaiseOnCommUnlessRThresholdIsZero) {
     EXPECT_EQ(m_comm->GetInput(), QByteArrayLiteral("quiet"));
 }
 
+TEST_F(SerialPortTest, InputAlsoTakesBytesTheDriverHoldsBeforeTheEventLoopRuns) {
+    OpenAsTheProgramDoes();
+    QSignalSpy events(m_comm.get(), &CMSComm::OnComm);
+    m_pty.WriteFar("SC0045\r\n");
+    usleep(50000);  // the bytes reach the driver; no event is processed meanwhile
+    EXPECT_EQ(m_comm->GetInput(), QByteArrayLiteral("SC0045\r\n"));
+    EXPECT_EQ(events.count(), 0) << "Input must not raise OnComm from inside";
+    RunEventsFor(100);
+    EXPECT_EQ(events.count(), 0) << "bytes already taken are not announced again";
+    EXPECT_TRUE(m_comm->GetPortOpen());
+}
+
 TEST_F(SerialPortTest, AbsentDeviceIsReportedAsNotPresent) {
     m_table.Override(kPort, QStringLiteral("/dev/ttyUSB-vexa-absent"));
     const QString text = OpenError(*m_comm);
