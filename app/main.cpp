@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 
 #include "VexaApp.h"
@@ -6,6 +7,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexa"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     const CVexaApp::CommandLine commandLine = CVexaApp::Parse(arguments);
