@@ -25,15 +25,20 @@ QByteArray QueryCommand(char letter) {
     return frame;
 }
 
-int LeadingNumber(QByteArrayView text) {
+int LeadingDigits(QByteArrayView text) {
     // Nine digits already exceed any four-digit wire value; further digits are ignored.
     constexpr int kMaxDigits = 9;
+    int value = 0;
+    for (qsizetype at = 0; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        if (at < kMaxDigits) value = value * 10 + (text[at] - '0');
+    return value;
+}
+
+int LeadingNumber(QByteArrayView text) {
     qsizetype at = 0;
     while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-    int value = 0;
-    for (int digits = 0; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits)
-        if (digits < kMaxDigits) value = value * 10 + (text[at] - '0');
+    const int value = LeadingDigits(text.sliced(at));
     return negative ? -value : value;
 }

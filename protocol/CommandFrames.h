@@ -20,3 +20,6 @@ inline const QByteArray kLiveDisplayOff = QByteArrayLiteral("S~0000\r");
 // lines are read: leading blanks skipped, an optional sign, then decimal digits up to the first
 // other character. 0 when the text holds no digit there; never overflows.
 int LeadingNumber(QByteArrayView text);
+// The number the value bytes of a reply start with: decimal digits only (a sign or a blank is
+// not a digit), 0 when the bytes start with none.
+int LeadingDigits(QByteArrayView text);

@@ -220,6 +220,13 @@ int CachedAfterSend(char letter, int shown, int fwVersion) {
     return entry && entry->cacheHoldsSent ? WireFromShown(letter, shown, fwVersion) : shown;
 }
 
+std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion) {
+    const Entry* entry = Find(letter);
+    if (!entry || entry->kind != Kind::Ranged) return std::nullopt;
+    const int shift = entry->offset + (Legacy(fwVersion) ? entry->legacyReadOffset : 0);
+    return ShownRange{entry->lo - shift, entry->hi - shift};
+}
+
 bool IsDiscardedOnRead(char letter) {
     const Entry* entry = Find(letter);
     return entry && entry->kind == Kind::Discarded;
@@ -240,6 +247,15 @@ void StoreInCache(char letter, int shown, std::span<int> cache) {
         return;
     }
     for (int bit = 0; bit < width; ++bit) cache[entry->slot + bit] = (shown >> bit) & 1;
+}
+
+int MaskFromCache(char letter, std::span<const int> cache) {
+    const Entry* entry = Find(letter);
+    if (!entry || entry->kind != Kind::Bits || entry->slot + entry->bits > int(cache.size())) return 0;
+    int mask = 0;
+    for (int bit = 0; bit < entry->bits; ++bit)
+        if (cache[entry->slot + bit] != 0) mask |= 1 << bit;
+    return mask;
 }
 
 QByteArray BulkWriteFrame(char letter, const ProtocolState& state) {

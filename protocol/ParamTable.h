@@ -28,6 +28,16 @@ int WireFromShown(char letter, int shown, int fwVersion);
 // What the parameter cache holds after a page sent `shown` for this letter.
 int CachedAfterSend(char letter, int shown, int fwVersion);
 
+// The values the control of a ranged letter can show: its read range through its offset
+// (0..100 for the gains, -100..100 for the servo centres, 280..400 for the alarm voltage,
+// -180..180 for the declination). nullopt for letters without a range.
+struct ShownRange {
+    int minimum;
+    int maximum;
+    bool Contains(int value) const { return value >= minimum && value <= maximum; }
+};
+std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion);
+
 // Whether the read-back reads the letter only to move on (H, I): its value goes nowhere.
 bool IsDiscardedOnRead(char letter);
 
@@ -38,6 +48,9 @@ int BitCountOf(char letter);
 // Stores a shown value in the cache as the letter keeps it: one slot, or one bit per slot for
 // bit-field letters. Letters without a slot leave the cache alone.
 void StoreInCache(char letter, int shown, std::span<int> cache);
+
+// A bit-field letter's value made from its cache slots (bit k from the k-th slot).
+int MaskFromCache(char letter, std::span<const int> cache);
 
 // The frame the bulk write of a restored file sends for a letter, made from the restore table
 // (line n + 1 holds the saved value of cache slot n): the stored text unchanged for the

@@ -143,7 +143,7 @@ void CReceiveDispatcher::EvaluateReadBack() {
     const QByteArray& buffer = m_state.m_strRxBuf;
     if (!IsQueryKey(buffer) || !IsChainQuery(buffer[1])) return;
     const char letter = buffer[1];
-    const int wire = LeadingNumber(ValueText(buffer));
+    const int wire = LeadingDigits(ValueText(buffer));
     m_state.m_strRxBuf.clear();
     HandleChainReply(letter, wire);
 }
@@ -247,7 +247,7 @@ void CReceiveDispatcher::EvaluateReverseReread() {
     const QByteArray& buffer = m_state.m_strRxBuf;
     if (!IsQueryKey(buffer) || (buffer[1] != 'N' && buffer[1] != 'O')) return;
     const char letter = buffer[1];
-    const int wire = LeadingNumber(ValueText(buffer));
+    const int wire = LeadingDigits(ValueText(buffer));
     ClearReceive();
     ApplyValue(letter, wire & 0xFF);
     m_state.m_nRxMode = ProtocolState::kModeLive;

@@ -5,6 +5,7 @@
 
 #include "CommandFrames.h"
 #include "ParamTable.h"
+#include "ProtocolState.h"
 #include "ParameterNames.h"
 
 namespace {
@@ -141,6 +142,29 @@ TEST(CommandFrames, LeadingNumberReadsWhatTheTextStartsWith) {
     EXPECT_EQ(LeadingNumber("-"), 0);
     EXPECT_GT(LeadingNumber("99999999999999999999"), 9999);  // no overflow
     EXPECT_EQ(SetCommand('C', 12345), "SC2345\r");
+    EXPECT_EQ(LeadingDigits("0045"), 45);
+    EXPECT_EQ(LeadingDigits("-001"), 0);
+    EXPECT_EQ(LeadingDigits(" 330"), 0);
+}
+
+TEST(ParamTable, ShownRangesFollowTheReadRangeThroughTheOffset) {
+    const auto range = [](char letter, int version = 1218) { return ShownRangeOf(letter, version); };
+    EXPECT_EQ(range('C')->minimum, 0);
+    EXPECT_EQ(range('C')->maximum, 100);
+    EXPECT_EQ(range('&')->minimum, -100);
+    EXPECT_EQ(range('&')->maximum, 100);
+    EXPECT_EQ(range('L')->minimum, 280);
+    EXPECT_EQ(range('Q')->minimum, -180);
+    EXPECT_EQ(range('Q')->maximum, 180);
+    EXPECT_EQ(range('K', 1200)->minimum, -100);
+    EXPECT_EQ(range('n')->maximum, 4999);
+    EXPECT_FALSE(range('A').has_value());
+    EXPECT_FALSE(range('M').has_value());
+
+    std::array<int, ProtocolState::kCacheSlots> cache{};
+    StoreInCache('M', 0x90, cache);
+    EXPECT_EQ(MaskFromCache('M', cache), 0x90);
+    EXPECT_EQ(MaskFromCache('C', cache), 0);
 }
 
 }  // namespace

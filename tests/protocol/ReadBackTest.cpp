@@ -214,6 +214,11 @@ TEST_F(ReadBackTest, ValueBytesThatAreNotFourDigitsReadAsTheirLeadingNumber) {
     Arrive(Reply('D', "ab12"));
     EXPECT_EQ(m_listener.ValuesOf('D'), std::vector<int>{0});
     EXPECT_EQ(SentFrames().back(), "?D\r");
+
+    // A sign is not a digit: "-001" for the sensor mask must not set every bit.
+    m_state.m_nQueryRetries = 0;
+    Arrive(Reply('M', "-001"));
+    EXPECT_EQ(m_listener.ValuesOf('M'), std::vector<int>{0});
 }
 
 TEST_F(ReadBackTest, FrameGeometryChainDecodesExtentsAndCoordinates) {
