@@ -1,5 +1,9 @@
 #include "ControlLookup.h"
 
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+
 QWidget* FindControl(const QWidget* dialog, int id) {
     const auto children = dialog->findChildren<QWidget*>();
     for (QWidget* child : children) {
@@ -13,4 +17,13 @@ QWidget* FindControl(const QWidget* dialog, int id) {
         if (owner == dialog) return child;
     }
     return nullptr;
+}
+
+void SetControlText(QWidget* control, const QString& text) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(control))
+        group->setTitle(text);
 }

@@ -1,11 +1,14 @@
 #include "ControllerSettings.h"
 
 #include <QSignalBlocker>
+#include <algorithm>
+#include <span>
 
 #include "CommandFrames.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
 #include "ParamTable.h"
+#include "ReceiveDispatcher.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
@@ -16,8 +19,8 @@ constexpr int kFrameEditorIndex = 15;  // "16. IRRET_SHAPE"
 constexpr char kDeclinationCaption[] = "瑞翎航模提示：本地磁偏角设置";
 
 constexpr BiText kDeclinationOutOfRange{
-    "磁偏角必须在-180到180度之间，请重新输入!",
-    "The declination must be between -180 and 180 degrees, please enter it again!"};
+    "磁偏角必须在%1到%2度之间，请重新输入!",
+    "The declination must be between %1 and %2 degrees, please enter it again!"};
 constexpr BiText kMessageCaption{"瑞翎航模提示：", "Velmora Mentioned:"};
 
 constexpr char kFrameHint[] =
@@ -45,9 +48,7 @@ void CControllerSettings::BindHandlers() {
     BindGuarded(ui.cboFrameType, &QComboBox::activated, &m_dlg, p, [this] { OnFrameType(); });
     BindGuarded(ui.cboEscRate, &QComboBox::activated, &m_dlg, p, [this] { OnEscRate(); });
     BindGuarded(ui.cboServoRate, &QComboBox::activated, &m_dlg, p, [this] { OnServoRate(); });
-    for (QCheckBox* box : {ui.chkSensorBattery, ui.chkSensorReceiver, ui.chkSensorGyro,
-                           ui.chkSensorAccel, ui.chkSensorMag, ui.chkSensorBaro, ui.chkSensorSonar,
-                           ui.chkSensorGps})
+    for (QCheckBox* box : m_dlg.SensorBoxes())
         BindGuarded(box, &QCheckBox::clicked, &m_dlg, p, [this] { OnSensor(); });
     BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg, p, [this] { OnDeclination(); });
     BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg, p, [this] { OnFrameEditor(); });
@@ -100,21 +101,19 @@ void CControllerSettings::OnServoRate() {
 void CControllerSettings::OnSensor() {
     m_dlg.m_state.m_nRxMode = ProtocolState::kModeReadBack;
     m_dlg.UpdateData(true);
-    int mask = 0;
-    const int firstSlot = *CacheSlotOf('M');
-    for (int bit = 0; bit < 8; ++bit) {
-        mask |= (m_dlg.m_nSensor[bit] ? 1 : 0) << bit;
-        m_dlg.m_state.m_nParamCache[firstSlot + bit] = m_dlg.m_nSensor[bit];
-    }
+    std::span<int> cache = m_dlg.m_state.m_nParamCache;
+    // The eight boxes are the eight cache slots of the mask, in bit order.
+    std::copy(m_dlg.m_nSensor.begin(), m_dlg.m_nSensor.end(), cache.begin() + *CacheSlotOf('M'));
     m_dlg.UpdateData(false);
-    m_dlg.SendSetCommand('M', mask);
+    m_dlg.SendSetCommand('M', MaskFromCache('M', cache));
 }
 
 bool CControllerSettings::DeclinationFits(int declination) {
-    const int wire = WireFromShown('Q', declination, m_dlg.m_state.m_nFwVersion);
-    if (ShownFromWire('Q', wire, m_dlg.m_state.m_nFwVersion) == declination) return true;
+    const ShownRange range = *ShownRangeOf('Q', m_dlg.m_state.m_nFwVersion);
+    if (range.Contains(declination)) return true;
     const bool english = m_dlg.m_bEnglish;
-    m_dlg.m_prompter.Message({kMessageCaption.In(english), kDeclinationOutOfRange.In(english),
+    m_dlg.m_prompter.Message({kMessageCaption.In(english),
+                              kDeclinationOutOfRange.In(english).arg(range.minimum).arg(range.maximum),
                               PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
     return false;
 }
@@ -143,8 +142,9 @@ void CControllerSettings::OnFrameEditor() {
     comm.SetInputLen(0);
     comm.GetInput();
     comm.SetHandshaking(CMSComm::comHandshakeNone);
-    m_dlg.m_state.m_nRxMode = ProtocolState::kModeReadBack;
-    m_dlg.SendText(QueryCommand('k'));
+    m_dlg.UpdateData(true);
+    m_dlg.Dispatcher().StartFrameGeometryRead();
+    m_dlg.UpdateData(false);
 }
 
 bool CControllerSettings::ShowReadBack(char letter, int shown) {
@@ -161,10 +161,13 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             return true;
         case 'B': select(ui.cboEscRate); return true;
         case 'P': select(ui.cboServoRate); return true;
-        case 'M':
-            for (int bit = 0; bit < 8; ++bit) m_dlg.m_nSensor[bit] = (shown >> bit) & 1;
-            m_dlg.UpdateData(false);
+        case 'M': {
+            // The dispatcher has spread the mask over the cache slots of the eight boxes.
+            const auto bits = std::span<const int>(m_dlg.m_state.m_nParamCache).subspan(*CacheSlotOf('M'), 8);
+            std::copy(bits.begin(), bits.end(), m_dlg.m_nSensor.begin());
+            for (int bit = 0; bit < 8; ++bit) m_dlg.SensorBoxes()[bit]->setChecked(m_dlg.m_nSensor[bit] != 0);
             return true;
+        }
         case 'j':
             // The reference set the controller holds: the list entry of the same index.
             if (shown >= 0 && shown < ui.cboRestore->count()) {
@@ -174,7 +177,7 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             return true;
         case 'Q':
             m_dlg.m_nDeclination = shown;
-            m_dlg.UpdateData(false);
+            ui.edtDeclination->setText(QString::number(shown));
             return true;
         default: return false;
     }

@@ -1,9 +1,5 @@
 #include "LanguageSwitch.h"
 
-#include <QAbstractButton>
-#include <QGroupBox>
-#include <QLabel>
-
 #include "ControlLookup.h"
 #include "UiTexts.h"
 
@@ -46,19 +42,8 @@ constexpr ControlText kMainWindowTexts[] = {
 
 }  // namespace
 
-void SetControlText(QWidget& dialog, int id, const char* text) {
-    QWidget* control = FindControl(&dialog, id);
-    const QString value = QString::fromUtf8(text);
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-        button->setText(value);
-    else if (auto* label = qobject_cast<QLabel*>(control))
-        label->setText(value);
-    else if (auto* group = qobject_cast<QGroupBox*>(control))
-        group->setTitle(value);
-}
-
 void ApplyMainWindowLanguage(QWidget& mainWindow, bool english) {
     for (const ControlText& entry : kMainWindowTexts)
-        SetControlText(mainWindow, entry.id, english ? entry.text.english : entry.text.chinese);
+        SetControlText(FindControl(&mainWindow, entry.id), entry.text.In(english));
     mainWindow.setWindowTitle(texts::kWindowTitle.In(english));
 }

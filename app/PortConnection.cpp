@@ -4,6 +4,7 @@
 #include "CommandFrames.h"
 #include "CustomPage.h"
 #include "Prompter.h"
+#include "ReceiveDispatcher.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
@@ -67,9 +68,7 @@ void CPortConnection::SetupFromFile() {
         return;
     }
     Open();
-    m_dlg.m_state.m_nRxMode = ProtocolState::kModeReadBack;
-    m_dlg.m_state.m_nQueryRetries = ProtocolState::kFullRetries;
-    SendVersionQuery();
+    StartReadBack();
 }
 
 void CPortConnection::Refresh() {
@@ -94,13 +93,8 @@ void CPortConnection::ChangePort() {
     m_dlg.m_comm.SetCommPort(static_cast<short>(index + 1));
     m_dlg.m_ui->cboPort->setCurrentIndex(index);
     Open();
-    ProtocolState& state = m_dlg.m_state;
-    state.m_nRxCount = 0;
-    state.m_nLiveChannels.fill(0);
-    state.m_nRxMode = ProtocolState::kModeReadBack;
-    state.m_strRxBuf.clear();
-    state.m_nQueryRetries = ProtocolState::kFullRetries;
-    SendVersionQuery();
+    m_dlg.m_state.m_nLiveChannels.fill(0);
+    StartReadBack();
 }
 
 void CPortConnection::ShowHint() {
@@ -109,4 +103,9 @@ void CPortConnection::ShowHint() {
                               PromptIcon::None, PromptAnswer::Ok});
 }
 
-void CPortConnection::SendVersionQuery() { m_dlg.SendText(kVersionQuery); }
+void CPortConnection::StartReadBack() {
+    // Receive mode 0, an empty buffer, a full retry budget, then "?V\r".
+    m_dlg.UpdateData(true);
+    m_dlg.Dispatcher().StartReadBack();
+    m_dlg.UpdateData(false);
+}

@@ -21,7 +21,7 @@ public:
 
 private:
     void ClosePort();
-    void SendVersionQuery();
+    void StartReadBack();
 
     CVexaDlg& m_dlg;
     PortFile m_file;

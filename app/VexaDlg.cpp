@@ -39,6 +39,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
     m_pFrameDlg = std::make_unique<CFrameDlg>(this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
     m_ui->setupUi(this);
+    for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
     setFixedSize(size());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -59,6 +60,7 @@ void CVexaDlg::InitDialog() {
     m_ui->cboFrameType->setCurrentIndex(0);
     m_ui->cboEscRate->setCurrentIndex(0);
     m_ui->cboServoRate->setCurrentIndex(0);
+    m_ui->cboRestore->setCurrentIndex(-1);
     UpdateData(true);
     m_strFwPath = texts::kFirmwareHint.In(false);
     UpdateData(false);
@@ -117,6 +119,12 @@ void CVexaDlg::ShowPortDevices() {
     ports->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
+std::array<QCheckBox*, 8> CVexaDlg::SensorBoxes() const {
+    return {m_ui->chkSensorBattery, m_ui->chkSensorReceiver, m_ui->chkSensorGyro,
+            m_ui->chkSensorAccel,   m_ui->chkSensorMag,      m_ui->chkSensorBaro,
+            m_ui->chkSensorSonar,   m_ui->chkSensorGps};
+}
+
 int CVexaDlg::CurrentPage() const { return m_ui->tabPages->currentIndex(); }
 
 void CVexaDlg::SelectPage(int index) {
@@ -171,10 +179,7 @@ void CVexaDlg::OnLineLost() {
 }
 
 bool CVexaDlg::UpdateData(bool save) {
-    QCheckBox* const sensors[] = {m_ui->chkSensorBattery, m_ui->chkSensorReceiver,
-                                  m_ui->chkSensorGyro,    m_ui->chkSensorAccel,
-                                  m_ui->chkSensorMag,     m_ui->chkSensorBaro,
-                                  m_ui->chkSensorSonar,   m_ui->chkSensorGps};
+    const std::array<QCheckBox*, 8> sensors = SensorBoxes();
     bool ok = true;
     if (save) {
         m_strFwPath = m_ui->edtFwPath->text();
@@ -213,11 +218,11 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
     m_nDeclination = value;
 }
 
-void CVexaDlg::SendSetCommand(char letter, int value, int rxMode) {
+void CVexaDlg::SendSetCommand(char letter, int value, int rxMode, Exchange exchange) {
     m_state.m_nRxMode = rxMode;
-    UpdateData(true);
+    if (exchange == Exchange::MainWindow) UpdateData(true);
     m_comm.SetOutput(SetCommand(letter, value));
-    UpdateData(false);
+    if (exchange == Exchange::MainWindow) UpdateData(false);
 }
 
 void CVexaDlg::SendQuery(char letter) { m_comm.SetOutput(QueryCommand(letter)); }
@@ -256,12 +261,15 @@ void CVexaDlg::OnValueRead(char letter, int shown) {
 }
 
 void CVexaDlg::OnFirmwareVersion(int version) {
+    // Shown directly: a data exchange here could stop at the declination box and open a
+    // message box in the middle of the read-back.
     const QString digits = QString::number(version).rightJustified(4, QLatin1Char('0'));
-    UpdateData(true);
     m_strVersionCaption = texts::kVersionCaption.In(m_bEnglish);
     m_strVersion = digits.left(1) + QLatin1Char('.') + digits.mid(1);
     m_strStatus = texts::kPortOpened.In(m_bEnglish);
-    UpdateData(false);
+    m_ui->lblVersionCaption->setText(m_strVersionCaption);
+    m_ui->edtVersion->setText(m_strVersion);
+    m_ui->edtStatus->setText(m_strStatus);
 }
 
 void CVexaDlg::OnReadBackFinished() { emit ReadBackSettled(); }
@@ -305,6 +313,12 @@ void CVexaDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
+    // The wheel over a drop-down list that does not have the focus changes nothing: scrolling
+    // across the window must not switch the frame type, a rate or the port.
+    if (event->type() == QEvent::Wheel) {
+        auto* list = qobject_cast<QComboBox*>(watched);
+        if (list && list->window() == this && !list->hasFocus()) return true;
+    }
     // Enter and Escape typed in any control of this window neither confirm, cancel nor close it.
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);

@@ -46,9 +46,13 @@ public:
         : CVexaDlg(std::move(backend), clock, prompter, Options{}, parent) {}
     ~CVexaDlg() override;
 
-    // Sends one set command: receive mode := rxMode, controls to members, the seven bytes to
-    // the port, members to controls. The caller stores its value in the cache as its table says.
-    void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack);
+    // Whose controls a send exchanges with their members before and after: the main window's
+    // (its own senders), or none (a page's sliders and the calibration, which have their own).
+    enum class Exchange { MainWindow, None };
+    // Sends one set command: receive mode := rxMode, the seven bytes to the port with the
+    // exchange around them. The caller stores its value in the cache as its table says.
+    void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack,
+                        Exchange exchange = Exchange::MainWindow);
     // Sends "?", letter, "\r" as text.
     void SendQuery(char letter);
     // Sends a frame as text, with the data exchange around it.
@@ -61,6 +65,7 @@ public:
     void ToggleLanguage();
 
     CMSComm& Comm() { return m_comm; }
+    CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
     IClock& Clock() { return m_clock; }
     Prompter& GetPrompter() { return m_prompter; }
     ProtocolState& State() { return m_state; }
@@ -119,6 +124,8 @@ private:
     void InitDialog();
     void CreatePages();
     void ShowPortDevices();
+    // The sensor boxes in bit order: 1056 1057 1058 1059 1060 1062 1064 1065.
+    std::array<class QCheckBox*, 8> SensorBoxes() const;
     void SelectPage(int index);
     void OnTabChanged(int index);
     void BindHandlers();

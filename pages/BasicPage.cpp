@@ -83,7 +83,7 @@ QString HintText(const Gain& gain) {
 }  // namespace
 
 CBasicPage::CBasicPage(QWidget* parent)
-    : CSliderPage(CachePolicy::FollowThumb, parent), m_ui(std::make_unique<Ui::CBasicPage>()) {
+    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent), m_ui(std::make_unique<Ui::CBasicPage>()) {
     g_pBasicPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_BASIC_PAGE);
@@ -91,7 +91,7 @@ CBasicPage::CBasicPage(QWidget* parent)
     std::vector<LabelText> labels;
     for (int i = 0; i < int(std::size(kGains)); ++i) {
         const Gain& gain = kGains[i];
-        AddParameter(gain.letter, gain.sliderId, gain.boxId, 0, 100);
+        AddParameter(gain.letter, gain.sliderId, gain.boxId);
         labels.push_back({gain.labelId, gain.chinese, gain.english});
         auto* button = FindControlAs<QPushButton>(this, gain.labelId);
         connect(button, &QPushButton::clicked, this, [this, i] { ShowHint(i); });

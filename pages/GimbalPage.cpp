@@ -6,7 +6,7 @@
 CGimbalPage* g_pGimbalPage = nullptr;
 
 CGimbalPage::CGimbalPage(QWidget* parent)
-    : CSliderPage(CachePolicy::OnSend, parent), m_ui(std::make_unique<Ui::CGimbalPage>()) {
+    : CSliderPage(CachePolicy::OnSend, SendExchange::MainWindow, parent), m_ui(std::make_unique<Ui::CGimbalPage>()) {
     g_pGimbalPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_GIMBAL_PAGE);
@@ -14,12 +14,12 @@ CGimbalPage::CGimbalPage(QWidget* parent)
     AddParameter('K', IDC_GIMBAL_SLIDER_PITCH_SCALE, IDC_GIMBAL_EDIT_PITCH_SCALE, 0, 100);
     AddParameter('J', IDC_GIMBAL_SLIDER_ROLL_SCALE, IDC_GIMBAL_EDIT_ROLL_SCALE, 0, 100);
     AddParameter('%', IDC_GIMBAL_SLIDER_Z_SCALE, IDC_GIMBAL_EDIT_Z_SCALE, 0, 100);
-    AddParameter('&', IDC_GIMBAL_SLIDER_PITCH_MID, IDC_GIMBAL_EDIT_PITCH_MID, -100, 100);
-    AddParameter('^', IDC_GIMBAL_SLIDER_ROLL_MID, IDC_GIMBAL_EDIT_ROLL_MID, -100, 100);
-    AddParameter('(', IDC_GIMBAL_SLIDER_Z_MID, IDC_GIMBAL_EDIT_Z_MID, -100, 100);
-    AddParameter('_', IDC_GIMBAL_SLIDER_PITCH_LIMIT, IDC_GIMBAL_EDIT_PITCH_LIMIT, 0, 100);
-    AddParameter(')', IDC_GIMBAL_SLIDER_ROLL_LIMIT, IDC_GIMBAL_EDIT_ROLL_LIMIT, 0, 100);
-    AddParameter('+', IDC_GIMBAL_SLIDER_Z_LIMIT, IDC_GIMBAL_EDIT_Z_LIMIT, 0, 100);
+    AddParameter('&', IDC_GIMBAL_SLIDER_PITCH_MID, IDC_GIMBAL_EDIT_PITCH_MID);
+    AddParameter('^', IDC_GIMBAL_SLIDER_ROLL_MID, IDC_GIMBAL_EDIT_ROLL_MID);
+    AddParameter('(', IDC_GIMBAL_SLIDER_Z_MID, IDC_GIMBAL_EDIT_Z_MID);
+    AddParameter('_', IDC_GIMBAL_SLIDER_PITCH_LIMIT, IDC_GIMBAL_EDIT_PITCH_LIMIT);
+    AddParameter(')', IDC_GIMBAL_SLIDER_ROLL_LIMIT, IDC_GIMBAL_EDIT_ROLL_LIMIT);
+    AddParameter('+', IDC_GIMBAL_SLIDER_Z_LIMIT, IDC_GIMBAL_EDIT_Z_LIMIT);
     // The label buttons have no action of their own on this page.
     SetLabelTexts({
         {IDC_GIMBAL_LABEL_PITCH_SCALE, "云台俯仰比例", "Gim Pitch Scale"},

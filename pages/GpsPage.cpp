@@ -6,15 +6,15 @@
 CGpsPage* g_pGpsPage = nullptr;
 
 CGpsPage::CGpsPage(QWidget* parent)
-    : CSliderPage(CachePolicy::ReadBackOnly, parent), m_ui(std::make_unique<Ui::CGpsPage>()) {
+    : CSliderPage(CachePolicy::ReadBackOnly, SendExchange::PageOnly, parent), m_ui(std::make_unique<Ui::CGpsPage>()) {
     g_pGpsPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_GPS_PAGE);
 
-    AddParameter('@', IDC_GPS_SLIDER_CENTRING, IDC_GPS_EDIT_CENTRING, 0, 100);
-    AddParameter('#', IDC_GPS_SLIDER_WIND, IDC_GPS_EDIT_WIND, 0, 100);
-    AddParameter('$', IDC_GPS_SLIDER_DAMPING, IDC_GPS_EDIT_DAMPING, 0, 100);
-    AddParameter('!', IDC_GPS_SLIDER_HOME_SPEED, IDC_GPS_EDIT_HOME_SPEED, 0, 100);
+    AddParameter('@', IDC_GPS_SLIDER_CENTRING, IDC_GPS_EDIT_CENTRING);
+    AddParameter('#', IDC_GPS_SLIDER_WIND, IDC_GPS_EDIT_WIND);
+    AddParameter('$', IDC_GPS_SLIDER_DAMPING, IDC_GPS_EDIT_DAMPING);
+    AddParameter('!', IDC_GPS_SLIDER_HOME_SPEED, IDC_GPS_EDIT_HOME_SPEED);
     SetLabelTexts({
         {IDC_GPS_LABEL_CENTRING, "定点回中力度", "Strength to Position"},
         {IDC_GPS_LABEL_WIND, "定点抗风力度", "Anti-Wind Strength to Position"},

@@ -18,18 +18,18 @@ void StoreShown(char letter, int value) {
     StoreInCache(letter, value, g_pMainDlg->State().m_nParamCache);
 }
 
-void SetControlText(QWidget* control, const QString& text) {
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-        button->setText(text);
-    else if (auto* label = qobject_cast<QLabel*>(control))
-        label->setText(text);
-    else if (auto* group = qobject_cast<QGroupBox*>(control))
-        group->setTitle(text);
-}
-
 }  // namespace
 
-CSliderPage::CSliderPage(CachePolicy policy, QWidget* parent) : QWidget(parent), m_policy(policy) {}
+CSliderPage::CSliderPage(CachePolicy policy, SendExchange exchange, QWidget* parent)
+    : QWidget(parent), m_policy(policy), m_exchange(exchange) {}
+
+void CSliderPage::AddParameter(char letter, int sliderId, int boxId) {
+    // Only the gimbal ratios change their range with the firmware, and their sliders give
+    // their own; every other slider covers what its letter can show.
+    const std::optional<ShownRange> range = ShownRangeOf(letter, kGimbalOffsetLastVersion + 1);
+    Q_ASSERT_X(range, "CSliderPage::AddParameter", "letter without a range");
+    AddParameter(letter, sliderId, boxId, range->minimum, range->maximum);
+}
 
 void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum, int maximum) {
     auto* slider = FindControlAs<QSlider>(this, sliderId);
@@ -74,5 +74,7 @@ void CSliderPage::Commit(const SliderParameter& parameter, int shown) {
     if (m_policy != CachePolicy::ReadBackOnly)
         StoreShown(letter, CachedAfterSend(letter, shown, version));
     g_pMainDlg->SendSetCommand(letter, WireFromShown(letter, shown, version),
-                               ProtocolState::kModeReadBack);
+                               ProtocolState::kModeReadBack,
+                               m_exchange == SendExchange::MainWindow ? CVexaDlg::Exchange::MainWindow
+                                                                      : CVexaDlg::Exchange::None);
 }

@@ -35,9 +35,15 @@ protected:
         const char* english;
     };
 
-    CSliderPage(CachePolicy policy, QWidget* parent);
+    // Whose controls are exchanged around a send: the page's own (it has no bound members, so
+    // nothing is done), or the main window's as well.
+    enum class SendExchange { PageOnly, MainWindow };
 
-    // Binds the slider and number box of the template (by control id) to a letter.
+    CSliderPage(CachePolicy policy, SendExchange exchange, QWidget* parent);
+
+    // Binds the slider and number box of the template (by control id) to a letter; the slider
+    // covers the values the letter can show, or the range given.
+    void AddParameter(char letter, int sliderId, int boxId);
     void AddParameter(char letter, int sliderId, int boxId, int minimum, int maximum);
     void SetLabelTexts(std::vector<LabelText> labels) { m_labels = std::move(labels); }
 
@@ -46,6 +52,7 @@ private:
     void Commit(const SliderParameter& parameter, int shown);
 
     CachePolicy m_policy;
+    SendExchange m_exchange;
     std::vector<SliderParameter*> m_parameters;
     std::vector<LabelText> m_labels;
 };

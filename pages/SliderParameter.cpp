@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
 
 SliderParameter::SliderParameter(char letter, QSlider* slider, QLineEdit* box, int minimum,
                                  int maximum, QObject* parent)
@@ -44,9 +45,16 @@ bool SliderParameter::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_pSlider) return QObject::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            if (m_pSlider->isEnabled()) m_bMouseHeld = true;
+        case QEvent::MouseButtonDblClick: {
+            // Only the buttons the slider itself acts on (dragging, a click on the track) lead
+            // to a commit; a right-click moves nothing and must send nothing.
+            const int actingButtons =
+                m_pSlider->style()->styleHint(QStyle::SH_Slider_AbsoluteSetButtons) |
+                m_pSlider->style()->styleHint(QStyle::SH_Slider_PageSetButtons) | Qt::LeftButton;
+            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            if (m_pSlider->isEnabled() && (button & actingButtons)) m_bMouseHeld = true;
             break;
+        }
         case QEvent::MouseButtonRelease: {
             // Commit when the last held button comes up, so a second button pressed during a
             // drag does not split it into two commits.

@@ -34,12 +34,12 @@ void FocusBox(QLineEdit* box) {
 }  // namespace
 
 CVoltagePage::CVoltagePage(QWidget* parent)
-    : CSliderPage(CachePolicy::FollowThumb, parent), m_ui(std::make_unique<Ui::CVoltagePage>()) {
+    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent), m_ui(std::make_unique<Ui::CVoltagePage>()) {
     g_pVoltagePage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);
 
-    AddParameter('L', IDC_VOLT_ALARM_SLIDER, IDC_VOLT_ALARM_EDIT, kAlarmMinimum, kAlarmMaximum);
+    AddParameter('L', IDC_VOLT_ALARM_SLIDER, IDC_VOLT_ALARM_EDIT);
     m_cellBoxes = {FindControlAs<QLineEdit>(this, IDC_VOLT_CELL1),
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL2),
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL3),
@@ -86,7 +86,8 @@ void CVoltagePage::Calibrate() {
     const std::optional<std::array<int, 4>> cells = ReadCells();
     if (!cells) return;
     g_pMainDlg->State().m_nCalibration = *cells;
-    g_pMainDlg->SendSetCommand('0', (*cells)[0], ProtocolState::kModeSpecialSet);
+    g_pMainDlg->SendSetCommand('0', (*cells)[0], ProtocolState::kModeSpecialSet,
+                               CVexaDlg::Exchange::None);
 }
 
 std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {

@@ -21,9 +21,6 @@ class CVoltagePage : public CSliderPage {
     Q_OBJECT
 
 public:
-    static constexpr int kAlarmMinimum = 280;
-    static constexpr int kAlarmMaximum = 400;
-
     explicit CVoltagePage(QWidget* parent = nullptr);
     ~CVoltagePage() override;
 

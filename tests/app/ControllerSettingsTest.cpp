@@ -1,8 +1,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QApplication>
+#include <QWheelEvent>
 
 #include "MainWindowFixture.h"
+#include "ParamTable.h"
 #include "ResourceIds.h"
 
 namespace {
@@ -127,6 +130,7 @@ TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
     EXPECT_EQ(Control<QComboBox>(IDC_ESC_RATE)->currentIndex(), 4);
     dlg.OnValueRead('P', 4);
     EXPECT_EQ(Control<QComboBox>(IDC_SERVO_RATE)->currentIndex(), 3);
+    StoreInCache('M', 0xA0, dlg.State().m_nParamCache);  // as the dispatcher does first
     dlg.OnValueRead('M', 0xA0);
     EXPECT_FALSE(Control<QCheckBox>(IDC_SENSOR_MAG)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_BARO)->isChecked());
@@ -136,4 +140,21 @@ TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
     dlg.OnValueRead('Q', 20);
     EXPECT_EQ(Control<QLineEdit>(IDC_DECLINATION)->text(), "20");
     EXPECT_TRUE(Sent().isEmpty());  // showing a value never writes it back
+}
+
+TEST_F(ControllerSettingsTest, WheelOverAListWithoutFocusChangesNothing) {
+    Start();
+    m_line->ClearSent();
+    const int opens = m_line->OpenCount();
+    Control(IDC_DECLINATION)->setFocus();
+    for (int id : {IDC_FRAME_TYPE, IDC_ESC_RATE, IDC_SERVO_RATE, IDC_PORT_LIST, IDC_RESTORE_LIST}) {
+        auto* list = Control<QComboBox>(id);
+        const int before = list->currentIndex();
+        QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list, &wheel);
+        EXPECT_EQ(list->currentIndex(), before) << id;
+    }
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(m_line->OpenCount(), opens);
 }

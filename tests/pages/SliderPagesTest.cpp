@@ -45,6 +45,22 @@ TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyUpdatesBoxAndCache) {
     EXPECT_EQ(Sent(), "");
 }
 
+TEST_F(BasicPageTest, RightClickOnASliderSendsNothing) {
+    QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
+    QTest::mouseClick(slider, Qt::RightButton, {}, slider_driver::ThumbAt(slider, 60));
+    QTest::mouseClick(slider, Qt::RightButton, {}, slider_driver::ThumbAt(slider, 0));
+    EXPECT_EQ(Sent(), "");
+}
+
+TEST_F(BasicPageTest, SendLeavesTheMainWindowsDeclinationBoxAlone) {
+    auto* declination = FindControlAs<QLineEdit>(m_dlg.get(), IDC_DECLINATION);
+    declination->setText("east");
+    Drag(IDC_BASIC_SLIDER_DYN_STAB, 37);
+    EXPECT_EQ(Sent(), "SE0037\r");
+    EXPECT_TRUE(m_prompter.Shown().empty());
+    EXPECT_EQ(declination->text(), "east");
+}
+
 TEST_F(BasicPageTest, GraveAccentLetterSendsFullAndEmptyValues) {
     Drag(IDC_BASIC_SLIDER_HEIGHT_STAB, 100);
     Drag(IDC_BASIC_SLIDER_HEIGHT_STAB, 0);

@@ -29,9 +29,9 @@ protected:
 TEST_F(VoltagePageTest, AlarmSliderSpansItsRangeAndReadBackOutsideShowsZero) {
     EXPECT_TRUE(ReadBack('L', 250));
     EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "0");
-    EXPECT_EQ(Slider(IDC_VOLT_ALARM_SLIDER)->value(), CVoltagePage::kAlarmMinimum);
+    EXPECT_EQ(Slider(IDC_VOLT_ALARM_SLIDER)->value(), 280);
 
-    Drag(IDC_VOLT_ALARM_SLIDER, CVoltagePage::kAlarmMaximum);
+    Drag(IDC_VOLT_ALARM_SLIDER, 400);
     EXPECT_EQ(Sent(), "SL0400\r");
     EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "400");
     EXPECT_EQ(Cache('L'), 400);
