@@ -1,14 +1,12 @@
 #include "FrameDlg.h"
 
-#include "ResourceIds.h"
+#include "ui_FrameDlg.h"
 
 CFrameDlg* g_pFrameDlg = nullptr;
 
-CFrameDlg::CFrameDlg(QWidget* parent) : QDialog(parent) {
+CFrameDlg::CFrameDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CFrameDlg>()) {
     g_pFrameDlg = this;
-    setProperty("dialogTemplate", IDD_FRAME_DIALOG);
-    setWindowTitle(QStringLiteral(
-        "瑞翎航模提示：请在本对话框中输入您机架的相关参数（注意各参数的说明），并按[保存]按扭！"));
+    m_ui->setupUi(this);
 }
 
 CFrameDlg::~CFrameDlg() {

@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
+
+namespace Ui {
+class CFrameDlg;
+}
 
 class CFrameDlg;
 extern CFrameDlg* g_pFrameDlg;
@@ -13,4 +18,7 @@ class CFrameDlg : public QDialog {
 public:
     explicit CFrameDlg(QWidget* parent = nullptr);
     ~CFrameDlg() override;
+
+private:
+    std::unique_ptr<Ui::CFrameDlg> m_ui;
 };

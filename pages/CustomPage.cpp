@@ -1,32 +1,13 @@
 #include "CustomPage.h"
 
-#include <QGroupBox>
-#include <QPushButton>
-
-#include "ResourceIds.h"
+#include "ui_CustomPage.h"
 
 CCustomPage* g_pCustomPage = nullptr;
 
-namespace {
-QWidget* Tagged(QWidget* widget, int id) {
-    widget->setProperty("controlId", id);
-    return widget;
-}
-}  // namespace
-
-CCustomPage::CCustomPage(QWidget* parent) : QWidget(parent) {
+CCustomPage::CCustomPage(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CCustomPage>()) {
     g_pCustomPage = this;
-    setProperty("dialogTemplate", IDD_CUSTOM_PAGE);
-    m_grpCustom = new QGroupBox(QStringLiteral("自定义功能区"), this);
-    m_grpCustom->setGeometry(6, 4, 380, 384);
-    Tagged(m_grpCustom, IDC_CUSTOM_GROUP);
-    m_grpMonitor = new QGroupBox(QStringLiteral("数据显示区"), this);
-    m_grpMonitor->setGeometry(392, 4, 390, 384);
-    Tagged(m_grpMonitor, IDC_MONITOR_GROUP);
-    m_btnDisplay = new QPushButton(QStringLiteral("显 示 数 据"), m_grpMonitor);
-    m_btnDisplay->setGeometry(140, 340, 110, 28);
-    m_btnDisplay->setAutoDefault(false);
-    Tagged(m_btnDisplay, IDC_DISPLAY_TOGGLE);
+    m_ui->setupUi(this);
 }
 
 CCustomPage::~CCustomPage() {
@@ -35,10 +16,11 @@ CCustomPage::~CCustomPage() {
 
 void CCustomPage::StopDisplayState() { m_bDisplayStopped = 1; }
 
-void CCustomPage::RestoreIdleControls() { m_btnDisplay->setText(QStringLiteral("显示数据")); }
+void CCustomPage::RestoreIdleControls() { m_ui->btnDisplay->setText(QStringLiteral("显示数据")); }
 
 void CCustomPage::SetEnglish(bool english) {
-    m_grpCustom->setTitle(english ? QStringLiteral("Custom") : QStringLiteral("自定义功能区"));
-    m_grpMonitor->setTitle(english ? QStringLiteral("Data Displaying Area") : QStringLiteral("数据显示区"));
-    m_btnDisplay->setText(english ? QStringLiteral("Data Display") : QStringLiteral("显示数据"));
+    m_ui->grpCustom->setTitle(english ? QStringLiteral("Custom") : QStringLiteral("自定义功能区"));
+    m_ui->grpMonitor->setTitle(english ? QStringLiteral("Data Displaying Area")
+                                       : QStringLiteral("数据显示区"));
+    m_ui->btnDisplay->setText(english ? QStringLiteral("Data Display") : QStringLiteral("显示数据"));
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
-class QPushButton;
+namespace Ui {
+class CCustomPage;
+}
 
 class CCustomPage;
 extern CCustomPage* g_pCustomPage;
@@ -25,8 +28,6 @@ public:
     void SetEnglish(bool english);
 
 private:
+    std::unique_ptr<Ui::CCustomPage> m_ui;
     int m_bDisplayStopped = 1;
-    QPushButton* m_btnDisplay = nullptr;
-    class QGroupBox* m_grpCustom = nullptr;
-    class QGroupBox* m_grpMonitor = nullptr;
 };
