@@ -49,7 +49,6 @@ public:
 
     // The device a port number leads to, for the port list's tooltip.
     QString DeviceOf(int port) const;
-    ICommBackend& Backend() { return *m_backend; }
 
 signals:
     // Raised on the GUI thread when bytes have arrived (CommEvent 2).

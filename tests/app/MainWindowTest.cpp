@@ -284,3 +284,14 @@ TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothi
     dlg.close();
     EXPECT_EQ(m_prompter.Shown().back().text, "Are you sure to close the Window？");
 }
+
+TEST_F(MainWindowTest, SendersWriteTheirFramesAndSetTheReceiveMode) {
+    CVexaDlg& dlg = Start();
+    m_line->ClearSent();
+    dlg.SendSetCommand('C', 12345, ProtocolState::kModeSpecialSet);
+    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeSpecialSet);
+    dlg.SendSetCommand('C', 57);
+    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack);
+    dlg.SendQuery('`');
+    EXPECT_EQ(Sent(), "SC2345\rSC0057\r?`\r");
+}
