@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "Prompter.h"
@@ -22,7 +23,10 @@ public:
     std::optional<QString> SaveFile(const FileRequest& request) override { return NextFile(request); }
 
     void QueueAnswer(PromptAnswer answer) { m_answers.push_back(answer); }
-    void QueueFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
+    // A path to choose, or nullopt to cancel the dialog.
+    void QueueFile(const std::optional<QString>& path) {
+        m_files.push_back({path.has_value(), path.value_or(QString())});
+    }
 
     const std::vector<PromptMessage>& Shown() const { return m_shown; }
     const std::vector<FileRequest>& FileRequests() const { return m_fileRequests; }
@@ -32,13 +36,14 @@ private:
     std::optional<QString> NextFile(const FileRequest& request) {
         m_fileRequests.push_back(request);
         if (m_files.empty()) return std::nullopt;
-        std::optional<QString> path = m_files.front();
+        const auto [chosen, path] = m_files.front();
         m_files.pop_front();
+        if (!chosen) return std::nullopt;
         return path;
     }
 
     std::deque<PromptAnswer> m_answers;
-    std::deque<std::optional<QString>> m_files;
+    std::deque<std::pair<bool, QString>> m_files;  // chosen, path
     std::vector<PromptMessage> m_shown;
     std::vector<FileRequest> m_fileRequests;
 };
