@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSerialPort>
 #include <QTemporaryDir>
 
 #include "ComPortTable.h"
@@ -56,6 +57,32 @@ struct Terminal {
 };
 
 }  // namespace
+
+TEST(PortTerminalTest, PortHeldByAnotherProgramIsReportedAndStillRecorded) {
+    Terminal terminal;
+    ASSERT_FALSE(terminal.device.isEmpty());
+    QSerialPort holder(terminal.device);
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    ComPortTable ports;
+    ports.Override(3, terminal.device);
+    FakeClock clock;
+    ScriptedPrompter prompter;
+    {
+        CVexaDlg dlg(std::make_unique<SerialPortBackend>(ports), clock, prompter);
+        EXPECT_FALSE(dlg.Comm().GetPortOpen());
+        EXPECT_EQ(dlg.m_strStatus, "串口未打开");
+        ASSERT_EQ(prompter.Shown().size(), 1u);
+        EXPECT_EQ(prompter.Shown()[0].icon, PromptIcon::Stop);
+        EXPECT_TRUE(prompter.Shown()[0].text.contains("in use")) << prompter.Shown()[0].text.toStdString();
+    }
+    QFile file(QStringLiteral("qzmcconfig.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("3\0", 2));
+    QDir::setCurrent(previous);
+}
 
 TEST(PortTerminalTest, MainWindowOpensAPseudoTerminalAndAsksForTheVersion) {
     Terminal terminal;
