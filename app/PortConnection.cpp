@@ -3,6 +3,7 @@
 #include "CommError.h"
 #include "CommandFrames.h"
 #include "CustomPage.h"
+#include "ParamTable.h"
 #include "Prompter.h"
 #include "ReceiveDispatcher.h"
 #include "UiTexts.h"
@@ -80,7 +81,7 @@ void CPortConnection::Refresh() {
     state.m_nCalibration.fill(0);
     state.m_nFrameRecord.fill(0);
     m_dlg.m_bPortOpenFailed = 0;
-    state.m_nParamCache[2] = 1;  // servo output rate: first list entry
+    state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
     m_dlg.m_nUploadProgress = 0;
     m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
     SetupFromFile();

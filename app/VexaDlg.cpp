@@ -2,25 +2,25 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
+#include "BasicPage.h"
 #include "CommandFrames.h"
 #include "ControlLookup.h"
-#include "BasicPage.h"
 #include "CustomPage.h"
+#include "FrameDlg.h"
 #include "GimbalPage.h"
 #include "GpsPage.h"
-#include "VoltagePage.h"
-#include "FrameDlg.h"
 #include "GuardedHandler.h"
 #include "LanguageSwitch.h"
+#include "ParamTable.h"
 #include "ParameterNames.h"
 #include "Prompter.h"
 #include "ReceiveDispatcher.h"
 #include "ResourceIds.h"
 #include "UiTexts.h"
+#include "VoltagePage.h"
 #include "ui_VexaDlg.h"
 
 CVexaDlg* g_pMainDlg = nullptr;
@@ -76,7 +76,7 @@ void CVexaDlg::InitDialog() {
     m_nUploadProgress = 0;
     m_bPortOpenFailed = 0;
     m_pCustomPage->StopDisplayState();
-    m_state.m_nParamCache[2] = 1;
+    m_state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
     m_ui->btnStartUpgrade->setEnabled(false);
     ShowPage(0);
     BindHandlers();

@@ -143,5 +143,4 @@ private:
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
     CPortConnection m_port;
     CControllerSettings m_settings;
-    bool m_bClosing = false;
 };
