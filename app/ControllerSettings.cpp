@@ -24,19 +24,26 @@ constexpr BiText kDeclinationOutOfRange{
 constexpr BiText kMessageCaption{"瑞翎航模提示：", "Velmora Mentioned:"};
 
 constexpr char kFrameHint[] =
-    "提示：请根据您的机器从右侧列表框中选择多轴模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中!\r\r"
-    "描述：主要作用是提供机架模式的选择。默认的是常用的4X模式。\r\r其它的，可以根据说明书上的图例对应的模式选择。";
+    "提示：请根据您的机器从右侧列表框中选择多轴模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中"
+    "!\r\r"
+    "描述：主要作用是提供机架模式的选择。默认的是常用的4X模式。\r\r其它的，可以根据说明书上的图例对"
+    "应的模式选择。";
 constexpr char kEscHint[] =
-    "提示：请根据您的机器从右侧列表框中选择输出模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中!\r\r"
+    "提示：请根据您的机器从右侧列表框中选择输出模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中"
+    "!\r\r"
     "描述：主要作用中为了适应不同的电调或舵机，一般选择330HZ。";
 constexpr char kServoHint[] =
-    "提示：根据舵机输出频率选择相应的选项\r\r1.50HZ代表模拟舵机，270 HZ代表数字舵机.\r\r2.默认舵机输出频率是50 HZ.";
+    "提示：根据舵机输出频率选择相应的选项\r\r1.50HZ代表模拟舵机，270 "
+    "HZ代表数字舵机.\r\r2.默认舵机输出频率是50 HZ.";
 constexpr char kSensorHint[] =
-    "提示：请根据您的安装的设备勾选右侧相应的设备。\r\r您的选择将立即被系统设置并保存到星鹞飞控中!\r\r"
-    "描述：主要作用中为了选择相应的设备，设备安装了，但如果没有通过工具软件勾选相应的设备，则设备无效！。";
+    "提示：请根据您的安装的设备勾选右侧相应的设备。\r\r您的选择将立即被系统设置并保存到星鹞飞控中!"
+    "\r\r"
+    "描述：主要作用中为了选择相应的设备，设备安装了，但如果没有通过工具软件勾选相应的设备，则设备无"
+    "效！。";
 constexpr char kDeclinationHint[] =
     "功能描述及使用说明：\r\r1.请（从资料或网络）查出您所在地点的磁偏角值，并输入到数据框中。\r\r"
-    "2.默认值为0（如查不到该本地值可用默认值飞行）。\r\r3.只需输入磁偏角的度数值，如磁偏角为1度09分，只取度数1 输入.\r\r"
+    "2.默认值为0（如查不到该本地值可用默认值飞行）。\r\r3."
+    "只需输入磁偏角的度数值，如磁偏角为1度09分，只取度数1 输入.\r\r"
     "4.特别提醒：本地磁偏角值不可以随意输入!";
 constexpr char kDeclinationQuestion[] = "您需要立即设置本地磁偏角值吗？";
 
@@ -50,11 +57,13 @@ void CControllerSettings::BindHandlers() {
     BindGuarded(ui.cboServoRate, &QComboBox::activated, &m_dlg, p, [this] { OnServoRate(); });
     for (QCheckBox* box : m_dlg.SensorBoxes())
         BindGuarded(box, &QCheckBox::clicked, &m_dlg, p, [this] { OnSensor(); });
-    BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg, p, [this] { OnDeclination(); });
+    BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg, p,
+                [this] { OnDeclination(); });
     BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg, p, [this] { OnFrameEditor(); });
-    const std::pair<QPushButton*, const char*> hints[] = {
-        {ui.btnFrameHint, kFrameHint}, {ui.btnEscHint, kEscHint}, {ui.btnServoHint, kServoHint},
-        {ui.btnSensorHint, kSensorHint}};
+    const std::pair<QPushButton*, const char*> hints[] = {{ui.btnFrameHint, kFrameHint},
+                                                          {ui.btnEscHint, kEscHint},
+                                                          {ui.btnServoHint, kServoHint},
+                                                          {ui.btnSensorHint, kSensorHint}};
     for (const auto& [button, text] : hints)
         BindGuarded(button, &QPushButton::clicked, &m_dlg, p,
                     [this, text = text] { Hint(texts::kHintCaption, text); });
@@ -112,9 +121,10 @@ bool CControllerSettings::DeclinationFits(int declination) {
     const ShownRange range = *ShownRangeOf('Q', m_dlg.m_state.m_nFwVersion);
     if (range.Contains(declination)) return true;
     const bool english = m_dlg.m_bEnglish;
-    m_dlg.m_prompter.Message({kMessageCaption.In(english),
-                              kDeclinationOutOfRange.In(english).arg(range.minimum).arg(range.maximum),
-                              PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+    m_dlg.m_prompter.Message(
+        {kMessageCaption.In(english),
+         kDeclinationOutOfRange.In(english).arg(range.minimum).arg(range.maximum),
+         PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
     return false;
 }
 
@@ -159,13 +169,19 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             select(ui.cboFrameType);
             if (shown >= 1) ShowFrameEditButton(shown - 1);
             return true;
-        case 'B': select(ui.cboEscRate); return true;
-        case 'P': select(ui.cboServoRate); return true;
+        case 'B':
+            select(ui.cboEscRate);
+            return true;
+        case 'P':
+            select(ui.cboServoRate);
+            return true;
         case 'M': {
             // The dispatcher has spread the mask over the cache slots of the eight boxes.
-            const auto bits = std::span<const int>(m_dlg.m_state.m_nParamCache).subspan(*CacheSlotOf('M'), 8);
+            const auto bits =
+                std::span<const int>(m_dlg.m_state.m_nParamCache).subspan(*CacheSlotOf('M'), 8);
             std::copy(bits.begin(), bits.end(), m_dlg.m_nSensor.begin());
-            for (int bit = 0; bit < 8; ++bit) m_dlg.SensorBoxes()[bit]->setChecked(m_dlg.m_nSensor[bit] != 0);
+            for (int bit = 0; bit < 8; ++bit)
+                m_dlg.SensorBoxes()[bit]->setChecked(m_dlg.m_nSensor[bit] != 0);
             return true;
         }
         case 'j':
@@ -179,6 +195,7 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             m_dlg.m_nDeclination = shown;
             ui.edtDeclination->setText(QString::number(shown));
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }

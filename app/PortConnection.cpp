@@ -30,8 +30,8 @@ void CPortConnection::Open() {
             openError = error.Text();
         }
         m_dlg.UpdateData(true);
-        m_dlg.m_strStatus =
-            (m_dlg.m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened).In(m_dlg.m_bEnglish);
+        m_dlg.m_strStatus = (m_dlg.m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened)
+                                .In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
         m_file.Write(m_dlg.m_ui->cboPort->currentIndex() + 1);
     }

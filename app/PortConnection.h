@@ -8,7 +8,8 @@ class CVexaDlg;
 // on refresh, on a change of the port list, and the hint of the port button.
 class CPortConnection {
 public:
-    explicit CPortConnection(CVexaDlg& dlg, PortFile file = PortFile()) : m_dlg(dlg), m_file(std::move(file)) {}
+    explicit CPortConnection(CVexaDlg& dlg, PortFile file = PortFile())
+        : m_dlg(dlg), m_file(std::move(file)) {}
 
     // Opens the port at 115200 8N1 if it is closed; records the port number in the port file.
     void Open();

@@ -19,7 +19,8 @@ inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文
 inline constexpr BiText kFirmwareHintAfterToggle{
     "<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
     "<-Please select FW file(*.bin),then click [upgrade]!"};
-inline constexpr BiText kCloseQuestion{"你确定要关闭本程序吗？", "Are you sure to close the Window？"};
+inline constexpr BiText kCloseQuestion{"你确定要关闭本程序吗？",
+                                       "Are you sure to close the Window？"};
 inline constexpr BiText kCloseCaption{"瑞翎航模提示：", "Velmora Mentioned："};
 inline constexpr BiText kCalibrationDone{"校准完成！", "Calibrate OK !"};
 inline constexpr BiText kCalibrationCaption{"瑞翎航模提示:", "Velmora Mentioned:"};
@@ -32,7 +33,8 @@ inline const char* const kNotAnInteger = "请键入一个整数。";
 inline const char* const kPortHint =
     "提示：请首先将星鹞飞控连接电脑的USB接口，再从右侧列表框中选择您即将使用的串口：\r\r"
     "1.选择后，系统将在列表框右侧提示您串口是否成功打开。\r\r"
-    "2.若串口成功打开，而飞控数据仍无法读取时，说明该串口已被另一设备占用!此时，请重新选择串口! \r\r"
+    "2.若串口成功打开，而飞控数据仍无法读取时，说明该串口已被另一设备占用!此时，请重新选择串口! "
+    "\r\r"
     "3.每选择一次串口，将重新读取飞控中的各项数据一次!";
 
 }  // namespace texts

@@ -87,7 +87,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
         } else if (is("--page")) {
             bool ok = false;
             line.page = value("--page").toInt(&ok);
-            if (!ok || line.page < 0 || line.page > 4) line.error = QStringLiteral("--page takes 0 to 4");
+            if (!ok || line.page < 0 || line.page > 4)
+                line.error = QStringLiteral("--page takes 0 to 4");
         } else if (argument == QLatin1String("--demo")) {
             line.demo = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {

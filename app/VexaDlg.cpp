@@ -147,11 +147,14 @@ void CVexaDlg::BindHandlers() {
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
     BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
     BindGuarded(m_ui->cboPort, &QComboBox::activated, this, p, [this] { m_port.ChangePort(); });
-    const std::pair<QPushButton*, int> selectors[] = {
-        {m_ui->btnPageBasic, 0}, {m_ui->btnPageCustom, 1}, {m_ui->btnPageGps, 2},
-        {m_ui->btnPageGimbal, 3}, {m_ui->btnPageVoltage, 4}};
+    const std::pair<QPushButton*, int> selectors[] = {{m_ui->btnPageBasic, 0},
+                                                      {m_ui->btnPageCustom, 1},
+                                                      {m_ui->btnPageGps, 2},
+                                                      {m_ui->btnPageGimbal, 3},
+                                                      {m_ui->btnPageVoltage, 4}};
     for (const auto& [button, index] : selectors)
-        BindGuarded(button, &QPushButton::clicked, this, p, [this, index = index] { SelectPage(index); });
+        BindGuarded(button, &QPushButton::clicked, this, p,
+                    [this, index = index] { SelectPage(index); });
     connect(m_ui->tabPages, &QTabWidget::currentChanged, this,
             [this](int index) { RunGuarded(m_prompter, [this, index] { OnTabChanged(index); }); });
 }
@@ -237,12 +240,12 @@ void CVexaDlg::RestoreIdleState() {
     m_pCustomPage->StopDisplayState();
     m_state.m_nRxMode = ProtocolState::kModeReadBack;
     m_pCustomPage->RestoreIdleControls();
-    for (int id : {IDC_PORT_HINT, IDC_SELECT_FW, IDC_FRAME_HINT, IDC_ESC_HINT, IDC_SERVO_HINT,
-                   IDC_SAVE_DATA, IDC_REFRESH, IDC_DECLINATION_SET, IDC_LANGUAGE,
-                   IDC_DECLINATION_HINT, IDC_SENSOR_HINT, IDC_RESTORE_HINT, IDC_FRAME_TYPE,
-                   IDC_ESC_RATE, IDC_PORT_LIST, IDC_RESTORE_LIST, IDC_SERVO_RATE, IDC_FW_PATH,
-                   IDC_DECLINATION, IDC_SENSOR_MAG, IDC_SENSOR_BARO, IDC_SENSOR_SONAR,
-                   IDC_SENSOR_GPS, IDC_TAB})
+    for (int id : {IDC_PORT_HINT,   IDC_SELECT_FW,        IDC_FRAME_HINT,  IDC_ESC_HINT,
+                   IDC_SERVO_HINT,  IDC_SAVE_DATA,        IDC_REFRESH,     IDC_DECLINATION_SET,
+                   IDC_LANGUAGE,    IDC_DECLINATION_HINT, IDC_SENSOR_HINT, IDC_RESTORE_HINT,
+                   IDC_FRAME_TYPE,  IDC_ESC_RATE,         IDC_PORT_LIST,   IDC_RESTORE_LIST,
+                   IDC_SERVO_RATE,  IDC_FW_PATH,          IDC_DECLINATION, IDC_SENSOR_MAG,
+                   IDC_SENSOR_BARO, IDC_SENSOR_SONAR,     IDC_SENSOR_GPS,  IDC_TAB})
         FindControl(this, id)->setEnabled(true);
     m_ui->btnStartUpgrade->setEnabled(false);
     UpdateData(true);
@@ -281,8 +284,8 @@ void CVexaDlg::OnBulkWriteFinished() {
 
 void CVexaDlg::OnCalibrationFinished() {
     m_prompter.Message({texts::kCalibrationCaption.In(m_bEnglish),
-                        texts::kCalibrationDone.In(m_bEnglish), PromptButtons::Ok,
-                        PromptIcon::None, PromptAnswer::Ok});
+                        texts::kCalibrationDone.In(m_bEnglish), PromptButtons::Ok, PromptIcon::None,
+                        PromptAnswer::Ok});
 }
 
 bool CVexaDlg::CanExit() {
@@ -323,7 +326,8 @@ bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const bool swallowed = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+        const bool swallowed =
+            key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
         if (swallowed && widget && widget->window() == this) return true;
     }
     return QDialog::eventFilter(watched, event);

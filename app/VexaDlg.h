@@ -92,13 +92,13 @@ public:
     QObject* m_pAutoProxy = nullptr;
 
     // Members bound to the main window's controls by UpdateData.
-    QString m_strFwPath;         // 1028
-    QString m_strStatus;         // 1047
-    QString m_strPortText;       // 1061
+    QString m_strFwPath;             // 1028
+    QString m_strStatus;             // 1047
+    QString m_strPortText;           // 1061
     std::array<int, 8> m_nSensor{};  // 1056 1057 1058 1059 1060 1062 1064 1065
-    QString m_strVersion;        // 1112
-    int m_nDeclination = 0;      // 1031
-    QString m_strVersionCaption; // 1264
+    QString m_strVersion;            // 1112
+    int m_nDeclination = 0;          // 1031
+    QString m_strVersionCaption;     // 1264
     int m_nUploadProgress = 0;
 
     CBasicPage* m_pBasicPage = nullptr;

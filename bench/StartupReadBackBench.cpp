@@ -75,7 +75,8 @@ void RunReadBack(benchmark::State& state, const QStringList& simOptions) {
     }
     const double meanMs = totalSeconds * 1000.0 / static_cast<double>(state.iterations());
     state.counters["floor_ratio"] = meanMs / kFloorMs;
-    state.counters["per_exchange_us"] = meanMs * 1000.0 / static_cast<double>(kReadBackOrder.size());
+    state.counters["per_exchange_us"] =
+        meanMs * 1000.0 / static_cast<double>(kReadBackOrder.size());
 }
 
 }  // namespace

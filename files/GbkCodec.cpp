@@ -25,7 +25,9 @@ std::optional<QByteArray> Convert(const char* to, const char* from, const QByteA
 
 namespace gbk {
 
-std::optional<QByteArray> Encode(const QString& text) { return Convert("GBK", "UTF-8", text.toUtf8()); }
+std::optional<QByteArray> Encode(const QString& text) {
+    return Convert("GBK", "UTF-8", text.toUtf8());
+}
 
 std::optional<QString> Decode(const QByteArray& bytes) {
     const std::optional<QByteArray> utf8 = Convert("UTF-8", "GBK", bytes);

@@ -83,7 +83,8 @@ QString HintText(const Gain& gain) {
 }  // namespace
 
 CBasicPage::CBasicPage(QWidget* parent)
-    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent), m_ui(std::make_unique<Ui::CBasicPage>()) {
+    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent),
+      m_ui(std::make_unique<Ui::CBasicPage>()) {
     g_pBasicPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_BASIC_PAGE);

@@ -22,5 +22,6 @@ void CCustomPage::SetEnglish(bool english) {
     m_ui->grpCustom->setTitle(english ? QStringLiteral("Custom") : QStringLiteral("自定义功能区"));
     m_ui->grpMonitor->setTitle(english ? QStringLiteral("Data Displaying Area")
                                        : QStringLiteral("数据显示区"));
-    m_ui->btnDisplay->setText(english ? QStringLiteral("Data Display") : QStringLiteral("显示数据"));
+    m_ui->btnDisplay->setText(english ? QStringLiteral("Data Display")
+                                      : QStringLiteral("显示数据"));
 }

@@ -6,7 +6,8 @@
 CGimbalPage* g_pGimbalPage = nullptr;
 
 CGimbalPage::CGimbalPage(QWidget* parent)
-    : CSliderPage(CachePolicy::OnSend, SendExchange::MainWindow, parent), m_ui(std::make_unique<Ui::CGimbalPage>()) {
+    : CSliderPage(CachePolicy::OnSend, SendExchange::MainWindow, parent),
+      m_ui(std::make_unique<Ui::CGimbalPage>()) {
     g_pGimbalPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_GIMBAL_PAGE);

@@ -6,7 +6,8 @@
 CGpsPage* g_pGpsPage = nullptr;
 
 CGpsPage::CGpsPage(QWidget* parent)
-    : CSliderPage(CachePolicy::ReadBackOnly, SendExchange::PageOnly, parent), m_ui(std::make_unique<Ui::CGpsPage>()) {
+    : CSliderPage(CachePolicy::ReadBackOnly, SendExchange::PageOnly, parent),
+      m_ui(std::make_unique<Ui::CGpsPage>()) {
     g_pGpsPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_GPS_PAGE);

@@ -73,8 +73,8 @@ void CSliderPage::Commit(const SliderParameter& parameter, int shown) {
     const int version = g_pMainDlg->State().m_nFwVersion;
     if (m_policy != CachePolicy::ReadBackOnly)
         StoreShown(letter, CachedAfterSend(letter, shown, version));
-    g_pMainDlg->SendSetCommand(letter, WireFromShown(letter, shown, version),
-                               ProtocolState::kModeReadBack,
-                               m_exchange == SendExchange::MainWindow ? CVexaDlg::Exchange::MainWindow
-                                                                      : CVexaDlg::Exchange::None);
+    g_pMainDlg->SendSetCommand(
+        letter, WireFromShown(letter, shown, version), ProtocolState::kModeReadBack,
+        m_exchange == SendExchange::MainWindow ? CVexaDlg::Exchange::MainWindow
+                                               : CVexaDlg::Exchange::None);
 }

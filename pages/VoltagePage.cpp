@@ -34,7 +34,8 @@ void FocusBox(QLineEdit* box) {
 }  // namespace
 
 CVoltagePage::CVoltagePage(QWidget* parent)
-    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent), m_ui(std::make_unique<Ui::CVoltagePage>()) {
+    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent),
+      m_ui(std::make_unique<Ui::CVoltagePage>()) {
     g_pVoltagePage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);

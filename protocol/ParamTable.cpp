@@ -251,7 +251,8 @@ void StoreInCache(char letter, int shown, std::span<int> cache) {
 
 int MaskFromCache(char letter, std::span<const int> cache) {
     const Entry* entry = Find(letter);
-    if (!entry || entry->kind != Kind::Bits || entry->slot + entry->bits > int(cache.size())) return 0;
+    if (!entry || entry->kind != Kind::Bits || entry->slot + entry->bits > int(cache.size()))
+        return 0;
     int mask = 0;
     for (int bit = 0; bit < entry->bits; ++bit)
         if (cache[entry->slot + bit] != 0) mask |= 1 << bit;

@@ -26,8 +26,8 @@ struct ProtocolState {
     int m_nFwVersion = 0;  // the number read with "?V" (1218 for 1.218)
 
     // Hand-over values of the special set chains.
-    std::array<int, 4> m_nCalibration{};    // the four cell values of the calibration chain
-    std::array<int, 15> m_nFrameRecord{};   // axis count, max X, max Y, motor 1 X, 1 Y ... 6 Y
+    std::array<int, 4> m_nCalibration{};   // the four cell values of the calibration chain
+    std::array<int, 15> m_nFrameRecord{};  // axis count, max X, max Y, motor 1 X, 1 Y ... 6 Y
 
     // Restore table filled from a saved parameter file: line n holds its text from byte 13 on;
     // the flag and grid lines are also kept converted.

@@ -16,9 +16,9 @@ TEST(CommandLineTest, OptionsAreReadAndAutomationSwitchesAreAccepted) {
 
 TEST(CommandLineTest, UnusableOptionsAreRefusedWithAReason) {
     for (const QStringList& arguments :
-         {QStringList{"--page", "5"}, QStringList{"--page", "two"}, QStringList{"--com", "21=/dev/x"},
-          QStringList{"--com", "3"}, QStringList{"--screenshot"}, QStringList{"--frobnicate"},
-          QStringList{"/Embed"}}) {
+         {QStringList{"--page", "5"}, QStringList{"--page", "two"},
+          QStringList{"--com", "21=/dev/x"}, QStringList{"--com", "3"}, QStringList{"--screenshot"},
+          QStringList{"--frobnicate"}, QStringList{"/Embed"}}) {
         const CVexaApp::CommandLine line = CVexaApp::Parse(arguments);
         EXPECT_FALSE(line.error.isEmpty()) << arguments.join(' ').toStdString();
         EXPECT_NE(line.error, "help");

@@ -1,7 +1,7 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QApplication>
 #include <QWheelEvent>
 
 #include "MainWindowFixture.h"
@@ -42,7 +42,7 @@ TEST_F(ControllerSettingsTest, FrameTypeIsSentAsItsCodeAndThePortIsReopenedForAR
 TEST_F(ControllerSettingsTest, OutputRatesAreSentAsTheirCodesAndCachedAsListEntries) {
     CVexaDlg& dlg = Start();
     m_line->ClearSent();
-    Choose(IDC_ESC_RATE, 4);  // "5. 400Hz (2.5ms)"
+    Choose(IDC_ESC_RATE, 4);    // "5. 400Hz (2.5ms)"
     Choose(IDC_SERVO_RATE, 1);  // "2. 270Hz舵机"
     EXPECT_EQ(Sent(), "SB0007\rSP0003\r");
     EXPECT_EQ(dlg.State().m_nParamCache[1], 5);
@@ -115,7 +115,8 @@ TEST_F(ControllerSettingsTest, HintsCloseOnEitherAnswerAndSendNothing) {
     for (const PromptMessage& shown : m_prompter.Shown())
         EXPECT_EQ(shown.buttons, PromptButtons::OkCancel);
     EXPECT_EQ(m_prompter.Shown()[8].caption, "瑞翎航模提示：本地磁偏角设置");
-    EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith("提示：请根据您的机器从右侧列表框中选择多轴模式"));
+    EXPECT_TRUE(
+        m_prompter.Shown()[0].text.startsWith("提示：请根据您的机器从右侧列表框中选择多轴模式"));
     EXPECT_TRUE(Sent().isEmpty());
 }
 
@@ -150,8 +151,8 @@ TEST_F(ControllerSettingsTest, WheelOverAListWithoutFocusChangesNothing) {
     for (int id : {IDC_FRAME_TYPE, IDC_ESC_RATE, IDC_SERVO_RATE, IDC_PORT_LIST, IDC_RESTORE_LIST}) {
         auto* list = Control<QComboBox>(id);
         const int before = list->currentIndex();
-        QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(list, &wheel);
         EXPECT_EQ(list->currentIndex(), before) << id;
     }

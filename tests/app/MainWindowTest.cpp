@@ -74,11 +74,14 @@ TEST_F(MainWindowTest, PortFileIsReadByItsLeadingNumberAndNeverTruncated) {
     Start();
     EXPECT_EQ(m_line->OpenedPort(), 7);
     // The two bytes of the port overwrite the start; the rest of the file stays.
-    EXPECT_EQ(PortFileBytes(), QByteArray("7\0" "7\0tail-left-by-someone", 24));
+    EXPECT_EQ(PortFileBytes(), QByteArray("7\0"
+                                          "7\0tail-left-by-someone",
+                                          24));
 }
 
 TEST_F(MainWindowTest, PortFileWithoutAPortNumberOpensNothingAndKeepsTheFile) {
-    for (const QByteArray& content : {QByteArray("abc"), QByteArray("0"), QByteArray("21"), QByteArray("-4")}) {
+    for (const QByteArray& content :
+         {QByteArray("abc"), QByteArray("0"), QByteArray("21"), QByteArray("-4")}) {
         WriteFile(QStringLiteral("qzmcconfig.ini"), content);
         CVexaDlg& dlg = Start();
         EXPECT_EQ(Control<QComboBox>(IDC_PORT_LIST)->currentIndex(), -1) << content.constData();
@@ -172,8 +175,10 @@ TEST_F(MainWindowTest, PageButtonsSwitchPagesAndReturnToTheIdleState) {
     Control<QLineEdit>(IDC_FW_PATH)->setText("/tmp/firmware.bin");
     Control(IDC_START_UPGRADE)->setEnabled(true);
     m_line->ClearSent();
-    const std::pair<int, int> buttons[] = {{IDC_PAGE_CUSTOM, 1}, {IDC_PAGE_GPS, 2},
-                                           {IDC_PAGE_GIMBAL, 3}, {IDC_PAGE_VOLTAGE, 4},
+    const std::pair<int, int> buttons[] = {{IDC_PAGE_CUSTOM, 1},
+                                           {IDC_PAGE_GPS, 2},
+                                           {IDC_PAGE_GIMBAL, 3},
+                                           {IDC_PAGE_VOLTAGE, 4},
                                            {IDC_PAGE_BASIC, 0}};
     for (const auto& [button, page] : buttons) {
         Click(button);
@@ -269,8 +274,10 @@ TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothi
     EXPECT_EQ(Control<QPushButton>(IDC_LANGUAGE)->text(), "中文");
     EXPECT_TRUE(dlg.windowTitle().startsWith("Pellar Tools V1.218"));
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
-    EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), "<-Please select FW file(*.bin),then click [upgrade]!");
-    EXPECT_EQ(FindControlAs<QPushButton>(g_pCustomPage, IDC_DISPLAY_TOGGLE)->text(), "Data Display");
+    EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(),
+              "<-Please select FW file(*.bin),then click [upgrade]!");
+    EXPECT_EQ(FindControlAs<QPushButton>(g_pCustomPage, IDC_DISPLAY_TOGGLE)->text(),
+              "Data Display");
 
     Click(IDC_LANGUAGE);
     EXPECT_EQ(dlg.m_bEnglish, 0);

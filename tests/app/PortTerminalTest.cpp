@@ -76,7 +76,8 @@ TEST(PortTerminalTest, PortHeldByAnotherProgramIsReportedAndStillRecorded) {
         EXPECT_EQ(dlg.m_strStatus, "串口未打开");
         ASSERT_EQ(prompter.Shown().size(), 1u);
         EXPECT_EQ(prompter.Shown()[0].icon, PromptIcon::Stop);
-        EXPECT_TRUE(prompter.Shown()[0].text.contains("in use")) << prompter.Shown()[0].text.toStdString();
+        EXPECT_TRUE(prompter.Shown()[0].text.contains("in use"))
+            << prompter.Shown()[0].text.toStdString();
     }
     QFile file(QStringLiteral("qzmcconfig.ini"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

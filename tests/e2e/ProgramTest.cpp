@@ -28,8 +28,8 @@ ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir) {
     vexa.setProcessEnvironment(env);
     vexa.setWorkingDirectory(dir.path());
     const QString shot = dir.filePath(QStringLiteral("main.png"));
-    vexa.start(QStringLiteral(VEXA_BINARY),
-               {QStringLiteral("--com"), QStringLiteral("3=") + device, QStringLiteral("--screenshot"), shot});
+    vexa.start(QStringLiteral(VEXA_BINARY), {QStringLiteral("--com"), QStringLiteral("3=") + device,
+                                             QStringLiteral("--screenshot"), shot});
     ProgramRun run;
     if (!vexa.waitForFinished(30000)) {
         vexa.kill();

@@ -34,8 +34,7 @@ public:
         const QByteArray marker = " rx ?";
         for (const QByteArray& line : log.readAll().split('\n')) {
             const qsizetype at = line.indexOf(marker);
-            if (at >= 0 && line.size() > at + marker.size())
-                letters += line.at(at + marker.size());
+            if (at >= 0 && line.size() > at + marker.size()) letters += line.at(at + marker.size());
         }
         return letters;
     }

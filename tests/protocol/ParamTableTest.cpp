@@ -5,8 +5,8 @@
 
 #include "CommandFrames.h"
 #include "ParamTable.h"
-#include "ProtocolState.h"
 #include "ParameterNames.h"
+#include "ProtocolState.h"
 
 namespace {
 
@@ -148,7 +148,9 @@ TEST(CommandFrames, LeadingNumberReadsWhatTheTextStartsWith) {
 }
 
 TEST(ParamTable, ShownRangesFollowTheReadRangeThroughTheOffset) {
-    const auto range = [](char letter, int version = 1218) { return ShownRangeOf(letter, version); };
+    const auto range = [](char letter, int version = 1218) {
+        return ShownRangeOf(letter, version);
+    };
     EXPECT_EQ(range('C')->minimum, 0);
     EXPECT_EQ(range('C')->maximum, 100);
     EXPECT_EQ(range('&')->minimum, -100);

@@ -19,8 +19,12 @@ public:
         m_answers.pop_front();
         return answer;
     }
-    std::optional<QString> OpenFile(const FileRequest& request) override { return NextFile(request); }
-    std::optional<QString> SaveFile(const FileRequest& request) override { return NextFile(request); }
+    std::optional<QString> OpenFile(const FileRequest& request) override {
+        return NextFile(request);
+    }
+    std::optional<QString> SaveFile(const FileRequest& request) override {
+        return NextFile(request);
+    }
 
     void QueueAnswer(PromptAnswer answer) { m_answers.push_back(answer); }
     // A path to choose, or nullopt to cancel the dialog.
@@ -30,7 +34,10 @@ public:
 
     const std::vector<PromptMessage>& Shown() const { return m_shown; }
     const std::vector<FileRequest>& FileRequests() const { return m_fileRequests; }
-    void Clear() { m_shown.clear(); m_fileRequests.clear(); }
+    void Clear() {
+        m_shown.clear();
+        m_fileRequests.clear();
+    }
 
 private:
     std::optional<QString> NextFile(const FileRequest& request) {
