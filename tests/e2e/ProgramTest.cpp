@@ -75,3 +75,14 @@ TEST(ProgramTest, StartUpReadBackWalksAllFortyNineQueriesAgainstTheSimulator) {
     EXPECT_FALSE(run.screenshot.isNull());
     EXPECT_EQ(sim.QueriedLetters(), std::string(kReadBackOrder));
 }
+
+TEST(ProgramTest, DroppedReplyStopsTheChainAndTheProgramStillSettlesAndExits) {
+    SimProcess sim({QStringLiteral("--drop"), QStringLiteral("?E")});
+    ASSERT_FALSE(sim.Device().isEmpty());
+    QTemporaryDir dir;
+    const ProgramRun run = RunVexa(sim.Device(), dir);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.screenshot.isNull());
+    const std::string expected(kReadBackOrder.substr(0, kReadBackOrder.find('E') + 1));
+    EXPECT_EQ(sim.QueriedLetters(), expected);
+}
