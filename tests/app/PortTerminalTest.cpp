@@ -56,53 +56,57 @@ struct Terminal {
     }
 };
 
+// A main window whose COM3 is a pseudo-terminal, started in a fresh current directory.
+class PortTerminalTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(m_terminal.device.isEmpty());
+        m_previous = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        m_ports.Override(3, m_terminal.device);
+    }
+    void TearDown() override {
+        m_dlg.reset();
+        QDir::setCurrent(m_previous);
+    }
+    CVexaDlg& Start() {
+        m_dlg = std::make_unique<CVexaDlg>(std::make_unique<SerialPortBackend>(m_ports), m_clock,
+                                           m_prompter);
+        return *m_dlg;
+    }
+    static QByteArray PortFile() {
+        QFile file(QStringLiteral("qzmcconfig.ini"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    Terminal m_terminal;
+    QTemporaryDir m_dir;
+    QString m_previous;
+    ComPortTable m_ports;
+    FakeClock m_clock;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<CVexaDlg> m_dlg;
+};
+
 }  // namespace
 
-TEST(PortTerminalTest, PortHeldByAnotherProgramIsReportedAndStillRecorded) {
-    Terminal terminal;
-    ASSERT_FALSE(terminal.device.isEmpty());
-    QSerialPort holder(terminal.device);
+TEST_F(PortTerminalTest, PortHeldByAnotherProgramIsReportedAndStillRecorded) {
+    QSerialPort holder(m_terminal.device);
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    ComPortTable ports;
-    ports.Override(3, terminal.device);
-    FakeClock clock;
-    ScriptedPrompter prompter;
-    {
-        CVexaDlg dlg(std::make_unique<SerialPortBackend>(ports), clock, prompter);
-        EXPECT_FALSE(dlg.Comm().GetPortOpen());
-        EXPECT_EQ(dlg.m_strStatus, "串口未打开");
-        ASSERT_EQ(prompter.Shown().size(), 1u);
-        EXPECT_EQ(prompter.Shown()[0].icon, PromptIcon::Stop);
-        EXPECT_TRUE(prompter.Shown()[0].text.contains("in use"))
-            << prompter.Shown()[0].text.toStdString();
-    }
-    QFile file(QStringLiteral("qzmcconfig.ini"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("3\0", 2));
-    QDir::setCurrent(previous);
+    CVexaDlg& dlg = Start();
+    EXPECT_FALSE(dlg.Comm().GetPortOpen());
+    EXPECT_EQ(dlg.m_strStatus, "串口未打开");
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
+    EXPECT_TRUE(m_prompter.Shown()[0].text.contains("in use"))
+        << m_prompter.Shown()[0].text.toStdString();
+    EXPECT_EQ(PortFile(), QByteArray("3\0", 2));
 }
 
-TEST(PortTerminalTest, MainWindowOpensAPseudoTerminalAndAsksForTheVersion) {
-    Terminal terminal;
-    ASSERT_FALSE(terminal.device.isEmpty());
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    ComPortTable ports;
-    ports.Override(3, terminal.device);
-    FakeClock clock;
-    ScriptedPrompter prompter;
-    {
-        CVexaDlg dlg(std::make_unique<SerialPortBackend>(ports), clock, prompter);
-        EXPECT_TRUE(dlg.Comm().GetPortOpen());
-        EXPECT_EQ(terminal.ReadAvailable(300), "?V\r");
-        EXPECT_TRUE(prompter.Shown().empty());
-    }
-    QFile file(QStringLiteral("qzmcconfig.ini"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("3\0", 2));
-    QDir::setCurrent(previous);
+TEST_F(PortTerminalTest, MainWindowOpensAPseudoTerminalAndAsksForTheVersion) {
+    CVexaDlg& dlg = Start();
+    EXPECT_TRUE(dlg.Comm().GetPortOpen());
+    EXPECT_EQ(m_terminal.ReadAvailable(300), "?V\r");
+    EXPECT_TRUE(m_prompter.Shown().empty());
+    EXPECT_EQ(PortFile(), QByteArray("3\0", 2));
 }
