@@ -1,13 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "BiText.h"
 
-// A text the program shows in Chinese or in English, chosen by the language flag when shown.
-struct BiText {
-    const char* chinese;
-    const char* english;
-    QString In(bool english) const { return QString::fromUtf8(english ? this->english : chinese); }
-};
+// The main window's texts in both languages.
 
 namespace texts {
 
@@ -28,8 +23,6 @@ inline constexpr BiText kWindowTitle{
     "瑞翎航模调参工具Ｖ1.218  (ruiling-rc.taobao.com)----打造专业的DIY世界!",
     "Pellar Tools V1.218 (Pellar Net Store:www.velmora-rc.com)"};
 
-inline const char* const kHintCaption = "瑞翎航模提示：";
-inline const char* const kNotAnInteger = "请键入一个整数。";
 inline const char* const kPortHint =
     "提示：请首先将星鹞飞控连接电脑的USB接口，再从右侧列表框中选择您即将使用的串口：\r\r"
     "1.选择后，系统将在列表框右侧提示您串口是否成功打开。\r\r"

@@ -23,8 +23,6 @@
 #include "VoltagePage.h"
 #include "ui_VexaDlg.h"
 
-CVexaDlg* g_pMainDlg = nullptr;
-
 CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,
                    const Options& options, QWidget* parent)
     : QDialog(parent),
@@ -35,7 +33,6 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_comm(std::move(backend)),
       m_port(*this),
       m_settings(*this) {
-    g_pMainDlg = this;
     m_pFrameDlg = std::make_unique<CFrameDlg>(this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
     m_ui->setupUi(this);
@@ -48,10 +45,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
     InitDialog();
 }
 
-CVexaDlg::~CVexaDlg() {
-    qApp->removeEventFilter(this);
-    if (g_pMainDlg == this) g_pMainDlg = nullptr;
-}
+CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
 
 void CVexaDlg::InitDialog() {
     m_bEnglish = 0;
@@ -86,11 +80,11 @@ void CVexaDlg::InitDialog() {
 
 void CVexaDlg::CreatePages() {
     QTabWidget* tab = m_ui->tabPages;
-    m_pBasicPage = new CBasicPage(tab);
-    m_pCustomPage = new CCustomPage(tab);
-    m_pGpsPage = new CGpsPage(tab);
-    m_pGimbalPage = new CGimbalPage(tab);
-    m_pVoltagePage = new CVoltagePage(tab);
+    m_pBasicPage = new CBasicPage(*this, tab);
+    m_pCustomPage = new CCustomPage(*this, tab);
+    m_pGpsPage = new CGpsPage(*this, tab);
+    m_pGimbalPage = new CGimbalPage(*this, tab);
+    m_pVoltagePage = new CVoltagePage(*this, tab);
     m_pages = {m_pBasicPage, m_pCustomPage, m_pGpsPage, m_pGimbalPage, m_pVoltagePage};
     // The pages cover the whole tab control, strip included: the selector buttons above it are
     // the visible way to switch pages.

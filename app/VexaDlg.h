@@ -7,6 +7,7 @@
 
 #include "CMSComm.h"
 #include "ControllerSettings.h"
+#include "IPageHost.h"
 #include "IProtocolListener.h"
 #include "PortConnection.h"
 #include "ProtocolState.h"
@@ -25,13 +26,10 @@ namespace Ui {
 class CVexaDlg;
 }
 
-class CVexaDlg;
-extern CVexaDlg* g_pMainDlg;
-
 // The main window: upper panel and five pages. It owns the serial control, the protocol state
 // and the pages, wires them together and routes read-back values to the controls that show
 // them; it parses no replies and packs no bits itself.
-class CVexaDlg : public QDialog, public IProtocolListener {
+class CVexaDlg : public QDialog, public IPageHost, public IProtocolListener {
     Q_OBJECT
 
 public:
@@ -46,17 +44,21 @@ public:
         : CVexaDlg(std::move(backend), clock, prompter, Options{}, parent) {}
     ~CVexaDlg() override;
 
-    // Whose controls a send exchanges with their members before and after: the main window's
-    // (its own senders), or none (a page's sliders and the calibration, which have their own).
-    enum class Exchange { MainWindow, None };
-    // Sends one set command: receive mode := rxMode, the seven bytes to the port with the
-    // exchange around them. The caller stores its value in the cache as its table says.
-    void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack,
-                        Exchange exchange = Exchange::MainWindow);
+    // IPageHost
+    void SendSetCommand(char letter, int value, int rxMode, Exchange exchange) override;
+    void SendText(const QByteArray& frame) override;
+    ProtocolState& State() override { return m_state; }
+    CMSComm& Comm() override { return m_comm; }
+    Prompter& GetPrompter() override { return m_prompter; }
+    IClock& Clock() override { return m_clock; }
+    bool IsEnglish() const override { return m_bEnglish != 0; }
+
+    // The main window's own senders: mode 0 and its own exchange unless told otherwise.
+    void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack) {
+        SendSetCommand(letter, value, rxMode, Exchange::MainWindow);
+    }
     // Sends "?", letter, "\r" as text.
     void SendQuery(char letter);
-    // Sends a frame as text, with the data exchange around it.
-    void SendText(const QByteArray& frame);
     // Controls to members (save) or members to controls. Returns false when the declination box
     // did not hold an integer (the operator has been told; later members keep their values).
     bool UpdateData(bool save);
@@ -64,11 +66,7 @@ public:
     // Button 1019: the whole interface to the other language.
     void ToggleLanguage();
 
-    CMSComm& Comm() { return m_comm; }
     CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
-    IClock& Clock() { return m_clock; }
-    Prompter& GetPrompter() { return m_prompter; }
-    ProtocolState& State() { return m_state; }
     const QStringList& ParamNames() const { return m_strParamNames; }
 
     // IProtocolListener

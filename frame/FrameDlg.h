@@ -7,9 +7,6 @@ namespace Ui {
 class CFrameDlg;
 }
 
-class CFrameDlg;
-extern CFrameDlg* g_pFrameDlg;
-
 // The frame parameters dialog (template 130) for a custom frame. The object lives as long as
 // the main window; its window is shown on demand from the upper panel's edit button.
 class CFrameDlg : public QDialog {

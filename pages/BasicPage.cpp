@@ -2,14 +2,11 @@
 
 #include <QPushButton>
 
+#include "BiText.h"
 #include "ControlLookup.h"
 #include "Prompter.h"
 #include "ResourceIds.h"
-#include "UiTexts.h"
-#include "VexaDlg.h"
 #include "ui_BasicPage.h"
-
-CBasicPage* g_pBasicPage = nullptr;
 
 namespace {
 
@@ -82,10 +79,9 @@ QString HintText(const Gain& gain) {
 
 }  // namespace
 
-CBasicPage::CBasicPage(QWidget* parent)
-    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent),
+CBasicPage::CBasicPage(IPageHost& host, QWidget* parent)
+    : CSliderPage(host, CachePolicy::FollowThumb, SendExchange::PageOnly, parent),
       m_ui(std::make_unique<Ui::CBasicPage>()) {
-    g_pBasicPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_BASIC_PAGE);
 
@@ -100,13 +96,11 @@ CBasicPage::CBasicPage(QWidget* parent)
     SetLabelTexts(std::move(labels));
 }
 
-CBasicPage::~CBasicPage() {
-    if (g_pBasicPage == this) g_pBasicPage = nullptr;
-}
+CBasicPage::~CBasicPage() = default;
 
 // The hints are Chinese in both languages; the answer is ignored.
 void CBasicPage::ShowHint(int labelIndex) {
-    g_pMainDlg->GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
-                                       HintText(kGains[labelIndex]), PromptButtons::OkCancel,
-                                       PromptIcon::None, PromptAnswer::Ok});
+    Host().GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
+                                  HintText(kGains[labelIndex]), PromptButtons::OkCancel,
+                                  PromptIcon::None, PromptAnswer::Ok});
 }

@@ -8,16 +8,13 @@ namespace Ui {
 class CBasicPage;
 }
 
-class CBasicPage;
-extern CBasicPage* g_pBasicPage;
-
 // The basic setup page (template 137): the ten stability gains, each a slider with its number
 // box and a label button that shows the gain's hint. The cache follows the thumb.
 class CBasicPage : public CSliderPage {
     Q_OBJECT
 
 public:
-    explicit CBasicPage(QWidget* parent = nullptr);
+    CBasicPage(IPageHost& host, QWidget* parent = nullptr);
     ~CBasicPage() override;
 
 private:

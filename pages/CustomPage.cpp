@@ -2,17 +2,12 @@
 
 #include "ui_CustomPage.h"
 
-CCustomPage* g_pCustomPage = nullptr;
-
-CCustomPage::CCustomPage(QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CCustomPage>()) {
-    g_pCustomPage = this;
+CCustomPage::CCustomPage(IPageHost& host, QWidget* parent)
+    : QWidget(parent), m_host(host), m_ui(std::make_unique<Ui::CCustomPage>()) {
     m_ui->setupUi(this);
 }
 
-CCustomPage::~CCustomPage() {
-    if (g_pCustomPage == this) g_pCustomPage = nullptr;
-}
+CCustomPage::~CCustomPage() = default;
 
 void CCustomPage::StopDisplayState() { m_bDisplayStopped = 1; }
 

@@ -3,12 +3,11 @@
 #include <QWidget>
 #include <memory>
 
+#include "IPageHost.h"
+
 namespace Ui {
 class CCustomPage;
 }
-
-class CCustomPage;
-extern CCustomPage* g_pCustomPage;
 
 // The custom function and monitor page (template 138): the switch matrix on the left, the live
 // data display with the channel reverse boxes on the right.
@@ -16,7 +15,7 @@ class CCustomPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CCustomPage(QWidget* parent = nullptr);
+    CCustomPage(IPageHost& host, QWidget* parent = nullptr);
     ~CCustomPage() override;
 
     // The live display switch back to "stopped" (no data is sent here).
@@ -28,6 +27,7 @@ public:
     void SetEnglish(bool english);
 
 private:
+    IPageHost& m_host;
     std::unique_ptr<Ui::CCustomPage> m_ui;
     int m_bDisplayStopped = 1;
 };

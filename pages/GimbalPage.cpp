@@ -3,12 +3,9 @@
 #include "ResourceIds.h"
 #include "ui_GimbalPage.h"
 
-CGimbalPage* g_pGimbalPage = nullptr;
-
-CGimbalPage::CGimbalPage(QWidget* parent)
-    : CSliderPage(CachePolicy::OnSend, SendExchange::MainWindow, parent),
+CGimbalPage::CGimbalPage(IPageHost& host, QWidget* parent)
+    : CSliderPage(host, CachePolicy::OnSend, SendExchange::MainWindow, parent),
       m_ui(std::make_unique<Ui::CGimbalPage>()) {
-    g_pGimbalPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_GIMBAL_PAGE);
 
@@ -35,6 +32,4 @@ CGimbalPage::CGimbalPage(QWidget* parent)
     });
 }
 
-CGimbalPage::~CGimbalPage() {
-    if (g_pGimbalPage == this) g_pGimbalPage = nullptr;
-}
+CGimbalPage::~CGimbalPage() = default;

@@ -8,9 +8,6 @@ namespace Ui {
 class CGimbalPage;
 }
 
-class CGimbalPage;
-extern CGimbalPage* g_pGimbalPage;
-
 // The gimbal page (template 140): stabilisation scale, servo centre and angle limit of the
 // three gimbal axes. The wire encoding of each letter (offsets, and for some letters the
 // firmware version) comes from the parameter table; the cache changes on send and read-back.
@@ -18,7 +15,7 @@ class CGimbalPage : public CSliderPage {
     Q_OBJECT
 
 public:
-    explicit CGimbalPage(QWidget* parent = nullptr);
+    CGimbalPage(IPageHost& host, QWidget* parent = nullptr);
     ~CGimbalPage() override;
 
 private:

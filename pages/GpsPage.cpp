@@ -3,12 +3,9 @@
 #include "ResourceIds.h"
 #include "ui_GpsPage.h"
 
-CGpsPage* g_pGpsPage = nullptr;
-
-CGpsPage::CGpsPage(QWidget* parent)
-    : CSliderPage(CachePolicy::ReadBackOnly, SendExchange::PageOnly, parent),
+CGpsPage::CGpsPage(IPageHost& host, QWidget* parent)
+    : CSliderPage(host, CachePolicy::ReadBackOnly, SendExchange::PageOnly, parent),
       m_ui(std::make_unique<Ui::CGpsPage>()) {
-    g_pGpsPage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_GPS_PAGE);
 
@@ -24,6 +21,4 @@ CGpsPage::CGpsPage(QWidget* parent)
     });
 }
 
-CGpsPage::~CGpsPage() {
-    if (g_pGpsPage == this) g_pGpsPage = nullptr;
-}
+CGpsPage::~CGpsPage() = default;

@@ -8,16 +8,13 @@ namespace Ui {
 class CGpsPage;
 }
 
-class CGpsPage;
-extern CGpsPage* g_pGpsPage;
-
 // The GPS page (template 139): position-hold and go-home tuning, four sliders. Its cache
 // entries change only through the read-back, never from the page.
 class CGpsPage : public CSliderPage {
     Q_OBJECT
 
 public:
-    explicit CGpsPage(QWidget* parent = nullptr);
+    CGpsPage(IPageHost& host, QWidget* parent = nullptr);
     ~CGpsPage() override;
 
 private:

@@ -9,19 +9,16 @@
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
 #include "ParamTable.h"
+#include "ProtocolState.h"
 #include "SliderParameter.h"
-#include "VexaDlg.h"
 
-namespace {
+CSliderPage::CSliderPage(IPageHost& host, CachePolicy policy, SendExchange exchange,
+                         QWidget* parent)
+    : QWidget(parent), m_host(host), m_policy(policy), m_exchange(exchange) {}
 
-void StoreShown(char letter, int value) {
-    StoreInCache(letter, value, g_pMainDlg->State().m_nParamCache);
+void CSliderPage::StoreShown(char letter, int value) {
+    StoreInCache(letter, value, m_host.State().m_nParamCache);
 }
-
-}  // namespace
-
-CSliderPage::CSliderPage(CachePolicy policy, SendExchange exchange, QWidget* parent)
-    : QWidget(parent), m_policy(policy), m_exchange(exchange) {}
 
 void CSliderPage::AddParameter(char letter, int sliderId, int boxId) {
     // Only the gimbal ratios change their range with the firmware, and their sliders give
@@ -40,7 +37,7 @@ void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum
     connect(parameter, &SliderParameter::Changing, this,
             [this, parameter](int shown) { Changing(*parameter, shown); });
     connect(parameter, &SliderParameter::Committed, this, [this, parameter](int shown) {
-        RunGuarded(g_pMainDlg->GetPrompter(), [&] { Commit(*parameter, shown); });
+        RunGuarded(m_host.GetPrompter(), [&] { Commit(*parameter, shown); });
     });
 }
 
@@ -70,11 +67,11 @@ void CSliderPage::Changing(const SliderParameter& parameter, int shown) {
 
 void CSliderPage::Commit(const SliderParameter& parameter, int shown) {
     const char letter = parameter.Letter();
-    const int version = g_pMainDlg->State().m_nFwVersion;
+    const int version = m_host.State().m_nFwVersion;
     if (m_policy != CachePolicy::ReadBackOnly)
         StoreShown(letter, CachedAfterSend(letter, shown, version));
-    g_pMainDlg->SendSetCommand(
-        letter, WireFromShown(letter, shown, version), ProtocolState::kModeReadBack,
-        m_exchange == SendExchange::MainWindow ? CVexaDlg::Exchange::MainWindow
-                                               : CVexaDlg::Exchange::None);
+    m_host.SendSetCommand(letter, WireFromShown(letter, shown, version),
+                          ProtocolState::kModeReadBack,
+                          m_exchange == SendExchange::MainWindow ? IPageHost::Exchange::MainWindow
+                                                                 : IPageHost::Exchange::None);
 }

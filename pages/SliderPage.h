@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "IPageHost.h"
+
 class SliderParameter;
 
 // A tab page built of slider parameters: it finds the controls of its template by id, routes
@@ -39,7 +41,9 @@ protected:
     // nothing is done), or the main window's as well.
     enum class SendExchange { PageOnly, MainWindow };
 
-    CSliderPage(CachePolicy policy, SendExchange exchange, QWidget* parent);
+    CSliderPage(IPageHost& host, CachePolicy policy, SendExchange exchange, QWidget* parent);
+
+    IPageHost& Host() const { return m_host; }
 
     // Binds the slider and number box of the template (by control id) to a letter; the slider
     // covers the values the letter can show, or the range given.
@@ -51,6 +55,9 @@ private:
     void Changing(const SliderParameter& parameter, int shown);
     void Commit(const SliderParameter& parameter, int shown);
 
+    void StoreShown(char letter, int value);
+
+    IPageHost& m_host;
     CachePolicy m_policy;
     SendExchange m_exchange;
     std::vector<SliderParameter*> m_parameters;

@@ -3,15 +3,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "BiText.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
 #include "Prompter.h"
+#include "ProtocolState.h"
 #include "ResourceIds.h"
-#include "UiTexts.h"
-#include "VexaDlg.h"
 #include "ui_VoltagePage.h"
-
-CVoltagePage* g_pVoltagePage = nullptr;
 
 namespace {
 
@@ -19,9 +17,9 @@ namespace {
 // leading digit on the way to the controller.
 constexpr qint64 kLargestTapValue = 9999;
 
-PromptAnswer Tell(const QString& chinese, const QString& english) {
-    const bool inEnglish = g_pMainDlg->m_bEnglish != 0;
-    return g_pMainDlg->GetPrompter().Message(
+PromptAnswer Tell(IPageHost& host, const QString& chinese, const QString& english) {
+    const bool inEnglish = host.IsEnglish();
+    return host.GetPrompter().Message(
         {inEnglish ? QStringLiteral("Velmora Mentioned:") : QString::fromUtf8(texts::kHintCaption),
          inEnglish ? english : chinese, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
@@ -33,10 +31,9 @@ void FocusBox(QLineEdit* box) {
 
 }  // namespace
 
-CVoltagePage::CVoltagePage(QWidget* parent)
-    : CSliderPage(CachePolicy::FollowThumb, SendExchange::PageOnly, parent),
+CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
+    : CSliderPage(host, CachePolicy::FollowThumb, SendExchange::PageOnly, parent),
       m_ui(std::make_unique<Ui::CVoltagePage>()) {
-    g_pVoltagePage = this;
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);
 
@@ -57,12 +54,10 @@ CVoltagePage::CVoltagePage(QWidget* parent)
 
     auto* calibrate = FindControlAs<QPushButton>(this, IDC_VOLT_CALIBRATE);
     connect(calibrate, &QPushButton::clicked, this,
-            [this] { RunGuarded(g_pMainDlg->GetPrompter(), [this] { Calibrate(); }); });
+            [this] { RunGuarded(Host().GetPrompter(), [this] { Calibrate(); }); });
 }
 
-CVoltagePage::~CVoltagePage() {
-    if (g_pVoltagePage == this) g_pVoltagePage = nullptr;
-}
+CVoltagePage::~CVoltagePage() = default;
 
 bool CVoltagePage::ShowReadBack(char letter, int shown) {
     static constexpr char kCellLetters[] = {'4', '5', '6', '7'};
@@ -77,7 +72,7 @@ bool CVoltagePage::ShowReadBack(char letter, int shown) {
 // Asks first (the question has no English form), then checks the four cells, hands them to
 // the main window for the rest of the chain and sends the first tap voltage.
 void CVoltagePage::Calibrate() {
-    const PromptAnswer answer = g_pMainDlg->GetPrompter().Message(
+    const PromptAnswer answer = Host().GetPrompter().Message(
         {QString::fromUtf8(texts::kHintCaption),
          QStringLiteral("请先用万用表测出各电压的精确值，并将所得值输入相应的组框中,\r再点击按扭“"
                         "校准”您的电池。您确定需要立即对电池的电压进行校准吗？"),
@@ -86,9 +81,9 @@ void CVoltagePage::Calibrate() {
 
     const std::optional<std::array<int, 4>> cells = ReadCells();
     if (!cells) return;
-    g_pMainDlg->State().m_nCalibration = *cells;
-    g_pMainDlg->SendSetCommand('0', (*cells)[0], ProtocolState::kModeSpecialSet,
-                               CVexaDlg::Exchange::None);
+    Host().State().m_nCalibration = *cells;
+    Host().SendSetCommand('0', (*cells)[0], ProtocolState::kModeSpecialSet,
+                          IPageHost::Exchange::None);
 }
 
 std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {
@@ -98,7 +93,7 @@ std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {
         cells[i] = m_cellBoxes[i]->text().trimmed().toInt(&isInteger);
         if (!isInteger) {
             // Told as the main window tells it for its own integer box.
-            g_pMainDlg->GetPrompter().Message(
+            Host().GetPrompter().Message(
                 {QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger), PromptButtons::Ok,
                  PromptIcon::Warning, PromptAnswer::Ok});
             FocusBox(m_cellBoxes[i]);
@@ -108,14 +103,14 @@ std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {
     qint64 tap = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (cells[i] < 0) {
-            Tell(QStringLiteral("电池电压不能为负数，请重新输入。"),
+            Tell(Host(), QStringLiteral("电池电压不能为负数，请重新输入。"),
                  QStringLiteral("A cell voltage cannot be negative. Please enter it again."));
             FocusBox(m_cellBoxes[i]);
             return std::nullopt;
         }
         tap += cells[i];
         if (tap > kLargestTapValue) {
-            Tell(QStringLiteral("各电池电压之和不能超过9999，请检查输入的数值。"),
+            Tell(Host(), QStringLiteral("各电池电压之和不能超过9999，请检查输入的数值。"),
                  QStringLiteral("The cell voltages must not add up to more than 9999. "
                                 "Please check the values."));
             FocusBox(m_cellBoxes[i]);

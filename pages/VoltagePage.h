@@ -11,9 +11,6 @@ namespace Ui {
 class CVoltagePage;
 }
 
-class CVoltagePage;
-extern CVoltagePage* g_pVoltagePage;
-
 // The voltage page (template 141): the low-battery alarm slider (hundredths of a volt, the
 // cache follows the thumb) and the battery calibration, which sends the first set command of
 // the calibration chain; the receive dispatcher carries the chain on as the controller answers.
@@ -21,7 +18,7 @@ class CVoltagePage : public CSliderPage {
     Q_OBJECT
 
 public:
-    explicit CVoltagePage(QWidget* parent = nullptr);
+    CVoltagePage(IPageHost& host, QWidget* parent = nullptr);
     ~CVoltagePage() override;
 
     // Also shows the cell values of the last calibration ("4" … "7") in the four cell boxes.

@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, PageButtonsSwitchPagesAndReturnToTheIdleState) {
     EXPECT_EQ(Sent(), QByteArray("S~0000\r").repeated(5));
     EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
-    EXPECT_TRUE(g_pCustomPage->DisplayStopped());
+    EXPECT_TRUE(m_dlg->m_pCustomPage->DisplayStopped());
 }
 
 TEST_F(MainWindowTest, TabSelectionRestoresIdleStateExceptOnTheCustomPage) {
@@ -276,7 +276,7 @@ TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothi
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(),
               "<-Please select FW file(*.bin),then click [upgrade]!");
-    EXPECT_EQ(FindControlAs<QPushButton>(g_pCustomPage, IDC_DISPLAY_TOGGLE)->text(),
+    EXPECT_EQ(FindControlAs<QPushButton>(m_dlg->m_pCustomPage, IDC_DISPLAY_TOGGLE)->text(),
               "Data Display");
 
     Click(IDC_LANGUAGE);

@@ -17,7 +17,7 @@ using BasicPageTest = PageTest<CBasicPage>;
 
 TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileBoxAndCacheFollow) {
     EXPECT_EQ(m_page->property("dialogTemplate").toInt(), IDD_BASIC_PAGE);
-    EXPECT_EQ(g_pBasicPage, m_page);
+    EXPECT_EQ(m_dlg->m_pBasicPage, m_page);
     QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
     QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 0));
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 20));
@@ -197,10 +197,10 @@ TEST(PageLanguage, LabelButtonsStaticsAndGroupTitlesSwitchAndSwitchBack) {
     ScriptedPrompter prompter;
     {
         CVexaDlg dlg(std::make_unique<MemoryLine>(clock), clock, prompter);
-        CBasicPage basic;
-        CGpsPage gps;
-        CGimbalPage gimbal;
-        CVoltagePage voltage;
+        CBasicPage basic(dlg);
+        CGpsPage gps(dlg);
+        CGimbalPage gimbal(dlg);
+        CVoltagePage voltage(dlg);
         for (CSliderPage* page :
              std::initializer_list<CSliderPage*>{&basic, &gps, &gimbal, &voltage})
             page->SetEnglish(true);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+
+class CMSComm;
+class IClock;
+class Prompter;
+struct ProtocolState;
+
+// What a page or dialog may ask of the window that hosts it. The main window implements it
+// and hands it to every page and dialog it creates; nothing below the main window reaches it
+// any other way.
+class IPageHost {
+public:
+    // Whose controls a send exchanges with their members before and after: the main window's
+    // (its own senders and the pages that refresh it), or none (pages with their own members).
+    enum class Exchange { MainWindow, None };
+
+    virtual ~IPageHost() = default;
+
+    // One set command: receive mode := rxMode, the seven bytes to the port with the exchange
+    // around them. The caller stores its value in the cache as the parameter table says.
+    virtual void SendSetCommand(char letter, int value, int rxMode, Exchange exchange) = 0;
+    // A frame sent as text, with the main window's exchange around it.
+    virtual void SendText(const QByteArray& frame) = 0;
+
+    virtual ProtocolState& State() = 0;
+    virtual CMSComm& Comm() = 0;
+    virtual Prompter& GetPrompter() = 0;
+    virtual IClock& Clock() = 0;
+    // The interface language at this moment; messages choose their text by it when shown.
+    virtual bool IsEnglish() const = 0;
+};
