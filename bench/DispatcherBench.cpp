@@ -22,6 +22,8 @@ class StillClock : public IClock {
 public:
     std::chrono::nanoseconds Now() const override { return {}; }
     void Wait(std::chrono::milliseconds) override {}
+    int StartTimer(std::chrono::milliseconds, std::function<void()>) override { return 0; }
+    void CancelTimer(int) override {}
 };
 
 // What the main window does with a value, reduced to keeping it.

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTest>
 #include <chrono>
 #include <memory>
 
 #include "CMSComm.h"
+#include "ClockTimer.h"
 #include "CommError.h"
 #include "FakeClock.h"
 #include "MemoryLine.h"
@@ -182,6 +185,46 @@ TEST(SteadyClockTest, WaitSleepsAtLeastTheWholeDuration) {
     const auto before = clock.Now();
     clock.Wait(15ms);
     EXPECT_GE(clock.Now() - before, 15ms);
+}
+
+// Time-outs run from the event loop, once, never from inside the call that starts them; a
+// cancelled one never runs, also when it is cancelled from inside another one.
+TEST(SteadyClockTest, TimersRunOnceFromTheLoopAndCancelledOnesNever) {
+    SteadyClock clock;
+    std::vector<int> ran;
+    ClockTimer first(clock);
+    ClockTimer second(clock);
+    int cancelled = 0;
+    first.onExpired = [&] {
+        ran.push_back(1);
+        clock.CancelTimer(cancelled);
+        second.Start(5ms);
+    };
+    second.onExpired = [&] { ran.push_back(2); };
+    first.Start(5ms);
+    cancelled = clock.StartTimer(10ms, [&] { ran.push_back(3); });
+    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(first.IsActive());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (ran.size() < 2 && elapsed.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QTest::qWait(30);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    EXPECT_FALSE(first.IsActive());
+    EXPECT_FALSE(second.IsActive());
+}
+
+TEST(SteadyClockTest, ATimerDestroyedBeforeItRunsNeverCallsBack) {
+    SteadyClock clock;
+    bool ran = false;
+    {
+        ClockTimer timer(clock);
+        timer.onExpired = [&] { ran = true; };
+        timer.Start(1ms);
+    }
+    QTest::qWait(20);
+    EXPECT_FALSE(ran);
 }
 
 }  // namespace
