@@ -23,7 +23,9 @@ public:
 private:
     void ClosePort();
     void StartReadBack();
+    void ReportUnreadableFile(const QString& problem);
 
     CVexaDlg& m_dlg;
     PortFile m_file;
+    bool m_bFileProblemReported = false;  // told once per run, not at every refresh
 };

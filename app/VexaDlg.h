@@ -75,6 +75,7 @@ public:
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
     void OnCalibrationFinished() override;
+    void OnReadBackIncomplete(char letter) override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).
@@ -87,6 +88,9 @@ public:
 
     int m_bEnglish = 0;
     int m_bPortOpenFailed = 0;
+    // The last read-back ended without its reply; cleared when a port open or a version reply
+    // puts the status back.
+    bool m_bReadBackIncomplete = false;
     QObject* m_pAutoProxy = nullptr;
 
     // Members bound to the main window's controls by UpdateData.

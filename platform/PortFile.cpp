@@ -3,11 +3,21 @@
 #include <QFile>
 #include <cstdlib>
 
+namespace {
+// The number is at the start; a file of any size is read no further than this.
+constexpr qint64 kReadLimit = 4096;
+}  // namespace
+
 PortFile::Content PortFile::Read() const {
     QFile file(m_path);
     Content content;
-    if (!file.open(QIODevice::ReadWrite)) return content;  // ReadWrite creates it when missing
-    const QByteArray text = file.readAll();  // null-terminated: the number ends at a zero byte
+    const bool existed = file.exists();
+    if (!file.open(QIODevice::ReadWrite)) {                 // ReadWrite creates it when missing
+        if (existed) content.problem = file.errorString();  // "Is a directory", "Permission denied"
+        return content;
+    }
+    const QByteArray text =
+        file.read(kReadLimit);  // null-terminated: the number ends at a zero byte
     content.empty = text.isEmpty();
     const long number = std::strtol(text.constData(), nullptr, 10);
     content.number = (number > 99999 || number < -99999) ? 0 : static_cast<int>(number);

@@ -24,4 +24,8 @@ public:
     // The "?y" reply of the frame-geometry read-back has been stored: every extent and
     // coordinate is known, the frame plan can be redrawn.
     virtual void OnFrameGeometryRead() {}
+    // A read-back chain (the full one or the frame geometry) waited in vain for the reply to
+    // the query of `letter`, also after asking it once more: the chain has ended there, and
+    // the values from that letter on were not read.
+    virtual void OnReadBackIncomplete(char /*letter*/) {}
 };

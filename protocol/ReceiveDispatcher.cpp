@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
+#include <utility>
 
 #include "BulkWriteChain.h"
 #include "CMSComm.h"
+#include "CommError.h"
 #include "CommandFrames.h"
 #include "IClock.h"
 #include "IProtocolListener.h"
@@ -28,6 +30,9 @@ constexpr int kBulkEchoLength = 7;
 // The echo of a reference-set choice, recognised once the count is above this.
 constexpr int kReferenceEchoMinimum = 4;
 constexpr QByteArrayView kReferenceEcho = "Sj0";
+// The controller's answer to an ordinary set command in mode 0: "S", the letter, the four
+// digits and two more bytes. Nothing waits for it.
+constexpr qsizetype kSetEchoLength = 8;
 
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
@@ -36,6 +41,8 @@ constexpr char kLastFrameCoordinate = 'y';
 
 constexpr auto kReferenceSetSettle = 10ms;
 constexpr auto kChainLinkPause = 50ms;
+// How long a read-back query waits for its reply before it is asked once more.
+constexpr auto kChainReplyTimeout = 1s;
 
 // The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
 // boot-loader answers) read. A line that keeps sending without being recognised must not make
@@ -57,11 +64,23 @@ bool IsQueryKey(const QByteArray& buffer) {
 
 bool IsSetKey(const QByteArray& buffer) { return buffer.size() >= 2 && buffer[0] == 'S'; }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A complete set echo at `at` that is not the reference-set echo (which restarts the read-back).
+bool IsOrdinarySetEcho(const QByteArray& buffer, qsizetype at) {
+    if (buffer.size() - at < kSetEchoLength || buffer[at] != 'S') return false;
+    const QByteArrayView echo = QByteArrayView(buffer).sliced(at, kSetEchoLength);
+    if (echo.startsWith(kReferenceEcho)) return false;
+    return std::all_of(echo.begin() + 2, echo.begin() + 2 + kValueLength, IsDigit);
+}
+
 }  // namespace
 
 CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
                                        IProtocolListener& listener)
-    : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {}
+    : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {
+    m_replyTimer.onExpired = [this] { OnChainReplyMissing(); };
+}
 
 void CReceiveDispatcher::OnComm() {
     if (m_comm.GetCommEvent() == CMSComm::comEvReceive) Append(m_comm.GetInput());
@@ -75,13 +94,15 @@ void CReceiveDispatcher::Receive(QByteArrayView bytes) {
 
 void CReceiveDispatcher::StartReadBack() {
     m_state.ResetReceive();
-    SendLink(kVersionQuery);
+    m_bAskedAgain = false;
+    AskChainQuery(kVersionLetter);
 }
 
 void CReceiveDispatcher::StartFrameGeometryRead() {
     m_state.m_nRxMode = ProtocolState::kModeReadBack;
     ClearReceive();
-    SendLink(QueryCommand(kFrameGeometryOrder.front()));
+    m_bAskedAgain = false;
+    AskChainQuery(kFrameGeometryOrder.front());
 }
 
 void CReceiveDispatcher::StartBulkWrite() {
@@ -131,6 +152,7 @@ void CReceiveDispatcher::Evaluate() {
 
 // Mode 0: read-back replies and the echo of a reference-set choice.
 void CReceiveDispatcher::EvaluateReadBack() {
+    DropSetEchoes();
     if (m_state.m_nRxCount > kReferenceEchoMinimum &&
         m_state.m_strRxBuf.startsWith(kReferenceEcho)) {
         RestartReadBackAfterReferenceSet();
@@ -145,14 +167,39 @@ void CReceiveDispatcher::EvaluateReadBack() {
     const char letter = buffer[1];
     const int wire = LeadingDigits(ValueText(buffer));
     m_state.m_strRxBuf.clear();
+    // A reply the chain is not waiting for (a repeated copy, a late answer to a query asked
+    // again) is dropped: taken as new, it would send a second next query and fork the chain.
+    if (letter != m_cAwaited) return;
+    m_bAskedAgain = false;
     HandleChainReply(letter, wire);
+}
+
+// Echoes of ordinary set commands (a slider released during the read-back, or at any time in
+// mode 0) are taken out wherever a frame begins: left in the buffer, they would keep the count
+// away from a reply's length and stop the read-back for good. Only done while count and buffer
+// are in step; a reply that matched nothing keeps its bytes as before.
+void CReceiveDispatcher::DropSetEchoes() {
+    QByteArray& buffer = m_state.m_strRxBuf;
+    if (m_state.m_nRxCount != buffer.size()) return;
+    qsizetype at = 0;
+    while (at < buffer.size()) {
+        if (IsOrdinarySetEcho(buffer, at)) {
+            buffer.remove(at, kSetEchoLength);
+        } else if (buffer[at] == '?' && buffer.size() - at >= kQueryReplyLength) {
+            at += kQueryReplyLength;
+        } else {
+            break;
+        }
+    }
+    m_state.m_nRxCount = int(buffer.size());
 }
 
 void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
     // The controller is loading the chosen set; give it a moment before asking it back.
     m_clock.Wait(kReferenceSetSettle);
     ClearReceive();
-    SendLink(kVersionQuery);
+    m_bAskedAgain = false;
+    AskChainQuery(kVersionLetter);
 }
 
 void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
@@ -162,13 +209,17 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
     // A zero may be a reply the controller was not ready to give: ask again while retries last.
     if (m_state.m_nQueryRetries > 0 && wire == 0) {
         --m_state.m_nQueryRetries;
-        SendLink(QueryCommand(letter));
+        AskChainQuery(letter);
         return;
     }
     m_state.m_nQueryRetries = ProtocolState::kFullRetries;
     if (const auto next = NextQueryAfter(letter)) {
-        SendLink(QueryCommand(*next));
-    } else if (letter == kReadBackOrder.back()) {
+        AskChainQuery(*next);
+        return;
+    }
+    m_cAwaited = 0;
+    m_replyTimer.Stop();
+    if (letter == kReadBackOrder.back()) {
         DiscardInput();
         m_listener.OnReadBackFinished();
     }
@@ -201,7 +252,8 @@ void CReceiveDispatcher::EvaluateBulkWrite() {
             return;
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
-            SendLink(kVersionQuery);
+            m_bAskedAgain = false;
+            AskChainQuery(kVersionLetter);
             m_listener.OnBulkWriteFinished();
             return;
         case BulkWriteStep::Kind::NotInChain:
@@ -274,3 +326,28 @@ void CReceiveDispatcher::SendLink(const QByteArray& frame) {
 }
 
 void CReceiveDispatcher::DiscardInput() { m_comm.GetInput(); }
+
+void CReceiveDispatcher::AskChainQuery(char letter) {
+    m_cAwaited = letter;
+    SendLink(QueryCommand(letter));
+    m_replyTimer.Start(kChainReplyTimeout);
+}
+
+void CReceiveDispatcher::OnChainReplyMissing() {
+    const char letter = std::exchange(m_cAwaited, 0);
+    // Another exchange has the line now (a sender changed the mode), or the port is gone and
+    // the status line already says so: the read-back is over without a word of its own.
+    if (m_state.m_nRxMode != ProtocolState::kModeReadBack || !m_comm.GetPortOpen()) return;
+    if (!m_bAskedAgain) {
+        m_bAskedAgain = true;
+        // Whatever sits in the buffer kept the reply from being recognised; start afresh.
+        ClearReceive();
+        try {
+            AskChainQuery(letter);
+            return;
+        } catch (const CommError&) {
+            m_cAwaited = 0;  // the query could not go out: as good as unanswered
+        }
+    }
+    m_listener.OnReadBackIncomplete(letter);
+}

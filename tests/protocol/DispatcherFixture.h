@@ -25,6 +25,7 @@ struct RecordingListener : IProtocolListener {
     int bulkWriteFinished = 0;
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
+    std::vector<char> incomplete;       // the letters read-back chains ended at without a reply
     std::function<void(char)> onValue;  // runs inside OnValueRead
 
     void OnValueRead(char letter, int shown) override {
@@ -36,6 +37,7 @@ struct RecordingListener : IProtocolListener {
     void OnBulkWriteFinished() override { ++bulkWriteFinished; }
     void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
+    void OnReadBackIncomplete(char letter) override { incomplete.push_back(letter); }
 
     std::vector<int> ValuesOf(char letter) const {
         std::vector<int> found;
