@@ -15,12 +15,15 @@
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
 #include "SteadyClock.h"
+#include "TerminationSignals.h"
 #include "VexaDlg.h"
 
 namespace {
 
-// The line counts as quiet when nothing has arrived for this long.
-constexpr int kQuietMs = 2000;
+// The line counts as quiet when nothing has arrived for this long: longer than a read-back
+// waits before it gives up (a second, and a second for the query asked again), so that an
+// incomplete read-back is shown as such.
+constexpr int kQuietMs = 3000;
 
 bool IsAutomationSwitch(const QString& argument) {
     if (argument.size() < 2 || (argument[0] != QLatin1Char('/') && argument[0] != QLatin1Char('-')))
@@ -41,7 +44,7 @@ std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) 
 }
 
 // Shows the window, waits until the start-up read-back has ended or the line has been quiet
-// for two seconds, and saves the window as a PNG.
+// for three seconds, and saves the window as a PNG.
 int TakeScreenshot(CVexaDlg& dlg, const QString& path) {
     dlg.show();
     QEventLoop loop;
@@ -52,7 +55,7 @@ int TakeScreenshot(CVexaDlg& dlg, const QString& path) {
     QObject::connect(&dlg.Comm(), &CMSComm::OnComm, &quiet, qOverload<>(&QTimer::start));
     QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
     quiet.start();
-    loop.exec();
+    if (loop.exec() != 0) return 1;  // ended by a signal
     QCoreApplication::processEvents();
     if (!dlg.grab().save(path, "PNG")) {
         std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
@@ -128,14 +131,24 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     // A screenshot run answers no message box: it would wait for a click that never comes.
     Prompter& prompter = screenshot ? static_cast<Prompter&>(headless) : interactive;
 
+    // A termination signal ends every event loop (message boxes too); the window, and with it
+    // the port and its lock file, then go the normal way as Run returns.
+    int endedBy = 0;
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Requested, [&endedBy](int signalNumber) {
+        endedBy = signalNumber;
+        QCoreApplication::exit(128 + signalNumber);
+    });
+
     std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
     CVexaDlg::Options options;
     options.initialPage = commandLine.page;
     CVexaDlg dlg(std::move(backend), clock, prompter, options);
     interactive.SetOwner(&dlg);
-    if (!screenshot) {
+    int result = 0;
+    if (!screenshot)
         dlg.exec();
-        return 0;
-    }
-    return TakeScreenshot(dlg, commandLine.screenshotPath);
+    else
+        result = TakeScreenshot(dlg, commandLine.screenshotPath);
+    return endedBy != 0 ? 128 + endedBy : result;
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -7,7 +8,9 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 
+#include "PortLock.h"
 #include "ReadBackChain.h"
 #include "SimProcess.h"
 
@@ -45,7 +48,7 @@ ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir) {
 
 }  // namespace
 
-TEST(ProgramTest, OpensTheNamedPseudoTerminalRecordsPort3AndSendsOnlyTheVersionQuery) {
+TEST(ProgramTest, OpensTheNamedPseudoTerminalRecordsPort3AndAsksOnlyForTheVersion) {
     int master = -1, slave = -1;
     char name[128] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
@@ -54,14 +57,15 @@ TEST(ProgramTest, OpensTheNamedPseudoTerminalRecordsPort3AndSendsOnlyTheVersionQ
     cfmakeraw(&raw);
     tcsetattr(slave, TCSANOW, &raw);
     QTemporaryDir dir;
-    // Nobody answers: the program settles after two quiet seconds and saves its window.
+    // Nobody answers: the version query is asked once more, then the read-back ends
+    // incomplete and the program saves its window.
     const ProgramRun run = RunVexa(QString::fromLocal8Bit(name), dir);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.portFile, QByteArray("3\0", 2));
     EXPECT_FALSE(run.screenshot.isNull());
     QByteArray received(256, '\0');
     const ssize_t n = read(master, received.data(), received.size());
-    EXPECT_EQ(received.left(n > 0 ? n : 0), "?V\r");
+    EXPECT_EQ(received.left(n > 0 ? n : 0), "?V\r?V\r");
     close(slave);
     close(master);
 }
@@ -76,13 +80,45 @@ TEST(ProgramTest, StartUpReadBackWalksAllFortyNineQueriesAgainstTheSimulator) {
     EXPECT_EQ(sim.QueriedLetters(), std::string(kReadBackOrder));
 }
 
-TEST(ProgramTest, DroppedReplyStopsTheChainAndTheProgramStillSettlesAndExits) {
+TEST(ProgramTest, DroppedReplyIsAskedAgainAndTheProgramStillSettlesAndExits) {
     SimProcess sim({QStringLiteral("--drop"), QStringLiteral("?E")});
     ASSERT_FALSE(sim.Device().isEmpty());
     QTemporaryDir dir;
     const ProgramRun run = RunVexa(sim.Device(), dir);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(run.screenshot.isNull());
-    const std::string expected(kReadBackOrder.substr(0, kReadBackOrder.find('E') + 1));
+    const std::string expected =
+        std::string(kReadBackOrder.substr(0, kReadBackOrder.find('E') + 1)) + "E";
     EXPECT_EQ(sim.QueriedLetters(), expected);
+}
+
+// Ended by a signal, vexa closes its port the normal way: the lock file goes with it, so the
+// next start (by any user) finds the port free.
+TEST(ProgramTest, TerminationSignalsCloseThePortAndReleaseItsLock) {
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        int master = -1, slave = -1;
+        char name[128] = {};
+        ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+        const QString device = QString::fromLocal8Bit(name);
+        QTemporaryDir dir;
+        QProcess vexa;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        vexa.setProcessEnvironment(env);
+        vexa.setWorkingDirectory(dir.path());
+        vexa.start(QStringLiteral(VEXA_BINARY), {QStringLiteral("--com"), "3=" + device});
+        // The version query on the line: the port is open and locked.
+        pollfd line{master, POLLIN, 0};
+        ASSERT_EQ(poll(&line, 1, 10000), 1);
+        ASSERT_TRUE(FindPortLock(device).has_value());
+
+        ::kill(static_cast<pid_t>(vexa.processId()), signalNumber);
+        ASSERT_TRUE(vexa.waitForFinished(10000));
+        EXPECT_EQ(vexa.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(vexa.exitCode(), 128 + signalNumber);
+        EXPECT_FALSE(FindPortLock(device).has_value());
+        close(slave);
+        close(master);
+    }
 }
