@@ -1,14 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
+#include <random>
 
 #include "PortLock.h"
 #include "ReadBackChain.h"
@@ -121,4 +125,86 @@ TEST(ProgramTest, TerminationSignalsCloseThePortAndReleaseItsLock) {
         close(slave);
         close(master);
     }
+}
+
+namespace {
+
+// A process's resident memory and the CPU time it has used, from /proc.
+qint64 ResidentKiB(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+double CpuSeconds(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
+           double(sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace
+
+// A line that sends without pause for ten seconds (a wrong device, a babbling adapter): the
+// program keeps up, its memory stays put, it is idle once the line is quiet again, and it
+// still quits at once.
+TEST(ProgramTest, FloodOfBytesForTenSecondsKeepsMemoryBoundedAndTheProgramResponsive) {
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    QTemporaryDir dir;
+    QProcess vexa;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    vexa.setProcessEnvironment(env);
+    vexa.setWorkingDirectory(dir.path());
+    vexa.start(QStringLiteral(VEXA_BINARY), {QStringLiteral("--com"), QStringLiteral("3=") + name});
+    pollfd line{master, POLLIN, 0};
+    ASSERT_EQ(poll(&line, 1, 10000), 1);  // the version query: the port is open
+
+    std::mt19937 random(13);
+    QByteArray noise(4096, '\0');
+    qint64 sent = 0, residentAfterOneSecond = -1;
+    QElapsedTimer flood;
+    flood.start();
+    while (flood.elapsed() < 10000) {
+        for (char& byte : noise) byte = char(random());
+        pollfd writable{master, POLLOUT, 0};
+        if (poll(&writable, 1, 100) == 1) {
+            const ssize_t n = write(master, noise.constData(), noise.size());
+            if (n > 0) sent += n;
+        }
+        char echo[4096];
+        while (read(master, echo, sizeof echo) > 0) {
+        }
+        if (residentAfterOneSecond < 0 && flood.elapsed() >= 1000)
+            residentAfterOneSecond = ResidentKiB(vexa.processId());
+    }
+    const qint64 residentAtTheEnd = ResidentKiB(vexa.processId());
+    QThread::msleep(500);
+    const double cpuBefore = CpuSeconds(vexa.processId());
+    QThread::msleep(1000);
+    const double idleCpu = CpuSeconds(vexa.processId()) - cpuBefore;
+    RecordProperty("bytes_sent", std::to_string(sent));
+    RecordProperty("rss_kib_after_1s", std::to_string(residentAfterOneSecond));
+    RecordProperty("rss_kib_after_10s", std::to_string(residentAtTheEnd));
+
+    EXPECT_GT(sent, 100'000);
+    EXPECT_LT(residentAtTheEnd - residentAfterOneSecond, 8 * 1024) << "KiB";
+    EXPECT_LT(idleCpu, 0.1) << "s of CPU in the quiet second after the flood";
+    ::kill(static_cast<pid_t>(vexa.processId()), SIGTERM);
+    ASSERT_TRUE(vexa.waitForFinished(10000));
+    EXPECT_EQ(vexa.exitCode(), 128 + SIGTERM);
+    close(slave);
+    close(master);
 }
