@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and running Vexa need.
+# Installs every Debian package that building, testing and running Vexa need; with --fuzz also
+# what the fuzzing harness needs.
 # Safe to run again: packages already present are left as they are.
 set -euo pipefail
 
@@ -9,6 +10,11 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
 )
+
+# The fuzzing harness (scripts/fuzz.sh, --fuzz) needs clang and its libFuzzer runtime.
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
