@@ -133,7 +133,9 @@ QString CVexaApp::HelpText() {
         "  --frame-editor     open the custom frame editor at start, as its button does\n"
         "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
         "                     then exit\n"
-        "  --help             this text\n");
+        "  --help             this text\n"
+        "  --version          the program's version\n\n"
+        "The last port used is kept in qzmcconfig.ini in the current directory.\n");
 }
 
 int CVexaApp::Run(const CommandLine& commandLine) {
