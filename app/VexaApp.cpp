@@ -131,8 +131,8 @@ QString CVexaApp::HelpText() {
         "  --demo             every COM port reaches the built-in simulated controller\n"
         "  --page N           page N (0-4) is the visible page from the start\n"
         "  --frame-editor     open the custom frame editor at start, as its button does\n"
-        "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
-        "                     then exit\n"
+        "  --screenshot FILE  render the main window (with --frame-editor: the editor) to\n"
+        "                     FILE (PNG) once start-up has settled, then exit\n"
         "  --help             this text\n"
         "  --version          the program's version\n\n"
         "The last port used is kept in qzmcconfig.ini in the current directory.\n");
