@@ -43,17 +43,6 @@ TEST(FramePlan, OutlineRunsByAngleWithTheTieRule) {
     for (const OutlineCase& c : cases) EXPECT_EQ(OutlineOrder(c.x, c.y), c.order) << c.name;
 }
 
-TEST(FramePlan, AnglesUseTheFixedConstants) {
-    EXPECT_FLOAT_EQ(MotorAngle(0, 0), 0.0f);
-    EXPECT_FLOAT_EQ(MotorAngle(0, 5), 15707.963f);
-    EXPECT_FLOAT_EQ(MotorAngle(-7, 0), 31415.926f);
-    EXPECT_FLOAT_EQ(MotorAngle(0, -5), 47123.889f);
-    EXPECT_NEAR(MotorAngle(200, 200), 7853.98, 0.01);
-    EXPECT_NEAR(MotorAngle(-200, 200), 23561.94, 0.01);
-    EXPECT_NEAR(MotorAngle(-200, -200), 39269.91, 0.01);
-    EXPECT_NEAR(MotorAngle(200, -200), 54977.87, 0.01);
-}
-
 TEST(FramePlan, ScreenPositionsFollowTheLargerSpanAndTruncate) {
     struct Case {
         int maxX, maxY, x, y;
