@@ -4,12 +4,13 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <chrono>
+#include <utility>
+#include <vector>
 
 #include "BiText.h"
 #include "ControlLookup.h"
@@ -69,7 +70,6 @@ CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
         m_yEdits[motor] = FindControlAs<QLineEdit>(this, IDC_FRAME_MOTOR_Y[motor]);
         m_reverseBoxes[motor] = FindControlAs<QCheckBox>(this, IDC_FRAME_REVERSE[motor]);
     }
-    m_axisList->setCurrentIndex(-1);
     m_plan = new FramePlanView(this);
     m_plan->setGeometry(kPlanArea);
     m_plan->raise();
