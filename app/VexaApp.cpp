@@ -10,6 +10,7 @@
 
 #include "CMSComm.h"
 #include "ComPortTable.h"
+#include "FrameDlg.h"
 #include "LoggingPrompter.h"
 #include "QtPrompter.h"
 #include "SerialPortBackend.h"
@@ -43,21 +44,36 @@ std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) 
     return std::make_unique<SerialPortBackend>(ports);
 }
 
-// Shows the window, waits until the start-up read-back has ended or the line has been quiet
-// for three seconds, and saves the window as a PNG.
-int TakeScreenshot(CVexaDlg& dlg, const QString& path) {
-    dlg.show();
+// Runs the event loop until the line has been quiet for three seconds or, when asked, until the
+// read-back has ended. False when a termination signal ended the loop instead.
+bool WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
     QEventLoop loop;
     QTimer quiet;
     quiet.setSingleShot(true);
     quiet.setInterval(kQuietMs);
     QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(&dlg.Comm(), &CMSComm::OnComm, &quiet, qOverload<>(&QTimer::start));
-    QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
+    if (untilReadBackEnds)
+        QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
     quiet.start();
-    if (loop.exec() != 0) return 1;  // ended by a signal
+    if (loop.exec() != 0) return false;
     QCoreApplication::processEvents();
-    if (!dlg.grab().save(path, "PNG")) {
+    return true;
+}
+
+// Shows the window, waits until the start-up read-back has ended or the line has been quiet
+// for three seconds, and saves the window as a PNG; with the frame editor, opens it, waits until
+// its read-back has gone quiet and saves the editor instead.
+int TakeScreenshot(CVexaDlg& dlg, const QString& path, bool frameEditor) {
+    dlg.show();
+    if (!WaitForTheLine(dlg, true)) return 1;
+    QWidget* shown = &dlg;
+    if (frameEditor) {
+        dlg.OpenFrameEditor();
+        if (!WaitForTheLine(dlg, false)) return 1;
+        shown = dlg.m_pFrameDlg.get();
+    }
+    if (!shown->grab().save(path, "PNG")) {
         std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
         return 1;
     }
@@ -94,6 +110,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
                 line.error = QStringLiteral("--page takes 0 to 4");
         } else if (argument == QLatin1String("--demo")) {
             line.demo = true;
+        } else if (argument == QLatin1String("--frame-editor")) {
+            line.frameEditor = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             line.error = QStringLiteral("help");
         } else {
@@ -116,9 +134,12 @@ QString CVexaApp::HelpText() {
         "                     default: COM1-COM10 = /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
         "  --demo             every COM port reaches the built-in simulated controller\n"
         "  --page N           page N (0-4) is the visible page from the start\n"
-        "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
-        "                     then exit\n"
-        "  --help             this text\n");
+        "  --frame-editor     open the custom frame editor at start, as its button does\n"
+        "  --screenshot FILE  render the main window (with --frame-editor: the editor) to\n"
+        "                     FILE (PNG) once start-up has settled, then exit\n"
+        "  --help             this text\n"
+        "  --version          the program's version\n\n"
+        "The last port used is kept in qzmcconfig.ini in the current directory.\n");
 }
 
 int CVexaApp::Run(const CommandLine& commandLine) {
@@ -146,9 +167,11 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     CVexaDlg dlg(std::move(backend), clock, prompter, options);
     interactive.SetOwner(&dlg);
     int result = 0;
-    if (!screenshot)
+    if (!screenshot) {
+        if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
         dlg.exec();
-    else
-        result = TakeScreenshot(dlg, commandLine.screenshotPath);
+    } else {
+        result = TakeScreenshot(dlg, commandLine.screenshotPath, commandLine.frameEditor);
+    }
     return endedBy != 0 ? 128 + endedBy : result;
 }

@@ -93,7 +93,9 @@ void CReceiveDispatcher::Receive(QByteArrayView bytes) {
 }
 
 void CReceiveDispatcher::StartReadBack() {
+    m_afterReadBack = nullptr;
     m_state.ResetReceive();
+    m_bReadBackRunning = true;
     m_bAskedAgain = false;
     AskChainQuery(kVersionLetter);
 }
@@ -103,6 +105,13 @@ void CReceiveDispatcher::StartFrameGeometryRead() {
     ClearReceive();
     m_bAskedAgain = false;
     AskChainQuery(kFrameGeometryOrder.front());
+}
+
+void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
+    if (m_bReadBackRunning)
+        m_afterReadBack = std::move(next);
+    else
+        next();
 }
 
 void CReceiveDispatcher::StartBulkWrite() {
@@ -198,6 +207,7 @@ void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
     // The controller is loading the chosen set; give it a moment before asking it back.
     m_clock.Wait(kReferenceSetSettle);
     ClearReceive();
+    m_bReadBackRunning = true;
     m_bAskedAgain = false;
     AskChainQuery(kVersionLetter);
 }
@@ -222,6 +232,8 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
     if (letter == kReadBackOrder.back()) {
         DiscardInput();
         m_listener.OnReadBackFinished();
+        m_bReadBackRunning = false;
+        if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
     }
 }
 
@@ -252,6 +264,7 @@ void CReceiveDispatcher::EvaluateBulkWrite() {
             return;
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
+            m_bReadBackRunning = true;
             m_bAskedAgain = false;
             AskChainQuery(kVersionLetter);
             m_listener.OnBulkWriteFinished();
@@ -336,8 +349,15 @@ void CReceiveDispatcher::AskChainQuery(char letter) {
 void CReceiveDispatcher::OnChainReplyMissing() {
     const char letter = std::exchange(m_cAwaited, 0);
     // Another exchange has the line now (a sender changed the mode), or the port is gone and
-    // the status line already says so: the read-back is over without a word of its own.
-    if (m_state.m_nRxMode != ProtocolState::kModeReadBack || !m_comm.GetPortOpen()) return;
+    // the status line already says so: the read-back is over without a word of its own, and
+    // what waited for it goes with it, as when a new read-back replaces it.
+    if (m_state.m_nRxMode != ProtocolState::kModeReadBack || !m_comm.GetPortOpen()) {
+        m_bReadBackRunning = false;
+        m_afterReadBack = nullptr;
+        return;
+    }
+    // This runs from the event loop, where no handler would report a CommError: a send that
+    // fails counts as unanswered, and a lost line is reported by the serial control.
     if (!m_bAskedAgain) {
         m_bAskedAgain = true;
         // Whatever sits in the buffer kept the reply from being recognised; start afresh.
@@ -346,8 +366,14 @@ void CReceiveDispatcher::OnChainReplyMissing() {
             AskChainQuery(letter);
             return;
         } catch (const CommError&) {
-            m_cAwaited = 0;  // the query could not go out: as good as unanswered
+            m_cAwaited = 0;
         }
     }
     m_listener.OnReadBackIncomplete(letter);
+    // The line is free again: what waited for the read-back to end (a frame save) goes out.
+    m_bReadBackRunning = false;
+    try {
+        if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
+    } catch (const CommError&) {
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
 
 #include "ClockTimer.h"
 
@@ -39,6 +40,10 @@ public:
     // Mode 7, buffer emptied, then the first frame ("C") of the bulk write from the restore
     // table; each echo sends the next.
     void StartBulkWrite();
+    // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
+    // when none is running, so that a second chain never shares the line with it. StartReadBack
+    // drops what was waiting: it belonged to the read-back it replaces.
+    void AfterReadBack(std::function<void()> next);
 
 private:
     void Append(QByteArrayView bytes);
@@ -72,6 +77,8 @@ private:
     CMSComm& m_comm;
     IClock& m_clock;
     IProtocolListener& m_listener;
+    bool m_bReadBackRunning = false;  // "?V\r" has gone out and "?j" has not been taken yet
+    std::function<void()> m_afterReadBack;
 
     // The letter whose query reply the read-back chain waits for (0: none), whether that query
     // has been asked again after a time-out, and the time-out itself.

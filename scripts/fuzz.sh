@@ -13,7 +13,7 @@ if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="$(pwd)" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON \
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON -DVEXA_TESTS=OFF \
   "${launcher[@]}" >/dev/null
 cmake --build build-fuzz --target vexa_fuzz --parallel "$(nproc)"
 

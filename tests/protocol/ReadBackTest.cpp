@@ -439,4 +439,51 @@ TEST_F(ReadBackTest, FrameGeometryChainAlsoEndsWhenItsReplyStaysAway) {
     EXPECT_EQ(m_listener.incomplete, std::vector<char>{'k'});
 }
 
+TEST_F(ReadBackTest, WorkQueuedBehindTheReadBackRunsWhenItEndsAndOnlyThen) {
+    int ran = 0;
+    m_dispatcher.AfterReadBack([&ran] { ++ran; });
+    EXPECT_EQ(ran, 1);  // nothing on the line: at once
+
+    AnswerEveryQuery();
+    m_dispatcher.StartReadBack();
+    m_dispatcher.AfterReadBack([this, &ran] {
+        ++ran;
+        EXPECT_EQ(SentFrames().size(), 49u);  // after the reply to "?j"
+    });
+    EXPECT_EQ(ran, 1);
+    Pump();
+    EXPECT_EQ(ran, 2);
+
+    // A new read-back replaces the one the work was waiting for, and the work with it.
+    controller = nullptr;
+    m_dispatcher.StartReadBack();
+    m_dispatcher.AfterReadBack([&ran] { ++ran; });
+    m_dispatcher.StartReadBack();
+    AnswerEveryQuery();
+    Arrive(Reply('V', 1218));
+    Pump();
+    EXPECT_EQ(ran, 2);
+}
+
+// A read-back that ends without its reply frees the line as well: a frame save waiting for it
+// goes out once the operator has been told; when the port is gone, it goes with the read-back.
+TEST_F(ReadBackTest, WorkQueuedBehindAnUnansweredReadBackRunsWhenTheChainGivesUp) {
+    for (const bool portOpen : {true, false}) {
+        SCOPED_TRACE(portOpen);
+        m_listener = {};
+        int ran = 0;
+        m_dispatcher.StartReadBack();
+        m_dispatcher.AfterReadBack([this, &ran] {
+            ++ran;
+            EXPECT_EQ(m_listener.incomplete, std::vector<char>{'V'});
+        });
+        if (!portOpen) m_comm.SetPortOpen(false);
+        m_clock.Advance(1s);
+        m_clock.Advance(1s);
+        EXPECT_EQ(ran, portOpen ? 1 : 0);
+        m_dispatcher.AfterReadBack([&ran] { ++ran; });  // nothing on the line now: at once
+        EXPECT_EQ(ran, portOpen ? 2 : 1);
+    }
+}
+
 }  // namespace
