@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include "LiveDataParser.h"
+
 class CMSComm;
 class IClock;
 class IProtocolListener;
@@ -45,7 +47,7 @@ private:
     void EvaluateSpecialSet();
     void HandleSpecialSetEcho(char letter);
     void EvaluateReverseReread();
-    void EvaluateLiveData();
+    void EvaluateLiveData(QByteArrayView bytes);
     void EvaluateDeviceTag();
     void EvaluateUpgrade();
 
@@ -60,4 +62,5 @@ private:
     CMSComm& m_comm;
     IClock& m_clock;
     IProtocolListener& m_listener;
+    LiveDataParser m_live;
 };
