@@ -4,14 +4,18 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 
 #include "CMSComm.h"
 #include "ComPortTable.h"
+#include "ControlLookup.h"
+#include "CustomPage.h"
 #include "LoggingPrompter.h"
 #include "QtPrompter.h"
+#include "ResourceIds.h"
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
 #include "SteadyClock.h"
@@ -40,9 +44,32 @@ std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) 
     return std::make_unique<SerialPortBackend>(ports);
 }
 
+// The live display shows a few rounds of every frame before a screenshot, or gives up after
+// this long.
+constexpr int kLiveFramesBeforeScreenshot = 9;
+constexpr int kLiveWaitMs = 3000;
+
+// Presses the custom page's display button, as the operator does.
+void ToggleLiveDisplay(CVexaDlg& dlg) {
+    if (auto* button = FindControlAs<QPushButton>(dlg.m_pCustomPage, IDC_DISPLAY_TOGGLE))
+        button->click();
+}
+
+// Runs the event loop until the window has shown `frames` live frames or `ms` have passed.
+void WaitForLiveFrames(CVexaDlg& dlg, int frames, int ms) {
+    QEventLoop loop;
+    int shown = 0;
+    QObject::connect(&dlg, &CVexaDlg::LiveFrameShown, &loop, [&] {
+        if (++shown >= frames) loop.quit();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Shows the window, waits until the start-up read-back has ended or the line has been quiet
-// for two seconds, and saves the window as a PNG.
-int TakeScreenshot(CVexaDlg& dlg, const QString& path) {
+// for two seconds, and saves the window as a PNG. With `live` the live display runs for the
+// picture and is stopped again afterwards.
+int TakeScreenshot(CVexaDlg& dlg, const QString& path, bool live) {
     dlg.show();
     QEventLoop loop;
     QTimer quiet;
@@ -53,8 +80,14 @@ int TakeScreenshot(CVexaDlg& dlg, const QString& path) {
     QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
     quiet.start();
     loop.exec();
+    if (live) {
+        ToggleLiveDisplay(dlg);
+        WaitForLiveFrames(dlg, kLiveFramesBeforeScreenshot, kLiveWaitMs);
+    }
     QCoreApplication::processEvents();
-    if (!dlg.grab().save(path, "PNG")) {
+    const bool saved = dlg.grab().save(path, "PNG");
+    if (live) ToggleLiveDisplay(dlg);
+    if (!saved) {
         std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
         return 1;
     }
@@ -91,6 +124,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
                 line.error = QStringLiteral("--page takes 0 to 4");
         } else if (argument == QLatin1String("--demo")) {
             line.demo = true;
+        } else if (argument == QLatin1String("--live")) {
+            line.live = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             line.error = QStringLiteral("help");
         } else {
@@ -113,6 +148,8 @@ QString CVexaApp::HelpText() {
         "                     default: COM1-COM10 = /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
         "  --demo             every COM port reaches the built-in simulated controller\n"
         "  --page N           page N (0-4) is the visible page from the start\n"
+        "  --live             once the parameters are read, start the live display on the\n"
+        "                     custom page (page 1)\n"
         "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
         "                     then exit\n"
         "  --help             this text\n");
@@ -130,12 +167,16 @@ int CVexaApp::Run(const CommandLine& commandLine) {
 
     std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
     CVexaDlg::Options options;
-    options.initialPage = commandLine.page;
+    options.initialPage = commandLine.live ? 1 : commandLine.page;
     CVexaDlg dlg(std::move(backend), clock, prompter, options);
     interactive.SetOwner(&dlg);
     if (!screenshot) {
+        if (commandLine.live)
+            QObject::connect(
+                &dlg, &CVexaDlg::ReadBackSettled, &dlg, [&dlg] { ToggleLiveDisplay(dlg); },
+                Qt::SingleShotConnection);
         dlg.exec();
         return 0;
     }
-    return TakeScreenshot(dlg, commandLine.screenshotPath);
+    return TakeScreenshot(dlg, commandLine.screenshotPath, commandLine.live);
 }

@@ -52,6 +52,7 @@ public:
     Prompter& GetPrompter() override { return m_prompter; }
     IClock& Clock() override { return m_clock; }
     bool IsEnglish() const override { return m_bEnglish != 0; }
+    void ClearFirmwareChoice() override;
 
     // The main window's own senders: mode 0 and its own exchange unless told otherwise.
     void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack) {
@@ -75,6 +76,7 @@ public:
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
     void OnCalibrationFinished() override;
+    void OnLiveFrame(const LiveFrame& frame) override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).
@@ -109,6 +111,8 @@ public:
 signals:
     // The start-up read-back has ended (or the line stayed quiet); used by --screenshot.
     void ReadBackSettled();
+    // A live data frame has been shown on the custom page.
+    void LiveFrameShown();
 
 protected:
     void reject() override;

@@ -30,4 +30,7 @@ public:
     virtual IClock& Clock() = 0;
     // The interface language at this moment; messages choose their text by it when shown.
     virtual bool IsEnglish() const = 0;
+    // The upgrade waits for a firmware file to be chosen again: the start-upgrade button is
+    // disabled and the path box shows the hint to choose one.
+    virtual void ClearFirmwareChoice() = 0;
 };
