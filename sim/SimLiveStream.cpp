@@ -64,8 +64,8 @@ std::array<int, 8> SimLiveStream::Channels(int round) {
             pitch,
             rudder,
             throttle,
-            SwitchPosition(round, 60, 3),
-            SwitchPosition(round, 90, 2),
+            SwitchPosition(round + 60, 60, 3),
+            SwitchPosition(round + 90, 90, 2),
             SwitchPosition(round, 120, 3),
             Sweep(round, 200, 0.0, 1000, 2000)};
 }
@@ -93,7 +93,7 @@ std::array<int, 8> SimLiveStream::Outputs(int round) {
 SimLiveStream::Sensors SimLiveStream::SensorValues(int round) {
     return {Sweep(round, 100, 0.0, 700, 1300),
             Sweep(round, 150, 0.0, 95, 135),
-            (round / 2) % 360,
+            (135 + round / 2) % 360,
             Sweep(round, 25, 0.0, 4, 18),
             113123456 + Sweep(round, 300, 0.0, -40, 40),
             22543210 + Sweep(round, 300, 1.57, -40, 40)};
