@@ -13,6 +13,7 @@
 #include "ComPortTable.h"
 #include "ControlLookup.h"
 #include "CustomPage.h"
+#include "FrameDlg.h"
 #include "LoggingPrompter.h"
 #include "QtPrompter.h"
 #include "ResourceIds.h"
@@ -44,6 +45,22 @@ std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) 
     return std::make_unique<SerialPortBackend>(ports);
 }
 
+// Runs the event loop until the line has been quiet for two seconds or, when asked, until the
+// read-back has ended.
+void WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
+    QEventLoop loop;
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    quiet.setInterval(kQuietMs);
+    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&dlg.Comm(), &CMSComm::OnComm, &quiet, qOverload<>(&QTimer::start));
+    if (untilReadBackEnds)
+        QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
+    quiet.start();
+    loop.exec();
+    QCoreApplication::processEvents();
+}
+
 // The live display shows a few rounds of every frame before a screenshot, or gives up after
 // this long.
 constexpr int kLiveFramesBeforeScreenshot = 9;
@@ -67,28 +84,27 @@ void WaitForLiveFrames(CVexaDlg& dlg, int frames, int ms) {
 }
 
 // Shows the window, waits until the start-up read-back has ended or the line has been quiet
-// for two seconds, and saves the window as a PNG. With `live` the live display runs for the
-// picture and is stopped again afterwards.
-int TakeScreenshot(CVexaDlg& dlg, const QString& path, bool live) {
+// for two seconds, and saves the window as a PNG; with the frame editor, opens it, waits until
+// its read-back has gone quiet and saves the editor instead. With --live the live display runs
+// for the picture and is switched off again afterwards.
+int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
     dlg.show();
-    QEventLoop loop;
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    quiet.setInterval(kQuietMs);
-    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&dlg.Comm(), &CMSComm::OnComm, &quiet, qOverload<>(&QTimer::start));
-    QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
-    quiet.start();
-    loop.exec();
-    if (live) {
+    WaitForTheLine(dlg, true);
+    QWidget* shown = &dlg;
+    const bool live = commandLine.live && !commandLine.frameEditor;
+    if (commandLine.frameEditor) {
+        dlg.OpenFrameEditor();
+        WaitForTheLine(dlg, false);
+        shown = dlg.m_pFrameDlg.get();
+    } else if (live) {
         ToggleLiveDisplay(dlg);
         WaitForLiveFrames(dlg, kLiveFramesBeforeScreenshot, kLiveWaitMs);
+        QCoreApplication::processEvents();
     }
-    QCoreApplication::processEvents();
-    const bool saved = dlg.grab().save(path, "PNG");
+    const bool saved = shown->grab().save(commandLine.screenshotPath, "PNG");
     if (live) ToggleLiveDisplay(dlg);
     if (!saved) {
-        std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
+        std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(commandLine.screenshotPath));
         return 1;
     }
     return 0;
@@ -124,6 +140,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
                 line.error = QStringLiteral("--page takes 0 to 4");
         } else if (argument == QLatin1String("--demo")) {
             line.demo = true;
+        } else if (argument == QLatin1String("--frame-editor")) {
+            line.frameEditor = true;
         } else if (argument == QLatin1String("--live")) {
             line.live = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
@@ -150,9 +168,12 @@ QString CVexaApp::HelpText() {
         "  --page N           page N (0-4) is the visible page from the start\n"
         "  --live             once the parameters are read, start the live display on the\n"
         "                     custom page (page 1)\n"
-        "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
-        "                     then exit\n"
-        "  --help             this text\n");
+        "  --frame-editor     open the custom frame editor at start, as its button does\n"
+        "  --screenshot FILE  render the main window (with --frame-editor: the editor) to\n"
+        "                     FILE (PNG) once start-up has settled, then exit\n"
+        "  --help             this text\n"
+        "  --version          the program's version\n\n"
+        "The last port used is kept in qzmcconfig.ini in the current directory.\n");
 }
 
 int CVexaApp::Run(const CommandLine& commandLine) {
@@ -171,6 +192,7 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     CVexaDlg dlg(std::move(backend), clock, prompter, options);
     interactive.SetOwner(&dlg);
     if (!screenshot) {
+        if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
         if (commandLine.live)
             QObject::connect(
                 &dlg, &CVexaDlg::ReadBackSettled, &dlg, [&dlg] { ToggleLiveDisplay(dlg); },
@@ -178,5 +200,5 @@ int CVexaApp::Run(const CommandLine& commandLine) {
         dlg.exec();
         return 0;
     }
-    return TakeScreenshot(dlg, commandLine.screenshotPath, commandLine.live);
+    return TakeScreenshot(dlg, commandLine);
 }

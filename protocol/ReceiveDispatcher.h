@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
 
 #include "LiveDataParser.h"
 
@@ -34,6 +35,10 @@ public:
     // Mode 7, buffer emptied, then the first frame ("C") of the bulk write from the restore
     // table; each echo sends the next.
     void StartBulkWrite();
+    // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
+    // when none is running, so that a second chain never shares the line with it. StartReadBack
+    // drops what was waiting: it belonged to the read-back it replaces.
+    void AfterReadBack(std::function<void()> next);
 
 private:
     void Append(QByteArrayView bytes);
@@ -62,5 +67,7 @@ private:
     CMSComm& m_comm;
     IClock& m_clock;
     IProtocolListener& m_listener;
+    bool m_bReadBackRunning = false;  // "?V\r" has gone out and "?j" has not been taken yet
+    std::function<void()> m_afterReadBack;
     LiveDataParser m_live;
 };
