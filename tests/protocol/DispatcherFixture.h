@@ -25,7 +25,8 @@ struct RecordingListener : IProtocolListener {
     int bulkWriteFinished = 0;
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
-    std::function<void(char)> onValue;  // runs inside OnValueRead
+    std::function<void(char)> onValue;             // runs inside OnValueRead
+    std::function<void(const LiveFrame&)> onLive;  // runs inside OnLiveFrame
 
     void OnValueRead(char letter, int shown) override {
         values.emplace_back(letter, shown);
@@ -36,6 +37,9 @@ struct RecordingListener : IProtocolListener {
     void OnBulkWriteFinished() override { ++bulkWriteFinished; }
     void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
+    void OnLiveFrame(const LiveFrame& frame) override {
+        if (onLive) onLive(frame);
+    }
 
     std::vector<int> ValuesOf(char letter) const {
         std::vector<int> found;
