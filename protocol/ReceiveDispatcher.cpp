@@ -9,6 +9,7 @@
 #include "CommandFrames.h"
 #include "IClock.h"
 #include "IProtocolListener.h"
+#include "IUpgradeReceiver.h"
 #include "ParamTable.h"
 #include "ProtocolState.h"
 #include "ReadBackChain.h"
@@ -64,13 +65,17 @@ CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClo
     : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {}
 
 void CReceiveDispatcher::OnComm() {
-    if (m_comm.GetCommEvent() == CMSComm::comEvReceive) Append(m_comm.GetInput());
-    Evaluate();
+    QByteArray received;
+    if (m_comm.GetCommEvent() == CMSComm::comEvReceive) {
+        received = m_comm.GetInput();
+        Append(received);
+    }
+    Evaluate(received);
 }
 
 void CReceiveDispatcher::Receive(QByteArrayView bytes) {
     Append(bytes);
-    Evaluate();
+    Evaluate(bytes);
 }
 
 void CReceiveDispatcher::StartReadBack() {
@@ -104,16 +109,17 @@ void CReceiveDispatcher::Append(QByteArrayView bytes) {
         int(std::min<qint64>(qint64(m_state.m_nRxCount) + bytes.size(), kRxCountCeiling));
 }
 
-void CReceiveDispatcher::Evaluate() {
+void CReceiveDispatcher::Evaluate(QByteArrayView received) {
     switch (m_state.m_nRxMode) {
         case ProtocolState::kModeReadBack:
             return EvaluateReadBack();
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-            return EvaluateUpgrade();
+        case ProtocolState::kModeBootReady:
+        case ProtocolState::kModeUploadData:
+        case ProtocolState::kModeUploadEnd:
+        case ProtocolState::kModeUploadConfirm:
+        case ProtocolState::kModeUploadFinal:
+        case ProtocolState::kModeDeviceTag:
+            return EvaluateUpgrade(received);
         case ProtocolState::kModeBulkWrite:
             return EvaluateBulkWrite();
         case ProtocolState::kModeLive:
@@ -122,8 +128,6 @@ void CReceiveDispatcher::Evaluate() {
             return EvaluateSpecialSet();
         case ProtocolState::kModeReverseReread:
             return EvaluateReverseReread();
-        case ProtocolState::kModeDeviceTag:
-            return EvaluateDeviceTag();
         default:
             return;
     }
@@ -257,11 +261,10 @@ void CReceiveDispatcher::EvaluateReverseReread() {
 // Mode 10: live data frames.
 void CReceiveDispatcher::EvaluateLiveData() {}
 
-// Mode 30: the device tag before a firmware upload.
-void CReceiveDispatcher::EvaluateDeviceTag() {}
-
-// Modes 2 to 6: the boot loader's answers during a firmware upload.
-void CReceiveDispatcher::EvaluateUpgrade() {}
+// Mode 30 (the device tag) and modes 2 to 6 (the boot loader's answers): the firmware upload.
+void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
+    if (m_upgrade) m_upgrade->OnUpgradeReceive(received);
+}
 
 void CReceiveDispatcher::ClearReceive() {
     m_state.m_strRxBuf.clear();

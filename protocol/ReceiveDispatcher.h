@@ -6,6 +6,7 @@
 class CMSComm;
 class IClock;
 class IProtocolListener;
+class IUpgradeReceiver;
 struct ProtocolState;
 
 // Interprets every byte the controller sends. The main window calls OnComm from the serial
@@ -33,9 +34,13 @@ public:
     // table; each echo sends the next.
     void StartBulkWrite();
 
+    // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
+    // fill the buffer. The firmware upload registers itself for its lifetime.
+    void SetUpgradeReceiver(IUpgradeReceiver* receiver) { m_upgrade = receiver; }
+
 private:
     void Append(QByteArrayView bytes);
-    void Evaluate();
+    void Evaluate(QByteArrayView received = {});
 
     void EvaluateReadBack();
     void RestartReadBackAfterReferenceSet();
@@ -46,8 +51,7 @@ private:
     void HandleSpecialSetEcho(char letter);
     void EvaluateReverseReread();
     void EvaluateLiveData();
-    void EvaluateDeviceTag();
-    void EvaluateUpgrade();
+    void EvaluateUpgrade(QByteArrayView received);
 
     // Empties the receive buffer and its count.
     void ClearReceive();
@@ -60,4 +64,5 @@ private:
     CMSComm& m_comm;
     IClock& m_clock;
     IProtocolListener& m_listener;
+    IUpgradeReceiver* m_upgrade = nullptr;
 };
