@@ -52,6 +52,10 @@ void CPortConnection::ClosePort() {
 
 void CPortConnection::SetupFromFile() {
     ClosePort();
+    if (OpenFromFile()) StartReadBack();
+}
+
+bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
     if (content.empty) {
         m_dlg.m_comm.SetCommPort(kDefaultPort);
@@ -66,10 +70,10 @@ void CPortConnection::SetupFromFile() {
         m_dlg.UpdateData(true);
         m_dlg.m_strStatus = texts::kPortNotOpened.In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
-        return;
+        return false;
     }
     Open();
-    StartReadBack();
+    return true;
 }
 
 void CPortConnection::Refresh() {

@@ -10,6 +10,7 @@
 
 #include "CMSComm.h"
 #include "ComPortTable.h"
+#include "CommandLineUpgrade.h"
 #include "LoggingPrompter.h"
 #include "QtPrompter.h"
 #include "SerialPortBackend.h"
@@ -84,6 +85,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
             line.comAssignments << value("--com");
         } else if (is("--screenshot")) {
             line.screenshotPath = value("--screenshot");
+        } else if (is("--upgrade")) {
+            line.upgradePath = value("--upgrade");
         } else if (is("--page")) {
             bool ok = false;
             line.page = value("--page").toInt(&ok);
@@ -115,6 +118,10 @@ QString CVexaApp::HelpText() {
         "  --page N           page N (0-4) is the visible page from the start\n"
         "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
         "                     then exit\n"
+        "  --upgrade FILE     once start-up has settled, choose FILE as the firmware and start\n"
+        "                     the upgrade; with --screenshot the window is rendered halfway\n"
+        "                     through the upload and the exit status tells whether it\n"
+        "                     succeeded (0) or not (1)\n"
         "  --help             this text\n");
 }
 
@@ -128,11 +135,16 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     // A screenshot run answers no message box: it would wait for a click that never comes.
     Prompter& prompter = screenshot ? static_cast<Prompter&>(headless) : interactive;
 
+    const bool upgrade = !commandLine.upgradePath.isEmpty();
+    PresetFilePrompter upgradePrompter(prompter, commandLine.upgradePath);
+
     std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
     CVexaDlg::Options options;
     options.initialPage = commandLine.page;
-    CVexaDlg dlg(std::move(backend), clock, prompter, options);
+    CVexaDlg dlg(std::move(backend), clock, upgrade ? upgradePrompter : prompter, options);
     interactive.SetOwner(&dlg);
+    if (upgrade && screenshot) return UpgradeWithScreenshot(dlg, commandLine.screenshotPath);
+    if (upgrade) StartUpgradeWhenSettled(dlg);
     if (!screenshot) {
         dlg.exec();
         return 0;

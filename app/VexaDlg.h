@@ -19,6 +19,7 @@ class CGimbalPage;
 class CVoltagePage;
 class CFrameDlg;
 class CReceiveDispatcher;
+class CUpgradeControls;
 class IClock;
 class Prompter;
 class ICommBackend;
@@ -67,6 +68,8 @@ public:
     void ToggleLanguage();
 
     CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
+    // A firmware upload owns the line (device tag inquiry or boot loader): nothing else is sent.
+    bool UpgradeRunning() const;
     const QStringList& ParamNames() const { return m_strParamNames; }
 
     // IProtocolListener
@@ -109,6 +112,8 @@ public:
 signals:
     // The start-up read-back has ended (or the line stayed quiet); used by --screenshot.
     void ReadBackSettled();
+    // A firmware upload has ended, after its message was shown.
+    void UpgradeEnded(bool succeeded);
 
 protected:
     void reject() override;
@@ -118,6 +123,7 @@ protected:
 private:
     friend class CPortConnection;
     friend class CControllerSettings;
+    friend class CUpgradeControls;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
@@ -141,4 +147,5 @@ private:
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
     CPortConnection m_port;
     CControllerSettings m_settings;
+    std::unique_ptr<CUpgradeControls> m_upgrade;
 };
