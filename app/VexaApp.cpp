@@ -122,7 +122,9 @@ QString CVexaApp::HelpText() {
         "                     the upgrade; with --screenshot the window is rendered halfway\n"
         "                     through the upload and the exit status tells whether it\n"
         "                     succeeded (0) or not (1)\n"
-        "  --help             this text\n");
+        "  --help             this text\n"
+        "  --version          the program's version\n\n"
+        "The last port used is kept in qzmcconfig.ini in the current directory.\n");
 }
 
 int CVexaApp::Run(const CommandLine& commandLine) {
