@@ -24,9 +24,10 @@ struct ProtocolState;
 // upload when an answer is wrong, when no answer comes for kAnswerTimeout, or when the line is
 // lost; every end puts the receive mode back to 0 and is told to the listener once.
 //
-// Without a window:
+// Without a window (the port open at 115200 8N1, binary input, RThreshold 1, and the serial
+// control's OnComm calling dispatcher.OnComm()):
 //     FirmwareImage image;
-//     if (image.Load(path) != FirmwareCheck::Ok) ...;
+//     if (image.Load(path) != FirmwareCheck::Ok) ...;  // the check says why
 //     CFirmwareUpload upload(state, comm, clock, dispatcher, listener);
 //     upload.Start(image);  // then run the event loop until listener.OnUploadEnded
 class CFirmwareUpload : public IUpgradeReceiver {
