@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
 
 class CMSComm;
 class IClock;
@@ -33,6 +34,10 @@ public:
     // Mode 7, buffer emptied, then the first frame ("C") of the bulk write from the restore
     // table; each echo sends the next.
     void StartBulkWrite();
+    // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
+    // when none is running, so that a second chain never shares the line with it. StartReadBack
+    // drops what was waiting: it belonged to the read-back it replaces.
+    void AfterReadBack(std::function<void()> next);
 
     // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
     // fill the buffer. The firmware upload registers itself for its lifetime.
@@ -64,5 +69,7 @@ private:
     CMSComm& m_comm;
     IClock& m_clock;
     IProtocolListener& m_listener;
+    bool m_bReadBackRunning = false;  // "?V\r" has gone out and "?j" has not been taken yet
+    std::function<void()> m_afterReadBack;
     IUpgradeReceiver* m_upgrade = nullptr;
 };
