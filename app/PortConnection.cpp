@@ -52,6 +52,12 @@ void CPortConnection::ClosePort() {
 
 void CPortConnection::SetupFromFile() {
     ClosePort();
+    if (!OpenFromFile()) return;
+    m_dlg.m_state.m_nLiveChannels.fill(0);
+    StartReadBack();
+}
+
+bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
     if (content.empty) {
         m_dlg.m_comm.SetCommPort(kDefaultPort);
@@ -66,11 +72,10 @@ void CPortConnection::SetupFromFile() {
         m_dlg.UpdateData(true);
         m_dlg.m_strStatus = texts::kPortNotOpened.In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
-        return;
+        return false;
     }
     Open();
-    m_dlg.m_state.m_nLiveChannels.fill(0);
-    StartReadBack();
+    return true;
 }
 
 void CPortConnection::Refresh() {

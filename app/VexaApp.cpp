@@ -11,6 +11,7 @@
 
 #include "CMSComm.h"
 #include "ComPortTable.h"
+#include "CommandLineUpgrade.h"
 #include "ControlLookup.h"
 #include "CustomPage.h"
 #include "FrameDlg.h"
@@ -133,6 +134,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
             line.comAssignments << value("--com");
         } else if (is("--screenshot")) {
             line.screenshotPath = value("--screenshot");
+        } else if (is("--upgrade")) {
+            line.upgradePath = value("--upgrade");
         } else if (is("--page")) {
             bool ok = false;
             line.page = value("--page").toInt(&ok);
@@ -171,6 +174,10 @@ QString CVexaApp::HelpText() {
         "  --frame-editor     open the custom frame editor at start, as its button does\n"
         "  --screenshot FILE  render the main window (with --frame-editor: the editor) to\n"
         "                     FILE (PNG) once start-up has settled, then exit\n"
+        "  --upgrade FILE     once start-up has settled, choose FILE as the firmware and start\n"
+        "                     the upgrade; with --screenshot the window is rendered halfway\n"
+        "                     through the upload and the exit status tells whether it\n"
+        "                     succeeded (0) or not (1)\n"
         "  --help             this text\n"
         "  --version          the program's version\n\n"
         "The last port used is kept in qzmcconfig.ini in the current directory.\n");
@@ -186,11 +193,16 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     // A screenshot run answers no message box: it would wait for a click that never comes.
     Prompter& prompter = screenshot ? static_cast<Prompter&>(headless) : interactive;
 
+    const bool upgrade = !commandLine.upgradePath.isEmpty();
+    PresetFilePrompter upgradePrompter(prompter, commandLine.upgradePath);
+
     std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
     CVexaDlg::Options options;
     options.initialPage = commandLine.live ? 1 : commandLine.page;
-    CVexaDlg dlg(std::move(backend), clock, prompter, options);
+    CVexaDlg dlg(std::move(backend), clock, upgrade ? upgradePrompter : prompter, options);
     interactive.SetOwner(&dlg);
+    if (upgrade && screenshot) return UpgradeWithScreenshot(dlg, commandLine.screenshotPath);
+    if (upgrade) StartUpgradeWhenSettled(dlg);
     if (!screenshot) {
         if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
         if (commandLine.live)

@@ -13,6 +13,7 @@ public:
     struct CommandLine {
         QStringList comAssignments;  // --com N=DEVICE
         QString screenshotPath;      // --screenshot FILE
+        QString upgradePath;         // --upgrade FILE
         int page = 0;                // --page N
         bool demo = false;           // --demo
         bool frameEditor = false;    // --frame-editor

@@ -21,6 +21,7 @@
 #include "ReceiveDispatcher.h"
 #include "ResourceIds.h"
 #include "UiTexts.h"
+#include "UpgradeControls.h"
 #include "VoltagePage.h"
 #include "ui_VexaDlg.h"
 
@@ -37,6 +38,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
     m_ui->setupUi(this);
+    m_upgrade = std::make_unique<CUpgradeControls>(*this);
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QString::fromUtf8(texts::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
@@ -140,6 +142,7 @@ void CVexaDlg::BindHandlers() {
     BindGuarded(&m_comm, &CMSComm::OnComm, this, p, [this] { m_dispatcher->OnComm(); });
     connect(&m_comm, &CMSComm::LineLost, this, [this] { OnLineLost(); });
     m_settings.BindHandlers();
+    m_upgrade->BindHandlers();
     BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
     BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
@@ -222,7 +225,10 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
     m_nDeclination = value;
 }
 
+bool CVexaDlg::UpgradeRunning() const { return m_upgrade && m_upgrade->IsRunning(); }
+
 void CVexaDlg::SendSetCommand(char letter, int value, int rxMode, Exchange exchange) {
+    if (UpgradeRunning()) return;
     m_state.m_nRxMode = rxMode;
     if (exchange == Exchange::MainWindow) UpdateData(true);
     m_comm.SetOutput(SetCommand(letter, value));
@@ -238,6 +244,7 @@ void CVexaDlg::AfterReadBack(std::function<void()> next) {
 void CVexaDlg::SendQuery(char letter) { m_comm.SetOutput(QueryCommand(letter)); }
 
 void CVexaDlg::SendText(const QByteArray& frame) {
+    if (UpgradeRunning()) return;
     UpdateData(true);
     m_comm.SetOutput(frame);
     UpdateData(false);
@@ -327,9 +334,13 @@ void CVexaDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CVexaDlg::reject() {
+    // Closing in the middle of an upload leaves the controller in its boot loader: the question
+    // says so, and No is the default.
+    const bool upgrading = UpgradeRunning();
+    const BiText& question = upgrading ? CUpgradeControls::kCloseQuestion : texts::kCloseQuestion;
     const PromptAnswer answer = m_prompter.Message(
-        {texts::kCloseCaption.In(m_bEnglish), texts::kCloseQuestion.In(m_bEnglish),
-         PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::Yes});
+        {texts::kCloseCaption.In(m_bEnglish), question.In(m_bEnglish), PromptButtons::YesNo,
+         PromptIcon::Question, upgrading ? PromptAnswer::No : PromptAnswer::Yes});
     if (answer == PromptAnswer::Yes) QDialog::done(QDialog::Rejected);
 }
 

@@ -19,6 +19,7 @@ class CGimbalPage;
 class CVoltagePage;
 class CFrameDlg;
 class CReceiveDispatcher;
+class CUpgradeControls;
 class IClock;
 class Prompter;
 class ICommBackend;
@@ -72,6 +73,8 @@ public:
     void OpenFrameEditor();
 
     CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
+    // A firmware upload owns the line (device tag inquiry or boot loader): nothing else is sent.
+    bool UpgradeRunning() const;
     const QStringList& ParamNames() const { return m_strParamNames; }
 
     // IProtocolListener
@@ -118,6 +121,8 @@ signals:
     void ReadBackSettled();
     // A live data frame has been shown on the custom page.
     void LiveFrameShown();
+    // A firmware upload has ended, after its message was shown.
+    void UpgradeEnded(bool succeeded);
 
 protected:
     void reject() override;
@@ -127,6 +132,7 @@ protected:
 private:
     friend class CPortConnection;
     friend class CControllerSettings;
+    friend class CUpgradeControls;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
@@ -150,4 +156,5 @@ private:
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
     CPortConnection m_port;
     CControllerSettings m_settings;
+    std::unique_ptr<CUpgradeControls> m_upgrade;
 };

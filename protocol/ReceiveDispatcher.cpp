@@ -10,6 +10,7 @@
 #include "CommandFrames.h"
 #include "IClock.h"
 #include "IProtocolListener.h"
+#include "IUpgradeReceiver.h"
 #include "ParamTable.h"
 #include "ProtocolState.h"
 #include "ReadBackChain.h"
@@ -68,13 +69,13 @@ void CReceiveDispatcher::OnComm() {
     if (m_comm.GetCommEvent() == CMSComm::comEvReceive)
         Receive(m_comm.GetInput());
     else
-        Evaluate();
+        Evaluate({});
 }
 
 void CReceiveDispatcher::Receive(QByteArrayView bytes) {
     if (m_state.m_nRxMode == ProtocolState::kModeLive) return EvaluateLiveData(bytes);
     Append(bytes);
-    Evaluate();
+    Evaluate(bytes);
 }
 
 void CReceiveDispatcher::StartReadBack() {
@@ -117,16 +118,17 @@ void CReceiveDispatcher::Append(QByteArrayView bytes) {
         int(std::min<qint64>(qint64(m_state.m_nRxCount) + bytes.size(), kRxCountCeiling));
 }
 
-void CReceiveDispatcher::Evaluate() {
+void CReceiveDispatcher::Evaluate(QByteArrayView received) {
     switch (m_state.m_nRxMode) {
         case ProtocolState::kModeReadBack:
             return EvaluateReadBack();
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-            return EvaluateUpgrade();
+        case ProtocolState::kModeBootReady:
+        case ProtocolState::kModeUploadData:
+        case ProtocolState::kModeUploadEnd:
+        case ProtocolState::kModeUploadConfirm:
+        case ProtocolState::kModeUploadFinal:
+        case ProtocolState::kModeDeviceTag:
+            return EvaluateUpgrade(received);
         case ProtocolState::kModeBulkWrite:
             return EvaluateBulkWrite();
         case ProtocolState::kModeLive:
@@ -135,8 +137,6 @@ void CReceiveDispatcher::Evaluate() {
             return EvaluateSpecialSet();
         case ProtocolState::kModeReverseReread:
             return EvaluateReverseReread();
-        case ProtocolState::kModeDeviceTag:
-            return EvaluateDeviceTag();
         default:
             return;
     }
@@ -290,11 +290,10 @@ void CReceiveDispatcher::EvaluateLiveData(QByteArrayView bytes) {
     }
 }
 
-// Mode 30: the device tag before a firmware upload.
-void CReceiveDispatcher::EvaluateDeviceTag() {}
-
-// Modes 2 to 6: the boot loader's answers during a firmware upload.
-void CReceiveDispatcher::EvaluateUpgrade() {}
+// Mode 30 (the device tag) and modes 2 to 6 (the boot loader's answers): the firmware upload.
+void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
+    if (m_upgrade) m_upgrade->OnUpgradeReceive(received);
+}
 
 void CReceiveDispatcher::ClearReceive() {
     m_state.m_strRxBuf.clear();

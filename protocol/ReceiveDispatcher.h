@@ -9,6 +9,7 @@
 class CMSComm;
 class IClock;
 class IProtocolListener;
+class IUpgradeReceiver;
 struct ProtocolState;
 
 // Interprets every byte the controller sends. The main window calls OnComm from the serial
@@ -40,9 +41,13 @@ public:
     // drops what was waiting: it belonged to the read-back it replaces.
     void AfterReadBack(std::function<void()> next);
 
+    // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
+    // fill the buffer. The firmware upload registers itself for its lifetime.
+    void SetUpgradeReceiver(IUpgradeReceiver* receiver) { m_upgrade = receiver; }
+
 private:
     void Append(QByteArrayView bytes);
-    void Evaluate();
+    void Evaluate(QByteArrayView received = {});
 
     void EvaluateReadBack();
     void RestartReadBackAfterReferenceSet();
@@ -53,8 +58,7 @@ private:
     void HandleSpecialSetEcho(char letter);
     void EvaluateReverseReread();
     void EvaluateLiveData(QByteArrayView bytes);
-    void EvaluateDeviceTag();
-    void EvaluateUpgrade();
+    void EvaluateUpgrade(QByteArrayView received);
 
     // Empties the receive buffer and its count.
     void ClearReceive();
@@ -70,4 +74,5 @@ private:
     bool m_bReadBackRunning = false;  // "?V\r" has gone out and "?j" has not been taken yet
     std::function<void()> m_afterReadBack;
     LiveDataParser m_live;
+    IUpgradeReceiver* m_upgrade = nullptr;
 };
