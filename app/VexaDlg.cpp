@@ -15,6 +15,7 @@
 #include "GuardedHandler.h"
 #include "LanguageSwitch.h"
 #include "ParamTable.h"
+#include "ParameterFiles.h"
 #include "ParameterNames.h"
 #include "Prompter.h"
 #include "ReceiveDispatcher.h"
@@ -35,6 +36,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_settings(*this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
+    m_files = std::make_unique<CParameterFiles>(*this);
     m_ui->setupUi(this);
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
@@ -137,6 +139,7 @@ void CVexaDlg::BindHandlers() {
     BindGuarded(&m_comm, &CMSComm::OnComm, this, p, [this] { m_dispatcher->OnComm(); });
     connect(&m_comm, &CMSComm::LineLost, this, [this] { OnLineLost(); });
     m_settings.BindHandlers();
+    m_files->BindHandlers();
     BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
     BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
@@ -272,9 +275,14 @@ void CVexaDlg::OnFirmwareVersion(int version) {
 void CVexaDlg::OnReadBackFinished() { emit ReadBackSettled(); }
 
 void CVexaDlg::OnBulkWriteFinished() {
-    const QSignalBlocker blocker(m_ui->cboRestore);
-    m_ui->cboRestore->setCurrentIndex(4);
+    {
+        const QSignalBlocker blocker(m_ui->cboRestore);
+        m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
+    }
+    m_files->Restore().OnFinished();
 }
+
+void CVexaDlg::OnBulkWriteLinkSent(char letter) { m_files->Restore().OnLinkSent(letter); }
 
 void CVexaDlg::OnCalibrationFinished() {
     m_prompter.Message({texts::kCalibrationCaption.In(m_bEnglish),

@@ -18,6 +18,7 @@ class CGpsPage;
 class CGimbalPage;
 class CVoltagePage;
 class CFrameDlg;
+class CParameterFiles;
 class CReceiveDispatcher;
 class IClock;
 class Prompter;
@@ -74,6 +75,7 @@ public:
     void OnFirmwareVersion(int version) override;
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
+    void OnBulkWriteLinkSent(char letter) override;
     void OnCalibrationFinished() override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
@@ -118,6 +120,7 @@ protected:
 private:
     friend class CPortConnection;
     friend class CControllerSettings;
+    friend class CParameterFiles;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
@@ -141,4 +144,5 @@ private:
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
     CPortConnection m_port;
     CControllerSettings m_settings;
+    std::unique_ptr<CParameterFiles> m_files;  // after the dispatcher, which it drives
 };

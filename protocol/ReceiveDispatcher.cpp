@@ -28,6 +28,7 @@ constexpr int kBulkEchoLength = 7;
 // The echo of a reference-set choice, recognised once the count is above this.
 constexpr int kReferenceEchoMinimum = 4;
 constexpr QByteArrayView kReferenceEcho = "Sj0";
+constexpr char kReferenceSetLetter = 'j';
 
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
@@ -87,7 +88,13 @@ void CReceiveDispatcher::StartFrameGeometryRead() {
 void CReceiveDispatcher::StartBulkWrite() {
     m_state.m_nRxMode = ProtocolState::kModeBulkWrite;
     ClearReceive();
-    SendLink(BulkWriteFrame(kBulkWriteOrder.front(), m_state));
+    SendBulkWriteLink(kBulkWriteAnnouncementLetter);
+}
+
+void CReceiveDispatcher::StartReferenceSet(int set) {
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    ClearReceive();
+    SendLink(SetCommand(kReferenceSetLetter, set));
 }
 
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
@@ -192,12 +199,15 @@ void CReceiveDispatcher::EvaluateBulkWrite() {
     const QByteArray echo =
         m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
     ClearReceive();
-    m_clock.Wait(kChainLinkPause);
+    const bool announced = IsSetKey(echo) && echo[1] == kBulkWriteAnnouncementLetter;
+    // The controller stores each value before it takes the next one; after the announcement
+    // only the rest of its echo has to pass before the first value goes out.
+    m_clock.Wait(announced ? kReferenceSetSettle : kChainLinkPause);
     if (!IsSetKey(echo)) return;
     const BulkWriteStep step = BulkWriteStepAfter(echo[1]);
     switch (step.kind) {
         case BulkWriteStep::Kind::Next:
-            SendLink(BulkWriteFrame(step.next, m_state));
+            SendBulkWriteLink(step.next);
             return;
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
@@ -262,6 +272,13 @@ void CReceiveDispatcher::EvaluateDeviceTag() {}
 
 // Modes 2 to 6: the boot loader's answers during a firmware upload.
 void CReceiveDispatcher::EvaluateUpgrade() {}
+
+void CReceiveDispatcher::SendBulkWriteLink(char letter) {
+    SendLink(letter == kBulkWriteAnnouncementLetter
+                 ? SetCommand(letter, kBulkWriteAnnouncementValue)
+                 : BulkWriteFrame(letter, m_state));
+    m_listener.OnBulkWriteLinkSent(letter);
+}
 
 void CReceiveDispatcher::ClearReceive() {
     m_state.m_strRxBuf.clear();

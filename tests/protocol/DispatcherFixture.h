@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct RecordingListener : IProtocolListener {
     std::vector<int> versions;
     int readBackFinished = 0;
     int bulkWriteFinished = 0;
+    std::string bulkWriteLinks;  // the letter of every bulk-write link sent
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
     std::function<void(char)> onValue;  // runs inside OnValueRead
@@ -33,6 +35,7 @@ struct RecordingListener : IProtocolListener {
     }
     void OnFirmwareVersion(int version) override { versions.push_back(version); }
     void OnReadBackFinished() override { ++readBackFinished; }
+    void OnBulkWriteLinkSent(char letter) override { bulkWriteLinks += letter; }
     void OnBulkWriteFinished() override { ++bulkWriteFinished; }
     void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
