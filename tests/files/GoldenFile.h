@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QFile>
+#include <algorithm>
 #include <array>
 
+#include "ParameterFileReader.h"
 #include "ProtocolState.h"
 
 // The parameter file in data/QZMC_Data.txt, written by hand, and the cache it was made from.
@@ -29,4 +31,11 @@ inline std::array<int, ProtocolState::kCacheSlots> GoldenCache() {
     cache[190] = -5;
     cache[195] = 77;  // beyond the file's slots: never written
     return cache;
+}
+
+inline ParameterValues GoldenValues() {
+    const auto cache = GoldenCache();
+    ParameterValues values{};
+    std::copy_n(cache.begin(), values.size(), values.begin());
+    return values;
 }

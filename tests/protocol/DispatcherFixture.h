@@ -27,7 +27,9 @@ struct RecordingListener : IProtocolListener {
     std::string bulkWriteLinks;  // the letter of every bulk-write link sent
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
-    std::function<void(char)> onValue;  // runs inside OnValueRead
+    std::function<void(char)> onValue;          // runs inside OnValueRead
+    std::function<void(char)> onBulkWriteLink;  // runs inside OnBulkWriteLinkSent
+    std::function<void()> onBulkWriteEnd;       // runs inside OnBulkWriteFinished
 
     void OnValueRead(char letter, int shown) override {
         values.emplace_back(letter, shown);
@@ -35,8 +37,14 @@ struct RecordingListener : IProtocolListener {
     }
     void OnFirmwareVersion(int version) override { versions.push_back(version); }
     void OnReadBackFinished() override { ++readBackFinished; }
-    void OnBulkWriteLinkSent(char letter) override { bulkWriteLinks += letter; }
-    void OnBulkWriteFinished() override { ++bulkWriteFinished; }
+    void OnBulkWriteLinkSent(char letter) override {
+        bulkWriteLinks += letter;
+        if (onBulkWriteLink) onBulkWriteLink(letter);
+    }
+    void OnBulkWriteFinished() override {
+        ++bulkWriteFinished;
+        if (onBulkWriteEnd) onBulkWriteEnd();
+    }
     void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
 

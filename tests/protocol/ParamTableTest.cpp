@@ -169,24 +169,4 @@ TEST(ParamTable, ShownRangesFollowTheReadRangeThroughTheOffset) {
     EXPECT_EQ(MaskFromCache('C', cache), 0);
 }
 
-TEST(ParamTable, RestoredRangesAreWhatTheBulkWriteCanSend) {
-    struct Case {
-        char letter;
-        int minimum;
-        int maximum;
-    };
-    // Stored text goes out as the wire value; offset letters and lists as the cache keeps them.
-    const Case cases[] = {{'C', 0, 100},    {'K', 0, 200}, {'L', 280, 400}, {'^', -100, 100},
-                          {'Q', -180, 180}, {'A', 1, 16},  {'B', 1, 7},     {'P', 1, 4},
-                          {'M', 0, 1},      {'i', 0, 1}};
-    for (const Case& c : cases) {
-        const auto range = RestoredRangeOf(c.letter);
-        ASSERT_TRUE(range.has_value()) << c.letter;
-        EXPECT_EQ(range->minimum, c.minimum) << c.letter;
-        EXPECT_EQ(range->maximum, c.maximum) << c.letter;
-    }
-    for (char letter : {'4', 'V', 'j', 'k', 'n', 'H'})
-        EXPECT_FALSE(RestoredRangeOf(letter).has_value()) << letter;
-}
-
 }  // namespace
