@@ -67,7 +67,7 @@ protected:
         for (const auto& [letter, wire] :
              {std::pair{'A', 8}, {'^', 150}, {'a', 0x0FF}, {'Q', 200}, {'M', 0x0F}})
             m_dlg->SendSetCommand(letter, wire);
-        QTest::qWait(300);  // their echoes come and go before the port is opened again
+        QTest::qWait(500);  // their echoes come and go before the port is opened again
         QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
         ASSERT_TRUE(ReadBack());
         EXPECT_EQ(LettersNotRestored(values, m_dlg->State().m_nParamCache), "CA^QaM");
