@@ -58,6 +58,17 @@ bool IsQueryKey(const QByteArray& buffer) {
 
 bool IsSetKey(const QByteArray& buffer) { return buffer.size() >= 2 && buffer[0] == 'S'; }
 
+// A set echo is taken from its seventh byte, and the rest of its line end may come only after
+// that, in front of the next echo. It belongs to no echo and is dropped.
+void DropLeadingLineEnds(ProtocolState& state) {
+    QByteArray& buffer = state.m_strRxBuf;
+    qsizetype ends = 0;
+    while (ends < buffer.size() && (buffer[ends] == '\r' || buffer[ends] == '\n')) ++ends;
+    if (ends == 0) return;
+    buffer.remove(0, ends);
+    state.m_nRxCount = std::max(0, state.m_nRxCount - int(ends));
+}
+
 }  // namespace
 
 CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
@@ -195,14 +206,15 @@ void CReceiveDispatcher::ApplyValue(char letter, int wire) {
 
 // Mode 7: each echo of the bulk write sends the next restored value.
 void CReceiveDispatcher::EvaluateBulkWrite() {
+    DropLeadingLineEnds(m_state);
     if (m_state.m_nRxCount < kBulkEchoLength) return;
     const QByteArray echo =
         m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
     ClearReceive();
+    // The controller stores each value before it takes the next one; the announcement stores
+    // nothing, and the first value follows its echo at once.
     const bool announced = IsSetKey(echo) && echo[1] == kBulkWriteAnnouncementLetter;
-    // The controller stores each value before it takes the next one; after the announcement
-    // only the rest of its echo has to pass before the first value goes out.
-    m_clock.Wait(announced ? kReferenceSetSettle : kChainLinkPause);
+    if (!announced) m_clock.Wait(kChainLinkPause);
     if (!IsSetKey(echo)) return;
     const BulkWriteStep step = BulkWriteStepAfter(echo[1]);
     switch (step.kind) {
