@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
+#include <utility>
 
 #include "BulkWriteChain.h"
 #include "CMSComm.h"
@@ -86,7 +87,9 @@ void CReceiveDispatcher::Receive(QByteArrayView bytes) {
 }
 
 void CReceiveDispatcher::StartReadBack() {
+    m_afterReadBack = nullptr;
     m_state.ResetReceive();
+    m_bReadBackRunning = true;
     SendLink(kVersionQuery);
 }
 
@@ -94,6 +97,13 @@ void CReceiveDispatcher::StartFrameGeometryRead() {
     m_state.m_nRxMode = ProtocolState::kModeReadBack;
     ClearReceive();
     SendLink(QueryCommand(kFrameGeometryOrder.front()));
+}
+
+void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
+    if (m_bReadBackRunning)
+        m_afterReadBack = std::move(next);
+    else
+        next();
 }
 
 void CReceiveDispatcher::StartBulkWrite() {
@@ -170,6 +180,7 @@ void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
     // The controller is loading the chosen set; give it a moment before asking it back.
     m_clock.Wait(kReferenceSetSettle);
     ClearReceive();
+    m_bReadBackRunning = true;
     SendLink(kVersionQuery);
 }
 
@@ -189,6 +200,8 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
     } else if (letter == kReadBackOrder.back()) {
         DiscardInput();
         m_listener.OnReadBackFinished();
+        m_bReadBackRunning = false;
+        if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
     }
 }
 
@@ -223,6 +236,7 @@ void CReceiveDispatcher::EvaluateBulkWrite() {
             return;
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
+            m_bReadBackRunning = true;
             SendLink(kVersionQuery);
             m_listener.OnBulkWriteFinished();
             return;
