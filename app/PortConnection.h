@@ -23,6 +23,7 @@ public:
 private:
     void ClosePort();
     void StartReadBack();
+    void StopLiveDisplay();
 
     CVexaDlg& m_dlg;
     PortFile m_file;

@@ -16,6 +16,7 @@ public:
         int page = 0;                // --page N
         bool demo = false;           // --demo
         bool frameEditor = false;    // --frame-editor
+        bool live = false;           // --live
         bool automation = false;     // /Embedding, /Automation
         QString error;               // set when the command line cannot be used
     };

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <QTabBar>
 
 #include "BasicPage.h"
 #include "CommandFrames.h"
@@ -89,8 +90,9 @@ void CVexaDlg::CreatePages() {
     m_pGimbalPage = new CGimbalPage(*this, tab);
     m_pVoltagePage = new CVoltagePage(*this, tab);
     m_pages = {m_pBasicPage, m_pCustomPage, m_pGpsPage, m_pGimbalPage, m_pVoltagePage};
-    // The pages cover the whole tab control, strip included: the selector buttons above it are
-    // the visible way to switch pages.
+    // The pages cover the whole tab control: the selector buttons above it are the visible way
+    // to switch pages, so its own strip is not shown at all (not even a sliver above a page).
+    tab->tabBar()->hide();
     const QRect area = tab->rect().adjusted(2, 2, -2, -2);
     for (QWidget* page : m_pages) {
         page->setAutoFillBackground(true);
@@ -266,6 +268,7 @@ void CVexaDlg::RestoreIdleState() {
 void CVexaDlg::OnValueRead(char letter, int shown) {
     if (m_settings.ShowReadBack(letter, shown)) return;
     if (m_pFrameDlg->ShowReadBack(letter, shown)) return;
+    if (m_pCustomPage->ShowReadBack(letter, shown)) return;
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
     for (CSliderPage* page : sliderPages)
@@ -285,6 +288,19 @@ void CVexaDlg::OnFirmwareVersion(int version) {
 }
 
 void CVexaDlg::OnReadBackFinished() { emit ReadBackSettled(); }
+
+void CVexaDlg::OnLiveFrame(const LiveFrame& frame) {
+    m_pCustomPage->ShowLiveFrame(frame);
+    emit LiveFrameShown();
+}
+
+void CVexaDlg::ClearFirmwareChoice() {
+    // Shown directly: a data exchange here could stop at the declination box and put a
+    // message box in the middle of stopping the live display.
+    m_ui->btnStartUpgrade->setEnabled(false);
+    m_strFwPath = texts::kFirmwareHint.In(m_bEnglish);
+    m_ui->edtFwPath->setText(m_strFwPath);
+}
 
 void CVexaDlg::OnBulkWriteFinished() {
     {

@@ -55,6 +55,7 @@ public:
     bool IsEnglish() const override { return m_bEnglish != 0; }
     void ReopenPort() override;
     void AfterReadBack(std::function<void()> next) override;
+    void ClearFirmwareChoice() override;
 
     // The main window's own senders: mode 0 and its own exchange unless told otherwise.
     void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack) {
@@ -82,6 +83,7 @@ public:
     void OnBulkWriteLinkSent(char letter) override;
     void OnCalibrationFinished() override;
     void OnFrameGeometryRead() override;
+    void OnLiveFrame(const LiveFrame& frame) override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).
@@ -116,6 +118,8 @@ public:
 signals:
     // The start-up read-back has ended (or the line stayed quiet); used by --screenshot.
     void ReadBackSettled();
+    // A live data frame has been shown on the custom page.
+    void LiveFrameShown();
 
 protected:
     void reject() override;

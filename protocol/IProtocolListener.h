@@ -1,5 +1,7 @@
 #pragma once
 
+struct LiveFrame;
+
 // What the protocol core tells the main window. The core has already stored every value in
 // the parameter cache; the window shows it in the controls of the page or panel that owns it.
 class IProtocolListener {
@@ -27,4 +29,7 @@ public:
     // The "?y" reply of the frame-geometry read-back has been stored: every extent and
     // coordinate is known, the frame plan can be redrawn.
     virtual void OnFrameGeometryRead() {}
+    // A live data frame has been parsed (receive mode 10); its channel values are already in
+    // the protocol state.
+    virtual void OnLiveFrame(const LiveFrame&) {}
 };

@@ -36,7 +36,7 @@ struct ProtocolState {
     std::array<QByteArray, kRestoreEntries> m_strRestoreText;
     std::array<int, kRestoreEntries> m_nRestoreValue{};
 
-    // Live data: eight receiver values, then eight output values.
+    // Live data: eight receiver values, then eight output values, each in wire order.
     std::array<int, 16> m_nLiveChannels{};
 
     // Receive state as a port open leaves it.

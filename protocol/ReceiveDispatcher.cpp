@@ -77,11 +77,14 @@ CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClo
     : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {}
 
 void CReceiveDispatcher::OnComm() {
-    if (m_comm.GetCommEvent() == CMSComm::comEvReceive) Append(m_comm.GetInput());
-    Evaluate();
+    if (m_comm.GetCommEvent() == CMSComm::comEvReceive)
+        Receive(m_comm.GetInput());
+    else
+        Evaluate();
 }
 
 void CReceiveDispatcher::Receive(QByteArrayView bytes) {
+    if (m_state.m_nRxMode == ProtocolState::kModeLive) return EvaluateLiveData(bytes);
     Append(bytes);
     Evaluate();
 }
@@ -145,7 +148,7 @@ void CReceiveDispatcher::Evaluate() {
         case ProtocolState::kModeBulkWrite:
             return EvaluateBulkWrite();
         case ProtocolState::kModeLive:
-            return EvaluateLiveData();
+            return;  // live frames are looked for as their bytes arrive
         case ProtocolState::kModeSpecialSet:
             return EvaluateSpecialSet();
         case ProtocolState::kModeReverseReread:
@@ -290,8 +293,24 @@ void CReceiveDispatcher::EvaluateReverseReread() {
     SendLink(kLiveDisplayOn);
 }
 
-// Mode 10: live data frames.
-void CReceiveDispatcher::EvaluateLiveData() {}
+// Mode 10: live data frames. The receive buffer and count are the parser's: what it has not
+// yet recognised, never more than one frame's length. A sender that empties them (the start
+// of the live display) starts the parser afresh.
+void CReceiveDispatcher::EvaluateLiveData(QByteArrayView bytes) {
+    m_live.Resume(m_state.m_strRxBuf, m_state.m_nRxCount);
+    const std::vector<LiveFrame> frames = m_live.Feed(bytes);
+    m_state.m_strRxBuf.resize(0);
+    m_state.m_strRxBuf.append(m_live.Pending());
+    m_state.m_nRxCount = m_live.Count();
+    for (const LiveFrame& frame : frames) {
+        if (frame.kind == LiveFrame::Kind::Receiver)
+            std::copy(frame.values.begin(), frame.values.end(), m_state.m_nLiveChannels.begin());
+        else if (frame.kind == LiveFrame::Kind::Outputs)
+            std::copy(frame.values.begin(), frame.values.end(),
+                      m_state.m_nLiveChannels.begin() + frame.values.size());
+        m_listener.OnLiveFrame(frame);
+    }
+}
 
 // Mode 30: the device tag before a firmware upload.
 void CReceiveDispatcher::EvaluateDeviceTag() {}

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <functional>
 
+#include "LiveDataParser.h"
+
 class CMSComm;
 class IClock;
 class IProtocolListener;
@@ -54,7 +56,7 @@ private:
     void EvaluateSpecialSet();
     void HandleSpecialSetEcho(char letter);
     void EvaluateReverseReread();
-    void EvaluateLiveData();
+    void EvaluateLiveData(QByteArrayView bytes);
     void EvaluateDeviceTag();
     void EvaluateUpgrade();
 
@@ -71,4 +73,5 @@ private:
     IProtocolListener& m_listener;
     bool m_bReadBackRunning = false;  // "?V\r" has gone out and "?j" has not been taken yet
     std::function<void()> m_afterReadBack;
+    LiveDataParser m_live;
 };

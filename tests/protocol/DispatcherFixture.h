@@ -27,9 +27,10 @@ struct RecordingListener : IProtocolListener {
     std::string bulkWriteLinks;  // the letter of every bulk-write link sent
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
-    std::function<void(char)> onValue;          // runs inside OnValueRead
-    std::function<void(char)> onBulkWriteLink;  // runs inside OnBulkWriteLinkSent
-    std::function<void()> onBulkWriteEnd;       // runs inside OnBulkWriteFinished
+    std::function<void(char)> onValue;             // runs inside OnValueRead
+    std::function<void(const LiveFrame&)> onLive;  // runs inside OnLiveFrame
+    std::function<void(char)> onBulkWriteLink;     // runs inside OnBulkWriteLinkSent
+    std::function<void()> onBulkWriteEnd;          // runs inside OnBulkWriteFinished
 
     void OnValueRead(char letter, int shown) override {
         values.emplace_back(letter, shown);
@@ -47,6 +48,9 @@ struct RecordingListener : IProtocolListener {
     }
     void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
+    void OnLiveFrame(const LiveFrame& frame) override {
+        if (onLive) onLive(frame);
+    }
 
     std::vector<int> ValuesOf(char letter) const {
         std::vector<int> found;
