@@ -16,6 +16,7 @@
 #include "GuardedHandler.h"
 #include "LanguageSwitch.h"
 #include "ParamTable.h"
+#include "ParameterFiles.h"
 #include "ParameterNames.h"
 #include "Prompter.h"
 #include "ReceiveDispatcher.h"
@@ -37,6 +38,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_settings(*this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
+    m_files = std::make_unique<CParameterFiles>(*this);
     m_ui->setupUi(this);
     m_upgrade = std::make_unique<CUpgradeControls>(*this);
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
@@ -143,6 +145,7 @@ void CVexaDlg::BindHandlers() {
     connect(&m_comm, &CMSComm::LineLost, this, [this] { OnLineLost(); });
     m_settings.BindHandlers();
     m_upgrade->BindHandlers();
+    m_files->BindHandlers();
     BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
     BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
@@ -307,9 +310,14 @@ void CVexaDlg::ClearFirmwareChoice() {
 }
 
 void CVexaDlg::OnBulkWriteFinished() {
-    const QSignalBlocker blocker(m_ui->cboRestore);
-    m_ui->cboRestore->setCurrentIndex(4);
+    {
+        const QSignalBlocker blocker(m_ui->cboRestore);
+        m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
+    }
+    m_files->Restore().OnFinished();
 }
+
+void CVexaDlg::OnBulkWriteLinkSent(char letter) { m_files->Restore().OnLinkSent(letter); }
 
 void CVexaDlg::OnCalibrationFinished() {
     m_prompter.Message({texts::kCalibrationCaption.In(m_bEnglish),

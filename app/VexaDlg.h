@@ -18,6 +18,7 @@ class CGpsPage;
 class CGimbalPage;
 class CVoltagePage;
 class CFrameDlg;
+class CParameterFiles;
 class CReceiveDispatcher;
 class CUpgradeControls;
 class IClock;
@@ -82,6 +83,7 @@ public:
     void OnFirmwareVersion(int version) override;
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
+    void OnBulkWriteLinkSent(char letter) override;
     void OnCalibrationFinished() override;
     void OnFrameGeometryRead() override;
     void OnLiveFrame(const LiveFrame& frame) override;
@@ -133,6 +135,7 @@ private:
     friend class CPortConnection;
     friend class CControllerSettings;
     friend class CUpgradeControls;
+    friend class CParameterFiles;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
@@ -157,4 +160,5 @@ private:
     CPortConnection m_port;
     CControllerSettings m_settings;
     std::unique_ptr<CUpgradeControls> m_upgrade;
+    std::unique_ptr<CParameterFiles> m_files;  // after the dispatcher, which it drives
 };

@@ -19,6 +19,9 @@ public:
     virtual void OnFirmwareVersion(int version) = 0;
     // The last reply of the read-back chain ("?j") has been handled.
     virtual void OnReadBackFinished() {}
+    // A link of the bulk write went out: the announcement (letter j) or the set command of a
+    // restored value. Its echo is awaited.
+    virtual void OnBulkWriteLinkSent(char /*letter*/) {}
     // The "SO" echo ended the bulk write of a restored file; "?V\r" has been sent.
     virtual void OnBulkWriteFinished() {}
     // The "S3" echo ended the battery calibration chain.

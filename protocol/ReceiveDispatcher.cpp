@@ -30,6 +30,7 @@ constexpr int kBulkEchoLength = 7;
 // The echo of a reference-set choice, recognised once the count is above this.
 constexpr int kReferenceEchoMinimum = 4;
 constexpr QByteArrayView kReferenceEcho = "Sj0";
+constexpr char kReferenceSetLetter = 'j';
 
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
@@ -58,6 +59,17 @@ bool IsQueryKey(const QByteArray& buffer) {
 }
 
 bool IsSetKey(const QByteArray& buffer) { return buffer.size() >= 2 && buffer[0] == 'S'; }
+
+// A set echo is taken from its seventh byte, and the rest of its line end may come only after
+// that, in front of the next echo. It belongs to no echo and is dropped.
+void DropLeadingLineEnds(ProtocolState& state) {
+    QByteArray& buffer = state.m_strRxBuf;
+    qsizetype ends = 0;
+    while (ends < buffer.size() && (buffer[ends] == '\r' || buffer[ends] == '\n')) ++ends;
+    if (ends == 0) return;
+    buffer.remove(0, ends);
+    state.m_nRxCount = std::max(0, state.m_nRxCount - int(ends));
+}
 
 }  // namespace
 
@@ -101,7 +113,13 @@ void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
 void CReceiveDispatcher::StartBulkWrite() {
     m_state.m_nRxMode = ProtocolState::kModeBulkWrite;
     ClearReceive();
-    SendLink(BulkWriteFrame(kBulkWriteOrder.front(), m_state));
+    SendBulkWriteLink(kBulkWriteAnnouncementLetter);
+}
+
+void CReceiveDispatcher::StartReferenceSet(int set) {
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    ClearReceive();
+    SendLink(SetCommand(kReferenceSetLetter, set));
 }
 
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
@@ -204,16 +222,20 @@ void CReceiveDispatcher::ApplyValue(char letter, int wire) {
 
 // Mode 7: each echo of the bulk write sends the next restored value.
 void CReceiveDispatcher::EvaluateBulkWrite() {
+    DropLeadingLineEnds(m_state);
     if (m_state.m_nRxCount < kBulkEchoLength) return;
     const QByteArray echo =
         m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
     ClearReceive();
-    m_clock.Wait(kChainLinkPause);
+    // The controller stores each value before it takes the next one; the announcement stores
+    // nothing, and the first value follows its echo at once.
+    const bool announced = IsSetKey(echo) && echo[1] == kBulkWriteAnnouncementLetter;
+    if (!announced) m_clock.Wait(kChainLinkPause);
     if (!IsSetKey(echo)) return;
     const BulkWriteStep step = BulkWriteStepAfter(echo[1]);
     switch (step.kind) {
         case BulkWriteStep::Kind::Next:
-            SendLink(BulkWriteFrame(step.next, m_state));
+            SendBulkWriteLink(step.next);
             return;
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
@@ -293,6 +315,13 @@ void CReceiveDispatcher::EvaluateLiveData(QByteArrayView bytes) {
 // Mode 30 (the device tag) and modes 2 to 6 (the boot loader's answers): the firmware upload.
 void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
     if (m_upgrade) m_upgrade->OnUpgradeReceive(received);
+}
+
+void CReceiveDispatcher::SendBulkWriteLink(char letter) {
+    SendLink(letter == kBulkWriteAnnouncementLetter
+                 ? SetCommand(letter, kBulkWriteAnnouncementValue)
+                 : BulkWriteFrame(letter, m_state));
+    m_listener.OnBulkWriteLinkSent(letter);
 }
 
 void CReceiveDispatcher::ClearReceive() {

@@ -33,9 +33,12 @@ public:
     void StartReadBack();
     // Mode 0, buffer emptied, then "?k\r": the frame-geometry read-back of the frame editor.
     void StartFrameGeometryRead();
-    // Mode 7, buffer emptied, then the first frame ("C") of the bulk write from the restore
-    // table; each echo sends the next.
+    // Mode 7, buffer emptied, then the bulk write's announcement "Sj0004\r"; its echo sends
+    // the first value ("C") from the restore table, each value's echo the next.
     void StartBulkWrite();
+    // Mode 0, buffer emptied, then "Sj000n\r": the controller loads its reference set n and
+    // echoes, upon which the full read-back starts.
+    void StartReferenceSet(int set);
     // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
     // when none is running, so that a second chain never shares the line with it. StartReadBack
     // drops what was waiting: it belonged to the read-back it replaces.
@@ -54,6 +57,7 @@ private:
     void HandleChainReply(char letter, int wire);
     void ApplyValue(char letter, int wire);
     void EvaluateBulkWrite();
+    void SendBulkWriteLink(char letter);
     void EvaluateSpecialSet();
     void HandleSpecialSetEcho(char letter);
     void EvaluateReverseReread();
