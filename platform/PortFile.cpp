@@ -12,12 +12,13 @@ PortFile::Content PortFile::Read() const {
     QFile file(m_path);
     Content content;
     const bool existed = file.exists();
-    if (!file.open(QIODevice::ReadWrite)) {                 // ReadWrite creates it when missing
+    // ReadWrite creates the file when it is missing.
+    if (!file.open(QIODevice::ReadWrite)) {
         if (existed) content.problem = file.errorString();  // "Is a directory", "Permission denied"
         return content;
     }
-    const QByteArray text =
-        file.read(kReadLimit);  // null-terminated: the number ends at a zero byte
+    // Null-terminated: the number ends at a zero byte.
+    const QByteArray text = file.read(kReadLimit);
     content.empty = text.isEmpty();
     const long number = std::strtol(text.constData(), nullptr, 10);
     content.number = (number > 99999 || number < -99999) ? 0 : static_cast<int>(number);

@@ -38,6 +38,12 @@ struct ShownRange {
 };
 std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion);
 
+// The values a saved parameter file may hold for a letter that the bulk write sends, as the
+// file keeps them: the read range for letters sent as stored text, the shown range for offset
+// letters, the list entries for A, B and P, 0..1 for each flag of a bit field. nullopt for
+// letters the bulk write does not send.
+std::optional<ShownRange> RestoredRangeOf(char letter);
+
 // Whether the read-back reads the letter only to move on (H, I): its value goes nowhere.
 bool IsDiscardedOnRead(char letter);
 

@@ -39,6 +39,12 @@ public:
         return letters;
     }
 
+    // The frame log as written so far: one line per frame received.
+    QByteArray Log() const {
+        QFile log(m_logPath);
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+
 private:
     QTemporaryDir m_dir;
     QString m_logPath;

@@ -365,7 +365,7 @@ TEST_F(ReadBackTest, EveryReplySplitAtAnyByteStillWalksTheWholeChain) {
 
 // A reply that does not come is asked for once more after a second; when that stays
 // unanswered too, the chain ends and the listener hears of it once.
-enum class Meanwhile { Nothing, Noise, LiveDisplayOn, PortClosed };
+enum class Meanwhile { Nothing, Noise, LiveDisplayOn, AnotherExchange, PortClosed };
 
 struct MissingReplyCase {
     const char* name;
@@ -374,6 +374,8 @@ struct MissingReplyCase {
     std::vector<QByteArray> sentAfterTheWait;
     std::vector<char> incomplete;
 };
+
+void PrintTo(const MissingReplyCase& c, std::ostream* os) { *os << c.name; }
 
 class MissingReplyTest : public ReadBackTest,
                          public ::testing::WithParamInterface<MissingReplyCase> {};
@@ -397,6 +399,11 @@ TEST_P(MissingReplyTest, IsAskedOnceMoreThenTheChainEnds) {
             break;
         case Meanwhile::LiveDisplayOn:
             m_state.m_nRxMode = ProtocolState::kModeLive;
+            break;
+        case Meanwhile::AnotherExchange:  // a special set came and went, answered
+            m_state.m_nRxMode = ProtocolState::kModeSpecialSet;
+            Arrive("SZ0000\r\n");
+            m_state.m_nRxMode = ProtocolState::kModeReadBack;
             break;
         case Meanwhile::PortClosed:
             m_comm.SetPortOpen(false);
@@ -427,6 +434,7 @@ INSTANTIATE_TEST_SUITE_P(
         MissingReplyCase{"SwallowedByNoise", Meanwhile::Noise, true, QueriesFrom('E'), {}},
         // The line serves another exchange now: the read-back ends without a word.
         MissingReplyCase{"LiveDisplayOn", Meanwhile::LiveDisplayOn, true, {}, {}},
+        MissingReplyCase{"AnotherExchange", Meanwhile::AnotherExchange, true, {}, {}},
         // The adapter was pulled: the status line says so already.
         MissingReplyCase{"PortClosed", Meanwhile::PortClosed, true, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
