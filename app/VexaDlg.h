@@ -123,7 +123,7 @@ public:
     std::unique_ptr<CFrameDlg> m_pFrameDlg;
 
 signals:
-    // The start-up read-back has ended (or the line stayed quiet); used by --screenshot.
+    // A read-back has ended, read through or given up for want of a reply; used by --screenshot.
     void ReadBackSettled();
     // A live data frame has been shown on the custom page.
     void LiveFrameShown();
