@@ -24,4 +24,11 @@ public:
     // The "?y" reply of the frame-geometry read-back has been stored: every extent and
     // coordinate is known, the frame plan can be redrawn.
     virtual void OnFrameGeometryRead() {}
+    // Every query reply a read recognises, before its value is applied: the letter and the
+    // wire value as it came (also for H and I, and for a zero that will be asked again).
+    virtual void OnQueryReply(char /*letter*/, int /*wire*/) {}
+    // The last letter of a read of chosen letters (StartChosenRead) has been answered.
+    virtual void OnChosenReadFinished() {}
+    // The echo of a set command sent with SendAwaitingEcho has come.
+    virtual void OnSetEchoed(char /*letter*/) {}
 };

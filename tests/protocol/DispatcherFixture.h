@@ -25,6 +25,9 @@ struct RecordingListener : IProtocolListener {
     int bulkWriteFinished = 0;
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
+    std::vector<std::pair<char, int>> replies;  // every reply taken, wire value as it came
+    std::vector<char> echoes;
+    int chosenReadFinished = 0;
     std::function<void(char)> onValue;  // runs inside OnValueRead
 
     void OnValueRead(char letter, int shown) override {
@@ -36,6 +39,9 @@ struct RecordingListener : IProtocolListener {
     void OnBulkWriteFinished() override { ++bulkWriteFinished; }
     void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
+    void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
+    void OnChosenReadFinished() override { ++chosenReadFinished; }
+    void OnSetEchoed(char letter) override { echoes.push_back(letter); }
 
     std::vector<int> ValuesOf(char letter) const {
         std::vector<int> found;
