@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BiText.h"
+#include "VexaVersion.h"
 
 // The main window's texts in both languages.
 
@@ -20,8 +21,12 @@ inline constexpr BiText kCloseCaption{"瑞翎航模提示：", "Velmora Mentione
 inline constexpr BiText kCalibrationDone{"校准完成！", "Calibrate OK !"};
 inline constexpr BiText kCalibrationCaption{"瑞翎航模提示:", "Velmora Mentioned:"};
 inline constexpr BiText kWindowTitle{
-    "瑞翎航模调参工具Ｖ1.218  (ruiling-rc.taobao.com)----打造专业的DIY世界!",
-    "Pellar Tools V1.218 (Pellar Net Store:www.velmora-rc.com)"};
+    "瑞翎航模调参工具Ｖ" VEXA_VERSION "  (ruiling-rc.taobao.com)----打造专业的DIY世界!",
+    "Pellar Tools V" VEXA_VERSION " (Pellar Net Store:www.velmora-rc.com)"};
+// The title the window starts with; it ends in a full-width exclamation mark, the toggle's
+// Chinese title in a plain one.
+inline const char* const kStartTitle =
+    "瑞翎航模调参工具Ｖ" VEXA_VERSION "  (ruiling-rc.taobao.com)----打造专业的DIY世界！";
 
 inline const char* const kPortHint =
     "提示：请首先将星鹞飞控连接电脑的USB接口，再从右侧列表框中选择您即将使用的串口：\r\r"

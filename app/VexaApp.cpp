@@ -115,7 +115,9 @@ QString CVexaApp::HelpText() {
         "  --page N           page N (0-4) is the visible page from the start\n"
         "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
         "                     then exit\n"
-        "  --help             this text\n");
+        "  --help             this text\n"
+        "  --version          the program's version\n\n"
+        "The last port used is kept in qzmcconfig.ini in the current directory.\n");
 }
 
 int CVexaApp::Run(const CommandLine& commandLine) {

@@ -37,6 +37,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
     m_ui->setupUi(this);
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
+    setWindowTitle(QString::fromUtf8(texts::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
     setFixedSize(size());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

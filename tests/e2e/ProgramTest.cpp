@@ -10,6 +10,7 @@
 
 #include "ReadBackChain.h"
 #include "SimProcess.h"
+#include "VexaVersion.h"
 
 // The built vexa program on the offscreen platform against a serial line on a pseudo-terminal.
 namespace {
@@ -85,4 +86,23 @@ TEST(ProgramTest, DroppedReplyStopsTheChainAndTheProgramStillSettlesAndExits) {
     EXPECT_FALSE(run.screenshot.isNull());
     const std::string expected(kReadBackOrder.substr(0, kReadBackOrder.find('E') + 1));
     EXPECT_EQ(sim.QueriedLetters(), expected);
+}
+
+// --version and --help answer without a display (the manual page is made from them at build
+// time, on machines with no window system).
+TEST(ProgramTest, VersionAndHelpNeedNoDisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    for (const auto& [option, expected] :
+         {std::pair{"--version", QByteArray("vexa " VEXA_VERSION "\n")},
+          std::pair{"--help", QByteArray("Usage: vexa [options]\n")}}) {
+        QProcess vexa;
+        vexa.setProcessEnvironment(env);
+        vexa.start(QStringLiteral(VEXA_BINARY), {QLatin1String(option)});
+        ASSERT_TRUE(vexa.waitForFinished(10000)) << option;
+        EXPECT_EQ(vexa.exitCode(), 0) << option;
+        EXPECT_TRUE(vexa.readAllStandardOutput().startsWith(expected)) << option;
+    }
 }

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Unpacks the Debian package into a scratch root and runs what it installed from there:
+# the programs (versions, vexactl's read-back as JSON, a screenshot of vexa in demo mode), the
+# desktop entry, the manual pages, the adapter rule and the package's dependencies.
+# Usage: tests/package/test-installed-package.sh vexa_<version>_<arch>.deb
+set -euo pipefail
+deb=$(realpath "$1")
+root=$(mktemp -d)
+work=$(mktemp -d)
+trap 'rm -rf "$root" "$work"' EXIT
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@" >"$work/out" 2>&1; then
+    echo "ok    $what"
+  else
+    echo "FAIL  $what"
+    sed 's/^/      /' "$work/out"
+    failures=$((failures + 1))
+  fi
+}
+
+dpkg-deb -x "$deb" "$root"
+bin=$root/usr/bin
+version=$(dpkg-deb -f "$deb" Version)
+cd "$work"
+export QT_QPA_PLATFORM=offscreen
+
+check "vexa --version names the package version" \
+  grep -qx "vexa $version" <("$bin/vexa" --version)
+check "vexa --demo --screenshot renders the main window" \
+  bash -c "'$bin/vexa' --demo --screenshot shot.png && test -s shot.png"
+if [ -x "$bin/vexactl" ]; then
+  check "vexactl --version names the package version" \
+    grep -q "$version" <("$bin/vexactl" --version)
+  check "vexactl --demo read --json prints the version and every parameter" \
+    python3 -c '
+import json, subprocess, sys
+out = subprocess.run([sys.argv[1], "--demo", "read", "--json"], check=True,
+                     capture_output=True, text=True).stdout
+doc = json.loads(out)
+assert doc["version"] and len(doc["parameters"]) >= 40, doc
+' "$bin/vexactl"
+else
+  check "vexactl is installed" false
+fi
+check "vexa-sim is installed" test -x "$bin/vexa-sim"
+check "the desktop entry is valid and starts vexa" \
+  bash -c "desktop-file-validate '$root/usr/share/applications/vexa.desktop' &&
+           grep -qx 'Exec=vexa' '$root/usr/share/applications/vexa.desktop'"
+check "the icon is installed" test -s "$root/usr/share/icons/hicolor/64x64/apps/vexa.png"
+for page in vexa vexactl; do
+  check "man $page renders" \
+    bash -c "man -l '$root/usr/share/man/man1/$page.1.gz' | grep -q '$page'"
+done
+check "the adapter rule keeps ModemManager away and gives the port to dialout" \
+  bash -c "grep -q 'ID_MM_DEVICE_IGNORE}=\"1\"' '$root/usr/lib/udev/rules.d/60-vexa-serial-adapters.rules' &&
+           grep -q 'GROUP=\"dialout\"' '$root/usr/lib/udev/rules.d/60-vexa-serial-adapters.rules'"
+check "the dependencies name the Qt runtime the programs link" \
+  bash -c "dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6 &&
+           dpkg-deb -f '$deb' Depends | grep -q libqt6serialport6"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "the installed package works"
