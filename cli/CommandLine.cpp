@@ -169,8 +169,8 @@ bool IsComName(const QString& port, int* number) {
 
 QString GeneralHelp() {
     QString text = QStringLiteral(
-        "Usage: vexactl [--port P]... [--com N=DEVICE]... [--demo] [--json] [--quiet]\n"
-        "               [--timeout MS] COMMAND [ARGS]\n"
+        "Usage: vexactl [--port P]... [--com N=DEVICE]... [--demo] [--json] [--quiet] "
+        "[--timeout MS] COMMAND [ARGS]\n"
         "The Pellar flight controller from the command line, on the same protocol core as "
         "vexa.\n\n"
         "Commands:\n");

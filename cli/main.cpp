@@ -7,6 +7,7 @@
 #include "ExitStatus.h"
 #include "Interruption.h"
 #include "Runner.h"
+#include "VexaVersion.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <string>
@@ -38,6 +39,20 @@ public:
         }
         return letters;
     }
+
+    // Every frame the controller received, as the log spells it ("SC0045\\r", "?V\\r").
+    QStringList ReceivedFrames() const {
+        QFile log(m_logPath);
+        QStringList frames;
+        if (!log.open(QIODevice::ReadOnly)) return frames;
+        for (const QString& line : QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'))) {
+            const qsizetype at = line.indexOf(QLatin1String(" rx "));
+            if (at >= 0) frames << line.mid(at + 4);
+        }
+        return frames;
+    }
+
+    qint64 Pid() const { return m_process.processId(); }
 
 private:
     QTemporaryDir m_dir;
