@@ -160,7 +160,7 @@ void PrintMany(const Invocation& invocation,
         Print(stdout, QStringLiteral("%1  %2  %3 s")
                           .arg(worker->Target().label, -width)
                           .arg(Outcome(worker->Result().status), -17)
-                          .arg(worker->Seconds(), 0, 'f', 2));
+                          .arg(worker->Seconds(), 0, 'f', 3));
 }
 
 int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
