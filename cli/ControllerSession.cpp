@@ -48,30 +48,40 @@ void ControllerSession::Open() {
 
 ControllerSession::End ControllerSession::ReadBack() {
     m_bReadBackFinished = false;
-    m_dispatcher.StartReadBack();
-    return Wait([this] { return m_bReadBackFinished; });
+    return Run([this] { m_dispatcher.StartReadBack(); }, [this] { return m_bReadBackFinished; });
 }
 
 ControllerSession::End ControllerSession::ReadChosen(const QByteArray& letters) {
     m_bChosenReadFinished = false;
-    m_dispatcher.StartChosenRead(letters);
-    return Wait([this] { return m_bChosenReadFinished; });
+    return Run([&] { m_dispatcher.StartChosenRead(letters); },
+               [this] { return m_bChosenReadFinished; });
 }
 
 ControllerSession::End ControllerSession::SetAwaitingEcho(char letter, int wire) {
     m_cEchoed = 0;
-    m_dispatcher.SendAwaitingEcho(letter, wire);
-    return Wait([this, letter] { return m_cEchoed == letter; });
+    return Run([&] { m_dispatcher.SendAwaitingEcho(letter, wire); },
+               [this, letter] { return m_cEchoed == letter; });
 }
 
 ControllerSession::End ControllerSession::LoadReferenceSet(int set) {
     m_bReadBackFinished = false;
-    m_dispatcher.StartReferenceSet(set);
-    return Wait([this] { return m_bReadBackFinished; });
+    return Run([&] { m_dispatcher.StartReferenceSet(set); },
+               [this] { return m_bReadBackFinished; });
+}
+
+ControllerSession::End ControllerSession::Run(const std::function<void()>& start,
+                                              const std::function<bool()>& done) {
+    if (m_bInterrupted) return End::Interrupted;
+    try {
+        start();
+    } catch (const CommError& error) {
+        m_reason = error.Text();
+        return End::Failed;
+    }
+    return Wait(done);
 }
 
 ControllerSession::End ControllerSession::Wait(const std::function<bool()>& done) {
-    if (m_bInterrupted) return End::Interrupted;
     if (done()) {
         m_timer.Stop();
         return End::Done;

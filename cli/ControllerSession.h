@@ -70,6 +70,8 @@ public slots:
     void Interrupt();
 
 private:
+    // Sends what `start` sends (a serial-control error ends it as Failed), then waits.
+    End Run(const std::function<void()>& start, const std::function<bool()>& done);
     End Wait(const std::function<bool()>& done);
     void Finish(End end, const QString& reason = {});
     void HandleComm();
