@@ -147,14 +147,15 @@ void CControllerSettings::OnDeclination() {
 
 void CControllerSettings::OnFrameEditor() {
     m_dlg.m_port.ChangePort();
-    m_dlg.m_pFrameDlg->show();
+    m_dlg.m_pFrameDlg->Open();
     CMSComm& comm = m_dlg.m_comm;
     comm.SetInputLen(0);
     comm.GetInput();
     comm.SetHandshaking(CMSComm::comHandshakeNone);
-    m_dlg.UpdateData(true);
-    m_dlg.Dispatcher().StartFrameGeometryRead();
-    m_dlg.UpdateData(false);
+    // The port change has started the full read-back; the frame geometry is asked for once it
+    // has ended, so that the replies of the two chains never mix on the line.
+    CReceiveDispatcher& dispatcher = m_dlg.Dispatcher();
+    dispatcher.AfterReadBack([&dispatcher] { dispatcher.StartFrameGeometryRead(); });
 }
 
 bool CControllerSettings::ShowReadBack(char letter, int shown) {

@@ -10,6 +10,7 @@
 
 #include "CMSComm.h"
 #include "ComPortTable.h"
+#include "FrameDlg.h"
 #include "LoggingPrompter.h"
 #include "QtPrompter.h"
 #include "SerialPortBackend.h"
@@ -40,21 +41,35 @@ std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) 
     return std::make_unique<SerialPortBackend>(ports);
 }
 
-// Shows the window, waits until the start-up read-back has ended or the line has been quiet
-// for two seconds, and saves the window as a PNG.
-int TakeScreenshot(CVexaDlg& dlg, const QString& path) {
-    dlg.show();
+// Runs the event loop until the line has been quiet for two seconds or, when asked, until the
+// read-back has ended.
+void WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
     QEventLoop loop;
     QTimer quiet;
     quiet.setSingleShot(true);
     quiet.setInterval(kQuietMs);
     QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(&dlg.Comm(), &CMSComm::OnComm, &quiet, qOverload<>(&QTimer::start));
-    QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
+    if (untilReadBackEnds)
+        QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
     quiet.start();
     loop.exec();
     QCoreApplication::processEvents();
-    if (!dlg.grab().save(path, "PNG")) {
+}
+
+// Shows the window, waits until the start-up read-back has ended or the line has been quiet
+// for two seconds, and saves the window as a PNG; with the frame editor, opens it, waits until
+// its read-back has gone quiet and saves the editor instead.
+int TakeScreenshot(CVexaDlg& dlg, const QString& path, bool frameEditor) {
+    dlg.show();
+    WaitForTheLine(dlg, true);
+    QWidget* shown = &dlg;
+    if (frameEditor) {
+        dlg.OpenFrameEditor();
+        WaitForTheLine(dlg, false);
+        shown = dlg.m_pFrameDlg.get();
+    }
+    if (!shown->grab().save(path, "PNG")) {
         std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
         return 1;
     }
@@ -91,6 +106,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
                 line.error = QStringLiteral("--page takes 0 to 4");
         } else if (argument == QLatin1String("--demo")) {
             line.demo = true;
+        } else if (argument == QLatin1String("--frame-editor")) {
+            line.frameEditor = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             line.error = QStringLiteral("help");
         } else {
@@ -113,8 +130,9 @@ QString CVexaApp::HelpText() {
         "                     default: COM1-COM10 = /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
         "  --demo             every COM port reaches the built-in simulated controller\n"
         "  --page N           page N (0-4) is the visible page from the start\n"
-        "  --screenshot FILE  render the main window to FILE (PNG) once start-up has settled,\n"
-        "                     then exit\n"
+        "  --frame-editor     open the custom frame editor at start, as its button does\n"
+        "  --screenshot FILE  render the main window (with --frame-editor: the editor) to\n"
+        "                     FILE (PNG) once start-up has settled, then exit\n"
         "  --help             this text\n"
         "  --version          the program's version\n\n"
         "The last port used is kept in qzmcconfig.ini in the current directory.\n");
@@ -136,8 +154,9 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     CVexaDlg dlg(std::move(backend), clock, prompter, options);
     interactive.SetOwner(&dlg);
     if (!screenshot) {
+        if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
         dlg.exec();
         return 0;
     }
-    return TakeScreenshot(dlg, commandLine.screenshotPath);
+    return TakeScreenshot(dlg, commandLine.screenshotPath, commandLine.frameEditor);
 }

@@ -15,6 +15,7 @@ public:
         QString screenshotPath;      // --screenshot FILE
         int page = 0;                // --page N
         bool demo = false;           // --demo
+        bool frameEditor = false;    // --frame-editor
         bool automation = false;     // /Embedding, /Automation
         QString error;               // set when the command line cannot be used
     };

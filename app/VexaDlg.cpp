@@ -33,7 +33,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_comm(std::move(backend)),
       m_port(*this),
       m_settings(*this) {
-    m_pFrameDlg = std::make_unique<CFrameDlg>(this);
+    m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
     m_ui->setupUi(this);
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
@@ -170,6 +170,10 @@ void CVexaDlg::ToggleLanguage() {
     m_bEnglish = english ? 1 : 0;
 }
 
+void CVexaDlg::OpenFrameEditor() {
+    RunGuarded(m_prompter, [this] { m_settings.OnFrameEditor(); });
+}
+
 void CVexaDlg::OnLineLost() {
     m_bPortOpenFailed = 1;
     m_strStatus = texts::kPortNotOpened.In(m_bEnglish);
@@ -223,6 +227,12 @@ void CVexaDlg::SendSetCommand(char letter, int value, int rxMode, Exchange excha
     if (exchange == Exchange::MainWindow) UpdateData(false);
 }
 
+void CVexaDlg::ReopenPort() { m_port.ChangePort(); }
+
+void CVexaDlg::AfterReadBack(std::function<void()> next) {
+    m_dispatcher->AfterReadBack(std::move(next));
+}
+
 void CVexaDlg::SendQuery(char letter) { m_comm.SetOutput(QueryCommand(letter)); }
 
 void CVexaDlg::SendText(const QByteArray& frame) {
@@ -252,6 +262,7 @@ void CVexaDlg::RestoreIdleState() {
 
 void CVexaDlg::OnValueRead(char letter, int shown) {
     if (m_settings.ShowReadBack(letter, shown)) return;
+    if (m_pFrameDlg->ShowReadBack(letter, shown)) return;
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
     for (CSliderPage* page : sliderPages)
@@ -281,6 +292,8 @@ void CVexaDlg::OnCalibrationFinished() {
                         texts::kCalibrationDone.In(m_bEnglish), PromptButtons::Ok, PromptIcon::None,
                         PromptAnswer::Ok});
 }
+
+void CVexaDlg::OnFrameGeometryRead() { m_pFrameDlg->GeometryRead(); }
 
 bool CVexaDlg::CanExit() {
     if (m_pAutoProxy) {

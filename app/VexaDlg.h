@@ -52,6 +52,8 @@ public:
     Prompter& GetPrompter() override { return m_prompter; }
     IClock& Clock() override { return m_clock; }
     bool IsEnglish() const override { return m_bEnglish != 0; }
+    void ReopenPort() override;
+    void AfterReadBack(std::function<void()> next) override;
 
     // The main window's own senders: mode 0 and its own exchange unless told otherwise.
     void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack) {
@@ -65,6 +67,8 @@ public:
     void RestoreIdleState();
     // Button 1019: the whole interface to the other language.
     void ToggleLanguage();
+    // What button 1016 does: the frame editor opens and reads the controller's frame.
+    void OpenFrameEditor();
 
     CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
     const QStringList& ParamNames() const { return m_strParamNames; }
@@ -75,6 +79,7 @@ public:
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
     void OnCalibrationFinished() override;
+    void OnFrameGeometryRead() override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).

@@ -1,9 +1,347 @@
 #include "FrameDlg.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <chrono>
+#include <utility>
+#include <vector>
+
+#include "BiText.h"
+#include "ControlLookup.h"
+#include "FramePlan.h"
+#include "FramePlanView.h"
+#include "GuardedHandler.h"
+#include "IClock.h"
+#include "IPageHost.h"
+#include "Prompter.h"
+#include "ProtocolState.h"
+#include "ResourceIds.h"
 #include "ui_FrameDlg.h"
 
-CFrameDlg::CFrameDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CFrameDlg>()) {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The controller takes a moment to rebuild its mixer after the axis count changes.
+constexpr auto kAxisCountSettle = 100ms;
+
+// The list entries in order: "4轴", "6轴".
+constexpr int kAxisCounts[] = {4, 6};
+
+// Where the plan lies in the dialog: over the black frame inside group 1266, a little wider so
+// that the labels of a motor at the edge are not cut off.
+const QRect kPlanArea(377, 28, 231, 264);
+
+constexpr char kRefusalCaption[] = "瑞翎航模提示您:";
+constexpr char kSpanXOutOfRange[] = "X轴距的最大值必须在[0－5000]内,请重新输入数据!";
+constexpr char kSpanYOutOfRange[] = "Y轴距的最大值必须在[0－5000]内,请重新输入数据!";
+constexpr char kCoordinateXTooFar[] =
+    "该数据框内的数值的绝对值必须小于X轴距的最大值!请重新输入数据!";
+constexpr char kCoordinateYTooFar[] =
+    "该数据框内的数值的绝对值必须小于Y轴距的最大值!请重新输入数据!";
+constexpr char kAxisCountUnknown[] = "请先选择您机架的轴数，再按[保存]按扭!";
+constexpr BiText kSaveQuestion{"您确信要保存您机架的上述设置值吗？",
+                               "Are you sure to save the frame parameter？"};
+
+int AxisListIndexOf(int count) {
+    const auto* found = std::find(std::begin(kAxisCounts), std::end(kAxisCounts), count);
+    return found == std::end(kAxisCounts) ? -1 : int(found - std::begin(kAxisCounts));
+}
+
+}  // namespace
+
+CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
+    : QDialog(parent), m_host(host), m_ui(std::make_unique<Ui::CFrameDlg>()) {
     m_ui->setupUi(this);
+    setFixedSize(size());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    m_axisList = FindControlAs<QComboBox>(this, IDC_FRAME_AXIS_COUNT);
+    m_maxXEdit = FindControlAs<QLineEdit>(this, IDC_FRAME_MAX_X);
+    m_maxYEdit = FindControlAs<QLineEdit>(this, IDC_FRAME_MAX_Y);
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor) {
+        m_xEdits[motor] = FindControlAs<QLineEdit>(this, IDC_FRAME_MOTOR_X[motor]);
+        m_yEdits[motor] = FindControlAs<QLineEdit>(this, IDC_FRAME_MOTOR_Y[motor]);
+        m_reverseBoxes[motor] = FindControlAs<QCheckBox>(this, IDC_FRAME_REVERSE[motor]);
+    }
+    m_plan = new FramePlanView(this);
+    m_plan->setGeometry(kPlanArea);
+    m_plan->raise();
+
+    Prompter& prompter = m_host.GetPrompter();
+    BindGuarded(m_axisList, &QComboBox::activated, this, prompter, [this] { OnAxisCountChosen(); });
+    for (QCheckBox* box : m_reverseBoxes)
+        BindGuarded(box, &QCheckBox::clicked, this, prompter, [this] { OnDirectionClicked(); });
+    BindGuarded(FindControlAs<QPushButton>(this, IDC_FRAME_SAVE), &QPushButton::clicked, this,
+                prompter, [this] { Save(); });
+    connect(FindControlAs<QPushButton>(this, IDC_FRAME_CANCEL), &QPushButton::clicked, this,
+            [this] { Close(); });
+    for (QLineEdit* edit : {m_maxXEdit, m_maxYEdit}) edit->installEventFilter(this);
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor) {
+        m_xEdits[motor]->installEventFilter(this);
+        m_yEdits[motor]->installEventFilter(this);
+    }
+    UpdateData(false);
 }
 
 CFrameDlg::~CFrameDlg() = default;
+
+void CFrameDlg::Open() {
+    if (!isVisible()) {
+        UpdateData(false);
+        EnableMotorsFiveAndSix(m_nAxisCount != 4);
+        m_plan->ShowAxesOnly();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+FrameShape CFrameDlg::Shape() const {
+    return {m_nAxisCount, m_nMaxX, m_nMaxY, m_nMotorX, m_nMotorY, m_bReverse};
+}
+
+bool CFrameDlg::UpdateData(bool save) {
+    std::vector<std::pair<QLineEdit*, int*>> integers = {{m_maxXEdit, &m_nMaxX},
+                                                         {m_maxYEdit, &m_nMaxY}};
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor) {
+        integers.emplace_back(m_xEdits[motor], &m_nMotorX[motor]);
+        integers.emplace_back(m_yEdits[motor], &m_nMotorY[motor]);
+    }
+    if (!save) {
+        const QSignalBlocker blocker(m_axisList);
+        m_axisList->setCurrentIndex(AxisListIndexOf(m_nAxisCount));
+        for (const auto& [edit, value] : integers) edit->setText(QString::number(*value));
+        for (int motor = 0; motor < FrameShape::kMotors; ++motor)
+            m_reverseBoxes[motor]->setChecked(m_bReverse[motor]);
+        return true;
+    }
+    for (const auto& [edit, value] : integers) {
+        bool isInteger = false;
+        const int read = edit->text().trimmed().toInt(&isInteger);
+        if (!isInteger) {
+            // Told as the main window tells it for its own integer box.
+            Tell(QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger), edit);
+            return false;
+        }
+        *value = read;
+    }
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor)
+        m_bReverse[motor] = m_reverseBoxes[motor]->isChecked();
+    return true;
+}
+
+bool CFrameDlg::ShowReadBack(char letter, int shown) {
+    if (letter == kAxisCountLetter) {
+        // Only the two counts the list offers change anything.
+        if (const int index = AxisListIndexOf(shown); index >= 0) {
+            const QSignalBlocker blocker(m_axisList);
+            m_axisList->setCurrentIndex(index);
+            ApplyAxisCount();
+        }
+        return true;
+    }
+    if (letter == kSpanXLetter || letter == kSpanYLetter) {
+        const bool isY = letter == kSpanYLetter;
+        (isY ? m_nMaxY : m_nMaxX) = shown;
+        (isY ? m_maxYEdit : m_maxXEdit)->setText(QString::number(shown));
+        return true;
+    }
+    if (const std::optional<CoordinateField> field = CoordinateOf(letter)) {
+        ValueOf(*field) = shown;
+        EditOf(*field)->setText(QString::number(shown));
+        return true;
+    }
+    if (letter == kDirectionLetter) {
+        ApplyDirectionBits(shown);
+        return true;
+    }
+    return false;
+}
+
+void CFrameDlg::RedrawPlan() {
+    // A closed window has nothing to draw on; its next opening reads the frame again.
+    if (!isVisible()) return;
+    m_plan->ShowAxesOnly();
+    if (!UpdateData(true)) return;
+    CopyIntoFrameRecord();
+    UpdateData(false);
+    if (const std::optional<CoordinateField> field = FirstInvalidCoordinate(Shape())) {
+        Refuse(QString::fromUtf8(field->isY ? kCoordinateYTooFar : kCoordinateXTooFar),
+               EditOf(*field));
+        return;
+    }
+    m_plan->ShowLayout(LayOutPlan(Shape()));
+}
+
+void CFrameDlg::ApplyAxisCount() {
+    const int index = m_axisList->currentIndex();
+    if (index >= 0) SetAxisCount(kAxisCounts[index]);
+    RedrawPlan();
+}
+
+void CFrameDlg::ApplyDirectionBits(int mask) {
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor) {
+        m_bReverse[motor] = (mask >> motor & 1) != 0;
+        m_reverseBoxes[motor]->setChecked(m_bReverse[motor]);
+    }
+    RedrawPlan();
+}
+
+void CFrameDlg::OnAxisCountChosen() {
+    const int index = m_axisList->currentIndex();
+    if (index < 0) return;
+    SetAxisCount(kAxisCounts[index]);
+    m_host.SendSetCommand(kAxisCountLetter, m_nAxisCount, ProtocolState::kModeReadBack,
+                          IPageHost::Exchange::None);
+    m_host.Clock().Wait(kAxisCountSettle);
+    RedrawPlan();
+}
+
+void CFrameDlg::OnDirectionClicked() {
+    // The mask comes from the boxes alone, so an edit the operator is still typing in cannot
+    // hold it back.
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor)
+        m_bReverse[motor] = m_reverseBoxes[motor]->isChecked();
+    m_host.State().m_nRxMode = ProtocolState::kModeSpecialSet;
+    RedrawPlan();
+    m_host.SendSetCommand(kDirectionLetter, DirectionMask(m_bReverse),
+                          ProtocolState::kModeSpecialSet, IPageHost::Exchange::None);
+}
+
+void CFrameDlg::OnSpanLeft(bool isY) {
+    if (!UpdateData(true)) return;
+    if (!SpanFits(isY ? m_nMaxY : m_nMaxX)) {
+        Refuse(QString::fromUtf8(isY ? kSpanYOutOfRange : kSpanXOutOfRange),
+               isY ? m_maxYEdit : m_maxXEdit);
+        return;
+    }
+    RedrawPlan();
+}
+
+// The port is opened again, which reads every parameter back; after the question the frame
+// record goes into the cache and, once that read-back has ended, its set chain starts with the
+// axis count (the dispatcher sends the rest as the controller echoes each value).
+void CFrameDlg::Save() {
+    m_host.ReopenPort();
+    if (!SaveConfirmed()) return;
+    if (const int index = m_axisList->currentIndex(); index >= 0) SetAxisCount(kAxisCounts[index]);
+    if (!UpdateData(true) || !ReadyToSave()) return;
+    ProtocolState& state = m_host.State();
+    state.m_nFrameRecord = FrameRecordOf(Shape());
+    UpdateData(false);
+    std::copy(state.m_nFrameRecord.begin(), state.m_nFrameRecord.end(),
+              state.m_nParamCache.begin() + ProtocolState::kFrameRecordFirstSlot);
+    m_host.AfterReadBack([this] {
+        m_host.SendSetCommand(kAxisCountLetter, m_host.State().m_nFrameRecord[0],
+                              ProtocolState::kModeSpecialSet, IPageHost::Exchange::None);
+    });
+}
+
+bool CFrameDlg::SaveConfirmed() {
+    const bool english = m_host.IsEnglish();
+    return m_host.GetPrompter().Message({texts::kMessageCaption.In(english),
+                                         kSaveQuestion.In(english), PromptButtons::OkCancel,
+                                         PromptIcon::Question, PromptAnswer::Ok}) ==
+           PromptAnswer::Ok;
+}
+
+// Nothing goes to the controller that it would store as something else: an unknown axis
+// count, a span outside 0..5000, a coordinate beyond its span or its four digits.
+bool CFrameDlg::ReadyToSave() {
+    if (!IsAxisCount(m_nAxisCount)) {
+        Refuse(QString::fromUtf8(kAxisCountUnknown), m_axisList);
+        return false;
+    }
+    if (!SpanFits(m_nMaxX)) {
+        Refuse(QString::fromUtf8(kSpanXOutOfRange), m_maxXEdit);
+        return false;
+    }
+    if (!SpanFits(m_nMaxY)) {
+        Refuse(QString::fromUtf8(kSpanYOutOfRange), m_maxYEdit);
+        return false;
+    }
+    if (const std::optional<CoordinateField> field = FirstInvalidCoordinate(Shape())) {
+        Refuse(QString::fromUtf8(field->isY ? kCoordinateYTooFar : kCoordinateXTooFar),
+               EditOf(*field));
+        return false;
+    }
+    return true;
+}
+
+void CFrameDlg::Close() {
+    m_bRedrawOnLeave = false;
+    hide();
+    m_bRedrawOnLeave = true;
+}
+
+void CFrameDlg::reject() { Close(); }
+
+void CFrameDlg::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        Close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CFrameDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving an edit checks it; a menu popping up over it is not leaving it.
+    if (event->type() == QEvent::FocusOut && isVisible() && m_bRedrawOnLeave &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        if (watched == m_maxXEdit || watched == m_maxYEdit)
+            OnSpanLeft(watched == m_maxYEdit);
+        else
+            RedrawPlan();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CFrameDlg::SetAxisCount(int count) {
+    m_nAxisCount = count;
+    m_host.State().m_nFrameRecord[0] = count;
+    EnableMotorsFiveAndSix(count == 6);
+}
+
+void CFrameDlg::EnableMotorsFiveAndSix(bool enable) {
+    for (int motor : {4, 5}) {
+        m_xEdits[motor]->setEnabled(enable);
+        m_yEdits[motor]->setEnabled(enable);
+        m_reverseBoxes[motor]->setEnabled(enable);
+        FindControl(this, IDC_FRAME_MOTOR_LABEL[motor])->setEnabled(enable);
+    }
+}
+
+void CFrameDlg::CopyIntoFrameRecord() {
+    // Entry 0, the axis count, follows the axis count itself.
+    const std::array<int, 15> record = FrameRecordOf(Shape());
+    std::copy(record.begin() + 1, record.end(), m_host.State().m_nFrameRecord.begin() + 1);
+}
+
+void CFrameDlg::Refuse(const QString& text, QWidget* focus) {
+    Tell(QString::fromUtf8(kRefusalCaption), text, focus);
+}
+
+void CFrameDlg::Tell(const QString& caption, const QString& text, QWidget* focus) {
+    m_bRedrawOnLeave = false;
+    m_host.GetPrompter().Message(
+        {caption, text, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+    focus->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(focus)) edit->selectAll();
+    m_bRedrawOnLeave = true;
+}
+
+QLineEdit* CFrameDlg::EditOf(CoordinateField field) const {
+    return (field.isY ? m_yEdits : m_xEdits)[field.motor];
+}
+
+int& CFrameDlg::ValueOf(CoordinateField field) {
+    return (field.isY ? m_nMotorY : m_nMotorX)[field.motor];
+}

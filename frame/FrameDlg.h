@@ -1,21 +1,93 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <memory>
 
+#include "FrameShape.h"
+#include "IFrameReadBack.h"
+
+class IPageHost;
+class FramePlanView;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
 namespace Ui {
 class CFrameDlg;
 }
 
-// The frame parameters dialog (template 130) for a custom frame. The object lives as long as
-// the main window; its window is shown on demand from the upper panel's edit button.
-class CFrameDlg : public QDialog {
+// The frame parameters dialog (template 130) for a custom frame: the number of motors, the
+// spans, each motor's position and propeller direction, with the plan beside them. The object
+// lives as long as the main window, so its members survive closing and reopening the window.
+// It sends through the host; the main window hands it the frame read-back.
+class CFrameDlg : public QDialog, public IFrameReadBack {
     Q_OBJECT
 
 public:
-    explicit CFrameDlg(QWidget* parent = nullptr);
+    explicit CFrameDlg(IPageHost& host, QWidget* parent = nullptr);
     ~CFrameDlg() override;
 
+    // Shows the window; a window that was closed first has its controls filled from the
+    // members, and its plan waits for the next redraw.
+    void Open();
+
+    // IFrameReadBack
+    bool ShowReadBack(char letter, int shown) override;
+    void GeometryRead() override { RedrawPlan(); }
+
+    // Checks the coordinates and draws the plan; at the first coordinate that does not pass,
+    // tells the operator, puts the focus into its edit and draws the axes only.
+    void RedrawPlan();
+    // The axis count of the list's selection, the motor-5/6 controls to match, then a redraw.
+    void ApplyAxisCount();
+    // Bit i of the mask ticks the direction box of motor i + 1, then a redraw.
+    void ApplyDirectionBits(int mask);
+
+    FrameShape Shape() const;
+
+    int m_nAxisCount = 0;  // 4 or 6; 0 while not known
+    int m_nMaxX = 650;
+    int m_nMaxY = 650;
+    std::array<int, FrameShape::kMotors> m_nMotorX{};
+    std::array<int, FrameShape::kMotors> m_nMotorY{};
+    std::array<bool, FrameShape::kMotors> m_bReverse{};
+    // Cleared while a message of this dialog is open, so that the focus the message takes
+    // does not start a second check.
+    bool m_bRedrawOnLeave = true;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Controls to members (save) or members to controls. An edit that does not hold an
+    // integer is reported with the focus on it; it and the fields after it keep their values.
+    bool UpdateData(bool save);
+    void OnAxisCountChosen();
+    void OnDirectionClicked();
+    void OnSpanLeft(bool isY);
+    void Save();
+    bool SaveConfirmed();
+    bool ReadyToSave();
+    void Close();
+
+    void SetAxisCount(int count);
+    void EnableMotorsFiveAndSix(bool enable);
+    void CopyIntoFrameRecord();
+    // Shows a refusal with the dialog's caption and puts the focus on the control at fault.
+    void Refuse(const QString& text, QWidget* focus);
+    void Tell(const QString& caption, const QString& text, QWidget* focus);
+    QLineEdit* EditOf(CoordinateField field) const;
+    int& ValueOf(CoordinateField field);
+
+    IPageHost& m_host;
     std::unique_ptr<Ui::CFrameDlg> m_ui;
+    QComboBox* m_axisList = nullptr;
+    QLineEdit* m_maxXEdit = nullptr;
+    QLineEdit* m_maxYEdit = nullptr;
+    std::array<QLineEdit*, FrameShape::kMotors> m_xEdits{};
+    std::array<QLineEdit*, FrameShape::kMotors> m_yEdits{};
+    std::array<QCheckBox*, FrameShape::kMotors> m_reverseBoxes{};
+    FramePlanView* m_plan = nullptr;
 };

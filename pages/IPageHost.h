@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 
 class CMSComm;
 class IClock;
@@ -30,4 +31,11 @@ public:
     virtual IClock& Clock() = 0;
     // The interface language at this moment; messages choose their text by it when shown.
     virtual bool IsEnglish() const = 0;
+
+    // Closes and reopens the port as a change of the port list does: "?V\r" goes out and every
+    // parameter is read back.
+    virtual void ReopenPort() = 0;
+    // Runs `next` once the read-back now on the line has ended, or at once when none is
+    // running, so that what it sends never shares the line with that chain.
+    virtual void AfterReadBack(std::function<void()> next) = 0;
 };

@@ -28,6 +28,8 @@ struct ProtocolState {
     // Hand-over values of the special set chains.
     std::array<int, 4> m_nCalibration{};   // the four cell values of the calibration chain
     std::array<int, 15> m_nFrameRecord{};  // axis count, max X, max Y, motor 1 X, 1 Y ... 6 Y
+    // The cache slots (175-189) that keep the last saved frame record, without offsets.
+    static constexpr int kFrameRecordFirstSlot = 175;
 
     // Restore table filled from a saved parameter file: line n holds its text from byte 13 on;
     // the flag and grid lines are also kept converted.

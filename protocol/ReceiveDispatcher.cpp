@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
+#include <utility>
 
 #include "BulkWriteChain.h"
 #include "CMSComm.h"
@@ -74,7 +75,9 @@ void CReceiveDispatcher::Receive(QByteArrayView bytes) {
 }
 
 void CReceiveDispatcher::StartReadBack() {
+    m_afterReadBack = nullptr;
     m_state.ResetReceive();
+    m_bReadBackRunning = true;
     SendLink(kVersionQuery);
 }
 
@@ -82,6 +85,13 @@ void CReceiveDispatcher::StartFrameGeometryRead() {
     m_state.m_nRxMode = ProtocolState::kModeReadBack;
     ClearReceive();
     SendLink(QueryCommand(kFrameGeometryOrder.front()));
+}
+
+void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
+    if (m_bReadBackRunning)
+        m_afterReadBack = std::move(next);
+    else
+        next();
 }
 
 void CReceiveDispatcher::StartBulkWrite() {
@@ -203,6 +213,7 @@ void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
     // The controller is loading the chosen set; give it a moment before asking it back.
     m_clock.Wait(kReferenceSetSettle);
     ClearReceive();
+    m_bReadBackRunning = true;
     SendLink(kVersionQuery);
 }
 
@@ -225,6 +236,8 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
     } else if (letter == kReadBackOrder.back()) {
         DiscardInput();
         m_listener.OnReadBackFinished();
+        m_bReadBackRunning = false;
+        if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
     }
 }
 
@@ -255,6 +268,7 @@ void CReceiveDispatcher::EvaluateBulkWrite() {
             return;
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
+            m_bReadBackRunning = true;
             SendLink(kVersionQuery);
             m_listener.OnBulkWriteFinished();
             return;

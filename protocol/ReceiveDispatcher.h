@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
 
 class CMSComm;
 class IClock;
@@ -43,6 +44,10 @@ public:
     // Mode 0, buffer emptied, then "Sj000N\r": the controller loads its reference set N, and its
     // echo restarts the full read-back.
     void StartReferenceSet(int set);
+    // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
+    // when none is running, so that a second chain never shares the line with it. StartReadBack
+    // drops what was waiting: it belonged to the read-back it replaces.
+    void AfterReadBack(std::function<void()> next);
 
 private:
     void Append(QByteArrayView bytes);
@@ -73,4 +78,6 @@ private:
     CMSComm& m_comm;
     IClock& m_clock;
     IProtocolListener& m_listener;
+    bool m_bReadBackRunning = false;  // "?V\r" has gone out and "?j" has not been taken yet
+    std::function<void()> m_afterReadBack;
 };

@@ -151,3 +151,24 @@ constexpr int IDC_VOLT_CALIBRATE = 1246;
 constexpr int IDC_VOLT_ALARM_LABEL = 1270;
 constexpr int IDC_VOLT_ALARM_SLIDER = 1055;  // L
 constexpr int IDC_VOLT_ALARM_EDIT = 1074;
+
+// ---- Frame parameters dialog (template 130) ----
+constexpr int IDC_FRAME_SAVE = 1000;
+constexpr int IDC_FRAME_CANCEL = 2;
+constexpr int IDC_FRAME_AXIS_LABEL = 1001;
+constexpr int IDC_FRAME_AXIS_COUNT = 1215;
+constexpr int IDC_FRAME_MAX_X_LABEL = 1002;
+constexpr int IDC_FRAME_MAX_X = 1029;
+constexpr int IDC_FRAME_MAX_Y_LABEL = 1005;
+constexpr int IDC_FRAME_MAX_Y = 1030;
+constexpr int IDC_FRAME_COORD_LABEL = 1004;
+constexpr int IDC_FRAME_SETTINGS_GROUP = 1263;
+constexpr int IDC_FRAME_PLAN_GROUP = 1266;
+// Motor rows M1..M6: label, X edit, Y edit, propeller direction box.
+constexpr int IDC_FRAME_MOTOR_LABEL[6] = {1003, 1008, 1006, 1009, 1224, 1225};
+constexpr int IDC_FRAME_MOTOR_X[6] = {1031, 1037, 1032, 1038, 1033, 1039};
+constexpr int IDC_FRAME_MOTOR_Y[6] = {1034, 1040, 1035, 1041, 1036, 1042};
+constexpr int IDC_FRAME_REVERSE[6] = {1056, 1057, 1058, 1059, 1060, 1062};
+// Instruction texts under the inputs.
+constexpr int IDC_FRAME_NOTE_FIRST = 1267;
+constexpr int IDC_FRAME_NOTE_LAST = 1271;

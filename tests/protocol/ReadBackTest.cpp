@@ -268,4 +268,30 @@ TEST_F(ReadBackTest, CoordinateReplyOfZeroShowsMinusFiveThousandAndIsAskedAgain)
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?n\r"});
 }
 
+TEST_F(ReadBackTest, WorkQueuedBehindTheReadBackRunsWhenItEndsAndOnlyThen) {
+    int ran = 0;
+    m_dispatcher.AfterReadBack([&ran] { ++ran; });
+    EXPECT_EQ(ran, 1);  // nothing on the line: at once
+
+    AnswerEveryQuery();
+    m_dispatcher.StartReadBack();
+    m_dispatcher.AfterReadBack([this, &ran] {
+        ++ran;
+        EXPECT_EQ(SentFrames().size(), 49u);  // after the reply to "?j"
+    });
+    EXPECT_EQ(ran, 1);
+    Pump();
+    EXPECT_EQ(ran, 2);
+
+    // A new read-back replaces the one the work was waiting for, and the work with it.
+    controller = nullptr;
+    m_dispatcher.StartReadBack();
+    m_dispatcher.AfterReadBack([&ran] { ++ran; });
+    m_dispatcher.StartReadBack();
+    AnswerEveryQuery();
+    Arrive(Reply('V', 1218));
+    Pump();
+    EXPECT_EQ(ran, 2);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@ class ScriptedPrompter : public Prompter {
 public:
     PromptAnswer Message(const PromptMessage& message) override {
         m_shown.push_back(message);
+        if (onShown) onShown(message);
         if (m_answers.empty()) return message.defaultAnswer;
         const PromptAnswer answer = m_answers.front();
         m_answers.pop_front();
@@ -33,6 +35,8 @@ public:
     }
 
     const std::vector<PromptMessage>& Shown() const { return m_shown; }
+    // Runs while a message box is open, as the event loop of a real box would.
+    std::function<void(const PromptMessage&)> onShown;
     const std::vector<FileRequest>& FileRequests() const { return m_fileRequests; }
     void Clear() {
         m_shown.clear();
