@@ -49,6 +49,12 @@ void CPortConnection::ClosePort() {
 
 void CPortConnection::SetupFromFile() {
     ClosePort();
+    if (!OpenFromFile()) return;
+    m_dlg.m_state.m_nLiveChannels.fill(0);
+    StartReadBack();
+}
+
+bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
     if (content.empty) {
         m_dlg.m_comm.SetCommPort(kDefaultPort);
@@ -63,15 +69,15 @@ void CPortConnection::SetupFromFile() {
         m_dlg.UpdateData(true);
         m_dlg.m_strStatus = texts::kPortNotOpened.In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
-        return;
+        return false;
     }
     Open();
-    StartReadBack();
+    return true;
 }
 
 void CPortConnection::Refresh() {
     ProtocolState& state = m_dlg.m_state;
-    m_dlg.m_pCustomPage->StopDisplayState();
+    StopLiveDisplay();
     state.m_nRxMode = ProtocolState::kModeReadBack;
     state.m_nRxCount = 0;
     state.m_strRxBuf.clear();
@@ -85,6 +91,7 @@ void CPortConnection::Refresh() {
 }
 
 void CPortConnection::ChangePort() {
+    StopLiveDisplay();
     m_dlg.m_bPortOpenFailed = 0;
     ClosePort();
     const int index = m_dlg.m_ui->cboPort->currentIndex();
@@ -93,6 +100,17 @@ void CPortConnection::ChangePort() {
     Open();
     m_dlg.m_state.m_nLiveChannels.fill(0);
     StartReadBack();
+}
+
+// A controller that went on streaming would bury the replies of the read-back that follows:
+// a running live display is switched off while the port is still open, and the page shows
+// it stopped.
+void CPortConnection::StopLiveDisplay() {
+    CCustomPage& page = *m_dlg.m_pCustomPage;
+    if (page.DisplayStopped()) return;
+    page.StopDisplayState();
+    page.RestoreIdleControls();
+    if (m_dlg.m_comm.GetPortOpen()) m_dlg.m_comm.SetOutput(kLiveDisplayOff);
 }
 
 void CPortConnection::ShowHint() {

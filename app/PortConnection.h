@@ -18,11 +18,15 @@ public:
     void ChangePort();     // selection change of list 1061
     void ShowHint();       // button 1000
 
+    // Opens the port the port file names, without a read-back; false when it names none.
+    bool OpenFromFile();
+
     const PortFile& File() const { return m_file; }
 
 private:
     void ClosePort();
     void StartReadBack();
+    void StopLiveDisplay();
 
     CVexaDlg& m_dlg;
     PortFile m_file;

@@ -4,15 +4,20 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 
 #include "CMSComm.h"
 #include "ComPortTable.h"
+#include "CommandLineUpgrade.h"
+#include "ControlLookup.h"
+#include "CustomPage.h"
 #include "FrameDlg.h"
 #include "LoggingPrompter.h"
 #include "QtPrompter.h"
+#include "ResourceIds.h"
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
 #include "SteadyClock.h"
@@ -57,20 +62,50 @@ void WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
     QCoreApplication::processEvents();
 }
 
+// The live display shows a few rounds of every frame before a screenshot, or gives up after
+// this long.
+constexpr int kLiveFramesBeforeScreenshot = 9;
+constexpr int kLiveWaitMs = 3000;
+
+// Presses the custom page's display button, as the operator does.
+void ToggleLiveDisplay(CVexaDlg& dlg) {
+    if (auto* button = FindControlAs<QPushButton>(dlg.m_pCustomPage, IDC_DISPLAY_TOGGLE))
+        button->click();
+}
+
+// Runs the event loop until the window has shown `frames` live frames or `ms` have passed.
+void WaitForLiveFrames(CVexaDlg& dlg, int frames, int ms) {
+    QEventLoop loop;
+    int shown = 0;
+    QObject::connect(&dlg, &CVexaDlg::LiveFrameShown, &loop, [&] {
+        if (++shown >= frames) loop.quit();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Shows the window, waits until the start-up read-back has ended or the line has been quiet
 // for two seconds, and saves the window as a PNG; with the frame editor, opens it, waits until
-// its read-back has gone quiet and saves the editor instead.
-int TakeScreenshot(CVexaDlg& dlg, const QString& path, bool frameEditor) {
+// its read-back has gone quiet and saves the editor instead. With --live the live display runs
+// for the picture and is switched off again afterwards.
+int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
     dlg.show();
     WaitForTheLine(dlg, true);
     QWidget* shown = &dlg;
-    if (frameEditor) {
+    const bool live = commandLine.live && !commandLine.frameEditor;
+    if (commandLine.frameEditor) {
         dlg.OpenFrameEditor();
         WaitForTheLine(dlg, false);
         shown = dlg.m_pFrameDlg.get();
+    } else if (live) {
+        ToggleLiveDisplay(dlg);
+        WaitForLiveFrames(dlg, kLiveFramesBeforeScreenshot, kLiveWaitMs);
+        QCoreApplication::processEvents();
     }
-    if (!shown->grab().save(path, "PNG")) {
-        std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
+    const bool saved = shown->grab().save(commandLine.screenshotPath, "PNG");
+    if (live) ToggleLiveDisplay(dlg);
+    if (!saved) {
+        std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(commandLine.screenshotPath));
         return 1;
     }
     return 0;
@@ -99,6 +134,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
             line.comAssignments << value("--com");
         } else if (is("--screenshot")) {
             line.screenshotPath = value("--screenshot");
+        } else if (is("--upgrade")) {
+            line.upgradePath = value("--upgrade");
         } else if (is("--page")) {
             bool ok = false;
             line.page = value("--page").toInt(&ok);
@@ -108,6 +145,8 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
             line.demo = true;
         } else if (argument == QLatin1String("--frame-editor")) {
             line.frameEditor = true;
+        } else if (argument == QLatin1String("--live")) {
+            line.live = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             line.error = QStringLiteral("help");
         } else {
@@ -130,9 +169,15 @@ QString CVexaApp::HelpText() {
         "                     default: COM1-COM10 = /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
         "  --demo             every COM port reaches the built-in simulated controller\n"
         "  --page N           page N (0-4) is the visible page from the start\n"
+        "  --live             once the parameters are read, start the live display on the\n"
+        "                     custom page (page 1)\n"
         "  --frame-editor     open the custom frame editor at start, as its button does\n"
         "  --screenshot FILE  render the main window (with --frame-editor: the editor) to\n"
         "                     FILE (PNG) once start-up has settled, then exit\n"
+        "  --upgrade FILE     once start-up has settled, choose FILE as the firmware and start\n"
+        "                     the upgrade; with --screenshot the window is rendered halfway\n"
+        "                     through the upload and the exit status tells whether it\n"
+        "                     succeeded (0) or not (1)\n"
         "  --help             this text\n"
         "  --version          the program's version\n\n"
         "The last port used is kept in qzmcconfig.ini in the current directory.\n");
@@ -148,15 +193,24 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     // A screenshot run answers no message box: it would wait for a click that never comes.
     Prompter& prompter = screenshot ? static_cast<Prompter&>(headless) : interactive;
 
+    const bool upgrade = !commandLine.upgradePath.isEmpty();
+    PresetFilePrompter upgradePrompter(prompter, commandLine.upgradePath);
+
     std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
     CVexaDlg::Options options;
-    options.initialPage = commandLine.page;
-    CVexaDlg dlg(std::move(backend), clock, prompter, options);
+    options.initialPage = commandLine.live ? 1 : commandLine.page;
+    CVexaDlg dlg(std::move(backend), clock, upgrade ? upgradePrompter : prompter, options);
     interactive.SetOwner(&dlg);
+    if (upgrade && screenshot) return UpgradeWithScreenshot(dlg, commandLine.screenshotPath);
+    if (upgrade) StartUpgradeWhenSettled(dlg);
     if (!screenshot) {
         if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
+        if (commandLine.live)
+            QObject::connect(
+                &dlg, &CVexaDlg::ReadBackSettled, &dlg, [&dlg] { ToggleLiveDisplay(dlg); },
+                Qt::SingleShotConnection);
         dlg.exec();
         return 0;
     }
-    return TakeScreenshot(dlg, commandLine.screenshotPath, commandLine.frameEditor);
+    return TakeScreenshot(dlg, commandLine);
 }

@@ -13,9 +13,11 @@ public:
     struct CommandLine {
         QStringList comAssignments;  // --com N=DEVICE
         QString screenshotPath;      // --screenshot FILE
+        QString upgradePath;         // --upgrade FILE
         int page = 0;                // --page N
         bool demo = false;           // --demo
         bool frameEditor = false;    // --frame-editor
+        bool live = false;           // --live
         bool automation = false;     // /Embedding, /Automation
         QString error;               // set when the command line cannot be used
     };

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <QTabBar>
 
 #include "BasicPage.h"
 #include "CommandFrames.h"
@@ -15,11 +16,13 @@
 #include "GuardedHandler.h"
 #include "LanguageSwitch.h"
 #include "ParamTable.h"
+#include "ParameterFiles.h"
 #include "ParameterNames.h"
 #include "Prompter.h"
 #include "ReceiveDispatcher.h"
 #include "ResourceIds.h"
 #include "UiTexts.h"
+#include "UpgradeControls.h"
 #include "VoltagePage.h"
 #include "ui_VexaDlg.h"
 
@@ -35,7 +38,9 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_settings(*this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
+    m_files = std::make_unique<CParameterFiles>(*this);
     m_ui->setupUi(this);
+    m_upgrade = std::make_unique<CUpgradeControls>(*this);
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QString::fromUtf8(texts::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
@@ -87,8 +92,9 @@ void CVexaDlg::CreatePages() {
     m_pGimbalPage = new CGimbalPage(*this, tab);
     m_pVoltagePage = new CVoltagePage(*this, tab);
     m_pages = {m_pBasicPage, m_pCustomPage, m_pGpsPage, m_pGimbalPage, m_pVoltagePage};
-    // The pages cover the whole tab control, strip included: the selector buttons above it are
-    // the visible way to switch pages.
+    // The pages cover the whole tab control: the selector buttons above it are the visible way
+    // to switch pages, so its own strip is not shown at all (not even a sliver above a page).
+    tab->tabBar()->hide();
     const QRect area = tab->rect().adjusted(2, 2, -2, -2);
     for (QWidget* page : m_pages) {
         page->setAutoFillBackground(true);
@@ -138,6 +144,8 @@ void CVexaDlg::BindHandlers() {
     BindGuarded(&m_comm, &CMSComm::OnComm, this, p, [this] { m_dispatcher->OnComm(); });
     connect(&m_comm, &CMSComm::LineLost, this, [this] { OnLineLost(); });
     m_settings.BindHandlers();
+    m_upgrade->BindHandlers();
+    m_files->BindHandlers();
     BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
     BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
@@ -220,7 +228,10 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
     m_nDeclination = value;
 }
 
+bool CVexaDlg::UpgradeRunning() const { return m_upgrade && m_upgrade->IsRunning(); }
+
 void CVexaDlg::SendSetCommand(char letter, int value, int rxMode, Exchange exchange) {
+    if (UpgradeRunning()) return;
     m_state.m_nRxMode = rxMode;
     if (exchange == Exchange::MainWindow) UpdateData(true);
     m_comm.SetOutput(SetCommand(letter, value));
@@ -236,6 +247,7 @@ void CVexaDlg::AfterReadBack(std::function<void()> next) {
 void CVexaDlg::SendQuery(char letter) { m_comm.SetOutput(QueryCommand(letter)); }
 
 void CVexaDlg::SendText(const QByteArray& frame) {
+    if (UpgradeRunning()) return;
     UpdateData(true);
     m_comm.SetOutput(frame);
     UpdateData(false);
@@ -263,6 +275,7 @@ void CVexaDlg::RestoreIdleState() {
 void CVexaDlg::OnValueRead(char letter, int shown) {
     if (m_settings.ShowReadBack(letter, shown)) return;
     if (m_pFrameDlg->ShowReadBack(letter, shown)) return;
+    if (m_pCustomPage->ShowReadBack(letter, shown)) return;
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
     for (CSliderPage* page : sliderPages)
@@ -282,10 +295,28 @@ void CVexaDlg::OnFirmwareVersion(int version) {
 
 void CVexaDlg::OnReadBackFinished() { emit ReadBackSettled(); }
 
-void CVexaDlg::OnBulkWriteFinished() {
-    const QSignalBlocker blocker(m_ui->cboRestore);
-    m_ui->cboRestore->setCurrentIndex(4);
+void CVexaDlg::OnLiveFrame(const LiveFrame& frame) {
+    m_pCustomPage->ShowLiveFrame(frame);
+    emit LiveFrameShown();
 }
+
+void CVexaDlg::ClearFirmwareChoice() {
+    // Shown directly: a data exchange here could stop at the declination box and put a
+    // message box in the middle of stopping the live display.
+    m_ui->btnStartUpgrade->setEnabled(false);
+    m_strFwPath = texts::kFirmwareHint.In(m_bEnglish);
+    m_ui->edtFwPath->setText(m_strFwPath);
+}
+
+void CVexaDlg::OnBulkWriteFinished() {
+    {
+        const QSignalBlocker blocker(m_ui->cboRestore);
+        m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
+    }
+    m_files->Restore().OnFinished();
+}
+
+void CVexaDlg::OnBulkWriteLinkSent(char letter) { m_files->Restore().OnLinkSent(letter); }
 
 void CVexaDlg::OnCalibrationFinished() {
     m_prompter.Message({texts::kCalibrationCaption.In(m_bEnglish),
@@ -310,9 +341,13 @@ void CVexaDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CVexaDlg::reject() {
+    // Closing in the middle of an upload leaves the controller in its boot loader: the question
+    // says so, and No is the default.
+    const bool upgrading = UpgradeRunning();
+    const BiText& question = upgrading ? CUpgradeControls::kCloseQuestion : texts::kCloseQuestion;
     const PromptAnswer answer = m_prompter.Message(
-        {texts::kCloseCaption.In(m_bEnglish), texts::kCloseQuestion.In(m_bEnglish),
-         PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::Yes});
+        {texts::kCloseCaption.In(m_bEnglish), question.In(m_bEnglish), PromptButtons::YesNo,
+         PromptIcon::Question, upgrading ? PromptAnswer::No : PromptAnswer::Yes});
     if (answer == PromptAnswer::Yes) QDialog::done(QDialog::Rejected);
 }
 

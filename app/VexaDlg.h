@@ -18,7 +18,9 @@ class CGpsPage;
 class CGimbalPage;
 class CVoltagePage;
 class CFrameDlg;
+class CParameterFiles;
 class CReceiveDispatcher;
+class CUpgradeControls;
 class IClock;
 class Prompter;
 class ICommBackend;
@@ -54,6 +56,7 @@ public:
     bool IsEnglish() const override { return m_bEnglish != 0; }
     void ReopenPort() override;
     void AfterReadBack(std::function<void()> next) override;
+    void ClearFirmwareChoice() override;
 
     // The main window's own senders: mode 0 and its own exchange unless told otherwise.
     void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack) {
@@ -71,6 +74,8 @@ public:
     void OpenFrameEditor();
 
     CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
+    // A firmware upload owns the line (device tag inquiry or boot loader): nothing else is sent.
+    bool UpgradeRunning() const;
     const QStringList& ParamNames() const { return m_strParamNames; }
 
     // IProtocolListener
@@ -78,8 +83,10 @@ public:
     void OnFirmwareVersion(int version) override;
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
+    void OnBulkWriteLinkSent(char letter) override;
     void OnCalibrationFinished() override;
     void OnFrameGeometryRead() override;
+    void OnLiveFrame(const LiveFrame& frame) override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).
@@ -114,6 +121,10 @@ public:
 signals:
     // The start-up read-back has ended (or the line stayed quiet); used by --screenshot.
     void ReadBackSettled();
+    // A live data frame has been shown on the custom page.
+    void LiveFrameShown();
+    // A firmware upload has ended, after its message was shown.
+    void UpgradeEnded(bool succeeded);
 
 protected:
     void reject() override;
@@ -123,6 +134,8 @@ protected:
 private:
     friend class CPortConnection;
     friend class CControllerSettings;
+    friend class CUpgradeControls;
+    friend class CParameterFiles;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
@@ -146,4 +159,6 @@ private:
     std::unique_ptr<CReceiveDispatcher> m_dispatcher;
     CPortConnection m_port;
     CControllerSettings m_settings;
+    std::unique_ptr<CUpgradeControls> m_upgrade;
+    std::unique_ptr<CParameterFiles> m_files;  // after the dispatcher, which it drives
 };

@@ -1,22 +1,304 @@
 #include "CustomPage.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <chrono>
+
+#include "BiText.h"
+#include "CMSComm.h"
+#include "ControlLookup.h"
+#include "GuardedHandler.h"
+#include "IClock.h"
+#include "LiveFrame.h"
+#include "ParamTable.h"
+#include "Prompter.h"
+#include "ProtocolState.h"
+#include "ResourceIds.h"
 #include "ui_CustomPage.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The parameter letter of each grid row, top to bottom.
+constexpr std::array<char, CCustomPage::kRows> kRowLetters{'a', 'b', 'c', 'd', 'e',
+                                                           'f', '=', 'g', 'h', 'i'};
+// Heading lock and care-free: a switch position may turn on only one of the two.
+constexpr int kHeadingLockRow = 3;
+constexpr int kCareFreeRow = 4;
+// The controller needs this long between the commands of the two linked rows.
+constexpr auto kLinkedRowPause = 20ms;
+
+// Receiver reverse boxes 1198-1200 (channels 2-4) are hidden and take no clicks; they keep
+// what the read-back says, and the mask sends it back unchanged.
+constexpr int kLastHiddenReverse = 3;
+
+constexpr BiText kDisplayStopped{"显示数据", "Data Display"};
+constexpr BiText kDisplayStreaming{"停止显示", "Display Stop"};
+
+const char* const kFunctionHint =
+    "提示：请根据您的需要，自己定义相应功能选项：\r\r 1.每一行全为空白，表示该项功能未被选择；\r\r"
+    " 2.请根据您即将使用的遥控器通道及开关档位进行相应的功能选择，以免误选和漏选；\r\r"
+    " 3.因功能需要，“自稳”与“3D”,“锁定航向”与“无向CF”的同一通道同一开关档位的选择是互斥的。\r\r"
+    "4.因功能需要，选择“自动降落”功能时，相应的“定高”功能也自动选上。\r\r"
+    "  相应的，取消“定高”功能时，同档位的“自动降落”功能将自动取消。";
+
+struct PageText {
+    int id;
+    BiText text;
+};
+
+// What the language switch sets on this page (button 1118 follows the display's state).
+const PageText kPageTexts[] = {
+    {IDC_FUNCTION_HINT, {"功能选项", "Funtion"}},
+    {IDC_SWITCH_INDICATOR_TITLE, {"开关指示", "SwitchIndica"}},
+    {IDC_ROW_LABEL_FIRST + 0, {"自 稳", "AutoStabi"}},
+    {IDC_ROW_LABEL_FIRST + 1, {"3D 特技", "3D Stunt"}},
+    {IDC_ROW_LABEL_FIRST + 2, {"定   高", "HeightLock"}},
+    {IDC_ROW_LABEL_FIRST + 3, {"锁定航向", "HeadLock"}},
+    {IDC_ROW_LABEL_FIRST + 4, {"无向 CF", "CareFree"}},
+    {IDC_ROW_LABEL_FIRST + 5, {"云台增稳", "PTZStab"}},
+    {IDC_ROW_LABEL_FIRST + 6, {"Z 轴跟随", "Z Stabi"}},
+    {IDC_ROW_LABEL_FIRST + 7, {"松杆定点", "PositionHold"}},
+    {IDC_ROW_LABEL_FIRST + 8, {"一键返航", "Go Home"}},
+    {IDC_ROW_LABEL_FIRST + 9, {"自动降落", "Autolanging"}},
+    {IDC_FAILSAFE_LABEL, {"失控保护指  示", "FailSafe Indicator"}},
+    {IDC_FAILSAFE_CAPTION_FIRST + 0, {"低", "Low"}},
+    {IDC_FAILSAFE_CAPTION_FIRST + 1, {"失控保护", "FailSafe"}},
+    {IDC_FAILSAFE_CAPTION_FIRST + 2, {"中", "Mid"}},
+    {IDC_FAILSAFE_CAPTION_FIRST + 3, {"失控保护", "FailSafe"}},
+    {IDC_FAILSAFE_CAPTION_FIRST + 4, {"高", "High"}},
+    {IDC_CHANNEL_HEAD_FIRST + 0, {"5通道", "5CH"}},
+    {IDC_CHANNEL_HEAD_FIRST + 1, {"6通道", "6CH"}},
+    {IDC_CHANNEL_HEAD_FIRST + 2, {"7通道", "7CH"}},
+    {IDC_CHANNEL_HEAD_FIRST + 3, {"8通道", "8CH"}},
+    {IDC_POSITION_HEADS_FIRST + 0, {"低 中 高", "L   M   H"}},
+    {IDC_POSITION_HEADS_FIRST + 1, {"低 中 高", "L   M   H"}},
+    {IDC_POSITION_HEADS_FIRST + 2, {"低 中 高", "L   M   H"}},
+    {IDC_POSITION_HEADS_FIRST + 3, {"低 中 高", "L   M   H"}},
+    {IDC_RECEIVER_DATA_CAPTION,
+     {"接收机通道数据(选中复选框可反向)", "Receiver Channel Data(Check to reverse)"}},
+    {IDC_OUTPUT_DATA_CAPTION,
+     {"输出通道数据(选中复选框可反向)", "Output Channel Data(Check to reverse)"}},
+    {IDC_VIBRATION_CAPTION, {"振 动 值", "Healthy"}},
+    {IDC_MAG_ANGLE_CAPTION, {"磁 角 度", "Mag_Angle"}},
+    {IDC_SONAR_HEIGHT_CAPTION, {"超声波高度", "Ul_Height"}},
+    {IDC_BARO_HEIGHT_CAPTION, {"气压计高度", "Ba_Height"}},
+    {IDC_DEGREES_UNIT, {"度", "Deg"}},
+    {IDC_MILLIMETRES_UNIT, {"毫米", "mm"}},
+    {IDC_DECIMETRES_UNIT, {"分米", "dm"}},
+    {IDC_LONGITUDE_CAPTION, {"GPS经度值", "GPS Longitude"}},
+    {IDC_LATITUDE_CAPTION, {"GPS纬度值", "GPS Latitude"}},
+    {IDC_MONITOR_GROUP, {"数据显示区", "Data Displaying Area"}},
+    {IDC_CUSTOM_GROUP, {"自定义功能区", "Custom"}},
+};
+
+int MaskOf(const auto& boxes) {
+    int mask = 0;
+    for (std::size_t k = 0; k < boxes.size(); ++k)
+        if (boxes[k]->isChecked()) mask |= 1 << k;
+    return mask;
+}
+
+void ShowBits(const auto& boxes, int value) {
+    for (std::size_t k = 0; k < boxes.size(); ++k) boxes[k]->setChecked((value >> k) & 1);
+}
+
+// Repainting costs more than comparing: a field that shows the same value is left alone.
+void ShowText(QLineEdit* box, const QString& text) {
+    if (box->text() != text) box->setText(text);
+}
+
+void ShowNumber(QLineEdit* box, int value) { ShowText(box, QString::number(value)); }
+
+}  // namespace
 
 CCustomPage::CCustomPage(IPageHost& host, QWidget* parent)
     : QWidget(parent), m_host(host), m_ui(std::make_unique<Ui::CCustomPage>()) {
     m_ui->setupUi(this);
+    FindControls();
+    // The barometer caption reads as the language switch writes it, not as the template has it.
+    SetControlText(FindControl(this, IDC_BARO_HEIGHT_CAPTION), QStringLiteral("气压计高度"));
+    SetStreamingControls(false);
+    BindHandlers();
 }
 
 CCustomPage::~CCustomPage() = default;
 
+void CCustomPage::FindControls() {
+    for (int row = 0; row < kRows; ++row)
+        for (int k = 0; k < kColumns; ++k)
+            m_grid[row][k] = FindControlAs<QCheckBox>(this, IDC_SWITCH_GRID[row][k]);
+    for (int k = 0; k < 8; ++k) {
+        m_receiverReverse[k] = FindControlAs<QCheckBox>(this, IDC_RECEIVER_REVERSE[k]);
+        m_outputReverse[k] = FindControlAs<QCheckBox>(this, IDC_OUTPUT_REVERSE[k]);
+        m_receiverBoxes[k] = FindControlAs<QLineEdit>(this, IDC_RECEIVER_CH1 + k);
+        m_outputBoxes[k] = FindControlAs<QLineEdit>(this, IDC_OUTPUT_1 + k);
+    }
+    m_switchIndicators = {FindControlAs<QSlider>(this, IDC_INDICATOR_CH5),
+                          FindControlAs<QSlider>(this, IDC_INDICATOR_CH6),
+                          FindControlAs<QSlider>(this, IDC_INDICATOR_CH7),
+                          FindControlAs<QSlider>(this, IDC_INDICATOR_CH8)};
+    m_failSafeIndicator = FindControlAs<QSlider>(this, IDC_FAILSAFE_INDICATOR);
+    m_displayButton = FindControlAs<QPushButton>(this, IDC_DISPLAY_TOGGLE);
+    // The indicators show where the switches stand; the operator moves nothing through them.
+    for (QSlider* indicator : m_switchIndicators)
+        indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_failSafeIndicator->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void CCustomPage::BindHandlers() {
+    Prompter& prompter = m_host.GetPrompter();
+    for (int row = 0; row < kRows; ++row) {
+        const int partner = row == kHeadingLockRow ? kCareFreeRow
+                            : row == kCareFreeRow  ? kHeadingLockRow
+                                                   : -1;
+        for (QCheckBox* box : m_grid[row])
+            BindGuarded(box, &QCheckBox::clicked, this, prompter, [this, row, partner] {
+                if (partner < 0)
+                    SendRow(row);
+                else
+                    SendLinkedRow(row, partner);
+            });
+    }
+    for (QCheckBox* box : m_receiverReverse)
+        BindGuarded(box, &QCheckBox::clicked, this, prompter,
+                    [this] { SendReverse('N', m_receiverReverse); });
+    for (QCheckBox* box : m_outputReverse)
+        BindGuarded(box, &QCheckBox::clicked, this, prompter,
+                    [this] { SendReverse('O', m_outputReverse); });
+    BindGuarded(FindControlAs<QPushButton>(this, IDC_FUNCTION_HINT), &QPushButton::clicked, this,
+                prompter, [this] { ShowHint(); });
+    BindGuarded(m_displayButton, &QPushButton::clicked, this, prompter,
+                [this] { ToggleDisplay(); });
+}
+
+int CCustomPage::RowValue(int row) const { return MaskOf(m_grid[row]); }
+
+void CCustomPage::SendMask(char letter, int value, int rxMode) {
+    StoreInCache(letter, value, m_host.State().m_nParamCache);
+    // Whatever waits in the input belongs to no reply of this command.
+    m_host.Comm().GetInput();
+    m_host.SendSetCommand(letter, value, rxMode, IPageHost::Exchange::None);
+}
+
+void CCustomPage::SendRow(int row) {
+    SendMask(kRowLetters[row], RowValue(row), ProtocolState::kModeReadBack);
+}
+
+void CCustomPage::SendLinkedRow(int row, int partner) {
+    SendRow(row);
+    for (int k = 0; k < kColumns; ++k)
+        if (m_grid[row][k]->isChecked()) m_grid[partner][k]->setChecked(false);
+    m_host.Clock().Wait(kLinkedRowPause);
+    SendRow(partner);
+}
+
+void CCustomPage::SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes) {
+    // The receive mode stays as it is: a running live display goes on being parsed.
+    SendMask(letter, MaskOf(boxes), m_host.State().m_nRxMode);
+}
+
+void CCustomPage::ShowHint() {
+    m_host.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
+                                  QString::fromUtf8(kFunctionHint), PromptButtons::OkCancel,
+                                  PromptIcon::None, PromptAnswer::Ok});
+}
+
+bool CCustomPage::ShowReadBack(char letter, int shown) {
+    for (int row = 0; row < kRows; ++row) {
+        if (kRowLetters[row] != letter) continue;
+        ShowBits(m_grid[row], shown);
+        return true;
+    }
+    if (letter == 'N') ShowBits(m_receiverReverse, shown);
+    if (letter == 'O') ShowBits(m_outputReverse, shown);
+    return letter == 'N' || letter == 'O';
+}
+
+void CCustomPage::ShowLiveFrame(const LiveFrame& frame) {
+    switch (frame.kind) {
+        case LiveFrame::Kind::Receiver:
+            for (int channel = 1; channel <= 8; ++channel)
+                ShowNumber(m_receiverBoxes[channel - 1], ReceiverChannel(frame, channel));
+            for (int i = 0; i < 4; ++i)
+                m_switchIndicators[i]->setValue(ReceiverChannel(frame, 5 + i));
+            m_failSafeIndicator->setValue(ReceiverChannel(frame, 5));
+            return;
+        case LiveFrame::Kind::Outputs:
+            for (int i = 0; i < 8; ++i) ShowNumber(m_outputBoxes[i], frame.values[i]);
+            return;
+        case LiveFrame::Kind::Sensors:
+            ShowNumber(m_ui->edtSonarHeight, frame.ultrasonicMm);
+            ShowNumber(m_ui->edtBaroHeight, frame.baroDm);
+            ShowNumber(m_ui->edtMagAngle, frame.headingDeg);
+            ShowNumber(m_ui->edtVibration, frame.vibration);
+            ShowText(m_ui->edtLongitude, frame.longitude);
+            ShowText(m_ui->edtLatitude, frame.latitude);
+            return;
+    }
+}
+
+void CCustomPage::ToggleDisplay() {
+    if (m_bDisplayStopped)
+        StartDisplay();
+    else
+        StopDisplay();
+}
+
+// The page shows the streaming state before it touches the port: if the port refuses, the
+// next click stops what was started.
+void CCustomPage::StartDisplay() {
+    ProtocolState& state = m_host.State();
+    state.m_nRxMode = ProtocolState::kModeLive;
+    state.m_nRxCount = 0;
+    state.m_strRxBuf.clear();
+    SetStreamingControls(true);
+    m_bDisplayStopped = 0;
+    ShowDisplayCaption(m_host.IsEnglish());
+
+    CMSComm& comm = m_host.Comm();
+    comm.SetInputMode(CMSComm::comInputModeBinary);
+    comm.SetRThreshold(1);
+    comm.SetInputLen(0);
+    comm.GetInput();
+    m_host.SendSetCommand('~', 1, ProtocolState::kModeLive, IPageHost::Exchange::None);
+}
+
+void CCustomPage::StopDisplay() {
+    m_bDisplayStopped = 1;
+    m_host.State().m_nRxMode = ProtocolState::kModeReadBack;
+    RestoreIdleControls();
+    m_host.ClearFirmwareChoice();
+    m_host.Comm().SetInputMode(CMSComm::comInputModeBinary);
+    m_host.SendSetCommand('~', 0, ProtocolState::kModeReadBack, IPageHost::Exchange::None);
+}
+
 void CCustomPage::StopDisplayState() { m_bDisplayStopped = 1; }
 
-void CCustomPage::RestoreIdleControls() { m_ui->btnDisplay->setText(QStringLiteral("显示数据")); }
+void CCustomPage::RestoreIdleControls() {
+    ShowDisplayCaption(m_host.IsEnglish());
+    SetStreamingControls(false);
+}
+
+// While the stream runs only the reverse boxes of channels 5-8 and of the outputs take clicks.
+void CCustomPage::SetStreamingControls(bool streaming) {
+    for (const auto& row : m_grid)
+        for (QCheckBox* box : row) box->setEnabled(!streaming);
+    // Box 1197 takes clicks only while stopped, the hidden 1198-1200 never.
+    for (int k = 0; k < 8; ++k)
+        m_receiverReverse[k]->setEnabled(k > kLastHiddenReverse || (k == 0 && !streaming));
+    for (QCheckBox* box : m_outputReverse) box->setEnabled(true);
+}
+
+void CCustomPage::ShowDisplayCaption(bool english) {
+    m_displayButton->setText((m_bDisplayStopped ? kDisplayStopped : kDisplayStreaming).In(english));
+}
 
 void CCustomPage::SetEnglish(bool english) {
-    m_ui->grpCustom->setTitle(english ? QStringLiteral("Custom") : QStringLiteral("自定义功能区"));
-    m_ui->grpMonitor->setTitle(english ? QStringLiteral("Data Displaying Area")
-                                       : QStringLiteral("数据显示区"));
-    m_ui->btnDisplay->setText(english ? QStringLiteral("Data Display")
-                                      : QStringLiteral("显示数据"));
+    for (const PageText& entry : kPageTexts)
+        SetControlText(FindControl(this, entry.id), entry.text.In(english));
+    ShowDisplayCaption(english);
 }

@@ -38,4 +38,7 @@ public:
     // Runs `next` once the read-back now on the line has ended, or at once when none is
     // running, so that what it sends never shares the line with that chain.
     virtual void AfterReadBack(std::function<void()> next) = 0;
+    // The upgrade waits for a firmware file to be chosen again: the start-upgrade button is
+    // disabled and the path box shows the hint to choose one.
+    virtual void ClearFirmwareChoice() = 0;
 };

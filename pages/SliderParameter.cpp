@@ -70,6 +70,10 @@ bool SliderParameter::eventFilter(QObject* watched, QEvent* event) {
             emit Committed(m_nShown);
             return true;
         }
+        case QEvent::Wheel:
+            // The wheel would move the thumb, and with it the box and the cached value, without
+            // anything going to the controller; like the lists, the sliders ignore it.
+            return true;
         default:
             break;
     }

@@ -7,12 +7,13 @@ class QSlider;
 
 // One slider parameter: a slider with the read-only number box beside it.
 //
-// While the thumb moves (drag, click on the track, keyboard, wheel) the box follows it and
-// Changing is emitted; nothing goes to the controller. When the mouse button that moved the
-// thumb is released (after a drag, or after a click on the track) Committed is emitted exactly
-// once with the value the box shows; that is when the page writes the value to the controller.
-// Moving the thumb with the keyboard or the wheel never commits, since no mouse button is
-// released.
+// While the thumb moves (drag, click on the track, keyboard) the box follows it and Changing is
+// emitted; nothing goes to the controller. When the mouse button that moved the thumb is
+// released (after a drag, or after a click on the track) Committed is emitted exactly once with
+// the value the box shows; that is when the page writes the value to the controller. Moving the
+// thumb with the keyboard never commits, since no mouse button is released. The wheel over a
+// slider does nothing at all: a turn of it while passing over the page would otherwise change a
+// value that never reaches the controller.
 class SliderParameter : public QObject {
     Q_OBJECT
 

@@ -3,8 +3,11 @@
 #include <optional>
 #include <string_view>
 
-// The order in which the bulk write of a restored file sends its set commands. The first frame
-// ("C") is sent by the restore itself; each echo makes the dispatcher send the next one.
+// The bulk write of a restored file. It opens with the announcement: the reference-set choice
+// "a saved file follows" ("Sj0004\r"). Once the controller has echoed it, the values go out in
+// this order, one set command per echo.
+inline constexpr char kBulkWriteAnnouncementLetter = 'j';
+inline constexpr int kBulkWriteAnnouncementValue = 4;
 inline constexpr std::string_view kBulkWriteOrder = "CABPDEFGYZRT`@#$!JK%)_+^&(LQabcdef=ghiMNO";
 
 // What the echo of a letter's set command means to the bulk write.
@@ -13,4 +16,5 @@ struct BulkWriteStep {
     char next = 0;  // the letter to send when kind is Next
 };
 
+// The echo of the announcement leads to the first value, each value's echo to the next.
 BulkWriteStep BulkWriteStepAfter(char echoed);

@@ -1,5 +1,7 @@
 #pragma once
 
+struct LiveFrame;
+
 // What the protocol core tells the main window. The core has already stored every value in
 // the parameter cache; the window shows it in the controls of the page or panel that owns it.
 class IProtocolListener {
@@ -17,6 +19,9 @@ public:
     virtual void OnFirmwareVersion(int version) = 0;
     // The last reply of the read-back chain ("?j") has been handled.
     virtual void OnReadBackFinished() {}
+    // A link of the bulk write went out: the announcement (letter j) or the set command of a
+    // restored value. Its echo is awaited.
+    virtual void OnBulkWriteLinkSent(char /*letter*/) {}
     // The "SO" echo ended the bulk write of a restored file; "?V\r" has been sent.
     virtual void OnBulkWriteFinished() {}
     // The "S3" echo ended the battery calibration chain.
@@ -24,6 +29,9 @@ public:
     // The "?y" reply of the frame-geometry read-back has been stored: every extent and
     // coordinate is known, the frame plan can be redrawn.
     virtual void OnFrameGeometryRead() {}
+    // A live data frame has been parsed (receive mode 10); its channel values are already in
+    // the protocol state.
+    virtual void OnLiveFrame(const LiveFrame&) {}
     // Every query reply a read recognises, before its value is applied: the letter and the
     // wire value as it came (also for H and I, and for a zero that will be asked again).
     virtual void OnQueryReply(char /*letter*/, int /*wire*/) {}

@@ -227,6 +227,23 @@ std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion) {
     return ShownRange{entry->lo - shift, entry->hi - shift};
 }
 
+std::optional<ShownRange> RestoredRangeOf(char letter) {
+    const Entry* entry = Find(letter);
+    if (!entry) return std::nullopt;
+    switch (entry->bulk) {
+        case Bulk::StoredText:
+            return ShownRange{entry->lo, entry->hi};
+        case Bulk::Encoded:
+            if (entry->kind == Kind::List) return ShownRange{1, entry->codeCount};
+            return ShownRange{entry->lo - entry->offset, entry->hi - entry->offset};
+        case Bulk::FlagBits:
+            return ShownRange{0, 1};
+        case Bulk::None:
+            break;
+    }
+    return std::nullopt;
+}
+
 std::optional<ShownRange> SettableRangeOf(char letter) {
     const Entry* entry = Find(letter);
     if (!entry || entry->slot == kNoSlot) return std::nullopt;

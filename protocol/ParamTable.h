@@ -39,6 +39,12 @@ struct ShownRange {
 };
 std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion);
 
+// The values a saved parameter file may hold for a letter that the bulk write sends, as the
+// file keeps them: the read range for letters sent as stored text, the shown range for offset
+// letters, the list entries for A, B and P, 0..1 for each flag of a bit field. nullopt for
+// letters the bulk write does not send.
+std::optional<ShownRange> RestoredRangeOf(char letter);
+
 // The values the window's controls can send for a letter, whatever firmware the controller
 // runs: the shown range (for the gimbal ratios only what both encodings can show), the list
 // entries of A, B and P, every mask of a bit-field letter. nullopt for letters the window

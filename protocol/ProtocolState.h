@@ -12,6 +12,11 @@ struct ProtocolState {
 
     // Receive modes.
     static constexpr int kModeReadBack = 0;
+    static constexpr int kModeBootReady = 2;      // waiting for the boot loader's "RADY"/"RADE"
+    static constexpr int kModeUploadData = 3;     // data packets
+    static constexpr int kModeUploadEnd = 4;      // the last data packet is out
+    static constexpr int kModeUploadConfirm = 5;  // the end packet with the sum is out
+    static constexpr int kModeUploadFinal = 6;    // the confirm packet is out
     static constexpr int kModeBulkWrite = 7;
     static constexpr int kModeLive = 10;
     static constexpr int kModeSpecialSet = 15;
@@ -36,8 +41,13 @@ struct ProtocolState {
     std::array<QByteArray, kRestoreEntries> m_strRestoreText;
     std::array<int, kRestoreEntries> m_nRestoreValue{};
 
-    // Live data: eight receiver values, then eight output values.
+    // Live data: eight receiver values, then eight output values, each in wire order.
     std::array<int, 16> m_nLiveChannels{};
+
+    // The device-tag inquiry and the boot-loader modes: a firmware upload owns the line.
+    static constexpr bool IsUpgradeMode(int mode) {
+        return mode == kModeDeviceTag || (mode >= kModeBootReady && mode <= kModeUploadFinal);
+    }
 
     // A read of chosen letters (the command line's "get", the version before a "set"): the
     // letters still to be answered, the awaited one first. Empty when no such read runs.

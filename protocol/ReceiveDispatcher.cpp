@@ -10,6 +10,7 @@
 #include "CommandFrames.h"
 #include "IClock.h"
 #include "IProtocolListener.h"
+#include "IUpgradeReceiver.h"
 #include "ParamTable.h"
 #include "ProtocolState.h"
 #include "ReadBackChain.h"
@@ -29,6 +30,7 @@ constexpr int kBulkEchoLength = 7;
 // The echo of a reference-set choice, recognised once the count is above this.
 constexpr int kReferenceEchoMinimum = 4;
 constexpr QByteArrayView kReferenceEcho = "Sj0";
+constexpr char kReferenceSetLetter = 'j';
 
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
@@ -58,6 +60,17 @@ bool IsQueryKey(const QByteArray& buffer) {
 
 bool IsSetKey(const QByteArray& buffer) { return buffer.size() >= 2 && buffer[0] == 'S'; }
 
+// A set echo is taken from its seventh byte, and the rest of its line end may come only after
+// that, in front of the next echo. It belongs to no echo and is dropped.
+void DropLeadingLineEnds(ProtocolState& state) {
+    QByteArray& buffer = state.m_strRxBuf;
+    qsizetype ends = 0;
+    while (ends < buffer.size() && (buffer[ends] == '\r' || buffer[ends] == '\n')) ++ends;
+    if (ends == 0) return;
+    buffer.remove(0, ends);
+    state.m_nRxCount = std::max(0, state.m_nRxCount - int(ends));
+}
+
 }  // namespace
 
 CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
@@ -65,13 +78,16 @@ CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClo
     : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {}
 
 void CReceiveDispatcher::OnComm() {
-    if (m_comm.GetCommEvent() == CMSComm::comEvReceive) Append(m_comm.GetInput());
-    Evaluate();
+    if (m_comm.GetCommEvent() == CMSComm::comEvReceive)
+        Receive(m_comm.GetInput());
+    else
+        Evaluate({});
 }
 
 void CReceiveDispatcher::Receive(QByteArrayView bytes) {
+    if (m_state.m_nRxMode == ProtocolState::kModeLive) return EvaluateLiveData(bytes);
     Append(bytes);
-    Evaluate();
+    Evaluate(bytes);
 }
 
 void CReceiveDispatcher::StartReadBack() {
@@ -97,7 +113,13 @@ void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
 void CReceiveDispatcher::StartBulkWrite() {
     m_state.m_nRxMode = ProtocolState::kModeBulkWrite;
     ClearReceive();
-    SendLink(BulkWriteFrame(kBulkWriteOrder.front(), m_state));
+    SendBulkWriteLink(kBulkWriteAnnouncementLetter);
+}
+
+void CReceiveDispatcher::StartReferenceSet(int set) {
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    ClearReceive();
+    SendLink(SetCommand(kReferenceSetLetter, set));
 }
 
 void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
@@ -117,12 +139,6 @@ void CReceiveDispatcher::SendAwaitingEcho(char letter, int wire) {
     SendLink(SetCommand(letter, wire));
 }
 
-void CReceiveDispatcher::StartReferenceSet(int set) {
-    m_state.m_nRxMode = ProtocolState::kModeReadBack;
-    ClearReceive();
-    SendLink(SetCommand('j', set));
-}
-
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
     QByteArray& buffer = m_state.m_strRxBuf;
     if (buffer.size() + bytes.size() <= kRxBufferLimit) {
@@ -137,26 +153,25 @@ void CReceiveDispatcher::Append(QByteArrayView bytes) {
         int(std::min<qint64>(qint64(m_state.m_nRxCount) + bytes.size(), kRxCountCeiling));
 }
 
-void CReceiveDispatcher::Evaluate() {
+void CReceiveDispatcher::Evaluate(QByteArrayView received) {
     switch (m_state.m_nRxMode) {
         case ProtocolState::kModeReadBack:
             return EvaluateReadBack();
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-            return EvaluateUpgrade();
+        case ProtocolState::kModeBootReady:
+        case ProtocolState::kModeUploadData:
+        case ProtocolState::kModeUploadEnd:
+        case ProtocolState::kModeUploadConfirm:
+        case ProtocolState::kModeUploadFinal:
+        case ProtocolState::kModeDeviceTag:
+            return EvaluateUpgrade(received);
         case ProtocolState::kModeBulkWrite:
             return EvaluateBulkWrite();
         case ProtocolState::kModeLive:
-            return EvaluateLiveData();
+            return;  // live frames are looked for as their bytes arrive
         case ProtocolState::kModeSpecialSet:
             return EvaluateSpecialSet();
         case ProtocolState::kModeReverseReread:
             return EvaluateReverseReread();
-        case ProtocolState::kModeDeviceTag:
-            return EvaluateDeviceTag();
         default:
             return;
     }
@@ -255,16 +270,20 @@ void CReceiveDispatcher::ApplyValue(char letter, int wire) {
 
 // Mode 7: each echo of the bulk write sends the next restored value.
 void CReceiveDispatcher::EvaluateBulkWrite() {
+    DropLeadingLineEnds(m_state);
     if (m_state.m_nRxCount < kBulkEchoLength) return;
     const QByteArray echo =
         m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
     ClearReceive();
-    m_clock.Wait(kChainLinkPause);
+    // The controller stores each value before it takes the next one; the announcement stores
+    // nothing, and the first value follows its echo at once.
+    const bool announced = IsSetKey(echo) && echo[1] == kBulkWriteAnnouncementLetter;
+    if (!announced) m_clock.Wait(kChainLinkPause);
     if (!IsSetKey(echo)) return;
     const BulkWriteStep step = BulkWriteStepAfter(echo[1]);
     switch (step.kind) {
         case BulkWriteStep::Kind::Next:
-            SendLink(BulkWriteFrame(step.next, m_state));
+            SendBulkWriteLink(step.next);
             return;
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
@@ -322,14 +341,36 @@ void CReceiveDispatcher::EvaluateReverseReread() {
     SendLink(kLiveDisplayOn);
 }
 
-// Mode 10: live data frames.
-void CReceiveDispatcher::EvaluateLiveData() {}
+// Mode 10: live data frames. The receive buffer and count are the parser's: what it has not
+// yet recognised, never more than one frame's length. A sender that empties them (the start
+// of the live display) starts the parser afresh.
+void CReceiveDispatcher::EvaluateLiveData(QByteArrayView bytes) {
+    m_live.Resume(m_state.m_strRxBuf, m_state.m_nRxCount);
+    const std::vector<LiveFrame> frames = m_live.Feed(bytes);
+    m_state.m_strRxBuf.resize(0);
+    m_state.m_strRxBuf.append(m_live.Pending());
+    m_state.m_nRxCount = m_live.Count();
+    for (const LiveFrame& frame : frames) {
+        if (frame.kind == LiveFrame::Kind::Receiver)
+            std::copy(frame.values.begin(), frame.values.end(), m_state.m_nLiveChannels.begin());
+        else if (frame.kind == LiveFrame::Kind::Outputs)
+            std::copy(frame.values.begin(), frame.values.end(),
+                      m_state.m_nLiveChannels.begin() + frame.values.size());
+        m_listener.OnLiveFrame(frame);
+    }
+}
 
-// Mode 30: the device tag before a firmware upload.
-void CReceiveDispatcher::EvaluateDeviceTag() {}
+// Mode 30 (the device tag) and modes 2 to 6 (the boot loader's answers): the firmware upload.
+void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
+    if (m_upgrade) m_upgrade->OnUpgradeReceive(received);
+}
 
-// Modes 2 to 6: the boot loader's answers during a firmware upload.
-void CReceiveDispatcher::EvaluateUpgrade() {}
+void CReceiveDispatcher::SendBulkWriteLink(char letter) {
+    SendLink(letter == kBulkWriteAnnouncementLetter
+                 ? SetCommand(letter, kBulkWriteAnnouncementValue)
+                 : BulkWriteFrame(letter, m_state));
+    m_listener.OnBulkWriteLinkSent(letter);
+}
 
 void CReceiveDispatcher::ClearReceive() {
     m_state.m_strRxBuf.clear();

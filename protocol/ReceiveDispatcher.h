@@ -4,9 +4,12 @@
 #include <QByteArrayView>
 #include <functional>
 
+#include "LiveDataParser.h"
+
 class CMSComm;
 class IClock;
 class IProtocolListener;
+class IUpgradeReceiver;
 struct ProtocolState;
 
 // Interprets every byte the controller sends. The main window calls OnComm from the serial
@@ -30,8 +33,8 @@ public:
     void StartReadBack();
     // Mode 0, buffer emptied, then "?k\r": the frame-geometry read-back of the frame editor.
     void StartFrameGeometryRead();
-    // Mode 7, buffer emptied, then the first frame ("C") of the bulk write from the restore
-    // table; each echo sends the next.
+    // Mode 7, buffer emptied, then the bulk write's announcement "Sj0004\r"; its echo sends
+    // the first value ("C") from the restore table, each value's echo the next.
     void StartBulkWrite();
     // Mode 0, buffer emptied, full retry budget, then the queries of the given letters one
     // after the other, each sent once the reply to the one before has been taken with the retry
@@ -41,17 +44,21 @@ public:
     // Mode 0, buffer emptied, then the set command with this wire value; its echo (eight bytes
     // or more beginning "S" and the letter) is taken and reported with OnSetEchoed.
     void SendAwaitingEcho(char letter, int wire);
-    // Mode 0, buffer emptied, then "Sj000N\r": the controller loads its reference set N, and its
-    // echo restarts the full read-back.
+    // Mode 0, buffer emptied, then "Sj000n\r": the controller loads its reference set n and
+    // echoes, upon which the full read-back starts.
     void StartReferenceSet(int set);
     // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
     // when none is running, so that a second chain never shares the line with it. StartReadBack
     // drops what was waiting: it belonged to the read-back it replaces.
     void AfterReadBack(std::function<void()> next);
 
+    // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
+    // fill the buffer. The firmware upload registers itself for its lifetime.
+    void SetUpgradeReceiver(IUpgradeReceiver* receiver) { m_upgrade = receiver; }
+
 private:
     void Append(QByteArrayView bytes);
-    void Evaluate();
+    void Evaluate(QByteArrayView received = {});
 
     void EvaluateReadBack();
     bool TakeAwaitedEcho();
@@ -60,12 +67,12 @@ private:
     void HandleChainReply(char letter, int wire);
     void ApplyValue(char letter, int wire);
     void EvaluateBulkWrite();
+    void SendBulkWriteLink(char letter);
     void EvaluateSpecialSet();
     void HandleSpecialSetEcho(char letter);
     void EvaluateReverseReread();
-    void EvaluateLiveData();
-    void EvaluateDeviceTag();
-    void EvaluateUpgrade();
+    void EvaluateLiveData(QByteArrayView bytes);
+    void EvaluateUpgrade(QByteArrayView received);
 
     // Empties the receive buffer and its count.
     void ClearReceive();
@@ -80,4 +87,6 @@ private:
     IProtocolListener& m_listener;
     bool m_bReadBackRunning = false;  // "?V\r" has gone out and "?j" has not been taken yet
     std::function<void()> m_afterReadBack;
+    LiveDataParser m_live;
+    IUpgradeReceiver* m_upgrade = nullptr;
 };

@@ -94,6 +94,57 @@ constexpr int IDC_CUSTOM_GROUP = 1265;
 constexpr int IDC_MONITOR_GROUP = 1298;
 constexpr int IDC_DISPLAY_TOGGLE = 1118;
 
+// Function switch grid: rows a b c d e f = g h i; column k = 3 × (channel − 5) + position
+// (0 low, 1 middle, 2 high). Row 2's box under channel 6 low has the id 113.
+constexpr int IDC_SWITCH_GRID[10][12] = {
+    {1114, 1134, 1143, 1152, 1161, 1170, 1179, 1188, 1215, 1224, 1233, 1242},
+    {1115, 1135, 1144, 113, 1162, 1171, 1180, 1189, 1216, 1225, 1234, 1243},
+    {1116, 1136, 1145, 1154, 1163, 1172, 1181, 1190, 1217, 1226, 1235, 1244},
+    {1117, 1137, 1146, 1155, 1164, 1173, 1182, 1191, 1218, 1227, 1236, 1245},
+    {1120, 1138, 1147, 1156, 1165, 1174, 1183, 1192, 1219, 1228, 1237, 1246},
+    {1129, 1139, 1148, 1157, 1166, 1175, 1184, 1193, 1220, 1229, 1238, 1247},
+    {1133, 1153, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 1259, 1260},
+    {1130, 1140, 1149, 1158, 1167, 1176, 1185, 1194, 1221, 1230, 1239, 1248},
+    {1131, 1141, 1150, 1159, 1168, 1177, 1186, 1195, 1222, 1231, 1240, 1249},
+    {1132, 1142, 1151, 1160, 1169, 1178, 1187, 1196, 1223, 1232, 1241, 1250},
+};
+constexpr int IDC_FUNCTION_HINT = 1014;
+constexpr int IDC_SWITCH_INDICATOR_TITLE = 1263;
+constexpr int IDC_ROW_LABEL_FIRST = 1266;       // 1266-1275, rows 1-10
+constexpr int IDC_CHANNEL_HEAD_FIRST = 1282;    // 1282-1285, "5通道" … "8通道"
+constexpr int IDC_POSITION_HEADS_FIRST = 1286;  // 1286-1289, "低 中 高" over channels 5-8
+// Switch position indicators of channels 5-8, and the fail-safe switch.
+constexpr int IDC_INDICATOR_CH5 = 1038;
+constexpr int IDC_INDICATOR_CH6 = 1039;
+constexpr int IDC_INDICATOR_CH7 = 1040;
+constexpr int IDC_INDICATOR_CH8 = 1045;
+constexpr int IDC_FAILSAFE_INDICATOR = 1046;
+constexpr int IDC_FAILSAFE_LABEL = 1276;
+constexpr int IDC_FAILSAFE_CAPTION_FIRST = 1277;  // 1277-1281, low … high above the track
+// Display fields and their captions.
+constexpr int IDC_RECEIVER_CH1 = 1102;  // 1102-1109, CH1-CH8
+constexpr int IDC_OUTPUT_1 = 1121;      // 1121-1128, M/S1-M/S8
+constexpr int IDC_MONITOR_VIBRATION = 1030;
+constexpr int IDC_MONITOR_MAG_ANGLE = 1044;
+constexpr int IDC_MONITOR_SONAR_HEIGHT = 1041;
+constexpr int IDC_MONITOR_BARO_HEIGHT = 1029;
+constexpr int IDC_MONITOR_LONGITUDE = 1031;
+constexpr int IDC_MONITOR_LATITUDE = 1032;
+constexpr int IDC_RECEIVER_DATA_CAPTION = 1206;
+constexpr int IDC_OUTPUT_DATA_CAPTION = 1207;
+constexpr int IDC_VIBRATION_CAPTION = 1290;
+constexpr int IDC_MAG_ANGLE_CAPTION = 1291;
+constexpr int IDC_SONAR_HEIGHT_CAPTION = 1292;
+constexpr int IDC_DEGREES_UNIT = 1293;
+constexpr int IDC_MILLIMETRES_UNIT = 1294;
+constexpr int IDC_DECIMETRES_UNIT = 1295;
+constexpr int IDC_LONGITUDE_CAPTION = 1296;
+constexpr int IDC_LATITUDE_CAPTION = 1297;
+constexpr int IDC_BARO_HEIGHT_CAPTION = 1299;
+// Reverse boxes, bit 0 first: receiver (mask N; 1198-1200 hidden) and outputs (mask O).
+constexpr int IDC_RECEIVER_REVERSE[8] = {1197, 1198, 1199, 1200, 1201, 1202, 1203, 1204};
+constexpr int IDC_OUTPUT_REVERSE[8] = {1205, 1208, 1209, 1210, 1211, 1212, 1213, 1214};
+
 // ---- GPS page (template 139) ----
 constexpr int IDC_GPS_LABEL_CENTRING = 1286;    // @
 constexpr int IDC_GPS_LABEL_WIND = 1265;        // #

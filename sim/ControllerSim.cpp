@@ -85,9 +85,22 @@ void ControllerSim::ReceivePacketByte(char byte) {
         }
         Emit(answer->bytes);
     }
-    if (!m_bootLoader.Active())
-        Note(QStringLiteral("upload confirmed (%1 image bytes); application started")
-                 .arg(m_bootLoader.Image().size()));
+    if (!m_bootLoader.Active()) FinishUpload();
+}
+
+void ControllerSim::FinishUpload() {
+    const SimBootLoader& loader = m_bootLoader;
+    if (loader.SenderSum() != loader.Sum() || !loader.EndReceived()) {
+        Note(QStringLiteral("upload confirmed, but the end packet's sum %1 is not the sum %2 of "
+                            "the bytes received: image rejected; application started")
+                 .arg(loader.SenderSum())
+                 .arg(loader.Sum()));
+        return;
+    }
+    Note(QStringLiteral("upload confirmed (%1 image bytes, sum %2); application started")
+             .arg(loader.Image().size())
+             .arg(loader.Sum()));
+    if (onFirmwareInstalled) onFirmwareInstalled(loader.Installed());
 }
 
 void ControllerSim::HandleFrame(const QByteArray& frame) {

@@ -51,12 +51,15 @@ public:
     std::function<void(bool on)> onLiveChanged;
     // Every complete frame received: an ASCII frame with its "\r", or a 64-byte packet.
     std::function<void(const QByteArray& frame, bool packet)> onFrame;
+    // An upload was confirmed with a matching sum: the image the controller now runs.
+    std::function<void(const QByteArray& image)> onFirmwareInstalled;
     // Things worth a line in a log: faults that struck, boot loader entered and left.
     std::function<void(const QString& what)> onEvent;
 
 private:
     void ReceiveAscii(char byte);
     void ReceivePacketByte(char byte);
+    void FinishUpload();
     void HandleFrame(const QByteArray& frame);
     void HandleQuery(char letter);
     void HandleSet(char letter, const QByteArray& text);

@@ -71,6 +71,7 @@ void SimBootLoader::Take(quint8 type, const QByteArray& packet) {
             break;
         case Confirm:
             m_bConfirmed = true;
+            if (m_bEnd && m_nSenderSum == m_nSum) m_installed = m_image;
             break;
         default:
             break;

@@ -44,6 +44,11 @@ public:
     bool EndReceived() const { return m_bEnd; }
     // The upload ran to its confirm packet.
     bool Confirmed() const { return m_bConfirmed; }
+    // The firmware the controller runs after its last confirmed upload: the image received,
+    // taken only when the end packet's sum equals the sum of the bytes received (a boot loader
+    // does not start an image that arrived damaged). Empty until then; kept by later uploads
+    // that fail.
+    const QByteArray& Installed() const { return m_installed; }
 
 private:
     Answer Evaluate(const QByteArray& packet);
@@ -52,6 +57,7 @@ private:
     bool m_bActive = false;
     QByteArray m_packet;
     QByteArray m_image;
+    QByteArray m_installed;
     quint32 m_nSum = 0;
     quint32 m_nSenderSum = 0;
     quint32 m_nExpected = 1;

@@ -1,5 +1,6 @@
 #include "SimLiveStream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -33,6 +34,16 @@ QByteArray FourDigitFields(const std::array<int, 8>& values) {
     return fields;
 }
 
+// Where a switch with `positions` positions stands, moved on every `dwell` rounds.
+int SwitchPosition(int round, int dwell, int positions) {
+    static constexpr int kLow = 1100;
+    static constexpr int kHigh = 1900;
+    const int position = (round / dwell) % positions;
+    return kLow + position * (kHigh - kLow) / (positions - 1);
+}
+
+int Clamped(int pulse) { return std::clamp(pulse, 1000, 2000); }
+
 }  // namespace
 
 std::array<QByteArray, 3> SimLiveStream::NextRound() {
@@ -40,31 +51,52 @@ std::array<QByteArray, 3> SimLiveStream::NextRound() {
     return {ChannelFrame(round), OutputFrame(round), SensorFrame(round)};
 }
 
+// A pilot hovering and drifting about: roll, pitch and yaw sticks move gently around their
+// centres, the throttle stays near hover, channels 5 and 7 are three-position switches,
+// channel 6 a two-position switch and channel 8 a knob turned slowly. On the wire the third
+// value is the rudder (channel 4) and the fourth the throttle (channel 3).
 std::array<int, 8> SimLiveStream::Channels(int round) {
-    // Sticks sweep their whole travel; channels 5 to 8 are switches and knobs.
-    return {Sweep(round, 40, 0.0, 1000, 2000), Sweep(round, 52, 1.0, 1000, 2000),
-            Sweep(round, 64, 2.0, 1000, 2000), Sweep(round, 76, 3.0, 1000, 2000),
-            (round / 50) % 2 ? 1900 : 1100,    Sweep(round, 90, 0.5, 1000, 2000),
-            (round / 80) % 3 * 400 + 1100,     Sweep(round, 120, 1.5, 1000, 2000)};
+    const int roll = Sweep(round, 70, 0.0, 1250, 1750);
+    const int pitch = Sweep(round, 90, 1.0, 1300, 1700);
+    const int rudder = Sweep(round, 120, 2.0, 1350, 1650);
+    const int throttle = Sweep(round, 150, 0.0, 1380, 1560);
+    return {roll,
+            pitch,
+            rudder,
+            throttle,
+            SwitchPosition(round + 60, 60, 3),
+            SwitchPosition(round + 90, 90, 2),
+            SwitchPosition(round, 120, 3),
+            Sweep(round, 200, 0.0, 1000, 2000)};
 }
 
+// Four motors mixed from the sticks as an X quad mixes them, the gimbal servos levelling
+// against roll and pitch, an unused servo at centre and one at its low end.
 std::array<int, 8> SimLiveStream::Outputs(int round) {
-    std::array<int, 8> out{};
-    for (int i = 0; i < 4; ++i) out[i] = Sweep(round, 30 + 4 * i, i * 0.8, 1150, 1850);
-    out[4] = Sweep(round, 60, 0.0, 1300, 1700);  // gimbal servos
-    out[5] = Sweep(round, 70, 1.0, 1300, 1700);
-    out[6] = 1500;
-    out[7] = 1000;
-    return out;
+    const std::array<int, 8> in = Channels(round);
+    const int roll = in[0] - 1500;
+    const int pitch = in[1] - 1500;
+    const int yaw = in[2] - 1500;
+    const int base = 1000 + (in[3] - 1000) * 9 / 10 + 150;
+    return {Clamped(base - roll / 3 + pitch / 3 - yaw / 5),
+            Clamped(base + roll / 3 + pitch / 3 + yaw / 5),
+            Clamped(base + roll / 3 - pitch / 3 - yaw / 5),
+            Clamped(base - roll / 3 - pitch / 3 + yaw / 5),
+            Clamped(1500 - pitch / 2),
+            Clamped(1500 - roll / 2),
+            1500,
+            1000};
 }
 
+// A hover about a metre up, the heading turning slowly (half a degree a round) and the GPS
+// position wandering a few metres about a fixed point.
 SimLiveStream::Sensors SimLiveStream::SensorValues(int round) {
-    return {Sweep(round, 100, 0.0, 300, 4000),
-            Sweep(round, 150, 0.0, 100, 600),
-            (round * 3) % 360,
-            Sweep(round, 25, 0.0, 2, 40),
-            113123456 + Sweep(round, 200, 0.0, -500, 500),
-            22543210 + Sweep(round, 200, 1.6, -500, 500)};
+    return {Sweep(round, 100, 0.0, 700, 1300),
+            Sweep(round, 150, 0.0, 95, 135),
+            (135 + round / 2) % 360,
+            Sweep(round, 25, 0.0, 4, 18),
+            113123456 + Sweep(round, 300, 0.0, -40, 40),
+            22543210 + Sweep(round, 300, 1.57, -40, 40)};
 }
 
 QByteArray SimLiveStream::ChannelFrame(int round) {

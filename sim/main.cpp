@@ -62,6 +62,12 @@ bool MakeLink(const QString& link, const QString& target, QString* error) {
     return false;
 }
 
+bool WriteImage(const QString& path, const QByteArray& image) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(image) == image.size() && file.flush();
+}
+
 int Fail(const QString& message) {
     std::fprintf(stderr, "vexa-sim: %s\n", qPrintable(message));
     return 2;
@@ -94,8 +100,14 @@ int main(int argc, char** argv) {
                                        QStringLiteral("Append every frame received, with a time "
                                                       "stamp, to FILE."),
                                        QStringLiteral("FILE"));
+    const QCommandLineOption imageOption(
+        QStringLiteral("image-out"),
+        QStringLiteral("Write the image of every upload the boot loader accepts (confirmed, "
+                       "sum matching) to FILE: the data bytes of all data packets."),
+        QStringLiteral("FILE"));
     parser.addOption(linkOption);
     parser.addOption(logOption);
+    parser.addOption(imageOption);
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         return Fail(QStringLiteral("unexpected argument %1 (see --help)")
@@ -117,6 +129,13 @@ int main(int argc, char** argv) {
     if (log.IsOpen()) {
         sim.onFrame = [&log](const QByteArray& frame, bool packet) { log.Frame(frame, packet); };
         sim.onEvent = [&log](const QString& what) { log.Event(what); };
+    }
+
+    if (parser.isSet(imageOption)) {
+        sim.onFirmwareInstalled = [path = parser.value(imageOption)](const QByteArray& image) {
+            if (!WriteImage(path, image))
+                std::fprintf(stderr, "vexa-sim: cannot write %s\n", qPrintable(path));
+        };
     }
 
     PtyServer server(driver);

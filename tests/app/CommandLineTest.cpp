@@ -5,13 +5,14 @@
 TEST(CommandLineTest, OptionsAreReadAndAutomationSwitchesAreAccepted) {
     const CVexaApp::CommandLine line = CVexaApp::Parse(
         {"/Embedding", "-Automation", "--com", "3=/dev/pts/7", "--com=12=/dev/ttyS0", "--page", "4",
-         "--screenshot", "out.png", "--demo"});
+         "--screenshot", "out.png", "--demo", "--live"});
     EXPECT_TRUE(line.error.isEmpty()) << line.error.toStdString();
     EXPECT_TRUE(line.automation);
     EXPECT_EQ(line.comAssignments, QStringList({"3=/dev/pts/7", "12=/dev/ttyS0"}));
     EXPECT_EQ(line.page, 4);
     EXPECT_EQ(line.screenshotPath, "out.png");
     EXPECT_TRUE(line.demo);
+    EXPECT_TRUE(line.live);
 }
 
 TEST(CommandLineTest, UnusableOptionsAreRefusedWithAReason) {

@@ -10,11 +10,13 @@
 #include "BasicPage.h"
 #include "ComPortTable.h"
 #include "ControlLookup.h"
+#include "CustomPage.h"
 #include "FakeClock.h"
 #include "ReadBackChain.h"
 #include "ResourceIds.h"
 #include "ScriptedPrompter.h"
 #include "SerialPortBackend.h"
+#include "SimLiveStream.h"
 #include "SimProcess.h"
 #include "SteadyClock.h"
 #include "VexaDlg.h"
@@ -105,5 +107,42 @@ TEST_F(LineTest, DroppedReplyStopsTheChainAndTheWindowGoesOn) {
     QTest::mouseClick(FindControl(&dlg, IDC_PAGE_GPS), Qt::LeftButton);
     EXPECT_EQ(dlg.CurrentPage(), 2);
     Pump(200);
+    EXPECT_TRUE(m_prompter.Shown().empty());
+}
+
+TEST_F(LineTest, LiveDisplayShowsTheSimulatorsStreamUntilAPageChangeSwitchesItOff) {
+    CVexaDlg& dlg = Start({QStringLiteral("--live-rate"), QStringLiteral("20")});
+    ASSERT_TRUE(WaitForReadBack());
+    QTest::mouseClick(FindControl(&dlg, IDC_PAGE_CUSTOM), Qt::LeftButton);
+    QSignalSpy shown(&dlg, &CVexaDlg::LiveFrameShown);
+    QTest::mouseClick(FindControl(dlg.m_pCustomPage, IDC_DISPLAY_TOGGLE), Qt::LeftButton);
+    while (shown.count() < 6 && shown.wait(3000)) {
+    }
+    ASSERT_GE(shown.count(), 6);
+
+    // The receiver boxes hold one round of the simulator's pattern, channels 3 and 4 in their
+    // places although the wire carries them the other way round.
+    const auto value = [&](int id) {
+        return FindControlAs<QLineEdit>(dlg.m_pCustomPage, id)->text().toInt();
+    };
+    bool oneRound = false;
+    for (int round = 0; round < 2000 && !oneRound; ++round) {
+        const std::array<int, 8> wire = SimLiveStream::Channels(round);
+        oneRound = value(IDC_RECEIVER_CH1) == wire[0] && value(IDC_RECEIVER_CH1 + 1) == wire[1] &&
+                   value(IDC_RECEIVER_CH1 + 2) == wire[3] &&
+                   value(IDC_RECEIVER_CH1 + 3) == wire[2] && value(IDC_RECEIVER_CH1 + 7) == wire[7];
+    }
+    EXPECT_TRUE(oneRound);
+    EXPECT_GE(value(IDC_OUTPUT_1), 1000);
+    EXPECT_TRUE(FindControlAs<QLineEdit>(dlg.m_pCustomPage, IDC_MONITOR_LONGITUDE)
+                    ->text()
+                    .startsWith(QStringLiteral("113.12")));
+
+    QTest::mouseClick(FindControl(&dlg, IDC_PAGE_BASIC), Qt::LeftButton);
+    Pump(300);
+    const QByteArray log = m_sim->Log();
+    const qsizetype on = log.indexOf("rx S~0001");
+    EXPECT_NE(on, -1);
+    EXPECT_GT(log.indexOf("rx S~0000", on), on);
     EXPECT_TRUE(m_prompter.Shown().empty());
 }

@@ -22,15 +22,18 @@ struct ProgramRun {
     QImage screenshot;
 };
 
-ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir) {
+ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir,
+                   const QStringList& options = {}) {
     QProcess vexa;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     vexa.setProcessEnvironment(env);
     vexa.setWorkingDirectory(dir.path());
     const QString shot = dir.filePath(QStringLiteral("main.png"));
-    vexa.start(QStringLiteral(VEXA_BINARY), {QStringLiteral("--com"), QStringLiteral("3=") + device,
-                                             QStringLiteral("--screenshot"), shot});
+    vexa.start(QStringLiteral(VEXA_BINARY),
+               QStringList{QStringLiteral("--com"), QStringLiteral("3=") + device,
+                           QStringLiteral("--screenshot"), shot} +
+                   options);
     ProgramRun run;
     if (!vexa.waitForFinished(30000)) {
         vexa.kill();
@@ -86,6 +89,21 @@ TEST(ProgramTest, DroppedReplyStopsTheChainAndTheProgramStillSettlesAndExits) {
     EXPECT_FALSE(run.screenshot.isNull());
     const std::string expected(kReadBackOrder.substr(0, kReadBackOrder.find('E') + 1));
     EXPECT_EQ(sim.QueriedLetters(), expected);
+}
+
+TEST(ProgramTest, LiveScreenshotStartsTheDisplayAfterTheReadBackAndSwitchesItOffAgain) {
+    SimProcess sim;
+    ASSERT_FALSE(sim.Device().isEmpty());
+    QTemporaryDir dir;
+    const ProgramRun run = RunVexa(sim.Device(), dir, {QStringLiteral("--live")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.screenshot.isNull());
+    const QByteArray log = sim.Log();
+    const qsizetype lastQuery = log.lastIndexOf("rx ?j");
+    const qsizetype on = log.indexOf("rx S~0001");
+    EXPECT_GT(on, lastQuery);
+    EXPECT_GT(lastQuery, -1);
+    EXPECT_GT(log.indexOf("rx S~0000", on), on);
 }
 
 // --version and --help answer without a display (the manual page is made from them at build

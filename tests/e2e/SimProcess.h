@@ -40,6 +40,12 @@ public:
         return letters;
     }
 
+    // The frame log as written so far: one line per frame received.
+    QByteArray Log() const {
+        QFile log(m_logPath);
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+
     // Every frame the controller received, as the log spells it ("SC0045\\r", "?V\\r").
     QStringList ReceivedFrames() const {
         QFile log(m_logPath);
@@ -51,8 +57,6 @@ public:
         }
         return frames;
     }
-
-    qint64 Pid() const { return m_process.processId(); }
 
 private:
     QTemporaryDir m_dir;

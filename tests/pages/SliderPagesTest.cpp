@@ -1,6 +1,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QWheelEvent>
 
 #include "BasicPage.h"
 #include "GimbalPage.h"
@@ -42,6 +43,22 @@ TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyUpdatesBoxAndCache) {
     QTest::keyClick(Slider(IDC_BASIC_SLIDER_DYN_STAB), Qt::Key_Right);
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "11");
     EXPECT_EQ(Cache('E'), 11);
+    EXPECT_EQ(Sent(), "");
+}
+
+TEST_F(BasicPageTest, WheelOverASliderMovesNothingWithOrWithoutFocus) {
+    QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
+    ReadBack('E', 30);
+    Cache('E') = 30;
+    for (const bool focused : {false, true}) {
+        if (focused) slider->setFocus();
+        QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &wheel);
+        EXPECT_EQ(slider->value(), 30);
+        EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "30");
+        EXPECT_EQ(Cache('E'), 30);
+    }
     EXPECT_EQ(Sent(), "");
 }
 

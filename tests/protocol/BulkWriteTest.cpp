@@ -1,5 +1,6 @@
 // Mode 7: the bulk write of a restored parameter file.
 #include <optional>
+#include <string>
 
 #include "BulkWriteChain.h"
 #include "DispatcherFixture.h"
@@ -52,30 +53,36 @@ protected:
     }
 };
 
-TEST_F(BulkWriteTest, SendsEveryLetterInChainOrderThenReadsBack) {
+TEST_F(BulkWriteTest, AnnouncesThenSendsEveryLetterInChainOrderThenReadsBack) {
     EchoEverySetCommand();
     m_dispatcher.StartBulkWrite();
     Pump();
 
     const auto frames = SentFrames();
-    ASSERT_EQ(frames.size(), kBulkWriteOrder.size() + 1);
+    ASSERT_EQ(frames.size(), kBulkWriteOrder.size() + 2);
+    EXPECT_EQ(frames.front(), "Sj0004\r");
     for (std::size_t i = 0; i < kBulkWriteOrder.size(); ++i) {
-        EXPECT_EQ(frames[i][0], 'S') << i;
-        EXPECT_EQ(frames[i][1], kBulkWriteOrder[i]) << i;
-        EXPECT_EQ(WrittenAfterAnswers()[i], int(i)) << "sent before the previous echo: " << i;
+        EXPECT_EQ(frames[i + 1][0], 'S') << i;
+        EXPECT_EQ(frames[i + 1][1], kBulkWriteOrder[i]) << i;
+        EXPECT_EQ(WrittenAfterAnswers()[i + 1], int(i + 1))
+            << "sent before the previous echo: " << i;
     }
     EXPECT_EQ(frames.back(), "?V\r");
     EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeReadBack);
     EXPECT_EQ(m_listener.bulkWriteFinished, 1);
+    EXPECT_EQ(m_listener.bulkWriteLinks, "j" + std::string(kBulkWriteOrder));
 }
 
-TEST_F(BulkWriteTest, LinksArePausedAtLeastFiftyMilliseconds) {
+TEST_F(BulkWriteTest, ValueLinksArePausedAtLeastFiftyMilliseconds) {
     EchoEverySetCommand();
     m_dispatcher.StartBulkWrite();
     Pump();
 
+    // The first value follows the announcement's echo at once; every later frame, the final
+    // "?V\r" included, comes at least 50 ms after the echo before it.
     const auto& sent = m_line->Sent();
-    for (std::size_t i = 1; i < sent.size(); ++i)
+    ASSERT_EQ(sent.size(), kBulkWriteOrder.size() + 2);
+    for (std::size_t i = 2; i < sent.size(); ++i)
         EXPECT_GE(sent[i].at - sent[i - 1].at, 50ms) << "before frame " << i;
     EXPECT_EQ(m_clock.Waits(),
               std::vector<std::chrono::milliseconds>(kBulkWriteOrder.size(), 50ms));
@@ -123,7 +130,7 @@ TEST_F(BulkWriteTest, EchoIsTakenFromItsSeventhByte) {
     Arrive("\r");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"SA0015\r"});
 
-    Arrive("SA0015\r\n");  // longer echoes are taken too
+    Arrive("\nSA0015\r\n");  // the line end of the echo before, and a longer echo
     EXPECT_EQ(SentFrames().back(), "SB0007\r");
 }
 

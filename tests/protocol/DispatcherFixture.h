@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -23,12 +24,16 @@ struct RecordingListener : IProtocolListener {
     std::vector<int> versions;
     int readBackFinished = 0;
     int bulkWriteFinished = 0;
+    std::string bulkWriteLinks;  // the letter of every bulk-write link sent
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
     std::vector<std::pair<char, int>> replies;  // every reply taken, wire value as it came
     std::vector<char> echoes;
     int chosenReadFinished = 0;
-    std::function<void(char)> onValue;  // runs inside OnValueRead
+    std::function<void(char)> onValue;             // runs inside OnValueRead
+    std::function<void(const LiveFrame&)> onLive;  // runs inside OnLiveFrame
+    std::function<void(char)> onBulkWriteLink;     // runs inside OnBulkWriteLinkSent
+    std::function<void()> onBulkWriteEnd;          // runs inside OnBulkWriteFinished
 
     void OnValueRead(char letter, int shown) override {
         values.emplace_back(letter, shown);
@@ -36,9 +41,19 @@ struct RecordingListener : IProtocolListener {
     }
     void OnFirmwareVersion(int version) override { versions.push_back(version); }
     void OnReadBackFinished() override { ++readBackFinished; }
-    void OnBulkWriteFinished() override { ++bulkWriteFinished; }
+    void OnBulkWriteLinkSent(char letter) override {
+        bulkWriteLinks += letter;
+        if (onBulkWriteLink) onBulkWriteLink(letter);
+    }
+    void OnBulkWriteFinished() override {
+        ++bulkWriteFinished;
+        if (onBulkWriteEnd) onBulkWriteEnd();
+    }
     void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
+    void OnLiveFrame(const LiveFrame& frame) override {
+        if (onLive) onLive(frame);
+    }
     void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
     void OnChosenReadFinished() override { ++chosenReadFinished; }
     void OnSetEchoed(char letter) override { echoes.push_back(letter); }

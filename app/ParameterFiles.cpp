@@ -1,0 +1,118 @@
+#include "ParameterFiles.h"
+
+#include <variant>
+
+#include "BiText.h"
+#include "GuardedHandler.h"
+#include "ParameterExport.h"
+#include "ParameterFileReader.h"
+#include "Prompter.h"
+#include "ReceiveDispatcher.h"
+#include "VexaDlg.h"
+#include "ui_VexaDlg.h"
+
+namespace {
+
+constexpr BiText kCaption{"瑞翎航模提示：", "Velmora Mentioned："};
+
+constexpr char kSaveQuestion[] =
+    "此操作将把当前显示的飞控参数保存到电脑中，默认文件名为QZMC_Data.txt,\r\r"
+    "可自行更改文件名和存贮路径。\r\r"
+    "注意：保存后的文本格式请不要更改，否则将无法正确恢复到飞控中！\r\r"
+    "您确定需要立即保存当前各项数据吗？";
+constexpr char kSaveFilter[] = "文本文件 (*.txt)|*.txt||";
+constexpr char kOpenFilter[] = "自存星鹞飞控参数文件(*.txt)|*.txt|所有文件(*.*)|*.*||";
+constexpr char kRestoreHint[] =
+    "提示：请从右侧列表框中选择您要恢复的参数类型，\r\r"
+    "1.可恢复相应机架类型的默认参数。\r\r"
+    "2.恢复自我保存的相关参数(选择本人按[保存当前数据]按扭保存的文件）\r\r"
+    "注意：不要改变原有文件的格式，否则恢复的参数可能不正确!";
+
+constexpr BiText kSaveFailed{"数据没有保存：无法写入文件 %1\r\r原因：%2",
+                             "The data was not saved: cannot write the file %1\r\rReason: %2"};
+constexpr BiText kCannotRead{"无法读取文件 %1\r\r原因：%2\r\r没有向飞控发送任何数据。",
+                             "Cannot read the file %1\r\rReason: %2\r\rNothing was sent to the "
+                             "controller."};
+constexpr BiText kFileRefused{"文件 %1 不能恢复到飞控中，没有向飞控发送任何数据：\r\r%2",
+                              "The file %1 cannot be restored; nothing was sent to the "
+                              "controller:\r\r%2"};
+constexpr BiText kRestoreStopped{
+    "恢复中断：飞控在2秒内没有回应%1。\r\r"
+    "在此之前的参数已写入飞控，这一项及其后的参数可能没有写入。请检查连接后重新恢复该文件。",
+    "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
+    "The parameters before it are in the controller; this one and those after it may not be. "
+    "Check the connection and restore the file again."};
+
+}  // namespace
+
+CParameterFiles::CParameterFiles(CVexaDlg& dlg)
+    : m_dlg(dlg), m_restore(dlg.m_state, *dlg.m_dispatcher, dlg.m_clock, *this) {}
+
+void CParameterFiles::BindHandlers() {
+    Ui::CVexaDlg& ui = *m_dlg.m_ui;
+    Prompter& p = m_dlg.m_prompter;
+    BindGuarded(ui.btnSaveData, &QPushButton::clicked, &m_dlg, p, [this] { Save(); });
+    BindGuarded(ui.btnRestoreHint, &QPushButton::clicked, &m_dlg, p, [this] { ShowHint(); });
+    QComboBox* list = ui.cboRestore;
+    BindGuarded(list, &QComboBox::activated, &m_dlg, p,
+                [this, list] { OnRestoreChoice(list->currentIndex()); });
+}
+
+void CParameterFiles::Save() {
+    Prompter& prompter = m_dlg.m_prompter;
+    const PromptAnswer answer =
+        prompter.Message({kCaption.In(false), QString::fromUtf8(kSaveQuestion),
+                          PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
+    if (answer != PromptAnswer::Ok) return;
+    const std::optional<QString> path = prompter.SaveFile(
+        {QString::fromUtf8(kSaveFilter), QStringLiteral(".txt"), QStringLiteral("QZMC_Data")});
+    if (!path) return;
+    const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
+    const QByteArray bytes = ParameterFileBytes(m_dlg.m_state.m_nParamCache, port);
+    if (const std::optional<QString> reason = SaveParameterFile(*path, bytes))
+        Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
+}
+
+void CParameterFiles::OnRestoreChoice(int entry) {
+    if (entry < 0) return;
+    if (entry < kFileEntry) {
+        m_dlg.m_dispatcher->StartReferenceSet(entry);
+        return;
+    }
+    RestoreFromFile();
+}
+
+void CParameterFiles::RestoreFromFile() {
+    const std::optional<QString> path = m_dlg.m_prompter.OpenFile(
+        {QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"), QString()});
+    if (!path) return;
+    const bool english = m_dlg.IsEnglish();
+    const auto loaded = LoadParameterFile(*path);
+    if (const auto* reason = std::get_if<QString>(&loaded)) {
+        Warn(kCannotRead.In(english).arg(*path, *reason));
+        return;
+    }
+    const auto read = ReadParameterFile(std::get<QByteArray>(loaded));
+    if (const auto* problem = std::get_if<FileProblem>(&read)) {
+        Warn(kFileRefused.In(english).arg(*path, problem->Describe(english)));
+        return;
+    }
+    m_dlg.UpdateData(true);
+    m_restore.Start(std::get<ParameterValues>(read));
+}
+
+void CParameterFiles::ShowHint() {
+    m_dlg.m_prompter.Message({QString::fromUtf8(texts::kHintCaption),
+                              QString::fromUtf8(kRestoreHint), PromptButtons::OkCancel,
+                              PromptIcon::None, PromptAnswer::Ok});
+}
+
+void CParameterFiles::OnRestoreStopped(char letter) {
+    const bool english = m_dlg.IsEnglish();
+    Warn(kRestoreStopped.In(english).arg(RestoreLinkName(letter, english)));
+}
+
+void CParameterFiles::Warn(const QString& text) {
+    m_dlg.m_prompter.Message({kCaption.In(m_dlg.IsEnglish()), text, PromptButtons::Ok,
+                              PromptIcon::Warning, PromptAnswer::Ok});
+}

@@ -1,0 +1,224 @@
+#include "UpgradeControls.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "ControlLookup.h"
+#include "FrameDlg.h"
+#include "GuardedHandler.h"
+#include "Prompter.h"
+#include "ProtocolState.h"
+#include "ReceiveDispatcher.h"
+#include "ResourceIds.h"
+#include "UiTexts.h"
+#include "VexaDlg.h"
+#include "ui_VexaDlg.h"
+
+namespace {
+
+constexpr BiText kSelectHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
+                             "<-Please select FW file(*.bin),then click the [Upgrade]!"};
+constexpr char kFileFilter[] = "瑞翎航模升级文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
+
+constexpr BiText kNoFileChosen{"您尚未选择升级文件，请重新选择!",
+                               "The Fw file was not selected!Please select it again!"};
+constexpr BiText kNotFirmware{"你选择的不是升级文件，请重新选择升级文件",
+                              "The file was not the Fw for Pellar!Please select it again!"};
+constexpr BiText kCorruptFile{"文件已损坏，请重新选择升级文件",
+                              "File error ! Please select it again!"};
+
+constexpr BiText kSending{"正传输数据>>%1%", "Data Sending>>%1%"};
+constexpr BiText kDataProgress{"升级已完成%1%", "Finished%1%"};
+constexpr BiText kFinished{"升级已完成%1%", "Finished %1%"};
+
+constexpr BiText kSendError{"数据传输错误，请重新升级!", "Data Send Err，Please Update again!"};
+constexpr BiText kTimeoutError{"传输超时，请重新升级", "Data Error，Please Update again!"};
+constexpr BiText kChecksumError{"数据校验错误，请重新升级!", "Data Error，Please Update again!"};
+
+constexpr BiText kSuccessCaption{"瑞翎航模提示:", "Velmora mentioned:"};
+constexpr BiText kSuccess{
+    "恭喜你升级成功!\r\r请根据您的需要重新设置飞控各项参数，并重做水平校准与罗盘校准!\r\r"
+    "<若是第一次使用星鹞飞控，您还需先做油门行程校准!>",
+    "Congratulations on your updgrading finished !\r\rPlease resetup all parameter，and do "
+    "horizontal & compass cablitration!"};
+
+// Disabled when an upload starts; they come back only when it succeeds.
+constexpr std::initializer_list<int> kSettingControls = {
+    IDC_SERVO_RATE,   IDC_SAVE_DATA,    IDC_SELECT_FW,   IDC_FRAME_HINT,
+    IDC_ESC_HINT,     IDC_FRAME_TYPE,   IDC_ESC_RATE,    IDC_SERVO_HINT,
+    IDC_RESTORE_LIST, IDC_RESTORE_HINT, IDC_DECLINATION, IDC_DECLINATION_SET};
+// Enabled with them after a successful upload.
+constexpr std::initializer_list<int> kAlsoAfterSuccess = {IDC_SENSOR_MAG,    IDC_SENSOR_BARO,
+                                                          IDC_SENSOR_SONAR,  IDC_SENSOR_GPS,
+                                                          IDC_START_UPGRADE, IDC_PORT_LIST};
+// Everything else that would send, reopen the port or switch pages (a page switch sends and
+// changes the receive mode): held while the upload runs, given back at its end. The tab control
+// holds the pages.
+constexpr std::initializer_list<int> kHeldDuringUpload = {
+    IDC_START_UPGRADE, IDC_PORT_LIST,   IDC_REFRESH,      IDC_SENSOR_MAG, IDC_SENSOR_BARO,
+    IDC_SENSOR_SONAR,  IDC_SENSOR_GPS,  IDC_FRAME_EDIT,   IDC_PAGE_BASIC, IDC_PAGE_CUSTOM,
+    IDC_PAGE_GPS,      IDC_PAGE_GIMBAL, IDC_PAGE_VOLTAGE, IDC_TAB};
+
+}  // namespace
+
+CUpgradeControls::CUpgradeControls(CVexaDlg& dlg)
+    : m_dlg(dlg), m_upload(dlg.m_state, dlg.m_comm, dlg.m_clock, *dlg.m_dispatcher, *this) {}
+
+void CUpgradeControls::BindHandlers() {
+    Ui::CVexaDlg& ui = *m_dlg.m_ui;
+    Prompter& p = m_dlg.m_prompter;
+    BindGuarded(ui.btnSelectFw, &QPushButton::clicked, &m_dlg, p,
+                [this] { OnSelectFirmwareFile(); });
+    BindGuarded(ui.btnStartUpgrade, &QPushButton::clicked, &m_dlg, p, [this] { OnStartUpgrade(); });
+    ui.prgUpload->setTextVisible(false);
+    ui.prgUpload->setStyleSheet(
+        QStringLiteral("QProgressBar::chunk { background-color: rgb(0, 0, 255); }"));
+}
+
+void CUpgradeControls::OnSelectFirmwareFile() {
+    QLineEdit* pathBox = m_dlg.m_ui->edtFwPath;
+    m_dlg.m_strFwPath = kSelectHint.In(m_dlg.m_bEnglish);
+    pathBox->setText(m_dlg.m_strFwPath);
+    const std::optional<QString> chosen = m_dlg.m_prompter.OpenFile(
+        {QString::fromUtf8(kFileFilter), QStringLiteral("*.bin"), QString()});
+    QString path;
+    if (chosen) {
+        path = *chosen;
+        m_dlg.m_strFwPath = path;
+        pathBox->setText(path);
+        switch (FirmwareImage::CheckName(path)) {
+            case FirmwareCheck::Ok:
+                break;
+            case FirmwareCheck::NoFileChosen:
+                return FileRefused(kNoFileChosen);
+            default:
+                return FileRefused(kNotFirmware);
+        }
+    }
+    // A cancelled dialog leaves no path, and reading nothing fails like a damaged file.
+    if (m_fwImage.Read(path) != FirmwareCheck::Ok) return FileRefused(kCorruptFile);
+    m_dlg.m_ui->btnStartUpgrade->setEnabled(true);
+}
+
+void CUpgradeControls::FileRefused(const BiText& message) {
+    m_fwImage.Clear();
+    m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
+    Message(texts::kMessageCaption, message);
+}
+
+void CUpgradeControls::OnStartUpgrade() {
+    if (m_upload.IsRunning() || !m_fwImage.IsLoaded()) return;
+    // A port lost earlier (or never opened) is opened again from the port file; when that
+    // fails the operator is told why and nothing starts.
+    if (!m_dlg.m_comm.GetPortOpen() && !m_dlg.m_port.OpenFromFile()) return;
+    SetEnabled(kSettingControls, false);
+    HoldLine();
+    m_upload.Start(m_fwImage);
+}
+
+void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
+    const bool english = m_dlg.m_bEnglish != 0;
+    QProgressBar* bar = m_dlg.m_ui->prgUpload;
+    switch (progress.step) {
+        case UploadStep::AskingDeviceTag:
+            return ShowStatus(texts::kPortNotOpened.In(english));
+        case UploadStep::Started:
+            bar->setRange(0, int(progress.packets) + 1);
+            bar->show();
+            ShowBar(progress.packet);
+            return ShowStatus(kSending.In(english).arg(progress.percent));
+        case UploadStep::DataSent:
+            ShowBar(progress.packet);
+            return ShowStatus(kDataProgress.In(english).arg(progress.percent));
+        case UploadStep::EndSent:
+            ShowBar(progress.packet);
+            return ShowStatus(texts::kPortOpened.In(english));
+        case UploadStep::EndAnswered:
+            ShowBar(progress.packet);
+            return ShowStatus(kFinished.In(english).arg(progress.percent));
+    }
+}
+
+void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
+    QProgressBar* bar = m_dlg.m_ui->prgUpload;
+    if (outcome.result != UploadResult::Succeeded) {
+        Message(texts::kMessageCaption, FailureMessage(outcome));
+        bar->hide();
+        // A lost line leaves the port closed, and the status says so.
+        const bool open = outcome.result != UploadResult::LineLost;
+        ShowStatus((open ? texts::kPortOpened : texts::kPortNotOpened).In(m_dlg.m_bEnglish));
+        ReleaseLine();
+        emit m_dlg.UpgradeEnded(false);
+        return;
+    }
+    ShowBar(outcome.packet + 1);
+    ShowStatus(kFinished.In(m_dlg.m_bEnglish).arg(outcome.percent));
+    Message(kSuccessCaption, kSuccess);
+    ReleaseLine();
+    SetEnabled(kSettingControls, true);
+    SetEnabled(kAlsoAfterSuccess, true);
+    // The controller starts its new firmware: what it shows and holds is read afresh.
+    m_dlg.m_state.m_nLiveChannels.fill(0);
+    m_dlg.UpdateData(true);
+    m_dlg.Dispatcher().StartReadBack();
+    m_dlg.UpdateData(false);
+    bar->hide();
+    ShowStatus(texts::kPortOpened.In(m_dlg.m_bEnglish));
+    emit m_dlg.UpgradeEnded(true);
+}
+
+const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
+    switch (outcome.result) {
+        case UploadResult::WrongAck:
+            if (outcome.mode == ProtocolState::kModeUploadData) return kSendError;
+            if (outcome.mode == ProtocolState::kModeUploadEnd) return kTimeoutError;
+            return kChecksumError;
+        case UploadResult::ChecksumMismatch:
+            return kChecksumError;
+        case UploadResult::LineLost:
+            return kSendError;
+        case UploadResult::TimedOut:
+        case UploadResult::Succeeded:
+            break;
+    }
+    return kTimeoutError;
+}
+
+void CUpgradeControls::Message(const BiText& caption, const BiText& text) {
+    const bool english = m_dlg.m_bEnglish != 0;
+    m_dlg.m_prompter.Message({caption.In(english), text.In(english), PromptButtons::Ok,
+                              PromptIcon::None, PromptAnswer::Ok});
+}
+
+void CUpgradeControls::ShowStatus(const QString& status) {
+    m_dlg.m_strStatus = status;
+    m_dlg.m_ui->edtStatus->setText(status);
+}
+
+void CUpgradeControls::ShowBar(quint32 value) {
+    // The last steps count past the bar's end; the bar then stays full.
+    QProgressBar* bar = m_dlg.m_ui->prgUpload;
+    bar->setValue(int(std::min<quint32>(value, quint32(bar->maximum()))));
+}
+
+void CUpgradeControls::HoldLine() {
+    m_held.clear();
+    for (int id : kHeldDuringUpload) {
+        QWidget* control = FindControl(&m_dlg, id);
+        m_held.emplace_back(control, control->isEnabled());
+        control->setEnabled(false);
+    }
+    // The frame editor sends from its own window.
+    m_held.emplace_back(m_dlg.m_pFrameDlg.get(), m_dlg.m_pFrameDlg->isEnabled());
+    m_dlg.m_pFrameDlg->setEnabled(false);
+}
+
+void CUpgradeControls::ReleaseLine() {
+    for (const auto& [control, enabled] : m_held)
+        if (control) control->setEnabled(enabled);
+    m_held.clear();
+}
+
+void CUpgradeControls::SetEnabled(std::initializer_list<int> ids, bool enabled) {
+    for (int id : ids) FindControl(&m_dlg, id)->setEnabled(enabled);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QPointer>
+#include <utility>
+#include <vector>
+
+#include "BiText.h"
+#include "FirmwareImage.h"
+#include "FirmwareUpload.h"
+#include "IUploadListener.h"
+
+class CVexaDlg;
+class QWidget;
+
+// The main window's firmware upgrade: the file button 1001 with the path box 1028, the upgrade
+// button 1043, the progress bar 1075, the status texts and the messages. Every decision of the
+// upload is the core's (CFirmwareUpload); this class only shows it.
+//
+// While an upload runs nothing else may reach the line: the controls that would send, change
+// the port or switch pages are disabled, and the window's senders drop their frames.
+class CUpgradeControls : public IUploadListener {
+public:
+    // The close question while an upload runs.
+    static constexpr BiText kCloseQuestion{
+        "固件正在升级，现在关闭将中断升级！\r\r你确定要关闭本程序吗？",
+        "The firmware upgrade is running: closing now breaks it off!\r\r"
+        "Are you sure to close the Window？"};
+
+    explicit CUpgradeControls(CVexaDlg& dlg);
+
+    void BindHandlers();
+    void OnSelectFirmwareFile();  // button 1001
+    void OnStartUpgrade();        // button 1043
+    bool IsRunning() const { return m_upload.IsRunning(); }
+
+    void OnUploadProgress(const UploadProgress& progress) override;
+    void OnUploadEnded(const UploadOutcome& outcome) override;
+
+private:
+    void FileRefused(const BiText& message);
+    void Message(const BiText& caption, const BiText& text);
+    void ShowStatus(const QString& status);
+    void ShowBar(quint32 value);
+    // Disables what would reach the line during the upload, remembering what was enabled.
+    void HoldLine();
+    // Gives those controls back as they were.
+    void ReleaseLine();
+    void SetEnabled(std::initializer_list<int> ids, bool enabled);
+    static const BiText& FailureMessage(const UploadOutcome& outcome);
+
+    CVexaDlg& m_dlg;
+    FirmwareImage m_fwImage;
+    CFirmwareUpload m_upload;
+    std::vector<std::pair<QPointer<QWidget>, bool>> m_held;
+};

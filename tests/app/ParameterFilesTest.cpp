@@ -1,0 +1,132 @@
+// The upper panel's parameter files: save (1015), reference sets and restore (1099), hint (1100).
+#include <QComboBox>
+#include <QDir>
+
+#include "GbkCodec.h"
+#include "MainWindowFixture.h"
+#include "ParameterExport.h"
+#include "ResourceIds.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class ParameterFilesTest : public MainWindowTest {
+protected:
+    CVexaDlg& StartWithParameters() {
+        CVexaDlg& dlg = Start();
+        // A set the restore accepts: frame type, ESC rate and alarm voltage in range.
+        for (const auto& [slot, value] : {std::pair{0, 5}, {1, 4}, {3, 45}, {26, 330}, {174, 1}})
+            dlg.State().m_nParamCache[slot] = value;
+        m_line->ClearSent();
+        return dlg;
+    }
+
+    void Choose(int entry) {
+        auto* list = Control<QComboBox>(IDC_RESTORE_LIST);
+        list->setCurrentIndex(entry);
+        emit list->activated(entry);
+    }
+
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
+
+    QByteArray Exported() const { return ParameterFileBytes(m_dlg->State().m_nParamCache, 3); }
+};
+
+}  // namespace
+
+TEST_F(ParameterFilesTest, SaveAsksThenWritesTheCacheAndCancelWritesNothing) {
+    CVexaDlg& dlg = StartWithParameters();
+    Control<QComboBox>(IDC_PORT_LIST)->setCurrentIndex(4);
+    const auto cacheBefore = dlg.State().m_nParamCache;
+    m_prompter.QueueAnswer(PromptAnswer::Cancel);
+    Click(IDC_SAVE_DATA);  // no to the question
+    EXPECT_TRUE(m_prompter.FileRequests().empty());
+    Click(IDC_SAVE_DATA);  // the dialog is cancelled
+    EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("*.txt")}), QStringList());
+    m_prompter.QueueFile(Path("saved.txt"));
+    Click(IDC_SAVE_DATA);
+
+    ASSERT_EQ(m_prompter.Shown().size(), 3u) << "the questions only";
+    ASSERT_EQ(m_prompter.FileRequests().size(), 2u);
+    EXPECT_EQ(m_prompter.FileRequests()[0].defaultName, "QZMC_Data");
+    const QByteArray written = ReadFile(Path("saved.txt"));
+    EXPECT_EQ(written, ParameterFileBytes(cacheBefore, 5));
+    EXPECT_TRUE(written.startsWith(gbk::Encode(QStringLiteral("当 前 串口COM05\r\r\n")).value()));
+    EXPECT_EQ(dlg.State().m_nParamCache, cacheBefore);
+    EXPECT_TRUE(Sent().isEmpty());
+}
+
+TEST_F(ParameterFilesTest, FailedWriteSaysWhereAndWhyInTheLanguageOfTheMoment) {
+    CVexaDlg& dlg = StartWithParameters();
+    const auto cacheBefore = dlg.State().m_nParamCache;
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt")));
+    dlg.m_bEnglish = 1;
+    m_prompter.QueueFile(Path("folder.txt"));
+    Click(IDC_SAVE_DATA);
+    ASSERT_EQ(m_prompter.Shown().size(), 2u);
+    const PromptMessage& failure = m_prompter.Shown()[1];
+    EXPECT_EQ(failure.caption, "Velmora Mentioned：");
+    EXPECT_TRUE(failure.text.startsWith("The data was not saved: cannot write the file " +
+                                        Path("folder.txt")))
+        << failure.text.toStdString();
+    EXPECT_TRUE(QFileInfo(Path("folder.txt")).isDir());
+    EXPECT_EQ(dlg.State().m_nParamCache, cacheBefore);
+}
+
+TEST_F(ParameterFilesTest, ReferenceSetIsLoadedByTheControllerAndReadBack) {
+    CVexaDlg& dlg = StartWithParameters();
+    dlg.State().m_nRxMode = ProtocolState::kModeLive;
+    Choose(2);
+    EXPECT_EQ(Sent(), "Sj0002\r");
+    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
+    m_line->Inject("Sj0002\r\n");
+    EXPECT_EQ(Sent(), "Sj0002\r?V\r");
+}
+
+TEST_F(ParameterFilesTest, DamagedOrUnreadableFileIsRefusedWithNothingSent) {
+    CVexaDlg& dlg = StartWithParameters();
+    QList<QByteArray> lines = Exported().split('\n');
+    lines.removeAt(40);
+    WriteFile(Path("damaged.txt"), lines.join('\n'));
+    for (const auto& [file, named] :
+         {std::pair{"damaged.txt", "第41行的名称不对"}, {"absent.txt", "无法读取文件"}}) {
+        m_prompter.Clear();
+        m_prompter.QueueFile(Path(file));
+        Choose(4);
+        ASSERT_EQ(m_prompter.Shown().size(), 1u) << file;
+        const QString text = m_prompter.Shown()[0].text;
+        EXPECT_TRUE(text.contains(QString::fromUtf8(named))) << text.toStdString();
+        EXPECT_TRUE(text.contains(Path(file))) << file;
+        EXPECT_TRUE(Sent().isEmpty()) << file << " sent " << Sent().toStdString();
+        EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack) << file;
+    }
+    Choose(4);  // the dialog is cancelled
+    EXPECT_TRUE(Sent().isEmpty());
+}
+
+TEST_F(ParameterFilesTest, MissingEchoEndsTheRestoreAfterTwoSecondsAndTheWindowGoesOn) {
+    CVexaDlg& dlg = StartWithParameters();
+    // A file an editor saved with CR LF endings is taken like the export's own.
+    WriteFile(Path("saved.txt"), Exported().replace("\r\r\n", "\r\n"));
+    m_prompter.QueueFile(Path("saved.txt"));
+    Choose(4);
+    EXPECT_EQ(Sent(), "Sj0004\r");
+    m_line->Inject("Sj0004\r\n");
+    EXPECT_EQ(Sent(), "Sj0004\rSC0045\r");  // and then the controller falls silent
+    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeBulkWrite);
+
+    m_clock.Advance(1999ms);
+    EXPECT_TRUE(m_prompter.Shown().empty());
+    m_clock.Advance(1ms);
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_TRUE(m_prompter.Shown()[0].text.contains("参数C（文件第5行“主  稳  定 度”）"))
+        << m_prompter.Shown()[0].text.toStdString();
+    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack);
+    for (int id : {IDC_SAVE_DATA, IDC_RESTORE_LIST, IDC_RESTORE_HINT, IDC_REFRESH})
+        EXPECT_TRUE(Control(id)->isEnabled()) << id;
+    m_line->ClearSent();
+    Choose(1);
+    EXPECT_EQ(Sent(), "Sj0001\r");
+}

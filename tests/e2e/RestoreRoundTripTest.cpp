@@ -1,0 +1,109 @@
+// Save, change, restore, read back: the main window against vexa-sim on the real serial path,
+// and in demo mode, with the slider an operator drags.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BasicPage.h"
+#include "ComPortTable.h"
+#include "ControlLookup.h"
+#include "ParameterRestore.h"
+#include "ResourceIds.h"
+#include "ScriptedPrompter.h"
+#include "SerialPortBackend.h"
+#include "SimBackend.h"
+#include "SimProcess.h"
+#include "SliderDriver.h"
+#include "SteadyClock.h"
+#include "VexaDlg.h"
+
+namespace {
+
+class RestoreRoundTripTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previousDir = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+    }
+    void TearDown() override {
+        m_dlg.reset();
+        QDir::setCurrent(m_previousDir);
+    }
+
+    // The start-up read-back, a refresh, or the read-back that ends a restore.
+    bool ReadBack() {
+        QSignalSpy settled(m_dlg.get(), &CVexaDlg::ReadBackSettled);
+        return settled.wait(10000);
+    }
+    QByteArray Save(const QString& path) {
+        m_prompter.QueueFile(path);
+        QTest::mouseClick(FindControl(m_dlg.get(), IDC_SAVE_DATA), Qt::LeftButton);
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QString MainStability() const {
+        return FindControlAs<QLineEdit>(m_dlg->m_pBasicPage, IDC_BASIC_EDIT_MAIN_STAB)->text();
+    }
+
+    void SaveChangeRestore(std::unique_ptr<ICommBackend> backend) {
+        m_dlg = std::make_unique<CVexaDlg>(std::move(backend), m_clock, m_prompter);
+        m_dlg->show();
+        ASSERT_TRUE(ReadBack());
+        const QString path = m_dir.filePath(QStringLiteral("QZMC_Data.txt"));
+        const QByteArray saved = Save(path);
+        const auto values = std::get<ParameterValues>(ReadParameterFile(saved));
+        const QString before = MainStability();
+
+        // The controller is changed: the dragged gain, a list, an offset letter, a switch row,
+        // the declination and a sensor.
+        auto* slider = FindControlAs<QSlider>(m_dlg->m_pBasicPage, IDC_BASIC_SLIDER_MAIN_STAB);
+        slider_driver::Drag(slider, before.toInt() + 20);
+        for (const auto& [letter, wire] :
+             {std::pair{'A', 8}, {'^', 150}, {'a', 0x0FF}, {'Q', 200}, {'M', 0x0F}})
+            m_dlg->SendSetCommand(letter, wire);
+        QTest::qWait(500);  // their echoes come and go before the port is opened again
+        QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
+        ASSERT_TRUE(ReadBack());
+        EXPECT_EQ(LettersNotRestored(values, m_dlg->State().m_nParamCache), "CA^QaM");
+
+        m_prompter.QueueFile(path);
+        auto* list = FindControlAs<QComboBox>(m_dlg.get(), IDC_RESTORE_LIST);
+        list->setCurrentIndex(4);
+        emit list->activated(4);
+        ASSERT_TRUE(ReadBack());
+        EXPECT_EQ(MainStability(), before);
+        EXPECT_EQ(slider->value(), before.toInt());
+        EXPECT_EQ(LettersNotRestored(values, m_dlg->State().m_nParamCache), "");
+        EXPECT_EQ(Save(m_dir.filePath(QStringLiteral("again.txt"))), saved);
+        EXPECT_EQ(m_prompter.Shown().size(), 2u) << "the two save questions only";
+    }
+
+    QString m_previousDir;
+    QTemporaryDir m_dir;
+    SteadyClock m_clock;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<CVexaDlg> m_dlg;
+};
+
+}  // namespace
+
+TEST_F(RestoreRoundTripTest, VexaSimOnAPseudoTerminal) {
+    SimProcess sim({QStringLiteral("--set"), QStringLiteral("K=120")});
+    ASSERT_FALSE(sim.Device().isEmpty());
+    ComPortTable ports;
+    ports.Override(3, sim.Device());
+    SaveChangeRestore(std::make_unique<SerialPortBackend>(ports));
+    m_dlg.reset();
+}
+
+TEST_F(RestoreRoundTripTest, DemoMode) {
+    SimConfig demo;
+    demo.paceBaud = SimConfig::kLineBaud;
+    SaveChangeRestore(std::make_unique<SimBackend>(demo));
+}

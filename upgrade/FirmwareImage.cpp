@@ -1,0 +1,52 @@
+#include "FirmwareImage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+FirmwareCheck FirmwareImage::CheckName(const QString& path) {
+    if (path.endsWith(QLatin1String("bin"), Qt::CaseSensitive)) return FirmwareCheck::Ok;
+    return path.isEmpty() ? FirmwareCheck::NoFileChosen : FirmwareCheck::NotFirmware;
+}
+
+FirmwareCheck FirmwareImage::Read(const QString& path) {
+    Clear();
+    // Only a plain file: a device or a pipe that happens to end in "bin" could block the read
+    // or never end.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return FirmwareCheck::Corrupt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return FirmwareCheck::Corrupt;
+    const qint64 length = file.size();
+    if (length <= 1 || length >= kBufferSize) return FirmwareCheck::Corrupt;
+    QByteArray buffer(kBufferSize, '\0');
+    if (!file.seek(0) || file.read(buffer.data(), length) != length) return FirmwareCheck::Corrupt;
+
+    m_fwImage = std::move(buffer);
+    m_nFwTotal = quint32(length) + 1;
+    m_nFwPackets = (m_nFwTotal + kPayloadSize - 1) / kPayloadSize + 1;
+    m_strPath = path;
+    return FirmwareCheck::Ok;
+}
+
+FirmwareCheck FirmwareImage::Load(const QString& path) {
+    const FirmwareCheck name = CheckName(path);
+    if (name != FirmwareCheck::Ok) {
+        Clear();
+        return name;
+    }
+    return Read(path);
+}
+
+void FirmwareImage::Clear() {
+    m_fwImage.clear();
+    m_nFwTotal = 0;
+    m_nFwPackets = 0;
+    m_strPath.clear();
+}
+
+QByteArray FirmwareImage::Payload(quint32 offset) const {
+    // The stream runs through offset Total() and is zero after it; the buffer is zero past the
+    // file, so its bytes are the stream as far as it reaches.
+    QByteArray payload = m_fwImage.mid(offset, kPayloadSize);
+    payload.resize(kPayloadSize, '\0');
+    return payload;
+}

@@ -1,0 +1,210 @@
+#include "FirmwareUpload.h"
+
+#include <algorithm>
+
+#include "CMSComm.h"
+#include "CommError.h"
+#include "IUploadListener.h"
+#include "ProtocolState.h"
+#include "ReceiveDispatcher.h"
+
+namespace {
+
+const QByteArray kDeviceTagInquiry = QByteArrayLiteral("?W\r");
+const QByteArray kUpgradeWord = QByteArrayLiteral("UP");
+constexpr QByteArrayView kTags[] = {"QZEC", "QZMC"};
+constexpr QByteArrayView kReadyWords[] = {"RADY", "RADE"};
+
+// The tag answer is twelve bytes with the tag in bytes 4-7: it ends eight bytes after the tag.
+constexpr qsizetype kTagFromEnd = 8;
+constexpr qsizetype kTagLength = 4;
+// The ready word is read at the start of the buffer, or six bytes before its end.
+constexpr qsizetype kReadyFromEnd = 6;
+constexpr qsizetype kReadyLength = 4;
+
+template <std::size_t n>
+bool IsOneOf(QByteArrayView word, const QByteArrayView (&words)[n]) {
+    return std::find(std::begin(words), std::end(words), word) != std::end(words);
+}
+
+// `length` bytes of `buffer` that begin `fromEnd` bytes before its end, or its first bytes
+// when it is shorter than that.
+QByteArray WordBeforeEnd(const QByteArray& buffer, qsizetype fromEnd, qsizetype length) {
+    return buffer.mid(std::max<qsizetype>(0, buffer.size() - fromEnd), length);
+}
+
+}  // namespace
+
+CFirmwareUpload::CFirmwareUpload(ProtocolState& state, CMSComm& comm, IClock& clock,
+                                 CReceiveDispatcher& dispatcher, IUploadListener& listener)
+    : m_state(state),
+      m_comm(comm),
+      m_dispatcher(dispatcher),
+      m_listener(listener),
+      m_answerTimer(clock) {
+    m_answerTimer.onExpired = [this] { End(UploadResult::TimedOut); };
+    m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this](const QString& reason) {
+        if (IsRunning()) End(UploadResult::LineLost, reason);
+    });
+    m_dispatcher.SetUpgradeReceiver(this);
+}
+
+CFirmwareUpload::~CFirmwareUpload() {
+    m_dispatcher.SetUpgradeReceiver(nullptr);
+    QObject::disconnect(m_lineLost);
+}
+
+bool CFirmwareUpload::IsRunning() const { return ProtocolState::IsUpgradeMode(m_state.m_nRxMode); }
+
+bool CFirmwareUpload::Start(const FirmwareImage& image) {
+    if (!image.IsLoaded() || IsRunning()) return false;
+    m_image = image;
+    m_state.m_nRxMode = ProtocolState::kModeDeviceTag;
+    m_state.m_nRxCount = 0;
+    m_state.m_strRxBuf.clear();
+    m_strDeviceTag.clear();
+    m_nPktNo = m_nAckNo = m_nAckSum = m_nFwOffset = m_nFwSum = 0;
+    m_nAnswerBytes = 0;
+    try {
+        m_comm.GetInput();  // whatever was waiting is not the tag
+        Report(UploadStep::AskingDeviceTag);
+        m_comm.GetInput();
+    } catch (const CommError& error) {
+        End(UploadResult::LineLost, error.Text());
+        return true;
+    }
+    Send(kDeviceTagInquiry);
+    return true;
+}
+
+void CFirmwareUpload::OnUpgradeReceive(QByteArrayView received) {
+    switch (m_state.m_nRxMode) {
+        case ProtocolState::kModeDeviceTag:
+            return EvaluateDeviceTag();
+        case ProtocolState::kModeBootReady:
+            return EvaluateReady();
+        default:
+            return CollectAnswer(received);
+    }
+}
+
+// Mode 30. The answer may come in pieces: the buffer is kept until it ends in a known tag.
+// Another tag keeps the upload waiting (until the time-out), as does a partial answer.
+void CFirmwareUpload::EvaluateDeviceTag() {
+    QByteArray& buffer = m_state.m_strRxBuf;
+    m_strDeviceTag = WordBeforeEnd(buffer, kTagFromEnd, kTagLength);
+    m_state.m_nRxCount = 0;
+    if (!IsOneOf(m_strDeviceTag, kTags)) {
+        // Only the tail can still become the end of an answer.
+        if (buffer.size() > kTagFromEnd + kTagLength - 1)
+            buffer = buffer.last(kTagFromEnd + kTagLength - 1);
+        return;
+    }
+    buffer.clear();
+    m_state.m_nRxMode = ProtocolState::kModeBootReady;
+    Send(kUpgradeWord + m_strDeviceTag + '\r');
+}
+
+// Mode 2: the boot loader's ready word at the start of the buffer or six bytes before its end;
+// the buffer keeps only the latter.
+void CFirmwareUpload::EvaluateReady() {
+    QByteArray& buffer = m_state.m_strRxBuf;
+    const QByteArray word = buffer.first(std::min(kReadyLength, buffer.size()));
+    buffer = WordBeforeEnd(buffer, kReadyFromEnd, kReadyLength);
+    m_state.m_nRxCount = 0;
+    m_nPktNo = 1;
+    m_nFwOffset = 0;
+    if (!IsOneOf(word, kReadyWords) && !IsOneOf(buffer, kReadyWords)) return;
+    buffer.clear();
+    m_state.m_nRxMode = ProtocolState::kModeUploadData;
+    m_nAnswerBytes = 0;
+    if (SendPacket(upload::PacketType::Start)) Report(UploadStep::Started);
+}
+
+// Modes 3 to 6: each answer is evaluated when its sixty-fourth byte is in. Bytes that arrive in
+// the same event after a complete answer were sent before the next packet went out, so they
+// cannot answer it: they are dropped.
+void CFirmwareUpload::CollectAnswer(QByteArrayView received) {
+    m_state.m_strRxBuf.clear();  // answers are read from the packet, not the text buffer
+    const qsizetype taken = std::min(received.size(), upload::kPacketSize - m_nAnswerBytes);
+    std::copy_n(received.data(), taken, m_rxPacket.data() + m_nAnswerBytes);
+    m_nAnswerBytes += taken;
+    m_state.m_nRxCount = int(m_nAnswerBytes);
+    if (m_nAnswerBytes < upload::kPacketSize) return;
+    m_nAnswerBytes = 0;
+    m_state.m_nRxCount = 0;
+    EvaluateAnswer();
+}
+
+void CFirmwareUpload::EvaluateAnswer() {
+    const upload::BootAnswer answer =
+        upload::ReadAnswer(QByteArrayView(m_rxPacket.data(), m_rxPacket.size()));
+    m_nAckNo = answer.expected;
+    m_nAckSum = answer.sum;
+    ++m_nPktNo;
+    if (m_nAckNo != m_nPktNo) return End(UploadResult::WrongAck);
+    switch (m_state.m_nRxMode) {
+        case ProtocolState::kModeUploadData:
+            if (m_nPktNo == m_image.Packets()) m_state.m_nRxMode = ProtocolState::kModeUploadEnd;
+            return SendNextData();
+        case ProtocolState::kModeUploadEnd:
+            m_state.m_nRxMode = ProtocolState::kModeUploadConfirm;
+            if (SendPacket(upload::PacketType::End, upload::SumBody(m_nFwSum)))
+                Report(UploadStep::EndSent);
+            return;
+        case ProtocolState::kModeUploadConfirm:
+            m_state.m_nRxMode = ProtocolState::kModeUploadFinal;
+            Report(UploadStep::EndAnswered);
+            if (m_nFwSum != m_nAckSum) return End(UploadResult::ChecksumMismatch);
+            SendPacket(upload::PacketType::Confirm);
+            return;
+        case ProtocolState::kModeUploadFinal:
+            return End(UploadResult::Succeeded);
+        default:
+            return;
+    }
+}
+
+void CFirmwareUpload::SendNextData() {
+    const QByteArray payload = m_image.Payload(m_nFwOffset);
+    m_nFwOffset += FirmwareImage::kPayloadSize;
+    m_nFwSum = upload::AddToSum(m_nFwSum, payload);
+    if (SendPacket(upload::PacketType::Data, payload)) Report(UploadStep::DataSent);
+}
+
+void CFirmwareUpload::End(UploadResult result, const QString& detail) {
+    const UploadOutcome outcome{result,    m_state.m_nRxMode, m_nPktNo,          m_nAckNo, m_nFwSum,
+                                m_nAckSum, Percent(),         m_image.Packets(), detail};
+    // The window may show a modal message from the listener: by then the upload is over and
+    // further bytes go to the ordinary receive mode.
+    m_answerTimer.Stop();
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_state.m_strRxBuf.clear();
+    m_state.m_nRxCount = 0;
+    m_nFwSum = 0;
+    m_nAnswerBytes = 0;
+    m_listener.OnUploadEnded(outcome);
+}
+
+bool CFirmwareUpload::Send(const QByteArray& frame) {
+    try {
+        m_comm.SetOutput(frame);
+    } catch (const CommError& error) {
+        End(UploadResult::LineLost, error.Text());
+        return false;
+    }
+    m_answerTimer.Start(kAnswerTimeout);
+    return true;
+}
+
+bool CFirmwareUpload::SendPacket(upload::PacketType type, QByteArrayView body) {
+    return Send(upload::BuildPacket(type, m_nPktNo, body));
+}
+
+void CFirmwareUpload::Report(UploadStep step) {
+    m_listener.OnUploadProgress({step, m_nPktNo, Percent(), m_image.Packets()});
+}
+
+int CFirmwareUpload::Percent() const {
+    return int(qint64(m_nPktNo) * 100 / (qint64(m_image.Packets()) + 1));
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The steps of an upload the operator is shown, in order.
+enum class UploadStep {
+    AskingDeviceTag,  // "?W\r" is out
+    Started,          // the boot loader is ready; the start packet (1) is out
+    DataSent,         // a data packet (2 to N) is out
+    EndSent,          // the last data packet was acknowledged; the end packet with the sum is out
+    EndAnswered,      // the end packet was acknowledged; its sum is checked next
+};
+
+struct UploadProgress {
+    UploadStep step;
+    quint32 packet;   // the number of the packet last sent (0 while asking for the tag)
+    int percent;      // packet × 100 / (N + 1); above 100 once the end packet is answered
+    quint32 packets;  // N; the progress runs from 0 to N + 1
+};
+
+enum class UploadResult {
+    Succeeded,         // the confirm packet was acknowledged
+    WrongAck,          // an answer carried another packet number than the one sent next
+    ChecksumMismatch,  // the boot loader's sum differs from the sum of the data bytes sent
+    TimedOut,          // no (recognised) answer came in time
+    LineLost,          // the port went away or refused a write
+};
+
+struct UploadOutcome {
+    UploadResult result;
+    int mode;         // the receive mode the upload was in when it ended (30, 2 to 6)
+    quint32 packet;   // the answer that ended it was expected to carry this number
+    quint32 ackNo;    // the number the last answer carried
+    quint32 sentSum;  // the sum of the data bytes sent
+    quint32 ackSum;   // the sum the last answer carried
+    int percent;      // packet × 100 / (N + 1)
+    quint32 packets;  // N
+    QString detail;   // LineLost: what the serial control said
+};
+
+// What an upload tells the program that shows it (the main window, the command line). Both are
+// called from inside the serial control's notification or a time-out, after the upload's own
+// state has changed; OnUploadEnded comes once per started upload, with the receive mode back at 0.
+class IUploadListener {
+public:
+    virtual ~IUploadListener() = default;
+    virtual void OnUploadProgress(const UploadProgress& progress) = 0;
+    virtual void OnUploadEnded(const UploadOutcome& outcome) = 0;
+};
