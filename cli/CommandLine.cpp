@@ -79,6 +79,8 @@ private:
             m_inv.comAssignments << value();
         } else if (name == QLatin1String("--timeout")) {
             Timeout(value());
+        } else if (name == QLatin1String("--count")) {
+            Count(value());
         } else if (name == QLatin1String("--demo")) {
             flag(m_inv.demo);
         } else if (name == QLatin1String("--json")) {
@@ -108,6 +110,16 @@ private:
             m_inv.timeout = std::chrono::milliseconds(ms);
     }
 
+    void Count(const QString& text) {
+        if (!m_result.error.isEmpty()) return;
+        bool ok = false;
+        m_inv.count = text.toInt(&ok);
+        m_bCount = true;
+        if (!ok || m_inv.count < 1)
+            m_result.error =
+                QStringLiteral("--count %1: give the number of frames, 1 or more").arg(text);
+    }
+
     QString Check() const {
         const CommandInfo& command = *m_inv.command;
         const int count = int(m_inv.arguments.size());
@@ -115,6 +127,8 @@ private:
             (command.maxArguments >= 0 && count > command.maxArguments))
             return QStringLiteral("wrong number of arguments: vexactl %1")
                 .arg(QLatin1String(command.synopsis));
+        if (m_bCount && QLatin1String(command.name) != QLatin1String("monitor"))
+            return QStringLiteral("--count belongs to monitor");
         if (!command.usesPort && !m_inv.ports.isEmpty())
             return QStringLiteral("%1 takes no --port").arg(QLatin1String(command.name));
         if (!command.manyPorts && m_inv.ports.size() > 1)
@@ -148,6 +162,7 @@ private:
     ParsedCommandLine m_result;
     bool m_bHelp = false;
     bool m_bVersion = false;
+    bool m_bCount = false;
 };
 
 }  // namespace
@@ -182,20 +197,24 @@ QString GeneralHelp() {
         "\nOptions:\n"
         "  --port P          COMn (n = 1-20, through the COM table and --com) or a device\n"
         "                    path; default: the port in ./qzmcconfig.ini, else COM3. Given\n"
-        "                    several times (info, read, set, reference), the command runs\n"
-        "                    on every port at once\n"
+        "                    several times (%1), the\n"
+        "                    command runs on every port at once\n"
         "  --com N=DEVICE    COMN opens DEVICE (repeatable); default COM1-COM10 =\n"
         "                    /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
         "  --demo            talk to the built-in simulated controller, no hardware\n"
         "  --json            results as one JSON document on stdout\n"
         "  --quiet           no progress on stderr (shown only when stderr is a terminal)\n"
         "  --timeout MS      how long to wait for any one reply (default 1000)\n"
+        "  --count N         monitor: end after N live frames\n"
         "  -h, --help        this text; vexactl help COMMAND or COMMAND --help for one command\n"
         "  --version         the version\n\n"
         "Exit status: 0 success, 2 usage, 3 refused input (nothing was sent), 4 line or\n"
         "device fault, 5 read-back differs from what was written; with several ports the\n"
         "highest of them. 130 when interrupted by Ctrl-C or SIGTERM.\n");
-    return text;
+    QStringList many;
+    for (const CommandInfo& command : Commands())
+        if (command.manyPorts) many << QLatin1String(command.name);
+    return text.arg(many.join(QLatin1String(", ")));
 }
 
 QString CommandHelp(const CommandInfo& command) {

@@ -14,6 +14,7 @@ struct Invocation {
     bool json = false;
     bool quiet = false;
     std::chrono::milliseconds timeout{1000};
+    int count = 0;  // monitor --count N: end after N frames; 0: until interrupted
     const CommandInfo* command = nullptr;
     QStringList arguments;
 };

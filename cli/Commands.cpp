@@ -6,7 +6,10 @@
 #include "CommandLine.h"
 #include "CommandSet.h"
 #include "ControllerSession.h"
+#include "FileCommands.h"
+#include "FlashCommand.h"
 #include "Json.h"
+#include "MonitorCommand.h"
 #include "ParamTable.h"
 #include "ParameterLabel.h"
 #include "ReadBackChain.h"
@@ -21,13 +24,6 @@ constexpr auto kLinkedRowPause = 20ms;
 constexpr char kVersionLetter = 'V';
 
 QString Letter(char letter) { return QString(QLatin1Char(letter)); }
-
-CommandResult Fault(const ControllerSession& session, End end) {
-    CommandResult result;
-    result.status = end == End::Interrupted ? kExitInterrupted : kExitLineFault;
-    result.error = session.Describe(end);
-    return result;
-}
 
 QString VersionText(const ControllerSession& session) {
     return FirmwareVersionText(session.FirmwareVersion().value_or(0));
@@ -59,17 +55,6 @@ QStringList LabelledLines(const ControllerSession& session, std::string_view let
                           QString(labelWidth - DisplayWidth(label), QLatin1Char(' ')), value);
     }
     return lines;
-}
-
-// The whole read-back as read and reference print it.
-CommandResult ReadBackResult(const ControllerSession& session, JsonMembers leading = {}) {
-    CommandResult result;
-    result.lines = LabelledLines(session, kReadBackOrder);
-    leading.emplace_back(QStringLiteral("version"), JsonString(VersionText(session)));
-    leading.emplace_back(QStringLiteral("parameters"),
-                         JsonObject(ValueMembers(session, kReadBackOrder.substr(1))));
-    result.json = JsonObject(leading);
-    return result;
 }
 
 CommandResult Info(ControllerSession& session) {
@@ -224,6 +209,25 @@ bool PrepareReference(const QString& text, int* set, QString* error) {
 
 }  // namespace
 
+CommandResult Fault(const ControllerSession& session, End end) {
+    CommandResult result;
+    result.status = end == End::Interrupted ? kExitInterrupted : kExitLineFault;
+    result.error = session.Describe(end);
+    return result;
+}
+
+CommandResult ReadBackResult(const ControllerSession& session, JsonMembers leading,
+                             const JsonMembers& trailing) {
+    CommandResult result;
+    result.lines = LabelledLines(session, kReadBackOrder);
+    leading.emplace_back(QStringLiteral("version"), JsonString(VersionText(session)));
+    leading.emplace_back(QStringLiteral("parameters"),
+                         JsonObject(ValueMembers(session, kReadBackOrder.substr(1))));
+    leading.insert(leading.end(), trailing.begin(), trailing.end());
+    result.json = JsonObject(leading);
+    return result;
+}
+
 bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QString* error) {
     const QString name = QLatin1String(invocation.command->name);
     if (name == QLatin1String("set")) {
@@ -240,19 +244,30 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
     }
     if (name == QLatin1String("reference"))
         return PrepareReference(invocation.arguments.value(0), &prepared->referenceSet, error);
+    prepared->file = invocation.arguments.value(0);
+    if (name == QLatin1String("export")) return PrepareExport(prepared->file, error);
+    if (name == QLatin1String("restore"))
+        return PrepareRestore(prepared->file, &prepared->restoreValues, error);
+    if (name == QLatin1String("flash"))
+        return PrepareFlash(prepared->file, &prepared->image, error);
     return true;
 }
 
 CommandResult RunControllerCommand(const Invocation& invocation, const PreparedCommand& prepared,
-                                   ControllerSession& session,
-                                   const std::function<void(const QString&)>& progress) {
+                                   ControllerSession& session, const CommandOutput& output) {
     const QString name = QLatin1String(invocation.command->name);
+    const auto& progress = output.progress;
     if (name == QLatin1String("info")) return Info(session);
     if (name == QLatin1String("read")) return Read(session, progress);
     if (name == QLatin1String("get")) return Get(session, prepared.letters);
     if (name == QLatin1String("set")) return SetRun(session, prepared.assignments, progress).Run();
     if (name == QLatin1String("reference"))
         return Reference(session, prepared.referenceSet, progress);
+    if (name == QLatin1String("export")) return Export(session, prepared.file, progress);
+    if (name == QLatin1String("restore"))
+        return Restore(session, prepared.file, prepared.restoreValues, progress);
+    if (name == QLatin1String("flash")) return Flash(session, prepared.image, progress);
+    if (name == QLatin1String("monitor")) return Monitor(session, invocation, output);
     CommandResult result;
     result.status = kExitUsage;
     result.error = QStringLiteral("%1 does not talk to a controller").arg(name);

@@ -64,9 +64,13 @@ ControllerSession::End ControllerSession::SetAwaitingEcho(char letter, int wire)
 }
 
 ControllerSession::End ControllerSession::LoadReferenceSet(int set) {
+    return RunThenReadBack([this, set] { m_dispatcher.StartReferenceSet(set); });
+}
+
+ControllerSession::End ControllerSession::RunThenReadBack(const std::function<void()>& start,
+                                                          const std::function<bool()>& stopped) {
     m_bReadBackFinished = false;
-    return Run([&] { m_dispatcher.StartReferenceSet(set); },
-               [this] { return m_bReadBackFinished; });
+    return Run(start, [this, &stopped] { return m_bReadBackFinished || (stopped && stopped()); });
 }
 
 ControllerSession::End ControllerSession::Run(const std::function<void()>& start,
@@ -113,7 +117,15 @@ void ControllerSession::HandleComm() {
         Finish(End::Failed, error.Text());
         return;
     }
+    CheckDone();
+}
+
+void ControllerSession::CheckDone() {
     if (m_done && m_done()) Finish(End::Done);
+}
+
+void ControllerSession::Heard() {
+    if (m_loop) m_timer.Start(m_timeout);
 }
 
 void ControllerSession::Interrupt() {
@@ -129,6 +141,18 @@ void ControllerSession::OnQueryReply(char letter, int wire) {
     if (IsDiscardedOnRead(letter)) m_values[letter] = wire;
     ++m_nReplies;
     if (onProgress) onProgress();
+}
+
+void ControllerSession::OnBulkWriteLinkSent(char letter) {
+    if (onBulkWriteLinkSent) onBulkWriteLinkSent(letter);
+}
+
+void ControllerSession::OnBulkWriteFinished() {
+    if (onBulkWriteFinished) onBulkWriteFinished();
+}
+
+void ControllerSession::OnLiveFrame(const LiveFrame& frame) {
+    if (onLiveFrame) onLiveFrame(frame);
 }
 
 std::optional<int> ControllerSession::ValueOf(char letter) const {

@@ -48,6 +48,22 @@ public:
     End SetAwaitingEcho(char letter, int wire);
     // "Sj000N\r", its echo and the read-back it starts.
     End LoadReferenceSet(int set);
+    // Sends what `start` sends and waits until a full read-back has ended after it (the
+    // bulk write of a restore, a successful upload, a reference set), or `stopped` holds.
+    End RunThenReadBack(const std::function<void()>& start,
+                        const std::function<bool()>& stopped = {});
+    // Sends what `start` sends (a serial-control error ends it as Failed), then runs the event
+    // loop until `done` holds. `done` is checked after every receive event and on CheckDone.
+    End Run(const std::function<void()>& start, const std::function<bool()>& done);
+    // Checks the current wait's condition again, for ends that come from a timer or a signal
+    // of the core rather than from received bytes.
+    void CheckDone();
+    // Something awaited has come without an answer to a frame (a live frame): the time-out
+    // starts again.
+    void Heard();
+    // How long a wait lasts after the last frame sent, from the next frame on.
+    void SetTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    std::chrono::milliseconds Timeout() const { return m_timeout; }
 
     // The last value read of each letter: as the window shows it, or for H and I (which the
     // window does not show) as it came.
@@ -56,6 +72,10 @@ public:
     // Query replies taken so far (retries included), for progress.
     int Replies() const { return m_nReplies; }
     IClock& Clock() { return m_clock; }
+    ProtocolState& State() { return m_state; }
+    CReceiveDispatcher& Dispatcher() { return m_dispatcher; }
+    CMSComm& Comm() { return m_comm; }
+    int PortNumber() const { return m_nPortNumber; }
 
     // "COM3 (/dev/ttyUSB2)": the port in messages.
     QString PortName() const;
@@ -64,14 +84,16 @@ public:
 
     // Called after every reply taken (on the session's thread).
     std::function<void()> onProgress;
+    // The dispatcher's bulk write and live frames, for the restore and the monitor.
+    std::function<void(char letter)> onBulkWriteLinkSent;
+    std::function<void()> onBulkWriteFinished;
+    std::function<void(const LiveFrame&)> onLiveFrame;
 
 public slots:
     // Ends the current wait, and every later one, with End::Interrupted.
     void Interrupt();
 
 private:
-    // Sends what `start` sends (a serial-control error ends it as Failed), then waits.
-    End Run(const std::function<void()>& start, const std::function<bool()>& done);
     End Wait(const std::function<bool()>& done);
     void Finish(End end, const QString& reason = {});
     void HandleComm();
@@ -83,6 +105,9 @@ private:
     void OnQueryReply(char letter, int wire) override;
     void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
     void OnSetEchoed(char letter) override { m_cEchoed = letter; }
+    void OnBulkWriteLinkSent(char letter) override;
+    void OnBulkWriteFinished() override;
+    void OnLiveFrame(const LiveFrame& frame) override;
 
     SteadyClock m_clock;
     WireTap* m_tap = nullptr;

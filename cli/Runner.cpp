@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QMutex>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +30,14 @@ namespace {
 void Print(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
     std::fputc('\n', stream);
+}
+
+// A result line that is shown as it comes (a live frame), whoever reads stdout.
+void PrintNow(const QString& line) {
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
+    Print(stdout, line);
+    std::fflush(stdout);
 }
 
 bool StderrIsTerminal() {
@@ -84,9 +93,13 @@ private:
             result.error = error.Text();
             return result;
         }
-        return RunControllerCommand(m_invocation, m_prepared, session, [this](const QString& text) {
-            m_progress.Update(m_target.label, text);
-        });
+        CommandOutput output;
+        output.progress = [this](const QString& text) { m_progress.Update(m_target.label, text); };
+        output.stream = [this](const QString& line) {
+            m_progress.Clear();
+            PrintNow(line);
+        };
+        return RunControllerCommand(m_invocation, m_prepared, session, output);
     }
 
     const Invocation& m_invocation;
@@ -116,7 +129,9 @@ QString Outcome(int status) {
 }
 
 void PrintSingle(const Invocation& invocation, const CommandResult& result) {
-    if (invocation.json) {
+    if (!result.raw.isEmpty()) {
+        std::fwrite(result.raw.constData(), 1, std::size_t(result.raw.size()), stdout);
+    } else if (invocation.json) {
         if (!result.json.isEmpty()) Print(stdout, result.json);
     } else {
         for (const QString& line : result.lines) Print(stdout, line);

@@ -14,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <memory>
+#include <variant>
 
+#include "ParamTable.h"
+#include "ParameterFileLayout.h"
+#include "ParameterFileReader.h"
 #include "ReadBackChain.h"
 #include "SimProcess.h"
 
@@ -22,6 +26,7 @@ namespace {
 
 struct Outcome {
     int status = -1;
+    QByteArray raw;  // stdout as it came
     QString out;
     QString err;
     qint64 ms = 0;
@@ -50,7 +55,8 @@ protected:
         }
         run.ms = m_clock.elapsed();
         run.status = m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
-        run.out = QString::fromUtf8(m_process->readAllStandardOutput());
+        run.raw = m_process->readAllStandardOutput();
+        run.out = QString::fromUtf8(run.raw);
         run.err = QString::fromUtf8(m_process->readAllStandardError());
         return run;
     }
@@ -64,6 +70,25 @@ protected:
                        arguments);
     }
     QString PortFilePath() const { return m_dir.filePath(QStringLiteral("qzmcconfig.ini")); }
+
+    // A firmware image of `bytes` bytes in the test's folder.
+    QString Image(int bytes) {
+        const QString path = m_dir.filePath(QStringLiteral("image%1.bin").arg(bytes));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        QByteArray image(bytes, '\0');
+        for (int i = 0; i < bytes; ++i) image[i] = char(i * 13 + 7);
+        file.write(image);
+        return path;
+    }
+    // A parameter file exported from a controller that holds the simulator's defaults.
+    QString SavedFile() {
+        const QString path = m_dir.filePath(QStringLiteral("saved.txt"));
+        if (QFile::exists(path)) return path;
+        SimProcess sim;
+        EXPECT_EQ(On(sim, {QStringLiteral("export"), path}).status, 0);
+        return path;
+    }
 
     static QStringList ReadBackFrames() {
         QStringList frames;
@@ -139,14 +164,39 @@ TEST_F(VexactlTest, SetWritesAsTheWindowDoesAndReadsBack) {
 }
 
 TEST_F(VexactlTest, RefusedInputSendsNothing) {
+    // A saved file with one line shifted: its label no longer matches.
+    QFile saved(SavedFile());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = saved.readAll().split('\n');
+    lines.swapItemsAt(5, 6);
+    const QString shifted = m_dir.filePath(QStringLiteral("shifted.txt"));
+    QFile out(shifted);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(lines.join('\n'));
+    out.close();
+
     SimProcess sim;
     ASSERT_FALSE(sim.Device().isEmpty());
-    const QStringList refused[] = {
-        {"set", "C=60", "D=101"}, {"set", "j=1"}, {"get", "C", "W"}, {"reference", "4"}};
-    for (const QStringList& arguments : refused) {
-        const Outcome run = On(sim, arguments);
-        EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString();
+    struct Case {
+        QStringList arguments;
+        const char* says;
+    };
+    const Case refused[] = {
+        {{"set", "C=60", "D=101"}, "D takes 0 to 100"},
+        {{"set", "j=1"}, "vexactl reference"},
+        {{"get", "C", "W"}, "\"W\""},
+        {{"reference", "4"}, "0 to 3"},
+        {{"restore", shifted}, "Line 6: the label should be"},
+        {{"restore", m_dir.filePath("none.txt")}, "cannot read"},
+        {{"flash", Image(1000).replace(".bin", ".BIN")}, "must end in \"bin\""},
+        {{"flash", Image(1)}, "2 to 65535 bytes"},
+        {{"export", m_dir.filePath("no/such/folder.txt")}, "does not exist"},
+    };
+    for (const Case& c : refused) {
+        const Outcome run = On(sim, c.arguments);
+        EXPECT_EQ(run.status, 3) << c.arguments.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << run.err.toStdString();
         EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
     }
     EXPECT_EQ(Vexactl({QStringLiteral("--bogus")}).status, 2);
@@ -164,19 +214,26 @@ TEST_F(VexactlTest, ReadBackThatDiffersIsListedWithExitFive) {
     EXPECT_TRUE(set.err.contains(QLatin1String("differs"))) << set.err.toStdString();
 }
 
-TEST_F(VexactlTest, AMissingAnswerEndsEveryCommandWithExitFourInsideTheTimeOut) {
+TEST_F(VexactlTest, AMissingOrWrongAnswerEndsEveryCommandWithExitFour) {
+    const QString saved = SavedFile();
+    const QString image = Image(1000);
     struct Case {
         QString fault;  // vexa-sim option
         QStringList arguments;
-        const char* frame;
+        QString says;
     };
     const Case cases[] = {
-        {"--drop=?V", {"info"}, "\"?V\""},
-        {"--drop=?E", {"read"}, "\"?E\""},
-        {"--drop=?C", {"get", "C"}, "\"?C\""},
-        {"--quiet-sets", {"set", "C=50"}, "\"SC0050\""},
-        {"--drop=Sj", {"reference", "1"}, "\"Sj0001\""},
-        {"--silent-after=200", {"read"}, "\"?"},
+        {"--drop=?V", {"info"}, "\"?V\" within 300 ms"},
+        {"--drop=?E", {"read"}, "\"?E\" within 300 ms"},
+        {"--drop=?C", {"get", "C"}, "\"?C\" within 300 ms"},
+        {"--quiet-sets", {"set", "C=50"}, "\"SC0050\" within 300 ms"},
+        {"--drop=Sj", {"reference", "1"}, "\"Sj0001\" within 300 ms"},
+        {"--silent-after=200", {"read"}, "within 300 ms"},
+        {"--drop=?E", {"export", m_dir.filePath("x.txt")}, "\"?E\" within 300 ms"},
+        {"--drop=SD", {"restore", saved}, "\"SD0040\" within 300 ms"},
+        {"--silent-after=0", {"monitor"}, "no live data within 300 ms"},
+        {"--bad-sum", {"flash", image}, "checksum"},
+        {"--bad-ack=3", {"flash", image}, "answered packet 3 with 3 instead of 4"},
     };
     for (const Case& c : cases) {
         SimProcess sim({c.fault});
@@ -184,10 +241,11 @@ TEST_F(VexactlTest, AMissingAnswerEndsEveryCommandWithExitFourInsideTheTimeOut) 
         const Outcome run =
             On(sim, QStringList{QStringLiteral("--timeout"), QStringLiteral("300")} + c.arguments);
         EXPECT_EQ(run.status, 4) << c.fault.toStdString();
-        EXPECT_TRUE(run.err.contains(QLatin1String(c.frame))) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(QLatin1String("300 ms"))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
         EXPECT_LT(run.ms, 10000) << c.fault.toStdString();
     }
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("x.txt")));
 }
 
 TEST_F(VexactlTest, ReferenceSetIsLoadedThenEverythingIsReadBack) {
@@ -199,6 +257,106 @@ TEST_F(VexactlTest, ReferenceSetIsLoadedThenEverythingIsReadBack) {
     EXPECT_EQ(run.Json().value("reference").toInt(), 2);
     EXPECT_EQ(run.Json().value("parameters").toObject().value("j").toInt(), 2);
     EXPECT_EQ(sim.ReceivedFrames(), QStringList{"Sj0002\\r"} + ReadBackFrames());
+}
+
+TEST_F(VexactlTest, ExportWritesTheWindowsFileAndRestoreWritesItBack) {
+    SimProcess sim;
+    ASSERT_FALSE(sim.Device().isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("QZMC_Data.txt"));
+    const QStringList onCom12{QStringLiteral("--com"), QStringLiteral("12=") + sim.Device(),
+                              QStringLiteral("--port"), QStringLiteral("COM12")};
+    const Outcome exported = Vexactl(onCom12 + QStringList{QStringLiteral("export"), path});
+    EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const auto values = ReadParameterFile(bytes);
+    ASSERT_TRUE(std::holds_alternative<ParameterValues>(values));
+    EXPECT_EQ(std::get<ParameterValues>(values)[*CacheSlotOf('C')], 45);
+    EXPECT_EQ(bytes.count("\r\r\n"), 195);  // 196 lines, the last without an ending
+    EXPECT_TRUE(bytes.startsWith(PortLinePrefix() + "12\r\r\n"));
+    const Outcome toStdout =
+        Vexactl(onCom12 + QStringList{QStringLiteral("export"), QStringLiteral("-")});
+    EXPECT_EQ(toStdout.status, 0);
+    EXPECT_EQ(toStdout.raw, bytes);
+
+    EXPECT_EQ(On(sim, {QStringLiteral("set"), QStringLiteral("C=77")}).status, 0);
+    const int before = int(sim.ReceivedFrames().size());
+    const Outcome restored = On(sim, {QStringLiteral("--json"), QStringLiteral("restore"), path});
+    EXPECT_EQ(restored.status, 0) << restored.err.toStdString();
+    EXPECT_EQ(restored.Json().value("parameters").toObject().value("C").toInt(), 45);
+    EXPECT_EQ(restored.Json().value("differences").toArray(), QJsonArray());
+    const QStringList frames = sim.ReceivedFrames().mid(before);
+    ASSERT_GE(frames.size(), 42);
+    EXPECT_EQ(frames.mid(0, 2), (QStringList{"Sj0004\\r", "SC0045\\r"}));
+    EXPECT_TRUE(frames[41].startsWith(QLatin1String("SO")));  // the announcement and 41 values
+    EXPECT_EQ(frames.mid(42), ReadBackFrames());
+
+    // Firmware up to 1.211 reads the gimbal ratios back 100 lower than they are written.
+    SimProcess legacy({QStringLiteral("--version"), QStringLiteral("1211")});
+    const Outcome differs = On(legacy, {QStringLiteral("restore"), path});
+    EXPECT_EQ(differs.status, 5);
+    EXPECT_TRUE(differs.out.contains(QLatin1String("% differs: 50 was restored, -50 read back")))
+        << differs.out.toStdString();
+}
+
+TEST_F(VexactlTest, FlashUploadsTheImageThenReadsEverythingBack) {
+    SimProcess one, two;
+    ASSERT_FALSE(two.Device().isEmpty());
+    const QString image = Image(1000);
+    const Outcome run =
+        Vexactl({QStringLiteral("--port"), one.Device(), QStringLiteral("--port"), two.Device(),
+                 QStringLiteral("--json"), QStringLiteral("flash"), image});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QJsonArray ports = run.Json().value("ports").toArray();
+    ASSERT_EQ(ports.size(), 2);
+    for (const SimProcess* sim : {&one, &two}) {
+        // "?W", the start word, start + 18 data + end + confirm packets, then the read-back.
+        const QStringList frames = sim->ReceivedFrames();
+        ASSERT_EQ(frames.size(), 2 + 21 + 49);
+        EXPECT_EQ(frames.mid(0, 2), (QStringList{"?W\\r", "UPQZMC\\r"}));
+        EXPECT_TRUE(frames[2].startsWith(QLatin1String("packet type 0xa0 number 1")));
+        EXPECT_TRUE(frames[22].startsWith(QLatin1String("packet type 0xa6 number 21")));
+        EXPECT_EQ(frames.mid(23), ReadBackFrames());
+    }
+    const QJsonObject result = ports[0].toObject().value("result").toObject();
+    EXPECT_EQ(result.value("bytes").toInt(), 1000);
+    EXPECT_EQ(result.value("packets").toInt(), 21);
+    EXPECT_EQ(result.value("parameters").toObject().size(), 48);
+}
+
+TEST_F(VexactlTest, MonitorPrintsLiveFramesAndAlwaysStopsTheStream) {
+    SimProcess sim({QStringLiteral("--live-rate=50")});
+    ASSERT_FALSE(sim.Device().isEmpty());
+    const Outcome counted = On(sim, {QStringLiteral("--json"), QStringLiteral("monitor"),
+                                     QStringLiteral("--count"), QStringLiteral("6")});
+    EXPECT_EQ(counted.status, 0) << counted.err.toStdString();
+    const QStringList lines = counted.Lines();
+    ASSERT_EQ(lines.size(), 6);
+    QStringList tags;
+    for (const QString& line : lines) {
+        const QJsonObject frame = QJsonDocument::fromJson(line.toUtf8()).object();
+        tags << frame.value("frame").toString();
+        if (frame.value("frame") == "SSDA") {
+            for (const char* key : {"ultrasonic", "baro", "heading", "vibration"})
+                EXPECT_TRUE(frame.value(key).isDouble()) << key;
+            EXPECT_TRUE(frame.value("longitude").toString().contains('.'));
+            EXPECT_TRUE(frame.value("latitude").toString().contains('.'));
+        } else {
+            EXPECT_EQ(frame.value("values").toArray().size(), 8);
+        }
+    }
+    EXPECT_EQ(tags, (QStringList{"CHDA", "MSDA", "SSDA", "CHDA", "MSDA", "SSDA"}));
+    EXPECT_EQ(sim.ReceivedFrames(), (QStringList{"S~0001\\r", "S~0000\\r"}));
+
+    // Without a count it runs until interrupted, and still stops the stream.
+    QProcess* process = Start({QStringLiteral("--port"), sim.Device(), QStringLiteral("monitor")});
+    ASSERT_TRUE(process->waitForReadyRead(5000));
+    ::kill(pid_t(process->processId()), SIGINT);
+    const Outcome interrupted = Finish();
+    EXPECT_EQ(interrupted.status, 0);
+    EXPECT_TRUE(interrupted.out.startsWith(QLatin1String("CHDA ")));
+    EXPECT_EQ(sim.ReceivedFrames().mid(2), (QStringList{"S~0001\\r", "S~0000\\r"}));
 }
 
 TEST_F(VexactlTest, SeveralPortsRunAtOnceAndTheWorstStatusWins) {
