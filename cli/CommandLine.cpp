@@ -191,7 +191,7 @@ QString GeneralHelp() {
         "Commands:\n");
     for (const CommandInfo& command : Commands())
         text += QStringLiteral("  %1%2\n")
-                    .arg(QLatin1String(command.synopsis), -18)
+                    .arg(QLatin1String(command.synopsis), -21)
                     .arg(QLatin1String(command.summary));
     text += QStringLiteral(
         "\nOptions:\n"
@@ -202,7 +202,7 @@ QString GeneralHelp() {
         "  --com N=DEVICE    COMN opens DEVICE (repeatable); default COM1-COM10 =\n"
         "                    /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
         "  --demo            talk to the built-in simulated controller, no hardware\n"
-        "  --json            results as one JSON document on stdout\n"
+        "  --json            results as one JSON document on stdout (monitor: one per frame)\n"
         "  --quiet           no progress on stderr (shown only when stderr is a terminal)\n"
         "  --timeout MS      how long to wait for any one reply (default 1000)\n"
         "  --count N         monitor: end after N live frames\n"
@@ -210,7 +210,7 @@ QString GeneralHelp() {
         "  --version         the version\n\n"
         "Exit status: 0 success, 2 usage, 3 refused input (nothing was sent), 4 line or\n"
         "device fault, 5 read-back differs from what was written; with several ports the\n"
-        "highest of them. 130 when interrupted by Ctrl-C or SIGTERM.\n");
+        "highest of them. 130 when interrupted by Ctrl-C or SIGTERM (monitor: 0).\n");
     QStringList many;
     for (const CommandInfo& command : Commands())
         if (command.manyPorts) many << QLatin1String(command.name);

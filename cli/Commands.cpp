@@ -150,7 +150,9 @@ private:
                                 .arg(Letter(letter))
                                 .arg(got)
                                 .arg(wanted);
-            differences << JsonString(Letter(letter));
+            differences << JsonObject({{QStringLiteral("letter"), JsonString(Letter(letter))},
+                                       {QStringLiteral("written"), QString::number(wanted)},
+                                       {QStringLiteral("read"), QString::number(got)}});
         }
         result.json = JsonObject({{QStringLiteral("written"), JsonObject(written)},
                                   {QStringLiteral("readBack"), JsonObject(read)},

@@ -30,6 +30,11 @@ TEST(CommandLine, ReadsOptionsBeforeAndAfterTheCommand) {
     ASSERT_EQ(set.action, Action::Run);
     EXPECT_EQ(set.invocation.arguments, (QStringList{"C=45", "Q=-3", "-x"}));
     EXPECT_EQ(set.invocation.timeout.count(), 1000);
+
+    const ParsedCommandLine monitor = Parse("monitor --count 25");
+    ASSERT_EQ(monitor.action, Action::Run);
+    EXPECT_EQ(monitor.invocation.count, 25);
+    EXPECT_EQ(Parse("--port COM1 --port COM2 flash a.bin").action, Action::Run);
 }
 
 TEST(CommandLine, HelpAndVersion) {
@@ -83,6 +88,11 @@ TEST(CommandLine, UsageErrors) {
         {"set", "wrong number of arguments"},
         {"reference 1 2", "wrong number of arguments"},
         {"help frob", "no command"},
+        {"monitor --count 0", "--count 0"},
+        {"read --count 5", "--count belongs to monitor"},
+        {"--port COM1 --port COM2 monitor", "one port"},
+        {"--port COM1 --port COM2 export x.txt", "one port"},
+        {"export", "wrong number of arguments"},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = Parse(QString::fromLatin1(c.line));

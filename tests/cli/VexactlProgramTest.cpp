@@ -211,6 +211,10 @@ TEST_F(VexactlTest, ReadBackThatDiffersIsListedWithExitFive) {
         On(sim, {QStringLiteral("set"), QStringLiteral("K=20"), QStringLiteral("%=50")});
     EXPECT_EQ(set.status, 5);
     EXPECT_EQ(set.Lines(), (QStringList{"K 20", "% -50 differs: 50 was written"}));
+    const Outcome json =
+        On(sim, {QStringLiteral("--json"), QStringLiteral("set"), QStringLiteral("%=50")});
+    EXPECT_EQ(json.Json().value("differences").toArray(),
+              QJsonArray({QJsonObject({{"letter", "%"}, {"written", 50}, {"read", -50}})}));
     EXPECT_TRUE(set.err.contains(QLatin1String("differs"))) << set.err.toStdString();
 }
 
