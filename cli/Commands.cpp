@@ -68,10 +68,7 @@ CommandResult Info(ControllerSession& session) {
 
 CommandResult Read(ControllerSession& session,
                    const std::function<void(const QString&)>& progress) {
-    const int total = int(kReadBackOrder.size());
-    session.onProgress = [&] {
-        progress(QStringLiteral("read %1/%2").arg(std::min(session.Replies(), total)).arg(total));
-    };
+    ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);
     return ReadBackResult(session);
@@ -186,13 +183,7 @@ private:
 
 CommandResult Reference(ControllerSession& session, int set,
                         const std::function<void(const QString&)>& progress) {
-    const int total = int(kReadBackOrder.size());
-    session.onProgress = [&] {
-        progress(QStringLiteral("reference set %1, read %2/%3")
-                     .arg(set)
-                     .arg(std::min(session.Replies(), total))
-                     .arg(total));
-    };
+    ShowReadBackProgress(session, progress, QStringLiteral("reference set %1, read").arg(set));
     const End end = session.LoadReferenceSet(set);
     if (end != End::Done) return Fault(session, end);
     return ReadBackResult(session, {{QStringLiteral("reference"), QString::number(set)}});
@@ -210,6 +201,19 @@ bool PrepareReference(const QString& text, int* set, QString* error) {
 }
 
 }  // namespace
+
+void ShowReadBackProgress(ControllerSession& session,
+                          const std::function<void(const QString&)>& progress,
+                          const QString& what) {
+    const int total = int(kReadBackOrder.size());
+    const int before = session.Replies();
+    session.onProgress = [&session, progress, what, total, before] {
+        progress(QStringLiteral("%1 %2/%3")
+                     .arg(what)
+                     .arg(std::min(session.Replies() - before, total))
+                     .arg(total));
+    };
+}
 
 CommandResult Fault(const ControllerSession& session, End end) {
     CommandResult result;

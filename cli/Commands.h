@@ -50,5 +50,8 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
 // Shared by the commands: the fault that ended a wait, and the whole read-back as read prints
 // it (text lines; JSON with `leading` members before and `trailing` after).
 CommandResult Fault(const ControllerSession& session, ControllerSession::End end);
+// Progress of a read-back: "`what` 12/49" for each reply taken.
+void ShowReadBackProgress(ControllerSession& session,
+                          const std::function<void(const QString&)>& progress, const QString& what);
 CommandResult ReadBackResult(const ControllerSession& session, JsonMembers leading = {},
                              const JsonMembers& trailing = {});

@@ -114,10 +114,7 @@ bool PrepareRestore(const QString& file, ParameterValues* values, QString* error
 
 CommandResult Export(ControllerSession& session, const QString& file,
                      const std::function<void(const QString&)>& progress) {
-    const int total = int(kReadBackOrder.size());
-    session.onProgress = [&] {
-        progress(QStringLiteral("read %1/%2").arg(std::min(session.Replies(), total)).arg(total));
-    };
+    ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);
     const QByteArray bytes =
@@ -146,6 +143,7 @@ CommandResult Restore(ControllerSession& session, const QString& file,
                       const ParameterValues& values,
                       const std::function<void(const QString&)>& progress) {
     RestoreRun run(session, progress);
+    ShowReadBackProgress(session, progress, QStringLiteral("restored, read"));
     const End end = run.Run(values);
     if (end != End::Done) return Fault(session, end);
     if (const char letter = run.Stopped()) {

@@ -135,6 +135,7 @@ CommandResult Flash(ControllerSession& session, const FirmwareImage& image,
     // The controller starts its new firmware: what it holds is read afresh, as the window does.
     session.SetTimeout(timeout);
     session.State().m_nLiveChannels.fill(0);
+    ShowReadBackProgress(session, progress, QStringLiteral("flashed, read"));
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);
     const QString summary = QStringLiteral("%1: %2 bytes in %3 packets, checksum %4 confirmed")
