@@ -94,6 +94,7 @@ ControllerSession::End ControllerSession::Wait(const std::function<bool()>& done
     m_loop = &loop;
     m_done = done;
     m_end = End::Done;
+    m_bEnding = false;
     m_reason.clear();
     if (!m_timer.IsActive()) m_timer.Start(m_timeout);
     loop.exec();
@@ -103,8 +104,11 @@ ControllerSession::End ControllerSession::Wait(const std::function<bool()>& done
     return m_end;
 }
 
+// The first end of a wait is the one reported: a reply that comes after the time-out has
+// ended the wait does not make it a success.
 void ControllerSession::Finish(End end, const QString& reason) {
-    if (!m_loop) return;
+    if (!m_loop || m_bEnding) return;
+    m_bEnding = true;
     m_end = end;
     m_reason = reason;
     m_loop->quit();

@@ -121,6 +121,7 @@ private:
     QEventLoop* m_loop = nullptr;
     std::function<bool()> m_done;
     End m_end = End::Done;
+    bool m_bEnding = false;  // the current wait has its end; the loop is on its way out
     QString m_reason;
     QByteArray m_lastFrame;
     std::atomic<bool> m_bInterrupted = false;
