@@ -2,6 +2,7 @@
 // measured time over the time the line itself needs for the bytes exchanged.
 //   read/process: the whole program as a user runs it, start to exit (start-up, port open, the
 //            read-back, printing). Floor: 49 exchanges x 13 bytes x 10 bits / 115200 = 55.3 ms.
+//            "start_ms" is what a run of "vexactl --version" takes beside it.
 //   read/session: the same session vexactl runs, in this process: port open to the last reply.
 //   flash/process: vexactl flash of a 65535-byte image, start to exit. Floor: the tag inquiry
 //            and the start word (3 + 12 and 7 + 4 bytes), 1174 packets of 64 bytes each way
@@ -52,23 +53,32 @@ void Report(benchmark::State& state, double totalSeconds, double floorMs) {
 }
 
 // Runs vexactl with these arguments against a fresh simulator, once per iteration.
+// Seconds one vexactl run with these arguments takes, start to exit; negative when it fails.
+double TimeRun(const QStringList& arguments) {
+    QProcess vexactl;
+    const auto start = std::chrono::steady_clock::now();
+    vexactl.start(QStringLiteral(VEXACTL_BINARY), arguments);
+    if (!vexactl.waitForFinished(60000) || vexactl.exitCode() != 0) return -1;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs vexactl with these arguments against a simulator, once per iteration. Beside it, in
+// turn, "vexactl --version": what starting and ending the program costs ("start_ms").
 void Process(benchmark::State& state, const QStringList& arguments, double floorMs) {
     Simulator sim;
     double total = 0;
+    double starting = 0;
     for (auto _ : state) {
-        QProcess vexactl;
-        const auto start = std::chrono::steady_clock::now();
-        vexactl.start(QStringLiteral(VEXACTL_BINARY),
-                      QStringList{QStringLiteral("--port"), sim.Device()} + arguments);
-        if (!vexactl.waitForFinished(60000) || vexactl.exitCode() != 0) {
-            state.SkipWithError("vexactl failed");
-            return;
-        }
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        state.SetIterationTime(elapsed.count());
-        total += elapsed.count();
+        const double version = TimeRun({QStringLiteral("--version")});
+        const double seconds =
+            TimeRun(QStringList{QStringLiteral("--port"), sim.Device()} + arguments);
+        if (seconds < 0 || version < 0) return state.SkipWithError("vexactl failed");
+        state.SetIterationTime(seconds);
+        total += seconds;
+        starting += version;
     }
     Report(state, total, floorMs);
+    state.counters["start_ms"] = starting * 1000.0 / static_cast<double>(state.iterations());
 }
 
 void ReadProcess(benchmark::State& state) {
