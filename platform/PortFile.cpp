@@ -3,15 +3,29 @@
 #include <QFile>
 #include <cstdlib>
 
-PortFile::Content PortFile::Read() const {
-    QFile file(m_path);
-    Content content;
-    if (!file.open(QIODevice::ReadWrite)) return content;  // ReadWrite creates it when missing
-    const QByteArray text = file.readAll();  // null-terminated: the number ends at a zero byte
+namespace {
+
+PortFile::Content ContentOf(const QByteArray& text) {
+    PortFile::Content content;
     content.empty = text.isEmpty();
+    // The text is null-terminated: the number ends at a zero byte.
     const long number = std::strtol(text.constData(), nullptr, 10);
     content.number = (number > 99999 || number < -99999) ? 0 : static_cast<int>(number);
     return content;
+}
+
+}  // namespace
+
+PortFile::Content PortFile::Read() const {
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadWrite)) return {};  // ReadWrite creates it when missing
+    return ContentOf(file.readAll());
+}
+
+PortFile::Content PortFile::ReadOnly() const {
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return ContentOf(file.readAll());
 }
 
 void PortFile::Write(int port) const {

@@ -32,4 +32,11 @@ public:
     // A live data frame has been parsed (receive mode 10); its channel values are already in
     // the protocol state.
     virtual void OnLiveFrame(const LiveFrame&) {}
+    // Every query reply a read recognises, before its value is applied: the letter and the
+    // wire value as it came (also for H and I, and for a zero that will be asked again).
+    virtual void OnQueryReply(char /*letter*/, int /*wire*/) {}
+    // The last letter of a read of chosen letters (StartChosenRead) has been answered.
+    virtual void OnChosenReadFinished() {}
+    // The echo of a set command sent with SendAwaitingEcho has come.
+    virtual void OnSetEchoed(char /*letter*/) {}
 };

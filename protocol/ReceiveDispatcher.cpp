@@ -122,6 +122,23 @@ void CReceiveDispatcher::StartReferenceSet(int set) {
     SendLink(SetCommand(kReferenceSetLetter, set));
 }
 
+void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
+    m_state.ResetReceive();
+    m_state.m_strChosenQueries = letters.toByteArray();
+    if (m_state.m_strChosenQueries.isEmpty()) {
+        m_listener.OnChosenReadFinished();
+        return;
+    }
+    SendLink(QueryCommand(m_state.m_strChosenQueries.front()));
+}
+
+void CReceiveDispatcher::SendAwaitingEcho(char letter, int wire) {
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    ClearReceive();
+    m_state.m_cAwaitedEcho = letter;
+    SendLink(SetCommand(letter, wire));
+}
+
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
     QByteArray& buffer = m_state.m_strRxBuf;
     if (buffer.size() + bytes.size() <= kRxBufferLimit) {
@@ -162,6 +179,7 @@ void CReceiveDispatcher::Evaluate(QByteArrayView received) {
 
 // Mode 0: read-back replies and the echo of a reference-set choice.
 void CReceiveDispatcher::EvaluateReadBack() {
+    if (TakeAwaitedEcho()) return;
     if (m_state.m_nRxCount > kReferenceEchoMinimum &&
         m_state.m_strRxBuf.startsWith(kReferenceEcho)) {
         RestartReadBackAfterReferenceSet();
@@ -176,7 +194,34 @@ void CReceiveDispatcher::EvaluateReadBack() {
     const char letter = buffer[1];
     const int wire = LeadingDigits(ValueText(buffer));
     m_state.m_strRxBuf.clear();
+    // A read of chosen letters takes only the reply it waits for; a late reply to an earlier
+    // query must not stand in for it.
+    const QByteArray& chosen = m_state.m_strChosenQueries;
+    if (!chosen.isEmpty() && letter != chosen.front()) return;
     HandleChainReply(letter, wire);
+}
+
+bool CReceiveDispatcher::TakeAwaitedEcho() {
+    const char letter = m_state.m_cAwaitedEcho;
+    const QByteArray& buffer = m_state.m_strRxBuf;
+    if (letter == 0 || m_state.m_nRxCount < kSpecialEchoLength || buffer.size() < 2 ||
+        buffer[0] != 'S' || buffer[1] != letter)
+        return false;
+    ClearReceive();
+    m_state.m_cAwaitedEcho = 0;
+    m_listener.OnSetEchoed(letter);
+    return true;
+}
+
+void CReceiveDispatcher::ContinueChosenRead() {
+    QByteArray& chosen = m_state.m_strChosenQueries;
+    chosen.remove(0, 1);
+    if (!chosen.isEmpty()) {
+        SendLink(QueryCommand(chosen.front()));
+        return;
+    }
+    DiscardInput();
+    m_listener.OnChosenReadFinished();
 }
 
 void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
@@ -188,6 +233,7 @@ void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
 }
 
 void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
+    m_listener.OnQueryReply(letter, wire);
     ApplyValue(letter, wire);
     if (letter == kLastFrameCoordinate) m_listener.OnFrameGeometryRead();
 
@@ -198,7 +244,9 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
         return;
     }
     m_state.m_nQueryRetries = ProtocolState::kFullRetries;
-    if (const auto next = NextQueryAfter(letter)) {
+    if (!m_state.m_strChosenQueries.isEmpty()) {
+        ContinueChosenRead();
+    } else if (const auto next = NextQueryAfter(letter)) {
         SendLink(QueryCommand(*next));
     } else if (letter == kReadBackOrder.back()) {
         DiscardInput();
