@@ -4,6 +4,7 @@
 
 #include "CommError.h"
 #include "CommandFrames.h"
+#include "ControllerLine.h"
 #include "CustomPage.h"
 #include "ParamTable.h"
 #include "Prompter.h"
@@ -13,7 +14,6 @@
 #include "ui_VexaDlg.h"
 
 namespace {
-constexpr short kBufferSize = 1024;
 constexpr int kDefaultPort = 3;
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 20;
@@ -21,8 +21,8 @@ constexpr int kLastPort = 20;
 
 void CPortConnection::Open() {
     CMSComm& comm = m_dlg.m_comm;
-    comm.SetInBufferSize(kBufferSize);
-    comm.SetOutBufferSize(kBufferSize);
+    comm.SetInBufferSize(kControllerPortBuffer);
+    comm.SetOutBufferSize(kControllerPortBuffer);
     QString openError;
     if (!comm.GetPortOpen()) {
         try {
@@ -38,10 +38,7 @@ void CPortConnection::Open() {
         m_dlg.UpdateData(false);
         m_file.Write(m_dlg.m_ui->cboPort->currentIndex() + 1);
     }
-    comm.SetSettings(QStringLiteral("115200,n,8,1"));
-    comm.SetInputMode(CMSComm::comInputModeBinary);
-    comm.SetRThreshold(1);
-    comm.SetInputLen(0);
+    ApplyControllerLineSettings(comm);
     // Emptying the input is the first access a closed port refuses; the operator is told why
     // the port did not open rather than that it is closed.
     if (!openError.isEmpty()) throw CommError(openError);

@@ -288,9 +288,8 @@ void CVexaDlg::OnValueRead(char letter, int shown) {
 void CVexaDlg::OnFirmwareVersion(int version) {
     // Shown directly: a data exchange here could stop at the declination box and open a
     // message box in the middle of the read-back.
-    const QString digits = QString::number(version).rightJustified(4, QLatin1Char('0'));
     m_strVersionCaption = texts::kVersionCaption.In(m_bEnglish);
-    m_strVersion = digits.left(1) + QLatin1Char('.') + digits.mid(1);
+    m_strVersion = FirmwareVersionText(version);
     m_strStatus = texts::kPortOpened.In(m_bEnglish);
     m_bReadBackIncomplete = false;
     m_ui->lblVersionCaption->setText(m_strVersionCaption);

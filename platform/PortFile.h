@@ -19,6 +19,9 @@ public:
         QString problem;
     };
     Content Read() const;
+    // The same reading with the file opened for reading only: a missing file is not created
+    // and reads as empty. For programs that only look at the window's choice (vexactl).
+    Content ReadOnly() const;
     void Write(int port) const;
     const QString& Path() const { return m_path; }
 

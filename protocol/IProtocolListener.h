@@ -32,6 +32,13 @@ public:
     // A live data frame has been parsed (receive mode 10); its channel values are already in
     // the protocol state.
     virtual void OnLiveFrame(const LiveFrame&) {}
+    // Every query reply a read recognises, before its value is applied: the letter and the
+    // wire value as it came (also for H and I, and for a zero that will be asked again).
+    virtual void OnQueryReply(char /*letter*/, int /*wire*/) {}
+    // The last letter of a read of chosen letters (StartChosenRead) has been answered.
+    virtual void OnChosenReadFinished() {}
+    // The echo of a set command sent with SendAwaitingEcho has come.
+    virtual void OnSetEchoed(char /*letter*/) {}
     // A read-back chain (the full one or the frame geometry) waited in vain for the reply to
     // the query of `letter`, also after asking it once more: the chain has ended there, and
     // the values from that letter on were not read.

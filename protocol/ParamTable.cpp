@@ -244,6 +244,36 @@ std::optional<ShownRange> RestoredRangeOf(char letter) {
     return std::nullopt;
 }
 
+std::optional<ShownRange> SettableRangeOf(char letter) {
+    const Entry* entry = Find(letter);
+    if (!entry || entry->slot == kNoSlot) return std::nullopt;
+    switch (entry->kind) {
+        case Kind::Ranged: {
+            const ShownRange legacy = *ShownRangeOf(letter, kGimbalOffsetLastVersion);
+            const ShownRange current = *ShownRangeOf(letter, kGimbalOffsetLastVersion + 1);
+            return ShownRange{std::max(legacy.minimum, current.minimum),
+                              std::min(legacy.maximum, current.maximum)};
+        }
+        case Kind::List:
+            return ShownRange{1, entry->codeCount};
+        case Kind::Bits:
+            return ShownRange{0, (1 << entry->bits) - 1};
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<char> LinkedRowOf(char letter) {
+    if (letter == 'd') return 'e';
+    if (letter == 'e') return 'd';
+    return std::nullopt;
+}
+
+QString FirmwareVersionText(int version) {
+    const QString digits = QString::number(version).rightJustified(4, QLatin1Char('0'));
+    return digits.left(1) + QLatin1Char('.') + digits.mid(1);
+}
+
 bool IsDiscardedOnRead(char letter) {
     const Entry* entry = Find(letter);
     return entry && entry->kind == Kind::Discarded;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <optional>
 #include <span>
 
@@ -43,6 +44,20 @@ std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion);
 // letters, the list entries for A, B and P, 0..1 for each flag of a bit field. nullopt for
 // letters the bulk write does not send.
 std::optional<ShownRange> RestoredRangeOf(char letter);
+
+// The values the window's controls can send for a letter, whatever firmware the controller
+// runs: the shown range (for the gimbal ratios only what both encodings can show), the list
+// entries of A, B and P, every mask of a bit-field letter. nullopt for letters the window
+// writes only through a chain or never (V, H, I, j, ~, the batteries, the frame geometry).
+std::optional<ShownRange> SettableRangeOf(char letter);
+
+// The switch row linked with this one (heading lock d and care-free e): a switch position may
+// not drive both, so writing one row clears its positions in the other. nullopt for the rest.
+std::optional<char> LinkedRowOf(char letter);
+
+// The firmware version as the window shows it: the first digit, a point, the other three
+// (1218 is "1.218").
+QString FirmwareVersionText(int version);
 
 // Whether the read-back reads the letter only to move on (H, I): its value goes nowhere.
 bool IsDiscardedOnRead(char letter);

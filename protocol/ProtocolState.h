@@ -49,11 +49,19 @@ struct ProtocolState {
         return mode == kModeDeviceTag || (mode >= kModeBootReady && mode <= kModeUploadFinal);
     }
 
+    // A read of chosen letters (the command line's "get", the version before a "set"): the
+    // letters still to be answered, the awaited one first. Empty when no such read runs.
+    QByteArray m_strChosenQueries;
+    // The letter of a set command whose echo is awaited in mode 0; 0 when none is.
+    char m_cAwaitedEcho = 0;
+
     // Receive state as a port open leaves it.
     void ResetReceive() {
         m_nRxMode = kModeReadBack;
         m_strRxBuf.clear();
         m_nRxCount = 0;
         m_nQueryRetries = kFullRetries;
+        m_strChosenQueries.clear();
+        m_cAwaitedEcho = 0;
     }
 };

@@ -147,6 +147,24 @@ void CReceiveDispatcher::StartReferenceSet(int set) {
     SendLink(SetCommand(kReferenceSetLetter, set));
 }
 
+void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
+    AbandonReadBack();
+    m_state.ResetReceive();
+    m_state.m_strChosenQueries = letters.toByteArray();
+    if (m_state.m_strChosenQueries.isEmpty()) {
+        m_listener.OnChosenReadFinished();
+        return;
+    }
+    SendLink(QueryCommand(m_state.m_strChosenQueries.front()));
+}
+
+void CReceiveDispatcher::SendAwaitingEcho(char letter, int wire) {
+    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    ClearReceive();
+    m_state.m_cAwaitedEcho = letter;
+    SendLink(SetCommand(letter, wire));
+}
+
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
     QByteArray& buffer = m_state.m_strRxBuf;
     if (buffer.size() + bytes.size() <= kRxBufferLimit) {
@@ -188,6 +206,7 @@ void CReceiveDispatcher::Evaluate(QByteArrayView received) {
 // Mode 0: read-back replies and the echo of a reference-set choice.
 void CReceiveDispatcher::EvaluateReadBack() {
     DropSetEchoes();
+    if (TakeAwaitedEcho()) return;
     if (m_state.m_nRxCount > kReferenceEchoMinimum &&
         m_state.m_strRxBuf.startsWith(kReferenceEcho)) {
         RestartReadBackAfterReferenceSet();
@@ -204,7 +223,9 @@ void CReceiveDispatcher::EvaluateReadBack() {
     m_state.m_strRxBuf.clear();
     // A reply the chain is not waiting for (a repeated copy, a late answer to a query asked
     // again) is dropped: taken as new, it would send a second next query and fork the chain.
-    if (letter != m_cAwaited) return;
+    // A read of chosen letters likewise takes only the reply it waits for.
+    const QByteArray& chosen = m_state.m_strChosenQueries;
+    if (letter != (chosen.isEmpty() ? m_cAwaited : chosen.front())) return;
     m_bAskedAgain = false;
     HandleChainReply(letter, wire);
 }
@@ -212,13 +233,14 @@ void CReceiveDispatcher::EvaluateReadBack() {
 // Echoes of ordinary set commands (a slider released during the read-back, or at any time in
 // mode 0) are taken out wherever a frame begins: left in the buffer, they would keep the count
 // away from a reply's length and stop the read-back for good. Only done while count and buffer
-// are in step; a reply that matched nothing keeps its bytes as before.
+// are in step; a reply that matched nothing keeps its bytes as before. The echo a sender awaits
+// (SendAwaitingEcho) stays for TakeAwaitedEcho.
 void CReceiveDispatcher::DropSetEchoes() {
     QByteArray& buffer = m_state.m_strRxBuf;
     if (m_state.m_nRxCount != buffer.size()) return;
     qsizetype at = 0;
     while (at < buffer.size()) {
-        if (IsOrdinarySetEcho(buffer, at)) {
+        if (IsOrdinarySetEcho(buffer, at) && buffer[at + 1] != m_state.m_cAwaitedEcho) {
             buffer.remove(at, kSetEchoLength);
         } else if (buffer[at] == '?' && buffer.size() - at >= kQueryReplyLength) {
             at += kQueryReplyLength;
@@ -227,6 +249,29 @@ void CReceiveDispatcher::DropSetEchoes() {
         }
     }
     m_state.m_nRxCount = int(buffer.size());
+}
+
+bool CReceiveDispatcher::TakeAwaitedEcho() {
+    const char letter = m_state.m_cAwaitedEcho;
+    const QByteArray& buffer = m_state.m_strRxBuf;
+    if (letter == 0 || m_state.m_nRxCount < kSpecialEchoLength || buffer.size() < 2 ||
+        buffer[0] != 'S' || buffer[1] != letter)
+        return false;
+    ClearReceive();
+    m_state.m_cAwaitedEcho = 0;
+    m_listener.OnSetEchoed(letter);
+    return true;
+}
+
+void CReceiveDispatcher::ContinueChosenRead() {
+    QByteArray& chosen = m_state.m_strChosenQueries;
+    chosen.remove(0, 1);
+    if (!chosen.isEmpty()) {
+        SendLink(QueryCommand(chosen.front()));
+        return;
+    }
+    DiscardInput();
+    m_listener.OnChosenReadFinished();
 }
 
 void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
@@ -239,6 +284,7 @@ void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
 }
 
 void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
+    m_listener.OnQueryReply(letter, wire);
     ApplyValue(letter, wire);
     if (letter == kLastFrameCoordinate) m_listener.OnFrameGeometryRead();
 
@@ -249,6 +295,10 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
         return;
     }
     m_state.m_nQueryRetries = ProtocolState::kFullRetries;
+    if (!m_state.m_strChosenQueries.isEmpty()) {
+        ContinueChosenRead();
+        return;
+    }
     if (const auto next = NextQueryAfter(letter)) {
         AskChainQuery(*next);
         return;
@@ -393,6 +443,9 @@ void CReceiveDispatcher::SendLink(const QByteArray& frame) {
 void CReceiveDispatcher::DiscardInput() { m_comm.GetInput(); }
 
 void CReceiveDispatcher::AskChainQuery(char letter) {
+    // A read of chosen letters keeps its own account of what it waits for, and is timed by the
+    // program that asked for it.
+    if (!m_state.m_strChosenQueries.isEmpty()) return SendLink(QueryCommand(letter));
     m_cAwaited = letter;
     SendLink(QueryCommand(letter));
     m_replyTimer.Start(kChainReplyTimeout);

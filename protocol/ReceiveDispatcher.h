@@ -42,6 +42,14 @@ public:
     // Mode 7, buffer emptied, then the bulk write's announcement "Sj0004\r"; its echo sends
     // the first value ("C") from the restore table, each value's echo the next.
     void StartBulkWrite();
+    // Mode 0, buffer emptied, full retry budget, then the queries of the given letters one
+    // after the other, each sent once the reply to the one before has been taken with the retry
+    // rule; replies for any other letter are dropped. Ends with OnChosenReadFinished. Letters
+    // outside the read-back chains are never answered in mode 0 and must not be given.
+    void StartChosenRead(QByteArrayView letters);
+    // Mode 0, buffer emptied, then the set command with this wire value; its echo (eight bytes
+    // or more beginning "S" and the letter) is taken and reported with OnSetEchoed.
+    void SendAwaitingEcho(char letter, int wire);
     // Mode 0, buffer emptied, then "Sj000n\r": the controller loads its reference set n and
     // echoes, upon which the full read-back starts.
     void StartReferenceSet(int set);
@@ -59,6 +67,8 @@ private:
     void Evaluate(QByteArrayView received = {});
 
     void EvaluateReadBack();
+    bool TakeAwaitedEcho();
+    void ContinueChosenRead();
     void RestartReadBackAfterReferenceSet();
     void HandleChainReply(char letter, int wire);
     void ApplyValue(char letter, int wire);

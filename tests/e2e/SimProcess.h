@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <string>
@@ -43,6 +44,18 @@ public:
     QByteArray Log() const {
         QFile log(m_logPath);
         return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+
+    // Every frame the controller received, as the log spells it ("SC0045\\r", "?V\\r").
+    QStringList ReceivedFrames() const {
+        QFile log(m_logPath);
+        QStringList frames;
+        if (!log.open(QIODevice::ReadOnly)) return frames;
+        for (const QString& line : QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'))) {
+            const qsizetype at = line.indexOf(QLatin1String(" rx "));
+            if (at >= 0) frames << line.mid(at + 4);
+        }
+        return frames;
     }
 
 private:

@@ -27,6 +27,9 @@ struct RecordingListener : IProtocolListener {
     std::string bulkWriteLinks;  // the letter of every bulk-write link sent
     int calibrationFinished = 0;
     int frameGeometryRead = 0;
+    std::vector<std::pair<char, int>> replies;  // every reply taken, wire value as it came
+    std::vector<char> echoes;
+    int chosenReadFinished = 0;
     std::function<void(char)> onValue;             // runs inside OnValueRead
     std::function<void(const LiveFrame&)> onLive;  // runs inside OnLiveFrame
     std::function<void(char)> onBulkWriteLink;     // runs inside OnBulkWriteLinkSent
@@ -52,6 +55,9 @@ struct RecordingListener : IProtocolListener {
     void OnLiveFrame(const LiveFrame& frame) override {
         if (onLive) onLive(frame);
     }
+    void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
+    void OnChosenReadFinished() override { ++chosenReadFinished; }
+    void OnSetEchoed(char letter) override { echoes.push_back(letter); }
     void OnReadBackIncomplete(char letter) override { incomplete.push_back(letter); }
 
     std::vector<int> ValuesOf(char letter) const {

@@ -169,4 +169,32 @@ TEST(ParamTable, ShownRangesFollowTheReadRangeThroughTheOffset) {
     EXPECT_EQ(MaskFromCache('C', cache), 0);
 }
 
+TEST(ParamTable, SettableRangesAreWhatTheControlsCanSendWhateverTheFirmware) {
+    struct Case {
+        char letter;
+        int minimum;
+        int maximum;
+    };
+    // The gimbal ratios read 0..200 on new firmware and -100..100 on old: only 0..100 is safe
+    // on both, which is also what their sliders offer.
+    const Case settable[] = {{'C', 0, 100},    {'K', 0, 100},   {'%', 0, 100},    {')', 0, 100},
+                             {'^', -100, 100}, {'L', 280, 400}, {'Q', -180, 180}, {'A', 1, 16},
+                             {'B', 1, 7},      {'P', 1, 4},     {'M', 0, 255},    {'N', 0, 255},
+                             {'a', 0, 4095},   {'=', 0, 4095}};
+    for (const Case& c : settable) {
+        const std::optional<ShownRange> range = SettableRangeOf(c.letter);
+        ASSERT_TRUE(range.has_value()) << c.letter;
+        EXPECT_EQ(range->minimum, c.minimum) << c.letter;
+        EXPECT_EQ(range->maximum, c.maximum) << c.letter;
+    }
+    for (char letter : {'V', 'H', 'I', 'j', '~', '4', '0', 'k', 'n', 'z', 'W'})
+        EXPECT_FALSE(SettableRangeOf(letter).has_value()) << letter;
+
+    EXPECT_EQ(LinkedRowOf('d'), 'e');
+    EXPECT_EQ(LinkedRowOf('e'), 'd');
+    EXPECT_FALSE(LinkedRowOf('a').has_value());
+    EXPECT_EQ(FirmwareVersionText(1218), QStringLiteral("1.218"));
+    EXPECT_EQ(FirmwareVersionText(7), QStringLiteral("0.007"));
+}
+
 }  // namespace

@@ -1,0 +1,223 @@
+#include "CommandLine.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include "ComPortTable.h"
+#include "CommandSet.h"
+
+namespace {
+
+constexpr int kLongestTimeoutMs = 3'600'000;
+
+class Parser {
+public:
+    explicit Parser(const QStringList& arguments) : m_args(arguments) {}
+
+    ParsedCommandLine Parse() {
+        QStringList positional;
+        bool optionsEnded = false;
+        for (m_at = 0; m_at < m_args.size() && m_result.error.isEmpty(); ++m_at) {
+            const QString& argument = m_args[m_at];
+            if (!optionsEnded && argument == QLatin1String("--")) {
+                optionsEnded = true;
+            } else if (!optionsEnded && argument.size() > 1 && argument[0] == QLatin1Char('-')) {
+                Option(argument);
+            } else {
+                positional << argument;
+            }
+        }
+        if (!m_result.error.isEmpty()) return Fail(m_result.error);
+        if (!positional.isEmpty() && positional.front() == QLatin1String("help")) {
+            m_bHelp = true;
+            positional.removeFirst();
+        }
+        if (!positional.isEmpty()) {
+            m_inv.command = FindCommand(positional.front());
+            if (!m_inv.command)
+                return Fail(QStringLiteral("\"%1\" is no command").arg(positional.front()));
+            m_inv.arguments = positional.mid(1);
+        }
+        if (m_bHelp) {
+            m_result.action = ParsedCommandLine::Action::Help;
+            m_result.helpFor = m_inv.command;
+            return m_result;
+        }
+        if (m_bVersion) {
+            m_result.action = ParsedCommandLine::Action::Version;
+            return m_result;
+        }
+        if (!m_inv.command) return Fail(QStringLiteral("no command given"));
+        const QString problem = Check();
+        if (!problem.isEmpty()) return Fail(problem);
+        m_result.action = ParsedCommandLine::Action::Run;
+        m_result.invocation = m_inv;
+        return m_result;
+    }
+
+private:
+    void Option(const QString& argument) {
+        const qsizetype eq = argument.indexOf(QLatin1Char('='));
+        const QString name =
+            argument.startsWith(QLatin1String("--")) && eq > 0 ? argument.left(eq) : argument;
+        const bool inlineValue = name.size() != argument.size();
+        auto value = [&]() -> QString {
+            if (inlineValue) return argument.mid(eq + 1);
+            if (m_at + 1 < m_args.size()) return m_args[++m_at];
+            m_result.error = QStringLiteral("%1 needs a value").arg(name);
+            return {};
+        };
+        auto flag = [&](bool& target) {
+            if (inlineValue)
+                m_result.error = QStringLiteral("%1 takes no value").arg(name);
+            else
+                target = true;
+        };
+        if (name == QLatin1String("--port")) {
+            m_inv.ports << value();
+        } else if (name == QLatin1String("--com")) {
+            m_inv.comAssignments << value();
+        } else if (name == QLatin1String("--timeout")) {
+            Timeout(value());
+        } else if (name == QLatin1String("--count")) {
+            Count(value());
+        } else if (name == QLatin1String("--demo")) {
+            flag(m_inv.demo);
+        } else if (name == QLatin1String("--json")) {
+            flag(m_inv.json);
+        } else if (name == QLatin1String("--quiet")) {
+            flag(m_inv.quiet);
+        } else if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+            flag(m_bHelp);
+        } else if (name == QLatin1String("--version")) {
+            flag(m_bVersion);
+        } else {
+            m_result.error = QStringLiteral("unknown option %1").arg(name);
+        }
+    }
+
+    void Timeout(const QString& text) {
+        if (!m_result.error.isEmpty()) return;
+        bool ok = false;
+        const int ms = text.toInt(&ok);
+        if (!ok || ms < 1 || ms > kLongestTimeoutMs)
+            m_result.error = QStringLiteral(
+                                 "--timeout %1: give the milliseconds to wait for a "
+                                 "reply, 1 to %2")
+                                 .arg(text)
+                                 .arg(kLongestTimeoutMs);
+        else
+            m_inv.timeout = std::chrono::milliseconds(ms);
+    }
+
+    void Count(const QString& text) {
+        if (!m_result.error.isEmpty()) return;
+        bool ok = false;
+        m_inv.count = text.toInt(&ok);
+        m_bCount = true;
+        if (!ok || m_inv.count < 1)
+            m_result.error =
+                QStringLiteral("--count %1: give the number of frames, 1 or more").arg(text);
+    }
+
+    QString Check() const {
+        const CommandInfo& command = *m_inv.command;
+        const int count = int(m_inv.arguments.size());
+        if (count < command.minArguments ||
+            (command.maxArguments >= 0 && count > command.maxArguments))
+            return QStringLiteral("wrong number of arguments: vexactl %1")
+                .arg(QLatin1String(command.synopsis));
+        if (m_bCount && QLatin1String(command.name) != QLatin1String("monitor"))
+            return QStringLiteral("--count belongs to monitor");
+        if (!command.usesPort && !m_inv.ports.isEmpty())
+            return QStringLiteral("%1 takes no --port").arg(QLatin1String(command.name));
+        if (!command.manyPorts && m_inv.ports.size() > 1)
+            return QStringLiteral("%1 runs on one port: give --port once")
+                .arg(QLatin1String(command.name));
+        QSet<QString> seen;
+        for (const QString& port : m_inv.ports) {
+            if (port.isEmpty()) return QStringLiteral("--port needs a value");
+            if (port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) && !IsComName(port))
+                return QStringLiteral("--port %1: the COM ports are COM%2 to COM%3")
+                    .arg(port)
+                    .arg(ComPortTable::kFirstPort)
+                    .arg(ComPortTable::kLastPort);
+            if (seen.contains(port.toUpper()))
+                return QStringLiteral("--port %1 is given twice").arg(port);
+            seen.insert(port.toUpper());
+        }
+        ComPortTable probe;
+        return probe.ApplyOptions(m_inv.comAssignments);
+    }
+
+    ParsedCommandLine Fail(const QString& error) {
+        m_result.action = ParsedCommandLine::Action::UsageError;
+        m_result.error = error;
+        return m_result;
+    }
+
+    const QStringList& m_args;
+    qsizetype m_at = 0;
+    Invocation m_inv;
+    ParsedCommandLine m_result;
+    bool m_bHelp = false;
+    bool m_bVersion = false;
+    bool m_bCount = false;
+};
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
+    return Parser(arguments).Parse();
+}
+
+bool IsComName(const QString& port, int* number) {
+    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,2})$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = com.match(port);
+    if (!match.hasMatch()) return false;
+    const int n = match.captured(1).toInt();
+    if (n < ComPortTable::kFirstPort || n > ComPortTable::kLastPort) return false;
+    if (number) *number = n;
+    return true;
+}
+
+QString GeneralHelp() {
+    QString text = QStringLiteral(
+        "Usage: vexactl [--port P]... [--com N=DEVICE]... [--demo] [--json] [--quiet] "
+        "[--timeout MS] COMMAND [ARGS]\n"
+        "The Pellar flight controller from the command line, on the same protocol core as "
+        "vexa.\n\n"
+        "Commands:\n");
+    for (const CommandInfo& command : Commands())
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QLatin1String(command.synopsis), -21)
+                    .arg(QLatin1String(command.summary));
+    text += QStringLiteral(
+        "\nOptions:\n"
+        "  --port P          COMn (n = 1-20, through the COM table and --com) or a device\n"
+        "                    path; default: the port in ./qzmcconfig.ini, else COM3. Given\n"
+        "                    several times (%1), the\n"
+        "                    command runs on every port at once\n"
+        "  --com N=DEVICE    COMN opens DEVICE (repeatable); default COM1-COM10 =\n"
+        "                    /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
+        "  --demo            talk to the built-in simulated controller, no hardware\n"
+        "  --json            results as one JSON document on stdout (monitor: one per frame)\n"
+        "  --quiet           no progress on stderr (shown only when stderr is a terminal)\n"
+        "  --timeout MS      how long to wait for any one reply (default 1000)\n"
+        "  --count N         monitor: end after N live frames\n"
+        "  -h, --help        this text; vexactl help COMMAND or COMMAND --help for one command\n"
+        "  --version         the version\n\n"
+        "Exit status: 0 success, 2 usage, 3 refused input (nothing was sent), 4 line or\n"
+        "device fault, 5 read-back differs from what was written; with several ports the\n"
+        "highest of them. 130 when interrupted by Ctrl-C or SIGTERM (monitor: 0).\n");
+    QStringList many;
+    for (const CommandInfo& command : Commands())
+        if (command.manyPorts) many << QLatin1String(command.name);
+    return text.arg(many.join(QLatin1String(", ")));
+}
+
+QString CommandHelp(const CommandInfo& command) {
+    return QStringLiteral("Usage: vexactl [options] %1\n%2")
+        .arg(QLatin1String(command.synopsis), QString::fromUtf8(command.details));
+}

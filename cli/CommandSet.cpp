@@ -1,0 +1,87 @@
+#include "CommandSet.h"
+
+#include <QString>
+#include <array>
+
+namespace {
+
+constexpr std::array kCommands{
+    CommandInfo{"ports", "ports", "COM1 to COM20: device and state",
+                "Lists COM1 to COM20 with the device each opens (after --com) and its state:\n"
+                "absent, present, busy (held by another program, named where it can be found)\n"
+                "or no-permission (with the group that may open it). With --json, a list of\n"
+                "{\"com\":N,\"device\":\"...\",\"state\":\"...\"}.\n",
+                0, 0, false, false},
+    CommandInfo{"info", "info", "the firmware version",
+                "Asks the firmware version (\"?V\") and prints it as the window shows it, e.g.\n"
+                "1.218. With --json: {\"version\":\"1.218\"}.\n",
+                0, 0, true, true},
+    CommandInfo{"read", "read", "the window's whole start-up read-back",
+                "Reads the version and every parameter in the window's order, asking a zero\n"
+                "again up to three times, and prints one line per parameter: letter, name and\n"
+                "value as the window shows it. With --json:\n"
+                "{\"version\":\"1.218\",\"parameters\":{\"C\":45,...}}.\n",
+                0, 0, true, true},
+    CommandInfo{"get", "get L...", "some parameters, by letter",
+                "Reads the firmware version and then only the letters given (one per argument,\n"
+                "e.g. get C A Q), each with the retry rule, and prints \"L VALUE\" lines. With\n"
+                "--json: {\"C\":45,...}. Quote letters the shell would take, e.g. get '$' '`'.\n",
+                1, -1, true, false},
+    CommandInfo{"set", "set L=VALUE...", "write parameters and check them",
+                "Writes each value as the window shows it (e.g. set C=45 Q=-3 A=8). Every value\n"
+                "is checked against the parameter table first: one bad value and nothing is sent\n"
+                "(exit 3). Each command is then sent as the window sends it and its echo is\n"
+                "awaited; setting the heading-lock row d or the care-free row e also clears the\n"
+                "same switch positions in the other row, as the window does. Last, the letters\n"
+                "are read back; any difference is listed (exit 5).\n",
+                1, -1, true, true},
+    CommandInfo{"reference", "reference N", "load built-in reference set N (0-3)",
+                "Makes the controller load its built-in reference set N (0: frames under 300 mm,\n"
+                "1: 300-450 mm, 2: 450-650 mm, 3: above 650 mm) with \"Sj000N\", waits for its\n"
+                "echo and reads everything back as read does.\n",
+                1, 1, true, true},
+    CommandInfo{"export", "export FILE", "save every parameter to a file (- for stdout)",
+                "Reads everything back as read does, then writes FILE byte for byte as the\n"
+                "window's \"保存当前数据\" writes it after a start-up read-back: GBK text, 196\n"
+                "lines ending in CR CR LF, the COM number of the port in the first line.\n"
+                "FILE - writes the file to stdout. A FILE that cannot be written is refused\n"
+                "before anything is sent (exit 3).\n",
+                1, 1, true, false},
+    CommandInfo{"restore", "restore FILE", "write a saved parameter file back",
+                "Reads and checks the whole file first (line count, every label as the export\n"
+                "writes it, every value a number within its range); any problem and nothing is\n"
+                "sent (exit 3, with the line and what is wrong). Then sends what the window's\n"
+                "restore from a saved file sends (\"Sj0004\", the values from C to O, each\n"
+                "after the echo of the one before and a pause), reads everything back and\n"
+                "compares every restored value (a difference: exit 5, listed).\n",
+                1, 1, true, true},
+    CommandInfo{"flash", "flash FILE", "upload a firmware image to the boot loader",
+                "Checks FILE as the window does (the name ends in \"bin\", more than one byte, at\n"
+                "most 65535 bytes; exit 3 otherwise, nothing sent), then uploads it as the\n"
+                "window does: \"?W\", \"UPQZMC\" or \"UPQZEC\", the ready word, start, data,\n"
+                "end and confirm packets, the checksum. Each answer of the boot loader is\n"
+                "awaited up to 3 s, whatever --timeout says: it may erase its flash first.\n"
+                "Exit 0 only once the confirm packet is acknowledged; then everything is read\n"
+                "back as the window does. Progress on stderr.\n",
+                1, 1, true, true},
+    CommandInfo{"monitor", "monitor [--count N]", "the live data, frame by frame",
+                "Sends \"S~0001\" and prints every live frame as it arrives: CHDA (receiver\n"
+                "CH1..CH8 in the window's box order), MSDA (outputs 1..8), SSDA (ultrasonic\n"
+                "mm, barometric dm, heading, vibration, longitude, latitude). Ends after N\n"
+                "frames, on Ctrl-C or SIGTERM (exit 0), or when no frame comes within\n"
+                "--timeout (exit 4); it always sends \"S~0000\" before it ends. With --json,\n"
+                "one object per line: {\"frame\":\"CHDA\",\"values\":[...]}, {\"frame\":\"SSDA\",\n"
+                "\"ultrasonic\":N,\"baro\":N,\"heading\":N,\"vibration\":N,\"longitude\":\"...\",\n"
+                "\"latitude\":\"...\"}.\n",
+                0, 0, true, false},
+};
+
+}  // namespace
+
+std::span<const CommandInfo> Commands() { return kCommands; }
+
+const CommandInfo* FindCommand(QStringView name) {
+    for (const CommandInfo& command : kCommands)
+        if (name == QLatin1String(command.name)) return &command;
+    return nullptr;
+}

@@ -1,0 +1,281 @@
+#include "Commands.h"
+
+#include <algorithm>
+#include <map>
+
+#include "CommandLine.h"
+#include "CommandSet.h"
+#include "ControllerSession.h"
+#include "FileCommands.h"
+#include "FlashCommand.h"
+#include "Json.h"
+#include "MonitorCommand.h"
+#include "ParamTable.h"
+#include "ParameterLabel.h"
+#include "ReadBackChain.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using End = ControllerSession::End;
+
+// The window waits this long between the two linked switch rows.
+constexpr auto kLinkedRowPause = 20ms;
+constexpr char kVersionLetter = 'V';
+
+QString Letter(char letter) { return QString(QLatin1Char(letter)); }
+
+QString VersionText(const ControllerSession& session) {
+    return FirmwareVersionText(session.FirmwareVersion().value_or(0));
+}
+
+int ValueOf(const ControllerSession& session, char letter) {
+    return session.ValueOf(letter).value_or(0);
+}
+
+JsonMembers ValueMembers(const ControllerSession& session, std::string_view letters) {
+    JsonMembers members;
+    for (char letter : letters)
+        members.emplace_back(Letter(letter), QString::number(ValueOf(session, letter)));
+    return members;
+}
+
+// "C  主稳定度  45", the labels padded to one column.
+QStringList LabelledLines(const ControllerSession& session, std::string_view letters) {
+    int labelWidth = 0;
+    for (char letter : letters)
+        labelWidth = std::max(labelWidth, DisplayWidth(ParameterLabel(letter)));
+    QStringList lines;
+    for (char letter : letters) {
+        const QString label = ParameterLabel(letter);
+        const QString value = letter == kVersionLetter ? VersionText(session)
+                                                       : QString::number(ValueOf(session, letter));
+        lines << QStringLiteral("%1  %2%3  %4")
+                     .arg(Letter(letter), label,
+                          QString(labelWidth - DisplayWidth(label), QLatin1Char(' ')), value);
+    }
+    return lines;
+}
+
+CommandResult Info(ControllerSession& session) {
+    const End end = session.ReadChosen(QByteArray(1, kVersionLetter));
+    if (end != End::Done) return Fault(session, end);
+    CommandResult result;
+    result.lines << VersionText(session);
+    result.json = JsonObject({{QStringLiteral("version"), JsonString(VersionText(session))}});
+    return result;
+}
+
+CommandResult Read(ControllerSession& session,
+                   const std::function<void(const QString&)>& progress) {
+    ShowReadBackProgress(session, progress, QStringLiteral("read"));
+    const End end = session.ReadBack();
+    if (end != End::Done) return Fault(session, end);
+    return ReadBackResult(session);
+}
+
+CommandResult Get(ControllerSession& session, const QByteArray& letters) {
+    // The version first: it decides how the gimbal ratios read.
+    const End end = session.ReadChosen(kVersionLetter + letters);
+    if (end != End::Done) return Fault(session, end);
+    CommandResult result;
+    for (char letter : letters)
+        result.lines << QStringLiteral("%1 %2").arg(Letter(letter)).arg(ValueOf(session, letter));
+    result.json = JsonObject(ValueMembers(session, letters.toStdString()));
+    return result;
+}
+
+// Set: the version and the linked rows the user did not give, then every command with its
+// echo, then the read-back of everything written.
+class SetRun {
+public:
+    SetRun(ControllerSession& session, const std::vector<Assignment>& assignments,
+           const std::function<void(const QString&)>& progress)
+        : m_session(session), m_assignments(assignments), m_progress(progress) {
+        for (const Assignment& a : assignments) m_given[a.letter] = a.shown;
+    }
+
+    CommandResult Run() {
+        QByteArray before(1, kVersionLetter);
+        for (const Assignment& a : m_assignments)
+            if (const auto partner = LinkedRowOf(a.letter); partner && !m_given.count(*partner))
+                before += *partner;
+        // The version read, every write (the linked rows among them), the read-back.
+        m_nSteps = int(m_assignments.size() + before.size() - 1) + 2;
+        Step(QStringLiteral("reading the version"));
+        End end = m_session.ReadChosen(before);
+        if (end != End::Done) return Fault(m_session, end);
+        const int version = m_session.FirmwareVersion().value_or(0);
+        for (const Assignment& a : m_assignments) {
+            if ((end = Write(a.letter, a.shown, version)) != End::Done)
+                return Fault(m_session, end);
+            const auto partner = LinkedRowOf(a.letter);
+            if (!partner || m_given.count(*partner)) continue;
+            // As the window does: the other row loses the positions this row now holds.
+            m_session.Clock().Wait(kLinkedRowPause);
+            const int cleared = m_session.ValueOf(*partner).value_or(0) & ~a.shown;
+            if ((end = Write(*partner, cleared, version)) != End::Done)
+                return Fault(m_session, end);
+        }
+        Step(QStringLiteral("reading back"));
+        if ((end = m_session.ReadChosen(m_order)) != End::Done) return Fault(m_session, end);
+        return Compare();
+    }
+
+private:
+    End Write(char letter, int shown, int version) {
+        Step(QStringLiteral("set %1").arg(Letter(letter)));
+        m_written[letter] = shown;
+        m_order += letter;
+        return m_session.SetAwaitingEcho(letter, WireFromShown(letter, shown, version));
+    }
+
+    CommandResult Compare() const {
+        CommandResult result;
+        JsonMembers written, read;
+        QStringList differences;
+        for (char letter : m_order) {
+            const int wanted = m_written.at(letter);
+            const int got = ValueOf(m_session, letter);
+            written.emplace_back(Letter(letter), QString::number(wanted));
+            read.emplace_back(Letter(letter), QString::number(got));
+            if (got == wanted) {
+                result.lines << QStringLiteral("%1 %2").arg(Letter(letter)).arg(got);
+                continue;
+            }
+            result.lines << QStringLiteral("%1 %2 differs: %3 was written")
+                                .arg(Letter(letter))
+                                .arg(got)
+                                .arg(wanted);
+            differences << JsonObject({{QStringLiteral("letter"), JsonString(Letter(letter))},
+                                       {QStringLiteral("written"), QString::number(wanted)},
+                                       {QStringLiteral("read"), QString::number(got)}});
+        }
+        result.json = JsonObject({{QStringLiteral("written"), JsonObject(written)},
+                                  {QStringLiteral("readBack"), JsonObject(read)},
+                                  {QStringLiteral("differences"), JsonArray(differences)}});
+        if (!differences.isEmpty()) {
+            result.status = kExitDiffers;
+            result.error = QStringLiteral(
+                               "%1: %2 of the values read back differ%3 from what was "
+                               "written; the controller did not keep them")
+                               .arg(m_session.PortName())
+                               .arg(differences.size())
+                               .arg(differences.size() == 1 ? QStringLiteral("s") : QString());
+        }
+        return result;
+    }
+
+    void Step(const QString& what) {
+        ++m_nStep;
+        m_progress(QStringLiteral("%1 (%2/%3)").arg(what).arg(m_nStep).arg(m_nSteps));
+    }
+
+    ControllerSession& m_session;
+    const std::vector<Assignment>& m_assignments;
+    const std::function<void(const QString&)>& m_progress;
+    std::map<char, int> m_given;
+    std::map<char, int> m_written;
+    QByteArray m_order;
+    int m_nStep = 0;
+    int m_nSteps = 0;
+};
+
+CommandResult Reference(ControllerSession& session, int set,
+                        const std::function<void(const QString&)>& progress) {
+    ShowReadBackProgress(session, progress, QStringLiteral("reference set %1, read").arg(set));
+    const End end = session.LoadReferenceSet(set);
+    if (end != End::Done) return Fault(session, end);
+    return ReadBackResult(session, {{QStringLiteral("reference"), QString::number(set)}});
+}
+
+bool PrepareReference(const QString& text, int* set, QString* error) {
+    bool ok = false;
+    *set = text.toInt(&ok);
+    if (ok && *set >= 0 && *set <= 3 && text.size() == 1) return true;
+    *error = QStringLiteral(
+                 "reference %1: the controller holds the reference sets 0 to 3; nothing "
+                 "was sent")
+                 .arg(text);
+    return false;
+}
+
+}  // namespace
+
+void ShowReadBackProgress(ControllerSession& session,
+                          const std::function<void(const QString&)>& progress,
+                          const QString& what) {
+    const int total = int(kReadBackOrder.size());
+    const int before = session.Replies();
+    session.onProgress = [&session, progress, what, total, before] {
+        progress(QStringLiteral("%1 %2/%3")
+                     .arg(what)
+                     .arg(std::min(session.Replies() - before, total))
+                     .arg(total));
+    };
+}
+
+CommandResult Fault(const ControllerSession& session, End end) {
+    CommandResult result;
+    result.status = end == End::Interrupted ? kExitInterrupted : kExitLineFault;
+    result.error = session.Describe(end);
+    return result;
+}
+
+CommandResult ReadBackResult(const ControllerSession& session, JsonMembers leading,
+                             const JsonMembers& trailing) {
+    CommandResult result;
+    result.lines = LabelledLines(session, kReadBackOrder);
+    leading.emplace_back(QStringLiteral("version"), JsonString(VersionText(session)));
+    leading.emplace_back(QStringLiteral("parameters"),
+                         JsonObject(ValueMembers(session, kReadBackOrder.substr(1))));
+    leading.insert(leading.end(), trailing.begin(), trailing.end());
+    result.json = JsonObject(leading);
+    return result;
+}
+
+bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QString* error) {
+    const QString name = QLatin1String(invocation.command->name);
+    if (name == QLatin1String("set")) {
+        prepared->assignments = ParseAssignments(invocation.arguments, error);
+        return !prepared->assignments.empty();
+    }
+    if (name == QLatin1String("get")) {
+        for (const QString& argument : invocation.arguments) {
+            if (!CheckReadableLetter(argument, error)) return false;
+            if (!prepared->letters.contains(argument.toLatin1()))
+                prepared->letters += argument.toLatin1();
+        }
+        return true;
+    }
+    if (name == QLatin1String("reference"))
+        return PrepareReference(invocation.arguments.value(0), &prepared->referenceSet, error);
+    prepared->file = invocation.arguments.value(0);
+    if (name == QLatin1String("export")) return PrepareExport(prepared->file, error);
+    if (name == QLatin1String("restore"))
+        return PrepareRestore(prepared->file, &prepared->restoreValues, error);
+    if (name == QLatin1String("flash"))
+        return PrepareFlash(prepared->file, &prepared->image, error);
+    return true;
+}
+
+CommandResult RunControllerCommand(const Invocation& invocation, const PreparedCommand& prepared,
+                                   ControllerSession& session, const CommandOutput& output) {
+    const QString name = QLatin1String(invocation.command->name);
+    const auto& progress = output.progress;
+    if (name == QLatin1String("info")) return Info(session);
+    if (name == QLatin1String("read")) return Read(session, progress);
+    if (name == QLatin1String("get")) return Get(session, prepared.letters);
+    if (name == QLatin1String("set")) return SetRun(session, prepared.assignments, progress).Run();
+    if (name == QLatin1String("reference"))
+        return Reference(session, prepared.referenceSet, progress);
+    if (name == QLatin1String("export")) return Export(session, prepared.file, progress);
+    if (name == QLatin1String("restore"))
+        return Restore(session, prepared.file, prepared.restoreValues, progress);
+    if (name == QLatin1String("flash")) return Flash(session, prepared.image, progress);
+    if (name == QLatin1String("monitor")) return Monitor(session, invocation, output);
+    CommandResult result;
+    result.status = kExitUsage;
+    result.error = QStringLiteral("%1 does not talk to a controller").arg(name);
+    return result;
+}

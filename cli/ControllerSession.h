@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "CMSComm.h"
+#include "ClockTimer.h"
+#include "IProtocolListener.h"
+#include "ProtocolState.h"
+#include "ReceiveDispatcher.h"
+#include "SteadyClock.h"
+
+class QEventLoop;
+class WireTap;
+
+// One controller on one port, driven through the protocol core as the window drives it: the
+// serial control over a real port or the simulated controller, the protocol state, and the
+// receive dispatcher with this session as its listener. It lives on the thread that runs it.
+//
+// Every wait ends: done, or no answer within the time-out after the last frame sent, or the
+// line lost, or a serial-control error, or an interruption (Interrupt, from any thread).
+class ControllerSession : public QObject, public IProtocolListener {
+    Q_OBJECT
+
+public:
+    enum class End { Done, TimedOut, LineLost, Failed, Interrupted };
+
+    ControllerSession(std::unique_ptr<ICommBackend> backend, int portNumber,
+                      std::chrono::milliseconds timeout);
+    ~ControllerSession() override;
+
+    // Opens the port as the window does (1024-byte buffers, 115200 8N1, binary input, stale
+    // input dropped, no handshaking). Throws CommError with the reason it cannot be opened.
+    void Open();
+
+    // The window's start-up read-back ("?V" and the 48 queries after it).
+    End ReadBack();
+    // The queries of these letters only, one after the other, each with the retry rule.
+    End ReadChosen(const QByteArray& letters);
+    // One set command with this wire value, and its echo.
+    End SetAwaitingEcho(char letter, int wire);
+    // "Sj000N\r", its echo and the read-back it starts.
+    End LoadReferenceSet(int set);
+    // Sends what `start` sends and waits until a full read-back has ended after it (the
+    // bulk write of a restore, a successful upload, a reference set), or `stopped` holds.
+    End RunThenReadBack(const std::function<void()>& start,
+                        const std::function<bool()>& stopped = {});
+    // Sends what `start` sends (a serial-control error ends it as Failed), then runs the event
+    // loop until `done` holds. `done` is checked after every receive event and on CheckDone.
+    End Run(const std::function<void()>& start, const std::function<bool()>& done);
+    // Checks the current wait's condition again, for ends that come from a timer or a signal
+    // of the core rather than from received bytes.
+    void CheckDone();
+    // Something awaited has come without an answer to a frame (a live frame): the time-out
+    // starts again.
+    void Heard();
+    // How long a wait lasts after the last frame sent, from the next frame on.
+    void SetTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    std::chrono::milliseconds Timeout() const { return m_timeout; }
+
+    // The last value read of each letter: as the window shows it, or for H and I (which the
+    // window does not show) as it came.
+    std::optional<int> ValueOf(char letter) const;
+    std::optional<int> FirmwareVersion() const { return m_nVersion; }
+    // Query replies taken so far (retries included), for progress.
+    int Replies() const { return m_nReplies; }
+    IClock& Clock() { return m_clock; }
+    ProtocolState& State() { return m_state; }
+    CReceiveDispatcher& Dispatcher() { return m_dispatcher; }
+    CMSComm& Comm() { return m_comm; }
+    int PortNumber() const { return m_nPortNumber; }
+
+    // "COM3 (/dev/ttyUSB2)": the port in messages.
+    QString PortName() const;
+    // One sentence for an end other than Done: what happened, where, what to do.
+    QString Describe(End end) const;
+
+    // Called after every reply taken (on the session's thread).
+    std::function<void()> onProgress;
+    // The dispatcher's bulk write and live frames, for the restore and the monitor.
+    std::function<void(char letter)> onBulkWriteLinkSent;
+    std::function<void()> onBulkWriteFinished;
+    std::function<void(const LiveFrame&)> onLiveFrame;
+
+public slots:
+    // Ends the current wait, and every later one, with End::Interrupted.
+    void Interrupt();
+
+private:
+    End Wait(const std::function<bool()>& done);
+    void Finish(End end, const QString& reason = {});
+    void HandleComm();
+
+    // IProtocolListener
+    void OnValueRead(char letter, int shown) override;
+    void OnFirmwareVersion(int version) override;
+    void OnReadBackFinished() override { m_bReadBackFinished = true; }
+    void OnQueryReply(char letter, int wire) override;
+    void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
+    void OnSetEchoed(char letter) override { m_cEchoed = letter; }
+    void OnBulkWriteLinkSent(char letter) override;
+    void OnBulkWriteFinished() override;
+    void OnLiveFrame(const LiveFrame& frame) override;
+
+    SteadyClock m_clock;
+    WireTap* m_tap = nullptr;
+    CMSComm m_comm;
+    ProtocolState m_state;
+    CReceiveDispatcher m_dispatcher;
+    int m_nPortNumber;
+    std::chrono::milliseconds m_timeout;
+    ClockTimer m_timer{m_clock};
+
+    QEventLoop* m_loop = nullptr;
+    std::function<bool()> m_done;
+    End m_end = End::Done;
+    bool m_bEnding = false;  // the current wait has its end; the loop is on its way out
+    QString m_reason;
+    QByteArray m_lastFrame;
+    std::atomic<bool> m_bInterrupted = false;
+
+    std::map<char, int> m_values;
+    std::optional<int> m_nVersion;
+    int m_nReplies = 0;
+    bool m_bReadBackFinished = false;
+    bool m_bChosenReadFinished = false;
+    char m_cEchoed = 0;
+};

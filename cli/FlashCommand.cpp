@@ -1,0 +1,153 @@
+#include "FlashCommand.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "FirmwareUpload.h"
+#include "IUploadListener.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using End = ControllerSession::End;
+
+// The session's own bound stays behind the upload's, so that a silent boot loader is reported
+// by the upload, with the step it was in.
+constexpr auto kBeyondUploadTimeout = CFirmwareUpload::kAnswerTimeout + 1000ms;
+
+QString Hex(quint32 value) { return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0')); }
+
+// What went wrong, in one sentence with what to do.
+QString Failure(const UploadOutcome& o) {
+    switch (o.result) {
+        case UploadResult::WrongAck:
+            return QStringLiteral(
+                       "the boot loader answered packet %1 with %2 instead of %3; the "
+                       "controller stays in its boot loader: flash again")
+                .arg(o.packet - 1)
+                .arg(o.ackNo)
+                .arg(o.packet);
+        case UploadResult::ChecksumMismatch:
+            return QStringLiteral(
+                       "the boot loader's checksum %1 differs from the sum %2 of the "
+                       "bytes sent; the firmware is not confirmed: flash again")
+                .arg(Hex(o.ackSum), Hex(o.sentSum));
+        case UploadResult::TimedOut:
+            return o.mode == 30 ? QStringLiteral(
+                                      "no device tag (QZMC or QZEC) came in answer to \"?W\" "
+                                      "within %1 s; check that the controller is connected "
+                                      "and powered")
+                                      .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
+                                : QStringLiteral(
+                                      "the boot loader did not answer within %1 s (after packet "
+                                      "%2 of %3); flash again")
+                                      .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
+                                      .arg(o.packet)
+                                      .arg(o.packets + 2);
+        case UploadResult::LineLost:
+            return QStringLiteral(
+                       "the line was lost during the upload (%1); check the cable and "
+                       "flash again")
+                .arg(o.detail);
+        case UploadResult::Succeeded:
+            break;
+    }
+    return {};
+}
+
+class FlashRun : public IUploadListener {
+public:
+    FlashRun(ControllerSession& session, const std::function<void(const QString&)>& progress)
+        : m_session(session),
+          m_upload(session.State(), session.Comm(), session.Clock(), session.Dispatcher(), *this),
+          m_progress(progress) {}
+
+    End Run(const FirmwareImage& image) {
+        return m_session.Run([&] { m_upload.Start(image); },
+                             [this] { return m_outcome.has_value(); });
+    }
+    const std::optional<UploadOutcome>& Outcome() const { return m_outcome; }
+
+private:
+    void OnUploadProgress(const UploadProgress& p) override {
+        if (p.percent == m_nShownPercent) return;
+        m_nShownPercent = p.percent;
+        m_progress(QStringLiteral("flash %1% (packet %2 of %3)")
+                       .arg(std::min(p.percent, 100))
+                       .arg(p.packet)
+                       .arg(p.packets + 2));
+    }
+    void OnUploadEnded(const UploadOutcome& outcome) override {
+        m_outcome = outcome;
+        m_session.CheckDone();
+    }
+
+    ControllerSession& m_session;
+    CFirmwareUpload m_upload;
+    const std::function<void(const QString&)>& m_progress;
+    std::optional<UploadOutcome> m_outcome;
+    int m_nShownPercent = -1;
+};
+
+}  // namespace
+
+bool PrepareFlash(const QString& file, FirmwareImage* image, QString* error) {
+    switch (image->Load(file)) {
+        case FirmwareCheck::Ok:
+            return true;
+        case FirmwareCheck::NoFileChosen:
+            *error = QStringLiteral("no firmware file given; nothing was sent");
+            break;
+        case FirmwareCheck::NotFirmware:
+            *error = QStringLiteral(
+                         "%1 is no firmware file: its name must end in \"bin\"; "
+                         "nothing was sent")
+                         .arg(file);
+            break;
+        case FirmwareCheck::Corrupt:
+            *error = QStringLiteral(
+                         "%1 cannot be flashed: it must be a readable file of 2 to "
+                         "%2 bytes; nothing was sent")
+                         .arg(file)
+                         .arg(FirmwareImage::kBufferSize - 1);
+            break;
+    }
+    return false;
+}
+
+CommandResult Flash(ControllerSession& session, const FirmwareImage& image,
+                    const std::function<void(const QString&)>& progress) {
+    const std::chrono::milliseconds timeout = session.Timeout();
+    session.SetTimeout(std::max<std::chrono::milliseconds>(timeout, kBeyondUploadTimeout));
+    std::optional<UploadOutcome> outcome;
+    {
+        FlashRun run(session, progress);
+        const End end = run.Run(image);
+        if (end != End::Done) return Fault(session, end);
+        outcome = run.Outcome();
+    }
+    if (outcome->result != UploadResult::Succeeded) {
+        CommandResult result;
+        result.status = kExitLineFault;
+        result.error = QStringLiteral("%1: %2").arg(session.PortName(), Failure(*outcome));
+        return result;
+    }
+    // The controller starts its new firmware: what it holds is read afresh, as the window does.
+    session.SetTimeout(timeout);
+    session.State().m_nLiveChannels.fill(0);
+    ShowReadBackProgress(session, progress, QStringLiteral("flashed, read"));
+    const End end = session.ReadBack();
+    if (end != End::Done) return Fault(session, end);
+    const QString summary = QStringLiteral("%1: %2 bytes in %3 packets, checksum %4 confirmed")
+                                .arg(image.Path())
+                                .arg(image.Total() - 1)
+                                .arg(image.Packets() + 2)
+                                .arg(Hex(outcome->sentSum));
+    CommandResult result =
+        ReadBackResult(session, {{QStringLiteral("file"), JsonString(image.Path())},
+                                 {QStringLiteral("bytes"), QString::number(image.Total() - 1)},
+                                 {QStringLiteral("packets"), QString::number(image.Packets() + 2)},
+                                 {QStringLiteral("checksum"), QString::number(outcome->sentSum)}});
+    result.lines.prepend(summary);
+    return result;
+}

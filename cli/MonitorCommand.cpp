@@ -1,0 +1,120 @@
+#include "MonitorCommand.h"
+
+#include "CommError.h"
+#include "CommandFrames.h"
+#include "CommandLine.h"
+#include "LiveFrame.h"
+
+namespace {
+
+using End = ControllerSession::End;
+
+const char* TagOf(const LiveFrame& frame) {
+    switch (frame.kind) {
+        case LiveFrame::Kind::Receiver:
+            return "CHDA";
+        case LiveFrame::Kind::Outputs:
+            return "MSDA";
+        case LiveFrame::Kind::Sensors:
+            break;
+    }
+    return "SSDA";
+}
+
+// The eight values in the order the window's boxes show them: receiver channels 1 to 8 (the
+// wire carries channel 4 before 3), outputs 1 to 8.
+QStringList ChannelValues(const LiveFrame& frame) {
+    QStringList values;
+    for (int i = 0; i < 8; ++i)
+        values << QString::number(frame.kind == LiveFrame::Kind::Receiver
+                                      ? ReceiverChannel(frame, i + 1)
+                                      : frame.values[std::size_t(i)]);
+    return values;
+}
+
+// The window's live display, on the dispatcher's live mode: the receive state emptied, stale
+// input dropped, "S~0001\r".
+void StartLiveDisplay(ControllerSession& session) {
+    ProtocolState& state = session.State();
+    state.m_nRxMode = ProtocolState::kModeLive;
+    state.m_nRxCount = 0;
+    state.m_strRxBuf.clear();
+    session.Comm().GetInput();
+    session.Comm().SetOutput(kLiveDisplayOn);
+}
+
+// "S~0000\r" in receive mode 0, as the window stops its display; false when the line refused it.
+bool StopLiveDisplay(ControllerSession& session) {
+    session.State().m_nRxMode = ProtocolState::kModeReadBack;
+    try {
+        session.Comm().SetOutput(kLiveDisplayOff);
+    } catch (const CommError&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString LiveFrameText(const LiveFrame& frame) {
+    if (frame.kind != LiveFrame::Kind::Sensors)
+        return QLatin1String(TagOf(frame)) + QLatin1Char(' ') + ChannelValues(frame).join(' ');
+    return QStringLiteral(
+               "SSDA ultrasonic %1 baro %2 heading %3 vibration %4 longitude %5 "
+               "latitude %6")
+        .arg(frame.ultrasonicMm)
+        .arg(frame.baroDm)
+        .arg(frame.headingDeg)
+        .arg(frame.vibration)
+        .arg(frame.longitude, frame.latitude);
+}
+
+QString LiveFrameJson(const LiveFrame& frame) {
+    JsonMembers members{{QStringLiteral("frame"), JsonString(QLatin1String(TagOf(frame)))}};
+    if (frame.kind != LiveFrame::Kind::Sensors) {
+        members.emplace_back(QStringLiteral("values"), JsonArray(ChannelValues(frame)));
+        return JsonObject(members);
+    }
+    members.insert(members.end(),
+                   {{QStringLiteral("ultrasonic"), QString::number(frame.ultrasonicMm)},
+                    {QStringLiteral("baro"), QString::number(frame.baroDm)},
+                    {QStringLiteral("heading"), QString::number(frame.headingDeg)},
+                    {QStringLiteral("vibration"), QString::number(frame.vibration)},
+                    {QStringLiteral("longitude"), JsonString(frame.longitude)},
+                    {QStringLiteral("latitude"), JsonString(frame.latitude)}});
+    return JsonObject(members);
+}
+
+CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
+                      const CommandOutput& output) {
+    int frames = 0;
+    session.onLiveFrame = [&](const LiveFrame& frame) {
+        output.stream(invocation.json ? LiveFrameJson(frame) : LiveFrameText(frame));
+        ++frames;
+        session.Heard();
+    };
+    const End end = session.Run([&] { StartLiveDisplay(session); },
+                                [&] { return invocation.count > 0 && frames >= invocation.count; });
+    session.onLiveFrame = nullptr;
+    // However it ended, the controller is told to stop streaming.
+    const bool stopped = StopLiveDisplay(session);
+    if (end == End::Done || end == End::Interrupted) {
+        CommandResult result;
+        if (!stopped) {
+            result.status = kExitLineFault;
+            result.error = QStringLiteral(
+                               "%1: \"S~0000\" could not be sent; the controller may "
+                               "still be streaming")
+                               .arg(session.PortName());
+        }
+        return result;
+    }
+    CommandResult result = Fault(session, end);
+    if (end == End::TimedOut)
+        result.error = QStringLiteral(
+                           "%1: no live data within %2 ms; check that the controller "
+                           "is connected and powered, or give a longer --timeout")
+                           .arg(session.PortName())
+                           .arg(session.Timeout().count());
+    return result;
+}

@@ -1,0 +1,54 @@
+#include "PortTarget.h"
+
+#include "CommandLine.h"
+#include "PortFile.h"
+
+namespace {
+
+constexpr int kDefaultPort = 3;
+
+// The window's choice: an empty or missing file means COM3.
+int PortOfFile(const PortFile& file, QString* error) {
+    const PortFile::Content content = file.ReadOnly();
+    if (content.empty) return kDefaultPort;
+    if (content.number >= ComPortTable::kFirstPort && content.number <= ComPortTable::kLastPort)
+        return content.number;
+    *error = QStringLiteral(
+                 "%1 names port %2, which does not exist (COM%3 to COM%4): give "
+                 "--port")
+                 .arg(file.Path())
+                 .arg(content.number)
+                 .arg(ComPortTable::kFirstPort)
+                 .arg(ComPortTable::kLastPort);
+    return 0;
+}
+
+}  // namespace
+
+std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error) {
+    ComPortTable table;
+    table.ApplyOptions(invocation.comAssignments);
+    std::vector<PortTarget> targets;
+    if (invocation.ports.isEmpty()) {
+        const int number = PortOfFile(PortFile(), error);
+        if (number == 0) return {};
+        targets.push_back({QStringLiteral("COM%1").arg(number), number, table});
+        return targets;
+    }
+    for (const QString& port : invocation.ports) {
+        PortTarget target{port, kDefaultPort, table};
+        if (IsComName(port, &target.number)) {
+            target.label = QStringLiteral("COM%1").arg(target.number);
+        } else {
+            int known = 0;
+            for (int n = ComPortTable::kFirstPort; n <= ComPortTable::kLastPort && !known; ++n)
+                if (table.DeviceOf(n) == port) known = n;
+            if (known)
+                target.number = known;
+            else
+                target.table.Override(kDefaultPort, port);
+        }
+        targets.push_back(std::move(target));
+    }
+    return targets;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "ComPortTable.h"
+
+struct Invocation;
+
+// One port a command runs on: the COM number the serial control opens, the table that leads
+// that number to its device, and the port as the user named it.
+struct PortTarget {
+    QString label;  // "COM3" or the device path given
+    int number = 3;
+    ComPortTable table;
+
+    QString Device() const { return table.DeviceOf(number); }
+};
+
+// The ports of the --port options; without one, the port kept in the window's port file in the
+// current directory (only read, never created or written), else COM3. A device path that no
+// COM number leads to is opened as COM3 (its own table leads COM3 there). Empty, with `error`
+// set, when the port file names a port that does not exist.
+std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error);

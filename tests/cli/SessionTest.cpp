@@ -1,0 +1,55 @@
+// A vexactl session on a pseudo-terminal whose far end the test plays: every wait ends, with
+// what ended it.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include "ComPortTable.h"
+#include "ControllerSession.h"
+#include "PtyPair.h"
+#include "SerialPortBackend.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest() {
+        m_ports.Override(3, m_far.Path());
+        m_session = std::make_unique<ControllerSession>(
+            std::make_unique<SerialPortBackend>(m_ports), 3, 200ms);
+        m_session->Open();
+    }
+
+    PtyPair m_far;
+    ComPortTable m_ports;
+    std::unique_ptr<ControllerSession> m_session;
+};
+
+TEST_F(SessionTest, EveryWaitEndsAndSaysWhy) {
+    using End = ControllerSession::End;
+    // No answer: the time-out after the frame sent, which the message names.
+    EXPECT_EQ(m_session->ReadChosen("C"), End::TimedOut);
+    EXPECT_TRUE(m_session->Describe(End::TimedOut).contains(QLatin1String("\"?C\" within 200 ms")));
+    EXPECT_EQ(m_far.ReadFar(), "?C\r");
+
+    // The answer, split across two writes, ends the wait at once.
+    QTimer::singleShot(20ms, [this] { m_far.WriteFar("?C\r=00"); });
+    QTimer::singleShot(40ms, [this] { m_far.WriteFar("45\r\n"); });
+    EXPECT_EQ(m_session->ReadChosen("C"), End::Done);
+    EXPECT_EQ(m_session->ValueOf('C'), 45);
+
+    // The adapter is pulled while a reply is awaited.
+    QTimer::singleShot(20ms, [this] { m_far.CloseMaster(); });
+    EXPECT_EQ(m_session->SetAwaitingEcho('C', 50), End::LineLost);
+    EXPECT_TRUE(m_session->Describe(End::LineLost).contains(QLatin1String("lost")));
+    // Sending on the lost line fails without throwing out of the session.
+    EXPECT_EQ(m_session->ReadChosen("C"), End::Failed);
+    EXPECT_FALSE(m_session->Describe(End::Failed).isEmpty());
+
+    m_session->Interrupt();
+    EXPECT_EQ(m_session->ReadBack(), End::Interrupted);
+}
+
+}  // namespace
