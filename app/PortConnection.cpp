@@ -1,5 +1,7 @@
 #include "PortConnection.h"
 
+#include <QFileInfo>
+
 #include "CommError.h"
 #include "CommandFrames.h"
 #include "ControllerLine.h"
@@ -30,6 +32,7 @@ void CPortConnection::Open() {
             openError = error.Text();
         }
         m_dlg.UpdateData(true);
+        m_dlg.m_bReadBackIncomplete = false;
         m_dlg.m_strStatus = (m_dlg.m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened)
                                 .In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
@@ -56,6 +59,7 @@ void CPortConnection::SetupFromFile() {
 
 bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
+    if (!content.problem.isEmpty()) ReportUnreadableFile(content.problem);
     if (content.empty) {
         m_dlg.m_comm.SetCommPort(kDefaultPort);
     } else if (content.number >= kFirstPort && content.number <= kLastPort) {
@@ -117,6 +121,15 @@ void CPortConnection::ShowHint() {
     m_dlg.m_prompter.Message({QString::fromUtf8(texts::kHintCaption),
                               QString::fromUtf8(texts::kPortHint), PromptButtons::OkCancel,
                               PromptIcon::None, PromptAnswer::Ok});
+}
+
+void CPortConnection::ReportUnreadableFile(const QString& problem) {
+    if (std::exchange(m_bFileProblemReported, true)) return;
+    const bool english = m_dlg.m_bEnglish != 0;
+    m_dlg.m_prompter.Message({texts::kMessageCaption.In(english),
+                              texts::kPortFileUnreadable.In(english).arg(
+                                  QFileInfo(m_file.Path()).absoluteFilePath(), problem),
+                              PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
 
 void CPortConnection::StartReadBack() {

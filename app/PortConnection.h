@@ -27,7 +27,9 @@ private:
     void ClosePort();
     void StartReadBack();
     void StopLiveDisplay();
+    void ReportUnreadableFile(const QString& problem);
 
     CVexaDlg& m_dlg;
     PortFile m_file;
+    bool m_bFileProblemReported = false;  // told once per run, not at every refresh
 };

@@ -9,6 +9,11 @@ namespace texts {
 
 inline constexpr BiText kPortOpened{"串口已打开", "COM Opened"};
 inline constexpr BiText kPortNotOpened{"串口未打开", "COM Not Opened"};
+// The port file exists but cannot be opened (%1 its path, %2 why).
+inline constexpr BiText kPortFileUnreadable{"无法读取串口记录文件 %1（%2），本次使用 COM3。",
+                                            "The port file %1 cannot be read (%2); COM3 is used."};
+// A read-back chain ended without a reply: some values shown were never read.
+inline constexpr BiText kReadBackIncomplete{"参数读取未完成", "Read incomplete"};
 inline constexpr BiText kVersionCaption{"固件版本:V", "FW Version:V"};
 inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
                                       "<-Please select FW file(*.bin),then click [Upgrade]!"};

@@ -21,12 +21,15 @@
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
 #include "SteadyClock.h"
+#include "TerminationSignals.h"
 #include "VexaDlg.h"
 
 namespace {
 
-// The line counts as quiet when nothing has arrived for this long.
-constexpr int kQuietMs = 2000;
+// The line counts as quiet when nothing has arrived for this long: longer than a read-back
+// waits before it gives up (a second, and a second for the query asked again), so that an
+// incomplete read-back is shown as such.
+constexpr int kQuietMs = 3000;
 
 bool IsAutomationSwitch(const QString& argument) {
     if (argument.size() < 2 || (argument[0] != QLatin1Char('/') && argument[0] != QLatin1Char('-')))
@@ -46,9 +49,9 @@ std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& ports) 
     return std::make_unique<SerialPortBackend>(ports);
 }
 
-// Runs the event loop until the line has been quiet for two seconds or, when asked, until the
-// read-back has ended.
-void WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
+// Runs the event loop until the line has been quiet for three seconds or, when asked, until the
+// read-back has ended. False when a termination signal ended the loop instead.
+bool WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
     QEventLoop loop;
     QTimer quiet;
     quiet.setSingleShot(true);
@@ -58,8 +61,9 @@ void WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
     if (untilReadBackEnds)
         QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
     quiet.start();
-    loop.exec();
+    if (loop.exec() != 0) return false;
     QCoreApplication::processEvents();
+    return true;
 }
 
 // The live display shows a few rounds of every frame before a screenshot, or gives up after
@@ -85,17 +89,17 @@ void WaitForLiveFrames(CVexaDlg& dlg, int frames, int ms) {
 }
 
 // Shows the window, waits until the start-up read-back has ended or the line has been quiet
-// for two seconds, and saves the window as a PNG; with the frame editor, opens it, waits until
+// for three seconds, and saves the window as a PNG; with the frame editor, opens it, waits until
 // its read-back has gone quiet and saves the editor instead. With --live the live display runs
 // for the picture and is switched off again afterwards.
 int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
     dlg.show();
-    WaitForTheLine(dlg, true);
+    if (!WaitForTheLine(dlg, true)) return 1;
     QWidget* shown = &dlg;
     const bool live = commandLine.live && !commandLine.frameEditor;
     if (commandLine.frameEditor) {
         dlg.OpenFrameEditor();
-        WaitForTheLine(dlg, false);
+        if (!WaitForTheLine(dlg, false)) return 1;
         shown = dlg.m_pFrameDlg.get();
     } else if (live) {
         ToggleLiveDisplay(dlg);
@@ -196,21 +200,33 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     const bool upgrade = !commandLine.upgradePath.isEmpty();
     PresetFilePrompter upgradePrompter(prompter, commandLine.upgradePath);
 
+    // A termination signal ends every event loop (message boxes too); the window, and with it
+    // the port and its lock file, then go the normal way as Run returns.
+    int endedBy = 0;
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Requested, [&endedBy](int signalNumber) {
+        endedBy = signalNumber;
+        QCoreApplication::exit(128 + signalNumber);
+    });
+
     std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
     CVexaDlg::Options options;
     options.initialPage = commandLine.live ? 1 : commandLine.page;
     CVexaDlg dlg(std::move(backend), clock, upgrade ? upgradePrompter : prompter, options);
     interactive.SetOwner(&dlg);
-    if (upgrade && screenshot) return UpgradeWithScreenshot(dlg, commandLine.screenshotPath);
-    if (upgrade) StartUpgradeWhenSettled(dlg);
-    if (!screenshot) {
+    int result = 0;
+    if (upgrade && screenshot) {
+        result = UpgradeWithScreenshot(dlg, commandLine.screenshotPath);
+    } else if (screenshot) {
+        result = TakeScreenshot(dlg, commandLine);
+    } else {
+        if (upgrade) StartUpgradeWhenSettled(dlg);
         if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
         if (commandLine.live)
             QObject::connect(
                 &dlg, &CVexaDlg::ReadBackSettled, &dlg, [&dlg] { ToggleLiveDisplay(dlg); },
                 Qt::SingleShotConnection);
         dlg.exec();
-        return 0;
     }
-    return TakeScreenshot(dlg, commandLine);
+    return endedBy != 0 ? 128 + endedBy : result;
 }

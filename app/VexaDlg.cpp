@@ -171,7 +171,10 @@ void CVexaDlg::ToggleLanguage() {
     m_pCustomPage->SetEnglish(english);
     UpdateData(true);
     // The status keeps telling the truth about the port in the new language.
-    m_strStatus = (m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened).In(english);
+    m_strStatus = (m_bPortOpenFailed       ? texts::kPortNotOpened
+                   : m_bReadBackIncomplete ? texts::kReadBackIncomplete
+                                           : texts::kPortOpened)
+                      .In(english);
     m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
     m_strVersionCaption = texts::kVersionCaption.In(english);
     UpdateData(false);
@@ -288,12 +291,21 @@ void CVexaDlg::OnFirmwareVersion(int version) {
     m_strVersionCaption = texts::kVersionCaption.In(m_bEnglish);
     m_strVersion = FirmwareVersionText(version);
     m_strStatus = texts::kPortOpened.In(m_bEnglish);
+    m_bReadBackIncomplete = false;
     m_ui->lblVersionCaption->setText(m_strVersionCaption);
     m_ui->edtVersion->setText(m_strVersion);
     m_ui->edtStatus->setText(m_strStatus);
 }
 
 void CVexaDlg::OnReadBackFinished() { emit ReadBackSettled(); }
+
+void CVexaDlg::OnReadBackIncomplete(char) {
+    // Shown directly, as the version is: the operator learns to press refresh.
+    m_bReadBackIncomplete = true;
+    m_strStatus = texts::kReadBackIncomplete.In(m_bEnglish);
+    m_ui->edtStatus->setText(m_strStatus);
+    emit ReadBackSettled();
+}
 
 void CVexaDlg::OnLiveFrame(const LiveFrame& frame) {
     m_pCustomPage->ShowLiveFrame(frame);

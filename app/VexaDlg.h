@@ -87,6 +87,7 @@ public:
     void OnCalibrationFinished() override;
     void OnFrameGeometryRead() override;
     void OnLiveFrame(const LiveFrame& frame) override;
+    void OnReadBackIncomplete(char letter) override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).
@@ -99,6 +100,9 @@ public:
 
     int m_bEnglish = 0;
     int m_bPortOpenFailed = 0;
+    // The last read-back ended without its reply; cleared when a port open or a version reply
+    // puts the status back.
+    bool m_bReadBackIncomplete = false;
     QObject* m_pAutoProxy = nullptr;
 
     // Members bound to the main window's controls by UpdateData.
@@ -119,7 +123,7 @@ public:
     std::unique_ptr<CFrameDlg> m_pFrameDlg;
 
 signals:
-    // The start-up read-back has ended (or the line stayed quiet); used by --screenshot.
+    // A read-back has ended, read through or given up for want of a reply; used by --screenshot.
     void ReadBackSettled();
     // A live data frame has been shown on the custom page.
     void LiveFrameShown();

@@ -5,6 +5,9 @@
 
 namespace {
 
+// The number is at the start; a file of any size is read no further than this.
+constexpr qint64 kReadLimit = 4096;
+
 PortFile::Content ContentOf(const QByteArray& text) {
     PortFile::Content content;
     content.empty = text.isEmpty();
@@ -14,19 +17,24 @@ PortFile::Content ContentOf(const QByteArray& text) {
     return content;
 }
 
+// Reads the file opened with `mode`; a file that exists but cannot be opened says why.
+PortFile::Content ReadOpened(const QString& path, QIODevice::OpenMode mode) {
+    QFile file(path);
+    const bool existed = file.exists();
+    if (!file.open(mode)) {
+        PortFile::Content content;
+        if (existed) content.problem = file.errorString();  // "Is a directory", "Permission denied"
+        return content;
+    }
+    return ContentOf(file.read(kReadLimit));
+}
+
 }  // namespace
 
-PortFile::Content PortFile::Read() const {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite)) return {};  // ReadWrite creates it when missing
-    return ContentOf(file.readAll());
-}
+// ReadWrite creates the file when it is missing.
+PortFile::Content PortFile::Read() const { return ReadOpened(m_path, QIODevice::ReadWrite); }
 
-PortFile::Content PortFile::ReadOnly() const {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return ContentOf(file.readAll());
-}
+PortFile::Content PortFile::ReadOnly() const { return ReadOpened(m_path, QIODevice::ReadOnly); }
 
 void PortFile::Write(int port) const {
     QFile file(m_path);

@@ -14,6 +14,9 @@ public:
     struct Content {
         bool empty = true;
         int number = 0;
+        // Why a file that exists could not be opened (a folder, no permission); empty when it
+        // was read or did not exist. Such a file reads as empty.
+        QString problem;
     };
     Content Read() const;
     // The same reading with the file opened for reading only: a missing file is not created

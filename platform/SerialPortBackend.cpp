@@ -6,6 +6,7 @@
 
 #include "CommError.h"
 #include "LowLatency.h"
+#include "PortLock.h"
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -80,6 +81,15 @@ QString SerialPortBackend::OpenErrorText(const QString& device) const {
                            "%1 may not be opened by this user (%2). Add the user to the dialout "
                            "group (sudo adduser $USER dialout), then log in again")
                     .arg(port, detail);
+            // A lock file whose owner has died is no user of the port: Qt removes such a file
+            // itself, unless it belongs to another user (the lock folder is sticky).
+            if (const auto lock = FindPortLock(device); lock && !lock->ownerRunning)
+                return QStringLiteral(
+                           "%1 is still locked by %2, left behind by a program that no longer "
+                           "runs (process %3). Remove that file (sudo rm %2), then open the port "
+                           "again")
+                    .arg(port, lock->path)
+                    .arg(lock->pid);
             return QStringLiteral("%1 is in use by another program (%2)").arg(port, detail);
         case QSerialPort::UnsupportedOperationError:
             return QStringLiteral("%1 is not a serial port (%2)").arg(port, detail);

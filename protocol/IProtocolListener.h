@@ -39,4 +39,8 @@ public:
     virtual void OnChosenReadFinished() {}
     // The echo of a set command sent with SendAwaitingEcho has come.
     virtual void OnSetEchoed(char /*letter*/) {}
+    // A read-back chain (the full one or the frame geometry) waited in vain for the reply to
+    // the query of `letter`, also after asking it once more: the chain has ended there, and
+    // the values from that letter on were not read.
+    virtual void OnReadBackIncomplete(char /*letter*/) {}
 };

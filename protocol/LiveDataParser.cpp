@@ -71,7 +71,8 @@ std::vector<LiveFrame> LiveDataParser::Feed(QByteArrayView bytes) {
 
 void LiveDataParser::Resume(QByteArrayView pending, int count) {
     const QByteArrayView kept = pending.last(std::min<qsizetype>(pending.size(), kFrameLength));
-    std::memcpy(m_window.data(), kept.data(), std::size_t(kept.size()));
+    // Not memcpy: an empty view may carry no address at all (a buffer never filled).
+    std::copy(kept.begin(), kept.end(), m_window.begin());
     m_nWindowSize = int(kept.size());
     m_nCount = std::clamp(count, 0, kCountCeiling);
 }

@@ -7,6 +7,7 @@
 
 #include "BulkWriteChain.h"
 #include "CMSComm.h"
+#include "CommError.h"
 #include "CommandFrames.h"
 #include "IClock.h"
 #include "IProtocolListener.h"
@@ -31,6 +32,9 @@ constexpr int kBulkEchoLength = 7;
 constexpr int kReferenceEchoMinimum = 4;
 constexpr QByteArrayView kReferenceEcho = "Sj0";
 constexpr char kReferenceSetLetter = 'j';
+// The controller's answer to an ordinary set command in mode 0: "S", the letter, the four
+// digits and two more bytes. Nothing waits for it.
+constexpr qsizetype kSetEchoLength = 8;
 
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
@@ -39,6 +43,8 @@ constexpr char kLastFrameCoordinate = 'y';
 
 constexpr auto kReferenceSetSettle = 10ms;
 constexpr auto kChainLinkPause = 50ms;
+// How long a read-back query waits for its reply before it is asked once more.
+constexpr auto kChainReplyTimeout = 1s;
 
 // The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
 // boot-loader answers) read. A line that keeps sending without being recognised must not make
@@ -60,6 +66,16 @@ bool IsQueryKey(const QByteArray& buffer) {
 
 bool IsSetKey(const QByteArray& buffer) { return buffer.size() >= 2 && buffer[0] == 'S'; }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A complete set echo at `at` that is not the reference-set echo (which restarts the read-back).
+bool IsOrdinarySetEcho(const QByteArray& buffer, qsizetype at) {
+    if (buffer.size() - at < kSetEchoLength || buffer[at] != 'S') return false;
+    const QByteArrayView echo = QByteArrayView(buffer).sliced(at, kSetEchoLength);
+    if (echo.startsWith(kReferenceEcho)) return false;
+    return std::all_of(echo.begin() + 2, echo.begin() + 2 + kValueLength, IsDigit);
+}
+
 // A set echo is taken from its seventh byte, and the rest of its line end may come only after
 // that, in front of the next echo. It belongs to no echo and is dropped.
 void DropLeadingLineEnds(ProtocolState& state) {
@@ -75,7 +91,9 @@ void DropLeadingLineEnds(ProtocolState& state) {
 
 CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
                                        IProtocolListener& listener)
-    : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {}
+    : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {
+    m_replyTimer.onExpired = [this] { OnChainReplyMissing(); };
+}
 
 void CReceiveDispatcher::OnComm() {
     if (m_comm.GetCommEvent() == CMSComm::comEvReceive)
@@ -85,6 +103,8 @@ void CReceiveDispatcher::OnComm() {
 }
 
 void CReceiveDispatcher::Receive(QByteArrayView bytes) {
+    // Bytes of another exchange: the sender that changed the mode has given up the read-back.
+    if (m_cAwaited != 0 && m_state.m_nRxMode != ProtocolState::kModeReadBack) AbandonReadBack();
     if (m_state.m_nRxMode == ProtocolState::kModeLive) return EvaluateLiveData(bytes);
     Append(bytes);
     Evaluate(bytes);
@@ -94,13 +114,15 @@ void CReceiveDispatcher::StartReadBack() {
     m_afterReadBack = nullptr;
     m_state.ResetReceive();
     m_bReadBackRunning = true;
-    SendLink(kVersionQuery);
+    m_bAskedAgain = false;
+    AskChainQuery(kVersionLetter);
 }
 
 void CReceiveDispatcher::StartFrameGeometryRead() {
     m_state.m_nRxMode = ProtocolState::kModeReadBack;
     ClearReceive();
-    SendLink(QueryCommand(kFrameGeometryOrder.front()));
+    m_bAskedAgain = false;
+    AskChainQuery(kFrameGeometryOrder.front());
 }
 
 void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
@@ -119,10 +141,14 @@ void CReceiveDispatcher::StartBulkWrite() {
 void CReceiveDispatcher::StartReferenceSet(int set) {
     m_state.m_nRxMode = ProtocolState::kModeReadBack;
     ClearReceive();
+    // Its echo restarts the read-back; a query the chain still waited for is not asked again.
+    m_cAwaited = 0;
+    m_replyTimer.Stop();
     SendLink(SetCommand(kReferenceSetLetter, set));
 }
 
 void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
+    AbandonReadBack();
     m_state.ResetReceive();
     m_state.m_strChosenQueries = letters.toByteArray();
     if (m_state.m_strChosenQueries.isEmpty()) {
@@ -179,6 +205,7 @@ void CReceiveDispatcher::Evaluate(QByteArrayView received) {
 
 // Mode 0: read-back replies and the echo of a reference-set choice.
 void CReceiveDispatcher::EvaluateReadBack() {
+    DropSetEchoes();
     if (TakeAwaitedEcho()) return;
     if (m_state.m_nRxCount > kReferenceEchoMinimum &&
         m_state.m_strRxBuf.startsWith(kReferenceEcho)) {
@@ -194,11 +221,34 @@ void CReceiveDispatcher::EvaluateReadBack() {
     const char letter = buffer[1];
     const int wire = LeadingDigits(ValueText(buffer));
     m_state.m_strRxBuf.clear();
-    // A read of chosen letters takes only the reply it waits for; a late reply to an earlier
-    // query must not stand in for it.
+    // A reply the chain is not waiting for (a repeated copy, a late answer to a query asked
+    // again) is dropped: taken as new, it would send a second next query and fork the chain.
+    // A read of chosen letters likewise takes only the reply it waits for.
     const QByteArray& chosen = m_state.m_strChosenQueries;
-    if (!chosen.isEmpty() && letter != chosen.front()) return;
+    if (letter != (chosen.isEmpty() ? m_cAwaited : chosen.front())) return;
+    m_bAskedAgain = false;
     HandleChainReply(letter, wire);
+}
+
+// Echoes of ordinary set commands (a slider released during the read-back, or at any time in
+// mode 0) are taken out wherever a frame begins: left in the buffer, they would keep the count
+// away from a reply's length and stop the read-back for good. Only done while count and buffer
+// are in step; a reply that matched nothing keeps its bytes as before. The echo a sender awaits
+// (SendAwaitingEcho) stays for TakeAwaitedEcho.
+void CReceiveDispatcher::DropSetEchoes() {
+    QByteArray& buffer = m_state.m_strRxBuf;
+    if (m_state.m_nRxCount != buffer.size()) return;
+    qsizetype at = 0;
+    while (at < buffer.size()) {
+        if (IsOrdinarySetEcho(buffer, at) && buffer[at + 1] != m_state.m_cAwaitedEcho) {
+            buffer.remove(at, kSetEchoLength);
+        } else if (buffer[at] == '?' && buffer.size() - at >= kQueryReplyLength) {
+            at += kQueryReplyLength;
+        } else {
+            break;
+        }
+    }
+    m_state.m_nRxCount = int(buffer.size());
 }
 
 bool CReceiveDispatcher::TakeAwaitedEcho() {
@@ -229,7 +279,8 @@ void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
     m_clock.Wait(kReferenceSetSettle);
     ClearReceive();
     m_bReadBackRunning = true;
-    SendLink(kVersionQuery);
+    m_bAskedAgain = false;
+    AskChainQuery(kVersionLetter);
 }
 
 void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
@@ -240,15 +291,21 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
     // A zero may be a reply the controller was not ready to give: ask again while retries last.
     if (m_state.m_nQueryRetries > 0 && wire == 0) {
         --m_state.m_nQueryRetries;
-        SendLink(QueryCommand(letter));
+        AskChainQuery(letter);
         return;
     }
     m_state.m_nQueryRetries = ProtocolState::kFullRetries;
     if (!m_state.m_strChosenQueries.isEmpty()) {
         ContinueChosenRead();
-    } else if (const auto next = NextQueryAfter(letter)) {
-        SendLink(QueryCommand(*next));
-    } else if (letter == kReadBackOrder.back()) {
+        return;
+    }
+    if (const auto next = NextQueryAfter(letter)) {
+        AskChainQuery(*next);
+        return;
+    }
+    m_cAwaited = 0;
+    m_replyTimer.Stop();
+    if (letter == kReadBackOrder.back()) {
         DiscardInput();
         m_listener.OnReadBackFinished();
         m_bReadBackRunning = false;
@@ -288,7 +345,8 @@ void CReceiveDispatcher::EvaluateBulkWrite() {
         case BulkWriteStep::Kind::Finished:
             m_state.m_nRxMode = ProtocolState::kModeReadBack;
             m_bReadBackRunning = true;
-            SendLink(kVersionQuery);
+            m_bAskedAgain = false;
+            AskChainQuery(kVersionLetter);
             m_listener.OnBulkWriteFinished();
             return;
         case BulkWriteStep::Kind::NotInChain:
@@ -383,3 +441,49 @@ void CReceiveDispatcher::SendLink(const QByteArray& frame) {
 }
 
 void CReceiveDispatcher::DiscardInput() { m_comm.GetInput(); }
+
+void CReceiveDispatcher::AskChainQuery(char letter) {
+    // A read of chosen letters keeps its own account of what it waits for, and is timed by the
+    // program that asked for it.
+    if (!m_state.m_strChosenQueries.isEmpty()) return SendLink(QueryCommand(letter));
+    m_cAwaited = letter;
+    SendLink(QueryCommand(letter));
+    m_replyTimer.Start(kChainReplyTimeout);
+}
+
+// What waited for the read-back goes with it, as when a new read-back replaces it.
+void CReceiveDispatcher::AbandonReadBack() {
+    m_cAwaited = 0;
+    m_replyTimer.Stop();
+    m_bReadBackRunning = false;
+    m_afterReadBack = nullptr;
+}
+
+void CReceiveDispatcher::OnChainReplyMissing() {
+    const char letter = m_cAwaited;
+    // Another exchange has the line now (a sender changed the mode), or the port is gone and
+    // the status line already says so: the read-back is over without a word of its own.
+    if (m_state.m_nRxMode != ProtocolState::kModeReadBack || !m_comm.GetPortOpen())
+        return AbandonReadBack();
+    m_cAwaited = 0;
+    // This runs from the event loop, where no handler would report a CommError: a send that
+    // fails counts as unanswered, and a lost line is reported by the serial control.
+    if (!m_bAskedAgain) {
+        m_bAskedAgain = true;
+        // Whatever sits in the buffer kept the reply from being recognised; start afresh.
+        ClearReceive();
+        try {
+            AskChainQuery(letter);
+            return;
+        } catch (const CommError&) {
+            m_cAwaited = 0;
+        }
+    }
+    m_listener.OnReadBackIncomplete(letter);
+    // The line is free again: what waited for the read-back to end (a frame save) goes out.
+    m_bReadBackRunning = false;
+    try {
+        if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
+    } catch (const CommError&) {
+    }
+}

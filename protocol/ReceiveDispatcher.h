@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <functional>
 
+#include "ClockTimer.h"
 #include "LiveDataParser.h"
 
 class CMSComm;
@@ -19,6 +20,11 @@ struct ProtocolState;
 //
 // Serial-control errors (a closed port) propagate as CommError; every state change of a step
 // is made before its frame is sent, so a failed send leaves the state as a stopped chain.
+//
+// A read-back chain (mode 0) takes a reply only for the query it is waiting for, and asks that
+// query once more when its reply has not come within a second; when the second ask stays
+// unanswered too, the chain ends and the listener is told. The time-out runs from the event
+// loop and never raises a CommError.
 class CReceiveDispatcher {
 public:
     CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
@@ -81,6 +87,12 @@ private:
     void SendLink(const QByteArray& frame);
     void DiscardInput();
 
+    // Sends the query of a read-back chain and waits for its reply.
+    void AskChainQuery(char letter);
+    void OnChainReplyMissing();
+    void AbandonReadBack();
+    void DropSetEchoes();
+
     ProtocolState& m_state;
     CMSComm& m_comm;
     IClock& m_clock;
@@ -89,4 +101,10 @@ private:
     std::function<void()> m_afterReadBack;
     LiveDataParser m_live;
     IUpgradeReceiver* m_upgrade = nullptr;
+
+    // The letter whose query reply the read-back chain waits for (0: none), whether that query
+    // has been asked again after a time-out, and the time-out itself.
+    char m_cAwaited = 0;
+    bool m_bAskedAgain = false;
+    ClockTimer m_replyTimer{m_clock};
 };

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and running Vexa need.
+# Installs every Debian package that building, testing and running Vexa need; with --fuzz also
+# what the fuzzing harness needs.
 # Safe to run again: packages already present are left as they are.
 set -euo pipefail
 
@@ -10,6 +11,11 @@ PACKAGES=(
   dpkg-dev fakeroot help2man desktop-file-utils man-db
   fonts-wqy-microhei
 )
+
+# The fuzzing harness (scripts/fuzz.sh, --fuzz) needs clang and its libFuzzer runtime.
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

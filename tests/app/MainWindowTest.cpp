@@ -3,12 +3,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 
 #include "CustomPage.h"
 #include "GbkCodec.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
+#include "ScriptedController.h"
+
+using namespace std::chrono_literals;
 
 namespace {
 const QString kFirmwareHint =
@@ -301,4 +305,66 @@ TEST_F(MainWindowTest, SendersWriteTheirFramesAndSetTheReceiveMode) {
     EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack);
     dlg.SendQuery('`');
     EXPECT_EQ(Sent(), "SC2345\rSC0057\r?`\r");
+}
+
+// The read-back waits a second for a reply, asks once more, then says it is incomplete.
+TEST_F(MainWindowTest, UnansweredReadBackSaysSoInTheStatusLineUntilRefreshed) {
+    CVexaDlg& dlg = Start();
+    QSignalSpy settled(&dlg, &CVexaDlg::ReadBackSettled);
+    m_clock.Advance(1s);
+    EXPECT_EQ(Sent(), "?V\r?V\r");
+    m_clock.Advance(1s);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "参数读取未完成");
+    EXPECT_EQ(settled.count(), 1);
+    Click(IDC_LANGUAGE);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "Read incomplete");
+    EXPECT_TRUE(m_prompter.Shown().empty());
+
+    ScriptedController controller(*m_line);
+    Click(IDC_REFRESH);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
+    for (int turn = 0; turn < 1000 && settled.count() < 2; ++turn)
+        QCoreApplication::processEvents();
+    Click(IDC_LANGUAGE);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口已打开");
+}
+
+// The adapter pulled in the middle of the read-back: one status, nothing more is sent, and
+// the read-back's time-out ends quietly.
+TEST_F(MainWindowTest, LineLostDuringTheReadBackGivesOneStatusAndNothingMore) {
+    CVexaDlg& dlg = Start();
+    ScriptedController controller(*m_line);
+    controller.beforeAnswer = [this](const QByteArray& frame) {
+        if (frame != "?E\r") return true;
+        m_line->HangUp();
+        return false;
+    };
+    Click(IDC_REFRESH);
+    for (int turn = 0; turn < 100; ++turn) QCoreApplication::processEvents();
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
+    const QByteArray sent = Sent();
+    EXPECT_TRUE(sent.endsWith("?E\r"));
+
+    m_clock.Advance(1s);
+    m_clock.Advance(1s);
+    EXPECT_EQ(Sent(), sent);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
+    EXPECT_TRUE(m_prompter.Shown().empty());
+    EXPECT_EQ(m_clock.PendingTimers(), 0u);
+    EXPECT_FALSE(dlg.Comm().GetPortOpen());
+}
+
+TEST_F(MainWindowTest, PortFileThatCannotBeReadIsReportedOnceAndCom3IsUsed) {
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("qzmcconfig.ini")));
+    Start();
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Warning);
+    EXPECT_TRUE(m_prompter.Shown()[0].text.contains(QDir::current().filePath("qzmcconfig.ini")));
+    EXPECT_TRUE(m_prompter.Shown()[0].text.contains("Is a directory"));
+    EXPECT_EQ(m_line->OpenedPort(), 3);
+    EXPECT_EQ(Sent(), "?V\r");
+
+    Click(IDC_REFRESH);
+    EXPECT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_line->OpenCount(), 2);
 }

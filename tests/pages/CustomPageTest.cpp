@@ -7,6 +7,7 @@
 #include "CommandFrames.h"
 #include "CustomPage.h"
 #include "PageFixture.h"
+#include "ReadBackChain.h"
 #include "ReceiveDispatcher.h"
 #include "ResourceIds.h"
 #include "SpreadLabel.h"
@@ -90,7 +91,10 @@ TEST_F(CustomPageTest, ReadBackFillsRowsAndMasksAndHiddenReverseBitsAreSentBack)
     const auto reply = [](char letter, const char* digits) {
         return QueryCommand(letter) + ' ' + digits + "\r\n";
     };
-    State().ResetReceive();
+    // The read-back reaches the switch rows after the letters before them.
+    m_dlg->Dispatcher().StartReadBack();
+    for (char letter : kReadBackOrder.substr(0, kReadBackOrder.find('a')))
+        Receive(reply(letter, "0001"));
     Receive(reply('a', "0257"));
     for (int k = 0; k < 12; ++k) EXPECT_EQ(Ticked(IDC_SWITCH_GRID[0][k]), k == 0 || k == 8) << k;
     EXPECT_EQ(CachedMask('a'), 257);

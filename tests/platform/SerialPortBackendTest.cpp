@@ -229,11 +229,16 @@ TEST_F(SerialPortTest, NumbersAndDevicesThatAreNoSerialPortAreRefused) {
         EXPECT_TRUE(text.contains(QStringLiteral("There is no port COM%1").arg(port)))
             << text.toStdString();
     }
-    m_table.Override(kPort, QStringLiteral("/dev/null"));
-    m_comm->SetCommPort(kPort);
-    const QString text = OpenError(*m_comm);
-    EXPECT_TRUE(text.contains(QStringLiteral("is not a serial port"))) << text.toStdString();
-    EXPECT_FALSE(m_comm->GetPortOpen());
+    const std::pair<const char*, const char*> devices[] = {
+        {"/dev/null", "COM3 (/dev/null) is not a serial port"},
+        {"/tmp", "COM3 (/tmp) cannot be opened (Is a directory)"}};
+    for (const auto& [device, expected] : devices) {
+        m_table.Override(kPort, QString::fromLatin1(device));
+        m_comm->SetCommPort(kPort);
+        const QString text = OpenError(*m_comm);
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << text.toStdString();
+        EXPECT_FALSE(m_comm->GetPortOpen());
+    }
 }
 
 // The child drops to an unprivileged user when run as root, since root opens any device.

@@ -34,6 +34,7 @@ struct RecordingListener : IProtocolListener {
     std::function<void(const LiveFrame&)> onLive;  // runs inside OnLiveFrame
     std::function<void(char)> onBulkWriteLink;     // runs inside OnBulkWriteLinkSent
     std::function<void()> onBulkWriteEnd;          // runs inside OnBulkWriteFinished
+    std::vector<char> incomplete;  // the letters read-back chains ended at without a reply
 
     void OnValueRead(char letter, int shown) override {
         values.emplace_back(letter, shown);
@@ -57,6 +58,7 @@ struct RecordingListener : IProtocolListener {
     void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
     void OnChosenReadFinished() override { ++chosenReadFinished; }
     void OnSetEchoed(char letter) override { echoes.push_back(letter); }
+    void OnReadBackIncomplete(char letter) override { incomplete.push_back(letter); }
 
     std::vector<int> ValuesOf(char letter) const {
         std::vector<int> found;

@@ -56,6 +56,18 @@ protected:
             return {Reply(frame[1], value(frame[1]))};
         };
     }
+
+    // Answers the chain's queries with the held values until the query of `letter` has gone
+    // out, then forgets what was sent and told, so that a test sees only what follows.
+    void AnswerUntil(char letter) {
+        while (!SentFrames().empty() && SentFrames().back()[1] != letter) {
+            const char asked = SentFrames().back()[1];
+            Arrive(Reply(asked, HeldValue(asked)));
+        }
+        ASSERT_EQ(SentFrames().back(), QueryCommand(letter));
+        m_line->ClearSent();
+        m_listener = {};
+    }
 };
 
 TEST_F(ReadBackTest, WalksAllFortyNineQueriesEachAfterThePreviousReply) {
@@ -76,6 +88,7 @@ TEST_F(ReadBackTest, WalksAllFortyNineQueriesEachAfterThePreviousReply) {
     EXPECT_TRUE(m_listener.ValuesOf('I').empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
     EXPECT_EQ(m_state.m_nRxCount, 0);
+    EXPECT_EQ(m_clock.PendingTimers(), 0u);  // no time-out outlives the chain
 }
 
 TEST_F(ReadBackTest, StoresDecodedValuesInTheCacheAndTellsTheListenerTheSame) {
@@ -107,8 +120,9 @@ TEST_F(ReadBackTest, StoresDecodedValuesInTheCacheAndTellsTheListenerTheSame) {
 
 TEST_F(ReadBackTest, GimbalRatiosDecodeByTheVersionJustRead) {
     for (int version : {1211, 1218}) {
-        m_listener.values.clear();
+        m_dispatcher.StartReadBack();
         Arrive(Reply('V', version));
+        AnswerUntil('J');
         Arrive(Reply('J', 150));
         const int expected = version == 1211 ? 50 : 150;
         EXPECT_EQ(m_listener.ValuesOf('J'), std::vector<int>{expected}) << version;
@@ -117,6 +131,8 @@ TEST_F(ReadBackTest, GimbalRatiosDecodeByTheVersionJustRead) {
 }
 
 TEST_F(ReadBackTest, ZeroIsAskedAgainThreeTimesThenAccepted) {
+    m_dispatcher.StartReadBack();
+    AnswerUntil('E');
     for (int i = 0; i < 4; ++i) Arrive(Reply('E', 0));
     EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?E\r", "?E\r", "?E\r", "?F\r"}));
     EXPECT_EQ(m_state.m_nQueryRetries, 3);
@@ -128,6 +144,8 @@ TEST_F(ReadBackTest, ZeroIsAskedAgainThreeTimesThenAccepted) {
 }
 
 TEST_F(ReadBackTest, ChainEndsOnlyRepeatAndReadBackFinishesOnce) {
+    m_dispatcher.StartReadBack();
+    AnswerUntil('j');
     for (int i = 0; i < 4; ++i) Arrive(Reply('j', 0));
     EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?j\r", "?j\r", "?j\r"}));
     EXPECT_EQ(m_listener.readBackFinished, 1);
@@ -138,6 +156,8 @@ TEST_F(ReadBackTest, ChainEndsOnlyRepeatAndReadBackFinishesOnce) {
 }
 
 TEST_F(ReadBackTest, ReplySplitAcrossEventsIsEvaluatedOnItsTenthByte) {
+    m_dispatcher.StartReadBack();
+    AnswerUntil('C');
     const QByteArray reply = Reply('C', 45);
     Arrive(reply.left(4));
     Arrive(reply.mid(4, 5));
@@ -151,6 +171,8 @@ TEST_F(ReadBackTest, ReplySplitAcrossEventsIsEvaluatedOnItsTenthByte) {
 }
 
 TEST_F(ReadBackTest, BytesCarryingTheCountPastTenAreNeverEvaluated) {
+    m_dispatcher.StartReadBack();
+    AnswerUntil('C');
     const QByteArray reply = Reply('C', 45);
     Arrive(reply.left(7));
     Arrive(reply.mid(7) + "OK");  // 7 -> 12 in one event
@@ -191,6 +213,8 @@ TEST_F(ReadBackTest, ReferenceSetEchoRestartsTheReadBackAfterTenMilliseconds) {
 
 TEST_F(ReadBackTest, StaleInputIsDroppedBeforeTheNextQuery) {
     // Bytes that reach the port while a reply is being handled are not part of the next reply.
+    m_dispatcher.StartReadBack();
+    AnswerUntil('C');
     m_listener.onValue = [this](char letter) {
         if (letter == 'C') m_line->Feed("Sx\r");
     };
@@ -201,21 +225,26 @@ TEST_F(ReadBackTest, StaleInputIsDroppedBeforeTheNextQuery) {
 }
 
 TEST_F(ReadBackTest, ValueBytesThatAreNotFourDigitsReadAsTheirLeadingNumber) {
+    m_dispatcher.StartReadBack();
+    AnswerUntil('C');
     Arrive(Reply('C', "4x5 "));
     EXPECT_EQ(m_listener.ValuesOf('C'), std::vector<int>{4});
     EXPECT_EQ(SentFrames().back(), "?A\r");
 
-    // The leading number is range-checked: 150 shows 0 but is not a zero reply.
-    Arrive(Reply('E', "150x"));
-    EXPECT_EQ(m_listener.ValuesOf('E'), std::vector<int>{0});
-    EXPECT_EQ(SentFrames().back(), "?F\r");
-
     // No number at all counts as a zero reply and is asked again.
+    AnswerUntil('D');
     Arrive(Reply('D', "ab12"));
     EXPECT_EQ(m_listener.ValuesOf('D'), std::vector<int>{0});
     EXPECT_EQ(SentFrames().back(), "?D\r");
 
+    // The leading number is range-checked: 150 shows 0 but is not a zero reply.
+    AnswerUntil('E');
+    Arrive(Reply('E', "150x"));
+    EXPECT_EQ(m_listener.ValuesOf('E'), std::vector<int>{0});
+    EXPECT_EQ(SentFrames().back(), "?F\r");
+
     // A sign is not a digit: "-001" for the sensor mask must not set every bit.
+    AnswerUntil('M');
     m_state.m_nQueryRetries = 0;
     Arrive(Reply('M', "-001"));
     EXPECT_EQ(m_listener.ValuesOf('M'), std::vector<int>{0});
@@ -263,9 +292,159 @@ TEST_F(ReadBackTest, FrameGeometryChainDecodesExtentsAndCoordinates) {
 }
 
 TEST_F(ReadBackTest, CoordinateReplyOfZeroShowsMinusFiveThousandAndIsAskedAgain) {
+    m_dispatcher.StartFrameGeometryRead();
+    AnswerUntil('n');
     Arrive(Reply('n', 0));
     EXPECT_EQ(m_listener.ValuesOf('n'), std::vector<int>{-5000});
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?n\r"});
+}
+
+// Answers to set commands sent during the read-back (a slider released, a page changed) come
+// in mode 0 too: before, after or together with the reply the chain waits for.
+TEST_F(ReadBackTest, SetEchoesAroundAReplyAreDroppedAndTheChainGoesOn) {
+    const QByteArray echo = "SC0045\r\n";
+    const QByteArray reply = Reply('C', HeldValue('C'));
+    const std::vector<std::vector<QByteArray>> arrangements = {
+        {echo, reply},
+        {reply, echo},
+        {reply + echo},
+        {echo + reply},
+        {reply + echo.left(3), echo.mid(3)},
+        {echo.left(5), echo.mid(5) + reply.left(4), reply.mid(4)},
+        {echo, echo + reply, echo},
+    };
+    for (std::size_t i = 0; i < arrangements.size(); ++i) {
+        SCOPED_TRACE(i);
+        m_line->ClearSent();
+        m_listener = {};
+        controller = [&](const QByteArray& frame) -> std::vector<QByteArray> {
+            if (frame == "?C\r") return arrangements[i];
+            return {Reply(frame[1], HeldValue(frame[1]))};
+        };
+        m_dispatcher.StartReadBack();
+        Pump();
+        EXPECT_EQ(SentFrames(), QueriesOf(kReadBackOrder));
+        EXPECT_EQ(m_listener.ValuesOf('C'), std::vector<int>{HeldValue('C')});
+        EXPECT_EQ(m_listener.readBackFinished, 1);
+    }
+}
+
+TEST_F(ReadBackTest, OrdinarySetEchoDoesNotHideAReferenceSetEcho) {
+    Arrive("SC0045\r\nSj0002\r\n");
+    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});
+}
+
+// A repeating line delivers every reply twice: only the first copy moves the chain on.
+TEST_F(ReadBackTest, RepeatedRepliesAreDroppedAndEveryQueryGoesOutOnce) {
+    int asked = 0;
+    controller = [&asked](const QByteArray& frame) -> std::vector<QByteArray> {
+        if (++asked > 100) return {};  // a forked chain would never end
+        const QByteArray reply = Reply(frame[1], HeldValue(frame[1]));
+        return {reply, reply};
+    };
+    m_dispatcher.StartReadBack();
+    Pump();
+    EXPECT_EQ(SentFrames(), QueriesOf(kReadBackOrder));
+    EXPECT_EQ(m_listener.ValuesOf('C'), std::vector<int>{HeldValue('C')});
+    EXPECT_EQ(m_listener.readBackFinished, 1);
+}
+
+TEST_F(ReadBackTest, EveryReplySplitAtAnyByteStillWalksTheWholeChain) {
+    for (int at = 1; at < 10; ++at) {
+        SCOPED_TRACE(at);
+        m_line->ClearSent();
+        controller = [at](const QByteArray& frame) -> std::vector<QByteArray> {
+            const QByteArray reply = Reply(frame[1], HeldValue(frame[1]));
+            return {reply.left(at), reply.mid(at)};
+        };
+        m_dispatcher.StartReadBack();
+        Pump();
+        EXPECT_EQ(SentFrames(), QueriesOf(kReadBackOrder));
+    }
+}
+
+// A reply that does not come is asked for once more after a second; when that stays
+// unanswered too, the chain ends and the listener hears of it once.
+enum class Meanwhile { Nothing, Noise, LiveDisplayOn, AnotherExchange, PortClosed };
+
+struct MissingReplyCase {
+    const char* name;
+    Meanwhile meanwhile;  // what happens while "?E" waits
+    bool secondAskAnswered;
+    std::vector<QByteArray> sentAfterTheWait;
+    std::vector<char> incomplete;
+};
+
+void PrintTo(const MissingReplyCase& c, std::ostream* os) { *os << c.name; }
+
+class MissingReplyTest : public ReadBackTest,
+                         public ::testing::WithParamInterface<MissingReplyCase> {};
+
+TEST_P(MissingReplyTest, IsAskedOnceMoreThenTheChainEnds) {
+    const MissingReplyCase& c = GetParam();
+    int asksOfE = 0;
+    controller = [&](const QByteArray& frame) -> std::vector<QByteArray> {
+        if (frame == "?E\r" && (++asksOfE == 1 || !c.secondAskAnswered)) return {};
+        return {Reply(frame[1], HeldValue(frame[1]))};
+    };
+    m_dispatcher.StartReadBack();
+    Pump();
+    ASSERT_EQ(SentFrames().back(), "?E\r");
+    m_line->ClearSent();
+    switch (c.meanwhile) {
+        case Meanwhile::Nothing:
+            break;
+        case Meanwhile::Noise:  // the reply came, but noise before it kept it from counting
+            Arrive("\x7f\x01" + Reply('E', 5));
+            break;
+        case Meanwhile::LiveDisplayOn:
+            m_state.m_nRxMode = ProtocolState::kModeLive;
+            break;
+        case Meanwhile::AnotherExchange:  // a special set came and went, answered
+            m_state.m_nRxMode = ProtocolState::kModeSpecialSet;
+            Arrive("SZ0000\r\n");
+            m_state.m_nRxMode = ProtocolState::kModeReadBack;
+            break;
+        case Meanwhile::PortClosed:
+            m_comm.SetPortOpen(false);
+            break;
+    }
+
+    m_clock.Advance(999ms);
+    EXPECT_TRUE(SentFrames().empty());
+    m_clock.Advance(1ms);
+    Pump();
+    m_clock.Advance(1s);
+    Pump();
+    EXPECT_EQ(SentFrames(), c.sentAfterTheWait);
+    EXPECT_EQ(m_listener.incomplete, c.incomplete);
+    EXPECT_EQ(m_listener.readBackFinished, c.sentAfterTheWait.size() > 1 ? 1 : 0);
+    EXPECT_EQ(m_clock.PendingTimers(), 0u);
+}
+
+std::vector<QByteArray> QueriesFrom(char letter) {
+    return QueriesOf(kReadBackOrder.substr(kReadBackOrder.find(letter)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadBack, MissingReplyTest,
+    ::testing::Values(
+        MissingReplyCase{"NeverAnswered", Meanwhile::Nothing, false, {"?E\r"}, {'E'}},
+        MissingReplyCase{"AnsweredTheSecondTime", Meanwhile::Nothing, true, QueriesFrom('E'), {}},
+        MissingReplyCase{"SwallowedByNoise", Meanwhile::Noise, true, QueriesFrom('E'), {}},
+        // The line serves another exchange now: the read-back ends without a word.
+        MissingReplyCase{"LiveDisplayOn", Meanwhile::LiveDisplayOn, true, {}, {}},
+        MissingReplyCase{"AnotherExchange", Meanwhile::AnotherExchange, true, {}, {}},
+        // The adapter was pulled: the status line says so already.
+        MissingReplyCase{"PortClosed", Meanwhile::PortClosed, true, {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ReadBackTest, FrameGeometryChainAlsoEndsWhenItsReplyStaysAway) {
+    m_dispatcher.StartFrameGeometryRead();
+    m_clock.Advance(1s);
+    m_clock.Advance(1s);
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?k\r", "?k\r"}));
+    EXPECT_EQ(m_listener.incomplete, std::vector<char>{'k'});
 }
 
 TEST_F(ReadBackTest, WorkQueuedBehindTheReadBackRunsWhenItEndsAndOnlyThen) {
@@ -292,6 +471,27 @@ TEST_F(ReadBackTest, WorkQueuedBehindTheReadBackRunsWhenItEndsAndOnlyThen) {
     Arrive(Reply('V', 1218));
     Pump();
     EXPECT_EQ(ran, 2);
+}
+
+// A read-back that ends without its reply frees the line as well: a frame save waiting for it
+// goes out once the operator has been told; when the port is gone, it goes with the read-back.
+TEST_F(ReadBackTest, WorkQueuedBehindAnUnansweredReadBackRunsWhenTheChainGivesUp) {
+    for (const bool portOpen : {true, false}) {
+        SCOPED_TRACE(portOpen);
+        m_listener = {};
+        int ran = 0;
+        m_dispatcher.StartReadBack();
+        m_dispatcher.AfterReadBack([this, &ran] {
+            ++ran;
+            EXPECT_EQ(m_listener.incomplete, std::vector<char>{'V'});
+        });
+        if (!portOpen) m_comm.SetPortOpen(false);
+        m_clock.Advance(1s);
+        m_clock.Advance(1s);
+        EXPECT_EQ(ran, portOpen ? 1 : 0);
+        m_dispatcher.AfterReadBack([&ran] { ++ran; });  // nothing on the line now: at once
+        EXPECT_EQ(ran, portOpen ? 2 : 1);
+    }
 }
 
 }  // namespace

@@ -62,6 +62,8 @@ TEST_F(RobustnessTest, UnrecognisedStreamKeepsTheBufferBoundedAndItsHead) {
 }
 
 TEST_F(RobustnessTest, ClosedPortEndsTheHandlerAfterTheValueIsStored) {
+    m_dispatcher.StartReadBack();
+    Arrive(Reply('V', 1218));  // "?C" is asked
     m_comm.SetPortOpen(false);
     EXPECT_THROW(m_dispatcher.Receive(Reply('C', 45)), CommError);
     EXPECT_EQ(m_state.m_nParamCache[3], 45);

@@ -1,0 +1,63 @@
+#include "TerminationSignals.h"
+
+#include <QSocketNotifier>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+namespace {
+
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+int g_pipe[2] = {-1, -1};
+
+void OnSignal(int signalNumber) {
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+void Handle(void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signalNumber : kSignals) sigaction(signalNumber, &action, nullptr);
+}
+
+}  // namespace
+
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::Drain);
+    Handle(OnSignal);
+}
+
+TerminationSignals::~TerminationSignals() {
+    if (!m_notifier) return;
+    Handle(SIG_DFL);
+    m_notifier.reset();
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+void TerminationSignals::Drain() {
+    unsigned char byte = 0;
+    int last = 0;
+    while (::read(g_pipe[0], &byte, 1) == 1) last = byte;
+    if (last != 0) emit Requested(last);
+}
+
+#else
+
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
+TerminationSignals::~TerminationSignals() = default;
+void TerminationSignals::Drain() {}
+
+#endif

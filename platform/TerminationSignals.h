@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class QSocketNotifier;
+
+// SIGTERM, SIGINT and SIGHUP as a notification on the event loop, so that the program ends the
+// normal way (the port closed, its lock file gone) instead of dying where it stands. The
+// handler only writes the signal's number to a pipe; a socket notifier on the pipe's other end
+// raises Requested. One instance at a time; the default handling returns when it is destroyed.
+class TerminationSignals : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TerminationSignals(QObject* parent = nullptr);
+    ~TerminationSignals() override;
+
+signals:
+    void Requested(int signalNumber);
+
+private:
+    void Drain();
+
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};

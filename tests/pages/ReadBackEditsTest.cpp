@@ -1,0 +1,42 @@
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include "BasicPage.h"
+#include "PageFixture.h"
+#include "ReadBackChain.h"
+#include "ResourceIds.h"
+#include "ScriptedController.h"
+
+namespace {
+
+using ReadBackEditsTest = PageTest<CBasicPage>;
+
+// A slider released while the start-up read-back runs sends its set command; the controller's
+// echo arrives among the replies, and the read-back still asks every query once.
+TEST_F(ReadBackEditsTest, SliderReleasedDuringTheReadBackLeavesEveryQueryAsked) {
+    ScriptedController controller(*m_line);
+    bool released = false;
+    controller.beforeAnswer = [&](const QByteArray& frame) {
+        if (frame == "?H\r" && !released) {
+            released = true;
+            QMetaObject::invokeMethod(
+                m_page, [this] { Drag(IDC_BASIC_SLIDER_DYN_STAB, 37); }, Qt::QueuedConnection);
+        }
+        return true;
+    };
+    QSignalSpy settled(m_dlg.get(), &CVexaDlg::ReadBackSettled);
+    QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
+    for (int turn = 0; turn < 1000 && settled.isEmpty(); ++turn) QCoreApplication::processEvents();
+
+    ASSERT_TRUE(released);
+    QByteArray queried;
+    for (const auto& frame : m_line->Sent())
+        if (frame.bytes.startsWith('?')) queried += frame.bytes.at(1);
+    EXPECT_EQ(queried.toStdString(), std::string(kReadBackOrder));
+    EXPECT_TRUE(Sent().contains("SE0037\r"));
+    EXPECT_EQ(settled.count(), 1);
+    EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "37");
+    EXPECT_TRUE(State().m_strRxBuf.isEmpty());
+}
+
+}  // namespace
