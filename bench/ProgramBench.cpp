@@ -1,0 +1,275 @@
+// The built programs measured from outside, as a user meets them, each against a baseline or a
+// floor taken in the same run; vexa runs against vexa-sim paced at 115200 baud on a
+// pseudo-terminal. The window system is the one the environment names (QT_QPA_PLATFORM; under
+// Xvfb, "xcb" and DISPLAY).
+//
+//   startup   exec to the first painted frame of the shown main window, vexa against a bare Qt
+//             Widgets program with one empty dialog of the same size, taken in turn. The first
+//             frame is noted by a library preloaded into both (FirstFrameProbe.cpp).
+//   readback  the start-up read-back with the window shown: the simulator's frame log from
+//             "?V" to "?j", against the line's floor for the 48 exchanges between them
+//             (13 bytes each, ten bits a byte at 115200 baud: 54.2 ms).
+//   memory    peak resident memory (VmHWM) of vexa once its read-back has ended, against the
+//             bare dialog once it has been shown, taken in turn.
+//   idle      CPU time vexa takes in 20 s with the port open and nothing to do, then in 10 s
+//             after the line is lost (the simulator ends).
+//
+// Usage: vexa_bench_program [startup|readback|memory|idle]... [--runs N] [--label TEXT]
+// Every measurement prints a line "ROW<tab>benchmark<tab>figure<tab>ratio<tab>target" for
+// scripts/bench.sh, after lines that give the runs one by one.
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "BenchSim.h"
+
+namespace {
+
+constexpr double kReadBackFloorMs = 48 * 13 * 10 / 115200.0 * 1000.0;
+constexpr int kReadBackWaitMs = 10000;
+
+qint64 MonotonicNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void PrintRow(const QString& benchmark, const QString& figure, double ratio,
+              const QString& target) {
+    std::printf("ROW\t%s\t%s\t%s\t%s\n", qPrintable(benchmark), qPrintable(figure),
+                ratio > 0 ? qPrintable(QStringLiteral("%1×").arg(ratio, 0, 'f', 2)) : "-",
+                qPrintable(target));
+    std::fflush(stdout);
+}
+
+QString Platform() {
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
+    return platform == QLatin1String("xcb") ? QStringLiteral("Xvfb") : platform;
+}
+
+// One program run in a scratch folder of its own (vexa keeps its port file there).
+class Run {
+public:
+    Run(const QString& program, const QStringList& arguments, bool probe = false) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (probe) {
+            m_probeOut = m_dir.filePath(QStringLiteral("first-frame"));
+            env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(FIRST_FRAME_PROBE));
+            env.insert(QStringLiteral("VEXA_FIRST_FRAME_OUT"), m_probeOut);
+        }
+        m_process.setProcessEnvironment(env);
+        m_process.setWorkingDirectory(m_dir.path());
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_startNs = MonotonicNs();
+        m_process.start(program, arguments);
+        m_process.waitForStarted(10000);
+    }
+    ~Run() { End(); }
+
+    // Milliseconds from the start to the first frame, once the probe has ended the program.
+    std::optional<double> FirstFrameMs() {
+        if (!m_process.waitForFinished(20000)) return std::nullopt;
+        QFile out(m_probeOut);
+        if (!out.open(QIODevice::ReadOnly)) return std::nullopt;
+        const qint64 at = out.readAll().split(' ').value(0).toLongLong();
+        return at > m_startNs ? std::optional(double(at - m_startNs) / 1e6) : std::nullopt;
+    }
+
+    // A line of /proc/PID/status ("VmHWM"), in kB.
+    qint64 StatusKb(const char* field) const {
+        QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+        if (!status.open(QIODevice::ReadOnly)) return -1;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith(field))
+                return line.mid(qstrlen(field) + 1).trimmed().split(' ')[0].toLongLong();
+        return -1;
+    }
+
+    // User and system CPU time so far, in milliseconds.
+    double CpuMs() const {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
+        if (!stat.open(QIODevice::ReadOnly)) return -1;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        const double ticks = double(fields.value(11).toLongLong() + fields.value(12).toLongLong());
+        return ticks * 1000.0 / double(::sysconf(_SC_CLK_TCK));
+    }
+
+    bool Running() const { return m_process.state() == QProcess::Running; }
+
+    void End() {
+        if (m_process.state() == QProcess::NotRunning) return;
+        ::kill(pid_t(m_process.processId()), SIGTERM);
+        if (!m_process.waitForFinished(10000)) m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_probeOut;
+    QProcess m_process;
+    qint64 m_startNs = 0;
+};
+
+QStringList VexaOn(const BenchSim& sim) {
+    return {QStringLiteral("--com"), QStringLiteral("3=") + sim.Device()};
+}
+
+// Waits until the simulator has received the read-back's last query; false after ten seconds.
+bool AwaitReadBack(const BenchSim& sim) {
+    for (int waited = 0; waited < kReadBackWaitMs; waited += 20) {
+        if (!sim.ReceivedAt("?j").empty()) return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+void Startup(int runs) {
+    BenchSim sim;
+    std::vector<double> vexa, bare;
+    for (int i = 0; i < runs; ++i) {
+        // Taken in turn, each program first every other time.
+        for (int k = 0; k < 2; ++k) {
+            const bool vexaNow = (i + k) % 2 == 0;
+            Run run(vexaNow ? QStringLiteral(VEXA_BINARY) : QStringLiteral(BARE_DIALOG_BINARY),
+                    vexaNow ? VexaOn(sim) : QStringList{}, true);
+            const std::optional<double> ms = run.FirstFrameMs();
+            if (!ms) {
+                std::fprintf(stderr, "startup: %s showed no frame\n", vexaNow ? "vexa" : "bare");
+                continue;
+            }
+            (vexaNow ? vexa : bare).push_back(*ms);
+        }
+        std::printf("startup %-9s run %2d: vexa %7.1f ms, bare dialog %7.1f ms\n",
+                    qPrintable(Platform()), i + 1, vexa.empty() ? 0.0 : vexa.back(),
+                    bare.empty() ? 0.0 : bare.back());
+    }
+    const double ratio = Median(vexa) / Median(bare);
+    PrintRow(QStringLiteral("start-up to first frame (%1)").arg(Platform()),
+             QStringLiteral("%1 ms (bare dialog %2 ms)")
+                 .arg(Median(vexa), 0, 'f', 1)
+                 .arg(Median(bare), 0, 'f', 1),
+             ratio, QStringLiteral("≤ 1.30×"));
+}
+
+void ReadBack(int runs) {
+    std::vector<double> spans;
+    for (int i = 0; i < runs; ++i) {
+        BenchSim sim;
+        Run vexa(QStringLiteral(VEXA_BINARY), VexaOn(sim));
+        if (!AwaitReadBack(sim)) {
+            std::fprintf(stderr, "readback: run %d did not end\n", i + 1);
+            continue;
+        }
+        const std::vector<qint64> first = sim.ReceivedAt("?V"), last = sim.ReceivedAt("?j");
+        spans.push_back(double(last.back() - first.front()));
+        std::printf("readback %-9s run %2d: %5.0f ms, %zu queries\n", qPrintable(Platform()), i + 1,
+                    spans.back(), sim.ReceivedAt("?").size());
+    }
+    PrintRow(QStringLiteral("start-up read-back, window shown (%1)").arg(Platform()),
+             QStringLiteral("%1 ms (floor %2 ms)")
+                 .arg(Median(spans), 0, 'f', 1)
+                 .arg(kReadBackFloorMs, 0, 'f', 1),
+             Median(spans) / kReadBackFloorMs, QStringLiteral("≤ 1.25×"));
+}
+
+void Memory(int runs) {
+    BenchSim sim;
+    std::vector<double> vexa, bare;
+    for (int i = 0; i < runs; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const bool vexaNow = (i + k) % 2 == 0;
+            if (vexaNow) {
+                BenchSim own;
+                Run run(QStringLiteral(VEXA_BINARY), VexaOn(own));
+                if (AwaitReadBack(own)) {
+                    QThread::msleep(300);
+                    vexa.push_back(double(run.StatusKb("VmHWM:")));
+                }
+            } else {
+                Run run(QStringLiteral(BARE_DIALOG_BINARY), {});
+                QThread::msleep(1500);
+                bare.push_back(double(run.StatusKb("VmHWM:")));
+            }
+        }
+        std::printf("memory %-9s run %2d: vexa %6.0f kB, bare dialog %6.0f kB\n",
+                    qPrintable(Platform()), i + 1, vexa.empty() ? 0.0 : vexa.back(),
+                    bare.empty() ? 0.0 : bare.back());
+    }
+    PrintRow(QStringLiteral("peak RSS (%1)").arg(Platform()),
+             QStringLiteral("%1 MB (bare dialog %2 MB)")
+                 .arg(Median(vexa) / 1024, 0, 'f', 1)
+                 .arg(Median(bare) / 1024, 0, 'f', 1),
+             Median(vexa) / Median(bare), QStringLiteral("≤ 1.30×"));
+}
+
+void Idle() {
+    BenchSim sim;
+    Run vexa(QStringLiteral(VEXA_BINARY), VexaOn(sim));
+    if (!AwaitReadBack(sim)) return (void)std::fprintf(stderr, "idle: no read-back\n");
+    QThread::msleep(500);
+    const double before = vexa.CpuMs();
+    QThread::sleep(20);
+    const double open = vexa.CpuMs() - before;
+    sim.Stop();
+    const double lost = vexa.CpuMs();
+    QThread::sleep(10);
+    const double afterLoss = vexa.CpuMs() - lost;
+    std::printf(
+        "idle %-9s: %.0f ms of CPU in 20 s with the port open, %.0f ms in 10 s after the "
+        "line was lost; still running: %s\n",
+        qPrintable(Platform()), open, afterLoss, vexa.Running() ? "yes" : "no");
+    PrintRow(QStringLiteral("idle CPU, port open, 20 s (%1)").arg(Platform()),
+             QStringLiteral("%1 ms").arg(open, 0, 'f', 0), 0, QStringLiteral("0 ms (no spin)"));
+    PrintRow(QStringLiteral("idle CPU, line lost, 10 s (%1)").arg(Platform()),
+             QStringLiteral("%1 ms").arg(afterLoss, 0, 'f', 0), 0,
+             QStringLiteral("0 ms (no spin)"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    int runs = 15;
+    const qsizetype runsAt = arguments.indexOf(QStringLiteral("--runs"));
+    if (runsAt >= 0 && runsAt + 1 < arguments.size()) {
+        runs = std::max(1, arguments[runsAt + 1].toInt());
+        arguments.remove(runsAt, 2);
+    }
+    if (arguments.isEmpty())
+        arguments = {QStringLiteral("startup"), QStringLiteral("readback"),
+                     QStringLiteral("memory"), QStringLiteral("idle")};
+    for (const QString& what : arguments) {
+        if (what == QLatin1String("startup"))
+            Startup(runs);
+        else if (what == QLatin1String("readback"))
+            ReadBack(runs);
+        else if (what == QLatin1String("memory"))
+            Memory(std::max(3, runs / 3));
+        else if (what == QLatin1String("idle"))
+            Idle();
+        else
+            return std::fprintf(stderr, "vexa_bench_program: unknown measurement %s\n",
+                                qPrintable(what)),
+                   2;
+    }
+    return 0;
+}
