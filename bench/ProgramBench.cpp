@@ -5,16 +5,19 @@
 //
 //   startup   exec to the first painted frame of the shown main window, vexa against a bare Qt
 //             Widgets program with one empty dialog of the same size, taken in turn. The first
-//             frame is noted by a library preloaded into both (FirstFrameProbe.cpp).
+//             frame is noted by a library preloaded into both (FirstFrameProbe.cpp). Beside it,
+//             the same dialog showing one line of Chinese text: what loading fonts costs.
 //   readback  the start-up read-back with the window shown: the simulator's frame log from
 //             "?V" to "?j", against the line's floor for the 48 exchanges between them
 //             (13 bytes each, ten bits a byte at 115200 baud: 54.2 ms).
 //   memory    peak resident memory (VmHWM) of vexa once its read-back has ended, against the
-//             bare dialog once it has been shown, taken in turn.
+//             bare dialog (and the one with text) once it has been shown, taken in turn.
 //   idle      CPU time vexa takes in 20 s with the port open and nothing to do, then in 10 s
 //             after the line is lost (the simulator ends).
 //
-// Usage: vexa_bench_program [startup|readback|memory|idle]... [--runs N] [--label TEXT]
+// Usage: vexa_bench_program [startup|readback|memory|idle]... [--runs N]
+// VEXA_BENCH_VEXA names another vexa to measure in place of the one built beside it (an older
+// build, to compare).
 // Every measurement prints a line "ROW<tab>benchmark<tab>figure<tab>ratio<tab>target" for
 // scripts/bench.sh, after lines that give the runs one by one.
 #include <signal.h>
@@ -27,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -128,6 +132,8 @@ private:
     qint64 m_startNs = 0;
 };
 
+QString Vexa() { return qEnvironmentVariable("VEXA_BENCH_VEXA", QStringLiteral(VEXA_BINARY)); }
+
 QStringList VexaOn(const BenchSim& sim) {
     return {QStringLiteral("--com"), QStringLiteral("3=") + sim.Device()};
 }
@@ -141,39 +147,62 @@ bool AwaitReadBack(const BenchSim& sim) {
     return false;
 }
 
+// The three programs the start-up and memory benchmarks take in turn.
+enum class Program { Vexa, Bare, BareWithText };
+constexpr std::array<Program, 3> kPrograms = {Program::Vexa, Program::Bare, Program::BareWithText};
+
+QString ProgramOf(Program program) {
+    return program == Program::Vexa ? Vexa() : QStringLiteral(BARE_DIALOG_BINARY);
+}
+
+QStringList ArgumentsOf(Program program, const BenchSim& sim) {
+    if (program == Program::Vexa) return VexaOn(sim);
+    if (program == Program::BareWithText) return {QStringLiteral("--text")};
+    return {};
+}
+
+// Runs of each program, each first in turn.
+using Samples = std::array<std::vector<double>, kPrograms.size()>;
+
+template <class Measure>
+Samples TakeInTurn(int runs, const char* what, Measure measure) {
+    Samples samples;
+    for (int i = 0; i < runs; ++i) {
+        for (std::size_t k = 0; k < kPrograms.size(); ++k) {
+            const std::size_t which = (i + k) % kPrograms.size();
+            if (const std::optional<double> value = measure(kPrograms[which]))
+                samples[which].push_back(*value);
+        }
+        std::printf("%s %-9s run %2d: vexa %8.1f, bare dialog %8.1f, with text %8.1f\n", what,
+                    qPrintable(Platform()), i + 1, samples[0].empty() ? 0.0 : samples[0].back(),
+                    samples[1].empty() ? 0.0 : samples[1].back(),
+                    samples[2].empty() ? 0.0 : samples[2].back());
+    }
+    return samples;
+}
+
 void Startup(int runs) {
     BenchSim sim;
-    std::vector<double> vexa, bare;
-    for (int i = 0; i < runs; ++i) {
-        // Taken in turn, each program first every other time.
-        for (int k = 0; k < 2; ++k) {
-            const bool vexaNow = (i + k) % 2 == 0;
-            Run run(vexaNow ? QStringLiteral(VEXA_BINARY) : QStringLiteral(BARE_DIALOG_BINARY),
-                    vexaNow ? VexaOn(sim) : QStringList{}, true);
-            const std::optional<double> ms = run.FirstFrameMs();
-            if (!ms) {
-                std::fprintf(stderr, "startup: %s showed no frame\n", vexaNow ? "vexa" : "bare");
-                continue;
-            }
-            (vexaNow ? vexa : bare).push_back(*ms);
-        }
-        std::printf("startup %-9s run %2d: vexa %7.1f ms, bare dialog %7.1f ms\n",
-                    qPrintable(Platform()), i + 1, vexa.empty() ? 0.0 : vexa.back(),
-                    bare.empty() ? 0.0 : bare.back());
-    }
-    const double ratio = Median(vexa) / Median(bare);
+    const Samples ms = TakeInTurn(runs, "startup ms", [&](Program program) {
+        Run run(ProgramOf(program), ArgumentsOf(program, sim), true);
+        return run.FirstFrameMs();
+    });
+    const double vexa = Median(ms[0]), bare = Median(ms[1]), text = Median(ms[2]);
     PrintRow(QStringLiteral("start-up to first frame (%1)").arg(Platform()),
-             QStringLiteral("%1 ms (bare dialog %2 ms)")
-                 .arg(Median(vexa), 0, 'f', 1)
-                 .arg(Median(bare), 0, 'f', 1),
-             ratio, QStringLiteral("≤ 1.30×"));
+             QStringLiteral("%1 ms (bare dialog %2 ms)").arg(vexa, 0, 'f', 1).arg(bare, 0, 'f', 1),
+             vexa / bare, QStringLiteral("≤ 1.30×"));
+    PrintRow(
+        QStringLiteral("start-up to first frame, against a dialog with one line of text (%1)")
+            .arg(Platform()),
+        QStringLiteral("%1 ms (dialog with text %2 ms)").arg(vexa, 0, 'f', 1).arg(text, 0, 'f', 1),
+        vexa / text, QStringLiteral("—"));
 }
 
 void ReadBack(int runs) {
     std::vector<double> spans;
     for (int i = 0; i < runs; ++i) {
         BenchSim sim;
-        Run vexa(QStringLiteral(VEXA_BINARY), VexaOn(sim));
+        Run vexa(Vexa(), VexaOn(sim));
         if (!AwaitReadBack(sim)) {
             std::fprintf(stderr, "readback: run %d did not end\n", i + 1);
             continue;
@@ -191,38 +220,31 @@ void ReadBack(int runs) {
 }
 
 void Memory(int runs) {
-    BenchSim sim;
-    std::vector<double> vexa, bare;
-    for (int i = 0; i < runs; ++i) {
-        for (int k = 0; k < 2; ++k) {
-            const bool vexaNow = (i + k) % 2 == 0;
-            if (vexaNow) {
-                BenchSim own;
-                Run run(QStringLiteral(VEXA_BINARY), VexaOn(own));
-                if (AwaitReadBack(own)) {
-                    QThread::msleep(300);
-                    vexa.push_back(double(run.StatusKb("VmHWM:")));
-                }
-            } else {
-                Run run(QStringLiteral(BARE_DIALOG_BINARY), {});
-                QThread::msleep(1500);
-                bare.push_back(double(run.StatusKb("VmHWM:")));
-            }
+    const Samples kb = TakeInTurn(runs, "memory kB", [](Program program) -> std::optional<double> {
+        BenchSim sim;
+        Run run(ProgramOf(program), ArgumentsOf(program, sim));
+        if (program == Program::Vexa) {
+            if (!AwaitReadBack(sim)) return std::nullopt;
+            QThread::msleep(300);
+        } else {
+            QThread::msleep(1500);
         }
-        std::printf("memory %-9s run %2d: vexa %6.0f kB, bare dialog %6.0f kB\n",
-                    qPrintable(Platform()), i + 1, vexa.empty() ? 0.0 : vexa.back(),
-                    bare.empty() ? 0.0 : bare.back());
-    }
+        return double(run.StatusKb("VmHWM:"));
+    });
+    const double vexa = Median(kb[0]) / 1024, bare = Median(kb[1]) / 1024,
+                 text = Median(kb[2]) / 1024;
     PrintRow(QStringLiteral("peak RSS (%1)").arg(Platform()),
-             QStringLiteral("%1 MB (bare dialog %2 MB)")
-                 .arg(Median(vexa) / 1024, 0, 'f', 1)
-                 .arg(Median(bare) / 1024, 0, 'f', 1),
-             Median(vexa) / Median(bare), QStringLiteral("≤ 1.30×"));
+             QStringLiteral("%1 MB (bare dialog %2 MB)").arg(vexa, 0, 'f', 1).arg(bare, 0, 'f', 1),
+             vexa / bare, QStringLiteral("≤ 1.30×"));
+    PrintRow(
+        QStringLiteral("peak RSS, against a dialog with one line of text (%1)").arg(Platform()),
+        QStringLiteral("%1 MB (dialog with text %2 MB)").arg(vexa, 0, 'f', 1).arg(text, 0, 'f', 1),
+        vexa / text, QStringLiteral("—"));
 }
 
 void Idle() {
     BenchSim sim;
-    Run vexa(QStringLiteral(VEXA_BINARY), VexaOn(sim));
+    Run vexa(Vexa(), VexaOn(sim));
     if (!AwaitReadBack(sim)) return (void)std::fprintf(stderr, "idle: no read-back\n");
     QThread::msleep(500);
     const double before = vexa.CpuMs();
