@@ -40,18 +40,35 @@ gbench vexa_bench_vexactl
 python3 - "$work" >>"$rows" <<'EOF'
 import json, sys, os
 work = sys.argv[1]
+class Results:
+    """A program's benchmarks by name; a name also finds its runs with options appended
+    ("Upload65535/paced115200/iterations:3/manual_time")."""
+    def __init__(self, name):
+        with open(os.path.join(work, name + ".json")) as f:
+            self.runs = json.load(f)["benchmarks"]
+    def __getitem__(self, name):
+        for run in self.runs:
+            if run["name"] == name or run["name"].startswith(name + "/"):
+                return run
+        raise KeyError(name)
+    def get(self, name):
+        try:
+            return self[name]
+        except KeyError:
+            return None
 def results(name):
-    with open(os.path.join(work, name + ".json")) as f:
-        return {b["name"]: b for b in json.load(f)["benchmarks"]}
+    return Results(name)
 def row(benchmark, figure, ratio, target):
     print("ROW\t%s\t%s\t%s\t%s" % (benchmark, figure, "%.2f×" % ratio if ratio else "-", target))
 d = results("vexa_bench_dispatcher")
 chain = d["BM_ReadBackChain"]
-row("dispatcher: one read-back reply (in-memory line)", "%.0f ns" % chain["ns_per_reply"], None, "—")
+# Rate counters given inverted are seconds per item.
+row("dispatcher: one read-back reply (in-memory line)", "%.0f ns" % (chain["ns_per_reply"] * 1e9),
+    None, "—")
 stream, live = d.get("BM_StreamInModeZero"), d.get("BM_StreamInLiveMode")
 if stream and live:
     row("dispatcher: a 38-byte event of a stream in mode 0, against live mode",
-        "%.0f ns (live mode %.0f ns)" % (stream["ns_per_event"], live["ns_per_event"]),
+        "%.0f ns (live mode %.0f ns)" % (stream["ns_per_event"] * 1e9, live["ns_per_event"] * 1e9),
         stream["ns_per_event"] / live["ns_per_event"], "≤ 1.00×")
 s = results("vexa_bench_startup")
 paced = s["StartupReadBack/paced115200"]
