@@ -12,8 +12,8 @@
 //             (13 bytes each, ten bits a byte at 115200 baud: 54.2 ms).
 //   memory    peak resident memory (VmHWM) of vexa once its read-back has ended, against the
 //             bare dialog (and the one with text) once it has been shown, taken in turn.
-//   idle      CPU time vexa takes in 20 s with the port open and nothing to do, then in 10 s
-//             after the line is lost (the simulator ends).
+//   idle      CPU time vexa takes in 20 s with the port open and nothing to do, then in the 10 s
+//             after the line is lost (the simulator ends) and it has handled the loss.
 //
 // Usage: vexa_bench_program [startup|readback|memory|idle]... [--runs N]
 // VEXA_BENCH_VEXA names another vexa to measure in place of the one built beside it (an older
@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -106,14 +107,17 @@ public:
         return -1;
     }
 
-    // User and system CPU time so far, in milliseconds.
+    // CPU time so far of all the program's threads, in milliseconds: the scheduler's own
+    // account (nanoseconds), not the clock-tick samples of /proc/PID/stat.
     double CpuMs() const {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
-        if (!stat.open(QIODevice::ReadOnly)) return -1;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        const double ticks = double(fields.value(11).toLongLong() + fields.value(12).toLongLong());
-        return ticks * 1000.0 / double(::sysconf(_SC_CLK_TCK));
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(m_process.processId());
+        double total = 0;
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+            if (stat.open(QIODevice::ReadOnly))
+                total += double(stat.readAll().split(' ').value(0).toLongLong()) / 1e6;
+        }
+        return total;
     }
 
     bool Running() const { return m_process.state() == QProcess::Running; }
@@ -251,18 +255,24 @@ void Idle() {
     QThread::sleep(20);
     const double open = vexa.CpuMs() - before;
     sim.Stop();
+    // Handling the loss itself (the port closed, the status line redrawn) is counted apart from
+    // the ten seconds after it, in which nothing should run at all.
+    const double atLoss = vexa.CpuMs();
+    QThread::msleep(500);
     const double lost = vexa.CpuMs();
     QThread::sleep(10);
     const double afterLoss = vexa.CpuMs() - lost;
     std::printf(
-        "idle %-9s: %.0f ms of CPU in 20 s with the port open, %.0f ms in 10 s after the "
-        "line was lost; still running: %s\n",
-        qPrintable(Platform()), open, afterLoss, vexa.Running() ? "yes" : "no");
+        "idle %-9s: %.1f ms of CPU in 20 s with the port open; %.1f ms to handle the loss "
+        "of the line, then %.1f ms in 10 s; still running: %s\n",
+        qPrintable(Platform()), open, lost - atLoss, afterLoss, vexa.Running() ? "yes" : "no");
     PrintRow(QStringLiteral("idle CPU, port open, 20 s (%1)").arg(Platform()),
-             QStringLiteral("%1 ms").arg(open, 0, 'f', 0), 0, QStringLiteral("0 ms (no spin)"));
-    PrintRow(QStringLiteral("idle CPU, line lost, 10 s (%1)").arg(Platform()),
-             QStringLiteral("%1 ms").arg(afterLoss, 0, 'f', 0), 0,
-             QStringLiteral("0 ms (no spin)"));
+             QStringLiteral("%1 ms").arg(open, 0, 'f', 1), 0, QStringLiteral("< 20 ms (no spin)"));
+    PrintRow(QStringLiteral("idle CPU, line lost, 10 s after it (%1)").arg(Platform()),
+             QStringLiteral("%1 ms (handling the loss %2 ms)")
+                 .arg(afterLoss, 0, 'f', 1)
+                 .arg(lost - atLoss, 0, 'f', 1),
+             0, QStringLiteral("< 20 ms (no spin)"));
 }
 
 }  // namespace
