@@ -11,14 +11,7 @@ seconds="${1:-60}"
 # Longer inputs add little coverage (the state is reset per input) and slow every run down.
 max_len="${VEXA_FUZZ_MAX_LEN:-1024}"
 bash scripts/install-deps.sh --fuzz
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-  export CCACHE_BASEDIR="$(pwd)" CCACHE_NOHASHDIR=1
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON -DVEXA_TESTS=OFF \
-  "${launcher[@]}" >/dev/null
-cmake --build build-fuzz --target vexa_fuzz --parallel "$(nproc)"
+CXX=clang++ BUILD_TARGET=vexa_fuzz bash scripts/build.sh build-fuzz -DVEXA_FUZZ=ON -DVEXA_TESTS=OFF
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
