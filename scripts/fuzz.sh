@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for SECONDS (default 60),
-# starting from its seed corpus in fuzz/corpus/<target>/; naming targets runs only those.
-# FUZZ_JOBS=N runs N targets at a time (default 1). Flags in fuzz/<target>.options (such as the
-# longest input worth trying) are passed to that target. Prints executions, speed, coverage and
-# findings per target; exits non-zero when any target found something. Inputs that made a target
-# fail are kept in build-fuzz/findings/<target>/; re-run one with
+# starting from its seed corpus in fuzz/corpus/<target>/, with inputs of at most 1024 bytes
+# (VEXA_FUZZ_MAX_LEN); naming targets runs only those. FUZZ_JOBS=N runs N targets at a time
+# (default 1). Flags in fuzz/<target>.options (such as a shorter longest input) are passed to
+# that target after the default ones. Prints executions, speed, coverage and findings per
+# target; exits non-zero when any target found something. Inputs that made a target fail are
+# kept in build-fuzz/findings/<target>/; re-run one with
 #   build-fuzz/fuzz/<target> build-fuzz/findings/<target>/crash-...
 # Usage: scripts/fuzz.sh [SECONDS [TARGET...]]
 set -euo pipefail
@@ -12,6 +13,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift $(($# > 0 ? 1 : 0))
 jobs="${FUZZ_JOBS:-1}"
+# Longer inputs add little coverage (the state is reset per input) and slow every run down.
+max_len="${VEXA_FUZZ_MAX_LEN:-1024}"
 bash scripts/install-deps.sh --fuzz
 CXX=clang++ BUILD_TARGET=vexa_fuzz bash scripts/build.sh build-fuzz -DVEXA_FUZZ=ON -DVEXA_TESTS=OFF
 
@@ -29,8 +32,9 @@ run_target() {
   [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
   [ -f "fuzz/$name.options" ] && read -r -a options <"fuzz/$name.options"
   set +e
-  "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    "${options[@]}" -artifact_prefix="$findings/" "$work" "${seeds[@]}" >"$log" 2>&1
+  "$binary" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 "${options[@]}" -artifact_prefix="$findings/" "$work" "${seeds[@]}" \
+    >"$log" 2>&1
   result=$?
   set -e
   executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
