@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -108,15 +109,17 @@ public:
     }
 
     // CPU time so far of all the program's threads, in milliseconds: the scheduler's own
-    // account (nanoseconds), not the clock-tick samples of /proc/PID/stat.
-    double CpuMs() const {
+    // account (nanoseconds), not the clock-tick samples of /proc/PID/stat. A thread that has
+    // ended keeps the time it was last seen with.
+    double CpuMs() {
         const QString tasks = QStringLiteral("/proc/%1/task").arg(m_process.processId());
-        double total = 0;
         for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             QFile stat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
             if (stat.open(QIODevice::ReadOnly))
-                total += double(stat.readAll().split(' ').value(0).toLongLong()) / 1e6;
+                m_taskCpuMs[task] = double(stat.readAll().split(' ').value(0).toLongLong()) / 1e6;
         }
+        double total = 0;
+        for (const auto& [task, ms] : m_taskCpuMs) total += ms;
         return total;
     }
 
@@ -134,6 +137,7 @@ private:
     QString m_probeOut;
     QProcess m_process;
     qint64 m_startNs = 0;
+    std::map<QString, double> m_taskCpuMs;
 };
 
 QString Vexa() { return qEnvironmentVariable("VEXA_BENCH_VEXA", QStringLiteral(VEXA_BINARY)); }
