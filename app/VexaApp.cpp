@@ -66,6 +66,24 @@ bool WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
     return true;
 }
 
+// The longest wait for the window's first paint before the port is opened all the same (a
+// window system that shows nothing, such as a minimised start).
+constexpr int kFirstPaintWaitMs = 1000;
+
+// Shows the window and runs the event loop until it has been painted, then opens the port: the
+// read-back starts on a window that is already on the screen, so that no reply waits for the
+// first paint (which lays out and renders every text of the window and takes far longer than an
+// exchange on the line). False when a termination signal ended the wait.
+bool ShowThenConnect(CVexaDlg& dlg) {
+    QEventLoop loop;
+    QObject::connect(&dlg, &CVexaDlg::FirstPainted, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kFirstPaintWaitMs, &loop, &QEventLoop::quit);
+    dlg.show();
+    if (loop.exec() != 0) return false;
+    dlg.OpenPortFromFile();
+    return true;
+}
+
 // The live display shows a few rounds of every frame before a screenshot, or gives up after
 // this long.
 constexpr int kLiveFramesBeforeScreenshot = 9;
@@ -212,10 +230,13 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     std::unique_ptr<ICommBackend> backend = MakeBackend(commandLine.demo, ports);
     CVexaDlg::Options options;
     options.initialPage = commandLine.live ? 1 : commandLine.page;
+    options.openPortAtStart = false;
     CVexaDlg dlg(std::move(backend), clock, upgrade ? upgradePrompter : prompter, options);
     interactive.SetOwner(&dlg);
     int result = 0;
-    if (upgrade && screenshot) {
+    if (!ShowThenConnect(dlg)) {
+        result = 1;
+    } else if (upgrade && screenshot) {
         result = UpgradeWithScreenshot(dlg, commandLine.screenshotPath);
     } else if (screenshot) {
         result = TakeScreenshot(dlg, commandLine);

@@ -80,8 +80,12 @@ void CVexaDlg::InitDialog() {
     m_ui->btnStartUpgrade->setEnabled(false);
     ShowPage(0);
     BindHandlers();
-    RunGuarded(m_prompter, [this] { m_port.SetupFromFile(); });
+    if (m_options.openPortAtStart) OpenPortFromFile();
     if (m_options.initialPage > 0) ShowPage(m_options.initialPage);
+}
+
+void CVexaDlg::OpenPortFromFile() {
+    RunGuarded(m_prompter, [this] { m_port.SetupFromFile(); });
 }
 
 void CVexaDlg::CreatePages() {
@@ -367,6 +371,11 @@ void CVexaDlg::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return;
     QDialog::keyPressEvent(event);
+}
+
+void CVexaDlg::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (!std::exchange(m_bPainted, true)) emit FirstPainted();
 }
 
 bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {

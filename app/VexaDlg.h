@@ -37,6 +37,10 @@ class CVexaDlg : public QDialog, public IPageHost, public IProtocolListener {
 public:
     struct Options {
         int initialPage = 0;  // --page N
+        // Whether building the window opens the port and starts the read-back. The program
+        // shows the window first and calls OpenPortFromFile once it has been painted, so that
+        // no reply of the read-back waits for the first paint.
+        bool openPortAtStart = true;
     };
 
     CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,
@@ -72,6 +76,8 @@ public:
     void ToggleLanguage();
     // What button 1016 does: the frame editor opens and reads the controller's frame.
     void OpenFrameEditor();
+    // The port kept in the port file is opened and the read-back started, as at start-up.
+    void OpenPortFromFile();
 
     CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
     // A firmware upload owns the line (device tag inquiry or boot loader): nothing else is sent.
@@ -129,11 +135,15 @@ signals:
     void LiveFrameShown();
     // A firmware upload has ended, after its message was shown.
     void UpgradeEnded(bool succeeded);
+    // The window has been painted for the first time (its frame is on the screen once the
+    // event that painted it has been handled).
+    void FirstPainted();
 
 protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     friend class CPortConnection;
@@ -165,4 +175,5 @@ private:
     CControllerSettings m_settings;
     std::unique_ptr<CUpgradeControls> m_upgrade;
     std::unique_ptr<CParameterFiles> m_files;  // after the dispatcher, which it drives
+    bool m_bPainted = false;
 };

@@ -1,5 +1,10 @@
-// The receive dispatcher walking the whole read-back chain against the in-memory line: every
-// query is answered with a ten-byte reply, delivered as one receive event.
+// The receive dispatcher on the in-memory line.
+//   BM_ReadBackChain: the whole read-back chain, every query answered with a ten-byte reply
+//     delivered as one receive event.
+//   BM_StreamInModeZero / BM_StreamInLiveMode: one receive event of a live stream (a 38-byte
+//     frame) once the stream has run for a while, in mode 0 (a stream the window did not start:
+//     nothing in it is a reply) and in mode 10 (the live display). Mode 0 only keeps the bytes
+//     within its limit, so it should cost no more than live mode, which parses every frame.
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
@@ -72,8 +77,37 @@ void BM_ReadBackChain(benchmark::State& bench) {
     benchmark::DoNotOptimize(listener.m_nLast);
 }
 
+void StreamEvents(benchmark::State& bench, int mode) {
+    StillClock clock;
+    auto backend = std::make_unique<MemoryLine>(clock);
+    MemoryLine& line = *backend;
+    CMSComm comm(std::move(backend));
+    comm.SetInputMode(CMSComm::comInputModeBinary);
+    comm.SetRThreshold(1);
+    comm.SetPortOpen(true);
+    ProtocolState state;
+    SinkListener listener;
+    CReceiveDispatcher dispatcher(state, comm, clock, listener);
+    QObject::connect(&comm, &CMSComm::OnComm, [&] { dispatcher.OnComm(); });
+    state.m_nRxMode = mode;
+
+    const QByteArray frame = "CHDA10001100120013001400150016001700\r\n";
+    for (int i = 0; i < 4000; ++i) line.Inject(frame);  // 150 KB: past the buffer's limit
+    for (auto _ : bench) line.Inject(frame);
+    bench.counters["ns_per_event"] = benchmark::Counter(
+        double(bench.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    benchmark::DoNotOptimize(state.m_strRxBuf);
+}
+
+void BM_StreamInModeZero(benchmark::State& bench) {
+    StreamEvents(bench, ProtocolState::kModeReadBack);
+}
+void BM_StreamInLiveMode(benchmark::State& bench) { StreamEvents(bench, ProtocolState::kModeLive); }
+
 }  // namespace
 
 BENCHMARK(BM_ReadBackChain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StreamInModeZero);
+BENCHMARK(BM_StreamInLiveMode);
 
 BENCHMARK_MAIN();

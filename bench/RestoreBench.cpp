@@ -9,10 +9,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QProcess>
 #include <QTimer>
 #include <chrono>
 
+#include "BenchSim.h"
 #include "BulkWriteChain.h"
 #include "CMSComm.h"
 #include "ComPortTable.h"
@@ -29,26 +29,6 @@ namespace {
 constexpr int kLinks = int(kBulkWriteOrder.size()) + 1;
 constexpr double kLineBytes = kLinks * (7 + 8) + 3;
 constexpr double kFloorMs = kBulkWriteOrder.size() * 50.0 + kLineBytes * 10 / 115200.0 * 1000.0;
-
-class Simulator {
-public:
-    explicit Simulator(const QStringList& options) {
-        m_process.start(QStringLiteral(VEXA_SIM_BINARY), options);
-        m_process.waitForStarted(5000);
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator() {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    const QString& Device() const { return m_device; }
-
-private:
-    QProcess m_process;
-    QString m_device;
-};
 
 // A parameter set every check accepts: list entries, gains, gimbal and alarm values in range.
 QByteArray CompleteFile() {
@@ -134,7 +114,7 @@ private:
 };
 
 void RunRestore(benchmark::State& state, const QStringList& simOptions) {
-    Simulator sim(simOptions);
+    BenchSim sim(simOptions);
     Driver driver(sim.Device());
     const QByteArray file = CompleteFile();
     double totalSeconds = 0;

@@ -6,12 +6,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <chrono>
 
+#include "BenchSim.h"
 #include "ComPortTable.h"
 #include "ControlLookup.h"
 #include "LoggingPrompter.h"
@@ -25,30 +25,10 @@ namespace {
 
 constexpr double kFloorMs = 49 * 13 * 10 / 115200.0 * 1000.0;
 
-class Simulator {
-public:
-    explicit Simulator(const QStringList& options) {
-        m_process.start(QStringLiteral(VEXA_SIM_BINARY), options);
-        m_process.waitForStarted(5000);
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator() {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    const QString& Device() const { return m_device; }
-
-private:
-    QProcess m_process;
-    QString m_device;
-};
-
 void RunReadBack(benchmark::State& state, const QStringList& simOptions) {
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    Simulator sim(simOptions);
+    BenchSim sim(simOptions);
     ComPortTable ports;
     ports.Override(3, sim.Device());
     SteadyClock clock;

@@ -12,13 +12,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 
+#include "BenchSim.h"
 #include "ComPortTable.h"
 #include "ControlLookup.h"
 #include "Prompter.h"
@@ -33,26 +33,6 @@ constexpr qsizetype kImageBytes = 65535;
 constexpr double kPackets = 1174;
 constexpr double kWireBytes = kPackets * 128 + 3 + 12 + 7 + 4;
 constexpr double kFloorSeconds = kWireBytes * 10 / 115200.0;
-
-class Simulator {
-public:
-    explicit Simulator(const QStringList& options) {
-        m_process.start(QStringLiteral(VEXA_SIM_BINARY), options);
-        m_process.waitForStarted(5000);
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator() {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    const QString& Device() const { return m_device; }
-
-private:
-    QProcess m_process;
-    QString m_device;
-};
 
 // Chooses the benchmark's image in every file dialog and answers every message with its default.
 class ImagePrompter : public Prompter {
@@ -104,7 +84,7 @@ void RunUpload(benchmark::State& state) {
         for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 31 + 7);
         file.write(bytes);
     }
-    Simulator sim({});  // paced at 115200 baud
+    BenchSim sim;  // paced at 115200 baud
     ComPortTable ports;
     ports.Override(3, sim.Device());
     SteadyClock clock;

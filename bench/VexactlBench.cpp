@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 
+#include "BenchSim.h"
 #include "ComPortTable.h"
 #include "ControllerSession.h"
 #include "ReadBackChain.h"
@@ -26,26 +27,6 @@ constexpr double kReadFloorMs = 49 * 13 * 10 / 115200.0 * 1000.0;
 constexpr qsizetype kImageBytes = 65535;
 constexpr double kFlashFloorMs =
     (1174 * 128 + 3 + 12 + 7 + 4) * 10 / 115200.0 * 1000.0 + kReadFloorMs;
-
-class Simulator {
-public:
-    Simulator() {
-        m_process.start(QStringLiteral(VEXA_SIM_BINARY), QStringList{});
-        m_process.waitForStarted(5000);
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator() {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    const QString& Device() const { return m_device; }
-
-private:
-    QProcess m_process;
-    QString m_device;
-};
 
 void Report(benchmark::State& state, double totalSeconds, double floorMs) {
     const double meanMs = totalSeconds * 1000.0 / static_cast<double>(state.iterations());
@@ -65,7 +46,7 @@ double TimeRun(const QStringList& arguments) {
 // Runs vexactl with these arguments against a simulator, once per iteration. Beside it, in
 // turn, "vexactl --version": what starting and ending the program costs ("start_ms").
 void Process(benchmark::State& state, const QStringList& arguments, double floorMs) {
-    Simulator sim;
+    BenchSim sim;
     double total = 0;
     double starting = 0;
     for (auto _ : state) {
@@ -98,7 +79,7 @@ void FlashProcess(benchmark::State& state) {
 }
 
 void Session(benchmark::State& state) {
-    Simulator sim;
+    BenchSim sim;
     ComPortTable ports;
     ports.Override(3, sim.Device());
     double total = 0;

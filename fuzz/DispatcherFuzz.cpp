@@ -5,11 +5,16 @@
 //   0x00-0xEF  a chunk of (control % 48) bytes arrives as one receive event
 //   0xF0-0xF7  the clock moves on by a second (time-outs run)
 //   0xF8-0xFF  a sender sets the receive mode picked by the next byte
+// The device-tag and boot-loader modes (30, 2 to 6) are entered as the window enters them: the
+// firmware upload, registered with the dispatcher as in the window, starts on a small image.
 #include <array>
+#include <optional>
 
 #include "CommError.h"
 #include "DispatcherHarness.h"
+#include "FirmwareUpload.h"
 #include "FuzzInput.h"
+#include "SmallFirmware.h"
 
 namespace {
 
@@ -19,7 +24,21 @@ constexpr qsizetype kRxBufferLimit = 64 * 1024;
 
 int PickMode(uint8_t byte) { return kModes[byte % kModes.size()]; }
 
-void Start(DispatcherHarness& h, uint8_t how, uint8_t mode) {
+// Hears the upload's steps and keeps nothing.
+struct UploadListener : IUploadListener {
+    void OnUploadProgress(const UploadProgress&) override {}
+    void OnUploadEnded(const UploadOutcome&) override {}
+};
+
+// The sender of a receive mode: an upgrade mode starts the upload (mode 30), the others are set.
+void SetMode(DispatcherHarness& h, CFirmwareUpload& upload, int mode) {
+    if (ProtocolState::IsUpgradeMode(mode))
+        upload.Start(SmallFirmware());
+    else
+        h.State().m_nRxMode = mode;
+}
+
+void Start(DispatcherHarness& h, CFirmwareUpload& upload, uint8_t how, uint8_t mode) {
     switch (how % 4) {
         case 1:
             return h.Dispatcher().StartReadBack();
@@ -28,13 +47,13 @@ void Start(DispatcherHarness& h, uint8_t how, uint8_t mode) {
         case 3:
             return h.Dispatcher().StartBulkWrite();
         default:
-            h.State().m_nRxMode = PickMode(mode);
+            SetMode(h, upload, PickMode(mode));
     }
 }
 
-void Run(DispatcherHarness& h, FuzzInput& input) {
+void Run(DispatcherHarness& h, CFirmwareUpload& upload, FuzzInput& input) {
     const uint8_t mode = input.Byte();
-    Start(h, input.Byte(), mode);
+    Start(h, upload, input.Byte(), mode);
     while (!input.AtEnd()) {
         const uint8_t control = input.Byte();
         if (control < 0xF0)
@@ -42,7 +61,7 @@ void Run(DispatcherHarness& h, FuzzInput& input) {
         else if (control < 0xF8)
             h.Clock().Advance(std::chrono::seconds(1));
         else
-            h.State().m_nRxMode = PickMode(input.Byte());
+            SetMode(h, upload, PickMode(input.Byte()));
         FUZZ_CHECK(h.State().m_nRxCount >= 0);
         FUZZ_CHECK(h.State().m_strRxBuf.size() <= kRxBufferLimit);
     }
@@ -57,9 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The chains' hand-over values at their largest, so that sums and offsets are stretched.
     harness.State().m_nCalibration.fill(9999);
     harness.State().m_nFrameRecord.fill(9999);
+    static UploadListener listener;
     FuzzInput input(data, size);
     try {
-        Run(harness, input);
+        CFirmwareUpload upload(harness.State(), harness.Comm(), harness.Clock(),
+                               harness.Dispatcher(), listener);
+        Run(harness, upload, input);
     } catch (const CommError&) {
         // The port stays open throughout; a CommError here is a finding.
         __builtin_trap();

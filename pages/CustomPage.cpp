@@ -128,21 +128,21 @@ CCustomPage::CCustomPage(IPageHost& host, QWidget* parent)
 CCustomPage::~CCustomPage() = default;
 
 void CCustomPage::FindControls() {
+    const ControlIndex controls(this);
     for (int row = 0; row < kRows; ++row)
         for (int k = 0; k < kColumns; ++k)
-            m_grid[row][k] = FindControlAs<QCheckBox>(this, IDC_SWITCH_GRID[row][k]);
+            m_grid[row][k] = controls.FindAs<QCheckBox>(IDC_SWITCH_GRID[row][k]);
     for (int k = 0; k < 8; ++k) {
-        m_receiverReverse[k] = FindControlAs<QCheckBox>(this, IDC_RECEIVER_REVERSE[k]);
-        m_outputReverse[k] = FindControlAs<QCheckBox>(this, IDC_OUTPUT_REVERSE[k]);
-        m_receiverBoxes[k] = FindControlAs<QLineEdit>(this, IDC_RECEIVER_CH1 + k);
-        m_outputBoxes[k] = FindControlAs<QLineEdit>(this, IDC_OUTPUT_1 + k);
+        m_receiverReverse[k] = controls.FindAs<QCheckBox>(IDC_RECEIVER_REVERSE[k]);
+        m_outputReverse[k] = controls.FindAs<QCheckBox>(IDC_OUTPUT_REVERSE[k]);
+        m_receiverBoxes[k] = controls.FindAs<QLineEdit>(IDC_RECEIVER_CH1 + k);
+        m_outputBoxes[k] = controls.FindAs<QLineEdit>(IDC_OUTPUT_1 + k);
     }
-    m_switchIndicators = {FindControlAs<QSlider>(this, IDC_INDICATOR_CH5),
-                          FindControlAs<QSlider>(this, IDC_INDICATOR_CH6),
-                          FindControlAs<QSlider>(this, IDC_INDICATOR_CH7),
-                          FindControlAs<QSlider>(this, IDC_INDICATOR_CH8)};
-    m_failSafeIndicator = FindControlAs<QSlider>(this, IDC_FAILSAFE_INDICATOR);
-    m_displayButton = FindControlAs<QPushButton>(this, IDC_DISPLAY_TOGGLE);
+    m_switchIndicators = {
+        controls.FindAs<QSlider>(IDC_INDICATOR_CH5), controls.FindAs<QSlider>(IDC_INDICATOR_CH6),
+        controls.FindAs<QSlider>(IDC_INDICATOR_CH7), controls.FindAs<QSlider>(IDC_INDICATOR_CH8)};
+    m_failSafeIndicator = controls.FindAs<QSlider>(IDC_FAILSAFE_INDICATOR);
+    m_displayButton = controls.FindAs<QPushButton>(IDC_DISPLAY_TOGGLE);
     // The indicators show where the switches stand; the operator moves nothing through them.
     for (QSlider* indicator : m_switchIndicators)
         indicator->setAttribute(Qt::WA_TransparentForMouseEvents);

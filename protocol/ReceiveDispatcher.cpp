@@ -48,9 +48,12 @@ constexpr auto kChainReplyTimeout = 1s;
 
 // The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
 // boot-loader answers) read. A line that keeps sending without being recognised must not make
-// it grow without end, so past the limit the bytes between head and tail are dropped.
+// it grow without end, so past the limit the bytes between head and tail are dropped. The cut
+// keeps the newest half of the limit: the bytes of the next 32 KB are then appended as they
+// come, instead of the whole buffer being copied again at every receive event.
 constexpr qsizetype kRxBufferLimit = 64 * 1024;
 constexpr qsizetype kRxBufferHead = 16;
+constexpr qsizetype kRxBufferKeptTail = kRxBufferLimit / 2;
 // The count is only compared with small numbers; it stops growing here instead of overflowing.
 constexpr qint64 kRxCountCeiling = 1 << 30;
 
@@ -170,9 +173,14 @@ void CReceiveDispatcher::Append(QByteArrayView bytes) {
     if (buffer.size() + bytes.size() <= kRxBufferLimit) {
         buffer.append(bytes);
     } else {
-        QByteArray kept = buffer.first(std::min(kRxBufferHead, buffer.size()));
-        const QByteArray rest = buffer.sliced(kept.size()) + bytes.toByteArray();
-        kept += QByteArrayView(rest).last(std::min(rest.size(), kRxBufferLimit - kept.size()));
+        const qsizetype head = std::min(kRxBufferHead, buffer.size());
+        const QByteArrayView newest = bytes.last(std::min(bytes.size(), kRxBufferKeptTail));
+        const qsizetype older = std::min(buffer.size() - head, kRxBufferKeptTail - newest.size());
+        QByteArray kept;
+        kept.reserve(kRxBufferLimit);
+        kept.append(QByteArrayView(buffer).first(head));
+        kept.append(QByteArrayView(buffer).last(older));
+        kept.append(newest);
         buffer = std::move(kept);
     }
     m_state.m_nRxCount =

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and running Vexa need; with --fuzz also
-# what the fuzzing harness needs.
+# what the fuzzing harness needs, with --bench what the benchmarks need.
 # Safe to run again: packages already present are left as they are.
 set -euo pipefail
 
@@ -15,6 +15,11 @@ PACKAGES=(
 # The fuzzing harness (scripts/fuzz.sh, --fuzz) needs clang and its libFuzzer runtime.
 if [ "${1:-}" = "--fuzz" ]; then
   PACKAGES+=(clang libclang-rt-dev)
+fi
+# The benchmarks (scripts/bench.sh, --bench) run the window under a virtual X server and read
+# Google Benchmark's JSON with Python.
+if [ "${1:-}" = "--bench" ]; then
+  PACKAGES+=(xvfb python3)
 fi
 
 missing=()

@@ -58,6 +58,28 @@ TEST_F(MainWindowTest, FirstStartCreatesPortFileAndAsksForTheVersionOnCom3) {
     EXPECT_TRUE(m_prompter.Shown().empty());
 }
 
+// The program's start: the window is built without touching the port, shown and painted once,
+// and only then opens the port of the port file and asks for the version.
+TEST_F(MainWindowTest, WindowBuiltToOpenLaterTouchesThePortOnlyWhenAsked) {
+    auto line = std::make_unique<MemoryLine>(m_clock);
+    m_line = line.get();
+    CVexaDlg::Options options;
+    options.openPortAtStart = false;
+    m_dlg = std::make_unique<CVexaDlg>(std::move(line), m_clock, m_prompter, options);
+    QSignalSpy painted(m_dlg.get(), &CVexaDlg::FirstPainted);
+    m_dlg->show();
+    EXPECT_TRUE(painted.wait(5000));
+    m_dlg->repaint();
+    EXPECT_EQ(painted.count(), 1);
+    EXPECT_EQ(m_line->OpenCount(), 0);
+    EXPECT_TRUE(PortFileBytes().isEmpty());
+
+    m_dlg->OpenPortFromFile();
+    EXPECT_EQ(m_line->OpenedPort(), 3);
+    EXPECT_EQ(PortFileBytes(), QByteArray("3\0", 2));
+    EXPECT_EQ(Sent(), "?V\r");
+}
+
 TEST_F(MainWindowTest, ChosenPortIsRecordedAndReopenedAtTheNextStart) {
     Start();
     auto* ports = Control<QComboBox>(IDC_PORT_LIST);

@@ -1,6 +1,7 @@
 // The upper panel's parameter files: save (1015), reference sets and restore (1099), hint (1100).
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 
 #include "GbkCodec.h"
 #include "MainWindowFixture.h"
@@ -129,4 +130,31 @@ TEST_F(ParameterFilesTest, MissingEchoEndsTheRestoreAfterTwoSecondsAndTheWindowG
     m_line->ClearSent();
     Choose(1);
     EXPECT_EQ(Sent(), "Sj0001\r");
+}
+
+// The adapter pulled in the middle of a restore: the status says the port is closed, the restore
+// says once where it stopped, nothing more is sent and nothing is left waiting.
+TEST_F(ParameterFilesTest, LineLostDuringARestoreGivesTheStatusAndOneMessage) {
+    StartWithParameters();
+    WriteFile(Path("saved.txt"), Exported());
+    m_prompter.QueueFile(Path("saved.txt"));
+    Choose(4);
+    m_line->Inject("Sj0004\r\n");
+    m_line->Inject("SC0045\r\n");
+    m_line->HangUp();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
+    const QByteArray sent = Sent();
+    EXPECT_EQ(sent, "Sj0004\rSC0045\rSA0005\r");
+
+    m_clock.Advance(2s);
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_TRUE(m_prompter.Shown()[0].text.contains("参数A"))
+        << m_prompter.Shown()[0].text.toStdString();
+    m_clock.Advance(10s);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(Sent(), sent);
+    EXPECT_EQ(m_clock.PendingTimers(), 0u);
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
 }

@@ -61,6 +61,26 @@ TEST_F(RobustnessTest, UnrecognisedStreamKeepsTheBufferBoundedAndItsHead) {
     EXPECT_GT(m_state.m_nRxCount, 400000);
 }
 
+// A live stream the window did not start arrives in mode 0, where no frame of it is a reply.
+// The buffer is cut when it reaches its limit, and each cut leaves room for the next 32 KB:
+// the bytes are not copied over again at every receive event.
+TEST_F(RobustnessTest, StreamInModeZeroIsCutOnlyOnceIn32KB) {
+    const QByteArray frame = "CHDA10001100120013001400150016001700\r\n";
+    const int events = 10000;
+    int cuts = 0;
+    qsizetype largest = 0;
+    for (int i = 0; i < events; ++i) {
+        const qsizetype before = m_state.m_strRxBuf.size();
+        Arrive(frame);
+        if (m_state.m_strRxBuf.size() < before + frame.size()) ++cuts;
+        largest = std::max(largest, m_state.m_strRxBuf.size());
+    }
+    EXPECT_LE(largest, 64 * 1024);
+    EXPECT_LE(cuts, events * frame.size() / (32 * 1024) + 1);
+    EXPECT_TRUE(m_state.m_strRxBuf.startsWith(frame.first(16)));
+    EXPECT_TRUE(m_state.m_strRxBuf.endsWith(frame + frame));
+}
+
 TEST_F(RobustnessTest, ClosedPortEndsTheHandlerAfterTheValueIsStored) {
     m_dispatcher.StartReadBack();
     Arrive(Reply('V', 1218));  // "?C" is asked
