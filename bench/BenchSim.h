@@ -2,46 +2,20 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QFile>
-#include <QProcess>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <vector>
 
-// vexa-sim on a pseudo-terminal for a benchmark: started with the given options and a frame log,
-// its device read from the line it prints first, ended with SIGTERM when it goes (or by Stop,
-// which takes the line away from whoever has it open).
-class BenchSim {
+#include "SimProcess.h"
+
+// vexa-sim on a pseudo-terminal for a benchmark, which also reads when each frame arrived.
+class BenchSim : public SimProcess {
 public:
-    explicit BenchSim(const QStringList& options = {}) {
-        m_logPath = m_dir.filePath(QStringLiteral("frames.log"));
-        m_process.start(QStringLiteral(VEXA_SIM_BINARY),
-                        QStringList{QStringLiteral("--log"), m_logPath} + options);
-        if (!m_process.waitForStarted(5000)) return;
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~BenchSim() { Stop(); }
-    BenchSim(const BenchSim&) = delete;
-    BenchSim& operator=(const BenchSim&) = delete;
-
-    // The device to open; empty when the simulator did not start.
-    const QString& Device() const { return m_device; }
-
-    void Stop() {
-        if (m_process.state() == QProcess::NotRunning) return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) m_process.kill();
-    }
+    using SimProcess::SimProcess;
 
     // When each frame the controller received that begins with `frame` arrived, in milliseconds
     // since the epoch, in order (the log stamps every frame to the millisecond).
     std::vector<qint64> ReceivedAt(QByteArrayView frame) const {
         std::vector<qint64> stamps;
-        QFile log(m_logPath);
-        if (!log.open(QIODevice::ReadOnly)) return stamps;
-        for (const QByteArray& line : log.readAll().split('\n')) {
+        for (const QByteArray& line : Log().split('\n')) {
             const qsizetype at = line.indexOf(" rx ");
             if (at < 0 || !line.sliced(at + 4).startsWith(frame)) continue;
             const QDateTime stamp =
@@ -50,10 +24,4 @@ public:
         }
         return stamps;
     }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_logPath;
-    QProcess m_process;
-    QString m_device;
 };

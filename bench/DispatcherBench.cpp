@@ -41,18 +41,31 @@ public:
     int m_nFinished = 0;
 };
 
-void BM_ReadBackChain(benchmark::State& bench) {
+// The dispatcher on an open in-memory line, as the window wires it.
+struct DispatcherRig {
+    DispatcherRig() : comm(TakeLine()), dispatcher(state, comm, clock, listener) {
+        comm.SetInputMode(CMSComm::comInputModeBinary);
+        comm.SetRThreshold(1);
+        comm.SetPortOpen(true);
+        QObject::connect(&comm, &CMSComm::OnComm, [this] { dispatcher.OnComm(); });
+    }
+    std::unique_ptr<MemoryLine> TakeLine() {
+        auto backend = std::make_unique<MemoryLine>(clock);
+        line = backend.get();
+        return backend;
+    }
+
     StillClock clock;
-    auto backend = std::make_unique<MemoryLine>(clock);
-    MemoryLine& line = *backend;
-    CMSComm comm(std::move(backend));
-    comm.SetInputMode(CMSComm::comInputModeBinary);
-    comm.SetRThreshold(1);
-    comm.SetPortOpen(true);
+    MemoryLine* line = nullptr;
+    CMSComm comm;
     ProtocolState state;
     SinkListener listener;
-    CReceiveDispatcher dispatcher(state, comm, clock, listener);
-    QObject::connect(&comm, &CMSComm::OnComm, [&] { dispatcher.OnComm(); });
+    CReceiveDispatcher dispatcher;
+};
+
+void BM_ReadBackChain(benchmark::State& bench) {
+    DispatcherRig rig;
+    MemoryLine& line = *rig.line;
 
     // The controller answers each query; the answer is delivered after the write returns.
     std::optional<QByteArray> answer;
@@ -63,40 +76,32 @@ void BM_ReadBackChain(benchmark::State& bench) {
     int64_t replies = 0;
     for (auto _ : bench) {
         line.ClearSent();
-        dispatcher.StartReadBack();
+        rig.dispatcher.StartReadBack();
         while (answer) {
             const QByteArray reply = *std::exchange(answer, std::nullopt);
             line.Inject(reply);
             ++replies;
         }
     }
-    if (listener.m_nFinished != bench.iterations()) bench.SkipWithError("read-back did not finish");
+    if (rig.listener.m_nFinished != bench.iterations())
+        bench.SkipWithError("read-back did not finish");
     bench.counters["replies"] = benchmark::Counter(double(replies));
     bench.counters["ns_per_reply"] = benchmark::Counter(
         double(replies), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    benchmark::DoNotOptimize(listener.m_nLast);
+    benchmark::DoNotOptimize(rig.listener.m_nLast);
 }
 
 void StreamEvents(benchmark::State& bench, int mode) {
-    StillClock clock;
-    auto backend = std::make_unique<MemoryLine>(clock);
-    MemoryLine& line = *backend;
-    CMSComm comm(std::move(backend));
-    comm.SetInputMode(CMSComm::comInputModeBinary);
-    comm.SetRThreshold(1);
-    comm.SetPortOpen(true);
-    ProtocolState state;
-    SinkListener listener;
-    CReceiveDispatcher dispatcher(state, comm, clock, listener);
-    QObject::connect(&comm, &CMSComm::OnComm, [&] { dispatcher.OnComm(); });
-    state.m_nRxMode = mode;
+    DispatcherRig rig;
+    MemoryLine& line = *rig.line;
+    rig.state.m_nRxMode = mode;
 
     const QByteArray frame = "CHDA10001100120013001400150016001700\r\n";
     for (int i = 0; i < 4000; ++i) line.Inject(frame);  // 150 KB: past the buffer's limit
     for (auto _ : bench) line.Inject(frame);
     bench.counters["ns_per_event"] = benchmark::Counter(
         double(bench.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    benchmark::DoNotOptimize(state.m_strRxBuf);
+    benchmark::DoNotOptimize(rig.state.m_strRxBuf);
 }
 
 void BM_StreamInModeZero(benchmark::State& bench) {

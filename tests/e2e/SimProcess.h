@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <string>
 
-// vexa-sim running on a pseudo-terminal for the length of a test, with its frame log in a
-// temporary folder.
+// vexa-sim running on a pseudo-terminal for the length of a test or benchmark, with its frame log
+// in a temporary folder; its device is read from the line it prints first.
 class SimProcess {
 public:
     explicit SimProcess(const QStringList& options = {}) {
@@ -20,12 +20,19 @@ public:
         }
         m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
-    ~SimProcess() {
+    ~SimProcess() { Stop(); }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // The device to open; empty when the simulator did not start.
+    const QString& Device() const { return m_device; }
+
+    // Ends the simulator with SIGTERM, which takes the line away from whoever has it open.
+    void Stop() {
+        if (m_process.state() == QProcess::NotRunning) return;
         m_process.terminate();
         if (!m_process.waitForFinished(5000)) m_process.kill();
     }
-
-    const QString& Device() const { return m_device; }
 
     // The letters of every query the controller received, in order ("?V\r" gives 'V').
     std::string QueriedLetters() const {
