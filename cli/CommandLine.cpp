@@ -210,7 +210,7 @@ QString GeneralHelp() {
         "  --version         the version\n\n"
         "Exit status: 0 success, 2 usage, 3 refused input (nothing was sent), 4 line or\n"
         "device fault, 5 read-back differs from what was written; with several ports the\n"
-        "highest of them. 130 when interrupted by Ctrl-C or SIGTERM (monitor: 0).\n");
+        "highest of them. 130 when interrupted by Ctrl-C, SIGTERM or SIGHUP (monitor: 0).\n");
     QStringList many;
     for (const CommandInfo& command : Commands())
         if (command.manyPorts) many << QLatin1String(command.name);

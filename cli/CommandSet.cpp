@@ -68,7 +68,7 @@ constexpr std::array kCommands{
                 "Sends \"S~0001\" and prints every live frame as it arrives: CHDA (receiver\n"
                 "CH1..CH8 in the window's box order), MSDA (outputs 1..8), SSDA (ultrasonic\n"
                 "mm, barometric dm, heading, vibration, longitude, latitude). Ends after N\n"
-                "frames, on Ctrl-C or SIGTERM (exit 0), or when no frame comes within\n"
+                "frames, on Ctrl-C, SIGTERM or SIGHUP (exit 0), or when no frame comes within\n"
                 "--timeout (exit 4); it always sends \"S~0000\" before it ends. With --json,\n"
                 "one object per line: {\"frame\":\"CHDA\",\"values\":[...]}, {\"frame\":\"SSDA\",\n"
                 "\"ultrasonic\":N,\"baro\":N,\"heading\":N,\"vibration\":N,\"longitude\":\"...\",\n"

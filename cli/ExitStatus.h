@@ -7,5 +7,5 @@ enum ExitStatus : int {
     kExitRefused = 3,        // a value or file was refused; nothing was sent
     kExitLineFault = 4,      // cannot open, no reply in time, wrong answer, line lost
     kExitDiffers = 5,        // what was read back differs from what was written
-    kExitInterrupted = 130,  // ended by SIGINT or SIGTERM before the command was done
+    kExitInterrupted = 130,  // ended by SIGINT, SIGTERM or SIGHUP before the command was done
 };

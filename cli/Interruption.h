@@ -11,9 +11,8 @@ class Interruption : public QObject {
 public:
     bool IsRequested() const { return m_bRequested; }
     void Request();
-    // SIGINT and SIGTERM call Request from the event loop of the calling thread. False when the
-    // handlers cannot be installed.
-    bool CatchSignals();
+    // SIGINT, SIGTERM and SIGHUP call Request from the event loop of the calling thread.
+    void CatchSignals();
 
 signals:
     void Requested();

@@ -1,15 +1,13 @@
 // vexa-sim: a simulated flight controller on a pseudo-terminal. It prints the device a
-// configuration tool can open as its serial port and serves it until SIGINT or SIGTERM.
+// configuration tool can open as its serial port and serves it until SIGINT, SIGTERM or SIGHUP.
 
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSocketNotifier>
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -19,33 +17,9 @@
 #include "SimDriver.h"
 #include "SimOptions.h"
 #include "SteadyClock.h"
+#include "TerminationSignals.h"
 
 namespace {
-
-int g_signalFds[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = ::write(g_signalFds[0], &byte, 1);
-}
-
-// SIGINT and SIGTERM end the event loop through a socket pair, so that the program leaves by
-// its normal path and tidies up.
-bool QuitOnSignals(QCoreApplication& app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0) return false;
-    auto* notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte = 0;
-        [[maybe_unused]] ssize_t n = ::read(g_signalFds[1], &byte, 1);
-        app.quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
-           ::sigaction(SIGTERM, &action, nullptr) == 0;
-}
 
 bool MakeLink(const QString& link, const QString& target, QString* error) {
     const QByteArray path = QFile::encodeName(link);
@@ -82,8 +56,8 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A simulated Pellar flight controller on a pseudo-terminal.\n"
-        "Prints the device path (one line) and serves it until SIGINT or SIGTERM; open that\n"
-        "device as the serial port, e.g. vexa --com 3=/dev/pts/N.\n"
+        "Prints the device path (one line) and serves it until SIGINT, SIGTERM or SIGHUP;\n"
+        "open that device as the serial port, e.g. vexa --com 3=/dev/pts/N.\n"
         "It answers queries, echoes set commands, loads reference sets, streams live data while\n"
         "switched on and runs the boot loader's packet upload. Output is paced at 115200 baud\n"
         "unless --baud or --no-pace says otherwise; the fault options make it misbehave on "
@@ -142,7 +116,10 @@ int main(int argc, char** argv) {
     if (!server.Start(&error)) return Fail(error);
     const QString link = parser.value(linkOption);
     if (!link.isEmpty() && !MakeLink(link, server.SlavePath(), &error)) return Fail(error);
-    if (!QuitOnSignals(app)) return Fail(QStringLiteral("cannot install the signal handlers"));
+    // SIGINT, SIGTERM and SIGHUP end the event loop, so that the program leaves by its normal
+    // path and tidies up.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Requested, &app, &QCoreApplication::quit);
 
     std::printf("%s\n", qPrintable(server.SlavePath()));
     std::fflush(stdout);

@@ -353,14 +353,21 @@ TEST_F(VexactlTest, MonitorPrintsLiveFramesAndAlwaysStopsTheStream) {
     EXPECT_EQ(tags, (QStringList{"CHDA", "MSDA", "SSDA", "CHDA", "MSDA", "SSDA"}));
     EXPECT_EQ(sim.ReceivedFrames(), (QStringList{"S~0001\\r", "S~0000\\r"}));
 
-    // Without a count it runs until interrupted, and still stops the stream.
-    QProcess* process = Start({QStringLiteral("--port"), sim.Device(), QStringLiteral("monitor")});
-    ASSERT_TRUE(process->waitForReadyRead(5000));
-    ::kill(pid_t(process->processId()), SIGINT);
-    const Outcome interrupted = Finish();
-    EXPECT_EQ(interrupted.status, 0);
-    EXPECT_TRUE(interrupted.out.startsWith(QLatin1String("CHDA ")));
-    EXPECT_EQ(sim.ReceivedFrames().mid(2), (QStringList{"S~0001\\r", "S~0000\\r"}));
+    // Without a count it runs until interrupted (Ctrl-C, kill, a closed terminal), and still
+    // stops the stream.
+    qsizetype framesBefore = sim.ReceivedFrames().size();
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        QProcess* process =
+            Start({QStringLiteral("--port"), sim.Device(), QStringLiteral("monitor")});
+        ASSERT_TRUE(process->waitForReadyRead(5000));
+        ::kill(pid_t(process->processId()), signalNumber);
+        const Outcome interrupted = Finish();
+        EXPECT_EQ(interrupted.status, 0) << signalNumber;
+        EXPECT_TRUE(interrupted.out.startsWith(QLatin1String("CHDA "))) << signalNumber;
+        EXPECT_EQ(sim.ReceivedFrames().mid(framesBefore), (QStringList{"S~0001\\r", "S~0000\\r"}))
+            << signalNumber;
+        framesBefore = sim.ReceivedFrames().size();
+    }
 }
 
 TEST_F(VexactlTest, SeveralPortsRunAtOnceAndTheWorstStatusWins) {
