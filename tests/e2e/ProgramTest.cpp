@@ -1,8 +1,5 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -15,6 +12,7 @@
 #include <random>
 
 #include "PortLock.h"
+#include "PtyPair.h"
 #include "ReadBackChain.h"
 #include "SimProcess.h"
 #include "VexaVersion.h"
@@ -29,18 +27,22 @@ struct ProgramRun {
     QImage screenshot;
 };
 
-ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir,
-                   const QStringList& options = {}) {
-    QProcess vexa;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+// Starts the built vexa on the offscreen platform in `dir`, with COM3 leading to `device`.
+void StartVexa(QProcess& vexa, const QString& device, const QTemporaryDir& dir,
+               const QStringList& options = {},
+               QProcessEnvironment env = QProcessEnvironment::systemEnvironment()) {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     vexa.setProcessEnvironment(env);
     vexa.setWorkingDirectory(dir.path());
-    const QString shot = dir.filePath(QStringLiteral("main.png"));
     vexa.start(QStringLiteral(VEXA_BINARY),
-               QStringList{QStringLiteral("--com"), QStringLiteral("3=") + device,
-                           QStringLiteral("--screenshot"), shot} +
-                   options);
+               QStringList{QStringLiteral("--com"), QStringLiteral("3=") + device} + options);
+}
+
+ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir,
+                   const QStringList& options = {}) {
+    QProcess vexa;
+    const QString shot = dir.filePath(QStringLiteral("main.png"));
+    StartVexa(vexa, device, dir, QStringList{QStringLiteral("--screenshot"), shot} + options);
     ProgramRun run;
     if (!vexa.waitForFinished(30000)) {
         vexa.kill();
@@ -57,25 +59,16 @@ ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir,
 }  // namespace
 
 TEST(ProgramTest, OpensTheNamedPseudoTerminalRecordsPort3AndAsksOnlyForTheVersion) {
-    int master = -1, slave = -1;
-    char name[128] = {};
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
+    PtyPair line;
+    ASSERT_TRUE(line.IsValid());
     QTemporaryDir dir;
     // Nobody answers: the version query is asked once more, then the read-back ends
     // incomplete and the program saves its window.
-    const ProgramRun run = RunVexa(QString::fromLocal8Bit(name), dir);
+    const ProgramRun run = RunVexa(line.Path(), dir);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.portFile, QByteArray("3\0", 2));
     EXPECT_FALSE(run.screenshot.isNull());
-    QByteArray received(256, '\0');
-    const ssize_t n = read(master, received.data(), received.size());
-    EXPECT_EQ(received.left(n > 0 ? n : 0), "?V\r?V\r");
-    close(slave);
-    close(master);
+    EXPECT_EQ(line.ReadFar(), "?V\r?V\r");
 }
 
 TEST(ProgramTest, StartUpReadBackWalksAllFortyNineQueriesAgainstTheSimulator) {
@@ -105,20 +98,15 @@ TEST(ProgramTest, DroppedReplyIsAskedAgainAndTheProgramStillSettlesAndExits) {
 TEST(ProgramTest, TerminationSignalsCloseThePortAndReleaseItsLock) {
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signalNumber);
-        int master = -1, slave = -1;
-        char name[128] = {};
-        ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-        const QString device = QString::fromLocal8Bit(name);
+        PtyPair line;
+        ASSERT_TRUE(line.IsValid());
+        const QString& device = line.Path();
         QTemporaryDir dir;
         QProcess vexa;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        vexa.setProcessEnvironment(env);
-        vexa.setWorkingDirectory(dir.path());
-        vexa.start(QStringLiteral(VEXA_BINARY), {QStringLiteral("--com"), "3=" + device});
+        StartVexa(vexa, device, dir);
         // The version query on the line: the port is open and locked.
-        pollfd line{master, POLLIN, 0};
-        ASSERT_EQ(poll(&line, 1, 10000), 1);
+        pollfd query{line.Master(), POLLIN, 0};
+        ASSERT_EQ(poll(&query, 1, 10000), 1);
         ASSERT_TRUE(FindPortLock(device).has_value());
 
         ::kill(static_cast<pid_t>(vexa.processId()), signalNumber);
@@ -126,8 +114,6 @@ TEST(ProgramTest, TerminationSignalsCloseThePortAndReleaseItsLock) {
         EXPECT_EQ(vexa.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(vexa.exitCode(), 128 + signalNumber);
         EXPECT_FALSE(FindPortLock(device).has_value());
-        close(slave);
-        close(master);
     }
 }
 
@@ -158,26 +144,18 @@ double CpuSeconds(qint64 pid) {
 // program keeps up, its memory stays put, it is idle once the line is quiet again, and it
 // still quits at once.
 TEST(ProgramTest, FloodOfBytesForTenSecondsKeepsMemoryBoundedAndTheProgramResponsive) {
-    int master = -1, slave = -1;
-    char name[128] = {};
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    PtyPair line;
+    ASSERT_TRUE(line.IsValid());
+    const int master = line.Master();
     QTemporaryDir dir;
     QProcess vexa;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     // In the sanitizer build, freed memory is held back to catch late uses; it is not kept.
     env.insert(QStringLiteral("ASAN_OPTIONS"),
                env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":quarantine_size_mb=0"));
-    vexa.setProcessEnvironment(env);
-    vexa.setWorkingDirectory(dir.path());
-    vexa.start(QStringLiteral(VEXA_BINARY), {QStringLiteral("--com"), QStringLiteral("3=") + name});
-    pollfd line{master, POLLIN, 0};
-    ASSERT_EQ(poll(&line, 1, 10000), 1);  // the version query: the port is open
+    StartVexa(vexa, line.Path(), dir, {}, env);
+    pollfd query{master, POLLIN, 0};
+    ASSERT_EQ(poll(&query, 1, 10000), 1);  // the version query: the port is open
 
     std::mt19937 random(13);
     QByteArray noise(4096, '\0');
@@ -212,8 +190,6 @@ TEST(ProgramTest, FloodOfBytesForTenSecondsKeepsMemoryBoundedAndTheProgramRespon
     ::kill(static_cast<pid_t>(vexa.processId()), SIGTERM);
     ASSERT_TRUE(vexa.waitForFinished(10000));
     EXPECT_EQ(vexa.exitCode(), 128 + SIGTERM);
-    close(slave);
-    close(master);
 }
 
 TEST(ProgramTest, LiveScreenshotStartsTheDisplayAfterTheReadBackAndSwitchesItOffAgain) {

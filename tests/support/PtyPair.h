@@ -28,6 +28,7 @@ public:
     bool IsValid() const { return !m_path.isEmpty(); }
     const QString& Path() const { return m_path; }
     int Slave() const { return m_slave; }
+    int Master() const { return m_master; }
 
     // What the program has sent so far (never blocks).
     QByteArray ReadFar() {
