@@ -15,6 +15,7 @@
 #include "PtyPair.h"
 #include "ReadBackChain.h"
 #include "SimProcess.h"
+#include "VexaProcess.h"
 #include "VexaVersion.h"
 
 // The built vexa program on the offscreen platform against a serial line on a pseudo-terminal.
@@ -26,17 +27,6 @@ struct ProgramRun {
     QByteArray portFile;
     QImage screenshot;
 };
-
-// Starts the built vexa on the offscreen platform in `dir`, with COM3 leading to `device`.
-void StartVexa(QProcess& vexa, const QString& device, const QTemporaryDir& dir,
-               const QStringList& options = {},
-               QProcessEnvironment env = QProcessEnvironment::systemEnvironment()) {
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    vexa.setProcessEnvironment(env);
-    vexa.setWorkingDirectory(dir.path());
-    vexa.start(QStringLiteral(VEXA_BINARY),
-               QStringList{QStringLiteral("--com"), QStringLiteral("3=") + device} + options);
-}
 
 ProgramRun RunVexa(const QString& device, const QTemporaryDir& dir,
                    const QStringList& options = {}) {

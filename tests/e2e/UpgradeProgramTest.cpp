@@ -7,6 +7,7 @@
 
 #include "ReadBackChain.h"
 #include "SimProcess.h"
+#include "VexaProcess.h"
 
 // The built vexa program upgrades vexa-sim's controller over a pseudo-terminal (--upgrade).
 namespace {
@@ -19,14 +20,9 @@ struct UpgradeRun {
 
 UpgradeRun RunUpgrade(const QString& device, const QString& firmware, const QTemporaryDir& dir) {
     QProcess vexa;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    vexa.setProcessEnvironment(env);
-    vexa.setWorkingDirectory(dir.path());
     const QString shot = dir.filePath(QStringLiteral("upgrade.png"));
-    vexa.start(QStringLiteral(VEXA_BINARY),
-               {QStringLiteral("--com"), QStringLiteral("3=") + device, QStringLiteral("--upgrade"),
-                firmware, QStringLiteral("--screenshot"), shot});
+    StartVexa(vexa, device, dir,
+              {QStringLiteral("--upgrade"), firmware, QStringLiteral("--screenshot"), shot});
     UpgradeRun run;
     if (!vexa.waitForFinished(90000)) {
         vexa.kill();
