@@ -85,6 +85,8 @@ private:
             flag(m_inv.demo);
         } else if (name == QLatin1String("--json")) {
             flag(m_inv.json);
+        } else if (name == QLatin1String("--csv")) {
+            flag(m_inv.csv);
         } else if (name == QLatin1String("--quiet")) {
             flag(m_inv.quiet);
         } else if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
@@ -129,6 +131,9 @@ private:
                 .arg(QLatin1String(command.synopsis));
         if (m_bCount && QLatin1String(command.name) != QLatin1String("monitor"))
             return QStringLiteral("--count belongs to monitor");
+        if (m_inv.csv && QLatin1String(command.name) != QLatin1String("monitor"))
+            return QStringLiteral("--csv belongs to monitor");
+        if (m_inv.csv && m_inv.json) return QStringLiteral("--csv and --json exclude each other");
         if (!command.usesPort && !m_inv.ports.isEmpty())
             return QStringLiteral("%1 takes no --port").arg(QLatin1String(command.name));
         if (!command.manyPorts && m_inv.ports.size() > 1)
@@ -206,6 +211,7 @@ QString GeneralHelp() {
         "  --quiet           no progress on stderr (shown only when stderr is a terminal)\n"
         "  --timeout MS      how long to wait for any one reply (default 1000)\n"
         "  --count N         monitor: end after N live frames\n"
+        "  --csv             monitor: comma-separated values, a header line first\n"
         "  -h, --help        this text; vexactl help COMMAND or COMMAND --help for one command\n"
         "  --version         the version\n\n"
         "Exit status: 0 success, 2 usage, 3 refused input (nothing was sent), 4 line or\n"

@@ -12,6 +12,7 @@ struct Invocation {
     QStringList comAssignments;  // each --com N=DEVICE
     bool demo = false;
     bool json = false;
+    bool csv = false;  // monitor --csv: comma-separated values, header first
     bool quiet = false;
     std::chrono::milliseconds timeout{1000};
     int count = 0;  // monitor --count N: end after N frames; 0: until interrupted

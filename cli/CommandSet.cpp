@@ -72,7 +72,9 @@ constexpr std::array kCommands{
                 "--timeout (exit 4); it always sends \"S~0000\" before it ends. With --json,\n"
                 "one object per line: {\"frame\":\"CHDA\",\"values\":[...]}, {\"frame\":\"SSDA\",\n"
                 "\"ultrasonic\":N,\"baro\":N,\"heading\":N,\"vibration\":N,\"longitude\":\"...\",\n"
-                "\"latitude\":\"...\"}.\n",
+                "\"latitude\":\"...\"}. With --csv, comma-separated values: a header line, then\n"
+                "one line per frame with the time in seconds since \"S~0001\", the tag, CH1..CH8,\n"
+                "M/S1..M/S8 and the six sensor fields; a frame fills only its own columns.\n",
                 0, 0, true, false},
 };
 

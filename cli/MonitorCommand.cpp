@@ -3,6 +3,7 @@
 #include "CommError.h"
 #include "CommandFrames.h"
 #include "CommandLine.h"
+#include "LiveCsv.h"
 #include "LiveFrame.h"
 
 namespace {
@@ -54,6 +55,12 @@ bool StopLiveDisplay(ControllerSession& session) {
     return true;
 }
 
+// The frame's CSV line, timed from the moment "S~0001" was sent.
+QString CsvLine(std::chrono::nanoseconds sinceStart, const LiveFrame& frame) {
+    return QString::fromUtf8(live_csv::Line(
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart), frame));
+}
+
 }  // namespace
 
 QString LiveFrameText(const LiveFrame& frame) {
@@ -88,12 +95,21 @@ QString LiveFrameJson(const LiveFrame& frame) {
 CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
                       const CommandOutput& output) {
     int frames = 0;
+    std::chrono::nanoseconds started{};
+    if (invocation.csv) output.stream(QString::fromUtf8(live_csv::Header()));
     session.onLiveFrame = [&](const LiveFrame& frame) {
-        output.stream(invocation.json ? LiveFrameJson(frame) : LiveFrameText(frame));
+        if (invocation.csv)
+            output.stream(CsvLine(session.Clock().Now() - started, frame));
+        else
+            output.stream(invocation.json ? LiveFrameJson(frame) : LiveFrameText(frame));
         ++frames;
         session.Heard();
     };
-    const End end = session.Run([&] { StartLiveDisplay(session); },
+    const End end = session.Run(
+        [&] {
+            started = session.Clock().Now();
+            StartLiveDisplay(session);
+        },
                                 [&] { return invocation.count > 0 && frames >= invocation.count; });
     session.onLiveFrame = nullptr;
     // However it ended, the controller is told to stop streaming.

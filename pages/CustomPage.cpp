@@ -12,6 +12,7 @@
 #include "GuardedHandler.h"
 #include "IClock.h"
 #include "LiveFrame.h"
+#include "LivePlot.h"
 #include "ParamTable.h"
 #include "Prompter.h"
 #include "ProtocolState.h"
@@ -123,6 +124,7 @@ CCustomPage::CCustomPage(IPageHost& host, QWidget* parent)
     SetControlText(FindControl(this, IDC_BARO_HEIGHT_CAPTION), QStringLiteral("气压计高度"));
     SetStreamingControls(false);
     BindHandlers();
+    m_livePlot = std::make_unique<CLivePlot>(m_host, *this, *m_ui->btnLivePlot);
 }
 
 CCustomPage::~CCustomPage() = default;
@@ -219,6 +221,7 @@ bool CCustomPage::ShowReadBack(char letter, int shown) {
 }
 
 void CCustomPage::ShowLiveFrame(const LiveFrame& frame) {
+    m_livePlot->Record(frame);
     switch (frame.kind) {
         case LiveFrame::Kind::Receiver:
             for (int channel = 1; channel <= 8; ++channel)
@@ -255,6 +258,7 @@ void CCustomPage::StartDisplay() {
     state.m_nRxMode = ProtocolState::kModeLive;
     state.m_nRxCount = 0;
     state.m_strRxBuf.clear();
+    m_livePlot->DisplayStarted();
     SetStreamingControls(true);
     m_bDisplayStopped = 0;
     ShowDisplayCaption(m_host.IsEnglish());
@@ -301,4 +305,5 @@ void CCustomPage::SetEnglish(bool english) {
     for (const PageText& entry : kPageTexts)
         SetControlText(FindControl(this, entry.id), entry.text.In(english));
     ShowDisplayCaption(english);
+    m_livePlot->SetEnglish(english);
 }

@@ -6,6 +6,7 @@
 
 #include "IPageHost.h"
 
+class CLivePlot;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -47,6 +48,8 @@ public:
     bool DisplayStopped() const { return m_bDisplayStopped != 0; }
     // Captions in English (true) or Chinese (false).
     void SetEnglish(bool english);
+    // The recording of the display and its plot window.
+    CLivePlot& LivePlot() { return *m_livePlot; }
 
 private:
     void FindControls();
@@ -78,4 +81,5 @@ private:
     QSlider* m_failSafeIndicator = nullptr;
     QPushButton* m_displayButton = nullptr;
     int m_bDisplayStopped = 1;
+    std::unique_ptr<CLivePlot> m_livePlot;
 };

@@ -22,9 +22,11 @@ struct LiveFrame {
     QString latitude;   // "22.123456"
 };
 
-// Receiver channel 1-8 of a receiver frame: the third and fourth values on the wire are
-// channels 4 and 3.
+// Where receiver channel 1-8 stands among a receiver frame's values: the third and fourth
+// values on the wire are channels 4 and 3.
+inline constexpr std::array<std::size_t, 8> kWireIndexOfChannel{0, 1, 3, 2, 4, 5, 6, 7};
+
+// Receiver channel 1-8 of a receiver frame.
 inline int ReceiverChannel(const LiveFrame& frame, int channel) {
-    static constexpr std::array<int, 8> kWireIndexOfChannel{0, 1, 3, 2, 4, 5, 6, 7};
     return frame.values[kWireIndexOfChannel[std::size_t(channel - 1)]];
 }

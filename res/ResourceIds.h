@@ -93,6 +93,8 @@ constexpr int IDC_BASIC_EDIT_HEIGHT_STAB = 1258;
 constexpr int IDC_CUSTOM_GROUP = 1265;
 constexpr int IDC_MONITOR_GROUP = 1298;
 constexpr int IDC_DISPLAY_TOGGLE = 1118;
+// Opens the live plot window; to the right of the display toggle.
+constexpr int IDC_LIVE_PLOT = 1300;
 
 // Function switch grid: rows a b c d e f = g h i; column k = 3 × (channel − 5) + position
 // (0 low, 1 middle, 2 high). Row 2's box under channel 6 low has the id 113.

@@ -1,0 +1,273 @@
+#include "LivePlotWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "BiText.h"
+#include "LiveCsv.h"
+#include "LiveRecording.h"
+#include "Prompter.h"
+#include "TimeGraph.h"
+#include "ValueBar.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr BiText kTitle{"实时曲线", "Live Plot"};
+constexpr BiText kSave{"保存记录", "Save Recording"};
+constexpr BiText kPause{"暂停", "Pause"};
+constexpr BiText kResume{"继续", "Resume"};
+constexpr BiText kSpanCaption{"时间范围", "Time span"};
+constexpr BiText kSeconds{"秒", "s"};
+constexpr BiText kNoData{"尚未收到实时数据", "No live data received yet"};
+constexpr BiText kRecorded{"已记录 %1 秒, %2 帧", "Recorded %1 s, %2 frames"};
+constexpr BiText kRolledOver{"（只保留最近 30 分钟）", " (only the last 30 minutes are kept)"};
+constexpr BiText kCannotSave{"无法保存记录 %1：%2", "Cannot save the recording to %1: %2"};
+constexpr BiText kTickHint{"勾选左侧的通道以显示其曲线", "Tick a channel on the left to graph it"};
+
+struct GraphText {
+    BiText title;
+    BiText unit;
+};
+// In the order of CLivePlotWindow::Graph.
+constexpr GraphText kGraphTexts[] = {
+    {{"振动值", "Vibration"}, {"", ""}},
+    {{"超声波高度", "Ultrasonic height"}, {"毫米", "mm"}},
+    {{"气压计高度", "Barometric height"}, {"分米", "dm"}},
+    {{"磁角度", "Heading"}, {"度", "deg"}},
+    {{"勾选的通道", "Ticked channels"}, {"µs", "µs"}},
+};
+// The sensor field each sensor graph shows, in the order of CLivePlotWindow::Graph.
+constexpr RecordedFrame::SensorField kGraphField[] = {
+    RecordedFrame::kVibration, RecordedFrame::kUltrasonicMm, RecordedFrame::kBaroDm,
+    RecordedFrame::kHeadingDeg};
+
+constexpr int kSpans[] = {10, 30, 120};
+constexpr int kDefaultSpan = 1;
+constexpr int kRefreshMs = 100;
+
+const QColor kSensorColour(0x2f, 0x7f, 0xd0);
+// One colour per bar, so that a ticked channel is told apart in the graph.
+const QColor kBarColours[CLivePlotWindow::kBars] = {
+    0xd62728, 0x1f77b4, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2, 0x7f7f7f,
+    0xbcbd22, 0x17becf, 0x393b79, 0x637939, 0x8c6d31, 0x843c39, 0x7b4173, 0x3182bd};
+
+QString BarName(int index) {
+    return index < 8 ? QStringLiteral("CH%1").arg(index + 1)
+                     : QStringLiteral("M/S%1").arg(index - 7);
+}
+
+double Seconds(milliseconds at) { return double(at.count()) / 1000.0; }
+
+}  // namespace
+
+CLivePlotWindow::CLivePlotWindow(const LiveRecording& recording, Prompter& prompter,
+                                 bool english, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_recording(recording), m_prompter(prompter) {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildControls());
+    auto* body = new QHBoxLayout;
+    body->addWidget(BuildBars(), 0);
+    body->addWidget(BuildGraphs(), 1);
+    layout->addLayout(body, 1);
+    resize(900, 620);
+
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &CLivePlotWindow::RefreshIfNew);
+    SetEnglish(english);
+    Refresh();
+}
+
+CLivePlotWindow::~CLivePlotWindow() = default;
+
+QWidget* CLivePlotWindow::BuildControls() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_spanLabel = new QLabel(row);
+    m_span = new QComboBox(row);
+    for (std::size_t i = 0; i < std::size(kSpans); ++i) m_span->addItem(QString());
+    m_span->setCurrentIndex(kDefaultSpan);
+    m_pause = new QPushButton(row);
+    m_save = new QPushButton(row);
+    for (QPushButton* button : {m_pause, m_save}) button->setAutoDefault(false);
+    m_status = new QLabel(row);
+    layout->addWidget(m_spanLabel);
+    layout->addWidget(m_span);
+    layout->addWidget(m_pause);
+    layout->addWidget(m_save);
+    layout->addWidget(m_status, 1);
+    connect(m_span, &QComboBox::currentIndexChanged, this, [this] {
+        m_nShownAdded = ~quint64(0);
+        Refresh();
+    });
+    connect(m_pause, &QPushButton::clicked, this, &CLivePlotWindow::TogglePause);
+    connect(m_save, &QPushButton::clicked, this, &CLivePlotWindow::SaveRecording);
+    return row;
+}
+
+QWidget* CLivePlotWindow::BuildBars() {
+    auto* panel = new QWidget(this);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(2);
+    for (int i = 0; i < kBars; ++i) {
+        // The outputs stand a little apart from the receiver channels.
+        const int row = i < 8 ? i : i + 1;
+        m_ticks[std::size_t(i)] = new QCheckBox(BarName(i), panel);
+        m_bars[std::size_t(i)] = new ValueBar(panel);
+        grid->addWidget(m_ticks[std::size_t(i)], row, 0);
+        grid->addWidget(m_bars[std::size_t(i)], row, 1);
+        connect(m_ticks[std::size_t(i)], &QCheckBox::toggled, this, [this] {
+            m_nShownAdded = ~quint64(0);
+            Refresh();
+        });
+    }
+    grid->setRowMinimumHeight(8, 10);
+    grid->setRowStretch(kBars + 1, 1);
+    return panel;
+}
+
+QWidget* CLivePlotWindow::BuildGraphs() {
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (std::size_t i = 0; i < m_graphs.size(); ++i) {
+        m_graphs[i] = new TimeGraph(panel);
+        layout->addWidget(m_graphs[i], i == kChannels ? 2 : 1);
+    }
+    return panel;
+}
+
+void CLivePlotWindow::SetEnglish(bool english) {
+    m_bEnglish = english;
+    setWindowTitle(kTitle.In(english));
+    m_spanLabel->setText(kSpanCaption.In(english));
+    for (std::size_t i = 0; i < std::size(kSpans); ++i)
+        m_span->setItemText(int(i), QStringLiteral("%1 %2").arg(kSpans[i]).arg(kSeconds.In(english)));
+    m_pause->setText((m_bPaused ? kResume : kPause).In(english));
+    m_save->setText(kSave.In(english));
+    for (std::size_t i = 0; i < m_graphs.size(); ++i)
+        m_graphs[i]->SetTitle(kGraphTexts[i].title.In(english), kGraphTexts[i].unit.In(english));
+    m_graphs[kChannels]->SetEmptyText(kTickHint.In(english));
+    ShowStatus();
+}
+
+void CLivePlotWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_refresh.start();
+    RefreshIfNew();
+}
+
+void CLivePlotWindow::hideEvent(QHideEvent* event) {
+    m_refresh.stop();
+    QWidget::hideEvent(event);
+}
+
+void CLivePlotWindow::RefreshIfNew() {
+    if (m_recording.Added() != m_nShownAdded) Refresh();
+}
+
+void CLivePlotWindow::Refresh() {
+    if (m_bPaused) return;
+    m_nShownAdded = m_recording.Added();
+    ShowBars();
+    ShowGraphs();
+    ShowStatus();
+}
+
+void CLivePlotWindow::ShowBars() {
+    const qsizetype receiver = m_recording.LatestOf(LiveFrame::Kind::Receiver);
+    const qsizetype outputs = m_recording.LatestOf(LiveFrame::Kind::Outputs);
+    for (int channel = 1; channel <= 8; ++channel)
+        m_bars[std::size_t(channel - 1)]->SetValue(
+            receiver < 0 ? std::nullopt
+                         : std::optional<int>(m_recording.At(receiver).Channel(channel)));
+    for (std::size_t output = 0; output < 8; ++output)
+        m_bars[8 + output]->SetValue(
+            outputs < 0 ? std::nullopt
+                        : std::optional<int>(m_recording.At(outputs).values[output]));
+}
+
+double CLivePlotWindow::SpanSeconds() const { return kSpans[std::size_t(m_span->currentIndex())]; }
+
+// The lines of the last span: each sensor graph one line, the channel graph one line per
+// ticked bar. Until a whole span has been recorded the graphs run from the start.
+void CLivePlotWindow::ShowGraphs() {
+    const double span = SpanSeconds();
+    const double latest =
+        m_recording.IsEmpty() ? 0 : Seconds(m_recording.At(m_recording.Size() - 1).At());
+    const double end = std::max(latest, span);
+    std::array<GraphSeries, kChannels> sensors;
+    for (GraphSeries& line : sensors) line.colour = kSensorColour;
+    std::vector<GraphSeries> channels;
+    std::vector<int> tickedBars;
+    for (int i = 0; i < kBars; ++i)
+        if (m_ticks[std::size_t(i)]->isChecked()) {
+            channels.push_back({BarName(i), kBarColours[i], {}});
+            tickedBars.push_back(i);
+        }
+
+    const auto from = milliseconds(qint64((end - span) * 1000));
+    for (qsizetype i = m_recording.FirstAtOrAfter(from); i < m_recording.Size(); ++i) {
+        const RecordedFrame& frame = m_recording.At(i);
+        const double t = Seconds(frame.At());
+        if (frame.kind == LiveFrame::Kind::Sensors) {
+            for (std::size_t g = 0; g < sensors.size(); ++g)
+                sensors[g].points.emplace_back(t, frame.values[std::size_t(kGraphField[g])]);
+            continue;
+        }
+        const bool receiver = frame.kind == LiveFrame::Kind::Receiver;
+        for (std::size_t k = 0; k < tickedBars.size(); ++k) {
+            const int bar = tickedBars[k];
+            if (receiver && bar < 8)
+                channels[k].points.emplace_back(t, frame.Channel(bar + 1));
+            else if (!receiver && bar >= 8)
+                channels[k].points.emplace_back(t, frame.values[std::size_t(bar - 8)]);
+        }
+    }
+    for (std::size_t g = 0; g < sensors.size(); ++g)
+        m_graphs[g]->SetData(span, end, {std::move(sensors[g])});
+    m_graphs[kChannels]->SetData(span, end, std::move(channels));
+}
+
+void CLivePlotWindow::ShowStatus() {
+    if (m_recording.IsEmpty()) {
+        m_status->setText(kNoData.In(m_bEnglish));
+        return;
+    }
+    const milliseconds length =
+        m_recording.At(m_recording.Size() - 1).At() - m_recording.At(0).At();
+    QString text = kRecorded.In(m_bEnglish)
+                       .arg(QString::number(Seconds(length), 'f', 1))
+                       .arg(m_recording.Size());
+    if (m_recording.RolledOver()) text += kRolledOver.In(m_bEnglish);
+    m_status->setText(text);
+}
+
+void CLivePlotWindow::TogglePause() {
+    m_bPaused = !m_bPaused;
+    m_pause->setText((m_bPaused ? kResume : kPause).In(m_bEnglish));
+    if (!m_bPaused) Refresh();
+}
+
+void CLivePlotWindow::SaveRecording() {
+    const QString name = QStringLiteral("LiveData-%1.csv")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral(
+                                 "yyyyMMdd-HHmmss")));
+    const std::optional<QString> path = m_prompter.SaveFile(
+        {QStringLiteral("CSV (*.csv)|*.csv|All (*.*)|*.*||"), QStringLiteral("csv"), name});
+    if (!path) return;
+    QString error;
+    if (live_csv::Save(m_recording, *path, &error)) return;
+    m_prompter.Message({texts::kMessageCaption.In(m_bEnglish),
+                        kCannotSave.In(m_bEnglish).arg(*path, error), PromptButtons::Ok,
+                        PromptIcon::Stop, PromptAnswer::Ok});
+}

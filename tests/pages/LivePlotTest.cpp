@@ -1,0 +1,148 @@
+// The live plot window on the custom page: fed by the display's frames as the dispatcher
+// delivers them, drawn as bars and graphs, saved as CSV through the prompter.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "CustomPage.h"
+#include "LiveCsv.h"
+#include "LivePlot.h"
+#include "LivePlotWindow.h"
+#include "PageFixture.h"
+#include "ReceiveDispatcher.h"
+#include "ResourceIds.h"
+#include "TimeGraph.h"
+#include "ValueBar.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QByteArray Frame(const char* tagAndFields) { return QByteArray(tagAndFields) + "\r\n"; }
+
+// CH1 1000, CH2 1250, CH3 1500 and CH4 2000 (the wire carries CH4 first), CH5-CH8 1100-1400.
+const QByteArray kChannels = Frame("CHDA10001250200015001100120013001400");
+const QByteArray kOutputs = Frame("MSDA11501250135014501550165017501850");
+const QByteArray kSensors = Frame("SSDA1234056735907+113123456+22123456");
+
+class LivePlotTest : public PageTest<CCustomPage> {
+protected:
+    void Receive(const QByteArray& bytes) { m_dlg->Dispatcher().Receive(bytes); }
+    void ToggleDisplay() { QTest::mouseClick(Control(IDC_DISPLAY_TOGGLE), Qt::LeftButton); }
+    CLivePlotWindow* OpenPlot() {
+        QTest::mouseClick(Control(IDC_LIVE_PLOT), Qt::LeftButton);
+        return m_page->LivePlot().Window();
+    }
+    // The colour of the bar at `fraction` of its track's width, halfway down.
+    static QColor BarPixel(ValueBar* bar, double fraction) {
+        const QImage image = bar->grab().toImage();
+        const QRect track = bar->Track();
+        const int x = track.left() + int(fraction * track.width());
+        return image.pixelColor(x * image.width() / bar->width(),
+                                track.center().y() * image.height() / bar->height());
+    }
+    static QColor Track(ValueBar* bar) { return BarPixel(bar, 0.999); }
+};
+
+TEST_F(LivePlotTest, BarsShowTheLatestFramesInThePagesChannelOrder) {
+    CLivePlotWindow* plot = OpenPlot();
+    ASSERT_NE(plot, nullptr);
+    EXPECT_TRUE(plot->isVisible());
+    EXPECT_EQ(plot->windowTitle(), QStringLiteral("实时曲线"));
+    EXPECT_EQ(OpenPlot(), plot) << "one window, shown again";
+
+    ToggleDisplay();
+    Receive(kChannels + kOutputs + kSensors);
+    plot->Refresh();
+    const int expected[] = {1000, 1250, 1500, 2000, 1100, 1200, 1300, 1400,
+                            1150, 1250, 1350, 1450, 1550, 1650, 1750, 1850};
+    for (int i = 0; i < CLivePlotWindow::kBars; ++i) EXPECT_EQ(plot->Bar(i)->Value(), expected[i]) << i;
+
+    // Sampled pixels: CH3 at 1500 is filled to the middle, CH1 at 1000 is empty, CH4 at 2000 full.
+    struct Sample {
+        int bar;
+        double at;
+        bool filled;
+    };
+    const Sample samples[] = {{2, 0.05, true}, {2, 0.45, true}, {2, 0.55, false},
+                              {2, 0.95, false}, {0, 0.05, false}, {3, 0.95, true}};
+    for (const Sample& s : samples) {
+        ValueBar* bar = plot->Bar(s.bar);
+        EXPECT_EQ(BarPixel(bar, s.at) != Track(plot->Bar(0)), s.filled)
+            << "bar " << s.bar << " at " << s.at;
+    }
+
+    // The display stops: the window keeps its last picture.
+    ToggleDisplay();
+    plot->Refresh();
+    EXPECT_EQ(plot->Bar(2)->Value(), 1500);
+    EXPECT_TRUE(plot->isVisible());
+}
+
+TEST_F(LivePlotTest, GraphsFollowTheSensorsAndTheTickedChannelsUntilPaused) {
+    CLivePlotWindow* plot = OpenPlot();
+    ToggleDisplay();
+    for (int i = 0; i < 5; ++i) {
+        Receive(kChannels + kSensors);
+        m_clock.Advance(100ms);
+    }
+    Receive(Frame("SSDA1234050035907+113123456+22123456"));  // the barometer drops to 500 dm
+    plot->BarTick(2)->setChecked(true);
+    plot->Refresh();
+    TimeGraph* baro = plot->GraphOf(CLivePlotWindow::kBarometric);
+    EXPECT_LE(baro->AxisLow(), 500);
+    EXPECT_GE(baro->AxisHigh(), 567);
+    EXPECT_LT(baro->AxisHigh() - baro->AxisLow(), 200) << "scaled to the values, not from zero";
+    TimeGraph* channels = plot->GraphOf(CLivePlotWindow::kChannels);
+    EXPECT_LE(channels->AxisLow(), 1500);
+    EXPECT_GE(channels->AxisHigh(), 1500);
+
+    plot->PauseButton()->click();
+    EXPECT_EQ(plot->PauseButton()->text(), QStringLiteral("继续"));
+    Receive(Frame("CHDA20001250200015001100120013001400"));
+    plot->Refresh();
+    EXPECT_EQ(plot->Bar(0)->Value(), 1000) << "paused: the picture stays";
+    plot->PauseButton()->click();
+    EXPECT_EQ(plot->Bar(0)->Value(), 2000);
+}
+
+TEST_F(LivePlotTest, SaveWritesTheRecordingSinceTheDisplayStarted) {
+    Receive(kChannels);  // no display yet: not recorded
+    ToggleDisplay();
+    Receive(kChannels);
+    m_clock.Advance(250ms);
+    Receive(kSensors);
+    CLivePlotWindow* plot = OpenPlot();
+
+    const QString path = m_dir.filePath(QStringLiteral("flight.csv"));
+    m_prompter.QueueFile(path);
+    plot->SaveButton()->click();
+    ASSERT_EQ(m_prompter.FileRequests().size(), 1u);
+    EXPECT_EQ(m_prompter.FileRequests()[0].defaultExtension, QStringLiteral("csv"));
+    const QList<QByteArray> lines = ReadFile(path).split('\n');
+    ASSERT_EQ(lines.size(), 4);  // header, two frames, the empty rest after the last line end
+    EXPECT_EQ(lines[0], live_csv::Header());
+    EXPECT_TRUE(lines[1].startsWith("0.000,CHDA,1000,1250,1500,2000,")) << lines[1].constData();
+    EXPECT_TRUE(lines[2].startsWith("0.250,SSDA,")) << lines[2].constData();
+
+    // A file that cannot be written is reported, nothing else happens.
+    m_prompter.QueueFile(m_dir.filePath(QStringLiteral("missing/flight.csv")));
+    plot->SaveButton()->click();
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
+}
+
+TEST_F(LivePlotTest, TheButtonAndTheWindowFollowTheLanguage) {
+    CLivePlotWindow* plot = OpenPlot();
+    m_page->SetEnglish(true);
+    EXPECT_EQ(Control<QPushButton>(IDC_LIVE_PLOT)->text(), QStringLiteral("Live Plot"));
+    EXPECT_EQ(plot->windowTitle(), QStringLiteral("Live Plot"));
+    EXPECT_EQ(plot->SaveButton()->text(), QStringLiteral("Save Recording"));
+    EXPECT_EQ(plot->SpanChoice()->currentText(), QStringLiteral("30 s"));
+    m_page->SetEnglish(false);
+    EXPECT_EQ(Control<QPushButton>(IDC_LIVE_PLOT)->text(), QStringLiteral("实时曲线"));
+    EXPECT_EQ(plot->SaveButton()->text(), QStringLiteral("保存记录"));
+}
+
+}  // namespace
