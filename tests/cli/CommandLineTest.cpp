@@ -31,9 +31,10 @@ TEST(CommandLine, ReadsOptionsBeforeAndAfterTheCommand) {
     EXPECT_EQ(set.invocation.arguments, (QStringList{"C=45", "Q=-3", "-x"}));
     EXPECT_EQ(set.invocation.timeout.count(), 1000);
 
-    const ParsedCommandLine monitor = Parse("monitor --count 25");
+    const ParsedCommandLine monitor = Parse("monitor --count 25 --csv");
     ASSERT_EQ(monitor.action, Action::Run);
     EXPECT_EQ(monitor.invocation.count, 25);
+    EXPECT_TRUE(monitor.invocation.csv);
     EXPECT_EQ(Parse("--port COM1 --port COM2 flash a.bin").action, Action::Run);
 }
 
@@ -90,6 +91,9 @@ TEST(CommandLine, UsageErrors) {
         {"help frob", "no command"},
         {"monitor --count 0", "--count 0"},
         {"read --count 5", "--count belongs to monitor"},
+        {"read --csv", "--csv belongs to monitor"},
+        {"--json monitor --csv", "--csv and --json exclude each other"},
+        {"monitor --csv=yes", "--csv takes no value"},
         {"--port COM1 --port COM2 monitor", "one port"},
         {"--port COM1 --port COM2 export x.txt", "one port"},
         {"export", "wrong number of arguments"},

@@ -16,10 +16,12 @@
 #include <memory>
 #include <variant>
 
+#include "LiveCsv.h"
 #include "ParamTable.h"
 #include "ParameterFileLayout.h"
 #include "ParameterFileReader.h"
 #include "ReadBackChain.h"
+#include "SimLiveStream.h"
 #include "SimProcess.h"
 
 namespace {
@@ -368,6 +370,37 @@ TEST_F(VexactlTest, MonitorPrintsLiveFramesAndAlwaysStopsTheStream) {
             << signalNumber;
         framesBefore = sim.ReceivedFrames().size();
     }
+}
+
+TEST_F(VexactlTest, MonitorCsvPrintsAHeaderThenOneLinePerFrame) {
+    SimProcess sim({QStringLiteral("--live-rate=50")});
+    ASSERT_FALSE(sim.Device().isEmpty());
+    const Outcome run = On(sim, {QStringLiteral("monitor"), QStringLiteral("--csv"),
+                                 QStringLiteral("--count"), QStringLiteral("4")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.Lines();
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0].toUtf8(), live_csv::Header());
+    const QStringList tags{"CHDA", "MSDA", "SSDA", "CHDA"};
+    double previous = 0;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QStringList columns = lines[i].split(QLatin1Char(','));
+        ASSERT_EQ(columns.size(), 24) << lines[i].toStdString();
+        EXPECT_EQ(columns[1], tags[i - 1]);
+        const double seconds = columns[0].toDouble();
+        EXPECT_GE(seconds, previous);
+        EXPECT_LT(seconds, 5.0);
+        previous = seconds;
+    }
+    // The first round of the simulated stream: channel 3 (fourth on the wire) in its place.
+    const std::array<int, 8> wire = SimLiveStream::Channels(0);
+    const QStringList first = lines[1].split(QLatin1Char(','));
+    EXPECT_EQ(first[2 + 2].toInt(), wire[3]);
+    EXPECT_EQ(first[2 + 3].toInt(), wire[2]);
+    const QStringList sensors = lines[3].split(QLatin1Char(','));
+    EXPECT_EQ(sensors[18].toInt(), SimLiveStream::SensorValues(0).ultrasonicMm);
+    EXPECT_TRUE(sensors[22].contains(QLatin1Char('.')) && sensors[23].contains(QLatin1Char('.')));
+    EXPECT_EQ(sim.ReceivedFrames(), (QStringList{"S~0001\\r", "S~0000\\r"}));
 }
 
 TEST_F(VexactlTest, SeveralPortsRunAtOnceAndTheWorstStatusWins) {
