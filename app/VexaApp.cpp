@@ -1,6 +1,7 @@
 #include "VexaApp.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
@@ -15,6 +16,8 @@
 #include "ControlLookup.h"
 #include "CustomPage.h"
 #include "FrameDlg.h"
+#include "LivePlot.h"
+#include "LivePlotWindow.h"
 #include "LoggingPrompter.h"
 #include "QtPrompter.h"
 #include "ResourceIds.h"
@@ -89,9 +92,20 @@ bool ShowThenConnect(CVexaDlg& dlg) {
 constexpr int kLiveFramesBeforeScreenshot = 9;
 constexpr int kLiveWaitMs = 3000;
 
+// The plot window is shown after this many live frames (about six seconds of the demo's
+// stream), so that its graphs have something to draw.
+constexpr int kLiveFramesBeforePlotScreenshot = 180;
+constexpr int kLivePlotWaitMs = 10000;
+
 // Presses the custom page's display button, as the operator does.
 void ToggleLiveDisplay(CVexaDlg& dlg) {
     if (auto* button = FindControlAs<QPushButton>(dlg.m_pCustomPage, IDC_DISPLAY_TOGGLE))
+        button->click();
+}
+
+// Presses the button beside it that opens the live plot.
+void OpenLivePlot(CVexaDlg& dlg) {
+    if (auto* button = FindControlAs<QPushButton>(dlg.m_pCustomPage, IDC_LIVE_PLOT))
         button->click();
 }
 
@@ -119,6 +133,16 @@ int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
         dlg.OpenFrameEditor();
         if (!WaitForTheLine(dlg, false)) return 1;
         shown = dlg.m_pFrameDlg.get();
+    } else if (live && commandLine.livePlot) {
+        ToggleLiveDisplay(dlg);
+        OpenLivePlot(dlg);
+        WaitForLiveFrames(dlg, kLiveFramesBeforePlotScreenshot, kLivePlotWaitMs);
+        CLivePlotWindow* plot = dlg.m_pCustomPage->LivePlot().Window();
+        // The sticks, so that the channel graph has lines in the picture.
+        for (int bar = 0; bar < 4; ++bar) plot->BarTick(bar)->setChecked(true);
+        plot->Refresh();
+        shown = plot;
+        QCoreApplication::processEvents();
     } else if (live) {
         ToggleLiveDisplay(dlg);
         WaitForLiveFrames(dlg, kLiveFramesBeforeScreenshot, kLiveWaitMs);
@@ -169,6 +193,9 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
             line.frameEditor = true;
         } else if (argument == QLatin1String("--live")) {
             line.live = true;
+        } else if (argument == QLatin1String("--live-plot")) {
+            line.live = true;
+            line.livePlot = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             line.error = QStringLiteral("help");
         } else {
@@ -193,6 +220,8 @@ QString CVexaApp::HelpText() {
         "  --page N           page N (0-4) is the visible page from the start\n"
         "  --live             once the parameters are read, start the live display on the\n"
         "                     custom page (page 1)\n"
+        "  --live-plot        as --live, and open the live plot window; with --screenshot\n"
+        "                     the plot window is rendered, CH1-CH4 ticked\n"
         "  --frame-editor     open the custom frame editor at start, as its button does\n"
         "  --screenshot FILE  render the main window (with --frame-editor: the editor) to\n"
         "                     FILE (PNG) once start-up has settled, then exit\n"
@@ -245,7 +274,11 @@ int CVexaApp::Run(const CommandLine& commandLine) {
         if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
         if (commandLine.live)
             QObject::connect(
-                &dlg, &CVexaDlg::ReadBackSettled, &dlg, [&dlg] { ToggleLiveDisplay(dlg); },
+                &dlg, &CVexaDlg::ReadBackSettled, &dlg,
+                [&dlg, plot = commandLine.livePlot] {
+                    ToggleLiveDisplay(dlg);
+                    if (plot) OpenLivePlot(dlg);
+                },
                 Qt::SingleShotConnection);
         dlg.exec();
     }

@@ -18,6 +18,7 @@ public:
         bool demo = false;           // --demo
         bool frameEditor = false;    // --frame-editor
         bool live = false;           // --live
+        bool livePlot = false;       // --live-plot (implies --live)
         bool automation = false;     // /Embedding, /Automation
         QString error;               // set when the command line cannot be used
     };

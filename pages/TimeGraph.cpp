@@ -79,7 +79,8 @@ void TimeGraph::ScaleValueAxis() {
 QRect TimeGraph::PlotArea() const {
     const QFontMetrics metrics = fontMetrics();
     const int left = metrics.horizontalAdvance(QStringLiteral("-00000")) + kMargin;
-    const int top = metrics.height() + kMargin;
+    // The heading's line, and room for half of the highest value's number.
+    const int top = metrics.height() * 3 / 2 + kMargin;
     const int bottom = metrics.height() + kMargin;
     return rect().adjusted(left, top, -kMargin * 2, -bottom);
 }

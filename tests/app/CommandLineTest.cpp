@@ -13,6 +13,10 @@ TEST(CommandLineTest, OptionsAreReadAndAutomationSwitchesAreAccepted) {
     EXPECT_EQ(line.screenshotPath, "out.png");
     EXPECT_TRUE(line.demo);
     EXPECT_TRUE(line.live);
+    EXPECT_FALSE(line.livePlot);
+
+    const CVexaApp::CommandLine plot = CVexaApp::Parse({"--demo", "--live-plot"});
+    EXPECT_TRUE(plot.live && plot.livePlot);
 }
 
 TEST(CommandLineTest, UnusableOptionsAreRefusedWithAReason) {
