@@ -14,8 +14,14 @@
 //             bare dialog (and the one with text) once it has been shown, taken in turn.
 //   idle      CPU time vexa takes in 20 s with the port open and nothing to do, then in the 10 s
 //             after the line is lost (the simulator ends) and it has handled the loss.
+//   stream    CPU share of one core and growth of resident memory (VmRSS) of a vexa streaming
+//             live data, over --seconds (default 120) after a 10 s warm-up: `vexa --demo
+//             --live-plot` (the demo's 10 rounds of frames a second, plot window open), the same
+//             with --live only (no plot: what the plot adds), and vexa with the plot open against
+//             vexa-sim streaming 100 rounds a second (about what 115200 baud carries), which
+//             gathers in 3 minutes as many frames as the demo in 30.
 //
-// Usage: vexa_bench_program [startup|readback|memory|idle]... [--runs N]
+// Usage: vexa_bench_program [startup|readback|memory|idle|stream]... [--runs N] [--seconds N]
 // VEXA_BENCH_VEXA names another vexa to measure in place of the one built beside it (an older
 // build, to compare).
 // Every measurement prints a line "ROW<tab>benchmark<tab>figure<tab>ratio<tab>target" for
@@ -279,6 +285,50 @@ void Idle() {
              0, QStringLiteral("< 20 ms (no spin)"));
 }
 
+constexpr int kStreamWarmUpS = 10;
+constexpr int kFastLiveRate = 100;
+
+// Measures a running vexa over `seconds` after the warm-up and prints its row.
+void MeasureStreaming(Run& vexa, const QString& what, int seconds, int roundsPerSecond) {
+    QThread::sleep(kStreamWarmUpS);
+    const double cpuBefore = vexa.CpuMs();
+    const qint64 rssBefore = vexa.StatusKb("VmRSS:");
+    const qint64 startNs = MonotonicNs();
+    for (int elapsed = 0; elapsed < seconds && vexa.Running(); elapsed += 10) {
+        QThread::sleep(std::min(10, seconds - elapsed));
+        vexa.CpuMs();  // keeps the time of every thread, should one end
+    }
+    const double wallMs = double(MonotonicNs() - startNs) / 1e6;
+    const double cpuPercent = (vexa.CpuMs() - cpuBefore) / wallMs * 100;
+    const double growthMb = double(vexa.StatusKb("VmRSS:") - rssBefore) / 1024;
+    const double frames = 3.0 * roundsPerSecond * wallMs / 1000;
+    std::printf("stream %-9s %s: %.2f %% of one core, VmRSS %.1f MB -> %+.2f MB in %.0f s "
+                "(%.0f frames); still running: %s\n",
+                qPrintable(Platform()), qPrintable(what), cpuPercent, double(rssBefore) / 1024,
+                growthMb, wallMs / 1000, frames, vexa.Running() ? "yes" : "no");
+    PrintRow(QStringLiteral("streaming, %1, %2 s (%3)").arg(what).arg(seconds).arg(Platform()),
+             QStringLiteral("CPU %1 %, memory %2 MB (about %3 frames)")
+                 .arg(cpuPercent, 0, 'f', 2)
+                 .arg(growthMb, 0, 'f', 2)
+                 .arg(frames, 0, 'f', 0),
+             0, QStringLiteral("CPU < 8 %, < 10 MB in 30 min"));
+}
+
+void Stream(int seconds) {
+    {
+        Run vexa(Vexa(), {QStringLiteral("--demo"), QStringLiteral("--live-plot")});
+        MeasureStreaming(vexa, QStringLiteral("demo, plot open"), seconds, 10);
+    }
+    {
+        Run vexa(Vexa(), {QStringLiteral("--demo"), QStringLiteral("--live")});
+        MeasureStreaming(vexa, QStringLiteral("demo, no plot"), seconds, 10);
+    }
+    BenchSim sim({QStringLiteral("--live-rate=%1").arg(kFastLiveRate)});
+    Run vexa(Vexa(), VexaOn(sim) + QStringList{QStringLiteral("--live-plot")});
+    MeasureStreaming(vexa, QStringLiteral("vexa-sim at %1 rounds/s, plot open").arg(kFastLiveRate),
+                     seconds, kFastLiveRate);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -289,6 +339,12 @@ int main(int argc, char** argv) {
     if (runsAt >= 0 && runsAt + 1 < arguments.size()) {
         runs = std::max(1, arguments[runsAt + 1].toInt());
         arguments.remove(runsAt, 2);
+    }
+    int seconds = 120;
+    const qsizetype secondsAt = arguments.indexOf(QStringLiteral("--seconds"));
+    if (secondsAt >= 0 && secondsAt + 1 < arguments.size()) {
+        seconds = std::max(1, arguments[secondsAt + 1].toInt());
+        arguments.remove(secondsAt, 2);
     }
     if (arguments.isEmpty())
         arguments = {QStringLiteral("startup"), QStringLiteral("readback"),
@@ -302,6 +358,8 @@ int main(int argc, char** argv) {
             Memory(std::max(3, runs / 3));
         else if (what == QLatin1String("idle"))
             Idle();
+        else if (what == QLatin1String("stream"))
+            Stream(seconds);
         else
             return std::fprintf(stderr, "vexa_bench_program: unknown measurement %s\n",
                                 qPrintable(what)),

@@ -133,6 +133,25 @@ TEST_F(LivePlotTest, SaveWritesTheRecordingSinceTheDisplayStarted) {
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
 }
 
+TEST(TimeGraphAxis, StepsAreRoundAndTheAxisCoversTheValuesInWholeSteps) {
+    struct Case {
+        double range;
+        int parts;
+        double step;
+    };
+    const Case cases[] = {{10, 6, 2}, {30, 6, 5}, {120, 6, 20}, {0.5, 4, 0.2}, {7, 4, 2},
+                          {567 - 500, 4, 20}, {0, 4, 1}};
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(NiceStep(c.range, c.parts), c.step) << c.range;
+
+    TimeGraph graph;
+    graph.SetData(30, 30, {{QString(), Qt::blue, {{1, 503}, {2, 567}}}});
+    EXPECT_EQ(graph.AxisLow(), 500);
+    EXPECT_EQ(graph.AxisHigh(), 580);
+    graph.SetData(30, 30, {{QString(), Qt::blue, {{1, 7}, {2, 7}}}});  // flat: a step around it
+    EXPECT_LT(graph.AxisLow(), 7);
+    EXPECT_GT(graph.AxisHigh(), 7);
+}
+
 TEST_F(LivePlotTest, TheButtonAndTheWindowFollowTheLanguage) {
     CLivePlotWindow* plot = OpenPlot();
     m_page->SetEnglish(true);
