@@ -98,6 +98,8 @@ CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
     std::chrono::nanoseconds started{};
     if (invocation.csv) output.stream(QString::fromUtf8(live_csv::Header()));
     session.onLiveFrame = [&](const LiveFrame& frame) {
+        // Frames that arrive together with the last one counted are not printed.
+        if (invocation.count > 0 && frames >= invocation.count) return;
         if (invocation.csv)
             output.stream(CsvLine(session.Clock().Now() - started, frame));
         else

@@ -4,8 +4,10 @@
 
 #include <QTimer>
 
+#include "CommandLine.h"
 #include "ComPortTable.h"
 #include "ControllerSession.h"
+#include "MonitorCommand.h"
 #include "PtyPair.h"
 #include "SerialPortBackend.h"
 
@@ -50,6 +52,25 @@ TEST_F(SessionTest, EveryWaitEndsAndSaysWhy) {
 
     m_session->Interrupt();
     EXPECT_EQ(m_session->ReadBack(), End::Interrupted);
+}
+
+TEST_F(SessionTest, MonitorPrintsNoMoreFramesThanCountedWhenTheyArriveTogether) {
+    Invocation invocation;
+    invocation.count = 2;
+    invocation.csv = true;
+    QStringList printed;
+    const CommandOutput output{{}, [&](const QString& line) { printed << line; }};
+    QTimer::singleShot(20ms, [this] {
+        m_far.WriteFar("CHDA10001100120013001400150016001700\r\n"
+                       "MSDA11501250135014501500160017001000\r\n"
+                       "CHDA20001100120013001400150016001700\r\n");
+    });
+    EXPECT_EQ(Monitor(*m_session, invocation, output).status, 0);
+    ASSERT_EQ(printed.size(), 3) << printed.join('\n').toStdString();
+    EXPECT_TRUE(printed[0].startsWith(QLatin1String("time_s,frame,CH1")));
+    EXPECT_TRUE(printed[1].contains(QLatin1String(",CHDA,1000,1100,1300,1200,")));
+    EXPECT_TRUE(printed[2].contains(QLatin1String(",MSDA,,")));
+    EXPECT_EQ(m_far.ReadFar(), "S~0001\rS~0000\r");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 #include <string>
 
 // vexa-sim running on a pseudo-terminal for the length of a test or benchmark, with its frame log
@@ -61,6 +62,17 @@ public:
         for (const QString& line : QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'))) {
             const qsizetype at = line.indexOf(QLatin1String(" rx "));
             if (at >= 0) frames << line.mid(at + 4);
+        }
+        return frames;
+    }
+
+    // ReceivedFrames once at least `count` frames are in the log, or after two seconds: the
+    // simulator logs a frame a moment after the program that sent it may have ended.
+    QStringList ReceivedFramesOnceLogged(qsizetype count) const {
+        QStringList frames = ReceivedFrames();
+        for (int waited = 0; frames.size() < count && waited < 2000; waited += 10) {
+            QThread::msleep(10);
+            frames = ReceivedFrames();
         }
         return frames;
     }
