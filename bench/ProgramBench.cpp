@@ -302,10 +302,11 @@ void MeasureStreaming(Run& vexa, const QString& what, int seconds, int roundsPer
     const double cpuPercent = (vexa.CpuMs() - cpuBefore) / wallMs * 100;
     const double growthMb = double(vexa.StatusKb("VmRSS:") - rssBefore) / 1024;
     const double frames = 3.0 * roundsPerSecond * wallMs / 1000;
-    std::printf("stream %-9s %s: %.2f %% of one core, VmRSS %.1f MB -> %+.2f MB in %.0f s "
-                "(%.0f frames); still running: %s\n",
-                qPrintable(Platform()), qPrintable(what), cpuPercent, double(rssBefore) / 1024,
-                growthMb, wallMs / 1000, frames, vexa.Running() ? "yes" : "no");
+    std::printf(
+        "stream %-9s %s: %.2f %% of one core, VmRSS %.1f MB -> %+.2f MB in %.0f s "
+        "(%.0f frames); still running: %s\n",
+        qPrintable(Platform()), qPrintable(what), cpuPercent, double(rssBefore) / 1024, growthMb,
+        wallMs / 1000, frames, vexa.Running() ? "yes" : "no");
     PrintRow(QStringLiteral("streaming, %1, %2 s (%3)").arg(what).arg(seconds).arg(Platform()),
              QStringLiteral("CPU %1 %, memory %2 MB (about %3 frames)")
                  .arg(cpuPercent, 0, 'f', 2)

@@ -57,8 +57,8 @@ bool StopLiveDisplay(ControllerSession& session) {
 
 // The frame's CSV line, timed from the moment "S~0001" was sent.
 QString CsvLine(std::chrono::nanoseconds sinceStart, const LiveFrame& frame) {
-    return QString::fromUtf8(live_csv::Line(
-        std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart), frame));
+    return QString::fromUtf8(
+        live_csv::Line(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart), frame));
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
             started = session.Clock().Now();
             StartLiveDisplay(session);
         },
-                                [&] { return invocation.count > 0 && frames >= invocation.count; });
+        [&] { return invocation.count > 0 && frames >= invocation.count; });
     session.onLiveFrame = nullptr;
     // However it ended, the controller is told to stop streaming.
     const bool stopped = StopLiveDisplay(session);

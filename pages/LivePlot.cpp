@@ -27,8 +27,8 @@ void CLivePlot::Record(const LiveFrame& frame) { m_recording.Add(frame); }
 
 void CLivePlot::Open() {
     if (!m_window)
-        m_window = new CLivePlotWindow(m_recording, m_host.GetPrompter(), m_host.IsEnglish(),
-                                       &m_page);
+        m_window =
+            new CLivePlotWindow(m_recording, m_host.GetPrompter(), m_host.IsEnglish(), &m_page);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -68,8 +68,8 @@ double Seconds(milliseconds at) { return double(at.count()) / 1000.0; }
 
 }  // namespace
 
-CLivePlotWindow::CLivePlotWindow(const LiveRecording& recording, Prompter& prompter,
-                                 bool english, QWidget* parent)
+CLivePlotWindow::CLivePlotWindow(const LiveRecording& recording, Prompter& prompter, bool english,
+                                 QWidget* parent)
     : QWidget(parent, Qt::Window), m_recording(recording), m_prompter(prompter) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildControls());
@@ -151,7 +151,8 @@ void CLivePlotWindow::SetEnglish(bool english) {
     setWindowTitle(kTitle.In(english));
     m_spanLabel->setText(kSpanCaption.In(english));
     for (std::size_t i = 0; i < std::size(kSpans); ++i)
-        m_span->setItemText(int(i), QStringLiteral("%1 %2").arg(kSpans[i]).arg(kSeconds.In(english)));
+        m_span->setItemText(int(i),
+                            QStringLiteral("%1 %2").arg(kSpans[i]).arg(kSeconds.In(english)));
     m_pause->setText((m_bPaused ? kResume : kPause).In(english));
     m_save->setText(kSave.In(english));
     for (std::size_t i = 0; i < m_graphs.size(); ++i)
@@ -259,9 +260,9 @@ void CLivePlotWindow::TogglePause() {
 }
 
 void CLivePlotWindow::SaveRecording() {
-    const QString name = QStringLiteral("LiveData-%1.csv")
-                             .arg(QDateTime::currentDateTime().toString(QStringLiteral(
-                                 "yyyyMMdd-HHmmss")));
+    const QString name =
+        QStringLiteral("LiveData-%1.csv")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
     const std::optional<QString> path = m_prompter.SaveFile(
         {QStringLiteral("CSV (*.csv)|*.csv|All (*.*)|*.*||"), QStringLiteral("csv"), name});
     if (!path) return;

@@ -142,13 +142,14 @@ void TimeGraph::DrawAxes(QPainter& painter, const QRect& area) const {
     const QColor text = palette().color(QPalette::WindowText);
     // Value axis: a grid line and a number at every step.
     for (double value = m_low; value <= m_high + m_step / 2; value += m_step) {
-        const int y = area.bottom() - int(std::lround((value - m_low) / (m_high - m_low) *
-                                                      area.height()));
+        const int y =
+            area.bottom() - int(std::lround((value - m_low) / (m_high - m_low) * area.height()));
         painter.setPen(kGridColour);
         painter.drawLine(area.left(), y, area.right(), y);
         painter.setPen(text);
-        painter.drawText(QRect(0, y - metrics.height() / 2, area.left() - kMargin, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, TickText(value, m_step));
+        painter.drawText(
+            QRect(0, y - metrics.height() / 2, area.left() - kMargin, metrics.height()),
+            Qt::AlignRight | Qt::AlignVCenter, TickText(value, m_step));
     }
     // Time axis: seconds since the display started, at round steps.
     const double step = NiceStep(m_span, kTimeTicks);
@@ -192,8 +193,8 @@ void TimeGraph::DrawHeading(QPainter& painter, const QRect& area) const {
     const QFontMetrics metrics = fontMetrics();
     const int baseline = metrics.ascent() + 1;
     painter.setPen(palette().color(QPalette::WindowText));
-    const QString heading = m_unit.isEmpty() ? m_title : m_title + QStringLiteral(" (") + m_unit +
-                                                             QStringLiteral(")");
+    const QString heading =
+        m_unit.isEmpty() ? m_title : m_title + QStringLiteral(" (") + m_unit + QStringLiteral(")");
     painter.drawText(area.left(), baseline, heading);
     const bool empty = std::all_of(m_series.begin(), m_series.end(),
                                    [](const GraphSeries& line) { return line.points.empty(); });

@@ -24,7 +24,9 @@ void ValueBar::SetValue(std::optional<int> value) {
     update();
 }
 
-int ValueBar::NumberWidth() const { return fontMetrics().horizontalAdvance(QStringLiteral("00000")); }
+int ValueBar::NumberWidth() const {
+    return fontMetrics().horizontalAdvance(QStringLiteral("00000"));
+}
 
 QRect ValueBar::Track() const {
     return QRect(0, kVerticalMargin, std::max(1, width() - NumberWidth() - kGap),

@@ -40,9 +40,7 @@ QByteArray Seconds(std::chrono::milliseconds at) {
            QByteArray::number(ms % 1000).rightJustified(3, '0');
 }
 
-QByteArray Columns(const QList<QByteArray>& fields) {
-    return fields.join(',');
-}
+QByteArray Columns(const QList<QByteArray>& fields) { return fields.join(','); }
 
 }  // namespace
 
@@ -50,7 +48,11 @@ QByteArray Header() {
     QList<QByteArray> names{"time_s", "frame"};
     for (int channel = 1; channel <= 8; ++channel) names << "CH" + QByteArray::number(channel);
     for (int output = 1; output <= 8; ++output) names << "M/S" + QByteArray::number(output);
-    names << "ultrasonic_mm" << "baro_dm" << "heading_deg" << "vibration" << "longitude"
+    names << "ultrasonic_mm"
+          << "baro_dm"
+          << "heading_deg"
+          << "vibration"
+          << "longitude"
           << "latitude";
     return Columns(names);
 }
@@ -66,9 +68,12 @@ QByteArray Line(std::chrono::milliseconds at, const LiveFrame& frame) {
         for (int i = 0; i < 8; ++i)
             channels[8 + i] = QByteArray::number(frame.values[std::size_t(i)]);
     } else {
-        sensors = {QByteArray::number(frame.ultrasonicMm), QByteArray::number(frame.baroDm),
-                   QByteArray::number(frame.headingDeg),   QByteArray::number(frame.vibration),
-                   Field(frame.longitude),                 Field(frame.latitude)};
+        sensors = {QByteArray::number(frame.ultrasonicMm),
+                   QByteArray::number(frame.baroDm),
+                   QByteArray::number(frame.headingDeg),
+                   QByteArray::number(frame.vibration),
+                   Field(frame.longitude),
+                   Field(frame.latitude)};
     }
     return Columns(fields + channels + sensors);
 }

@@ -24,7 +24,8 @@ namespace live_csv {
 QByteArray Header();
 QByteArray Line(std::chrono::milliseconds at, const LiveFrame& frame);
 
-// Writes the header and every frame of the recording, each line ended by "\n"; false when the device refused.
+// Writes the header and every frame of the recording, each line ended by "\n"; false when the
+// device refused.
 bool Write(const LiveRecording& recording, QIODevice& device);
 // Writes the same to `path`, all or nothing; on failure the reason in `error`.
 bool Save(const LiveRecording& recording, const QString& path, QString* error);

@@ -4,9 +4,10 @@
 #   - the Google Benchmark programs in build/bench/ (dispatcher, start-up read-back on a hidden
 #     window, upload, restore, vexactl);
 #   - the programs measured from outside (vexa_bench_program): start-up to the first frame and
-#     the read-back with the window shown, offscreen and under Xvfb; peak memory; idle CPU.
+#     the read-back with the window shown, offscreen and under Xvfb; peak memory; idle CPU;
+#     CPU and memory while streaming live data with the plot window open.
 # Installs what it needs (Xvfb among it) through scripts/install-deps.sh --bench. Takes about
-# five minutes; run it on a quiet machine, the figures are ratios but a busy machine bends them.
+# twelve minutes; run it on a quiet machine, the figures are ratios but a busy machine bends them.
 # Usage: scripts/bench.sh [--quick]   (--quick: fewer runs, for trying the script)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -92,6 +93,11 @@ EOF
 echo "== vexa_bench_program (offscreen)" >&2
 build/bench/vexa_bench_program startup readback memory idle --runs "$runs" | tee "$work/program.txt" >&2
 grep '^ROW' "$work/program.txt" >>"$rows"
+
+# Streaming live data with the plot window open: CPU share and memory growth over two minutes each.
+echo "== vexa_bench_program stream (offscreen)" >&2
+build/bench/vexa_bench_program stream --seconds 120 | tee "$work/stream.txt" >&2
+grep '^ROW' "$work/stream.txt" >>"$rows"
 
 # The same start-up and read-back under a virtual X server.
 display=":$((90 + RANDOM % 100))"

@@ -4,8 +4,8 @@
 
 #include <QTimer>
 
-#include "CommandLine.h"
 #include "ComPortTable.h"
+#include "CommandLine.h"
 #include "ControllerSession.h"
 #include "MonitorCommand.h"
 #include "PtyPair.h"
@@ -61,9 +61,10 @@ TEST_F(SessionTest, MonitorPrintsNoMoreFramesThanCountedWhenTheyArriveTogether) 
     QStringList printed;
     const CommandOutput output{{}, [&](const QString& line) { printed << line; }};
     QTimer::singleShot(20ms, [this] {
-        m_far.WriteFar("CHDA10001100120013001400150016001700\r\n"
-                       "MSDA11501250135014501500160017001000\r\n"
-                       "CHDA20001100120013001400150016001700\r\n");
+        m_far.WriteFar(
+            "CHDA10001100120013001400150016001700\r\n"
+            "MSDA11501250135014501500160017001000\r\n"
+            "CHDA20001100120013001400150016001700\r\n");
     });
     EXPECT_EQ(Monitor(*m_session, invocation, output).status, 0);
     ASSERT_EQ(printed.size(), 3) << printed.join('\n').toStdString();

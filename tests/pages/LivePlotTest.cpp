@@ -57,7 +57,8 @@ TEST_F(LivePlotTest, BarsShowTheLatestFramesInThePagesChannelOrder) {
     plot->Refresh();
     const int expected[] = {1000, 1250, 1500, 2000, 1100, 1200, 1300, 1400,
                             1150, 1250, 1350, 1450, 1550, 1650, 1750, 1850};
-    for (int i = 0; i < CLivePlotWindow::kBars; ++i) EXPECT_EQ(plot->Bar(i)->Value(), expected[i]) << i;
+    for (int i = 0; i < CLivePlotWindow::kBars; ++i)
+        EXPECT_EQ(plot->Bar(i)->Value(), expected[i]) << i;
 
     // Sampled pixels: CH3 at 1500 is filled to the middle, CH1 at 1000 is empty, CH4 at 2000 full.
     struct Sample {
@@ -65,7 +66,7 @@ TEST_F(LivePlotTest, BarsShowTheLatestFramesInThePagesChannelOrder) {
         double at;
         bool filled;
     };
-    const Sample samples[] = {{2, 0.05, true}, {2, 0.45, true}, {2, 0.55, false},
+    const Sample samples[] = {{2, 0.05, true},  {2, 0.45, true},  {2, 0.55, false},
                               {2, 0.95, false}, {0, 0.05, false}, {3, 0.95, true}};
     for (const Sample& s : samples) {
         ValueBar* bar = plot->Bar(s.bar);
@@ -139,8 +140,8 @@ TEST(TimeGraphAxis, StepsAreRoundAndTheAxisCoversTheValuesInWholeSteps) {
         int parts;
         double step;
     };
-    const Case cases[] = {{10, 6, 2}, {30, 6, 5}, {120, 6, 20}, {0.5, 4, 0.2}, {7, 4, 2},
-                          {567 - 500, 4, 20}, {0, 4, 1}};
+    const Case cases[] = {{10, 6, 2}, {30, 6, 5},         {120, 6, 20}, {0.5, 4, 0.2},
+                          {7, 4, 2},  {567 - 500, 4, 20}, {0, 4, 1}};
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(NiceStep(c.range, c.parts), c.step) << c.range;
 
     TimeGraph graph;

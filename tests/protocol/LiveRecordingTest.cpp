@@ -118,7 +118,8 @@ TEST_F(LiveRecordingTest, SaveWritesAllOrNothing) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count('\n'), 2);
 
-    EXPECT_FALSE(live_csv::Save(m_recording, dir.filePath(QStringLiteral("no/such/dir.csv")), &error));
+    EXPECT_FALSE(
+        live_csv::Save(m_recording, dir.filePath(QStringLiteral("no/such/dir.csv")), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 
