@@ -17,6 +17,7 @@
 #include "SimDriver.h"
 #include "SimOptions.h"
 #include "SteadyClock.h"
+#include "DebugLog.h"
 #include "TerminationSignals.h"
 
 namespace {
@@ -50,6 +51,7 @@ int Fail(const QString& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    RouteQtMessagesToDebugLog("vexa-sim");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexa-sim"));
 
