@@ -167,15 +167,6 @@ TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithO
     }
 }
 
-TEST_F(SpecialFilesTest, ForcedExportReplacesAReadOnlyFileAndKeepsItsMode) {
-    ASSERT_FALSE(m_sim.Device().isEmpty());
-    Put(Path("ro.txt"), kOld, 0444);
-    const Outcome run = Bash("$VEXACTL --force export ro.txt; echo $? > status");
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(ModeOf(Path("ro.txt")), mode_t(S_IFREG | 0444));
-    EXPECT_GT(Bytes(Path("ro.txt")).size(), 3000);
-}
-
 // A FIFO the user names is written in place once someone reads it; until then vexactl waits,
 // and SIGTERM ends the wait at once.
 TEST_F(SpecialFilesTest, ExportWaitingForAFifoReaderEndsPromptlyOnSigterm) {

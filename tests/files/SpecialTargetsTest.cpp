@@ -163,17 +163,6 @@ TEST(SpecialTargetsTest, FifoWithAReaderIsWrittenInPlaceAndADeviceNodeIsRefused)
     EXPECT_TRUE(S_ISCHR(ModeOf(device)));
 }
 
-TEST(SpecialTargetsTest, WaitingForAFifoReaderEndsWhenAskedTo) {
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath("fifo");
-    ASSERT_EQ(::mkfifo(Name(fifo).constData(), 0600), 0);
-    int asked = 0;
-    SaveOptions options;
-    options.stopWaitingForReader = [&asked] { return ++asked > 3; };
-    EXPECT_EQ(SaveParameterFile(fifo, kNew, options), SaveInterruptedReason());
-    EXPECT_EQ(asked, 4);
-}
-
 // Restore reads only a regular file (or a link to one); anything else is refused before it is
 // opened, so a FIFO with no writer never blocks.
 TEST(SpecialTargetsTest, RestoreSourcesOtherThanRegularFilesAreRefusedUnopened) {
