@@ -41,6 +41,7 @@ protected:
     QProcess* Start(const QStringList& arguments) {
         m_process = std::make_unique<QProcess>();
         m_process->setWorkingDirectory(m_dir.path());
+        m_process->setProcessEnvironment(m_env);
         m_process->start(QStringLiteral(VEXACTL_BINARY), arguments);
         m_process->waitForStarted(5000);
         m_clock.start();
@@ -97,7 +98,18 @@ protected:
         return frames;
     }
 
+    // The parameter names of the text results are checked in Chinese unless a test says
+    // otherwise.
+    static QProcessEnvironment ChineseEnvironment() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("zh_CN.UTF-8"));
+        return env;
+    }
+
     QTemporaryDir m_dir;
+    QProcessEnvironment m_env = ChineseEnvironment();
     std::unique_ptr<QProcess> m_process;
     QElapsedTimer m_clock;
 };
@@ -470,6 +482,61 @@ TEST_F(VexactlTest, DemoReadsEveryParameterWithoutHardware) {
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.Json().value("parameters").toObject().size(), 48);
     EXPECT_TRUE(run.err.isEmpty());  // no terminal: no progress
+}
+
+TEST_F(VexactlTest, NamesFollowTheLocaleAndTheJsonKeepsItsShape) {
+    struct Case {
+        const char* variable;
+        const char* locale;
+        const char* firstLine;  // of the text result
+        const char* nameOfC;
+    };
+    const Case cases[] = {
+        {"LANG", "zh_CN.UTF-8", "V  固件版本", "主稳定度"},
+        {"LANG", "C.UTF-8", "V  FW Version", "Stabili_Level"},
+        {"LC_ALL", "C", "V  FW Version", "Stabili_Level"},  // over LANG=zh_CN.UTF-8
+        {"LC_MESSAGES", "en_GB.UTF-8", "V  FW Version", "Stabili_Level"},
+    };
+    for (const Case& c : cases) {
+        m_env = ChineseEnvironment();
+        m_env.insert(QString::fromLatin1(c.variable), QString::fromLatin1(c.locale));
+        const Outcome text = Vexactl({QStringLiteral("--demo"), QStringLiteral("read")});
+        ASSERT_EQ(text.status, 0) << text.err.toStdString();
+        EXPECT_TRUE(text.Lines().value(0).startsWith(QString::fromUtf8(c.firstLine)))
+            << c.locale << ": " << text.Lines().value(0).toStdString();
+
+        const Outcome json =
+            Vexactl({QStringLiteral("--demo"), QStringLiteral("read"), QStringLiteral("--json")});
+        ASSERT_EQ(json.status, 0) << json.err.toStdString();
+        const QJsonObject document = json.Json();
+        EXPECT_EQ(document.keys(), (QStringList{"names", "parameters", "texts", "version"}));
+        const QJsonObject parameters = document.value("parameters").toObject();
+        const QJsonObject names = document.value("names").toObject();
+        EXPECT_EQ(names.keys(), parameters.keys());
+        for (const QString& letter : parameters.keys()) {
+            EXPECT_TRUE(parameters.value(letter).isDouble()) << letter.toStdString();
+            EXPECT_FALSE(names.value(letter).toString().isEmpty()) << letter.toStdString();
+        }
+        EXPECT_EQ(names.value("C").toString(), QString::fromUtf8(c.nameOfC));
+        // The demo's frame type 5 and reference set 2, as the window's lists show them.
+        const QJsonObject texts = document.value("texts").toObject();
+        EXPECT_EQ(texts.keys(), (QStringList{"A", "B", "P", "j"}));
+        EXPECT_EQ(texts.value("A").toString(), QStringLiteral("5. QUADX"));
+        EXPECT_EQ(parameters.value("j").toInt(), 2);
+        EXPECT_TRUE(texts.value("j").toString().contains(QLatin1String("450")));
+    }
+}
+
+TEST_F(VexactlTest, AnAbsentPortIsNamedAsGivenWithWhatToDo) {
+    const QString absent = m_dir.filePath(QStringLiteral("ttyUSB-unplugged"));
+    const Outcome run = Vexactl({QStringLiteral("--port"), absent, QStringLiteral("info")});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("vexactl: ") + absent + QLatin1String(" is")))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QLatin1String("COM3"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String("vexactl ports")));
+    EXPECT_TRUE(run.err.contains(QLatin1String("--demo")));
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
 }
 
 }  // namespace
