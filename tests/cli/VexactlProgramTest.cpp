@@ -217,7 +217,7 @@ TEST_F(VexactlTest, RefusedInputSendsNothing) {
 
 TEST_F(VexactlTest, ReadBackThatDiffersIsListedWithExitFive) {
     // Up to 1.211 the Z-axis ratio is sent without the offset its read-back removes.
-    SimProcess sim({QStringLiteral("--version"), QStringLiteral("1211")});
+    SimProcess sim({QStringLiteral("--firmware"), QStringLiteral("1211")});
     ASSERT_FALSE(sim.Device().isEmpty());
     const Outcome set =
         On(sim, {QStringLiteral("set"), QStringLiteral("K=20"), QStringLiteral("%=50")});
@@ -309,7 +309,7 @@ TEST_F(VexactlTest, ExportWritesTheWindowsFileAndRestoreWritesItBack) {
     EXPECT_EQ(frames.mid(42), ReadBackFrames());
 
     // Firmware up to 1.211 reads the gimbal ratios back 100 lower than they are written.
-    SimProcess legacy({QStringLiteral("--version"), QStringLiteral("1211")});
+    SimProcess legacy({QStringLiteral("--firmware"), QStringLiteral("1211")});
     const Outcome differs = On(legacy, {QStringLiteral("restore"), path});
     EXPECT_EQ(differs.status, 5);
     EXPECT_TRUE(differs.out.contains(QLatin1String("% differs: 50 was restored, -50 read back")))

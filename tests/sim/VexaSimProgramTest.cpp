@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "VexaVersion.h"
+
 namespace {
 
 // Opens the device as a terminal program would, raw, and returns the descriptor.
@@ -45,7 +47,7 @@ TEST(VexaSimProgram, ServesQueriesOnItsPseudoTerminalAcrossReopensAndExitsCleanl
     QProcess sim;
     sim.start(
         QStringLiteral(VEXA_SIM_BINARY),
-        {QStringLiteral("--link"), link, QStringLiteral("--log"), log, QStringLiteral("--version"),
+        {QStringLiteral("--link"), link, QStringLiteral("--log"), log, QStringLiteral("--firmware"),
          QStringLiteral("1234"), QStringLiteral("--live-rate"), QStringLiteral("50")});
     ASSERT_TRUE(sim.waitForStarted(5000));
     while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
@@ -83,6 +85,32 @@ TEST(VexaSimProgram, ServesQueriesOnItsPseudoTerminalAcrossReopensAndExitsCleanl
     const QByteArray logged = frames.readAll();
     EXPECT_TRUE(logged.contains("rx ?V\\r"));
     EXPECT_TRUE(logged.contains("rx ?C\\r"));
+}
+
+TEST(VexaSimProgram, VersionPrintsTheProgramsVersionAndTheOldFirmwareSpellingStillWorks) {
+    QProcess version;
+    version.start(QStringLiteral(VEXA_SIM_BINARY), {QStringLiteral("--version")});
+    ASSERT_TRUE(version.waitForFinished(5000));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_EQ(version.readAllStandardOutput(), QByteArray("vexa-sim " VEXA_VERSION "\n"));
+
+    QProcess sim;
+    sim.start(QStringLiteral(VEXA_SIM_BINARY),
+              {QStringLiteral("--version"), QStringLiteral("1211")});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
+    }
+    const QByteArray device = sim.readLine().trimmed();
+    ASSERT_TRUE(device.startsWith("/dev/")) << device.constData();
+    const int fd = OpenRaw(device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, "?V\r", 10), "?V\r=1211\r\n");
+    ::close(fd);
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    const QByteArray warning = sim.readAllStandardError();
+    EXPECT_TRUE(warning.contains("deprecated")) << warning.constData();
+    EXPECT_TRUE(warning.contains("--firmware")) << warning.constData();
 }
 
 }  // namespace
