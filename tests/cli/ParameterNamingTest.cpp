@@ -1,5 +1,5 @@
-// What vexactl calls a parameter: the language chosen from the locale, the names in each
-// language, and the texts of the window's list entries.
+// What vexactl calls a parameter: the language the locale chooses, the names the window's
+// captions give, and the texts of the window's list entries.
 #include <gtest/gtest.h>
 
 #include "ListEntryText.h"
@@ -9,99 +9,61 @@
 
 namespace {
 
-TEST(ParameterNaming, LanguageFollowsTheMessageLocale) {
+constexpr auto kChinese = NameLanguage::Chinese;
+constexpr auto kEnglish = NameLanguage::English;
+
+TEST(ParameterNaming, TheFirstLocaleSetDecides) {
     struct Case {
-        const char* lcAll;
-        const char* lcMessages;
-        const char* lang;
+        const char *lcAll, *lcMessages, *lang;
         NameLanguage expected;
     };
     const Case cases[] = {
-        {"", "", "zh_CN.UTF-8", NameLanguage::Chinese},
-        {"", "", "zh_TW", NameLanguage::Chinese},
-        {"", "", "en_GB.UTF-8", NameLanguage::English},
-        {"", "", "C.UTF-8", NameLanguage::English},
-        {"", "", "", NameLanguage::English},
-        {"", "zh_CN.UTF-8", "en_US.UTF-8", NameLanguage::Chinese},  // LC_MESSAGES before LANG
-        {"", "de_DE.UTF-8", "zh_CN.UTF-8", NameLanguage::English},
-        {"C", "zh_CN.UTF-8", "zh_CN.UTF-8", NameLanguage::English},  // LC_ALL before both
-        {"zh_HK.UTF-8", "en_US.UTF-8", "", NameLanguage::Chinese},
-        {"", "", "ZH_CN", NameLanguage::English},  // locale names are case-sensitive
+        {"", "", "zh_TW", kChinese},
+        {"", "", "C.UTF-8", kEnglish},
+        {"", "", "", kEnglish},
+        {"", "zh_CN.UTF-8", "en_US.UTF-8", kChinese},
+        {"C", "zh_CN.UTF-8", "zh_CN", kEnglish},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(NameLanguageOf(QString::fromLatin1(c.lcAll), QString::fromLatin1(c.lcMessages),
-                                 QString::fromLatin1(c.lang)),
-                  c.expected)
+        EXPECT_EQ(NameLanguageOf(c.lcAll, c.lcMessages, c.lang), c.expected)
             << c.lcAll << "|" << c.lcMessages << "|" << c.lang;
 }
 
-TEST(ParameterNaming, EveryReadBackLetterHasANameInBothLanguages) {
+TEST(ParameterNaming, NamesComeFromTheWindowsCaptions) {
     for (char letter : kReadBackOrder) {
-        const QString chinese = ParameterLabel(letter, NameLanguage::Chinese);
-        const QString english = ParameterLabel(letter, NameLanguage::English);
-        EXPECT_FALSE(chinese.isEmpty()) << letter;
-        EXPECT_FALSE(chinese.contains(QLatin1Char(' '))) << letter;
-        // An English name taken from a Chinese caption would be wider than it is long.
-        EXPECT_EQ(DisplayWidth(english), english.size()) << letter << english.toStdString();
+        EXPECT_FALSE(ParameterLabel(letter, kChinese).isEmpty()) << letter;
+        // An English name that fell back to a Chinese label would be wider than it is long.
+        const QString english = ParameterLabel(letter, kEnglish);
+        EXPECT_EQ(DisplayWidth(english), english.size()) << letter;
     }
-}
-
-TEST(ParameterNaming, NamesFollowTheWindowsCaptions) {
-    struct Case {
-        char letter;
-        NameLanguage language;
-        const char* expected;
+    const std::tuple<char, NameLanguage, const char*> cases[] = {
+        {'V', kEnglish, "FW Version"},  // without the ":V" the digits follow
+        {'d', kEnglish, "HeadLock"},    // a switch row by the grid row of its cache slot
+        {'=', kEnglish, "Z Stabi"},
+        {'i', kEnglish, "Autolanging"},
+        {'d', kChinese, "锁定航向"},
+        {'k', kEnglish, "异形多轴轴数"},  // the frame editor is Chinese in both languages
     };
-    const Case cases[] = {
-        // The version caption without the ":V" its digits follow.
-        {'V', NameLanguage::English, "FW Version"},
-        {'V', NameLanguage::Chinese, "固件版本"},
-        // A switch row is named by the row its cache slot lies in.
-        {'a', NameLanguage::English, "AutoStabi"},
-        {'d', NameLanguage::English, "HeadLock"},
-        {'=', NameLanguage::English, "Z Stabi"},
-        {'i', NameLanguage::English, "Autolanging"},
-        {'d', NameLanguage::Chinese, "锁定航向"},
-        // Gimbal letters whose order differs from the page's rows.
-        {'J', NameLanguage::English, "Gim Roll Scale"},
-        {'^', NameLanguage::English, "Roll Servo Mid"},
-        {'_', NameLanguage::English, "PitchAngularLimit"},
-        // The frame editor shows Chinese in both languages.
-        {'k', NameLanguage::English, "异形多轴轴数"},
-        {'z', NameLanguage::English, "螺旋桨方向"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ParameterLabel(c.letter, c.language), QString::fromUtf8(c.expected)) << c.letter;
+    for (const auto& [letter, language, expected] : cases)
+        EXPECT_EQ(ParameterLabel(letter, language), QString::fromUtf8(expected)) << letter;
 }
 
 TEST(ParameterNaming, ListTextsAreTheEntriesTheWindowSelects) {
-    struct Case {
-        char letter;
-        int shown;
-        const char* expected;  // nullptr: no text
-    };
-    const Case cases[] = {
+    const std::tuple<char, int, const char*> cases[] = {
         {'A', 1, "1. GIMBAL"},
         {'A', 16, "16. IRRET_SHAPE"},
-        {'A', 0, nullptr},
         {'A', 17, nullptr},
-        {'B', 7, "7. 2KHz PWM (特殊电调)"},
-        {'B', 8, nullptr},
+        {'A', 0, nullptr},
         {'P', 4, "4. 400Hz舵机"},
         {'P', 5, nullptr},
         {'j', 0, "Default:300mm以下机架数据"},  // the reference set counts from 0
-        {'j', 4, "恢复自存数据(From file you saved）"},
         {'j', 5, nullptr},
-        {'j', -1, nullptr},
-        {'C', 1, nullptr},  // a slider, no list
+        {'C', 1, nullptr},
     };
-    for (const Case& c : cases) {
-        const std::optional<QString> text = ListEntryText(c.letter, c.shown);
-        if (c.expected)
-            EXPECT_EQ(text.value_or(QString()), QString::fromUtf8(c.expected))
-                << c.letter << c.shown;
-        else
-            EXPECT_FALSE(text) << c.letter << c.shown;
+    for (const auto& [letter, shown, expected] : cases) {
+        const std::optional<QString> text = ListEntryText(letter, shown);
+        EXPECT_EQ(text.has_value(), expected != nullptr) << letter << shown;
+        if (text && expected) EXPECT_EQ(*text, QString::fromUtf8(expected)) << letter << shown;
     }
 }
 
