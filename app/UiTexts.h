@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BiText.h"
+#include "ParameterCaptions.h"
 #include "VexaVersion.h"
 
 // The main window's texts in both languages.
@@ -18,7 +19,7 @@ inline constexpr BiText kPortFileNotWritten{"串口记录文件 %1 未写入（%
                                             "will not be remembered at the next start."};
 // A read-back chain ended without a reply: some values shown were never read.
 inline constexpr BiText kReadBackIncomplete{"参数读取未完成", "Read incomplete"};
-inline constexpr BiText kVersionCaption{"固件版本:V", "FW Version:V"};
+inline constexpr BiText kVersionCaption = captions::kFirmwareVersion;
 inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
                                       "<-Please select FW file(*.bin),then click [Upgrade]!"};
 inline constexpr BiText kFirmwareHintAfterToggle{
