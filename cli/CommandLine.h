@@ -14,6 +14,8 @@ struct Invocation {
     bool json = false;
     bool csv = false;  // monitor --csv: comma-separated values, header first
     bool quiet = false;
+    bool force = false;          // --force: export replaces a read-only file
+    QString portFile;            // --port-file FILE: the window's port file elsewhere
     std::chrono::milliseconds timeout{1000};
     int count = 0;  // monitor --count N: end after N frames; 0: until interrupted
     const CommandInfo* command = nullptr;

@@ -100,10 +100,14 @@ CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
     session.onLiveFrame = [&](const LiveFrame& frame) {
         // Frames that arrive together with the last one counted are not printed.
         if (invocation.count > 0 && frames >= invocation.count) return;
-        if (invocation.csv)
-            output.stream(CsvLine(session.Clock().Now() - started, frame));
-        else
-            output.stream(invocation.json ? LiveFrameJson(frame) : LiveFrameText(frame));
+        const QString line = invocation.csv    ? CsvLine(session.Clock().Now() - started, frame)
+                             : invocation.json ? LiveFrameJson(frame)
+                                               : LiveFrameText(frame);
+        // A reader that went away ("| head -n 3") ends monitoring as SIGTERM does.
+        if (!output.stream(line)) {
+            session.Interrupt();
+            return;
+        }
         ++frames;
         session.Heard();
     };

@@ -59,7 +59,10 @@ TEST_F(SessionTest, MonitorPrintsNoMoreFramesThanCountedWhenTheyArriveTogether) 
     invocation.count = 2;
     invocation.csv = true;
     QStringList printed;
-    const CommandOutput output{{}, [&](const QString& line) { printed << line; }};
+    const CommandOutput output{{}, [&](const QString& line) {
+                                   printed << line;
+                                   return true;
+                               }};
     QTimer::singleShot(20ms, [this] {
         m_far.WriteFar(
             "CHDA10001100120013001400150016001700\r\n"
