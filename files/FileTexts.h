@@ -30,4 +30,14 @@ inline constexpr BiText kParameterName{"参数%1（文件第%2行“%3”）",
 inline constexpr BiText kFlagsName{"参数%1（文件第%2至%3行）",
                                    "parameter %1 (lines %2 to %3 of the file)"};
 
+// The export's note on values the controller should not hold, and the backup's outcome.
+inline constexpr BiText kHeldOutOfRange{"飞控中有超出范围的参数，文件中改写为可恢复的值：%1。",
+                                        "The controller holds values outside their range; the "
+                                        "file keeps values that can be restored: %1."};
+inline constexpr BiText kHeldParameter{"%1（%2）为%3，文件中为%4", "%1 (%2) is %3, the file has %4"};
+inline constexpr BiText kBackupWritten{"已备份飞控参数：%1", "Parameters backed up to %1"};
+inline constexpr BiText kBackupNoReadBack{"没有完整读回的参数：未备份",
+                                          "no complete read-back: no backup"};
+inline constexpr BiText kBackupFailed{"备份没有写入 %1：%2", "The backup was not written to %1: %2"};
+
 }  // namespace texts

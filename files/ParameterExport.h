@@ -5,9 +5,14 @@
 #include <optional>
 #include <span>
 
-// The parameter text file's bytes for the cache (slots 0 to 190 are written) and the port the
-// controller is on. The cache is only read: frame values get their +5000 in the text alone.
-QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber);
+#include "ParamTable.h"
+
+// The parameter text file's bytes for the cache (slots 0 to 190 are written), the port the
+// controller is on and the firmware it runs. The cache is only read: frame values get their
+// +5000 in the text alone, and each setting is written as SavedFromShown makes it, so that the
+// restore takes back every file written here.
+QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber,
+                              int fwVersion = kGimbalOffsetLastVersion + 1);
 
 // Writes the bytes to path as a whole: they reach the file only once all of them are on disk,
 // so a failure (no permission, a full disk, a folder of that name) leaves whatever was at path
