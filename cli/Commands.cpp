@@ -7,7 +7,10 @@
 #include "CommandSet.h"
 #include "ControllerSession.h"
 #include "FileCommands.h"
+#include "DiffCommand.h"
 #include "FlashCommand.h"
+#include "KeepParameters.h"
+#include "ParameterBackup.h"
 #include "Json.h"
 #include "MonitorCommand.h"
 #include "ParamTable.h"
@@ -252,7 +255,7 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
         return PrepareReference(invocation.arguments.value(0), &prepared->referenceSet, error);
     prepared->file = invocation.arguments.value(0);
     if (name == QLatin1String("export")) return PrepareExport(prepared->file, error);
-    if (name == QLatin1String("restore"))
+    if (name == QLatin1String("restore") || name == QLatin1String("diff"))
         return PrepareRestore(prepared->file, &prepared->restoreValues, error);
     if (name == QLatin1String("flash"))
         return PrepareFlash(prepared->file, &prepared->image, error);
@@ -270,8 +273,14 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
     if (name == QLatin1String("reference"))
         return Reference(session, prepared.referenceSet, progress);
     if (name == QLatin1String("export")) return Export(session, prepared.file, progress);
+    if (name == QLatin1String("diff") || (name == QLatin1String("restore") && invocation.dryRun))
+        return Diff(session, prepared.restoreValues, progress);
     if (name == QLatin1String("restore"))
         return Restore(session, prepared.file, prepared.restoreValues, progress);
+    if (name == QLatin1String("flash") && invocation.keepParameters)
+        return FlashKeepingParameters(
+            session, prepared.image,
+            invocation.noBackup ? QString() : DefaultBackupFolder(invocation.demo), progress);
     if (name == QLatin1String("flash")) return Flash(session, prepared.image, progress);
     if (name == QLatin1String("monitor")) return Monitor(session, invocation, output);
     CommandResult result;
