@@ -27,7 +27,7 @@ QString DescribeHeldOutOfRange(const std::vector<HeldOutOfRange>& held, bool eng
     for (const HeldOutOfRange& h : held)
         parts << texts::kHeldParameter.In(english)
                      .arg(QLatin1Char(h.letter))
-                     .arg(names.at(*CacheSlotOf(h.letter)).simplified())
+                     .arg(QString(names.at(*CacheSlotOf(h.letter))).remove(QLatin1Char(' ')))
                      .arg(h.wire)
                      .arg(h.saved);
     return texts::kHeldOutOfRange.In(english).arg(
