@@ -15,6 +15,8 @@ std::vector<HeldOutOfRange> ParametersHeldOutOfRange(const std::map<char, int>& 
         const std::optional<int> slot = CacheSlotOf(letter);
         if (wire == wireValues.end() || !slot || BitCountOf(letter) > 0) continue;
         if (IsWireValueHeld(letter, wire->second) || *slot >= int(cache.size())) continue;
+        // A value sent since the read-back has replaced the one read.
+        if (cache[*slot] != ShownFromWire(letter, wire->second, fwVersion)) continue;
         held.push_back({letter, wire->second, SavedFromShown(letter, cache[*slot], fwVersion)});
     }
     return held;

@@ -15,7 +15,8 @@ struct HeldOutOfRange {
 };
 
 // The restored parameters whose wire value (from the last read-back) is outside what they can
-// hold, in the bulk write's order, with the value the export writes for them from the cache.
+// hold and whose cache still holds what that read showed, in the bulk write's order, with the
+// value the export writes for them from the cache.
 std::vector<HeldOutOfRange> ParametersHeldOutOfRange(const std::map<char, int>& wireValues,
                                                      std::span<const int> cache, int fwVersion);
 
