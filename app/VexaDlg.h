@@ -44,6 +44,9 @@ public:
         // Where the automatic backups before a restore, a reference set or an upgrade go;
         // empty: none are written.
         QString backupFolder;
+        // The port file; empty: qzmcconfig.ini in the current directory. The program gives
+        // the one in the user's configuration folder.
+        QString portFile;
     };
 
     CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,

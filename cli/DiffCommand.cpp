@@ -5,12 +5,13 @@
 #include "ParameterLabel.h"
 
 QStringList DifferenceLines(const std::vector<ParameterDifference>& differences) {
+    const NameLanguage language = UserNameLanguage();
     int labelWidth = 0;
     for (const ParameterDifference& d : differences)
-        labelWidth = std::max(labelWidth, DisplayWidth(ParameterLabel(d.letter)));
+        labelWidth = std::max(labelWidth, DisplayWidth(ParameterLabel(d.letter, language)));
     QStringList lines;
     for (const ParameterDifference& d : differences) {
-        const QString label = ParameterLabel(d.letter);
+        const QString label = ParameterLabel(d.letter, language);
         lines << QStringLiteral("%1  %2%3  %4  %5")
                      .arg(QString(QLatin1Char(d.letter)), label,
                           QString(labelWidth - DisplayWidth(label), QLatin1Char(' ')))
@@ -22,10 +23,11 @@ QStringList DifferenceLines(const std::vector<ParameterDifference>& differences)
 
 QString DifferenceJson(const std::vector<ParameterDifference>& differences,
                        const QString& controllerKey, const QString& fileKey) {
+    const NameLanguage language = UserNameLanguage();
     QStringList entries;
     for (const ParameterDifference& d : differences)
         entries << JsonObject({{QStringLiteral("letter"), JsonString(QString(QLatin1Char(d.letter)))},
-                               {QStringLiteral("name"), JsonString(ParameterLabel(d.letter))},
+                               {QStringLiteral("name"), JsonString(ParameterLabel(d.letter, language))},
                                {controllerKey, QString::number(d.controller)},
                                {fileKey, QString::number(d.file)}});
     return JsonArray(entries);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 
+#include "ExportWriter.h"  // SaveParameterFile: the bytes put at a path
 #include "ParamTable.h"
 
 // The parameter text file's bytes for the cache (slots 0 to 190 are written), the port the
@@ -14,7 +15,3 @@
 QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber,
                               int fwVersion = kGimbalOffsetLastVersion + 1);
 
-// Writes the bytes to path as a whole: they reach the file only once all of them are on disk,
-// so a failure (no permission, a full disk, a folder of that name) leaves whatever was at path
-// untouched. Returns the reason on failure, nullopt on success.
-std::optional<QString> SaveParameterFile(const QString& path, const QByteArray& bytes);

@@ -43,9 +43,6 @@ TEST(QtPrompterTest, AskedForFoldersAreAddedToTheSidebarOnce) {
                      {QStringLiteral("/tmp/backups"), QStringLiteral("/tmp/backups")}};
     const auto dialog = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
     EXPECT_EQ(dialog->sidebarUrls().count(QUrl::fromLocalFile(QStringLiteral("/tmp/backups"))), 1);
-    open.sidebarFolders.clear();
-    const auto plain = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
-    EXPECT_FALSE(plain->sidebarUrls().contains(QUrl::fromLocalFile(QStringLiteral("/tmp/backups"))));
 }
 
 TEST(QtPrompterTest, MessageBoxShowsTheTextWithLineBreaksAndTheRequestedButtons) {
