@@ -6,9 +6,9 @@
 
 #include "BiText.h"
 #include "ClosedListGuard.h"
+#include "GuardedHandler.h"
 #include "OutOfRangeNote.h"
 #include "ParameterBackup.h"
-#include "GuardedHandler.h"
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
@@ -74,8 +74,7 @@ void CParameterFiles::Save() {
         {QString::fromUtf8(kSaveFilter), QStringLiteral(".txt"), QStringLiteral("QZMC_Data")});
     if (!path) return;
     const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
-    const QByteArray bytes =
-        ParameterFileBytes(m_dlg.m_state.m_nParamCache, port, ExportVersion());
+    const QByteArray bytes = ParameterFileBytes(m_dlg.m_state.m_nParamCache, port, ExportVersion());
     if (const std::optional<QString> reason = SaveParameterFile(*path, bytes)) {
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
         return;
@@ -147,10 +146,10 @@ int CParameterFiles::ExportVersion() const {
 }
 
 QString CParameterFiles::HeldOutOfRangeNote() const {
-    return DescribeHeldOutOfRange(ParametersHeldOutOfRange(m_record.WireValues(),
-                                                           m_dlg.m_state.m_nParamCache,
-                                                           m_dlg.m_state.m_nFwVersion),
-                                  m_dlg.IsEnglish());
+    return DescribeHeldOutOfRange(
+        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.m_state.m_nParamCache,
+                                 m_dlg.m_state.m_nFwVersion),
+        m_dlg.IsEnglish());
 }
 
 void CParameterFiles::ShowStatus(const QString& text) {

@@ -1,8 +1,8 @@
 #include "CommandLine.h"
 
 #include <QRegularExpression>
-#include <algorithm>
 #include <QSet>
+#include <algorithm>
 
 #include "ComPortTable.h"
 #include "CommandSet.h"

@@ -69,7 +69,8 @@ constexpr std::array kCommands{
                 "--dry-run: check the file and print what diff prints; nothing but the read-back\n"
                 "is sent.\n",
                 1, 1, true, true},
-    CommandInfo{"flash", "flash [--keep-parameters] FILE", "upload a firmware image to the boot loader",
+    CommandInfo{"flash", "flash [--keep-parameters] FILE",
+                "upload a firmware image to the boot loader",
                 "Checks FILE as the window does (the name ends in \"bin\", more than one byte, at\n"
                 "most 65535 bytes; exit 3 otherwise, nothing sent), then uploads it as the\n"
                 "window does: \"?W\", \"UPQZMC\" or \"UPQZEC\", the ready word, start, data,\n"

@@ -26,10 +26,11 @@ QString DifferenceJson(const std::vector<ParameterDifference>& differences,
     const NameLanguage language = UserNameLanguage();
     QStringList entries;
     for (const ParameterDifference& d : differences)
-        entries << JsonObject({{QStringLiteral("letter"), JsonString(QString(QLatin1Char(d.letter)))},
-                               {QStringLiteral("name"), JsonString(ParameterLabel(d.letter, language))},
-                               {controllerKey, QString::number(d.controller)},
-                               {fileKey, QString::number(d.file)}});
+        entries << JsonObject(
+            {{QStringLiteral("letter"), JsonString(QString(QLatin1Char(d.letter)))},
+             {QStringLiteral("name"), JsonString(ParameterLabel(d.letter, language))},
+             {controllerKey, QString::number(d.controller)},
+             {fileKey, QString::number(d.file)}});
     return JsonArray(entries);
 }
 

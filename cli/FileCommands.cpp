@@ -4,13 +4,13 @@
 #include <variant>
 
 #include "BulkWriteChain.h"
-#include "SessionNotes.h"
 #include "ExportTarget.h"
 #include "ParamTable.h"
 #include "ParameterExport.h"
-#include "TerminationSignals.h"
 #include "ParameterRestore.h"
 #include "ReadBackChain.h"
+#include "SessionNotes.h"
+#include "TerminationSignals.h"
 
 namespace {
 

@@ -25,8 +25,7 @@ QString BackupNote(ControllerSession& session, const QString& folder) {
     const ProtocolState& state = session.State();
     const BackupSource source{session.Record().IsComplete(), state.m_nParamCache,
                               session.PortNumber(), state.m_nFwVersion};
-    const BackupOutcome outcome =
-        ParameterBackup(folder).Write(source, QStringLiteral("upgrade"));
+    const BackupOutcome outcome = ParameterBackup(folder).Write(source, QStringLiteral("upgrade"));
     return session.PortName() + QLatin1String(": ") + outcome.Describe(true);
 }
 
@@ -63,10 +62,12 @@ CommandResult FlashKeepingParameters(ControllerSession& session, const FirmwareI
     result.lines << (changed.empty()
                          ? QStringLiteral("the new firmware kept every parameter")
                          : QStringLiteral("put back (value after the upgrade, value kept):"));
-    for (const QString& line : DifferenceLines(changed)) result.lines << QStringLiteral("  ") + line;
-    result.json = WithMembers(result.json, {{QStringLiteral("putBack"),
-                                             DifferenceJson(changed, QStringLiteral("upgraded"),
-                                                            QStringLiteral("kept"))}});
+    for (const QString& line : DifferenceLines(changed))
+        result.lines << QStringLiteral("  ") + line;
+    result.json = WithMembers(
+        result.json,
+        {{QStringLiteral("putBack"),
+          DifferenceJson(changed, QStringLiteral("upgraded"), QStringLiteral("kept"))}});
     if (!left.empty()) {
         result.status = kExitDiffers;
         result.error = QStringLiteral("%1: %2 parameter(s) could not be put back: %3")

@@ -5,9 +5,9 @@
 
 QString HeldOutOfRangeNote(ControllerSession& session) {
     const ProtocolState& state = session.State();
-    const QString held = DescribeHeldOutOfRange(
-        ParametersHeldOutOfRange(session.Record().WireValues(), state.m_nParamCache,
-                                 state.m_nFwVersion),
-        true);
+    const QString held =
+        DescribeHeldOutOfRange(ParametersHeldOutOfRange(session.Record().WireValues(),
+                                                        state.m_nParamCache, state.m_nFwVersion),
+                               true);
     return held.isEmpty() ? held : session.PortName() + QLatin1String(": ") + held;
 }

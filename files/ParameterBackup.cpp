@@ -37,16 +37,15 @@ BackupOutcome ParameterBackup::Write(const BackupSource& source, const QString& 
     BackupOutcome outcome;
     if (!source.complete) return outcome;
     outcome.kind = BackupOutcome::Kind::Failed;
-    const QString stem = now.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
-                         QStringLiteral("_before-") + action;
+    const QString stem =
+        now.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QStringLiteral("_before-") + action;
     outcome.path = QDir(m_folder).filePath(stem + QStringLiteral(".txt"));
     if (!QDir().mkpath(m_folder)) {
         outcome.reason = QStringLiteral("cannot create the folder %1").arg(m_folder);
         return outcome;
     }
     outcome.path = FreeName(stem);
-    const QByteArray bytes =
-        ParameterFileBytes(source.cache, source.portNumber, source.fwVersion);
+    const QByteArray bytes = ParameterFileBytes(source.cache, source.portNumber, source.fwVersion);
     if (const std::optional<QString> reason = SaveParameterFile(outcome.path, bytes)) {
         outcome.reason = *reason;
         return outcome;

@@ -14,4 +14,3 @@
 // restore takes back every file written here.
 QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber,
                               int fwVersion = kGimbalOffsetLastVersion + 1);
-

@@ -139,8 +139,8 @@ TEST_F(BackupWindowTest, ClosedReferenceListIgnoresKeysAndTheWheel) {
     const int before = list->currentIndex();
     list->setFocus();
     m_line->ClearSent();
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home,
-                        Qt::Key_D})
+    for (Qt::Key key :
+         {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home, Qt::Key_D})
         QTest::keyClick(list, key);
     QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);

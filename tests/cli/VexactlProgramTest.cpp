@@ -548,12 +548,18 @@ TEST_F(VexactlTest, DiffListsWhatARestoreWouldChangeAndSendsOnlyTheReadBack) {
     };
     const Case cases[] = {
         {"the file as exported", saved, 0, {}},
-        {"a gain", WithValue(saved, m_dir.path(), *CacheSlotOf('C'), "0047"), 5,
+        {"a gain",
+         WithValue(saved, m_dir.path(), *CacheSlotOf('C'), "0047"),
+         5,
          {QStringLiteral("C  主稳定度  45  47")}},
-        {"the Z-axis ratio", WithValue(saved, m_dir.path(), *CacheSlotOf('%'), "0150"), 5,
+        {"the Z-axis ratio",
+         WithValue(saved, m_dir.path(), *CacheSlotOf('%'), "0150"),
+         5,
          {QStringLiteral("%  云台Z轴比例  50  150")}},
-        {"the frame, which restore does not write", WithValue(saved, m_dir.path(), 176, "5100-5000"),
-         0, {}},
+        {"the frame, which restore does not write",
+         WithValue(saved, m_dir.path(), 176, "5100-5000"),
+         0,
+         {}},
         {"a value out of range", WithValue(saved, m_dir.path(), *CacheSlotOf('C'), "0101"), 3, {}},
     };
     for (const Case& c : cases) {
@@ -597,7 +603,8 @@ TEST_F(VexactlTest, KeepParametersPutsBackWhatTheNewFirmwareChanged) {
                        .arg(entry["kept"].toInt());
     // 401 is no alarm voltage: it is named, and the nearest one is kept.
     EXPECT_EQ(putBack, (QStringList{"C 45 50", "L 330 280"}));
-    EXPECT_TRUE(run.err.contains(QStringLiteral("L (报警电压设置) is 401"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("L (报警电压设置) is 401")))
+        << run.err.toStdString();
 
     const QString folder = m_dir.filePath(QStringLiteral("data/Vexa/backups"));
     const QStringList backups = QDir(folder).entryList(QDir::Files);

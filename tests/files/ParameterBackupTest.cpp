@@ -67,8 +67,8 @@ TEST(ParameterBackup, KeepsTheNewestHundredAndLeavesOtherFilesAlone) {
     for (int i = 0; i < ParameterBackup::kKept + 5; ++i)
         ASSERT_EQ(backup.Write(Golden(), QStringLiteral("reference"), kNoon.addSecs(i)).kind,
                   BackupOutcome::Kind::Written);
-    QStringList kept = QDir(dir.path()).entryList({QStringLiteral("*_before-*")}, QDir::Files,
-                                                  QDir::Name);
+    QStringList kept =
+        QDir(dir.path()).entryList({QStringLiteral("*_before-*")}, QDir::Files, QDir::Name);
     ASSERT_EQ(kept.size(), ParameterBackup::kKept);
     EXPECT_EQ(kept.front(), QStringLiteral("2026-12-08_14-03-27_before-reference.txt"));
     EXPECT_TRUE(mine.exists());

@@ -44,16 +44,4 @@ TEST(ParameterDiff, ListsWhatTheRestoreWouldChangeAsTheWindowShowsIt) {
     }
 }
 
-TEST(ParameterDiff, SavedValuesAreWhatTheExportWritesForTheCache) {
-    auto cache = GoldenCache();
-    cache[*CacheSlotOf('L')] = 0;  // read out of range
-    cache[*CacheSlotOf('K')] = -100;
-    const ParameterValues saved = SavedValues(cache, 1211);
-    EXPECT_EQ(saved[*CacheSlotOf('L')], 280);
-    EXPECT_EQ(saved[*CacheSlotOf('K')], 0);
-    EXPECT_EQ(saved[*CacheSlotOf('J')], 200);  // 300 would be refused: the nearest accepted
-    EXPECT_EQ(saved[*CacheSlotOf('&')], -3);
-    EXPECT_EQ(saved[175], 4);
-}
-
 }  // namespace

@@ -116,8 +116,8 @@ TEST_F(RoundTripTest, EveryHeldValueComesBackOnBothFirmwareGenerations) {
                 ASSERT_TRUE(Restore(file)) << version << ' ' << letter << '=' << wire;
                 for (char l : kBulkWriteOrder)
                     EXPECT_EQ(Held(l), before.at(l))
-                        << "firmware " << version << ", " << letter << '=' << wire
-                        << ": " << l << " came back otherwise";
+                        << "firmware " << version << ", " << letter << '=' << wire << ": " << l
+                        << " came back otherwise";
             }
         }
     }

@@ -39,7 +39,9 @@ TEST(QtPrompterTest, FileDialogsGetFilterSuffixAndName) {
 }
 
 TEST(QtPrompterTest, AskedForFoldersAreAddedToTheSidebarOnce) {
-    FileRequest open{QStringLiteral("Text(*.txt)|*.txt||"), QStringLiteral("*.txt"), QString(),
+    FileRequest open{QStringLiteral("Text(*.txt)|*.txt||"),
+                     QStringLiteral("*.txt"),
+                     QString(),
                      {QStringLiteral("/tmp/backups"), QStringLiteral("/tmp/backups")}};
     const auto dialog = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
     EXPECT_EQ(dialog->sidebarUrls().count(QUrl::fromLocalFile(QStringLiteral("/tmp/backups"))), 1);
