@@ -2,6 +2,7 @@
 
 #include "ControlLookup.h"
 #include "UiTexts.h"
+#include "UpperPanelTooltips.h"
 
 namespace {
 
@@ -47,4 +48,5 @@ void ApplyMainWindowLanguage(QWidget& mainWindow, bool english) {
     for (const ControlText& entry : kMainWindowTexts)
         SetControlText(FindControl(&mainWindow, entry.id), entry.text.In(english));
     mainWindow.setWindowTitle(texts::kWindowTitle.In(english));
+    ShowUpperPanelHelp(mainWindow, english);
 }

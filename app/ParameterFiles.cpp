@@ -64,8 +64,9 @@ void CParameterFiles::Save() {
         prompter.Message({kCaption.In(false), QString::fromUtf8(kSaveQuestion),
                           PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
-    const std::optional<QString> path = prompter.SaveFile(
-        {QString::fromUtf8(kSaveFilter), QStringLiteral(".txt"), QStringLiteral("QZMC_Data")});
+    const std::optional<QString> path =
+        prompter.SaveFile({QString::fromUtf8(kSaveFilter), QStringLiteral(".txt"),
+                           QStringLiteral("QZMC_Data"), FileKind::ParameterSave, QString()});
     if (!path) return;
     const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
     const QByteArray bytes = ParameterFileBytes(m_dlg.m_state.m_nParamCache, port);
@@ -83,8 +84,9 @@ void CParameterFiles::OnRestoreChoice(int entry) {
 }
 
 void CParameterFiles::RestoreFromFile() {
-    const std::optional<QString> path = m_dlg.m_prompter.OpenFile(
-        {QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"), QString()});
+    const std::optional<QString> path =
+        m_dlg.m_prompter.OpenFile({QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"),
+                                   QString(), FileKind::ParameterRestore, QString()});
     if (!path) return;
     const bool english = m_dlg.IsEnglish();
     const auto loaded = LoadParameterFile(*path);

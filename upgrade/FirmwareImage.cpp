@@ -16,7 +16,7 @@ FirmwareCheck FirmwareImage::Read(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return FirmwareCheck::Corrupt;
     const qint64 length = file.size();
-    if (length <= 1 || length >= kBufferSize) return FirmwareCheck::Corrupt;
+    if (length <= 1 || length > kLargestFile) return FirmwareCheck::Corrupt;
     QByteArray buffer(kBufferSize, '\0');
     if (!file.seek(0) || file.read(buffer.data(), length) != length) return FirmwareCheck::Corrupt;
 
@@ -25,6 +25,11 @@ FirmwareCheck FirmwareImage::Read(const QString& path) {
     m_nFwPackets = (m_nFwTotal + kPayloadSize - 1) / kPayloadSize + 1;
     m_strPath = path;
     return FirmwareCheck::Ok;
+}
+
+bool FirmwareImage::IsTooLarge(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && info.size() > kLargestFile;
 }
 
 FirmwareCheck FirmwareImage::Load(const QString& path) {

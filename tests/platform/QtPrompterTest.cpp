@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QPushButton>
 
 #include "QtPrompter.h"
@@ -22,19 +23,26 @@ TEST(QtPrompterTest, FilterPairsBecomeQtFilterEntries) {
 
 TEST(QtPrompterTest, FileDialogsGetFilterSuffixAndName) {
     FileRequest save{QStringLiteral("文本文件 (*.txt)|*.txt||"), QStringLiteral(".txt"),
-                     QStringLiteral("Data")};
+                     QStringLiteral("Data"), FileKind::Other, QString()};
     const auto saveDialog = QtPrompter::CreateFileDialog(save, QFileDialog::AcceptSave, nullptr);
     EXPECT_EQ(saveDialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(saveDialog->nameFilters(), QStringList{QStringLiteral("文本文件 (*.txt)")});
     EXPECT_EQ(saveDialog->defaultSuffix(), QStringLiteral("txt"));
 
     FileRequest open{QStringLiteral("Firmware(*.bin)|*.bin|All(*.*)|*.*||"),
-                     QStringLiteral("*.bin"), QString()};
+                     QStringLiteral("*.bin"), QString(), FileKind::Other, QString()};
     const auto openDialog = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
     EXPECT_EQ(openDialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(openDialog->nameFilters().size(), 2);
     EXPECT_EQ(openDialog->defaultSuffix(), QStringLiteral("bin"));
     EXPECT_EQ(QtPrompter::ToQtSuffix(QStringLiteral("*.txt")), QStringLiteral("txt"));
+}
+
+TEST(QtPrompterTest, FileDialogStartsInTheFolderAskedFor) {
+    FileRequest request;
+    request.folder = QDir::tempPath();
+    const auto dialog = QtPrompter::CreateFileDialog(request, QFileDialog::AcceptOpen, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(), QDir(QDir::tempPath()).absolutePath());
 }
 
 TEST(QtPrompterTest, MessageBoxShowsTheTextWithLineBreaksAndTheRequestedButtons) {

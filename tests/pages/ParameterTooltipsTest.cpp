@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QSlider>
+
+#include "ParameterTooltips.h"
+
+namespace {
+
+TEST(ParameterTooltipsTest, FirstSentenceJoinsTheWrappedLinesAndStopsAtTheFirstEnd) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"主要是让飞行器稳定。\r\r如果从头开始调", "主要是让飞行器稳定。"},
+        // The message box's line breaks fall inside a sentence.
+        {"抑制抖动，减缓主稳定度\r\r和辅助稳定度。前面", "抑制抖动，减缓主稳定度和辅助稳定度。"},
+        {"提示：设置并保存到飞控中!\r\r描述", "提示：设置并保存到飞控中!"},
+        {"无效！。", "无效！"},
+        {"\r\r没有句号的说明", "没有句号的说明"},
+        {"", ""},
+    };
+    for (const auto& [help, first] : cases)
+        EXPECT_EQ(ParameterTooltips::FirstSentence(QString::fromUtf8(help)),
+                  QString::fromUtf8(first))
+            << help;
+}
+
+TEST(ParameterTooltipsTest, EveryControlOfAParameterShowsTheLanguageAskedFor) {
+    QSlider slider;
+    QLineEdit box;
+    ParameterTooltips tooltips;
+    tooltips.Add({&slider, &box}, QStringLiteral("中文"), QStringLiteral("English"));
+    {
+        // A control gone before the language changes is passed over.
+        auto* gone = new QLineEdit;
+        tooltips.Add({gone}, QStringLiteral("中"), QStringLiteral("E"));
+        delete gone;
+    }
+    for (bool english : {true, false}) {
+        tooltips.Show(english);
+        const QString expected = english ? QStringLiteral("English") : QStringLiteral("中文");
+        EXPECT_EQ(slider.toolTip(), expected);
+        EXPECT_EQ(box.toolTip(), expected);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "RecentFolders.h"
+#include "ScriptedPrompter.h"
+
+namespace {
+
+class RecentFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        for (const char* folder : {"fw", "saved", "restored", "other"})
+            ASSERT_TRUE(QDir(m_dir.path()).mkdir(QLatin1String(folder)));
+    }
+    QString Path(const char* relative) const { return m_dir.filePath(QLatin1String(relative)); }
+    QString Settings() const { return Path("config/folders.ini"); }
+
+    QTemporaryDir m_dir;
+};
+
+// Each kind starts where the last file of that kind was chosen, also in the next run; a
+// cancelled dialog, or a dialog of no kind, remembers nothing.
+TEST_F(RecentFoldersTest, EachKindStartsInTheFolderLastUsedForIt) {
+    struct Step {
+        FileKind kind;
+        std::optional<const char*> chosen;  // nothing: cancelled
+        const char* expectedStart;          // "": no folder remembered yet
+        bool save = false;
+    };
+    const Step steps[] = {
+        {FileKind::Firmware, "fw/a.bin", ""},
+        {FileKind::ParameterSave, "saved/QZMC_Data.txt", "", true},
+        {FileKind::Firmware, std::nullopt, "fw"},
+        {FileKind::ParameterRestore, "restored/old.txt", ""},
+        {FileKind::Other, "other/x.txt", ""},
+        {FileKind::Firmware, "other/b.bin", "fw"},
+        {FileKind::Firmware, std::nullopt, "other"},
+        {FileKind::ParameterSave, std::nullopt, "saved", true},
+        {FileKind::ParameterRestore, std::nullopt, "restored"},
+        {FileKind::Other, std::nullopt, ""},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(int(&step - steps));
+        // A new run each time: what is remembered lives in the settings file.
+        RecentFolders folders(Settings());
+        ScriptedPrompter inner;
+        FolderRememberingPrompter prompter(inner, folders);
+        inner.QueueFile(step.chosen ? std::optional(Path(*step.chosen)) : std::nullopt);
+        FileRequest request;
+        request.kind = step.kind;
+        const std::optional<QString> chosen =
+            step.save ? prompter.SaveFile(request) : prompter.OpenFile(request);
+        EXPECT_EQ(chosen.has_value(), step.chosen.has_value());
+        ASSERT_EQ(inner.FileRequests().size(), 1u);
+        const QString expected = *step.expectedStart ? Path(step.expectedStart) : QString();
+        EXPECT_EQ(inner.FileRequests()[0].folder, expected);
+    }
+}
+
+TEST_F(RecentFoldersTest, AFolderThatIsGoneOrAFolderAskedForIsNotReplaced) {
+    RecentFolders folders(Settings());
+    folders.Remember(FileKind::Firmware, Path("fw/a.bin"));
+    ASSERT_EQ(folders.FolderFor(FileKind::Firmware), Path("fw"));
+    ASSERT_TRUE(QDir(Path("fw")).removeRecursively());
+    EXPECT_EQ(folders.FolderFor(FileKind::Firmware), QString());
+
+    // A caller that names its own folder keeps it.
+    folders.Remember(FileKind::ParameterSave, Path("saved/a.txt"));
+    ScriptedPrompter inner;
+    FolderRememberingPrompter prompter(inner, folders);
+    FileRequest request;
+    request.kind = FileKind::ParameterSave;
+    request.folder = Path("other");
+    prompter.SaveFile(request);
+    EXPECT_EQ(inner.FileRequests().at(0).folder, Path("other"));
+}
+
+}  // namespace
