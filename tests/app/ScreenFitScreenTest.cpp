@@ -38,8 +38,8 @@ protected:
                 // Group boxes and the page area are larger than the screen; their controls
                 // are checked one by one.
                 const QSize room = m_area->viewport()->size();
-                const bool fits = control->width() <= room.width() &&
-                                  control->height() <= room.height();
+                const bool fits =
+                    control->width() <= room.width() && control->height() <= room.height();
                 if (!isControl || !fits || control->size().isEmpty()) continue;
                 // Scrolled as far as it takes to have the whole control in view.
                 const QPoint middle = control->mapTo(m_area->widget(), control->rect().center());
