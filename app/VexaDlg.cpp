@@ -38,7 +38,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_prompter(prompter),
       m_options(options),
       m_comm(std::move(backend)),
-      m_port(*this),
+      m_port(*this, options.portFile.isEmpty() ? PortFile() : PortFile(options.portFile)),
       m_settings(*this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
     m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);

@@ -9,6 +9,7 @@
 #include "FileCommands.h"
 #include "FlashCommand.h"
 #include "Json.h"
+#include "ListEntryText.h"
 #include "MonitorCommand.h"
 #include "ParamTable.h"
 #include "ParameterLabel.h"
@@ -42,12 +43,13 @@ JsonMembers ValueMembers(const ControllerSession& session, std::string_view lett
 
 // "C  主稳定度  45", the labels padded to one column.
 QStringList LabelledLines(const ControllerSession& session, std::string_view letters) {
+    const NameLanguage language = UserNameLanguage();
     int labelWidth = 0;
     for (char letter : letters)
-        labelWidth = std::max(labelWidth, DisplayWidth(ParameterLabel(letter)));
+        labelWidth = std::max(labelWidth, DisplayWidth(ParameterLabel(letter, language)));
     QStringList lines;
     for (char letter : letters) {
-        const QString label = ParameterLabel(letter);
+        const QString label = ParameterLabel(letter, language);
         const QString value = letter == kVersionLetter ? VersionText(session)
                                                        : QString::number(ValueOf(session, letter));
         lines << QStringLiteral("%1  %2%3  %4")
@@ -227,8 +229,14 @@ CommandResult ReadBackResult(const ControllerSession& session, JsonMembers leadi
     CommandResult result;
     result.lines = LabelledLines(session, kReadBackOrder);
     leading.emplace_back(QStringLiteral("version"), JsonString(VersionText(session)));
-    leading.emplace_back(QStringLiteral("parameters"),
-                         JsonObject(ValueMembers(session, kReadBackOrder.substr(1))));
+    const std::string_view letters = kReadBackOrder.substr(1);
+    leading.emplace_back(QStringLiteral("parameters"), JsonObject(ValueMembers(session, letters)));
+    leading.emplace_back(QStringLiteral("names"),
+                         JsonObject(NameMembers(letters, UserNameLanguage())));
+    leading.emplace_back(QStringLiteral("texts"),
+                         JsonObject(ListTextMembers(letters, [&session](char letter) {
+                             return ValueOf(session, letter);
+                         })));
     leading.insert(leading.end(), trailing.begin(), trailing.end());
     result.json = JsonObject(leading);
     return result;
@@ -251,7 +259,8 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
     if (name == QLatin1String("reference"))
         return PrepareReference(invocation.arguments.value(0), &prepared->referenceSet, error);
     prepared->file = invocation.arguments.value(0);
-    if (name == QLatin1String("export")) return PrepareExport(prepared->file, error);
+    if (name == QLatin1String("export"))
+        return PrepareExport(prepared->file, invocation.force, error);
     if (name == QLatin1String("restore"))
         return PrepareRestore(prepared->file, &prepared->restoreValues, error);
     if (name == QLatin1String("flash"))
@@ -269,7 +278,8 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
     if (name == QLatin1String("set")) return SetRun(session, prepared.assignments, progress).Run();
     if (name == QLatin1String("reference"))
         return Reference(session, prepared.referenceSet, progress);
-    if (name == QLatin1String("export")) return Export(session, prepared.file, progress);
+    if (name == QLatin1String("export"))
+        return Export(session, prepared.file, invocation.force, progress);
     if (name == QLatin1String("restore"))
         return Restore(session, prepared.file, prepared.restoreValues, progress);
     if (name == QLatin1String("flash")) return Flash(session, prepared.image, progress);

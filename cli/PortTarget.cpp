@@ -1,15 +1,21 @@
 #include "PortTarget.h"
 
+#include <QFileInfo>
+
 #include "CommandLine.h"
-#include "PortFile.h"
+#include "PortFileLocation.h"
 
 namespace {
 
 constexpr int kDefaultPort = 3;
 
-// The window's choice: an empty or missing file means COM3.
-int PortOfFile(const PortFile& file, QString* error) {
-    const PortFile::Content content = file.ReadOnly();
+// The window's choice: an empty or missing file means COM3, and so does one that is not read
+// (a FIFO, a folder), which is said once on `warning`.
+int PortOfFile(const PortFile& file, QString* error, QString* warning) {
+    const PortFile::Content content = file.Read();
+    if (!content.problem.isEmpty() && warning)
+        *warning = QStringLiteral("the port file %1 is not read (%2); COM3 is used")
+                       .arg(file.Path(), content.problem);
     if (content.empty) return kDefaultPort;
     if (content.number >= ComPortTable::kFirstPort && content.number <= ComPortTable::kLastPort)
         return content.number;
@@ -25,12 +31,13 @@ int PortOfFile(const PortFile& file, QString* error) {
 
 }  // namespace
 
-std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error) {
+std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error,
+                                     QString* warning) {
     ComPortTable table;
     table.ApplyOptions(invocation.comAssignments);
     std::vector<PortTarget> targets;
     if (invocation.ports.isEmpty()) {
-        const int number = PortOfFile(PortFile(), error);
+        const int number = PortOfFile(CommandLinePortFile(invocation.portFile), error, warning);
         if (number == 0) return {};
         targets.push_back({QStringLiteral("COM%1").arg(number), number, table});
         return targets;
@@ -51,4 +58,23 @@ std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* erro
         targets.push_back(std::move(target));
     }
     return targets;
+}
+
+QString PortTarget::Description() const {
+    if (IsComName(label)) return QStringLiteral("COM%1 (%2)").arg(number).arg(Device());
+    return label;
+}
+
+QString InUserTerms(const PortTarget& target, const QString& message) {
+    const QString windowName = QStringLiteral("COM%1 (%2)").arg(target.number).arg(target.Device());
+    return QString(message).replace(windowName, target.Description());
+}
+
+QString OpenFailure(const PortTarget& target, const QString& reason) {
+    QString text = InUserTerms(target, reason);
+    if (!QFileInfo::exists(target.Device()))
+        text += QStringLiteral(
+            " (vexactl ports lists the ports and their state; vexactl --demo tries the "
+            "command without hardware)");
+    return text;
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "BiText.h"
 #include "IPageHost.h"
 #include "ParameterTooltips.h"
 
@@ -34,8 +35,7 @@ public:
 protected:
     struct LabelText {
         int id;
-        const char* chinese;
-        const char* english;
+        BiText text;
     };
 
     // Whose controls are exchanged around a send: the page's own (it has no bound members, so

@@ -17,7 +17,9 @@
 #include "SimDriver.h"
 #include "SimOptions.h"
 #include "SteadyClock.h"
+#include "DebugLog.h"
 #include "TerminationSignals.h"
+#include "VexaVersion.h"
 
 namespace {
 
@@ -50,6 +52,7 @@ int Fail(const QString& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    RouteQtMessagesToDebugLog("vexa-sim");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexa-sim"));
 
@@ -79,10 +82,22 @@ int main(int argc, char** argv) {
         QStringLiteral("Write the image of every upload the boot loader accepts (confirmed, "
                        "sum matching) to FILE: the data bytes of all data packets."),
         QStringLiteral("FILE"));
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+                                           QStringLiteral("Print the program's version."));
     parser.addOption(linkOption);
     parser.addOption(logOption);
     parser.addOption(imageOption);
-    parser.process(app);
+    parser.addOption(versionOption);
+    bool oldSpelling = false;
+    parser.process(SimOptions::WithFirmwareSpelledOut(QCoreApplication::arguments(), &oldSpelling));
+    if (oldSpelling)
+        std::fprintf(stderr,
+                     "vexa-sim: --version N is deprecated, use --firmware N (--version alone "
+                     "prints the program's version)\n");
+    if (parser.isSet(versionOption)) {
+        std::printf("vexa-sim %s\n", VEXA_VERSION);
+        return 0;
+    }
     if (!parser.positionalArguments().isEmpty())
         return Fail(QStringLiteral("unexpected argument %1 (see --help)")
                         .arg(parser.positionalArguments().first()));
