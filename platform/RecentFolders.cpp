@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
+
+#include "PortFileLocation.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ QString KeyOf(FileKind kind) {
 RecentFolders::RecentFolders(const QString& settingsPath) : m_strPath(settingsPath) {}
 
 QString RecentFolders::DefaultPath() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-        .filePath(QStringLiteral("folders.ini"));
+    // Beside the port file, in the window's configuration folder.
+    return QFileInfo(ConfiguredPortFilePath()).dir().filePath(QStringLiteral("folders.ini"));
 }
 
 QString RecentFolders::FolderFor(FileKind kind) const {

@@ -10,7 +10,7 @@ class RecentFolders {
 public:
     explicit RecentFolders(const QString& settingsPath = DefaultPath());
 
-    // "folders.ini" in the user's configuration folder for Vexa.
+    // "folders.ini" in the window's configuration folder, beside the port file.
     static QString DefaultPath();
 
     // The folder last used for `kind`; empty when there is none or it no longer exists.

@@ -12,63 +12,78 @@ namespace {
 const int kPageButtons[] = {IDC_PAGE_BASIC, IDC_PAGE_CUSTOM, IDC_PAGE_GPS, IDC_PAGE_GIMBAL,
                             IDC_PAGE_VOLTAGE};
 
-class KeyboardTest : public MainWindowTest {
-protected:
-    // Focuses `start` in its active window, then presses `key` until the focus comes back to
-    // `start` (or far more often than the window has controls). The controls it stopped at.
-    static QList<QWidget*> Walk(QWidget* start, Qt::KeyboardModifiers modifiers = {}) {
-        QWidget* window = start->window();
-        QApplication::setActiveWindow(window);
-        start->setFocus(Qt::TabFocusReason);
-        QList<QWidget*> visited{QApplication::focusWidget()};
-        const qsizetype limit = window->findChildren<QWidget*>().size();
-        while (visited.size() <= limit) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
-            QWidget* now = QApplication::focusWidget();
-            if (now == start) break;
-            visited << now;
-        }
-        return visited;
+// Focuses `start`, then presses Tab until the focus is back there (or far more often than the
+// window has widgets). The controls it stopped at.
+QList<QWidget*> Walk(QWidget* start, Qt::KeyboardModifiers modifiers = {}) {
+    QApplication::setActiveWindow(start->window());
+    start->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> visited{start};
+    const qsizetype limit = start->window()->findChildren<QWidget*>().size();
+    while (visited.size() <= limit) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+        if (QApplication::focusWidget() == start) break;
+        visited << QApplication::focusWidget();
     }
+    return visited;
+}
 
-    // What Tab must reach: every control of the window that is shown, enabled and takes the
-    // focus by Tab itself (not through another widget).
-    static QSet<QWidget*> Reachable(QWidget* window) {
-        QSet<QWidget*> reachable;
-        for (QWidget* widget : window->findChildren<QWidget*>()) {
-            const bool tabs = (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
-            if (tabs && !widget->focusProxy() && widget->window() == window &&
-                widget->isVisible() && widget->isEnabled())
-                reachable << widget;
-        }
-        return reachable;
-    }
+// Every control of the window that is shown, enabled and takes the focus by Tab itself.
+QSet<QWidget*> Reachable(QWidget* window) {
+    QSet<QWidget*> reachable;
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy() &&
+            w->window() == window && w->isVisible() && w->isEnabled())
+            reachable << w;
+    return reachable;
+}
 
-    static QSet<QWidget*> AsSet(const QList<QWidget*>& list) { return {list.begin(), list.end()}; }
-};
+void ExpectEachOnce(const QList<QWidget*>& walk, QWidget* window) {
+    EXPECT_EQ(walk.size(), QSet<QWidget*>(walk.begin(), walk.end()).size());
+    EXPECT_EQ(QSet<QWidget*>(walk.begin(), walk.end()), Reachable(window));
+}
 
-TEST_F(KeyboardTest, TabWalksPanelThenPageButtonsThenTheVisiblePageAndBackToTheTop) {
+TEST_F(MainWindowTest, TabWalksPanelThenPageButtonsThenTheVisiblePageInReadingOrder) {
+    // Runs of consecutive stops on a page, as they are read.
+    struct Run {
+        int page;
+        std::vector<int> ids;
+    };
+    const Run runs[] = {
+        {0,
+         {IDC_BASIC_LABEL_MAIN_STAB, IDC_BASIC_SLIDER_MAIN_STAB, IDC_BASIC_EDIT_MAIN_STAB,
+          IDC_BASIC_LABEL_YAW_STAB, IDC_BASIC_SLIDER_YAW_STAB, IDC_BASIC_EDIT_YAW_STAB,
+          IDC_BASIC_LABEL_AUX_STAB}},
+        // Along a grid row, low to high for channels 5 to 8, then on to the next row.
+        {1,
+         {IDC_SWITCH_GRID[0][0], IDC_SWITCH_GRID[0][1], IDC_SWITCH_GRID[0][2],
+          IDC_SWITCH_GRID[0][3], IDC_SWITCH_GRID[0][4]}},
+        {1, {IDC_SWITCH_GRID[8][11], IDC_SWITCH_GRID[9][0]}},
+        // The cells and their button together, then the alarm beside them.
+        {4,
+         {IDC_VOLT_CELL1, IDC_VOLT_CELL2, IDC_VOLT_CELL3, IDC_VOLT_CELL4, IDC_VOLT_CALIBRATE,
+          IDC_VOLT_ALARM_SLIDER, IDC_VOLT_ALARM_EDIT}},
+    };
     CVexaDlg& dlg = Start();
     for (int page = 0; page < CVexaDlg::kPageCount; ++page) {
         SCOPED_TRACE(page);
         Click(kPageButtons[page]);
-        ASSERT_EQ(dlg.CurrentPage(), page);
         QWidget* first = Control(IDC_PORT_HINT);
         const QList<QWidget*> walk = Walk(first);
+        ExpectEachOnce(walk, &dlg);
 
-        // Every control once, and nothing else, before the focus is back at the top.
-        EXPECT_EQ(walk.size(), AsSet(walk).size());
-        EXPECT_EQ(AsSet(walk), Reachable(&dlg));
-
-        // Upper panel, then the five page buttons in their order, then the page.
-        QWidget* visiblePage = dlg.PageWidgets()[page];
+        // Upper panel, the five page buttons in their order, then only the page.
         const qsizetype firstButton = walk.indexOf(Control(kPageButtons[0]));
         ASSERT_GT(firstButton, 0);
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(walk.indexOf(Control(kPageButtons[i])), firstButton + i);
-        for (qsizetype i = 0; i < walk.size(); ++i) {
-            const bool onPage = visiblePage->isAncestorOf(walk[i]);
-            EXPECT_EQ(onPage, i > firstButton + 4) << i;
+        for (qsizetype i = 0; i < walk.size(); ++i)
+            EXPECT_EQ(dlg.PageWidgets()[page]->isAncestorOf(walk[i]), i > firstButton + 4) << i;
+        const auto at = [&](int id) { return FindControl(dlg.PageWidgets()[page], id); };
+        for (const Run& run : runs) {
+            if (run.page != page) continue;
+            const qsizetype start = walk.indexOf(at(run.ids.front()));
+            for (std::size_t i = 0; i < run.ids.size(); ++i)
+                EXPECT_EQ(walk.value(start + qsizetype(i)), at(run.ids[i])) << run.ids[i];
         }
 
         // Shift+Tab walks the same circle the other way.
@@ -78,57 +93,16 @@ TEST_F(KeyboardTest, TabWalksPanelThenPageButtonsThenTheVisiblePageAndBackToTheT
     }
 }
 
-// Within a page, controls are taken row by row as they are read.
-TEST_F(KeyboardTest, PageControlsComeInReadingOrder) {
-    Start();
-    struct Row {
-        int page;
-        std::vector<int> ids;  // consecutive stops of Tab, left to right
-    };
-    const Row rows[] = {
-        // Name button, slider, box; then the same row's right-hand parameter.
-        {0,
-         {IDC_BASIC_LABEL_MAIN_STAB, IDC_BASIC_SLIDER_MAIN_STAB, IDC_BASIC_EDIT_MAIN_STAB,
-          IDC_BASIC_LABEL_YAW_STAB, IDC_BASIC_SLIDER_YAW_STAB, IDC_BASIC_EDIT_YAW_STAB,
-          IDC_BASIC_LABEL_AUX_STAB}},
-        // A grid row, low to high for channels 5 to 8, then the next row.
-        {1,
-         {IDC_SWITCH_GRID[0][0], IDC_SWITCH_GRID[0][1], IDC_SWITCH_GRID[0][2],
-          IDC_SWITCH_GRID[0][3]}},
-        {1, {IDC_SWITCH_GRID[0][11], IDC_SWITCH_GRID[1][0]}},
-        {1, {IDC_SWITCH_GRID[8][11], IDC_SWITCH_GRID[9][0], IDC_SWITCH_GRID[9][1]}},
-        // The cells and their button together, then the alarm beside them.
-        {4,
-         {IDC_VOLT_CELL1, IDC_VOLT_CELL2, IDC_VOLT_CELL3, IDC_VOLT_CELL4, IDC_VOLT_CALIBRATE,
-          IDC_VOLT_ALARM_SLIDER, IDC_VOLT_ALARM_EDIT}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.page);
-        Click(kPageButtons[row.page]);
-        QWidget* page = m_dlg->PageWidgets()[row.page];
-        const QList<QWidget*> walk = Walk(Control(IDC_PORT_HINT));
-        const qsizetype start = walk.indexOf(FindControl(page, row.ids.front()));
-        ASSERT_GE(start, 0);
-        for (std::size_t i = 0; i < row.ids.size(); ++i)
-            EXPECT_EQ(walk.value(start + qsizetype(i)), FindControl(page, row.ids[i]))
-                << row.ids[i];
-    }
-}
-
-TEST_F(KeyboardTest, FrameEditorTabsThroughItsControlsMotorByMotor) {
-    CVexaDlg& dlg = Start();
-    CFrameDlg& editor = *dlg.m_pFrameDlg;
+TEST_F(MainWindowTest, FrameEditorTabsThroughItsControlsMotorByMotor) {
+    CFrameDlg& editor = *Start().m_pFrameDlg;
     editor.show();
-    auto control = [&](int id) { return FindControl(&editor, id); };
-    const QList<QWidget*> walk = Walk(control(IDC_FRAME_AXIS_COUNT));
-    EXPECT_EQ(walk.size(), AsSet(walk).size());
-    EXPECT_EQ(AsSet(walk), Reachable(&editor));
-    for (int motor = 0; motor + 1 < 6; ++motor) {
-        if (!control(IDC_FRAME_MOTOR_X[motor + 1])->isVisible()) break;
-        EXPECT_LT(walk.indexOf(control(IDC_FRAME_MOTOR_X[motor])),
-                  walk.indexOf(control(IDC_FRAME_MOTOR_X[motor + 1])));
-        EXPECT_EQ(walk.indexOf(control(IDC_FRAME_MOTOR_Y[motor])),
-                  walk.indexOf(control(IDC_FRAME_MOTOR_X[motor])) + 1);
+    const auto at = [&](int id) { return FindControl(&editor, id); };
+    const QList<QWidget*> walk = Walk(at(IDC_FRAME_AXIS_COUNT));
+    ExpectEachOnce(walk, &editor);
+    for (int motor = 0; motor + 1 < 6 && at(IDC_FRAME_MOTOR_X[motor + 1])->isVisible(); ++motor) {
+        const qsizetype x = walk.indexOf(at(IDC_FRAME_MOTOR_X[motor]));
+        EXPECT_EQ(walk.indexOf(at(IDC_FRAME_MOTOR_Y[motor])), x + 1);
+        EXPECT_LT(x, walk.indexOf(at(IDC_FRAME_MOTOR_X[motor + 1])));
     }
 }
 

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
-#include <QSlider>
-
 #include "ParameterTooltips.h"
 
 namespace {
@@ -21,25 +18,6 @@ TEST(ParameterTooltipsTest, FirstSentenceJoinsTheWrappedLinesAndStopsAtTheFirstE
         EXPECT_EQ(ParameterTooltips::FirstSentence(QString::fromUtf8(help)),
                   QString::fromUtf8(first))
             << help;
-}
-
-TEST(ParameterTooltipsTest, EveryControlOfAParameterShowsTheLanguageAskedFor) {
-    QSlider slider;
-    QLineEdit box;
-    ParameterTooltips tooltips;
-    tooltips.Add({&slider, &box}, QStringLiteral("中文"), QStringLiteral("English"));
-    {
-        // A control gone before the language changes is passed over.
-        auto* gone = new QLineEdit;
-        tooltips.Add({gone}, QStringLiteral("中"), QStringLiteral("E"));
-        delete gone;
-    }
-    for (bool english : {true, false}) {
-        tooltips.Show(english);
-        const QString expected = english ? QStringLiteral("English") : QStringLiteral("中文");
-        EXPECT_EQ(slider.toolTip(), expected);
-        EXPECT_EQ(box.toolTip(), expected);
-    }
 }
 
 }  // namespace

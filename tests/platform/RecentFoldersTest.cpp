@@ -60,22 +60,4 @@ TEST_F(RecentFoldersTest, EachKindStartsInTheFolderLastUsedForIt) {
     }
 }
 
-TEST_F(RecentFoldersTest, AFolderThatIsGoneOrAFolderAskedForIsNotReplaced) {
-    RecentFolders folders(Settings());
-    folders.Remember(FileKind::Firmware, Path("fw/a.bin"));
-    ASSERT_EQ(folders.FolderFor(FileKind::Firmware), Path("fw"));
-    ASSERT_TRUE(QDir(Path("fw")).removeRecursively());
-    EXPECT_EQ(folders.FolderFor(FileKind::Firmware), QString());
-
-    // A caller that names its own folder keeps it.
-    folders.Remember(FileKind::ParameterSave, Path("saved/a.txt"));
-    ScriptedPrompter inner;
-    FolderRememberingPrompter prompter(inner, folders);
-    FileRequest request;
-    request.kind = FileKind::ParameterSave;
-    request.folder = Path("other");
-    prompter.SaveFile(request);
-    EXPECT_EQ(inner.FileRequests().at(0).folder, Path("other"));
-}
-
 }  // namespace
