@@ -1,8 +1,7 @@
 // The window's file dialogs through the folder memory: firmware, save and restore each start
-// where a file of their kind was last chosen.
+// where a file of their kind was last chosen, also in the next run.
 #include <QComboBox>
 #include <QDir>
-#include <QPushButton>
 
 #include "MainWindowFixture.h"
 #include "RecentFolders.h"
@@ -11,36 +10,50 @@
 namespace {
 
 TEST_F(MainWindowTest, FirmwareSaveAndRestoreDialogsEachStartInTheirLastFolder) {
-    RecentFolders folders(m_dir.filePath(QStringLiteral("config/folders.ini")));
-    FolderRememberingPrompter prompter(m_prompter, folders);
-    m_line = nullptr;
-    auto line = std::make_unique<MemoryLine>(m_clock);
-    m_line = line.get();
-    m_dlg = std::make_unique<CVexaDlg>(std::move(line), m_clock, prompter);
-    for (const char* folder : {"fw", "saved"}) QDir(m_dir.path()).mkdir(QLatin1String(folder));
-
+    for (const char* folder : {"fw", "saved", "other"})
+        QDir(m_dir.path()).mkdir(QLatin1String(folder));
+    const QString settings = m_dir.filePath(QStringLiteral("config/folders.ini"));
+    auto path = [this](const char* relative) { return m_dir.filePath(QLatin1String(relative)); };
     auto restore = [this] {
         auto* list = Control<QComboBox>(IDC_RESTORE_LIST);
         list->setCurrentIndex(4);
         emit list->activated(4);
     };
-    // Firmware from fw/, a save into saved/, then each again: the second dialog of a kind
-    // starts where the first chose; the restore dialog has chosen nothing yet.
-    m_prompter.QueueFile(m_dir.filePath(QStringLiteral("fw/a.bin")));
-    Click(IDC_SELECT_FW);
-    m_prompter.QueueAnswer(PromptAnswer::Ok);
-    m_prompter.QueueFile(m_dir.filePath(QStringLiteral("saved/QZMC_Data.txt")));
-    Click(IDC_SAVE_DATA);
-    Click(IDC_SELECT_FW);
-    m_prompter.QueueAnswer(PromptAnswer::Ok);
-    Click(IDC_SAVE_DATA);
-    restore();
-
-    const std::vector<FileRequest>& requests = m_prompter.FileRequests();
-    ASSERT_EQ(requests.size(), 5u);
-    EXPECT_EQ(requests[2].folder, m_dir.filePath(QStringLiteral("fw")));
-    EXPECT_EQ(requests[3].folder, m_dir.filePath(QStringLiteral("saved")));
-    EXPECT_EQ(requests[4].folder, QString());
+    struct Step {
+        int button;                         // 0: the restore list's file entry
+        std::optional<const char*> chosen;  // nothing: cancelled
+        const char* expectedStart;          // "": no folder remembered yet
+    };
+    const Step steps[] = {
+        {IDC_SELECT_FW, "fw/a.bin", ""},
+        {IDC_SAVE_DATA, "saved/QZMC_Data.txt", ""},
+        {IDC_SELECT_FW, std::nullopt, "fw"},  // cancelled: remembers nothing
+        {IDC_SELECT_FW, "other/b.bin", "fw"},
+        {IDC_SAVE_DATA, std::nullopt, "saved"},  // each kind its own folder
+        {0, std::nullopt, ""},
+        {IDC_SELECT_FW, std::nullopt, "other"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(int(&step - steps));
+        // A new window each time: what is remembered lives in the settings file.
+        RecentFolders folders(settings);
+        FolderRememberingPrompter prompter(m_prompter, folders);
+        m_dlg.reset();
+        auto line = std::make_unique<MemoryLine>(m_clock);
+        m_line = line.get();
+        m_dlg = std::make_unique<CVexaDlg>(std::move(line), m_clock, prompter);
+        m_prompter.Clear();
+        if (step.button == IDC_SAVE_DATA) m_prompter.QueueAnswer(PromptAnswer::Ok);
+        m_prompter.QueueFile(step.chosen ? std::optional(path(*step.chosen)) : std::nullopt);
+        if (step.button)
+            Click(step.button);
+        else
+            restore();
+        ASSERT_EQ(m_prompter.FileRequests().size(), 1u);
+        EXPECT_EQ(m_prompter.FileRequests()[0].folder,
+                  *step.expectedStart ? path(step.expectedStart) : QString());
+        m_dlg.reset();
+    }
 }
 
 }  // namespace
