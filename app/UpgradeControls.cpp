@@ -6,6 +6,7 @@
 #include "ControlLookup.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
+#include "ParameterFiles.h"
 #include "Prompter.h"
 #include "ProtocolState.h"
 #include "ReceiveDispatcher.h"
@@ -83,9 +84,11 @@ void CUpgradeControls::OnSelectFirmwareFile() {
     QLineEdit* pathBox = m_dlg.m_ui->edtFwPath;
     m_dlg.m_strFwPath = kSelectHint.In(m_dlg.m_bEnglish);
     pathBox->setText(m_dlg.m_strFwPath);
-    const std::optional<QString> chosen =
-        m_dlg.m_prompter.OpenFile({QString::fromUtf8(kFileFilter), QStringLiteral("*.bin"),
-                                   QString(), FileKind::Firmware, QString()});
+    FileRequest request;
+    request.filter = QString::fromUtf8(kFileFilter);
+    request.defaultExtension = QStringLiteral("*.bin");
+    request.kind = FileKind::Firmware;
+    const std::optional<QString> chosen = m_dlg.m_prompter.OpenFile(request);
     QString path;
     if (chosen) {
         path = *chosen;
@@ -125,6 +128,7 @@ void CUpgradeControls::OnStartUpgrade() {
     // A port lost earlier (or never opened) is opened again from the port file; when that
     // fails the operator is told why and nothing starts.
     if (!m_dlg.m_comm.GetPortOpen() && !m_dlg.m_port.OpenFromFile()) return;
+    m_dlg.m_files->BackUpBefore(QStringLiteral("upgrade"));
     SetEnabled(kSettingControls, false);
     HoldLine();
     m_upload.Start(m_fwImage);

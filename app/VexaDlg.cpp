@@ -319,13 +319,17 @@ void CVexaDlg::OnFirmwareVersion(int version) {
 }
 
 void CVexaDlg::OnReadBackFinished() {
+    m_files->OnReadBackFinished();
     m_stale->ReadBackComplete();
     emit ReadBackSettled();
 }
 
+void CVexaDlg::OnQueryReply(char letter, int wire) { m_files->Record().OnQueryReply(letter, wire); }
+
 void CVexaDlg::OnReadBackIncomplete(char) {
     // Shown directly, as the version is: the operator learns to press refresh.
     m_bReadBackIncomplete = true;
+    m_files->OnReadBackIncomplete();
     m_strStatus = texts::kReadBackIncomplete.In(m_bEnglish);
     m_ui->edtStatus->setText(m_strStatus);
     emit ReadBackSettled();

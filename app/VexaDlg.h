@@ -43,6 +43,9 @@ public:
         // shows the window first and calls OpenPortFromFile once it has been painted, so that
         // no reply of the read-back waits for the first paint.
         bool openPortAtStart = true;
+        // Where the automatic backups before a restore, a reference set or an upgrade go;
+        // empty: none are written.
+        QString backupFolder;
         // The port file; empty: qzmcconfig.ini in the current directory. The program gives
         // the one in the user's configuration folder.
         QString portFile;
@@ -99,6 +102,7 @@ public:
     void OnFrameGeometryRead() override;
     void OnLiveFrame(const LiveFrame& frame) override;
     void OnReadBackIncomplete(char letter) override;
+    void OnQueryReply(char letter, int wire) override;
 
     // Asked by a close request: false while an automation client holds the window (it is then
     // hidden instead of closed).

@@ -143,6 +143,7 @@ void ControllerSession::OnFirmwareVersion(int version) { m_nVersion = version; }
 
 void ControllerSession::OnQueryReply(char letter, int wire) {
     if (IsDiscardedOnRead(letter)) m_values[letter] = wire;
+    m_record.OnQueryReply(letter, wire);
     ++m_nReplies;
     if (onProgress) onProgress();
 }

@@ -14,6 +14,7 @@
 #include "ClockTimer.h"
 #include "IProtocolListener.h"
 #include "ProtocolState.h"
+#include "ReadBackRecord.h"
 #include "ReceiveDispatcher.h"
 #include "SteadyClock.h"
 
@@ -76,6 +77,8 @@ public:
     CReceiveDispatcher& Dispatcher() { return m_dispatcher; }
     CMSComm& Comm() { return m_comm; }
     int PortNumber() const { return m_nPortNumber; }
+    // The wire values of the last read and whether a full read-back went through to its end.
+    const ReadBackRecord& Record() const { return m_record; }
 
     // "COM3 (/dev/ttyUSB2)": the port in messages.
     QString PortName() const;
@@ -101,7 +104,11 @@ private:
     // IProtocolListener
     void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
-    void OnReadBackFinished() override { m_bReadBackFinished = true; }
+    void OnReadBackFinished() override {
+        m_bReadBackFinished = true;
+        m_record.OnReadBackFinished();
+    }
+    void OnReadBackIncomplete(char) override { m_record.OnReadBackIncomplete(); }
     void OnQueryReply(char letter, int wire) override;
     void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
     void OnSetEchoed(char letter) override { m_cEchoed = letter; }
@@ -127,6 +134,7 @@ private:
     std::atomic<bool> m_bInterrupted = false;
 
     std::map<char, int> m_values;
+    ReadBackRecord m_record;
     std::optional<int> m_nVersion;
     int m_nReplies = 0;
     bool m_bReadBackFinished = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 enum class PromptIcon { None, Information, Warning, Question, Stop };
@@ -24,6 +25,8 @@ struct FileRequest {
     QString filter;
     QString defaultExtension;
     QString defaultName;
+    // Folders offered in the dialog's sidebar besides the usual places (the backups).
+    QStringList sidebarFolders;
     FileKind kind = FileKind::Other;
     QString folder;  // where the dialog starts; empty: wherever the toolkit chooses
 };

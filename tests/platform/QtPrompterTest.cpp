@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QPushButton>
+#include <QUrl>
 
 #include "QtPrompter.h"
 
@@ -23,14 +24,14 @@ TEST(QtPrompterTest, FilterPairsBecomeQtFilterEntries) {
 
 TEST(QtPrompterTest, FileDialogsGetFilterSuffixAndName) {
     FileRequest save{QStringLiteral("文本文件 (*.txt)|*.txt||"), QStringLiteral(".txt"),
-                     QStringLiteral("Data"), FileKind::Other, QString()};
+                     QStringLiteral("Data")};
     const auto saveDialog = QtPrompter::CreateFileDialog(save, QFileDialog::AcceptSave, nullptr);
     EXPECT_EQ(saveDialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(saveDialog->nameFilters(), QStringList{QStringLiteral("文本文件 (*.txt)")});
     EXPECT_EQ(saveDialog->defaultSuffix(), QStringLiteral("txt"));
 
     FileRequest open{QStringLiteral("Firmware(*.bin)|*.bin|All(*.*)|*.*||"),
-                     QStringLiteral("*.bin"), QString(), FileKind::Other, QString()};
+                     QStringLiteral("*.bin"), QString()};
     const auto openDialog = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
     EXPECT_EQ(openDialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(openDialog->nameFilters().size(), 2);
@@ -43,6 +44,15 @@ TEST(QtPrompterTest, FileDialogStartsInTheFolderAskedFor) {
     request.folder = QDir::tempPath();
     const auto dialog = QtPrompter::CreateFileDialog(request, QFileDialog::AcceptOpen, nullptr);
     EXPECT_EQ(dialog->directory().absolutePath(), QDir(QDir::tempPath()).absolutePath());
+}
+
+TEST(QtPrompterTest, AskedForFoldersAreAddedToTheSidebarOnce) {
+    FileRequest open{QStringLiteral("Text(*.txt)|*.txt||"),
+                     QStringLiteral("*.txt"),
+                     QString(),
+                     {QStringLiteral("/tmp/backups"), QStringLiteral("/tmp/backups")}};
+    const auto dialog = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
+    EXPECT_EQ(dialog->sidebarUrls().count(QUrl::fromLocalFile(QStringLiteral("/tmp/backups"))), 1);
 }
 
 TEST(QtPrompterTest, MessageBoxShowsTheTextWithLineBreaksAndTheRequestedButtons) {
