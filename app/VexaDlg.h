@@ -11,6 +11,7 @@
 #include "IProtocolListener.h"
 #include "PortConnection.h"
 #include "ProtocolState.h"
+#include "QtTranslations.h"
 
 class CBasicPage;
 class CCustomPage;
@@ -20,6 +21,7 @@ class CVoltagePage;
 class CFrameDlg;
 class CParameterFiles;
 class CReceiveDispatcher;
+class CStaleValues;
 class CUpgradeControls;
 class IClock;
 class Prompter;
@@ -183,4 +185,6 @@ private:
     std::unique_ptr<CUpgradeControls> m_upgrade;
     std::unique_ptr<CParameterFiles> m_files;  // after the dispatcher, which it drives
     bool m_bPainted = false;
+    QtTranslations m_qtTexts;
+    std::unique_ptr<CStaleValues> m_stale;
 };

@@ -55,6 +55,8 @@ constexpr int IDC_SERVO_RATE = 1215;
 constexpr int IDC_TAB = 1230;
 constexpr int IDC_UPPER_PANEL = 1263;
 constexpr int IDC_VERSION_CAPTION = 1264;
+// Shown while the pages' values are the last read before the line was lost.
+constexpr int IDC_STALE_VALUES = 1300;
 
 // ---- Basic page (template 137) ----
 // Label buttons (each shows its parameter's hint), sliders and their number boxes.
@@ -94,7 +96,7 @@ constexpr int IDC_CUSTOM_GROUP = 1265;
 constexpr int IDC_MONITOR_GROUP = 1298;
 constexpr int IDC_DISPLAY_TOGGLE = 1118;
 // Opens the live plot window; to the right of the display toggle.
-constexpr int IDC_LIVE_PLOT = 1300;
+constexpr int IDC_LIVE_PLOT = 1301;
 
 // Function switch grid: rows a b c d e f = g h i; column k = 3 × (channel − 5) + position
 // (0 low, 1 middle, 2 high). Row 2's box under channel 6 low has the id 113.
