@@ -7,7 +7,7 @@
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
-#include "ReceiveDispatcher.h"
+#include "ControllerSession.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
 
@@ -45,8 +45,7 @@ constexpr BiText kRestoreStopped{
 
 }  // namespace
 
-CParameterFiles::CParameterFiles(CVexaDlg& dlg)
-    : m_dlg(dlg), m_restore(dlg.m_state, *dlg.m_dispatcher, dlg.m_clock, *this) {}
+CParameterFiles::CParameterFiles(CVexaDlg& dlg) : m_dlg(dlg) {}
 
 void CParameterFiles::BindHandlers() {
     Ui::CVexaDlg& ui = *m_dlg.m_ui;
@@ -68,7 +67,7 @@ void CParameterFiles::Save() {
         {QString::fromUtf8(kSaveFilter), QStringLiteral(".txt"), QStringLiteral("QZMC_Data")});
     if (!path) return;
     const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
-    const QByteArray bytes = ParameterFileBytes(m_dlg.m_state.m_nParamCache, port);
+    const QByteArray bytes = ParameterFileBytes(m_dlg.m_session.State().m_nParamCache, port);
     if (const std::optional<QString> reason = SaveParameterFile(*path, bytes))
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
 }
@@ -76,7 +75,7 @@ void CParameterFiles::Save() {
 void CParameterFiles::OnRestoreChoice(int entry) {
     if (entry < 0) return;
     if (entry < kFileEntry) {
-        m_dlg.m_dispatcher->StartReferenceSet(entry);
+        m_dlg.m_session.LoadReferenceSet(entry);
         return;
     }
     RestoreFromFile();
@@ -98,7 +97,7 @@ void CParameterFiles::RestoreFromFile() {
         return;
     }
     m_dlg.UpdateData(true);
-    m_restore.Start(std::get<ParameterValues>(read));
+    m_dlg.m_session.Restore(std::get<ParameterValues>(read));
 }
 
 void CParameterFiles::ShowHint() {

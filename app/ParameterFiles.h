@@ -9,7 +9,7 @@ class CVexaDlg;
 // The upper panel's parameter files: button 1015 saves the cached parameters to a text file,
 // list 1099 loads one of the controller's reference sets or restores a saved file, button 1100
 // shows the hint. A file is checked whole before anything is sent.
-class CParameterFiles : public IRestoreListener {
+class CParameterFiles {
 public:
     // Entry of list 1099 that restores a saved file; the entries before it are reference sets.
     static constexpr int kFileEntry = 4;
@@ -21,16 +21,13 @@ public:
     void OnRestoreChoice(int entry);
     void ShowHint();
 
-    CParameterRestore& Restore() { return m_restore; }
-
-    // IRestoreListener
-    void OnRestoreFinished() override {}
-    void OnRestoreStopped(char letter) override;
+    // A restore that waited in vain for the echo of `letter`: the operator is told where it
+    // stopped.
+    void OnRestoreStopped(char letter);
 
 private:
     void RestoreFromFile();
     void Warn(const QString& text);
 
     CVexaDlg& m_dlg;
-    CParameterRestore m_restore;
 };

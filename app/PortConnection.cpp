@@ -8,7 +8,7 @@
 #include "CustomPage.h"
 #include "ParamTable.h"
 #include "Prompter.h"
-#include "ReceiveDispatcher.h"
+#include "ControllerSession.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
@@ -20,13 +20,11 @@ constexpr int kLastPort = 20;
 }  // namespace
 
 void CPortConnection::Open() {
-    CMSComm& comm = m_dlg.m_comm;
-    comm.SetInBufferSize(kControllerPortBuffer);
-    comm.SetOutBufferSize(kControllerPortBuffer);
+    CControllerSession& session = m_dlg.m_session;
     QString openError;
-    if (!comm.GetPortOpen()) {
+    if (!session.Comm().GetPortOpen()) {
         try {
-            comm.SetPortOpen(true);
+            session.OpenPort();
         } catch (const CommError& error) {
             m_dlg.m_bPortOpenFailed = 1;
             openError = error.Text();
@@ -38,22 +36,16 @@ void CPortConnection::Open() {
         m_dlg.UpdateData(false);
         m_file.Write(m_dlg.m_ui->cboPort->currentIndex() + 1);
     }
-    ApplyControllerLineSettings(comm);
-    // Emptying the input is the first access a closed port refuses; the operator is told why
-    // the port did not open rather than that it is closed.
+    // The operator is told why the port did not open rather than that it is closed.
     if (!openError.isEmpty()) throw CommError(openError);
-    comm.GetInput();  // discard whatever was waiting
-    comm.SetHandshaking(CMSComm::comHandshakeNone);
+    session.PrepareLine();
 }
 
-void CPortConnection::ClosePort() {
-    if (m_dlg.m_comm.GetPortOpen()) m_dlg.m_comm.SetPortOpen(false);
-}
+void CPortConnection::ClosePort() { m_dlg.m_session.ClosePort(); }
 
 void CPortConnection::SetupFromFile() {
     ClosePort();
     if (!OpenFromFile()) return;
-    m_dlg.m_state.m_nLiveChannels.fill(0);
     StartReadBack();
 }
 
@@ -61,9 +53,9 @@ bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
     if (!content.problem.isEmpty()) ReportUnreadableFile(content.problem);
     if (content.empty) {
-        m_dlg.m_comm.SetCommPort(kDefaultPort);
+        m_dlg.m_session.Comm().SetCommPort(kDefaultPort);
     } else if (content.number >= kFirstPort && content.number <= kLastPort) {
-        m_dlg.m_comm.SetCommPort(static_cast<short>(content.number));
+        m_dlg.m_session.Comm().SetCommPort(static_cast<short>(content.number));
         m_dlg.m_ui->cboPort->setCurrentIndex(content.number - 1);
     } else {
         // No port has this number: nothing is selected, nothing is opened or sent, and the
@@ -80,16 +72,13 @@ bool CPortConnection::OpenFromFile() {
 }
 
 void CPortConnection::Refresh() {
-    ProtocolState& state = m_dlg.m_state;
     StopLiveDisplay();
-    state.m_nRxMode = ProtocolState::kModeReadBack;
-    state.m_nRxCount = 0;
-    state.m_strRxBuf.clear();
+    m_dlg.m_session.EnterIdle(true);
+    ProtocolState& state = m_dlg.m_session.State();
     state.m_nCalibration.fill(0);
     state.m_nFrameRecord.fill(0);
     m_dlg.m_bPortOpenFailed = 0;
     state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
-    m_dlg.m_nUploadProgress = 0;
     m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
     SetupFromFile();
 }
@@ -99,10 +88,9 @@ void CPortConnection::ChangePort() {
     m_dlg.m_bPortOpenFailed = 0;
     ClosePort();
     const int index = m_dlg.m_ui->cboPort->currentIndex();
-    m_dlg.m_comm.SetCommPort(static_cast<short>(index + 1));
+    m_dlg.m_session.Comm().SetCommPort(static_cast<short>(index + 1));
     m_dlg.m_ui->cboPort->setCurrentIndex(index);
     Open();
-    m_dlg.m_state.m_nLiveChannels.fill(0);
     StartReadBack();
 }
 
@@ -114,7 +102,7 @@ void CPortConnection::StopLiveDisplay() {
     if (page.DisplayStopped()) return;
     page.StopDisplayState();
     page.RestoreIdleControls();
-    if (m_dlg.m_comm.GetPortOpen()) m_dlg.m_comm.SetOutput(kLiveDisplayOff);
+    if (m_dlg.m_session.Comm().GetPortOpen()) m_dlg.m_session.StopLiveDisplay();
 }
 
 void CPortConnection::ShowHint() {
@@ -135,6 +123,6 @@ void CPortConnection::ReportUnreadableFile(const QString& problem) {
 void CPortConnection::StartReadBack() {
     // Receive mode 0, an empty buffer, a full retry budget, then "?V\r".
     m_dlg.UpdateData(true);
-    m_dlg.Dispatcher().StartReadBack();
+    m_dlg.m_session.ReadBack();
     m_dlg.UpdateData(false);
 }

@@ -17,7 +17,7 @@
 
 #include "BenchSim.h"
 #include "ComPortTable.h"
-#include "ControllerSession.h"
+#include "PortSession.h"
 #include "ReadBackChain.h"
 #include "SerialPortBackend.h"
 
@@ -85,10 +85,10 @@ void Session(benchmark::State& state) {
     double total = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        ControllerSession session(std::make_unique<SerialPortBackend>(ports), 3,
+        PortSession session(std::make_unique<SerialPortBackend>(ports), 3,
                                   std::chrono::milliseconds(1000));
         session.Open();
-        if (session.ReadBack() != ControllerSession::End::Done) {
+        if (session.ReadBack() != PortSession::End::Done) {
             state.SkipWithError("the read-back did not finish");
             return;
         }

@@ -12,7 +12,7 @@
 
 namespace {
 
-using End = ControllerSession::End;
+using End = PortSession::End;
 
 constexpr char kStdout[] = "-";
 
@@ -33,27 +33,28 @@ CommandResult Refused(const QString& error) {
     return result;
 }
 
-// Reports every link of the bulk write to the restore and to the progress line, and the end
-// of the bulk write to the restore.
-class RestoreRun : public IRestoreListener {
+// The session's restore with every link of the bulk write on the progress line; a restore that
+// waits in vain for an echo ends the wait.
+class RestoreRun {
 public:
-    RestoreRun(ControllerSession& session, const std::function<void(const QString&)>& progress)
-        : m_session(session),
-          m_restore(session.State(), session.Dispatcher(), session.Clock(), *this),
-          m_progress(progress) {
-        session.onBulkWriteLinkSent = [this](char letter) {
-            m_restore.OnLinkSent(letter);
+    RestoreRun(PortSession& session, const std::function<void(const QString&)>& progress)
+        : m_session(session), m_progress(progress) {
+        session.onBulkWriteLinkSent = [this](char) {
             m_progress(QStringLiteral("restore %1/%2").arg(++m_nSent).arg(kLinks));
         };
-        session.onBulkWriteFinished = [this] { m_restore.OnFinished(); };
+        session.onChainEnded = [this](const ChainEnd& end) {
+            if (end.chain != Chain::Restore || end.result != ChainResult::NoAnswer) return;
+            m_cStopped = end.letter;
+            m_session.CheckDone();
+        };
     }
-    ~RestoreRun() override {
+    ~RestoreRun() {
         m_session.onBulkWriteLinkSent = nullptr;
-        m_session.onBulkWriteFinished = nullptr;
+        m_session.onChainEnded = nullptr;
     }
 
     End Run(const ParameterValues& values) {
-        return m_session.RunThenReadBack([&] { m_restore.Start(values); },
+        return m_session.RunThenReadBack([&] { m_session.Core().Restore(values); },
                                          [this] { return m_cStopped != 0; });
     }
     char Stopped() const { return m_cStopped; }
@@ -62,14 +63,7 @@ private:
     // The announcement and one link per value.
     static constexpr int kLinks = int(kBulkWriteOrder.size()) + 1;
 
-    void OnRestoreFinished() override {}
-    void OnRestoreStopped(char letter) override {
-        m_cStopped = letter;
-        m_session.CheckDone();
-    }
-
-    ControllerSession& m_session;
-    CParameterRestore m_restore;
+    PortSession& m_session;
     const std::function<void(const QString&)>& m_progress;
     int m_nSent = 0;
     char m_cStopped = 0;
@@ -112,7 +106,7 @@ bool PrepareRestore(const QString& file, ParameterValues* values, QString* error
     return true;
 }
 
-CommandResult Export(ControllerSession& session, const QString& file,
+CommandResult Export(PortSession& session, const QString& file,
                      const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
@@ -139,7 +133,7 @@ CommandResult Export(ControllerSession& session, const QString& file,
     return result;
 }
 
-CommandResult Restore(ControllerSession& session, const QString& file,
+CommandResult Restore(PortSession& session, const QString& file,
                       const ParameterValues& values,
                       const std::function<void(const QString&)>& progress) {
     RestoreRun run(session, progress);
@@ -154,7 +148,7 @@ CommandResult Restore(ControllerSession& session, const QString& file,
                            "the controller, this one and those after it may not be: "
                            "check the connection and restore the file again")
                            .arg(session.PortName(), RestoreLinkName(letter, true))
-                           .arg(CParameterRestore::kEchoTimeout.count() / 1000.0);
+                           .arg(CControllerSession::kRestoreEchoTimeout.count() / 1000.0);
         return result;
     }
     // The read-back after the bulk write has filled the cache: every letter sent is compared.

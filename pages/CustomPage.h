@@ -56,8 +56,6 @@ private:
     void SendRow(int row);
     void SendLinkedRow(int row, int partner);
     void SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes);
-    // The set command of a switch row or mask with the cache kept and stale input dropped.
-    void SendMask(char letter, int value, int rxMode);
     void ShowHint();
 
     void ToggleDisplay();
