@@ -43,6 +43,13 @@ constexpr BiText kRestoreStopped{
     "The parameters before it are in the controller; this one and those after it may not be. "
     "Check the connection and restore the file again."};
 
+constexpr BiText kRestoreLineLost{
+    "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
+    "在此之前的参数已写入飞控，这一项及其后的参数可能没有写入。请检查连接后重新恢复该文件。",
+    "Restore stopped: the line was lost while waiting for the answer to %1.\r\r"
+    "The parameters before it are in the controller; this one and those after it may not be. "
+    "Check the connection and restore the file again."};
+
 }  // namespace
 
 CParameterFiles::CParameterFiles(CVexaDlg& dlg) : m_dlg(dlg) {}
@@ -106,9 +113,11 @@ void CParameterFiles::ShowHint() {
                               PromptIcon::None, PromptAnswer::Ok});
 }
 
-void CParameterFiles::OnRestoreStopped(char letter) {
+void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
     const bool english = m_dlg.IsEnglish();
-    Warn(kRestoreStopped.In(english).arg(RestoreLinkName(letter, english)));
+    Warn((lineLost ? kRestoreLineLost : kRestoreStopped)
+             .In(english)
+             .arg(RestoreLinkName(letter, english)));
 }
 
 void CParameterFiles::Warn(const QString& text) {

@@ -21,9 +21,9 @@ public:
     void OnRestoreChoice(int entry);
     void ShowHint();
 
-    // A restore that waited in vain for the echo of `letter`: the operator is told where it
-    // stopped.
-    void OnRestoreStopped(char letter);
+    // A restore that waited in vain for the echo of `letter`, or lost its line there: the
+    // operator is told where it stopped.
+    void OnRestoreStopped(char letter, bool lineLost);
 
 private:
     void RestoreFromFile();

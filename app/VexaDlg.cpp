@@ -320,9 +320,12 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
         case ChainResult::LineLost:
             break;
     }
-    if (end.chain == Chain::Restore && end.result == ChainResult::NoAnswer) {
-        m_files->OnRestoreStopped(end.letter);
-        return;
+    if (end.chain == Chain::Restore) {
+        // From the time-out or the line's loss, not from a receive event; the status tells
+        // about the port before the message opens.
+        const bool lineLost = end.result == ChainResult::LineLost;
+        if (lineLost) OnLineLost();
+        return m_files->OnRestoreStopped(end.letter, lineLost);
     }
     // Posted, so that it follows the status a lost line sets.
     QTimer::singleShot(0, this, [this, end] {
