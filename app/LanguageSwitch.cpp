@@ -1,6 +1,7 @@
 #include "LanguageSwitch.h"
 
 #include "ControlLookup.h"
+#include "ParameterCaptions.h"
 #include "UiTexts.h"
 
 namespace {
@@ -16,16 +17,16 @@ constexpr ControlText kMainWindowTexts[] = {
     {1000, {"选择串口", "COM PORT"}},
     {1017, {"刷新", "Refresh"}},
     {1019, {"English", "中文"}},
-    {1264, {"固件版本:V", "FW Version:V"}},
+    {1264, captions::kFirmwareVersion},
     {1001, {"选择升级文件", "UpdaeFile"}},
     {1043, {"开始升级", "Upgrade"}},
-    {1100, {"恢复数据", "DefaultData"}},
-    {1002, {"多轴模式", "MultiAxilMod"}},
+    {1100, captions::kRestoreData},
+    {1002, captions::kFrameType},
     {1016, {"编缉...", "Edit..."}},
-    {1003, {"电调输出模式", "ESCUpdateRate"}},
-    {1013, {"电机输出模式", "Servo Rate"}},
-    {1021, {"传感器选择", "Sensor"}},
-    {1020, {"本地磁偏角", "Mag_Declina."}},
+    {1003, captions::kEscRate},
+    {1013, captions::kServoRate},
+    {1021, captions::kSensors},
+    {1020, captions::kDeclination},
     {1018, {"设置", "Setup"}},
     {1060, {"磁传感器", "Magnetic"}},
     {1062, {"气压计", "Barometer"}},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BiText.h"
+#include "ParameterCaptions.h"
 #include "VexaVersion.h"
 
 // The main window's texts in both languages.
@@ -20,7 +21,7 @@ inline constexpr BiText kNotConfirmed{"飞控未确认%1，请检查连接后重
                                       "and try again."};
 inline constexpr BiText kNotConfirmedLineLost{"串口未打开：飞控未确认%1。",
                                               "COM Not Opened: the controller did not confirm %1."};
-inline constexpr BiText kVersionCaption{"固件版本:V", "FW Version:V"};
+inline constexpr BiText kVersionCaption = captions::kFirmwareVersion;
 inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
                                       "<-Please select FW file(*.bin),then click [Upgrade]!"};
 inline constexpr BiText kFirmwareHintAfterToggle{

@@ -19,8 +19,11 @@ constexpr std::array kCommands{
     CommandInfo{"read", "read", "the window's whole start-up read-back",
                 "Reads the version and every parameter in the window's order, asking a zero\n"
                 "again up to three times, and prints one line per parameter: letter, name and\n"
-                "value as the window shows it. With --json:\n"
-                "{\"version\":\"1.218\",\"parameters\":{\"C\":45,...}}.\n",
+                "value as the window shows it. The names are Chinese when the locale (LC_ALL,\n"
+                "LC_MESSAGES or LANG) starts with zh, else those of the window's English mode.\n"
+                "With --json: {\"version\":\"1.218\",\"parameters\":{\"C\":45,...},\n"
+                "\"names\":{\"C\":\"Stabili_Level\",...},\"texts\":{\"A\":\"5. QUADX\",...}},\n"
+                "\"texts\" holding the list entries the window shows for A, B, P and j.\n",
                 0, 0, true, true},
     CommandInfo{"get", "get L...", "some parameters, by letter",
                 "Reads the firmware version and then only the letters given (one per argument,\n"

@@ -9,6 +9,7 @@
 #include "FileCommands.h"
 #include "FlashCommand.h"
 #include "Json.h"
+#include "ListEntryText.h"
 #include "MonitorCommand.h"
 #include "ParamTable.h"
 #include "ParameterLabel.h"
@@ -42,12 +43,13 @@ JsonMembers ValueMembers(const PortSession& session, std::string_view letters) {
 
 // "C  主稳定度  45", the labels padded to one column.
 QStringList LabelledLines(const PortSession& session, std::string_view letters) {
+    const NameLanguage language = UserNameLanguage();
     int labelWidth = 0;
     for (char letter : letters)
-        labelWidth = std::max(labelWidth, DisplayWidth(ParameterLabel(letter)));
+        labelWidth = std::max(labelWidth, DisplayWidth(ParameterLabel(letter, language)));
     QStringList lines;
     for (char letter : letters) {
-        const QString label = ParameterLabel(letter);
+        const QString label = ParameterLabel(letter, language);
         const QString value = letter == kVersionLetter ? VersionText(session)
                                                        : QString::number(ValueOf(session, letter));
         lines << QStringLiteral("%1  %2%3  %4")
@@ -227,8 +229,14 @@ CommandResult ReadBackResult(const PortSession& session, JsonMembers leading,
     CommandResult result;
     result.lines = LabelledLines(session, kReadBackOrder);
     leading.emplace_back(QStringLiteral("version"), JsonString(VersionText(session)));
-    leading.emplace_back(QStringLiteral("parameters"),
-                         JsonObject(ValueMembers(session, kReadBackOrder.substr(1))));
+    const std::string_view letters = kReadBackOrder.substr(1);
+    leading.emplace_back(QStringLiteral("parameters"), JsonObject(ValueMembers(session, letters)));
+    leading.emplace_back(QStringLiteral("names"),
+                         JsonObject(NameMembers(letters, UserNameLanguage())));
+    leading.emplace_back(QStringLiteral("texts"),
+                         JsonObject(ListTextMembers(letters, [&session](char letter) {
+                             return ValueOf(session, letter);
+                         })));
     leading.insert(leading.end(), trailing.begin(), trailing.end());
     result.json = JsonObject(leading);
     return result;

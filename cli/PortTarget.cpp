@@ -1,5 +1,7 @@
 #include "PortTarget.h"
 
+#include <QFileInfo>
+
 #include "CommandLine.h"
 #include "PortFile.h"
 
@@ -51,4 +53,23 @@ std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* erro
         targets.push_back(std::move(target));
     }
     return targets;
+}
+
+QString PortTarget::Description() const {
+    if (IsComName(label)) return QStringLiteral("COM%1 (%2)").arg(number).arg(Device());
+    return label;
+}
+
+QString InUserTerms(const PortTarget& target, const QString& message) {
+    const QString windowName = QStringLiteral("COM%1 (%2)").arg(target.number).arg(target.Device());
+    return QString(message).replace(windowName, target.Description());
+}
+
+QString OpenFailure(const PortTarget& target, const QString& reason) {
+    QString text = InUserTerms(target, reason);
+    if (!QFileInfo::exists(target.Device()))
+        text += QStringLiteral(
+            " (vexactl ports lists the ports and their state; vexactl --demo tries the "
+            "command without hardware)");
+    return text;
 }

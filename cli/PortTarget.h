@@ -15,7 +15,17 @@ struct PortTarget {
     ComPortTable table;
 
     QString Device() const { return table.DeviceOf(number); }
+    // The port in messages: "COM3 (/dev/ttyUSB2)" for a COM number, a device path as given.
+    QString Description() const;
 };
+
+// A message of the serial control about this port, which names it the window's way
+// ("COM3 (/dev/pts/7)"), with the port named as the user gave it.
+QString InUserTerms(const PortTarget& target, const QString& message);
+
+// Why the port could not be opened, in the user's terms; for a device that is not there,
+// also how to list the ports and how to try vexactl without hardware.
+QString OpenFailure(const PortTarget& target, const QString& reason);
 
 // The ports of the --port options; without one, the port kept in the window's port file in the
 // current directory (only read, never created or written), else COM3. A device path that no

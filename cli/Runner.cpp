@@ -76,6 +76,7 @@ protected:
         QElapsedTimer timer;
         timer.start();
         m_result = RunHere();
+        m_result.error = InUserTerms(m_target, m_result.error);
         m_seconds = double(timer.nsecsElapsed()) / 1e9;
     }
 
@@ -90,7 +91,7 @@ private:
         } catch (const CommError& error) {
             CommandResult result;
             result.status = kExitLineFault;
-            result.error = error.Text();
+            result.error = OpenFailure(m_target, error.Text());
             return result;
         }
         CommandOutput output;

@@ -12,6 +12,7 @@
 #include "IClock.h"
 #include "LiveFrame.h"
 #include "ParamTable.h"
+#include "ParameterCaptions.h"
 #include "Prompter.h"
 #include "IControllerIntents.h"
 #include "ResourceIds.h"
@@ -53,16 +54,16 @@ struct PageText {
 const PageText kPageTexts[] = {
     {IDC_FUNCTION_HINT, {"功能选项", "Funtion"}},
     {IDC_SWITCH_INDICATOR_TITLE, {"开关指示", "SwitchIndica"}},
-    {IDC_ROW_LABEL_FIRST + 0, {"自 稳", "AutoStabi"}},
-    {IDC_ROW_LABEL_FIRST + 1, {"3D 特技", "3D Stunt"}},
-    {IDC_ROW_LABEL_FIRST + 2, {"定   高", "HeightLock"}},
-    {IDC_ROW_LABEL_FIRST + 3, {"锁定航向", "HeadLock"}},
-    {IDC_ROW_LABEL_FIRST + 4, {"无向 CF", "CareFree"}},
-    {IDC_ROW_LABEL_FIRST + 5, {"云台增稳", "PTZStab"}},
-    {IDC_ROW_LABEL_FIRST + 6, {"Z 轴跟随", "Z Stabi"}},
-    {IDC_ROW_LABEL_FIRST + 7, {"松杆定点", "PositionHold"}},
-    {IDC_ROW_LABEL_FIRST + 8, {"一键返航", "Go Home"}},
-    {IDC_ROW_LABEL_FIRST + 9, {"自动降落", "Autolanging"}},
+    {IDC_ROW_LABEL_FIRST + 0, captions::kSwitchRows[0]},
+    {IDC_ROW_LABEL_FIRST + 1, captions::kSwitchRows[1]},
+    {IDC_ROW_LABEL_FIRST + 2, captions::kSwitchRows[2]},
+    {IDC_ROW_LABEL_FIRST + 3, captions::kSwitchRows[3]},
+    {IDC_ROW_LABEL_FIRST + 4, captions::kSwitchRows[4]},
+    {IDC_ROW_LABEL_FIRST + 5, captions::kSwitchRows[5]},
+    {IDC_ROW_LABEL_FIRST + 6, captions::kSwitchRows[6]},
+    {IDC_ROW_LABEL_FIRST + 7, captions::kSwitchRows[7]},
+    {IDC_ROW_LABEL_FIRST + 8, captions::kSwitchRows[8]},
+    {IDC_ROW_LABEL_FIRST + 9, captions::kSwitchRows[9]},
     {IDC_FAILSAFE_LABEL, {"失控保护指  示", "FailSafe Indicator"}},
     {IDC_FAILSAFE_CAPTION_FIRST + 0, {"低", "Low"}},
     {IDC_FAILSAFE_CAPTION_FIRST + 1, {"失控保护", "FailSafe"}},

@@ -1,5 +1,6 @@
 #include "GimbalPage.h"
 
+#include "ParameterCaptions.h"
 #include "ResourceIds.h"
 #include "ui_GimbalPage.h"
 
@@ -20,15 +21,15 @@ CGimbalPage::CGimbalPage(IPageHost& host, QWidget* parent)
     AddParameter('+', IDC_GIMBAL_SLIDER_Z_LIMIT, IDC_GIMBAL_EDIT_Z_LIMIT);
     // The label buttons have no action of their own on this page.
     SetLabelTexts({
-        {IDC_GIMBAL_LABEL_PITCH_SCALE, "云台俯仰比例", "Gim Pitch Scale"},
-        {IDC_GIMBAL_LABEL_ROLL_SCALE, "云台横滚比例", "Gim Roll Scale"},
-        {IDC_GIMBAL_LABEL_Z_SCALE, "云台 Z轴比例", "Gim Z Axil Scale"},
-        {IDC_GIMBAL_LABEL_PITCH_MID, "俯仰舵机中点", "Pitch Servo Mid"},
-        {IDC_GIMBAL_LABEL_ROLL_MID, "横滚舵机中点", "Roll Servo Mid"},
-        {IDC_GIMBAL_LABEL_Z_MID, "Z 轴舵机中点", "Z Axil Servo Mid"},
-        {IDC_GIMBAL_LABEL_PITCH_LIMIT, "俯仰角度限制", "PitchAngularLimit"},
-        {IDC_GIMBAL_LABEL_ROLL_LIMIT, "横滚角度限制", "RollAngularLimit"},
-        {IDC_GIMBAL_LABEL_Z_LIMIT, "Z 轴角度限制", "Z AxilAngularLimit"},
+        {IDC_GIMBAL_LABEL_PITCH_SCALE, captions::kPitchScale},
+        {IDC_GIMBAL_LABEL_ROLL_SCALE, captions::kRollScale},
+        {IDC_GIMBAL_LABEL_Z_SCALE, captions::kZScale},
+        {IDC_GIMBAL_LABEL_PITCH_MID, captions::kPitchMid},
+        {IDC_GIMBAL_LABEL_ROLL_MID, captions::kRollMid},
+        {IDC_GIMBAL_LABEL_Z_MID, captions::kZMid},
+        {IDC_GIMBAL_LABEL_PITCH_LIMIT, captions::kPitchLimit},
+        {IDC_GIMBAL_LABEL_ROLL_LIMIT, captions::kRollLimit},
+        {IDC_GIMBAL_LABEL_Z_LIMIT, captions::kZLimit},
     });
 }
 

@@ -1,5 +1,6 @@
 #include "GpsPage.h"
 
+#include "ParameterCaptions.h"
 #include "ResourceIds.h"
 #include "ui_GpsPage.h"
 
@@ -14,10 +15,10 @@ CGpsPage::CGpsPage(IPageHost& host, QWidget* parent)
     AddParameter('$', IDC_GPS_SLIDER_DAMPING, IDC_GPS_EDIT_DAMPING);
     AddParameter('!', IDC_GPS_SLIDER_HOME_SPEED, IDC_GPS_EDIT_HOME_SPEED);
     SetLabelTexts({
-        {IDC_GPS_LABEL_CENTRING, "定点回中力度", "Strength to Position"},
-        {IDC_GPS_LABEL_WIND, "定点抗风力度", "Anti-Wind Strength to Position"},
-        {IDC_GPS_LABEL_DAMPING, "定点动态阻尼", "DynaDamp to Position"},
-        {IDC_GPS_LABEL_HOME_SPEED, "一键返航速度", "Speed of Gohome"},
+        {IDC_GPS_LABEL_CENTRING, captions::kCentring},
+        {IDC_GPS_LABEL_WIND, captions::kAntiWind},
+        {IDC_GPS_LABEL_DAMPING, captions::kPositionDamping},
+        {IDC_GPS_LABEL_HOME_SPEED, captions::kHomeSpeed},
     });
 }
 

@@ -54,7 +54,7 @@ bool CSliderPage::ShowReadBack(char letter, int shown) {
 void CSliderPage::SetEnglish(bool english) {
     for (const LabelText& label : m_labels) {
         if (QWidget* control = FindControl(this, label.id))
-            SetControlText(control, QString::fromUtf8(english ? label.english : label.chinese));
+            SetControlText(control, label.text.In(english));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "BiText.h"
 #include "IPageHost.h"
 
 class SliderParameter;
@@ -33,8 +34,7 @@ public:
 protected:
     struct LabelText {
         int id;
-        const char* chinese;
-        const char* english;
+        BiText text;
     };
 
     // Whose controls are exchanged around a send: the page's own (it has no bound members, so

@@ -6,6 +6,7 @@
 #include "BiText.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
+#include "ParameterCaptions.h"
 #include "Prompter.h"
 #include "IControllerIntents.h"
 #include "ResourceIds.h"
@@ -43,13 +44,14 @@ CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL3),
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL4)};
     SetLabelTexts({
-        {IDC_VOLT_GROUP, "电池电压校准与报警电压设置", "Battery Voltage Calibrate and Alarm Setup"},
-        {IDC_VOLT_CELL1_LABEL, "电池1", "Ceil1"},
-        {IDC_VOLT_CELL2_LABEL, "电池2", "Ceil2"},
-        {IDC_VOLT_CELL3_LABEL, "电池3", "Ceil3"},
-        {IDC_VOLT_CELL4_LABEL, "电池4", "Ceil4"},
-        {IDC_VOLT_ALARM_LABEL, "报警电压设置", "Alarm Voltage"},
-        {IDC_VOLT_CALIBRATE, "校  准", "Calibrate"},
+        {IDC_VOLT_GROUP,
+         {"电池电压校准与报警电压设置", "Battery Voltage Calibrate and Alarm Setup"}},
+        {IDC_VOLT_CELL1_LABEL, captions::kCells[0]},
+        {IDC_VOLT_CELL2_LABEL, captions::kCells[1]},
+        {IDC_VOLT_CELL3_LABEL, captions::kCells[2]},
+        {IDC_VOLT_CELL4_LABEL, captions::kCells[3]},
+        {IDC_VOLT_ALARM_LABEL, captions::kAlarmVoltage},
+        {IDC_VOLT_CALIBRATE, {"校  准", "Calibrate"}},
     });
 
     auto* calibrate = FindControlAs<QPushButton>(this, IDC_VOLT_CALIBRATE);

@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  dpkg-dev fakeroot help2man desktop-file-utils man-db
+  dpkg-dev fakeroot help2man desktop-file-utils man-db appstream bash-completion
   fonts-wqy-microhei
 )
 

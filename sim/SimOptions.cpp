@@ -5,7 +5,7 @@
 namespace {
 
 enum Option {
-    kVersion,
+    kFirmware,
     kTag,
     kSet,
     kQuietSets,
@@ -67,8 +67,8 @@ private:
 };
 
 bool ReadIdentity(Reader& r, SimConfig& c) {
-    if (r.IsSet(kVersion) && !ToInt(r.Value(kVersion), 0, 9999, &c.firmwareVersion))
-        return r.Fail(kVersion, r.Value(kVersion), "four digits, e.g. 1218");
+    if (r.IsSet(kFirmware) && !ToInt(r.Value(kFirmware), 0, 9999, &c.firmwareVersion))
+        return r.Fail(kFirmware, r.Value(kFirmware), "four digits, e.g. 1218");
     if (r.IsSet(kTag)) {
         const QString tag = r.Value(kTag);
         if (tag.size() != 4) return r.Fail(kTag, tag, "four characters, QZMC or QZEC");
@@ -145,8 +145,8 @@ bool ReadFaults(Reader& r, SimFaults& f) {
 
 SimOptions::SimOptions() {
     m_options.resize(kOptionCount, QCommandLineOption(QStringLiteral("unused")));
-    m_options[kVersion] =
-        Make({"version", "firmware-version"},
+    m_options[kFirmware] =
+        Make({"firmware", "firmware-version"},
              "Firmware version the controller reports to \"?V\" (default 1218).", "N");
     m_options[kTag] = Make({"tag"}, "Boot loader device tag: QZMC (default) or QZEC.", "TAG");
     m_options[kSet] =
@@ -195,4 +195,22 @@ std::optional<SimConfig> SimOptions::Read(const QCommandLineParser& parser, int 
         !ReadFaults(reader, config.faults))
         return std::nullopt;
     return config;
+}
+
+QStringList SimOptions::WithFirmwareSpelledOut(const QStringList& arguments, bool* oldSpelling) {
+    static const QString kOld = QStringLiteral("--version");
+    static const QString kNew = QStringLiteral("--firmware");
+    QStringList result = arguments;
+    *oldSpelling = false;
+    for (qsizetype i = 1; i < result.size() && result[i] != QLatin1String("--"); ++i) {
+        if (result[i].startsWith(kOld + QLatin1Char('='))) {
+            result[i] = kNew + result[i].mid(kOld.size());
+            *oldSpelling = true;
+        } else if (result[i] == kOld && i + 1 < result.size() &&
+                   !result[i + 1].startsWith(QLatin1Char('-'))) {
+            result[i] = kNew;
+            *oldSpelling = true;
+        }
+    }
+    return result;
 }

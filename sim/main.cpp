@@ -18,6 +18,7 @@
 #include "SimOptions.h"
 #include "SteadyClock.h"
 #include "TerminationSignals.h"
+#include "VexaVersion.h"
 
 namespace {
 
@@ -79,10 +80,22 @@ int main(int argc, char** argv) {
         QStringLiteral("Write the image of every upload the boot loader accepts (confirmed, "
                        "sum matching) to FILE: the data bytes of all data packets."),
         QStringLiteral("FILE"));
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+                                           QStringLiteral("Print the program's version."));
     parser.addOption(linkOption);
     parser.addOption(logOption);
     parser.addOption(imageOption);
-    parser.process(app);
+    parser.addOption(versionOption);
+    bool oldSpelling = false;
+    parser.process(SimOptions::WithFirmwareSpelledOut(QCoreApplication::arguments(), &oldSpelling));
+    if (oldSpelling)
+        std::fprintf(stderr,
+                     "vexa-sim: --version N is deprecated, use --firmware N (--version alone "
+                     "prints the program's version)\n");
+    if (parser.isSet(versionOption)) {
+        std::printf("vexa-sim %s\n", VEXA_VERSION);
+        return 0;
+    }
     if (!parser.positionalArguments().isEmpty())
         return Fail(QStringLiteral("unexpected argument %1 (see --help)")
                         .arg(parser.positionalArguments().first()));

@@ -41,6 +41,7 @@ protected:
     QProcess* Start(const QStringList& arguments) {
         m_process = std::make_unique<QProcess>();
         m_process->setWorkingDirectory(m_dir.path());
+        m_process->setProcessEnvironment(m_env);
         m_process->start(QStringLiteral(VEXACTL_BINARY), arguments);
         m_process->waitForStarted(5000);
         m_clock.start();
@@ -97,7 +98,18 @@ protected:
         return frames;
     }
 
+    // The parameter names of the text results are checked in Chinese unless a test says
+    // otherwise.
+    static QProcessEnvironment ChineseEnvironment() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("zh_CN.UTF-8"));
+        return env;
+    }
+
     QTemporaryDir m_dir;
+    QProcessEnvironment m_env = ChineseEnvironment();
     std::unique_ptr<QProcess> m_process;
     QElapsedTimer m_clock;
 };
@@ -205,7 +217,7 @@ TEST_F(VexactlTest, RefusedInputSendsNothing) {
 
 TEST_F(VexactlTest, ReadBackThatDiffersIsListedWithExitFive) {
     // Up to 1.211 the Z-axis ratio is sent without the offset its read-back removes.
-    SimProcess sim({QStringLiteral("--version"), QStringLiteral("1211")});
+    SimProcess sim({QStringLiteral("--firmware"), QStringLiteral("1211")});
     ASSERT_FALSE(sim.Device().isEmpty());
     const Outcome set =
         On(sim, {QStringLiteral("set"), QStringLiteral("K=20"), QStringLiteral("%=50")});
@@ -297,7 +309,7 @@ TEST_F(VexactlTest, ExportWritesTheWindowsFileAndRestoreWritesItBack) {
     EXPECT_EQ(frames.mid(42), ReadBackFrames());
 
     // Firmware up to 1.211 reads the gimbal ratios back 100 lower than they are written.
-    SimProcess legacy({QStringLiteral("--version"), QStringLiteral("1211")});
+    SimProcess legacy({QStringLiteral("--firmware"), QStringLiteral("1211")});
     const Outcome differs = On(legacy, {QStringLiteral("restore"), path});
     EXPECT_EQ(differs.status, 5);
     EXPECT_TRUE(differs.out.contains(QLatin1String("% differs: 50 was restored, -50 read back")))
@@ -470,6 +482,41 @@ TEST_F(VexactlTest, DemoReadsEveryParameterWithoutHardware) {
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.Json().value("parameters").toObject().size(), 48);
     EXPECT_TRUE(run.err.isEmpty());  // no terminal: no progress
+}
+
+TEST_F(VexactlTest, NamesFollowTheLocaleAndTheJsonKeepsItsShape) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"zh_CN.UTF-8", "V  固件版本", "主稳定度"},
+        {"C.UTF-8", "V  FW Version", "Stabili_Level"},
+    };
+    for (const auto& [lang, firstLine, nameOfC] : cases) {
+        m_env.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
+        const Outcome text = Vexactl({QStringLiteral("--demo"), QStringLiteral("read")});
+        EXPECT_TRUE(text.Lines().value(0).startsWith(QString::fromUtf8(firstLine))) << lang;
+
+        const QJsonObject json =
+            Vexactl({QStringLiteral("--demo"), QStringLiteral("read"), QStringLiteral("--json")})
+                .Json();
+        EXPECT_EQ(json.keys(), (QStringList{"names", "parameters", "texts", "version"}));
+        const QJsonObject parameters = json.value("parameters").toObject();
+        const QJsonObject names = json.value("names").toObject();
+        EXPECT_EQ(names.keys(), parameters.keys());
+        EXPECT_EQ(names.value("C").toString(), QString::fromUtf8(nameOfC));
+        // The demo's frame type 5 as the window's list shows it.
+        const QJsonObject texts = json.value("texts").toObject();
+        EXPECT_EQ(texts.keys(), (QStringList{"A", "B", "P", "j"}));
+        EXPECT_EQ(texts.value("A").toString(), QStringLiteral("5. QUADX"));
+    }
+}
+
+TEST_F(VexactlTest, AnAbsentPortIsNamedAsGivenWithWhatToDo) {
+    const QString absent = m_dir.filePath(QStringLiteral("ttyUSB-unplugged"));
+    const Outcome run = Vexactl({QStringLiteral("--port"), absent, QStringLiteral("info")});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("vexactl: ") + absent + QLatin1String(" is")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String("vexactl ports")));
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Unpacks the Debian package into a scratch root and runs what it installed from there:
 # the programs (versions, vexactl's read-back as JSON, a screenshot of vexa in demo mode), the
-# desktop entry, the manual pages, the adapter rule and the package's dependencies.
+# desktop entry, the AppStream metainfo, the manual pages, vexactl's bash completion, the
+# adapter rule and the package's dependencies.
 # Usage: tests/package/test-installed-package.sh vexa_<version>_<arch>.deb
 set -euo pipefail
 deb=$(realpath "$1")
@@ -50,6 +51,16 @@ check "the desktop entry is valid and starts vexa" \
   bash -c "desktop-file-validate '$root/usr/share/applications/vexa.desktop' &&
            grep -qx 'Exec=vexa' '$root/usr/share/applications/vexa.desktop'"
 check "the icon is installed" test -s "$root/usr/share/icons/hicolor/64x64/apps/vexa.png"
+metainfo=$root/usr/share/metainfo/io.github.vexa.Vexa.metainfo.xml
+check "the AppStream metainfo is valid" appstreamcli validate --no-net "$metainfo"
+check "every binary the metainfo names is installed" \
+  bash -c "for b in \$(grep -o '<binary>[^<]*' '$metainfo' | cut -d'>' -f2); do
+             test -x '$bin'/\$b || exit 1; done"
+completion=$root/usr/share/bash-completion/completions/vexactl
+check "the bash completion completes vexactl's commands" \
+  bash -c "source /usr/share/bash-completion/bash_completion && source '$completion' &&
+           COMP_WORDS=(vexactl re) COMP_CWORD=1 COMP_LINE='vexactl re' COMP_POINT=10 &&
+           _vexactl vexactl re vexactl && [ \"\${COMPREPLY[*]}\" = 'read reference restore' ]"
 for page in vexa vexactl; do
   check "man $page renders" \
     bash -c "man -l '$root/usr/share/man/man1/$page.1.gz' | grep -q '$page'"

@@ -32,7 +32,7 @@ TEST(SimOptions, DefaultsArePacedAt115200) {
 }
 
 TEST(SimOptions, EveryOptionReachesTheController) {
-    const auto config = Parse({"--version",
+    const auto config = Parse({"--firmware",
                                "1211",
                                "--tag",
                                "QZEC",
@@ -97,10 +97,32 @@ TEST(SimOptions, MalformedValuesAreRefusedWithTheOptionNamed) {
                                    {"--set", "C=10000"},
                                    {"--bad-ack", "-1"},
                                    {"--live-rate", "0"},
-                                   {"--version", "x"}}) {
+                                   {"--firmware", "x"}}) {
         QString error;
         EXPECT_FALSE(Parse(bad, &error)) << bad.join(' ').toStdString();
         EXPECT_TRUE(error.contains(bad.first())) << error.toStdString();
+    }
+}
+
+TEST(SimOptions, TheOldSpellingOfTheFirmwareVersionBecomesFirmware) {
+    struct Case {
+        QStringList arguments;  // after the program
+        QStringList expected;
+        bool oldSpelling;
+    };
+    const Case cases[] = {
+        {{"--version", "1211"}, {"--firmware", "1211"}, true},
+        {{"--no-pace", "--version=1211"}, {"--no-pace", "--firmware=1211"}, true},
+        {{"--version", "--no-pace"}, {"--version", "--no-pace"}, false},  // the program's version
+        {{"--", "--version", "1211"}, {"--", "--version", "1211"}, false},
+    };
+    for (const Case& c : cases) {
+        const QStringList program{QStringLiteral("vexa-sim")};
+        bool oldSpelling = false;
+        EXPECT_EQ(SimOptions::WithFirmwareSpelledOut(program + c.arguments, &oldSpelling),
+                  program + c.expected)
+            << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(oldSpelling, c.oldSpelling) << c.arguments.join(' ').toStdString();
     }
 }
 

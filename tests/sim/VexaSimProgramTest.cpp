@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "VexaVersion.h"
+
 namespace {
 
 // Opens the device as a terminal program would, raw, and returns the descriptor.
@@ -45,7 +47,7 @@ TEST(VexaSimProgram, ServesQueriesOnItsPseudoTerminalAcrossReopensAndExitsCleanl
     QProcess sim;
     sim.start(
         QStringLiteral(VEXA_SIM_BINARY),
-        {QStringLiteral("--link"), link, QStringLiteral("--log"), log, QStringLiteral("--version"),
+        {QStringLiteral("--link"), link, QStringLiteral("--log"), log, QStringLiteral("--firmware"),
          QStringLiteral("1234"), QStringLiteral("--live-rate"), QStringLiteral("50")});
     ASSERT_TRUE(sim.waitForStarted(5000));
     while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
@@ -83,6 +85,22 @@ TEST(VexaSimProgram, ServesQueriesOnItsPseudoTerminalAcrossReopensAndExitsCleanl
     const QByteArray logged = frames.readAll();
     EXPECT_TRUE(logged.contains("rx ?V\\r"));
     EXPECT_TRUE(logged.contains("rx ?C\\r"));
+}
+
+TEST(VexaSimProgram, VersionPrintsTheProgramsVersionAndTheOldFirmwareSpellingStillWorks) {
+    QProcess version;
+    version.start(QStringLiteral(VEXA_SIM_BINARY), {QStringLiteral("--version")});
+    ASSERT_TRUE(version.waitForFinished(5000));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_EQ(version.readAllStandardOutput(), QByteArray("vexa-sim " VEXA_VERSION "\n"));
+    // The old spelling reaches the firmware option: said so, then checked as --firmware.
+    QProcess old;
+    old.start(QStringLiteral(VEXA_SIM_BINARY), {QStringLiteral("--version=12x")});
+    ASSERT_TRUE(old.waitForFinished(5000));
+    const QList<QByteArray> lines = old.readAllStandardError().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains("deprecated")) << lines[0].constData();
+    EXPECT_TRUE(lines[1].startsWith("vexa-sim: --firmware 12x")) << lines[1].constData();
 }
 
 }  // namespace
