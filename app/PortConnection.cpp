@@ -34,7 +34,8 @@ void CPortConnection::Open() {
         m_dlg.m_strStatus = (m_dlg.m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened)
                                 .In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
-        m_file.Write(m_dlg.m_ui->cboPort->currentIndex() + 1);
+        // A port that did not open is not remembered: the next start tries the last good one.
+        if (!m_dlg.m_bPortOpenFailed) RecordPort();
     }
     // The operator is told why the port did not open rather than that it is closed.
     if (!openError.isEmpty()) throw CommError(openError);
@@ -112,12 +113,21 @@ void CPortConnection::ShowHint() {
 }
 
 void CPortConnection::ReportUnreadableFile(const QString& problem) {
+    ReportFileProblem(texts::kPortFileUnreadable, problem);
+}
+
+void CPortConnection::RecordPort() {
+    if (const auto problem = m_file.Write(m_dlg.m_ui->cboPort->currentIndex() + 1))
+        ReportFileProblem(texts::kPortFileNotWritten, *problem);
+}
+
+void CPortConnection::ReportFileProblem(const BiText& text, const QString& problem) {
     if (std::exchange(m_bFileProblemReported, true)) return;
     const bool english = m_dlg.m_bEnglish != 0;
-    m_dlg.m_prompter.Message({texts::kMessageCaption.In(english),
-                              texts::kPortFileUnreadable.In(english).arg(
-                                  QFileInfo(m_file.Path()).absoluteFilePath(), problem),
-                              PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+    m_dlg.m_prompter.Message(
+        {texts::kMessageCaption.In(english),
+         text.In(english).arg(QFileInfo(m_file.Path()).absoluteFilePath(), problem),
+         PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
 
 void CPortConnection::StartReadBack() {

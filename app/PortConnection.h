@@ -3,6 +3,7 @@
 #include "PortFile.h"
 
 class CVexaDlg;
+struct BiText;
 
 // Opening the controller's port and starting the read-back: at start-up from the port file,
 // on refresh, on a change of the port list, and the hint of the port button.
@@ -11,7 +12,8 @@ public:
     explicit CPortConnection(CVexaDlg& dlg, PortFile file = PortFile())
         : m_dlg(dlg), m_file(std::move(file)) {}
 
-    // Opens the port at 115200 8N1 if it is closed; records the port number in the port file.
+    // Opens the port at 115200 8N1 if it is closed; records the port number in the port file
+    // once it has opened.
     void Open();
     void SetupFromFile();  // start-up
     void Refresh();        // button 1017
@@ -28,8 +30,10 @@ private:
     void StartReadBack();
     void StopLiveDisplay();
     void ReportUnreadableFile(const QString& problem);
+    void RecordPort();
+    void ReportFileProblem(const BiText& text, const QString& problem);
 
     CVexaDlg& m_dlg;
     PortFile m_file;
-    bool m_bFileProblemReported = false;  // told once per run, not at every refresh
+    bool m_bFileProblemReported = false;  // told once per run, not at every refresh or port change
 };

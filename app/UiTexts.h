@@ -13,6 +13,10 @@ inline constexpr BiText kPortNotOpened{"串口未打开", "COM Not Opened"};
 // The port file exists but cannot be opened (%1 its path, %2 why).
 inline constexpr BiText kPortFileUnreadable{"无法读取串口记录文件 %1（%2），本次使用 COM3。",
                                             "The port file %1 cannot be read (%2); COM3 is used."};
+// The port file could not be written (%1 its path, %2 why): the port is not remembered.
+inline constexpr BiText kPortFileNotWritten{"串口记录文件 %1 未写入（%2），下次启动不会记住此串口。",
+                                            "The port file %1 was not written (%2); the port "
+                                            "will not be remembered at the next start."};
 // A read-back chain ended without a reply: some values shown were never read.
 inline constexpr BiText kReadBackIncomplete{"参数读取未完成", "Read incomplete"};
 // A chain's answer did not come (%1 names the value): the controller may not hold it.

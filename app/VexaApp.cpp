@@ -16,6 +16,7 @@
 #include "CustomPage.h"
 #include "FrameDlg.h"
 #include "LoggingPrompter.h"
+#include "PortFileLocation.h"
 #include "QtPrompter.h"
 #include "ResourceIds.h"
 #include "SerialPortBackend.h"
@@ -158,6 +159,10 @@ CVexaApp::CommandLine CVexaApp::Parse(const QStringList& arguments) {
             line.screenshotPath = value("--screenshot");
         } else if (is("--upgrade")) {
             line.upgradePath = value("--upgrade");
+        } else if (is("--port-file")) {
+            line.portFile = value("--port-file");
+            if (line.portFile.isEmpty() && line.error.isEmpty())
+                line.error = QStringLiteral("--port-file needs a file name");
         } else if (is("--page")) {
             bool ok = false;
             line.page = value("--page").toInt(&ok);
@@ -200,9 +205,11 @@ QString CVexaApp::HelpText() {
         "                     the upgrade; with --screenshot the window is rendered halfway\n"
         "                     through the upload and the exit status tells whether it\n"
         "                     succeeded (0) or not (1)\n"
+        "  --port-file FILE   keep the last port in FILE instead of the configuration folder\n"
         "  --help             this text\n"
         "  --version          the program's version\n\n"
-        "The last port used is kept in qzmcconfig.ini in the current directory.\n");
+        "The last port opened is kept in qzmcconfig.ini in the configuration folder\n"
+        "(~/.config/Vexa, or $XDG_CONFIG_HOME/Vexa).\n");
 }
 
 int CVexaApp::Run(const CommandLine& commandLine) {
@@ -231,6 +238,7 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     CVexaDlg::Options options;
     options.initialPage = commandLine.live ? 1 : commandLine.page;
     options.openPortAtStart = false;
+    options.portFile = WindowPortFile(commandLine.portFile).Path();
     CVexaDlg dlg(std::move(backend), clock, upgrade ? upgradePrompter : prompter, options);
     interactive.SetOwner(&dlg);
     int result = 0;

@@ -14,6 +14,7 @@ public:
         QStringList comAssignments;  // --com N=DEVICE
         QString screenshotPath;      // --screenshot FILE
         QString upgradePath;         // --upgrade FILE
+        QString portFile;            // --port-file FILE
         int page = 0;                // --page N
         bool demo = false;           // --demo
         bool frameEditor = false;    // --frame-editor

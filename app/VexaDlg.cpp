@@ -35,7 +35,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_prompter(prompter),
       m_options(options),
       m_session(std::move(backend), clock, *this),
-      m_port(*this),
+      m_port(*this, options.portFile.isEmpty() ? PortFile() : PortFile(options.portFile)),
       m_settings(*this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
     m_files = std::make_unique<CParameterFiles>(*this);

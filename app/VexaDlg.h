@@ -41,6 +41,9 @@ public:
         // shows the window first and calls OpenPortFromFile once it has been painted, so that
         // no reply of the read-back waits for the first paint.
         bool openPortAtStart = true;
+        // The port file; empty: qzmcconfig.ini in the current directory. The program gives
+        // the one in the user's configuration folder.
+        QString portFile;
     };
 
     CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "DebugLog.h"
 #include "VexaApp.h"
 #include "VexaVersion.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(CVexaApp::HelpText()), stdout);
         return 0;
     }
+    RouteQtMessagesToDebugLog("vexa");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexa"));
     QApplication::setApplicationVersion(QStringLiteral(VEXA_VERSION));

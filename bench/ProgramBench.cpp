@@ -75,6 +75,7 @@ class Run {
 public:
     Run(const QString& program, const QStringList& arguments, bool probe = false) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         if (probe) {
             m_probeOut = m_dir.filePath(QStringLiteral("first-frame"));
             env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(FIRST_FRAME_PROBE));

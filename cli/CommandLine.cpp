@@ -81,6 +81,12 @@ private:
             Timeout(value());
         } else if (name == QLatin1String("--count")) {
             Count(value());
+        } else if (name == QLatin1String("--port-file")) {
+            m_inv.portFile = value();
+            if (m_inv.portFile.isEmpty() && m_result.error.isEmpty())
+                m_result.error = QStringLiteral("--port-file needs a file name");
+        } else if (name == QLatin1String("--force")) {
+            flag(m_inv.force);
         } else if (name == QLatin1String("--demo")) {
             flag(m_inv.demo);
         } else if (name == QLatin1String("--json")) {
@@ -129,6 +135,8 @@ private:
                 .arg(QLatin1String(command.synopsis));
         if (m_bCount && QLatin1String(command.name) != QLatin1String("monitor"))
             return QStringLiteral("--count belongs to monitor");
+        if (m_inv.force && QLatin1String(command.name) != QLatin1String("export"))
+            return QStringLiteral("--force belongs to export");
         if (!command.usesPort && !m_inv.ports.isEmpty())
             return QStringLiteral("%1 takes no --port").arg(QLatin1String(command.name));
         if (!command.manyPorts && m_inv.ports.size() > 1)
@@ -196,7 +204,8 @@ QString GeneralHelp() {
     text += QStringLiteral(
         "\nOptions:\n"
         "  --port P          COMn (n = 1-20, through the COM table and --com) or a device\n"
-        "                    path; default: the port in ./qzmcconfig.ini, else COM3. Given\n"
+        "                    path; default: the port in the window's port file, else\n"
+        "                    COM3. Given\n"
         "                    several times (%1), the\n"
         "                    command runs on every port at once\n"
         "  --com N=DEVICE    COMN opens DEVICE (repeatable); default COM1-COM10 =\n"
@@ -206,10 +215,15 @@ QString GeneralHelp() {
         "  --quiet           no progress on stderr (shown only when stderr is a terminal)\n"
         "  --timeout MS      how long to wait for any one reply (default 1000)\n"
         "  --count N         monitor: end after N live frames\n"
+        "  --force           export: replace FILE even when it is read-only (its mode stays)\n"
+        "  --port-file FILE  the window's port file (default: qzmcconfig.ini in\n"
+        "                    ~/.config/Vexa or $XDG_CONFIG_HOME/Vexa, else in the\n"
+        "                    current directory)\n"
         "  -h, --help        this text; vexactl help COMMAND or COMMAND --help for one command\n"
         "  --version         the version\n\n"
         "Exit status: 0 success, 2 usage, 3 refused input (nothing was sent), 4 line or\n"
-        "device fault, 5 read-back differs from what was written; with several ports the\n"
+        "device fault, or a file or stdout that could not be written, 5 read-back differs\n"
+        "from what was written; with several ports the\n"
         "highest of them. 130 when interrupted by Ctrl-C, SIGTERM or SIGHUP (monitor: 0).\n");
     QStringList many;
     for (const CommandInfo& command : Commands())

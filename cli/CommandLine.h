@@ -13,6 +13,8 @@ struct Invocation {
     bool demo = false;
     bool json = false;
     bool quiet = false;
+    bool force = false;          // --force: export replaces a read-only file
+    QString portFile;            // --port-file FILE: the window's port file elsewhere
     std::chrono::milliseconds timeout{1000};
     int count = 0;  // monitor --count N: end after N frames; 0: until interrupted
     const CommandInfo* command = nullptr;

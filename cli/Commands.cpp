@@ -259,7 +259,8 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
     if (name == QLatin1String("reference"))
         return PrepareReference(invocation.arguments.value(0), &prepared->referenceSet, error);
     prepared->file = invocation.arguments.value(0);
-    if (name == QLatin1String("export")) return PrepareExport(prepared->file, error);
+    if (name == QLatin1String("export"))
+        return PrepareExport(prepared->file, invocation.force, error);
     if (name == QLatin1String("restore"))
         return PrepareRestore(prepared->file, &prepared->restoreValues, error);
     if (name == QLatin1String("flash"))
@@ -277,7 +278,8 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
     if (name == QLatin1String("set")) return SetRun(session, prepared.assignments, progress).Run();
     if (name == QLatin1String("reference"))
         return Reference(session, prepared.referenceSet, progress);
-    if (name == QLatin1String("export")) return Export(session, prepared.file, progress);
+    if (name == QLatin1String("export"))
+        return Export(session, prepared.file, invocation.force, progress);
     if (name == QLatin1String("restore"))
         return Restore(session, prepared.file, prepared.restoreValues, progress);
     if (name == QLatin1String("flash")) return Flash(session, prepared.image, progress);

@@ -40,7 +40,7 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
 // stderr; `stream` result lines that cannot wait for the end (monitor), for stdout.
 struct CommandOutput {
     std::function<void(const QString&)> progress;
-    std::function<void(const QString&)> stream;
+    std::function<bool(const QString&)> stream;  // false once stdout takes no more
 };
 
 // Runs the command on an open session.

@@ -1,12 +1,13 @@
 #include "FileCommands.h"
 
-#include <QFileInfo>
 #include <span>
 #include <variant>
 
 #include "BulkWriteChain.h"
+#include "ExportTarget.h"
 #include "ParamTable.h"
 #include "ParameterExport.h"
+#include "TerminationSignals.h"
 #include "ParameterRestore.h"
 #include "ReadBackChain.h"
 
@@ -15,6 +16,7 @@ namespace {
 using End = PortSession::End;
 
 constexpr char kStdout[] = "-";
+const QString kForceHint = QStringLiteral("give --force to replace it");
 
 QString Letter(char letter) { return QString(QLatin1Char(letter)); }
 
@@ -24,13 +26,6 @@ int ValueAt(char letter, std::span<const int> cells) {
     if (BitCountOf(letter) > 0) return MaskFromCache(letter, cells);
     const std::optional<int> slot = CacheSlotOf(letter);
     return slot && *slot < int(cells.size()) ? cells[*slot] : 0;
-}
-
-CommandResult Refused(const QString& error) {
-    CommandResult result;
-    result.status = kExitRefused;
-    result.error = error;
-    return result;
 }
 
 // The session's restore with every link of the bulk write on the progress line; a restore that
@@ -43,7 +38,9 @@ public:
             m_progress(QStringLiteral("restore %1/%2").arg(++m_nSent).arg(kLinks));
         };
         session.onChainEnded = [this](const ChainEnd& end) {
-            if (end.chain != Chain::Restore || end.result != ChainResult::NoAnswer) return;
+            if (end.chain != Chain::Restore) return;
+            if (end.result == ChainResult::Done) m_bFinished = true;
+            if (end.result != ChainResult::NoAnswer) return;
             m_cStopped = end.letter;
             m_session.CheckDone();
         };
@@ -52,6 +49,10 @@ public:
         m_session.onBulkWriteLinkSent = nullptr;
         m_session.onChainEnded = nullptr;
     }
+
+    // Parameters whose echo came: every one sent but the last, until the write has ended.
+    int Confirmed() const { return m_bFinished ? kLinks - 1 : std::max(0, m_nSent - 2); }
+    static constexpr int Parameters() { return kLinks - 1; }
 
     End Run(const ParameterValues& values) {
         return m_session.RunThenReadBack([&] { m_session.Core().Restore(values); },
@@ -66,27 +67,18 @@ private:
     PortSession& m_session;
     const std::function<void(const QString&)>& m_progress;
     int m_nSent = 0;
+    bool m_bFinished = false;
     char m_cStopped = 0;
 };
 
 }  // namespace
 
-bool PrepareExport(const QString& file, QString* error) {
+bool PrepareExport(const QString& file, bool force, QString* error) {
     if (file == QLatin1String(kStdout)) return true;
-    const QFileInfo info(file);
-    const QFileInfo folder(info.absolutePath());
-    if (info.isDir())
-        *error = QStringLiteral(
-                     "%1 is a folder: give the name of the file to write; nothing was "
-                     "sent")
-                     .arg(file);
-    else if (!folder.isDir())
-        *error = QStringLiteral("the folder %1 does not exist; nothing was sent")
-                     .arg(info.absolutePath());
-    else if (!folder.isWritable() || (info.exists() && !info.isWritable()))
-        *error = QStringLiteral("%1 cannot be written by this user; nothing was sent").arg(file);
-    else
-        return true;
+    const std::optional<QString> refusal =
+        ExportRefusal(InspectExportTarget(file), force, kForceHint);
+    if (!refusal) return true;
+    *error = QStringLiteral("%1 is not written: %2; nothing was sent").arg(file, *refusal);
     return false;
 }
 
@@ -106,7 +98,17 @@ bool PrepareRestore(const QString& file, ParameterValues* values, QString* error
     return true;
 }
 
-CommandResult Export(PortSession& session, const QString& file,
+// The file's bytes at the place FILE names; a FIFO nobody reads yet is waited for until a
+// termination signal comes.
+std::optional<QString> SaveExport(const QString& file, const QByteArray& bytes, bool force) {
+    SaveOptions options;
+    options.force = force;
+    options.forceHint = kForceHint;
+    options.stopWaitingForReader = [] { return TerminationSignals::Caught() != 0; };
+    return SaveParameterFile(file, bytes, options);
+}
+
+CommandResult Export(PortSession& session, const QString& file, bool force,
                      const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
@@ -118,8 +120,11 @@ CommandResult Export(PortSession& session, const QString& file,
         result.raw = bytes;
         return result;
     }
-    if (const std::optional<QString> reason = SaveParameterFile(file, bytes))
-        return Refused(QStringLiteral("%1 was not written (%2)").arg(file, *reason));
+    if (const std::optional<QString> reason = SaveExport(file, bytes, force)) {
+        result.status = *reason == SaveInterruptedReason() ? kExitInterrupted : kExitLineFault;
+        result.error = QStringLiteral("%1 was not written (%2)").arg(file, *reason);
+        return result;
+    }
     const QString version = FirmwareVersionText(session.FirmwareVersion().value_or(0));
     result.lines << QStringLiteral("%1: %2 bytes, COM%3, firmware %4")
                         .arg(file)
@@ -139,6 +144,19 @@ CommandResult Restore(PortSession& session, const QString& file,
     RestoreRun run(session, progress);
     ShowReadBackProgress(session, progress, QStringLiteral("restored, read"));
     const End end = run.Run(values);
+    // A lost line shows either as such or as a refused send on the port it closed.
+    if (end == End::LineLost || (end == End::Failed && !session.Comm().GetPortOpen())) {
+        CommandResult result;
+        result.status = kExitLineFault;
+        result.error = QStringLiteral(
+                           "%1: the line was lost after %2 of %3 parameters; those after "
+                           "them may not be in the controller: check the cable and the "
+                           "adapter, then restore the file again")
+                           .arg(session.PortName())
+                           .arg(run.Confirmed())
+                           .arg(RestoreRun::Parameters());
+        return result;
+    }
     if (end != End::Done) return Fault(session, end);
     if (const char letter = run.Stopped()) {
         CommandResult result;

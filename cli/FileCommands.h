@@ -10,12 +10,13 @@
 
 // The place FILE names can take a file ("-" is stdout); false with `error` set otherwise, before
 // anything is sent.
-bool PrepareExport(const QString& file, QString* error);
+// A read-only file is refused unless `force`.
+bool PrepareExport(const QString& file, bool force, QString* error);
 // The whole file read and checked; false with `error` set (the line and what is wrong).
 bool PrepareRestore(const QString& file, ParameterValues* values, QString* error);
 
 // The read-back, then the file's bytes as the window's export writes them.
-CommandResult Export(PortSession& session, const QString& file,
+CommandResult Export(PortSession& session, const QString& file, bool force,
                      const std::function<void(const QString&)>& progress);
 // The window's restore of a saved file, the read-back after it, and the comparison.
 CommandResult Restore(PortSession& session, const QString& file,

@@ -77,7 +77,11 @@ CommandResult Monitor(PortSession& session, const Invocation& invocation,
                       const CommandOutput& output) {
     int frames = 0;
     session.onLiveFrame = [&](const LiveFrame& frame) {
-        output.stream(invocation.json ? LiveFrameJson(frame) : LiveFrameText(frame));
+        // A reader that went away ("| head -n 3") ends monitoring as SIGTERM does.
+        if (!output.stream(invocation.json ? LiveFrameJson(frame) : LiveFrameText(frame))) {
+            session.Interrupt();
+            return;
+        }
         ++frames;
         session.Heard();
     };

@@ -3,15 +3,19 @@
 #include <QFileInfo>
 
 #include "CommandLine.h"
-#include "PortFile.h"
+#include "PortFileLocation.h"
 
 namespace {
 
 constexpr int kDefaultPort = 3;
 
-// The window's choice: an empty or missing file means COM3.
-int PortOfFile(const PortFile& file, QString* error) {
-    const PortFile::Content content = file.ReadOnly();
+// The window's choice: an empty or missing file means COM3, and so does one that is not read
+// (a FIFO, a folder), which is said once on `warning`.
+int PortOfFile(const PortFile& file, QString* error, QString* warning) {
+    const PortFile::Content content = file.Read();
+    if (!content.problem.isEmpty() && warning)
+        *warning = QStringLiteral("the port file %1 is not read (%2); COM3 is used")
+                       .arg(file.Path(), content.problem);
     if (content.empty) return kDefaultPort;
     if (content.number >= ComPortTable::kFirstPort && content.number <= ComPortTable::kLastPort)
         return content.number;
@@ -27,12 +31,13 @@ int PortOfFile(const PortFile& file, QString* error) {
 
 }  // namespace
 
-std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error) {
+std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error,
+                                     QString* warning) {
     ComPortTable table;
     table.ApplyOptions(invocation.comAssignments);
     std::vector<PortTarget> targets;
     if (invocation.ports.isEmpty()) {
-        const int number = PortOfFile(PortFile(), error);
+        const int number = PortOfFile(CommandLinePortFile(invocation.portFile), error, warning);
         if (number == 0) return {};
         targets.push_back({QStringLiteral("COM%1").arg(number), number, table});
         return targets;

@@ -27,8 +27,10 @@ QString InUserTerms(const PortTarget& target, const QString& message);
 // also how to list the ports and how to try vexactl without hardware.
 QString OpenFailure(const PortTarget& target, const QString& reason);
 
-// The ports of the --port options; without one, the port kept in the window's port file in the
-// current directory (only read, never created or written), else COM3. A device path that no
-// COM number leads to is opened as COM3 (its own table leads COM3 there). Empty, with `error`
-// set, when the port file names a port that does not exist.
-std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error);
+// The ports of the --port options; without one, the port kept in the window's port file
+// (--port-file, else the window's configuration folder, else ./qzmcconfig.ini; only read,
+// never created or written), else COM3. A device path that no COM number leads to is opened
+// as COM3 (its own table leads COM3 there). Empty, with `error` set, when the port file names
+// a port that does not exist; `warning` is set when a port file is there but is not read.
+std::vector<PortTarget> ResolvePorts(const Invocation& invocation, QString* error,
+                                     QString* warning = nullptr);

@@ -24,6 +24,7 @@
 #include "Progress.h"
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
+#include "StandardStreams.h"
 
 namespace {
 
@@ -32,12 +33,15 @@ void Print(FILE* stream, const QString& text) {
     std::fputc('\n', stream);
 }
 
-// A result line that is shown as it comes (a live frame), whoever reads stdout.
-void PrintNow(const QString& line) {
+// A result line that is shown as it comes (a live frame), whoever reads stdout; false when
+// stdout took it not (its reader went away, it is closed or full).
+bool PrintNow(const QString& line) {
     static QMutex mutex;
     const QMutexLocker lock(&mutex);
-    Print(stdout, line);
-    std::fflush(stdout);
+    const QByteArray text = line.toUtf8() + '\n';
+    return std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout) ==
+               std::size_t(text.size()) &&
+           std::fflush(stdout) == 0;
 }
 
 bool StderrIsTerminal() {
@@ -98,7 +102,7 @@ private:
         output.progress = [this](const QString& text) { m_progress.Update(m_target.label, text); };
         output.stream = [this](const QString& line) {
             m_progress.Clear();
-            PrintNow(line);
+            return PrintNow(line);
         };
         return RunControllerCommand(m_invocation, m_prepared, session, output);
     }
@@ -129,15 +133,22 @@ QString Outcome(int status) {
     }
 }
 
-void PrintSingle(const Invocation& invocation, const CommandResult& result) {
+// Prints one port's result; returns its exit status, a fault when a file meant for stdout
+// could not be written there.
+int PrintSingle(const Invocation& invocation, const CommandResult& result) {
     if (!result.raw.isEmpty()) {
-        std::fwrite(result.raw.constData(), 1, std::size_t(result.raw.size()), stdout);
+        if (const std::optional<QString> reason = WriteToStdout(result.raw)) {
+            Print(stderr, QStringLiteral("vexactl: stdout: the file was not written (%1)")
+                              .arg(*reason));
+            return std::max(result.status, int(kExitLineFault));
+        }
     } else if (invocation.json) {
         if (!result.json.isEmpty()) Print(stdout, result.json);
     } else {
         for (const QString& line : result.lines) Print(stdout, line);
     }
     if (!result.error.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + result.error);
+    return result.status;
 }
 
 void PrintMany(const Invocation& invocation,
@@ -186,7 +197,9 @@ int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
         Print(stderr, QStringLiteral("vexactl: ") + error);
         return kExitRefused;
     }
-    std::vector<PortTarget> targets = ResolvePorts(invocation, &error);
+    QString warning;
+    std::vector<PortTarget> targets = ResolvePorts(invocation, &error, &warning);
+    if (!warning.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + warning);
     if (targets.empty()) {
         Print(stderr, QStringLiteral("vexactl: ") + error);
         return kExitLineFault;
@@ -211,10 +224,8 @@ int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
     for (const auto& worker : workers) worker->wait();
     progress.Clear();
 
-    if (workers.size() == 1)
-        PrintSingle(invocation, workers.front()->Result());
-    else
-        PrintMany(invocation, workers);
+    if (workers.size() == 1) return PrintSingle(invocation, workers.front()->Result());
+    PrintMany(invocation, workers);
     int status = kExitOk;
     for (const auto& worker : workers) status = std::max(status, worker->Result().status);
     return status;
@@ -224,9 +235,7 @@ int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
 
 int RunInvocation(const Invocation& invocation, Interruption& interruption) {
     if (!invocation.command->usesPort) {
-        const CommandResult result = ListPorts(invocation);
-        PrintSingle(invocation, result);
-        return result.status;
+        return PrintSingle(invocation, ListPorts(invocation));
     }
     return RunOnControllers(invocation, interruption);
 }

@@ -6,10 +6,14 @@
 #include "CommandLine.h"
 #include "ExitStatus.h"
 #include "Interruption.h"
+#include "DebugLog.h"
 #include "Runner.h"
+#include "StandardStreams.h"
 #include "VexaVersion.h"
 
 int main(int argc, char** argv) {
+    GuardStandardStreams();
+    RouteQtMessagesToDebugLog("vexactl");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexactl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VEXA_VERSION));

@@ -13,6 +13,11 @@ inline constexpr BiText kLineMissing{"第%1行缺失：文件在此之前结束�
 inline constexpr BiText kNotPortLine{"第1行不是串口行（应为“当 前 串口COM”加串口号）。",
                                      "Line 1 is not the port line (“当 前 串口COM” and the port "
                                      "number)."};
+inline constexpr BiText kWrongEncoding{"第1行起：文件被保存成了UTF-8编码，参数文件必须是GBK编码"
+                                       "（请用原来导出的文件，或在编辑器中以GBK编码重新保存）。",
+                                       "Line 1 on: the file was saved in the wrong encoding "
+                                       "(UTF-8); a parameter file must be GBK. Use the file as "
+                                       "exported, or save it again as GBK in the editor."};
 inline constexpr BiText kWrongLabel{"第%1行的名称不对，应为“%2”（13个字节，空格也不能改动）。",
                                     "Line %1: the label should be “%2” (13 bytes, spaces "
                                     "included)."};

@@ -1,7 +1,5 @@
 #include "ParameterExport.h"
 
-#include <QSaveFile>
-
 #include "ParameterFileLayout.h"
 
 namespace {
@@ -47,16 +45,4 @@ QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber) {
         if (note + 1 < kNoteLineCount) bytes += kLineEnd;
     }
     return bytes;
-}
-
-std::optional<QString> SaveParameterFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit()) return file.errorString();
-    return std::nullopt;
 }

@@ -5,11 +5,9 @@
 #include <optional>
 #include <span>
 
+#include "ExportWriter.h"  // SaveParameterFile: the bytes put at a path
+
 // The parameter text file's bytes for the cache (slots 0 to 190 are written) and the port the
 // controller is on. The cache is only read: frame values get their +5000 in the text alone.
 QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber);
 
-// Writes the bytes to path as a whole: they reach the file only once all of them are on disk,
-// so a failure (no permission, a full disk, a folder of that name) leaves whatever was at path
-// untouched. Returns the reason on failure, nullopt on success.
-std::optional<QString> SaveParameterFile(const QString& path, const QByteArray& bytes);

@@ -1,6 +1,5 @@
 #include "ParameterFileReader.h"
 
-#include <QFile>
 #include <QList>
 #include <optional>
 
@@ -8,6 +7,7 @@
 #include "FileTexts.h"
 #include "GbkCodec.h"
 #include "ParamTable.h"
+#include "RegularFile.h"
 
 namespace {
 
@@ -119,6 +119,14 @@ bool IsPortLine(QByteArrayView line) {
     return !number.isEmpty() && !number.startsWith('-') && ParseInteger(number).has_value();
 }
 
+// A parameter file an editor saved again as UTF-8: the whole file is valid UTF-8 and its first
+// line begins with the port line's Chinese text in UTF-8 (after a byte order mark, if any).
+bool IsUtf8Copy(QByteArrayView bytes) {
+    static const QByteArray utf8Prefix = gbk::Decode(PortLinePrefix()).value_or(QString()).toUtf8();
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes = bytes.sliced(3);
+    return !utf8Prefix.isEmpty() && bytes.startsWith(utf8Prefix) && bytes.isValidUtf8();
+}
+
 // A value as a message shows it: GBK where it is, control bytes as '?', cut short.
 QString Shown(const QByteArray& value) {
     QString text = gbk::Decode(value).value_or(QString::fromLatin1(value));
@@ -138,6 +146,8 @@ QString FileProblem::Describe(bool english) const {
             return texts::kLineMissing.In(english).arg(line);
         case Kind::NotPortLine:
             return texts::kNotPortLine.In(english);
+        case Kind::WrongEncoding:
+            return texts::kWrongEncoding.In(english);
         case Kind::WrongLabel:
             return texts::kWrongLabel.In(english).arg(line).arg(label);
         case Kind::NotANumber:
@@ -158,7 +168,10 @@ std::variant<ParameterValues, FileProblem> ReadParameterFile(QByteArrayView byte
     if (bytes.size() > kMaxParameterFileBytes) return Problem(FileProblem::Kind::TooLarge, 0);
     const QList<QByteArrayView> lines = SplitLines(bytes);
     if (lines.isEmpty()) return Problem(FileProblem::Kind::MissingLine, 1);
-    if (!IsPortLine(lines[0])) return Problem(FileProblem::Kind::NotPortLine, 1);
+    if (!IsPortLine(lines[0]))
+        return Problem(IsUtf8Copy(bytes) ? FileProblem::Kind::WrongEncoding
+                                         : FileProblem::Kind::NotPortLine,
+                       1);
     ParameterValues values{};
     for (int index = 0; index < kParameterCount; ++index) {
         const int lineNumber = index + 2;
@@ -176,9 +189,7 @@ std::variant<ParameterValues, FileProblem> ReadParameterFile(QByteArrayView byte
 }
 
 std::variant<QByteArray, QString> LoadParameterFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return file.errorString();
-    const QByteArray bytes = file.read(kMaxParameterFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) return file.errorString();
-    return bytes;
+    auto read = ReadRegularFile(path, kMaxParameterFileBytes + 1);
+    if (auto* refusal = std::get_if<FileRefusal>(&read)) return refusal->reason;
+    return std::get<QByteArray>(std::move(read));
 }

@@ -18,6 +18,7 @@ struct FileProblem {
         TooLarge,
         MissingLine,
         NotPortLine,
+        WrongEncoding,  // saved as UTF-8 by an editor; it must be GBK
         WrongLabel,
         NotANumber,
         OutOfRange,

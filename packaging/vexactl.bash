@@ -3,9 +3,9 @@
 # the first time vexactl is completed.
 
 _vexactl_commands='ports info read get set reference export restore flash monitor help'
-_vexactl_options='--port --com --demo --json --quiet --timeout --count --help --version'
+_vexactl_options='--port --com --port-file --demo --json --quiet --timeout --count --force --help --version'
 # The options that take a value as the next word.
-_vexactl_valued='--port|--com|--timeout|--count'
+_vexactl_valued='--port|--com|--port-file|--timeout|--count'
 # The letters get reads and those set writes, in the controller's read-back order.
 _vexactl_readable='CABDEFG!@#$HIJK%^&()_+LRT`YZQ4567MNOPabcdef=ghijklmnopqrstuvwxyz'
 _vexactl_settable='CABDEFG!@#$JK%^&()_+LRT`YZQMNOPabcdef=ghi'
@@ -44,6 +44,10 @@ _vexactl()
         --port)
             COMPREPLY=($(compgen -W "$(printf 'COM%d ' {1..20})" -- "$cur"))
             [[ $cur == /* ]] && _filedir
+            return
+            ;;
+        --port-file)
+            _filedir
             return
             ;;
         --com | --timeout | --count)

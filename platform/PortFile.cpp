@@ -1,7 +1,20 @@
 #include "PortFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cstdlib>
+
+#include "RegularFile.h"
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
 
 namespace {
 
@@ -17,29 +30,57 @@ PortFile::Content ContentOf(const QByteArray& text) {
     return content;
 }
 
-// Reads the file opened with `mode`; a file that exists but cannot be opened says why.
-PortFile::Content ReadOpened(const QString& path, QIODevice::OpenMode mode) {
-    QFile file(path);
-    const bool existed = file.exists();
-    if (!file.open(mode)) {
-        PortFile::Content content;
-        if (existed) content.problem = file.errorString();  // "Is a directory", "Permission denied"
-        return content;
-    }
-    return ContentOf(file.read(kReadLimit));
+QByteArray TwoBytesOf(int port) {
+    QByteArray bytes = QByteArray::number(port);
+    if (bytes.size() == 1) bytes += '\0';
+    return bytes.left(2);
 }
+
+#ifdef Q_OS_UNIX
+QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// O_NOFOLLOW: a link (dangling or not) is refused instead of leading the write elsewhere.
+std::optional<QString> WriteAtStart(const QString& path, const QByteArray& bytes) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) {
+        if (errno == ELOOP) return QStringLiteral("it is a symbolic link, which is not followed");
+        return SystemReason(errno);
+    }
+    struct stat info {};
+    std::optional<QString> problem;
+    if (::fstat(fd, &info) != 0)
+        problem = SystemReason(errno);
+    else if (!S_ISREG(info.st_mode))
+        problem = QStringLiteral("it is not a regular file");
+    else if (::pwrite(fd, bytes.constData(), std::size_t(bytes.size()), 0) != bytes.size())
+        problem = SystemReason(errno);
+    if (::close(fd) != 0 && !problem) problem = SystemReason(errno);
+    return problem;
+}
+#else
+std::optional<QString> WriteAtStart(const QString& path, const QByteArray& bytes) {
+    if (QFileInfo(path).isSymLink()) return QStringLiteral("it is a symbolic link");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return file.errorString();
+    if (file.write(bytes) != bytes.size()) return file.errorString();
+    return std::nullopt;
+}
+#endif
 
 }  // namespace
 
-// ReadWrite creates the file when it is missing.
-PortFile::Content PortFile::Read() const { return ReadOpened(m_path, QIODevice::ReadWrite); }
+PortFile::Content PortFile::Read() const {
+    const auto read = ReadRegularFile(m_path, kReadLimit);
+    if (const auto* bytes = std::get_if<QByteArray>(&read)) return ContentOf(*bytes);
+    PortFile::Content content;
+    const FileRefusal& refusal = std::get<FileRefusal>(read);
+    if (refusal.kind != FileRefusal::Kind::Missing) content.problem = refusal.reason;
+    return content;
+}
 
-PortFile::Content PortFile::ReadOnly() const { return ReadOpened(m_path, QIODevice::ReadOnly); }
-
-void PortFile::Write(int port) const {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite)) return;
-    QByteArray bytes = QByteArray::number(port);
-    if (bytes.size() == 1) bytes += '\0';
-    file.write(bytes.left(2));
+std::optional<QString> PortFile::Write(int port) const {
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder)) return QStringLiteral("the folder %1 cannot be made").arg(folder);
+    return WriteAtStart(m_path, TwoBytesOf(port));
 }

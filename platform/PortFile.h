@@ -1,28 +1,31 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // The port file "qzmcconfig.ini": the last port number as text in its first two bytes
-// ("3" and a zero byte for ports 1-9, the two digits for 10-20). Created when missing, never
-// truncated: bytes beyond the first two that another writer left there stay.
+// ("3" and a zero byte for ports 1-9, the two digits for 10-20). Never truncated: bytes beyond
+// the first two that another writer left there stay. Only a regular file is read or written:
+// a FIFO, device or folder of that name is never opened, and a symbolic link is never written
+// through.
 class PortFile {
 public:
     explicit PortFile(QString path = QStringLiteral("qzmcconfig.ini")) : m_path(std::move(path)) {}
 
     // The file read as text: its leading decimal number (blanks and a sign allowed; 0 when it
-    // has no digits), and whether it was empty (or had just been created).
+    // has no digits), and whether it was empty or missing.
     struct Content {
         bool empty = true;
         int number = 0;
-        // Why a file that exists could not be opened (a folder, no permission); empty when it
+        // Why a file that exists was not read (a folder, a FIFO, no permission); empty when it
         // was read or did not exist. Such a file reads as empty.
         QString problem;
     };
     Content Read() const;
-    // The same reading with the file opened for reading only: a missing file is not created
-    // and reads as empty. For programs that only look at the window's choice (vexactl).
-    Content ReadOnly() const;
-    void Write(int port) const;
+    // Puts the port's two bytes at the start of the file, creating it (and its folder) when
+    // missing. Returns why nothing was written: the path is a symbolic link or not a regular
+    // file, or the system refused.
+    std::optional<QString> Write(int port) const;
     const QString& Path() const { return m_path; }
 
 private:

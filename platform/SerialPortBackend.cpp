@@ -17,6 +17,10 @@
 
 namespace {
 
+// Why a line ends on a read error or a hang-up, in terms the user can act on; the system's own
+// words for it ("Inappropriate ioctl for device", "Input/output error") say nothing to them.
+const QString kDeviceGone = QStringLiteral("the adapter was unplugged or the device went away");
+
 // Time allowed for one Write to reach the driver: twice its time on the wire plus a second,
 // so a stalled line (hardware handshake held off, a far end that stopped reading) ends it.
 int WriteTimeoutMs(qsizetype bytes, qint32 baud) {
@@ -207,7 +211,7 @@ void SerialPortBackend::PullWaiting() {
     }
     const QSerialPort::SerialPortError error = m_port.error();
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-        EndConnection(m_port.errorString());
+        EndConnection(kDeviceGone);
     else if (error != QSerialPort::NoError)
         m_port.clearError();  // a zero wait with nothing to read reports a time-out
 }
@@ -218,7 +222,7 @@ void SerialPortBackend::OnError(QSerialPort::SerialPortError error) {
     // the connection: the port is closed at once, which stops the notifier.
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
     if (!m_port.isOpen() || m_bEnding) return;
-    EndConnection(m_port.errorString());
+    EndConnection(kDeviceGone);
 }
 
 // Closes the port and tells the serial control once. The notice is queued, so that it never

@@ -13,9 +13,11 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 int g_pipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_caught = 0;
 
 void OnSignal(int signalNumber) {
     const int saved = errno;
+    g_caught = signalNumber;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
     errno = saved;
@@ -25,7 +27,9 @@ void Handle(void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // No SA_RESTART: a call that blocks (opening a FIFO, writing to a full pipe) returns EINTR
+    // instead of waiting on; Qt's own calls and the event loop retry by themselves.
+    action.sa_flags = 0;
     for (int signalNumber : kSignals) sigaction(signalNumber, &action, nullptr);
 }
 
@@ -47,6 +51,8 @@ TerminationSignals::~TerminationSignals() {
     g_pipe[0] = g_pipe[1] = -1;
 }
 
+int TerminationSignals::Caught() { return g_caught; }
+
 void TerminationSignals::Drain() {
     unsigned char byte = 0;
     int last = 0;
@@ -58,6 +64,7 @@ void TerminationSignals::Drain() {
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
 TerminationSignals::~TerminationSignals() = default;
+int TerminationSignals::Caught() { return 0; }
 void TerminationSignals::Drain() {}
 
 #endif

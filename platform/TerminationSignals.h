@@ -16,6 +16,10 @@ public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
+    // The last termination signal that arrived in this process, 0 before any: for code that
+    // waits outside the event loop and must stop when its blocking call returns EINTR.
+    static int Caught();
+
 signals:
     void Requested(int signalNumber);
 

@@ -17,6 +17,7 @@
 #include "SimDriver.h"
 #include "SimOptions.h"
 #include "SteadyClock.h"
+#include "DebugLog.h"
 #include "TerminationSignals.h"
 #include "VexaVersion.h"
 
@@ -51,6 +52,7 @@ int Fail(const QString& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    RouteQtMessagesToDebugLog("vexa-sim");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexa-sim"));
 

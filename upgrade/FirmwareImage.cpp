@@ -1,7 +1,6 @@
 #include "FirmwareImage.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "RegularFile.h"
 
 FirmwareCheck FirmwareImage::CheckName(const QString& path) {
     if (path.endsWith(QLatin1String("bin"), Qt::CaseSensitive)) return FirmwareCheck::Ok;
@@ -10,15 +9,16 @@ FirmwareCheck FirmwareImage::CheckName(const QString& path) {
 
 FirmwareCheck FirmwareImage::Read(const QString& path) {
     Clear();
-    // Only a plain file: a device or a pipe that happens to end in "bin" could block the read
-    // or never end.
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return FirmwareCheck::Corrupt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return FirmwareCheck::Corrupt;
-    const qint64 length = file.size();
+    // Only a plain file, opened non-blocking: a device or a pipe that happens to end in "bin"
+    // could block the read or never end. One byte more than the limit tells a file too large.
+    if (path.isEmpty()) return FirmwareCheck::Corrupt;
+    const auto read = ReadRegularFile(path, kBufferSize);
+    const auto* bytes = std::get_if<QByteArray>(&read);
+    if (!bytes) return FirmwareCheck::Corrupt;
+    const qint64 length = bytes->size();
     if (length <= 1 || length >= kBufferSize) return FirmwareCheck::Corrupt;
-    QByteArray buffer(kBufferSize, '\0');
-    if (!file.seek(0) || file.read(buffer.data(), length) != length) return FirmwareCheck::Corrupt;
+    QByteArray buffer = *bytes;
+    buffer.append(QByteArray(kBufferSize - length, '\0'));
 
     m_fwImage = std::move(buffer);
     m_nFwTotal = quint32(length) + 1;

@@ -121,14 +121,16 @@ TEST_F(MainWindowTest, PortFileWithoutAPortNumberOpensNothingAndKeepsTheFile) {
     }
 }
 
-TEST_F(MainWindowTest, PortThatCannotBeOpenedIsReportedAndStillRecorded) {
+// The port file keeps the last port that opened: a port that does not open is not tried again
+// at the next start.
+TEST_F(MainWindowTest, PortThatCannotBeOpenedIsReportedAndNotRecorded) {
     CVexaDlg& dlg = Start([](MemoryLine& line) { line.SetUnavailable(5); });
     auto* ports = Control<QComboBox>(IDC_PORT_LIST);
     ports->setCurrentIndex(4);
     emit ports->activated(4);
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
     EXPECT_EQ(dlg.m_bPortOpenFailed, 1);
-    EXPECT_EQ(PortFileBytes(), QByteArray("5\0", 2));
+    EXPECT_EQ(PortFileBytes(), QByteArray("3\0", 2));
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
     EXPECT_TRUE(m_prompter.Shown()[0].text.contains("COM5"));

@@ -37,9 +37,13 @@ struct Outcome {
 
 class VexactlTest : public ::testing::Test {
 protected:
-    // Starts vexactl in the test's own folder (where a port file may be put) and waits for it.
+    // Starts vexactl in the test's own folder (where a port file may be put), with a
+    // configuration folder of its own, and waits for it.
     QProcess* Start(const QStringList& arguments) {
         m_process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        m_process->setProcessEnvironment(env);
         m_process->setWorkingDirectory(m_dir.path());
         m_process->setProcessEnvironment(m_env);
         m_process->start(QStringLiteral(VEXACTL_BINARY), arguments);

@@ -57,7 +57,8 @@ TEST(ParameterFileReader, DamagedFilesAreRefusedAtTheLineWhereTheDamageShows) {
     const Case cases[] = {
         {"empty file", {}, Kind::MissingLine, 1},
         {"binary junk", junk, Kind::NotPortLine, 1},
-        {"saved as UTF-8", utf8, Kind::NotPortLine, 1},
+        {"saved as UTF-8", utf8, Kind::WrongEncoding, 1},
+        {"saved as UTF-8 with a byte order mark", "\xEF\xBB\xBF" + utf8, Kind::WrongEncoding, 1},
         {"port line without number", Edited(1, "当 前 串口COM"), Kind::NotPortLine, 1},
         {"line 50 deleted", Edited(50, nullptr), Kind::WrongLabel, 50},
         {"blank line inserted", Edited(10, "", 0), Kind::WrongLabel, 10},

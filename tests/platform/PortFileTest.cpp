@@ -6,7 +6,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <QCoreApplication>
+#include <QStandardPaths>
+
 #include "PortFile.h"
+#include "PortFileLocation.h"
 
 namespace {
 
@@ -51,8 +55,113 @@ TEST(PortFileTest, FileThatExistsButCannotBeOpenedSaysWhy) {
         EXPECT_EQ(PortFile(locked).Read().problem, "Permission denied");
     }
 
-    // A file that is missing is created, as always, and is no problem.
+    // A file that is missing is no problem.
     EXPECT_TRUE(PortFile(dir.filePath("new.ini")).Read().problem.isEmpty());
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Only a regular file is read or written: a FIFO is never opened (so nothing hangs), and a
+// symbolic link never leads a write elsewhere, dangling or not.
+TEST(PortFileTest, OnlyARegularFileIsReadOrWrittenNeverThroughALink) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("target");
+    QFile(target).open(QIODevice::WriteOnly);
+    QFile::link(target, dir.filePath("link.ini"));
+    QFile::link(dir.filePath("nowhere"), dir.filePath("dangling.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo.ini")).constData(), 0600), 0);
+    struct Case {
+        const char* name;
+        const char* readProblem;   // nullptr: read without a problem
+        const char* writeProblem;  // nullptr: written
+    };
+    const Case cases[] = {
+        {"plain.ini", nullptr, nullptr},
+        {"fifo.ini", "Is a FIFO (named pipe), not a regular file", "not a regular file"},
+        {"link.ini", nullptr, "symbolic link"},
+        {"dangling.ini", nullptr, "symbolic link"},
+        {"new/folder/made.ini", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        const PortFile file(dir.filePath(c.name));
+        EXPECT_EQ(file.Read().problem, QString::fromUtf8(c.readProblem ? c.readProblem : ""))
+            << c.name;
+        const std::optional<QString> problem = file.Write(12);
+        if (c.writeProblem)
+            EXPECT_TRUE(problem && problem->contains(c.writeProblem)) << c.name;
+        else
+            EXPECT_EQ(problem, std::nullopt) << c.name;
+    }
+    EXPECT_EQ(Bytes(dir.filePath("plain.ini")), "12");
+    EXPECT_EQ(Bytes(dir.filePath("new/folder/made.ini")), "12");
+    EXPECT_TRUE(Bytes(target).isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("nowhere")));
+}
+
+class PortFileLocationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previousDir = QDir::currentPath();
+        m_previousConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
+        QDir(m_dir.path()).mkdir("work");
+        QDir::setCurrent(m_dir.filePath("work"));
+    }
+    void TearDown() override {
+        QDir::setCurrent(m_previousDir);
+        qputenv("XDG_CONFIG_HOME", m_previousConfig);
+    }
+    QString Configured() const { return m_dir.filePath("config/Vexa/qzmcconfig.ini"); }
+    QString Legacy() const { return m_dir.filePath("work/qzmcconfig.ini"); }
+    static void Put(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_previousDir;
+    QByteArray m_previousConfig;
+};
+
+TEST_F(PortFileLocationTest, TheFileIsTheWindowsAppConfigLocationWhoeverAsks) {
+    EXPECT_EQ(ConfiguredPortFilePath(), Configured());
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName("Vexa");
+    EXPECT_EQ(QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                  .filePath("qzmcconfig.ini"),
+              Configured());
+    QCoreApplication::setApplicationName(name);
+    EXPECT_EQ(WindowPortFile("/elsewhere/ports.ini").Path(), "/elsewhere/ports.ini");
+    EXPECT_EQ(CommandLinePortFile("/elsewhere/ports.ini").Path(), "/elsewhere/ports.ini");
+}
+
+TEST_F(PortFileLocationTest, TheFileInTheCurrentDirectoryIsCarriedOverOnce) {
+    Put(Legacy(), QByteArray("7\0", 2));
+    // vexactl only reads: the legacy file until the window has carried it over.
+    EXPECT_EQ(CommandLinePortFile({}).Path(), Legacy());
+    EXPECT_FALSE(QFile::exists(Configured()));
+
+    EXPECT_EQ(WindowPortFile({}).Path(), Configured());
+    EXPECT_EQ(Bytes(Configured()), QByteArray("7\0", 2));
+    EXPECT_EQ(CommandLinePortFile({}).Path(), Configured());
+
+    // Once there, the configured file is the one kept; the legacy file is left alone.
+    Put(Legacy(), "15");
+    ASSERT_EQ(WindowPortFile({}).Write(12), std::nullopt);
+    EXPECT_EQ(WindowPortFile({}).Read().number, 12);
+    EXPECT_EQ(Bytes(Legacy()), "15");
+}
+
+TEST_F(PortFileLocationTest, ALegacyFileThatIsNoRegularFileIsNotCarriedOver) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Legacy()).constData(), 0600), 0);
+    EXPECT_EQ(WindowPortFile({}).Path(), Configured());
+    EXPECT_FALSE(QFile::exists(Configured()));
+    EXPECT_FALSE(CommandLinePortFile({}).Read().problem.isEmpty());
 }
 
 }  // namespace

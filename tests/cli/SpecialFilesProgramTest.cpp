@@ -1,0 +1,237 @@
+// The built vexactl against vexa-sim where files, pipes and signals are not what a command
+// expects: device nodes, FIFOs, links, read-only files, closed or broken stdout, a reader that
+// stops early. Each case: exit status, the one line on stderr, the file afterwards, the wire.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <QElapsedTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+
+#include "SimProcess.h"
+
+namespace {
+
+QByteArray Name(const QString& path) { return QFile::encodeName(path); }
+
+mode_t ModeOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(Name(path).constData(), &info) == 0 ? info.st_mode : 0;
+}
+
+QByteArray Bytes(const QString& path) {
+    struct stat info {};
+    if (::stat(Name(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Put(const QString& path, const QByteArray& bytes, mode_t mode) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    ::chmod(Name(path).constData(), mode);
+}
+
+struct Outcome {
+    int status = -1;  // vexactl's own exit status
+    QByteArray out;
+    QString err;
+    qint64 ms = 0;
+};
+
+class SpecialFilesTest : public ::testing::Test {
+public:
+    QString Path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+
+protected:
+    // Runs `script` in bash in the test's folder, $VEXACTL being vexactl with COM3 leading to
+    // the simulator; the script leaves vexactl's status in the file "status".
+    QProcess* Start(const QString& script) {
+        m_bash = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
+        env.insert("VEXACTL", QStringLiteral("%1 --com 3=%2").arg(VEXACTL_BINARY, m_sim.Device()));
+        m_bash->setProcessEnvironment(env);
+        m_bash->setWorkingDirectory(m_dir.path());
+        m_bash->start("/bin/bash", {"-c", script});
+        m_bash->waitForStarted(5000);
+        m_clock.start();
+        return m_bash.get();
+    }
+    Outcome Finish() {
+        Outcome run;
+        if (!m_bash->waitForFinished(20000)) {
+            m_bash->kill();
+            m_bash->waitForFinished();
+            return run;
+        }
+        run.ms = m_clock.elapsed();
+        run.status = Bytes(m_dir.filePath("status")).trimmed().toInt();
+        run.out = m_bash->readAllStandardOutput();
+        run.err = QString::fromUtf8(m_bash->readAllStandardError());
+        return run;
+    }
+    Outcome Bash(const QString& script) {
+        Start(script);
+        return Finish();
+    }
+    SimProcess m_sim;
+    QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_bash;
+    QElapsedTimer m_clock;
+};
+
+struct Case {
+    const char* name;
+    std::function<void(SpecialFilesTest&)> prepare;
+    const char* command;  // bash, after which "echo $? > status" (or PIPESTATUS for a pipe)
+    int status;
+    const char* says;     // part of the one line on stderr
+    bool wireQuiet;       // nothing reached the controller
+    const char* file;     // checked afterwards: its bytes and type/mode
+    QByteArray bytes;
+    mode_t mode;
+};
+
+const QByteArray kOld = "kept";
+
+TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithOneLine) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    const auto fifo = [](const char* name) {
+        return [name](SpecialFilesTest& t) { ::mkfifo(Name(t.Path(name)).constData(), 0644); };
+    };
+    const auto file = [](const char* name, mode_t mode) {
+        return [name, mode](SpecialFilesTest& t) { Put(t.Path(name), kOld, mode); };
+    };
+    const Case cases[] = {
+        {"device node",
+         [](SpecialFilesTest& t) {
+             if (::mknod(Name(t.Path("null")).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+                 ::chmod(Name(t.Path("null")).constData(), 0666);
+         },
+         "$VEXACTL export null; echo $? > status", 3, "device node", true, "null", {},
+         geteuid() == 0 ? mode_t(S_IFCHR | 0666) : mode_t(0)},
+        {"export to /dev/full", {}, "$VEXACTL export /dev/full; echo $? > status", 3,
+         "device node", true, nullptr, {}, 0},
+        {"link to a file",
+         [](SpecialFilesTest& t) {
+             Put(t.Path("target.txt"), kOld, 0644);
+             QFile::link(t.Path("target.txt"), t.Path("link.txt"));
+         },
+         "$VEXACTL export link.txt; echo $? > status", 3, "symbolic link", true, "target.txt",
+         kOld, S_IFREG | 0644},
+        {"dangling link",
+         [](SpecialFilesTest& t) { QFile::link(t.Path("nowhere.txt"), t.Path("link.txt")); },
+         "$VEXACTL export link.txt; echo $? > status", 3, "symbolic link", true, "nowhere.txt",
+         {}, 0},
+        {"read-only file", file("ro.txt", 0444), "$VEXACTL export ro.txt; echo $? > status", 3,
+         "--force", true, "ro.txt", kOld, S_IFREG | 0444},
+        {"FIFO to restore", fifo("fifo.txt"), "$VEXACTL restore fifo.txt; echo $? > status", 3,
+         "FIFO", true, nullptr, {}, 0},
+        {"FIFO to flash", fifo("fifo.bin"), "$VEXACTL flash fifo.bin; echo $? > status", 3,
+         "fifo.bin", true, nullptr, {}, 0},
+        {"closed stdout", {}, "$VEXACTL export - >&-; echo $? > status", 4, "Bad file descriptor",
+         false, nullptr, {}, 0},
+        {"broken pipe", {}, "$VEXACTL export - | true; echo ${PIPESTATUS[0]} > status", 4,
+         "Broken pipe", false, nullptr, {}, 0},
+        {"stdout on a full device", {}, "$VEXACTL export - > /dev/full; echo $? > status", 4,
+         "No space left on device", false, nullptr, {}, 0},
+        {"port file that is a FIFO", fifo("qzmcconfig.ini"), "$VEXACTL info; echo $? > status", 0,
+         "COM3 is used", false, "qzmcconfig.ini", {}, S_IFIFO | 0644},
+    };
+    for (const Case& c : cases) {
+        for (const QString& entry : QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::System |
+                                                                 QDir::NoDotAndDotDot))
+            QFile::remove(m_dir.filePath(entry));
+        if (c.prepare) c.prepare(*this);
+        const qsizetype framesBefore = m_sim.ReceivedFrames().size();
+        const Outcome run = Bash(QString::fromUtf8(c.command));
+        EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << c.name << ": " << run.err.toStdString();
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << c.name << ": " << run.err.toStdString();
+        EXPECT_LT(run.ms, 10000) << c.name;
+        if (c.wireQuiet) EXPECT_EQ(m_sim.ReceivedFrames().size(), framesBefore) << c.name;
+        if (c.file) {
+            EXPECT_EQ(Bytes(Path(c.file)), c.bytes) << c.name;
+            EXPECT_EQ(ModeOf(Path(c.file)), c.mode) << c.name;
+        }
+    }
+}
+
+// A FIFO the user names is written in place once someone reads it; until then vexactl waits,
+// and SIGTERM ends the wait at once.
+TEST_F(SpecialFilesTest, ExportWaitingForAFifoReaderEndsPromptlyOnSigterm) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    ASSERT_EQ(::mkfifo(Name(Path("fifo.txt")).constData(), 0644), 0);
+    QProcess* bash = Start("exec $VEXACTL export fifo.txt");
+    // The read-back is done once the last query has gone out; then only the FIFO is waited for.
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_sim.ReceivedFrames().contains(QStringLiteral("?Q\\r")) && waited.elapsed() < 10000)
+        QThread::msleep(50);
+    QThread::msleep(300);
+    ASSERT_EQ(bash->state(), QProcess::Running);
+    QElapsedTimer ending;
+    ending.start();
+    ::kill(pid_t(bash->processId()), SIGTERM);
+    ASSERT_TRUE(bash->waitForFinished(5000));
+    EXPECT_LT(ending.elapsed(), 1000);
+    EXPECT_EQ(bash->exitCode(), 130);
+    const QString err = QString::fromUtf8(bash->readAllStandardError());
+    EXPECT_TRUE(err.contains("interrupted")) << err.toStdString();
+    EXPECT_EQ(err.count(QLatin1Char('\n')), 1) << err.toStdString();
+    EXPECT_TRUE(S_ISFIFO(ModeOf(Path("fifo.txt"))));
+}
+
+// "| head -n 3" closes the pipe after three frames: monitoring ends as on SIGTERM, the
+// controller is told to stop streaming, the port is free again and the status is 0.
+TEST_F(SpecialFilesTest, MonitorIntoHeadStopsTheStreamAndReleasesThePort) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    const Outcome run = Bash("$VEXACTL monitor | head -n 3; echo ${PIPESTATUS[0]} > status");
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count('\n'), 3);
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    const QStringList frames = m_sim.ReceivedFrames();
+    ASSERT_FALSE(frames.isEmpty());
+    EXPECT_EQ(frames.first(), QStringLiteral("S~0001\\r"));
+    EXPECT_EQ(frames.last(), QStringLiteral("S~0000\\r"));
+    QSerialPort port(m_sim.Device());
+    EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+}
+
+// The line goes away in the middle of a restore: one line says how far it got, and Qt's own
+// warnings about the closed device stay off the terminal.
+TEST_F(SpecialFilesTest, LineLostDuringARestoreSaysAfterHowManyParameters) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    ASSERT_EQ(Bash("$VEXACTL export saved.txt; echo $? > status").status, 0);
+    Start("$VEXACTL restore saved.txt; echo $? > status");
+    const auto sent = [this] {
+        const QStringList frames = m_sim.ReceivedFrames();
+        const qsizetype start = frames.lastIndexOf(QStringLiteral("Sj0004\\r"));
+        return start < 0 ? 0 : int(frames.size() - start - 1);
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (sent() < 10 && waited.elapsed() < 10000) QThread::msleep(10);
+    m_sim.Stop();
+    const Outcome run = Finish();
+    EXPECT_EQ(run.status, 4);
+    // The link in flight when the line went can be one more than those the log shows.
+    bool named = false;
+    for (int n = sent() - 2; n <= sent() && !named; ++n)
+        named = run.err.contains(QStringLiteral("the line was lost after %1 of 41 parameters").arg(n));
+    EXPECT_TRUE(named) << sent() << ": " << run.err.toStdString();
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QLatin1String("QIODevice"))) << run.err.toStdString();
+}
+
+}  // namespace
