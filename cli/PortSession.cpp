@@ -18,8 +18,9 @@ std::unique_ptr<ICommBackend> Tapped(std::unique_ptr<ICommBackend> backend, Wire
 }  // namespace
 
 PortSession::PortSession(std::unique_ptr<ICommBackend> backend, int portNumber,
-                                     std::chrono::milliseconds timeout)
-    : m_session(Tapped(std::move(backend), &m_tap), m_clock, *this),
+                         std::chrono::milliseconds timeout, IClock& clock)
+    : m_clock(clock),
+      m_session(Tapped(std::move(backend), &m_tap), m_clock, *this),
       m_nPortNumber(portNumber),
       m_timeout(timeout) {
     m_tap->onWritten = [this](const QByteArray& frame) {

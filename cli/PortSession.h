@@ -15,7 +15,6 @@
 #include "ControllerSession.h"
 #include "ISessionListener.h"
 #include "ProtocolState.h"
-#include "SteadyClock.h"
 
 class QEventLoop;
 class WireTap;
@@ -32,8 +31,9 @@ class PortSession : public QObject, public ISessionListener {
 public:
     enum class End { Done, TimedOut, LineLost, Failed, Interrupted };
 
+    // The waits and the protocol's pauses run on `clock`, which outlives the session.
     PortSession(std::unique_ptr<ICommBackend> backend, int portNumber,
-                      std::chrono::milliseconds timeout);
+                std::chrono::milliseconds timeout, IClock& clock);
     ~PortSession() override;
 
     // Opens the port as the window does (1024-byte buffers, 115200 8N1, binary input, stale
@@ -110,7 +110,7 @@ private:
     void OnChainEnded(const ChainEnd& end) override;
     void OnLiveFrame(const LiveFrame& frame) override;
 
-    SteadyClock m_clock;
+    IClock& m_clock;
     WireTap* m_tap = nullptr;
     CControllerSession m_session;
     int m_nPortNumber;

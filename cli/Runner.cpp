@@ -17,6 +17,7 @@
 #include "CommandSet.h"
 #include "Commands.h"
 #include "PortSession.h"
+#include "SteadyClock.h"
 #include "Interruption.h"
 #include "Json.h"
 #include "PortTarget.h"
@@ -86,8 +87,9 @@ protected:
 
 private:
     CommandResult RunHere() {
+        SteadyClock clock;
         PortSession session(MakeBackend(m_invocation.demo, m_target.table), m_target.number,
-                                  m_invocation.timeout);
+                            m_invocation.timeout, clock);
         connect(&m_interruption, &Interruption::Requested, &session, &PortSession::Interrupt);
         if (m_interruption.IsRequested()) session.Interrupt();
         try {

@@ -8,6 +8,7 @@
 #include "PortSession.h"
 #include "PtyPair.h"
 #include "SerialPortBackend.h"
+#include "SteadyClock.h"
 
 using namespace std::chrono_literals;
 
@@ -17,11 +18,12 @@ class SessionTest : public ::testing::Test {
 protected:
     SessionTest() {
         m_ports.Override(3, m_far.Path());
-        m_session = std::make_unique<PortSession>(
-            std::make_unique<SerialPortBackend>(m_ports), 3, 200ms);
+        m_session = std::make_unique<PortSession>(std::make_unique<SerialPortBackend>(m_ports),
+                                                  3, 200ms, m_clock);
         m_session->Open();
     }
 
+    SteadyClock m_clock;
     PtyPair m_far;
     ComPortTable m_ports;
     std::unique_ptr<PortSession> m_session;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QThread>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -61,6 +63,17 @@ public:
         for (const QString& line : QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'))) {
             const qsizetype at = line.indexOf(QLatin1String(" rx "));
             if (at >= 0) frames << line.mid(at + 4);
+        }
+        return frames;
+    }
+    // The frames received, once at least `count` are logged or `ms` have passed: the simulator
+    // logs a frame when it has read it, which may be just after its sender has exited.
+    QStringList ReceivedFramesAtLeast(qsizetype count, int ms = 5000) const {
+        QDeadlineTimer deadline(ms);
+        QStringList frames = ReceivedFrames();
+        while (frames.size() < count && !deadline.hasExpired()) {
+            QThread::msleep(10);
+            frames = ReceivedFrames();
         }
         return frames;
     }
