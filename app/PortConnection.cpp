@@ -26,7 +26,7 @@ void CPortConnection::Open() {
         try {
             session.OpenPort();
         } catch (const CommError& error) {
-            m_dlg.m_bPortOpenFailed = 1;
+            m_dlg.m_bPortOpenFailed = true;
             openError = error.Text();
         }
         m_dlg.UpdateData(true);
@@ -62,7 +62,7 @@ bool CPortConnection::OpenFromFile() {
         // No port has this number: nothing is selected, nothing is opened or sent, and the
         // file keeps its content until the operator picks a port from the list.
         m_dlg.m_ui->cboPort->setCurrentIndex(-1);
-        m_dlg.m_bPortOpenFailed = 1;
+        m_dlg.m_bPortOpenFailed = true;
         m_dlg.UpdateData(true);
         m_dlg.m_strStatus = texts::kPortNotOpened.In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
@@ -78,7 +78,7 @@ void CPortConnection::Refresh() {
     ProtocolState& state = m_dlg.m_session.State();
     state.m_nCalibration.fill(0);
     state.m_nFrameRecord.fill(0);
-    m_dlg.m_bPortOpenFailed = 0;
+    m_dlg.m_bPortOpenFailed = false;
     state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
     m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
     SetupFromFile();
@@ -86,7 +86,7 @@ void CPortConnection::Refresh() {
 
 void CPortConnection::ChangePort() {
     StopLiveDisplay();
-    m_dlg.m_bPortOpenFailed = 0;
+    m_dlg.m_bPortOpenFailed = false;
     ClosePort();
     const int index = m_dlg.m_ui->cboPort->currentIndex();
     m_dlg.m_session.Comm().SetCommPort(static_cast<short>(index + 1));

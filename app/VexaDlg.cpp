@@ -54,7 +54,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
 CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
 
 void CVexaDlg::InitDialog() {
-    m_bEnglish = 0;
+    m_bEnglish = false;
     ShowPortDevices();
     m_ui->cboPort->setCurrentIndex(2);
     m_ui->cboFrameType->setCurrentIndex(0);
@@ -65,7 +65,7 @@ void CVexaDlg::InitDialog() {
     m_strFwPath = texts::kFirmwareHint.In(false);
     UpdateData(false);
     CreatePages();
-    m_bPortOpenFailed = 0;
+    m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
     State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
     m_ui->btnStartUpgrade->setEnabled(false);
@@ -158,7 +158,7 @@ void CVexaDlg::BindHandlers() {
 }
 
 void CVexaDlg::ToggleLanguage() {
-    const bool english = m_bEnglish == 0;
+    const bool english = !m_bEnglish;
     ApplyMainWindowLanguage(*this, english);
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
@@ -173,7 +173,7 @@ void CVexaDlg::ToggleLanguage() {
     m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
     m_strVersionCaption = texts::kVersionCaption.In(english);
     UpdateData(false);
-    m_bEnglish = english ? 1 : 0;
+    m_bEnglish = english;
 }
 
 void CVexaDlg::OpenFrameEditor() {
@@ -185,7 +185,7 @@ void CVexaDlg::OpenFrameEditorOnReadBack() {
 }
 
 void CVexaDlg::OnLineLost() {
-    m_bPortOpenFailed = 1;
+    m_bPortOpenFailed = true;
     m_strStatus = texts::kPortNotOpened.In(m_bEnglish);
     m_ui->edtStatus->setText(m_strStatus);
 }
@@ -329,7 +329,7 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
     }
     // Posted, so that it follows the status a lost line sets.
     QTimer::singleShot(0, this, [this, end] {
-        const bool english = m_bEnglish != 0;
+        const bool english = m_bEnglish;
         const BiText& text =
             end.result == ChainResult::LineLost ? texts::kNotConfirmedLineLost : texts::kNotConfirmed;
         ShowStatus(text.In(english).arg(ChainStepName(end, english)));

@@ -58,7 +58,7 @@ public:
     void Send(Exchange exchange, const std::function<void()>& send) override;
     Prompter& GetPrompter() override { return m_prompter; }
     IClock& Clock() override { return m_clock; }
-    bool IsEnglish() const override { return m_bEnglish != 0; }
+    bool IsEnglish() const override { return m_bEnglish; }
     void ReopenPort() override;
     void ClearFirmwareChoice() override;
 
@@ -98,8 +98,8 @@ public:
     static constexpr int kPageCount = 5;
     const std::array<QWidget*, kPageCount>& PageWidgets() const { return m_pages; }
 
-    int m_bEnglish = 0;
-    int m_bPortOpenFailed = 0;
+    bool m_bEnglish = false;
+    bool m_bPortOpenFailed = false;
     // The last read-back ended without its reply; cleared when a port open or a version reply
     // puts the status back.
     bool m_bReadBackIncomplete = false;

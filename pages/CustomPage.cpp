@@ -243,19 +243,19 @@ void CCustomPage::ToggleDisplay() {
 // next click stops what was started.
 void CCustomPage::StartDisplay() {
     SetStreamingControls(true);
-    m_bDisplayStopped = 0;
+    m_bDisplayStopped = false;
     ShowDisplayCaption(m_host.IsEnglish());
     m_host.Session().StartLiveDisplay();
 }
 
 void CCustomPage::StopDisplay() {
-    m_bDisplayStopped = 1;
+    m_bDisplayStopped = true;
     RestoreIdleControls();
     m_host.ClearFirmwareChoice();
     m_host.Session().StopLiveDisplay();
 }
 
-void CCustomPage::StopDisplayState() { m_bDisplayStopped = 1; }
+void CCustomPage::StopDisplayState() { m_bDisplayStopped = true; }
 
 void CCustomPage::RestoreIdleControls() {
     ShowDisplayCaption(m_host.IsEnglish());

@@ -44,7 +44,7 @@ public:
     void StopDisplayState();
     // The page's inputs and the display button as the idle state has them.
     void RestoreIdleControls();
-    bool DisplayStopped() const { return m_bDisplayStopped != 0; }
+    bool DisplayStopped() const { return m_bDisplayStopped; }
     // Captions in English (true) or Chinese (false).
     void SetEnglish(bool english);
 
@@ -75,5 +75,5 @@ private:
     std::array<QSlider*, 4> m_switchIndicators{};  // channels 5-8
     QSlider* m_failSafeIndicator = nullptr;
     QPushButton* m_displayButton = nullptr;
-    int m_bDisplayStopped = 1;
+    bool m_bDisplayStopped = true;
 };
