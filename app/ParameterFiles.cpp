@@ -1,9 +1,14 @@
 #include "ParameterFiles.h"
 
+#include <QDir>
+#include <utility>
 #include <variant>
 
 #include "BiText.h"
+#include "ClosedListGuard.h"
 #include "GuardedHandler.h"
+#include "OutOfRangeNote.h"
+#include "ParameterBackup.h"
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
@@ -60,6 +65,7 @@ void CParameterFiles::BindHandlers() {
     BindGuarded(ui.btnSaveData, &QPushButton::clicked, &m_dlg, p, [this] { Save(); });
     BindGuarded(ui.btnRestoreHint, &QPushButton::clicked, &m_dlg, p, [this] { ShowHint(); });
     QComboBox* list = ui.cboRestore;
+    new ClosedListGuard(list);
     BindGuarded(list, &QComboBox::activated, &m_dlg, p,
                 [this, list] { OnRestoreChoice(list->currentIndex()); });
 }
@@ -74,14 +80,19 @@ void CParameterFiles::Save() {
         {QString::fromUtf8(kSaveFilter), QStringLiteral(".txt"), QStringLiteral("QZMC_Data")});
     if (!path) return;
     const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
-    const QByteArray bytes = ParameterFileBytes(m_dlg.m_session.State().m_nParamCache, port);
-    if (const std::optional<QString> reason = SaveParameterFile(*path, bytes))
+    const QByteArray bytes =
+        ParameterFileBytes(m_dlg.m_session.State().m_nParamCache, port, ExportVersion());
+    if (const std::optional<QString> reason = SaveParameterFile(*path, bytes)) {
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
+        return;
+    }
+    if (const QString held = HeldOutOfRangeNote(); !held.isEmpty()) ShowStatus(held);
 }
 
 void CParameterFiles::OnRestoreChoice(int entry) {
     if (entry < 0) return;
     if (entry < kFileEntry) {
+        BackUpBefore(QStringLiteral("reference"));
         m_dlg.m_session.LoadReferenceSet(entry);
         return;
     }
@@ -89,8 +100,12 @@ void CParameterFiles::OnRestoreChoice(int entry) {
 }
 
 void CParameterFiles::RestoreFromFile() {
-    const std::optional<QString> path = m_dlg.m_prompter.OpenFile(
-        {QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"), QString()});
+    FileRequest request{QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"), QString()};
+    // The backups folder is offered beside the usual places, so that one is found at once.
+    if (const QString& backups = m_dlg.m_options.backupFolder;
+        !backups.isEmpty() && QDir().mkpath(backups))
+        request.sidebarFolders << backups;
+    const std::optional<QString> path = m_dlg.m_prompter.OpenFile(request);
     if (!path) return;
     const bool english = m_dlg.IsEnglish();
     const auto loaded = LoadParameterFile(*path);
@@ -103,8 +118,50 @@ void CParameterFiles::RestoreFromFile() {
         Warn(kFileRefused.In(english).arg(*path, problem->Describe(english)));
         return;
     }
+    BackUpBefore(QStringLiteral("restore"));
     m_dlg.UpdateData(true);
     m_dlg.m_session.Restore(std::get<ParameterValues>(read));
+}
+
+void CParameterFiles::OnReadBackFinished() {
+    m_record.OnReadBackFinished();
+    if (!m_strBackupNote.isEmpty()) ShowStatus(std::exchange(m_strBackupNote, QString()));
+}
+
+void CParameterFiles::OnReadBackIncomplete() {
+    m_record.OnReadBackIncomplete();
+    m_strBackupNote.clear();  // the incomplete read-back's status matters more now
+}
+
+void CParameterFiles::BackUpBefore(const QString& action) {
+    const QString& folder = m_dlg.m_options.backupFolder;
+    if (folder.isEmpty()) return;
+    const BackupSource source{m_record.IsComplete(), m_dlg.m_session.State().m_nParamCache,
+                              m_dlg.m_ui->cboPort->currentIndex() + 1, ExportVersion()};
+    const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
+    QString note = outcome.Describe(m_dlg.IsEnglish());
+    if (outcome.kind == BackupOutcome::Kind::Written)
+        if (const QString held = HeldOutOfRangeNote(); !held.isEmpty())
+            note += QLatin1Char(' ') + held;
+    m_strBackupNote = note;
+    ShowStatus(note);
+}
+
+int CParameterFiles::ExportVersion() const {
+    const int version = m_dlg.m_session.State().m_nFwVersion;
+    return version != 0 ? version : kGimbalOffsetLastVersion + 1;
+}
+
+QString CParameterFiles::HeldOutOfRangeNote() const {
+    return DescribeHeldOutOfRange(
+        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.m_session.State().m_nParamCache,
+                                 m_dlg.m_session.State().m_nFwVersion),
+        m_dlg.IsEnglish());
+}
+
+void CParameterFiles::ShowStatus(const QString& text) {
+    m_dlg.m_strStatus = text;
+    m_dlg.m_ui->edtStatus->setText(text);
 }
 
 void CParameterFiles::ShowHint() {

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "ParameterRestore.h"
+#include "ReadBackRecord.h"
 
 class CVexaDlg;
 
@@ -25,9 +26,27 @@ public:
     // operator is told where it stopped.
     void OnRestoreStopped(char letter, bool lineLost);
 
+    // What the window's read-backs brought, fed by the window's protocol listener.
+    ReadBackRecord& Record() { return m_record; }
+    void OnReadBackFinished();
+    void OnReadBackIncomplete();
+    // Before a restore, a reference set or an upgrade (`action` names it in the file name): the
+    // cache of the last complete read-back is written as a dated backup, and the status line
+    // says where, or why there is none. Nothing without a backups folder.
+    void BackUpBefore(const QString& action);
+
 private:
     void RestoreFromFile();
     void Warn(const QString& text);
+    void ShowStatus(const QString& text);
+    // The version the cache's values were read with; without one, nothing was read and the
+    // cache holds what the pages sent, written as it is.
+    int ExportVersion() const;
+    // The values the last read-back found outside their range, as a note; empty when none.
+    QString HeldOutOfRangeNote() const;
 
     CVexaDlg& m_dlg;
+    ReadBackRecord m_record;
+    // The backup's status, shown again once the read-back that ends its action is through.
+    QString m_strBackupNote;
 };

@@ -6,6 +6,7 @@
 #include "ControlLookup.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
+#include "ParameterFiles.h"
 #include "Prompter.h"
 #include "ControllerSession.h"
 #include "ResourceIds.h"
@@ -112,6 +113,7 @@ void CUpgradeControls::OnStartUpgrade() {
     // A port lost earlier (or never opened) is opened again from the port file; when that
     // fails the operator is told why and nothing starts.
     if (!m_dlg.m_session.Comm().GetPortOpen() && !m_dlg.m_port.OpenFromFile()) return;
+    m_dlg.m_files->BackUpBefore(QStringLiteral("upgrade"));
     SetEnabled(kSettingControls, false);
     HoldLine();
     m_dlg.m_session.StartUpload(m_fwImage, *this);

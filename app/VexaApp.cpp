@@ -16,6 +16,7 @@
 #include "CustomPage.h"
 #include "FrameDlg.h"
 #include "LoggingPrompter.h"
+#include "ParameterBackup.h"
 #include "PortFileLocation.h"
 #include "QtPrompter.h"
 #include "ResourceIds.h"
@@ -238,6 +239,8 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     CVexaDlg::Options options;
     options.initialPage = commandLine.live ? 1 : commandLine.page;
     options.openPortAtStart = false;
+    // A screenshot run is automation: it leaves the operator's backups alone.
+    if (!screenshot) options.backupFolder = DefaultBackupFolder(commandLine.demo);
     options.portFile = WindowPortFile(commandLine.portFile).Path();
     CVexaDlg dlg(std::move(backend), clock, upgrade ? upgradePrompter : prompter, options);
     interactive.SetOwner(&dlg);

@@ -280,13 +280,19 @@ void CVexaDlg::OnFirmwareVersion(int version) {
     m_ui->edtStatus->setText(m_strStatus);
 }
 
-void CVexaDlg::OnReadBackFinished() { emit ReadBackSettled(); }
+void CVexaDlg::OnReadBackFinished() {
+    m_files->OnReadBackFinished();
+    emit ReadBackSettled();
+}
+
+void CVexaDlg::OnQueryReply(char letter, int wire) { m_files->Record().OnQueryReply(letter, wire); }
 
 void CVexaDlg::OnReadBackIncomplete(char letter) {
     // A frame read given up is drawn with what it has.
     if (kFrameGeometryOrder.find(letter) != std::string_view::npos) m_pFrameDlg->FrameReadEnded();
     // Shown directly, as the version is: the operator learns to press refresh.
     m_bReadBackIncomplete = true;
+    m_files->OnReadBackIncomplete();
     m_strStatus = texts::kReadBackIncomplete.In(m_bEnglish);
     m_ui->edtStatus->setText(m_strStatus);
     emit ReadBackSettled();

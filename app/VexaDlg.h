@@ -41,6 +41,9 @@ public:
         // shows the window first and calls OpenPortFromFile once it has been painted, so that
         // no reply of the read-back waits for the first paint.
         bool openPortAtStart = true;
+        // Where the automatic backups before a restore, a reference set or an upgrade go;
+        // empty: none are written.
+        QString backupFolder;
         // The port file; empty: qzmcconfig.ini in the current directory. The program gives
         // the one in the user's configuration folder.
         QString portFile;
@@ -92,6 +95,7 @@ public:
     void OnLiveFrame(const LiveFrame& frame) override;
     void OnReadBackIncomplete(char letter) override;
     void OnChainEnded(const ChainEnd& end) override;
+    void OnQueryReply(char letter, int wire) override;
     // The index (0-4) of the visible page; making a page the visible one (nothing is sent).
     int CurrentPage() const;
     void ShowPage(int index);

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 #include "ComPortTable.h"
 #include "CommandSet.h"
@@ -91,6 +92,12 @@ private:
             flag(m_inv.demo);
         } else if (name == QLatin1String("--json")) {
             flag(m_inv.json);
+        } else if (name == QLatin1String("--no-backup")) {
+            flag(m_inv.noBackup);
+        } else if (name == QLatin1String("--dry-run")) {
+            flag(m_inv.dryRun);
+        } else if (name == QLatin1String("--keep-parameters")) {
+            flag(m_inv.keepParameters);
         } else if (name == QLatin1String("--quiet")) {
             flag(m_inv.quiet);
         } else if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
@@ -135,6 +142,10 @@ private:
                 .arg(QLatin1String(command.synopsis));
         if (m_bCount && QLatin1String(command.name) != QLatin1String("monitor"))
             return QStringLiteral("--count belongs to monitor");
+        if (m_inv.dryRun && QLatin1String(command.name) != QLatin1String("restore"))
+            return QStringLiteral("--dry-run belongs to restore");
+        if (m_inv.keepParameters && QLatin1String(command.name) != QLatin1String("flash"))
+            return QStringLiteral("--keep-parameters belongs to flash");
         if (m_inv.force && QLatin1String(command.name) != QLatin1String("export"))
             return QStringLiteral("--force belongs to export");
         if (!command.usesPort && !m_inv.ports.isEmpty())
@@ -197,17 +208,19 @@ QString GeneralHelp() {
         "The Pellar flight controller from the command line, on the same protocol core as "
         "vexa.\n\n"
         "Commands:\n");
+    int width = 0;
+    for (const CommandInfo& command : Commands())
+        width = std::max(width, int(qstrlen(command.synopsis)) + 2);
     for (const CommandInfo& command : Commands())
         text += QStringLiteral("  %1%2\n")
-                    .arg(QLatin1String(command.synopsis), -21)
+                    .arg(QLatin1String(command.synopsis), -width)
                     .arg(QLatin1String(command.summary));
     text += QStringLiteral(
         "\nOptions:\n"
         "  --port P          COMn (n = 1-20, through the COM table and --com) or a device\n"
         "                    path; default: the port in the window's port file, else\n"
-        "                    COM3. Given\n"
-        "                    several times (%1), the\n"
-        "                    command runs on every port at once\n"
+        "                    COM3. Given several times, the command runs on every port at\n"
+        "                    once (%1)\n"
         "  --com N=DEVICE    COMN opens DEVICE (repeatable); default COM1-COM10 =\n"
         "                    /dev/ttyUSB0-9, COM11-COM20 = /dev/ttyACM0-9\n"
         "  --demo            talk to the built-in simulated controller, no hardware\n"
@@ -219,6 +232,9 @@ QString GeneralHelp() {
         "  --port-file FILE  the window's port file (default: qzmcconfig.ini in\n"
         "                    ~/.config/Vexa or $XDG_CONFIG_HOME/Vexa, else in the\n"
         "                    current directory)\n"
+        "  --no-backup       no automatic backup before flash --keep-parameters\n"
+        "  --dry-run         restore: compare the file with the controller, send nothing\n"
+        "  --keep-parameters flash: read, back up, flash, put changed values back\n"
         "  -h, --help        this text; vexactl help COMMAND or COMMAND --help for one command\n"
         "  --version         the version\n\n"
         "Exit status: 0 success, 2 usage, 3 refused input (nothing was sent), 4 line or\n"

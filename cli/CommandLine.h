@@ -13,10 +13,13 @@ struct Invocation {
     bool demo = false;
     bool json = false;
     bool quiet = false;
-    bool force = false;          // --force: export replaces a read-only file
-    QString portFile;            // --port-file FILE: the window's port file elsewhere
+    bool force = false;  // --force: export replaces a read-only file
+    QString portFile;    // --port-file FILE: the window's port file elsewhere
     std::chrono::milliseconds timeout{1000};
-    int count = 0;  // monitor --count N: end after N frames; 0: until interrupted
+    int count = 0;                // monitor --count N: end after N frames; 0: until interrupted
+    bool noBackup = false;        // no automatic backup before an action that overwrites many
+    bool dryRun = false;          // restore --dry-run: check and compare, send only the read-back
+    bool keepParameters = false;  // flash --keep-parameters: put the values back after it
     const CommandInfo* command = nullptr;
     QStringList arguments;
 };

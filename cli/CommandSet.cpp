@@ -50,22 +50,38 @@ constexpr std::array kCommands{
                 "FILE - writes the file to stdout. A FILE that cannot be written is refused\n"
                 "before anything is sent (exit 3).\n",
                 1, 1, true, false},
-    CommandInfo{"restore", "restore FILE", "write a saved parameter file back",
+    CommandInfo{"diff", "diff FILE", "what restoring a saved file would change",
+                "Reads and checks the file as restore does (exit 3 for a bad file, nothing sent),\n"
+                "reads everything back as read does and prints each parameter whose value\n"
+                "differs from the file, nothing else: letter, name, the controller's value and\n"
+                "the file's, both as the window shows them. Only the values restore writes are\n"
+                "compared. Exit 0 when they are equal, 5 when they differ. With --json:\n"
+                "{\"differences\":[{\"letter\":\"C\",\"name\":\"...\",\"controller\":44,\n"
+                "\"file\":45}]}.\n",
+                1, 1, true, true},
+    CommandInfo{"restore", "restore [--dry-run] FILE", "write a saved parameter file back",
                 "Reads and checks the whole file first (line count, every label as the export\n"
                 "writes it, every value a number within its range); any problem and nothing is\n"
                 "sent (exit 3, with the line and what is wrong). Then sends what the window's\n"
                 "restore from a saved file sends (\"Sj0004\", the values from C to O, each\n"
                 "after the echo of the one before and a pause), reads everything back and\n"
-                "compares every restored value (a difference: exit 5, listed).\n",
+                "compares every restored value (a difference: exit 5, listed).\n"
+                "--dry-run: check the file and print what diff prints; nothing but the read-back\n"
+                "is sent.\n",
                 1, 1, true, true},
-    CommandInfo{"flash", "flash FILE", "upload a firmware image to the boot loader",
+    CommandInfo{"flash", "flash [--keep-parameters] FILE",
+                "upload a firmware image to the boot loader",
                 "Checks FILE as the window does (the name ends in \"bin\", more than one byte, at\n"
                 "most 65535 bytes; exit 3 otherwise, nothing sent), then uploads it as the\n"
                 "window does: \"?W\", \"UPQZMC\" or \"UPQZEC\", the ready word, start, data,\n"
                 "end and confirm packets, the checksum. Each answer of the boot loader is\n"
                 "awaited up to 3 s, whatever --timeout says: it may erase its flash first.\n"
                 "Exit 0 only once the confirm packet is acknowledged; then everything is read\n"
-                "back as the window does. Progress on stderr.\n",
+                "back as the window does. Progress on stderr.\n"
+                "--keep-parameters: first read everything and back it up (see BACKUPS in the\n"
+                "manual; --no-backup skips the file), then flash, read back, and where the new\n"
+                "firmware came up with other values restore the ones read before (only what\n"
+                "restore writes); the summary lists what was put back.\n",
                 1, 1, true, true},
     CommandInfo{"monitor", "monitor [--count N]", "the live data, frame by frame",
                 "Sends \"S~0001\" and prints every live frame as it arrives: CHDA (receiver\n"

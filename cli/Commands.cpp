@@ -5,13 +5,16 @@
 
 #include "CommandLine.h"
 #include "CommandSet.h"
+#include "DiffCommand.h"
 #include "PortSession.h"
 #include "FileCommands.h"
 #include "FlashCommand.h"
 #include "Json.h"
+#include "KeepParameters.h"
 #include "ListEntryText.h"
 #include "MonitorCommand.h"
 #include "ParamTable.h"
+#include "ParameterBackup.h"
 #include "ParameterLabel.h"
 #include "ReadBackChain.h"
 
@@ -261,7 +264,7 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
     prepared->file = invocation.arguments.value(0);
     if (name == QLatin1String("export"))
         return PrepareExport(prepared->file, invocation.force, error);
-    if (name == QLatin1String("restore"))
+    if (name == QLatin1String("restore") || name == QLatin1String("diff"))
         return PrepareRestore(prepared->file, &prepared->restoreValues, error);
     if (name == QLatin1String("flash"))
         return PrepareFlash(prepared->file, &prepared->image, error);
@@ -280,8 +283,14 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
         return Reference(session, prepared.referenceSet, progress);
     if (name == QLatin1String("export"))
         return Export(session, prepared.file, invocation.force, progress);
+    if (name == QLatin1String("diff") || (name == QLatin1String("restore") && invocation.dryRun))
+        return Diff(session, prepared.restoreValues, progress);
     if (name == QLatin1String("restore"))
         return Restore(session, prepared.file, prepared.restoreValues, progress);
+    if (name == QLatin1String("flash") && invocation.keepParameters)
+        return FlashKeepingParameters(
+            session, prepared.image,
+            invocation.noBackup ? QString() : DefaultBackupFolder(invocation.demo), progress);
     if (name == QLatin1String("flash")) return Flash(session, prepared.image, progress);
     if (name == QLatin1String("monitor")) return Monitor(session, invocation, output);
     CommandResult result;

@@ -21,6 +21,7 @@ struct CommandResult {
     QStringList lines;  // the text result, one line each (stdout)
     QString json;       // the result as one JSON value
     QString error;      // one sentence for stderr; empty on success
+    QStringList notes;  // sentences for stderr that do not end the command (a backup written)
     QByteArray raw;     // bytes for stdout in place of the text result (export -)
 };
 

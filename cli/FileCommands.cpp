@@ -7,9 +7,10 @@
 #include "ExportTarget.h"
 #include "ParamTable.h"
 #include "ParameterExport.h"
-#include "TerminationSignals.h"
 #include "ParameterRestore.h"
 #include "ReadBackChain.h"
+#include "SessionNotes.h"
+#include "TerminationSignals.h"
 
 namespace {
 
@@ -113,9 +114,11 @@ CommandResult Export(PortSession& session, const QString& file, bool force,
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);
+    const ProtocolState& state = session.State();
     const QByteArray bytes =
-        ParameterFileBytes(session.State().m_nParamCache, session.PortNumber());
+        ParameterFileBytes(state.m_nParamCache, session.PortNumber(), state.m_nFwVersion);
     CommandResult result;
+    if (const QString held = HeldOutOfRangeNote(session); !held.isEmpty()) result.notes << held;
     if (file == QLatin1String(kStdout)) {
         result.raw = bytes;
         return result;

@@ -138,6 +138,7 @@ void PortSession::OnFirmwareVersion(int version) { m_nVersion = version; }
 
 void PortSession::OnQueryReply(char letter, int wire) {
     if (IsDiscardedOnRead(letter)) m_values[letter] = wire;
+    m_record.OnQueryReply(letter, wire);
     ++m_nReplies;
     if (onProgress) onProgress();
 }

@@ -15,6 +15,7 @@
 #include "ControllerSession.h"
 #include "ISessionListener.h"
 #include "ProtocolState.h"
+#include "ReadBackRecord.h"
 
 class QEventLoop;
 class WireTap;
@@ -76,6 +77,8 @@ public:
     CControllerSession& Core() { return m_session; }
     CMSComm& Comm() { return m_session.Comm(); }
     int PortNumber() const { return m_nPortNumber; }
+    // The wire values of the last read and whether a full read-back went through to its end.
+    const ReadBackRecord& Record() const { return m_record; }
 
     // "COM3 (/dev/ttyUSB2)": the port in messages.
     QString PortName() const;
@@ -102,7 +105,11 @@ private:
     // IProtocolListener
     void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
-    void OnReadBackFinished() override { m_bReadBackFinished = true; }
+    void OnReadBackFinished() override {
+        m_bReadBackFinished = true;
+        m_record.OnReadBackFinished();
+    }
+    void OnReadBackIncomplete(char) override { m_record.OnReadBackIncomplete(); }
     void OnQueryReply(char letter, int wire) override;
     void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
     void OnSetEchoed(char letter) override { m_cEchoed = letter; }
@@ -126,6 +133,7 @@ private:
     std::atomic<bool> m_bInterrupted = false;
 
     std::map<char, int> m_values;
+    ReadBackRecord m_record;
     std::optional<int> m_nVersion;
     int m_nReplies = 0;
     bool m_bReadBackFinished = false;

@@ -149,6 +149,7 @@ int PrintSingle(const Invocation& invocation, const CommandResult& result) {
     } else {
         for (const QString& line : result.lines) Print(stdout, line);
     }
+    for (const QString& note : result.notes) Print(stderr, QStringLiteral("vexactl: ") + note);
     if (!result.error.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + result.error);
     return result.status;
 }
@@ -177,6 +178,7 @@ void PrintMany(const Invocation& invocation,
         if (!invocation.json)
             for (const QString& line : r.lines)
                 Print(stdout, worker->Target().label + QLatin1String(": ") + line);
+        for (const QString& note : r.notes) Print(stderr, QStringLiteral("vexactl: ") + note);
         if (!r.error.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + r.error);
     }
     if (invocation.json) return;

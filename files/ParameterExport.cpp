@@ -17,9 +17,11 @@ QByteArray SettingText(int value) {
     return value >= 100 ? "0" + digits : digits.rightJustified(4, '0');
 }
 
-QByteArray ValueText(int index, int value) {
+QByteArray ValueText(int index, int value, int fwVersion) {
     switch (KindOfParameterLine(index)) {
         case ParameterLineKind::Setting:
+            if (const std::optional<char> letter = SettingLetterAt(index))
+                value = SavedFromShown(*letter, value, fwVersion);
             return SettingText(value);
         case ParameterLineKind::Battery:
         case ParameterLineKind::Flag:
@@ -32,12 +34,12 @@ QByteArray ValueText(int index, int value) {
 
 }  // namespace
 
-QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber) {
+QByteArray ParameterFileBytes(std::span<const int> cache, int portNumber, int fwVersion) {
     QByteArray bytes = PortLine(portNumber) + kLineEnd;
     const auto& labels = ParameterLabels();
     for (int index = 0; index < kParameterCount; ++index) {
         const int value = index < int(cache.size()) ? cache[index] : 0;
-        bytes += labels[index] + ValueText(index, value) + kLineEnd;
+        bytes += labels[index] + ValueText(index, value, fwVersion) + kLineEnd;
     }
     const auto& notes = NoteLines();
     for (int note = 0; note < kNoteLineCount; ++note) {

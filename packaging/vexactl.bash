@@ -2,8 +2,8 @@
 # Installed as /usr/share/bash-completion/completions/vexactl, where bash-completion finds it
 # the first time vexactl is completed.
 
-_vexactl_commands='ports info read get set reference export restore flash monitor help'
-_vexactl_options='--port --com --port-file --demo --json --quiet --timeout --count --force --help --version'
+_vexactl_commands='ports info read get set reference export diff restore flash monitor help'
+_vexactl_options='--port --com --port-file --demo --json --quiet --timeout --count --force --no-backup --dry-run --keep-parameters --help --version'
 # The options that take a value as the next word.
 _vexactl_valued='--port|--com|--port-file|--timeout|--count'
 # The letters get reads and those set writes, in the controller's read-back order.
@@ -92,7 +92,7 @@ _vexactl()
         reference)
             ((given == 0)) && COMPREPLY=($(compgen -W '0 1 2 3' -- "$cur"))
             ;;
-        export | restore)
+        export | diff | restore)
             ((given == 0)) && _filedir
             ;;
         flash)

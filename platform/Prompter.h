@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 enum class PromptIcon { None, Information, Warning, Question, Stop };
@@ -21,6 +22,8 @@ struct FileRequest {
     QString filter;
     QString defaultExtension;
     QString defaultName;
+    // Folders offered in the dialog's sidebar besides the usual places (the backups).
+    QStringList sidebarFolders;
 };
 
 // Every message box and file dialog of the program goes through this interface, so that

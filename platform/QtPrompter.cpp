@@ -1,5 +1,7 @@
 #include "QtPrompter.h"
 
+#include <QUrl>
+
 namespace {
 
 QMessageBox::Icon ToQtIcon(PromptIcon icon) {
@@ -117,6 +119,13 @@ std::unique_ptr<QFileDialog> QtPrompter::CreateFileDialog(const FileRequest& req
                                                         : QFileDialog::AnyFile);
     dialog->setDefaultSuffix(ToQtSuffix(request.defaultExtension));
     if (!request.defaultName.isEmpty()) dialog->selectFile(request.defaultName);
+    if (!request.sidebarFolders.isEmpty()) {
+        QList<QUrl> places = dialog->sidebarUrls();
+        for (const QString& folder : request.sidebarFolders)
+            if (!places.contains(QUrl::fromLocalFile(folder)))
+                places << QUrl::fromLocalFile(folder);
+        dialog->setSidebarUrls(places);
+    }
     return dialog;
 }
 

@@ -244,6 +244,43 @@ std::optional<ShownRange> RestoredRangeOf(char letter) {
     return std::nullopt;
 }
 
+bool IsWireValueHeld(char letter, int wire) {
+    const Entry* entry = Find(letter);
+    if (!entry) return true;
+    switch (entry->kind) {
+        case Kind::Ranged:
+            return wire >= entry->lo && wire <= entry->hi;
+        case Kind::List:
+            return ListEntryOf(*entry, wire) != 0;
+        default:
+            return true;
+    }
+}
+
+int SavedFromShown(char letter, int shown, int fwVersion) {
+    const Entry* entry = Find(letter);
+    if (!entry || entry->kind == Kind::Bits) return shown;
+    int saved = shown;
+    if (entry->bulk == Bulk::StoredText && entry->kind == Kind::Ranged)
+        saved = shown + entry->offset + (Legacy(fwVersion) ? entry->legacyReadOffset : 0);
+    if (const std::optional<ShownRange> range = RestoredRangeOf(letter))
+        saved = std::clamp(saved, range->minimum, range->maximum);
+    return saved;
+}
+
+int ShownFromSaved(char letter, int saved, int fwVersion) {
+    const Entry* entry = Find(letter);
+    if (entry && entry->bulk == Bulk::StoredText && entry->kind == Kind::Ranged)
+        return ShownFromWire(letter, saved, fwVersion);
+    return saved;
+}
+
+std::optional<char> SettingLetterAt(int slot) {
+    for (const Entry& entry : kTable)
+        if (entry.slot == slot && entry.kind != Kind::Bits) return entry.letter;
+    return std::nullopt;
+}
+
 std::optional<ShownRange> SettableRangeOf(char letter) {
     const Entry* entry = Find(letter);
     if (!entry || entry->slot == kNoSlot) return std::nullopt;

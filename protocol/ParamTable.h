@@ -45,6 +45,22 @@ std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion);
 // letters the bulk write does not send.
 std::optional<ShownRange> RestoredRangeOf(char letter);
 
+// Whether a read-back wire value is one the parameter can hold: inside the read range of a
+// ranged letter, one of the codes of A, B and P; always true for the other letters.
+bool IsWireValueHeld(char letter, int wire);
+
+// The value a saved parameter file keeps for a setting letter, made from the value as shown (the
+// cache after a read-back): the wire value for the letters the bulk write sends as stored text
+// (the gimbal ratios of firmware up to 1.211 are thus written without their read offset), the
+// shown value for the others; a value the restore would refuse becomes the nearest it accepts.
+int SavedFromShown(char letter, int shown, int fwVersion);
+// A saved file's value as the window shows it on this firmware.
+int ShownFromSaved(char letter, int saved, int fwVersion);
+
+// The letter whose single cache slot this is (A, C, ... Q, the batteries); nullopt for the slots
+// of bit-field letters and for slots no letter owns.
+std::optional<char> SettingLetterAt(int slot);
+
 // The values the window's controls can send for a letter, whatever firmware the controller
 // runs: the shown range (for the gimbal ratios only what both encodings can show), the list
 // entries of A, B and P, every mask of a bit-field letter. nullopt for letters the window

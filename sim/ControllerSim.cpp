@@ -32,6 +32,7 @@ int ParseValue(const QByteArray& text) {
 ControllerSim::ControllerSim(const SimConfig& config)
     : m_faults(config.faults), m_nVersion(config.firmwareVersion), m_bQuietSets(config.quietSets) {
     SetDeviceTag(config.deviceTag);
+    m_bResetOnUpgrade = config.resetOnUpgrade;
     for (const auto& [letter, value] : config.presets) m_store.Set(letter, value);
 }
 
@@ -100,6 +101,7 @@ void ControllerSim::FinishUpload() {
     Note(QStringLiteral("upload confirmed (%1 image bytes, sum %2); application started")
              .arg(loader.Image().size())
              .arg(loader.Sum()));
+    if (m_bResetOnUpgrade) m_store.Reset();
     if (onFirmwareInstalled) onFirmwareInstalled(loader.Installed());
 }
 

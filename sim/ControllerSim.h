@@ -77,6 +77,7 @@ private:
     int m_nVersion;
     QByteArray m_deviceTag;
     bool m_bQuietSets;
+    bool m_bResetOnUpgrade = false;
     bool m_bLive = false;
     bool m_bSilent = false;
     QByteArray m_line;

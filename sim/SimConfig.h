@@ -15,6 +15,9 @@ struct SimConfig {
     QByteArray deviceTag = "QZMC";
     // No echo for set commands, except the reference-set loads whose echo the tool waits for.
     bool quietSets = false;
+    // A confirmed upload starts firmware that comes up with a fresh controller's values (the
+    // presets are gone), as new firmware may.
+    bool resetOnUpgrade = false;
     // Wire values set before the controller starts answering, in order.
     std::vector<std::pair<char, int>> presets;
     SimFaults faults;

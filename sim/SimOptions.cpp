@@ -20,6 +20,7 @@ enum Option {
     kDropPacket,
     kBadSum,
     kSilentAfter,
+    kResetOnUpgrade,
     kOptionCount
 };
 
@@ -81,6 +82,7 @@ bool ReadIdentity(Reader& r, SimConfig& c) {
         c.presets.emplace_back(set[0].toLatin1(), value);
     }
     c.quietSets = r.IsSet(kQuietSets);
+    c.resetOnUpgrade = r.IsSet(kResetOnUpgrade);
     return true;
 }
 
@@ -155,6 +157,9 @@ SimOptions::SimOptions() {
     m_options[kQuietSets] = Make({"quiet-sets"},
                                  "Do not echo set commands (the reference-set loads Sj0000-Sj0003 "
                                  "are still echoed).");
+    m_options[kResetOnUpgrade] =
+        Make({"reset-on-upgrade"},
+             "After a confirmed upload, come up with a fresh controller's values (--set is gone).");
     m_options[kBaud] = Make({"baud"}, "Pace the output at N baud, ten bits a byte.", "N");
     m_options[kNoPace] = Make({"no-pace"}, "Send every reply at once, without pacing.");
     m_options[kByteByByte] =

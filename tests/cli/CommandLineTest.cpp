@@ -102,4 +102,31 @@ TEST(CommandLine, UsageErrors) {
     }
 }
 
+TEST(CommandLine, BackupAndComparisonOptionsBelongToTheirCommands) {
+    struct Case {
+        const char* line;
+        const char* says;  // empty: runs
+    };
+    const Case cases[] = {
+        {"restore --dry-run a.txt", ""},
+        {"--no-backup flash --keep-parameters a.bin", ""},
+        {"diff a.txt --json", ""},
+        {"read --dry-run", "--dry-run belongs to restore"},
+        {"restore --keep-parameters a.txt", "--keep-parameters belongs to flash"},
+        {"restore --dry-run=yes a.txt", "takes no value"},
+        {"diff", "wrong number of arguments"},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = Parse(QString::fromLatin1(c.line));
+        if (*c.says == 0) {
+            EXPECT_EQ(parsed.action, Action::Run) << c.line << parsed.error.toStdString();
+            continue;
+        }
+        EXPECT_EQ(parsed.action, Action::UsageError) << c.line;
+        EXPECT_TRUE(parsed.error.contains(QLatin1String(c.says))) << c.line;
+    }
+    const Invocation keep = Parse("--no-backup flash --keep-parameters a.bin").invocation;
+    EXPECT_TRUE(keep.noBackup && keep.keepParameters && !keep.dryRun);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -522,6 +523,108 @@ TEST_F(VexactlTest, AnAbsentPortIsNamedAsGivenWithWhatToDo) {
         << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QLatin1String("vexactl ports")));
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+}
+
+// A copy of the saved file with one parameter line's value replaced.
+QString WithValue(const QString& saved, const QString& dir, int index, const QByteArray& value) {
+    QFile in(saved);
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    QList<QByteArray> lines = in.readAll().split('\n');
+    QByteArray& line = lines[index + 1];
+    line = ParameterLabels()[index] + value + "\r\r";
+    const QString path = dir + QStringLiteral("/edited%1-%2.txt").arg(index).arg(value.toHex());
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) return {};
+    out.write(lines.join('\n'));
+    return path;
+}
+
+TEST_F(VexactlTest, DiffListsWhatARestoreWouldChangeAndSendsOnlyTheReadBack) {
+    const QString saved = SavedFile();
+    struct Case {
+        const char* what;
+        QString file;
+        int status;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"the file as exported", saved, 0, {}},
+        {"a gain",
+         WithValue(saved, m_dir.path(), *CacheSlotOf('C'), "0047"),
+         5,
+         {QStringLiteral("C  主稳定度  45  47")}},
+        {"the Z-axis ratio",
+         WithValue(saved, m_dir.path(), *CacheSlotOf('%'), "0150"),
+         5,
+         {QStringLiteral("%  云台Z轴比例  50  150")}},
+        {"the frame, which restore does not write",
+         WithValue(saved, m_dir.path(), 176, "5100-5000"),
+         0,
+         {}},
+        {"a value out of range", WithValue(saved, m_dir.path(), *CacheSlotOf('C'), "0101"), 3, {}},
+    };
+    for (const Case& c : cases) {
+        SimProcess sim;
+        ASSERT_FALSE(sim.Device().isEmpty());
+        for (const char* command : {"diff", "dry-run"}) {
+            const QStringList arguments =
+                QLatin1String(command) == QLatin1String("diff")
+                    ? QStringList{QStringLiteral("diff"), c.file}
+                    : QStringList{QStringLiteral("restore"), QStringLiteral("--dry-run"), c.file};
+            const Outcome run = On(sim, arguments);
+            EXPECT_EQ(run.status, c.status) << c.what << ' ' << command << run.err.toStdString();
+            EXPECT_EQ(run.Lines(), c.lines) << c.what << ' ' << command;
+        }
+        const QStringList frames = sim.ReceivedFrames();
+        if (c.status == 3) {
+            EXPECT_TRUE(frames.isEmpty()) << c.what;
+            continue;
+        }
+        EXPECT_EQ(frames, ReadBackFrames() + ReadBackFrames()) << c.what;
+        const Outcome json = On(sim, {QStringLiteral("--json"), QStringLiteral("diff"), c.file});
+        EXPECT_EQ(json.Json().value("differences").toArray().size(), c.lines.size()) << c.what;
+    }
+}
+
+TEST_F(VexactlTest, KeepParametersPutsBackWhatTheNewFirmwareChanged) {
+    // The new firmware comes up with the fresh controller's values: C 45, the alarm voltage 330.
+    SimProcess sim({QStringLiteral("--reset-on-upgrade"), QStringLiteral("--set"),
+                    QStringLiteral("C=50"), QStringLiteral("--set"), QStringLiteral("L=401")});
+    ASSERT_FALSE(sim.Device().isEmpty());
+    m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+    const QString image = Image(1000);
+    const Outcome run = On(sim, {QStringLiteral("--json"), QStringLiteral("flash"),
+                                 QStringLiteral("--keep-parameters"), image});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    QStringList putBack;
+    for (const QJsonValue& entry : run.Json().value("putBack").toArray())
+        putBack << QStringLiteral("%1 %2 %3")
+                       .arg(entry["letter"].toString())
+                       .arg(entry["upgraded"].toInt())
+                       .arg(entry["kept"].toInt());
+    // 401 is no alarm voltage: it is named, and the nearest one is kept.
+    EXPECT_EQ(putBack, (QStringList{"C 45 50", "L 330 280"}));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("L (报警电压设置) is 401")))
+        << run.err.toStdString();
+
+    const QString folder = m_dir.filePath(QStringLiteral("data/Vexa/backups"));
+    const QStringList backups = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_TRUE(backups[0].endsWith(QLatin1String("_before-upgrade.txt")));
+    EXPECT_TRUE(run.err.contains(backups[0])) << run.err.toStdString();
+    // The backup was taken before the first byte of the upload.
+    const QStringList frames = sim.ReceivedFrames();
+    EXPECT_EQ(frames.mid(0, ReadBackFrames().size()), ReadBackFrames());
+    EXPECT_EQ(frames.mid(ReadBackFrames().size(), 2), (QStringList{"?W\\r", "UPQZMC\\r"}));
+    const Outcome diff = On(sim, {QStringLiteral("diff"), folder + QLatin1Char('/') + backups[0]});
+    EXPECT_EQ(diff.status, 0) << diff.out.toStdString();
+
+    // --no-backup: the values are still kept, no file is written.
+    const Outcome unsaved = On(sim, {QStringLiteral("--no-backup"), QStringLiteral("flash"),
+                                     QStringLiteral("--keep-parameters"), image});
+    EXPECT_EQ(unsaved.status, 0) << unsaved.err.toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(On(sim, {QStringLiteral("get"), QStringLiteral("C")}).out, QStringLiteral("C 50\n"));
 }
 
 }  // namespace

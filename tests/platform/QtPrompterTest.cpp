@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QPushButton>
+#include <QUrl>
 
 #include "QtPrompter.h"
 
@@ -35,6 +36,15 @@ TEST(QtPrompterTest, FileDialogsGetFilterSuffixAndName) {
     EXPECT_EQ(openDialog->nameFilters().size(), 2);
     EXPECT_EQ(openDialog->defaultSuffix(), QStringLiteral("bin"));
     EXPECT_EQ(QtPrompter::ToQtSuffix(QStringLiteral("*.txt")), QStringLiteral("txt"));
+}
+
+TEST(QtPrompterTest, AskedForFoldersAreAddedToTheSidebarOnce) {
+    FileRequest open{QStringLiteral("Text(*.txt)|*.txt||"),
+                     QStringLiteral("*.txt"),
+                     QString(),
+                     {QStringLiteral("/tmp/backups"), QStringLiteral("/tmp/backups")}};
+    const auto dialog = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
+    EXPECT_EQ(dialog->sidebarUrls().count(QUrl::fromLocalFile(QStringLiteral("/tmp/backups"))), 1);
 }
 
 TEST(QtPrompterTest, MessageBoxShowsTheTextWithLineBreaksAndTheRequestedButtons) {

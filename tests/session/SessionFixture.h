@@ -18,12 +18,14 @@
 struct SessionRecorder : ISessionListener {
     std::vector<ChainEnd> ends;
     std::vector<std::pair<char, int>> values;
+    std::vector<std::pair<char, int>> replies;  // every query reply, wire value as it came
     int readBacksFinished = 0;
 
     void OnChainEnded(const ChainEnd& end) override { ends.push_back(end); }
     void OnValueRead(char letter, int shown) override { values.emplace_back(letter, shown); }
     void OnFirmwareVersion(int) override {}
     void OnReadBackFinished() override { ++readBacksFinished; }
+    void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
 };
 
 // The controller session on an in-memory line with an open port. A scripted controller may

@@ -33,7 +33,7 @@ protected:
         auto line = std::make_unique<MemoryLine>(m_clock);
         m_line = line.get();
         if (prepare) prepare(*m_line);
-        m_dlg = std::make_unique<CVexaDlg>(std::move(line), m_clock, m_prompter);
+        m_dlg = std::make_unique<CVexaDlg>(std::move(line), m_clock, m_prompter, m_options);
         m_dlg->show();
         return *m_dlg;
     }
@@ -63,6 +63,7 @@ protected:
     QTemporaryDir m_dir;
     FakeClock m_clock;
     ScriptedPrompter m_prompter;
+    CVexaDlg::Options m_options;  // as the window is built by itself
     MemoryLine* m_line = nullptr;
     std::unique_ptr<CVexaDlg> m_dlg;
 };

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <span>
+
+// The automatic backup taken before an action overwrites many parameters at once (a restore, a
+// reference set, a firmware upload): the parameters of the last complete read-back, in the
+// export's exact bytes, as a dated file in the backups folder. Only the newest kKept are kept.
+
+// <the user's data folder>/Vexa/backups, or its demo/ subfolder for the simulated controller.
+// The window and vexactl share it.
+QString DefaultBackupFolder(bool demo);
+
+// What is backed up: the cache as the read-back and the sends since left it, the port and
+// firmware the export needs, and whether that read-back went through to its end.
+struct BackupSource {
+    bool complete = false;
+    std::span<const int> cache;
+    int portNumber = 0;
+    int fwVersion = 0;
+};
+
+struct BackupOutcome {
+    enum class Kind { Written, NoReadBack, Failed };
+    Kind kind = Kind::NoReadBack;
+    QString path;    // Written, Failed: the file
+    QString reason;  // Failed: why
+
+    // One sentence for the status line or stderr: the file, or why there is none.
+    QString Describe(bool english) const;
+};
+
+class ParameterBackup {
+public:
+    static constexpr int kKept = 100;
+
+    explicit ParameterBackup(QString folder) : m_folder(std::move(folder)) {}
+    const QString& Folder() const { return m_folder; }
+
+    // Writes "YYYY-MM-DD_HH-MM-SS_before-<action>.txt" (with "-2", "-3" ... added when that
+    // second already has one) and removes the oldest backups past kKept. Nothing is written
+    // without a complete read-back.
+    BackupOutcome Write(const BackupSource& source, const QString& action,
+                        const QDateTime& now = QDateTime::currentDateTime()) const;
+
+private:
+    QString FreeName(const QString& stem) const;
+    void RemoveOldest() const;
+
+    QString m_folder;
+};
