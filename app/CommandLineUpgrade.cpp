@@ -12,6 +12,7 @@
 #include "CMSComm.h"
 #include "ControlLookup.h"
 #include "ResourceIds.h"
+#include "ScreenFit.h"
 #include "VexaDlg.h"
 
 namespace {
@@ -40,7 +41,7 @@ void WhenSettled(CVexaDlg& dlg, std::function<void()> then) {
 
 bool SaveWindow(CVexaDlg& dlg, const QString& path) {
     QCoreApplication::processEvents();
-    if (dlg.grab().save(path, "PNG")) return true;
+    if (ScreenFit::Picture(dlg).save(path, "PNG")) return true;
     std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(path));
     return false;
 }

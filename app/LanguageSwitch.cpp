@@ -3,6 +3,7 @@
 #include "ControlLookup.h"
 #include "ParameterCaptions.h"
 #include "UiTexts.h"
+#include "UpperPanelTooltips.h"
 
 namespace {
 
@@ -48,4 +49,5 @@ void ApplyMainWindowLanguage(QWidget& mainWindow, bool english) {
     for (const ControlText& entry : kMainWindowTexts)
         SetControlText(FindControl(&mainWindow, entry.id), entry.text.In(english));
     mainWindow.setWindowTitle(texts::kWindowTitle.In(english));
+    ShowUpperPanelHelp(mainWindow, english);
 }

@@ -76,8 +76,12 @@ void CParameterFiles::Save() {
         prompter.Message({kCaption.In(false), QString::fromUtf8(kSaveQuestion),
                           PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
-    const std::optional<QString> path = prompter.SaveFile(
-        {QString::fromUtf8(kSaveFilter), QStringLiteral(".txt"), QStringLiteral("QZMC_Data")});
+    FileRequest request;
+    request.filter = QString::fromUtf8(kSaveFilter);
+    request.defaultExtension = QStringLiteral(".txt");
+    request.defaultName = QStringLiteral("QZMC_Data");
+    request.kind = FileKind::ParameterSave;
+    const std::optional<QString> path = prompter.SaveFile(request);
     if (!path) return;
     const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
     const QByteArray bytes =
@@ -101,6 +105,7 @@ void CParameterFiles::OnRestoreChoice(int entry) {
 
 void CParameterFiles::RestoreFromFile() {
     FileRequest request{QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"), QString()};
+    request.kind = FileKind::ParameterRestore;
     // The backups folder is offered beside the usual places, so that one is found at once.
     if (const QString& backups = m_dlg.m_options.backupFolder;
         !backups.isEmpty() && QDir().mkpath(backups))

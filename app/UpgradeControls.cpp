@@ -26,6 +26,10 @@ constexpr BiText kNotFirmware{"你选择的不是升级文件，请重新选择�
                               "The file was not the Fw for Pellar!Please select it again!"};
 constexpr BiText kCorruptFile{"文件已损坏，请重新选择升级文件",
                               "File error ! Please select it again!"};
+// %1: the largest firmware file, in bytes.
+constexpr BiText kFileTooLarge{"文件太大：升级文件最大为 %1 字节，请重新选择升级文件",
+                               "The file is too large: a Fw file holds at most %1 bytes. "
+                               "Please select it again!"};
 
 constexpr BiText kSending{"正传输数据>>%1%", "Data Sending>>%1%"};
 constexpr BiText kDataProgress{"升级已完成%1%", "Finished%1%"};
@@ -79,8 +83,11 @@ void CUpgradeControls::OnSelectFirmwareFile() {
     QLineEdit* pathBox = m_dlg.m_ui->edtFwPath;
     m_dlg.m_strFwPath = kSelectHint.In(m_dlg.m_bEnglish);
     pathBox->setText(m_dlg.m_strFwPath);
-    const std::optional<QString> chosen = m_dlg.m_prompter.OpenFile(
-        {QString::fromUtf8(kFileFilter), QStringLiteral("*.bin"), QString()});
+    FileRequest request;
+    request.filter = QString::fromUtf8(kFileFilter);
+    request.defaultExtension = QStringLiteral("*.bin");
+    request.kind = FileKind::Firmware;
+    const std::optional<QString> chosen = m_dlg.m_prompter.OpenFile(request);
     QString path;
     if (chosen) {
         path = *chosen;
@@ -96,14 +103,23 @@ void CUpgradeControls::OnSelectFirmwareFile() {
         }
     }
     // A cancelled dialog leaves no path, and reading nothing fails like a damaged file.
-    if (m_fwImage.Read(path) != FirmwareCheck::Ok) return FileRefused(kCorruptFile);
+    if (m_fwImage.Read(path) != FirmwareCheck::Ok) {
+        if (FirmwareImage::IsTooLarge(path))
+            return FileRefused(kFileTooLarge.In(m_dlg.m_bEnglish).arg(FirmwareImage::kLargestFile));
+        return FileRefused(kCorruptFile);
+    }
     m_dlg.m_ui->btnStartUpgrade->setEnabled(true);
 }
 
 void CUpgradeControls::FileRefused(const BiText& message) {
+    FileRefused(message.In(m_dlg.m_bEnglish));
+}
+
+void CUpgradeControls::FileRefused(const QString& text) {
     m_fwImage.Clear();
     m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
-    Message(texts::kMessageCaption, message);
+    m_dlg.m_prompter.Message({texts::kMessageCaption.In(m_dlg.m_bEnglish), text, PromptButtons::Ok,
+                              PromptIcon::None, PromptAnswer::Ok});
 }
 
 bool CUpgradeControls::IsRunning() const { return m_dlg.m_session.UploadRunning(); }

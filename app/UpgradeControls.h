@@ -38,6 +38,7 @@ public:
 
 private:
     void FileRefused(const BiText& message);
+    void FileRefused(const QString& text);
     void Message(const BiText& caption, const BiText& text);
     void ShowStatus(const QString& status);
     void ShowBar(quint32 value);

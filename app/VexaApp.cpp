@@ -19,7 +19,9 @@
 #include "ParameterBackup.h"
 #include "PortFileLocation.h"
 #include "QtPrompter.h"
+#include "RecentFolders.h"
 #include "ResourceIds.h"
+#include "ScreenFit.h"
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
 #include "SteadyClock.h"
@@ -126,7 +128,7 @@ int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
         WaitForLiveFrames(dlg, kLiveFramesBeforeScreenshot, kLiveWaitMs);
         QCoreApplication::processEvents();
     }
-    const bool saved = shown->grab().save(commandLine.screenshotPath, "PNG");
+    const bool saved = ScreenFit::Picture(*shown).save(commandLine.screenshotPath, "PNG");
     if (live) ToggleLiveDisplay(dlg);
     if (!saved) {
         std::fprintf(stderr, "vexa: cannot write %s\n", qPrintable(commandLine.screenshotPath));
@@ -218,10 +220,12 @@ int CVexaApp::Run(const CommandLine& commandLine) {
     ports.ApplyOptions(commandLine.comAssignments);
     SteadyClock clock;
     QtPrompter interactive;
+    RecentFolders folders;
+    FolderRememberingPrompter remembering(interactive, folders);
     LoggingPrompter headless;
     const bool screenshot = !commandLine.screenshotPath.isEmpty();
     // A screenshot run answers no message box: it would wait for a click that never comes.
-    Prompter& prompter = screenshot ? static_cast<Prompter&>(headless) : interactive;
+    Prompter& prompter = screenshot ? static_cast<Prompter&>(headless) : remembering;
 
     const bool upgrade = !commandLine.upgradePath.isEmpty();
     PresetFilePrompter upgradePrompter(prompter, commandLine.upgradePath);

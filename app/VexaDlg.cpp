@@ -22,8 +22,12 @@
 #include "Prompter.h"
 #include "ReadBackChain.h"
 #include "ResourceIds.h"
+#include "ScreenFit.h"
+#include "StaleValues.h"
+#include "TabChain.h"
 #include "UiTexts.h"
 #include "UpgradeControls.h"
+#include "UpperPanelTooltips.h"
 #include "VoltagePage.h"
 #include "ui_VexaDlg.h"
 
@@ -44,7 +48,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QString::fromUtf8(texts::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
-    setFixedSize(size());
+    new ScreenFit(*this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     qApp->installEventFilter(this);
@@ -55,7 +59,9 @@ CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
 
 void CVexaDlg::InitDialog() {
     m_bEnglish = false;
+    m_qtTexts.Apply(false);
     ShowPortDevices();
+    ShowUpperPanelHelp(*this, false);
     m_ui->cboPort->setCurrentIndex(2);
     m_ui->cboFrameType->setCurrentIndex(0);
     m_ui->cboEscRate->setCurrentIndex(0);
@@ -65,6 +71,8 @@ void CVexaDlg::InitDialog() {
     m_strFwPath = texts::kFirmwareHint.In(false);
     UpdateData(false);
     CreatePages();
+    m_stale = std::make_unique<CStaleValues>(*m_ui->lblStaleValues,
+                                             std::vector<QWidget*>(m_pages.begin(), m_pages.end()));
     m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
     State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
@@ -90,12 +98,18 @@ void CVexaDlg::CreatePages() {
     // The pages cover the whole tab control: the selector buttons above it are the visible way
     // to switch pages, so its own strip is not shown at all (not even a sliver above a page).
     tab->tabBar()->hide();
+    // The hidden strip would otherwise stay in the tab chain and hold the focus where it ends.
+    tab->tabBar()->setFocusPolicy(Qt::NoFocus);
     const QRect area = tab->rect().adjusted(2, 2, -2, -2);
     for (QWidget* page : m_pages) {
         page->setAutoFillBackground(true);
         page->setGeometry(area);
         page->raise();
     }
+    // Tab: the upper panel, the page buttons, then the visible page's controls.
+    QList<QWidget*> sections{this};
+    for (QWidget* page : m_pages) sections << page;
+    new TabChain(sections, {tab}, this);
 }
 
 void CVexaDlg::ShowPage(int index) {
@@ -164,6 +178,8 @@ void CVexaDlg::ToggleLanguage() {
                                                              m_pGimbalPage, m_pVoltagePage};
     for (CSliderPage* page : sliderPages) page->SetEnglish(english);
     m_pCustomPage->SetEnglish(english);
+    m_qtTexts.Apply(english);
+    m_stale->SetEnglish(english);
     UpdateData(true);
     // The status keeps telling the truth about the port in the new language.
     m_strStatus = (m_bPortOpenFailed       ? texts::kPortNotOpened
@@ -188,6 +204,7 @@ void CVexaDlg::OnLineLost() {
     m_bPortOpenFailed = true;
     m_strStatus = texts::kPortNotOpened.In(m_bEnglish);
     m_ui->edtStatus->setText(m_strStatus);
+    m_stale->LineLost(m_bEnglish);
 }
 
 bool CVexaDlg::UpdateData(bool save) {
@@ -282,6 +299,7 @@ void CVexaDlg::OnFirmwareVersion(int version) {
 
 void CVexaDlg::OnReadBackFinished() {
     m_files->OnReadBackFinished();
+    m_stale->ReadBackComplete();
     emit ReadBackSettled();
 }
 

@@ -12,6 +12,7 @@
 #include "ISessionListener.h"
 #include "PortConnection.h"
 #include "ProtocolState.h"
+#include "QtTranslations.h"
 
 class CBasicPage;
 class CCustomPage;
@@ -20,6 +21,7 @@ class CGimbalPage;
 class CVoltagePage;
 class CFrameDlg;
 class CParameterFiles;
+class CStaleValues;
 class CUpgradeControls;
 class IClock;
 class Prompter;
@@ -169,4 +171,6 @@ private:
     std::unique_ptr<CUpgradeControls> m_upgrade;
     std::unique_ptr<CParameterFiles> m_files;
     bool m_bPainted = false;
+    QtTranslations m_qtTexts;
+    std::unique_ptr<CStaleValues> m_stale;
 };

@@ -24,6 +24,7 @@
 #include "Prompter.h"
 #include "IControllerIntents.h"
 #include "ResourceIds.h"
+#include "TabChain.h"
 #include "ui_FrameDlg.h"
 
 namespace {
@@ -75,6 +76,7 @@ CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
     m_plan = new FramePlanView(this);
     m_plan->setGeometry(kPlanArea);
     m_plan->raise();
+    new TabChain({this}, {}, this);
 
     Prompter& prompter = m_host.GetPrompter();
     BindGuarded(m_axisList, &QComboBox::activated, this, prompter, [this] { OnAxisCountChosen(); });

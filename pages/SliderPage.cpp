@@ -56,6 +56,16 @@ void CSliderPage::SetEnglish(bool english) {
         if (QWidget* control = FindControl(this, label.id))
             SetControlText(control, label.text.In(english));
     }
+    m_tooltips.Show(english);
+}
+
+void CSliderPage::AddHelp(char letter, int labelId, const QString& chinese,
+                          const QString& english) {
+    SliderParameter* parameter = ParameterOf(letter);
+    Q_ASSERT_X(parameter, "CSliderPage::AddHelp", "letter without a slider");
+    m_tooltips.Add({FindControl(this, labelId), parameter->Slider(), parameter->Box()}, chinese,
+                   english);
+    m_tooltips.Show(false);
 }
 
 // The value goes to the controller; the cache takes it only once it has been sent. When the port

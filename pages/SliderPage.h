@@ -6,6 +6,7 @@
 
 #include "BiText.h"
 #include "IPageHost.h"
+#include "ParameterTooltips.h"
 
 class SliderParameter;
 
@@ -25,7 +26,7 @@ public:
     // A value read back from the controller, already decoded for display. True when this page
     // shows the letter.
     virtual bool ShowReadBack(char letter, int shown);
-    // Label texts in English (true) or Chinese (false).
+    // Label texts and tooltips in English (true) or Chinese (false).
     void SetEnglish(bool english);
 
     // The slider parameter of a letter, or null.
@@ -50,6 +51,9 @@ protected:
     void AddParameter(char letter, int sliderId, int boxId);
     void AddParameter(char letter, int sliderId, int boxId, int minimum, int maximum);
     void SetLabelTexts(std::vector<LabelText> labels) { m_labels = std::move(labels); }
+    // A letter's help as the tooltip of its name button, slider and box; shown in Chinese
+    // until the language switches.
+    void AddHelp(char letter, int labelId, const QString& chinese, const QString& english);
 
 private:
     void Commit(SliderParameter& parameter, int shown);
@@ -61,4 +65,5 @@ private:
     std::vector<LabelText> m_labels;
     // The value each slider's controller holds as far as the page knows: read back or sent.
     std::map<char, int> m_confirmed;
+    ParameterTooltips m_tooltips;
 };

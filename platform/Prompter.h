@@ -16,6 +16,9 @@ struct PromptMessage {
     PromptAnswer defaultAnswer = PromptAnswer::Ok;
 };
 
+// What a file dialog chooses; each kind starts in the folder last used for it.
+enum class FileKind { Other, Firmware, ParameterSave, ParameterRestore };
+
 // A file dialog request. The filter uses the "Text (*.txt)|*.txt|All (*.*)|*.*||" form the
 // program's captions are written in; the Qt prompter converts it.
 struct FileRequest {
@@ -24,6 +27,8 @@ struct FileRequest {
     QString defaultName;
     // Folders offered in the dialog's sidebar besides the usual places (the backups).
     QStringList sidebarFolders;
+    FileKind kind = FileKind::Other;
+    QString folder;  // where the dialog starts; empty: wherever the toolkit chooses
 };
 
 // Every message box and file dialog of the program goes through this interface, so that

@@ -118,6 +118,7 @@ std::unique_ptr<QFileDialog> QtPrompter::CreateFileDialog(const FileRequest& req
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                         : QFileDialog::AnyFile);
     dialog->setDefaultSuffix(ToQtSuffix(request.defaultExtension));
+    if (!request.folder.isEmpty()) dialog->setDirectory(request.folder);
     if (!request.defaultName.isEmpty()) dialog->selectFile(request.defaultName);
     if (!request.sidebarFolders.isEmpty()) {
         QList<QUrl> places = dialog->sidebarUrls();

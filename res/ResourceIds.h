@@ -55,6 +55,8 @@ constexpr int IDC_SERVO_RATE = 1215;
 constexpr int IDC_TAB = 1230;
 constexpr int IDC_UPPER_PANEL = 1263;
 constexpr int IDC_VERSION_CAPTION = 1264;
+// Shown while the pages' values are the last read before the line was lost.
+constexpr int IDC_STALE_VALUES = 1300;
 
 // ---- Basic page (template 137) ----
 // Label buttons (each shows its parameter's hint), sliders and their number boxes.

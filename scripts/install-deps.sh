@@ -10,6 +10,10 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   dpkg-dev fakeroot help2man desktop-file-utils man-db appstream bash-completion
   fonts-wqy-microhei
+  # Qt's own texts (standard buttons and dialogs) in Chinese.
+  qt6-translations-l10n
+  # The screen-fit tests render the window under a virtual X server.
+  xvfb xauth
 )
 
 # The fuzzing harness (scripts/fuzz.sh, --fuzz) needs clang and its libFuzzer runtime.

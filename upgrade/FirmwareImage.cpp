@@ -1,5 +1,7 @@
 #include "FirmwareImage.h"
 
+#include <QFileInfo>
+
 #include "RegularFile.h"
 
 FirmwareCheck FirmwareImage::CheckName(const QString& path) {
@@ -25,6 +27,11 @@ FirmwareCheck FirmwareImage::Read(const QString& path) {
     m_nFwPackets = (m_nFwTotal + kPayloadSize - 1) / kPayloadSize + 1;
     m_strPath = path;
     return FirmwareCheck::Ok;
+}
+
+bool FirmwareImage::IsTooLarge(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && info.size() > kLargestFile;
 }
 
 FirmwareCheck FirmwareImage::Load(const QString& path) {

@@ -21,6 +21,12 @@ class FirmwareImage {
 public:
     static constexpr qsizetype kBufferSize = 65536;
     static constexpr qsizetype kPayloadSize = 56;  // image bytes in one data packet
+    // The largest file taken: the upload sends one byte more than the file, and that must fit.
+    static constexpr qsizetype kLargestFile = kBufferSize - 1;
+
+    // True when `path` is a plain file longer than kLargestFile, so that a refusal can say the
+    // file is too large rather than damaged.
+    static bool IsTooLarge(const QString& path);
 
     // The name check alone: the last three characters must be "bin", exactly.
     static FirmwareCheck CheckName(const QString& path);

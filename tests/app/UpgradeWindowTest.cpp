@@ -82,7 +82,12 @@ TEST_F(UpgradeWindowTest, ChosenFileIsCheckedBeforeTheUpgradeButtonComesOn) {
         {QStringLiteral("largest.bin"), 65535, false, nullptr},
         {QStringLiteral("FW.BIN"), 111, false, "你选择的不是升级文件，请重新选择升级文件"},
         {QStringLiteral("one.bin"), 1, false, corrupt},
-        {QStringLiteral("full.bin"), 65536, false, corrupt},
+        // Too large for the image buffer: the message names the limit instead of calling the
+        // file damaged.
+        {QStringLiteral("full.bin"), 65536, false,
+         "文件太大：升级文件最大为 65535 字节，请重新选择升级文件"},
+        {QStringLiteral("huge.bin"), 200000, true,
+         "The file is too large: a Fw file holds at most 65535 bytes. Please select it again!"},
         {std::nullopt, 0, false, corrupt},
         {QStringLiteral("fw.hex"), 111, true,
          "The file was not the Fw for Pellar!Please select it again!"},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QPushButton>
 #include <QUrl>
 
@@ -36,6 +37,13 @@ TEST(QtPrompterTest, FileDialogsGetFilterSuffixAndName) {
     EXPECT_EQ(openDialog->nameFilters().size(), 2);
     EXPECT_EQ(openDialog->defaultSuffix(), QStringLiteral("bin"));
     EXPECT_EQ(QtPrompter::ToQtSuffix(QStringLiteral("*.txt")), QStringLiteral("txt"));
+}
+
+TEST(QtPrompterTest, FileDialogStartsInTheFolderAskedFor) {
+    FileRequest request;
+    request.folder = QDir::tempPath();
+    const auto dialog = QtPrompter::CreateFileDialog(request, QFileDialog::AcceptOpen, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(), QDir(QDir::tempPath()).absolutePath());
 }
 
 TEST(QtPrompterTest, AskedForFoldersAreAddedToTheSidebarOnce) {

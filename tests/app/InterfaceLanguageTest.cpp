@@ -1,0 +1,89 @@
+// What follows the language toggle beyond the captions: Qt's own texts and the tooltips.
+#include <QComboBox>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include "MainWindowFixture.h"
+#include "QtPrompter.h"
+#include "QtTranslations.h"
+#include "ResourceIds.h"
+
+namespace {
+
+class InterfaceLanguageTest : public MainWindowTest {
+protected:
+    void ShowLanguage(bool english) {
+        if (m_dlg->IsEnglish() != english) Click(IDC_LANGUAGE);
+        ASSERT_EQ(m_dlg->IsEnglish(), english);
+    }
+    static bool HasChinese(const QString& text) {
+        static const QRegularExpression han(QStringLiteral("\\p{Han}"));
+        return text.contains(han);
+    }
+};
+
+// Standard buttons made while a language is shown speak it; the swap works both ways.
+TEST_F(InterfaceLanguageTest, QtStandardButtonsFollowTheToggle) {
+    if (!QtTranslations().Available()) GTEST_SKIP() << "Qt's Chinese translation is not installed";
+    Start();
+    for (bool english : {false, true, false}) {
+        ShowLanguage(english);
+        const auto box = QtPrompter::CreateMessageBox(
+            {QStringLiteral("c"), QStringLiteral("t"), PromptButtons::OkCancel}, nullptr);
+        EXPECT_EQ(box->button(QMessageBox::Cancel)->text().remove(QLatin1Char('&')),
+                  english ? "Cancel" : "取消");
+    }
+}
+
+// Slider, box and name button of a basic parameter carry its help: in Chinese the opening of
+// the hint the name button shows, in English a text of its own.
+TEST_F(InterfaceLanguageTest, ParameterHelpIsTheTooltipOfItsControlsInEitherLanguage) {
+    CVexaDlg& dlg = Start();
+    struct Parameter {
+        int label, slider, box;
+    };
+    const Parameter parameters[] = {
+        {IDC_BASIC_LABEL_MAIN_STAB, IDC_BASIC_SLIDER_MAIN_STAB, IDC_BASIC_EDIT_MAIN_STAB},
+        {IDC_BASIC_LABEL_DYN_STAB, IDC_BASIC_SLIDER_DYN_STAB, IDC_BASIC_EDIT_DYN_STAB},
+        {IDC_BASIC_LABEL_HEIGHT_STAB, IDC_BASIC_SLIDER_HEIGHT_STAB, IDC_BASIC_EDIT_HEIGHT_STAB},
+    };
+    QWidget* page = dlg.PageWidgets()[0];
+    for (const Parameter& p : parameters) {
+        SCOPED_TRACE(p.label);
+        QWidget* controls[] = {FindControl(page, p.label), FindControl(page, p.slider),
+                               FindControl(page, p.box)};
+        for (bool english : {false, true, false}) {
+            ShowLanguage(english);
+            const QString tip = controls[0]->toolTip();
+            EXPECT_FALSE(tip.isEmpty());
+            EXPECT_EQ(HasChinese(tip), !english) << tip.toStdString();
+            for (QWidget* control : controls) EXPECT_EQ(control->toolTip(), tip);
+            if (english) continue;
+            m_prompter.Clear();
+            QTest::mouseClick(controls[0], Qt::LeftButton);
+            ASSERT_EQ(m_prompter.Shown().size(), 1u);
+            EXPECT_TRUE(
+                QString(m_prompter.Shown()[0].text).remove(QLatin1Char('\r')).contains(tip));
+        }
+    }
+}
+
+TEST_F(InterfaceLanguageTest, UpperPanelListsAndBoxesCarryTheirHelp) {
+    Start();
+    const int helped[] = {IDC_FRAME_TYPE,   IDC_ESC_RATE,   IDC_SERVO_RATE,
+                          IDC_RESTORE_LIST, IDC_SENSOR_MAG, IDC_SENSOR_BARO,
+                          IDC_SENSOR_SONAR, IDC_SENSOR_GPS, IDC_DECLINATION};
+    QStringList chinese;
+    for (bool english : {false, true}) {
+        ShowLanguage(english);
+        for (int id : helped) {
+            const QString tip = Control(id)->toolTip();
+            EXPECT_FALSE(tip.isEmpty()) << id;
+            EXPECT_EQ(HasChinese(tip), !english) << id;
+        }
+        // The port list keeps naming the device behind each port.
+        EXPECT_TRUE(Control(IDC_PORT_LIST)->toolTip().startsWith("COM1 → ")) << english;
+    }
+}
+
+}  // namespace
