@@ -8,7 +8,6 @@
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
 #include "ParamTable.h"
-#include "ReceiveDispatcher.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
@@ -84,41 +83,36 @@ void CControllerSettings::ShowFrameEditButton(int frameTypeIndex) {
 }
 
 void CControllerSettings::OnFrameType() {
-    ProtocolState& state = m_dlg.m_state;
-    state.m_nRxMode = ProtocolState::kModeReadBack;
     const int index = m_dlg.m_ui->cboFrameType->currentIndex();
-    const int entry = index + 1;
-    state.m_nParamCache[*CacheSlotOf('A')] = entry;
     ShowFrameEditButton(index);
-    m_dlg.SendSetCommand('A', WireFromShown('A', entry, state.m_nFwVersion));
+    SetParameter('A', index + 1);
     // The controller may change other parameters with the frame type: read everything back.
     m_dlg.m_port.ChangePort();
 }
 
-void CControllerSettings::OnEscRate() {
-    const int entry = m_dlg.m_ui->cboEscRate->currentIndex() + 1;
-    m_dlg.m_state.m_nParamCache[*CacheSlotOf('B')] = entry;
-    m_dlg.SendSetCommand('B', WireFromShown('B', entry, m_dlg.m_state.m_nFwVersion));
-}
+void CControllerSettings::OnEscRate() { SetParameter('B', m_dlg.m_ui->cboEscRate->currentIndex() + 1); }
 
 void CControllerSettings::OnServoRate() {
-    const int entry = m_dlg.m_ui->cboServoRate->currentIndex() + 1;
-    m_dlg.m_state.m_nParamCache[*CacheSlotOf('P')] = entry;
-    m_dlg.SendSetCommand('P', WireFromShown('P', entry, m_dlg.m_state.m_nFwVersion));
+    SetParameter('P', m_dlg.m_ui->cboServoRate->currentIndex() + 1);
 }
 
 void CControllerSettings::OnSensor() {
-    m_dlg.m_state.m_nRxMode = ProtocolState::kModeReadBack;
     m_dlg.UpdateData(true);
-    std::span<int> cache = m_dlg.m_state.m_nParamCache;
-    // The eight boxes are the eight cache slots of the mask, in bit order.
-    std::copy(m_dlg.m_nSensor.begin(), m_dlg.m_nSensor.end(), cache.begin() + *CacheSlotOf('M'));
+    // The eight boxes are the eight bits of the mask, in bit order.
+    int mask = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (m_dlg.m_nSensor[bit] != 0) mask |= 1 << bit;
     m_dlg.UpdateData(false);
-    m_dlg.SendSetCommand('M', MaskFromCache('M', cache));
+    SetParameter('M', mask);
+}
+
+void CControllerSettings::SetParameter(char letter, int shown) {
+    m_dlg.Send(IPageHost::Exchange::MainWindow,
+               [&] { m_dlg.m_session.SetParameter(letter, shown); });
 }
 
 bool CControllerSettings::DeclinationFits(int declination) {
-    const ShownRange range = *ShownRangeOf('Q', m_dlg.m_state.m_nFwVersion);
+    const ShownRange range = *ShownRangeOf('Q', m_dlg.m_session.FirmwareVersion());
     if (range.Contains(declination)) return true;
     const bool english = m_dlg.m_bEnglish;
     m_dlg.m_prompter.Message(
@@ -138,24 +132,26 @@ void CControllerSettings::OnDeclination() {
     if (!m_dlg.UpdateData(true)) return;
     const int declination = m_dlg.m_nDeclination;
     if (!DeclinationFits(declination)) return;
-    m_dlg.m_state.m_nRxMode = ProtocolState::kModeSpecialSet;
-    m_dlg.m_state.m_nParamCache[*CacheSlotOf('Q')] = declination;
     m_dlg.UpdateData(false);
-    m_dlg.SendSetCommand('Q', WireFromShown('Q', declination, m_dlg.m_state.m_nFwVersion),
-                         ProtocolState::kModeSpecialSet);
+    m_dlg.Send(IPageHost::Exchange::MainWindow,
+               [&] { m_dlg.m_session.SetDeclination(declination); });
 }
 
 void CControllerSettings::OnFrameEditor() {
     m_dlg.m_port.ChangePort();
+    OpenFrameEditorOnReadBack();
+}
+
+// The full read-back a port opening has started goes on; the frame geometry is asked for once
+// it has ended, so that the replies of the two chains never mix on the line.
+void CControllerSettings::OpenFrameEditorOnReadBack() {
     m_dlg.m_pFrameDlg->Open();
-    CMSComm& comm = m_dlg.m_comm;
+    CMSComm& comm = m_dlg.m_session.Comm();
+    if (!comm.GetPortOpen()) return;  // the status says why; nothing can be read
     comm.SetInputLen(0);
     comm.GetInput();
     comm.SetHandshaking(CMSComm::comHandshakeNone);
-    // The port change has started the full read-back; the frame geometry is asked for once it
-    // has ended, so that the replies of the two chains never mix on the line.
-    CReceiveDispatcher& dispatcher = m_dlg.Dispatcher();
-    dispatcher.AfterReadBack([&dispatcher] { dispatcher.StartFrameGeometryRead(); });
+    m_dlg.m_session.ReadFrame();
 }
 
 bool CControllerSettings::ShowReadBack(char letter, int shown) {
@@ -178,8 +174,7 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             return true;
         case 'M': {
             // The dispatcher has spread the mask over the cache slots of the eight boxes.
-            const auto bits =
-                std::span<const int>(m_dlg.m_state.m_nParamCache).subspan(*CacheSlotOf('M'), 8);
+            const auto bits = m_dlg.m_session.Cache().subspan(*CacheSlotOf('M'), 8);
             std::copy(bits.begin(), bits.end(), m_dlg.m_nSensor.begin());
             for (int bit = 0; bit < 8; ++bit)
                 m_dlg.SensorBoxes()[bit]->setChecked(m_dlg.m_nSensor[bit] != 0);

@@ -19,8 +19,13 @@ public:
     void OnSensor();
     void OnDeclination();
     void OnFrameEditor();
+    // The frame editor opens and reads the controller's frame once the read-back now on the
+    // line has ended (the port is not opened again).
+    void OpenFrameEditorOnReadBack();
 
 private:
+    // One setting of the upper panel, with the main window's controls exchanged around it.
+    void SetParameter(char letter, int shown);
     void ShowFrameEditButton(int frameTypeIndex);
     bool DeclinationFits(int declination);
     void Hint(const char* caption, const char* text);

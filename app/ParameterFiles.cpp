@@ -12,7 +12,7 @@
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
-#include "ReceiveDispatcher.h"
+#include "ControllerSession.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
 
@@ -48,10 +48,16 @@ constexpr BiText kRestoreStopped{
     "The parameters before it are in the controller; this one and those after it may not be. "
     "Check the connection and restore the file again."};
 
+constexpr BiText kRestoreLineLost{
+    "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
+    "在此之前的参数已写入飞控，这一项及其后的参数可能没有写入。请检查连接后重新恢复该文件。",
+    "Restore stopped: the line was lost while waiting for the answer to %1.\r\r"
+    "The parameters before it are in the controller; this one and those after it may not be. "
+    "Check the connection and restore the file again."};
+
 }  // namespace
 
-CParameterFiles::CParameterFiles(CVexaDlg& dlg)
-    : m_dlg(dlg), m_restore(dlg.m_state, *dlg.m_dispatcher, dlg.m_clock, *this) {}
+CParameterFiles::CParameterFiles(CVexaDlg& dlg) : m_dlg(dlg) {}
 
 void CParameterFiles::BindHandlers() {
     Ui::CVexaDlg& ui = *m_dlg.m_ui;
@@ -78,7 +84,8 @@ void CParameterFiles::Save() {
     const std::optional<QString> path = prompter.SaveFile(request);
     if (!path) return;
     const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
-    const QByteArray bytes = ParameterFileBytes(m_dlg.m_state.m_nParamCache, port, ExportVersion());
+    const QByteArray bytes =
+        ParameterFileBytes(m_dlg.m_session.State().m_nParamCache, port, ExportVersion());
     if (const std::optional<QString> reason = SaveParameterFile(*path, bytes)) {
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
         return;
@@ -90,7 +97,7 @@ void CParameterFiles::OnRestoreChoice(int entry) {
     if (entry < 0) return;
     if (entry < kFileEntry) {
         BackUpBefore(QStringLiteral("reference"));
-        m_dlg.m_dispatcher->StartReferenceSet(entry);
+        m_dlg.m_session.LoadReferenceSet(entry);
         return;
     }
     RestoreFromFile();
@@ -118,7 +125,7 @@ void CParameterFiles::RestoreFromFile() {
     }
     BackUpBefore(QStringLiteral("restore"));
     m_dlg.UpdateData(true);
-    m_restore.Start(std::get<ParameterValues>(read));
+    m_dlg.m_session.Restore(std::get<ParameterValues>(read));
 }
 
 void CParameterFiles::OnReadBackFinished() {
@@ -134,7 +141,7 @@ void CParameterFiles::OnReadBackIncomplete() {
 void CParameterFiles::BackUpBefore(const QString& action) {
     const QString& folder = m_dlg.m_options.backupFolder;
     if (folder.isEmpty()) return;
-    const BackupSource source{m_record.IsComplete(), m_dlg.m_state.m_nParamCache,
+    const BackupSource source{m_record.IsComplete(), m_dlg.m_session.State().m_nParamCache,
                               m_dlg.m_ui->cboPort->currentIndex() + 1, ExportVersion()};
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     QString note = outcome.Describe(m_dlg.IsEnglish());
@@ -146,14 +153,14 @@ void CParameterFiles::BackUpBefore(const QString& action) {
 }
 
 int CParameterFiles::ExportVersion() const {
-    const int version = m_dlg.m_state.m_nFwVersion;
+    const int version = m_dlg.m_session.State().m_nFwVersion;
     return version != 0 ? version : kGimbalOffsetLastVersion + 1;
 }
 
 QString CParameterFiles::HeldOutOfRangeNote() const {
     return DescribeHeldOutOfRange(
-        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.m_state.m_nParamCache,
-                                 m_dlg.m_state.m_nFwVersion),
+        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.m_session.State().m_nParamCache,
+                                 m_dlg.m_session.State().m_nFwVersion),
         m_dlg.IsEnglish());
 }
 
@@ -168,9 +175,11 @@ void CParameterFiles::ShowHint() {
                               PromptIcon::None, PromptAnswer::Ok});
 }
 
-void CParameterFiles::OnRestoreStopped(char letter) {
+void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
     const bool english = m_dlg.IsEnglish();
-    Warn(kRestoreStopped.In(english).arg(RestoreLinkName(letter, english)));
+    Warn((lineLost ? kRestoreLineLost : kRestoreStopped)
+             .In(english)
+             .arg(RestoreLinkName(letter, english)));
 }
 
 void CParameterFiles::Warn(const QString& text) {

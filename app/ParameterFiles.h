@@ -10,7 +10,7 @@ class CVexaDlg;
 // The upper panel's parameter files: button 1015 saves the cached parameters to a text file,
 // list 1099 loads one of the controller's reference sets or restores a saved file, button 1100
 // shows the hint. A file is checked whole before anything is sent.
-class CParameterFiles : public IRestoreListener {
+class CParameterFiles {
 public:
     // Entry of list 1099 that restores a saved file; the entries before it are reference sets.
     static constexpr int kFileEntry = 4;
@@ -22,7 +22,9 @@ public:
     void OnRestoreChoice(int entry);
     void ShowHint();
 
-    CParameterRestore& Restore() { return m_restore; }
+    // A restore that waited in vain for the echo of `letter`, or lost its line there: the
+    // operator is told where it stopped.
+    void OnRestoreStopped(char letter, bool lineLost);
 
     // What the window's read-backs brought, fed by the window's protocol listener.
     ReadBackRecord& Record() { return m_record; }
@@ -32,10 +34,6 @@ public:
     // cache of the last complete read-back is written as a dated backup, and the status line
     // says where, or why there is none. Nothing without a backups folder.
     void BackUpBefore(const QString& action);
-
-    // IRestoreListener
-    void OnRestoreFinished() override {}
-    void OnRestoreStopped(char letter) override;
 
 private:
     void RestoreFromFile();
@@ -48,7 +46,6 @@ private:
     QString HeldOutOfRangeNote() const;
 
     CVexaDlg& m_dlg;
-    CParameterRestore m_restore;
     ReadBackRecord m_record;
     // The backup's status, shown again once the read-back that ends its action is through.
     QString m_strBackupNote;

@@ -8,7 +8,7 @@
 #include "CustomPage.h"
 #include "ParamTable.h"
 #include "Prompter.h"
-#include "ReceiveDispatcher.h"
+#include "ControllerSession.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
@@ -20,15 +20,13 @@ constexpr int kLastPort = 20;
 }  // namespace
 
 void CPortConnection::Open() {
-    CMSComm& comm = m_dlg.m_comm;
-    comm.SetInBufferSize(kControllerPortBuffer);
-    comm.SetOutBufferSize(kControllerPortBuffer);
+    CControllerSession& session = m_dlg.m_session;
     QString openError;
-    if (!comm.GetPortOpen()) {
+    if (!session.Comm().GetPortOpen()) {
         try {
-            comm.SetPortOpen(true);
+            session.OpenPort();
         } catch (const CommError& error) {
-            m_dlg.m_bPortOpenFailed = 1;
+            m_dlg.m_bPortOpenFailed = true;
             openError = error.Text();
         }
         m_dlg.UpdateData(true);
@@ -39,22 +37,16 @@ void CPortConnection::Open() {
         // A port that did not open is not remembered: the next start tries the last good one.
         if (!m_dlg.m_bPortOpenFailed) RecordPort();
     }
-    ApplyControllerLineSettings(comm);
-    // Emptying the input is the first access a closed port refuses; the operator is told why
-    // the port did not open rather than that it is closed.
+    // The operator is told why the port did not open rather than that it is closed.
     if (!openError.isEmpty()) throw CommError(openError);
-    comm.GetInput();  // discard whatever was waiting
-    comm.SetHandshaking(CMSComm::comHandshakeNone);
+    session.PrepareLine();
 }
 
-void CPortConnection::ClosePort() {
-    if (m_dlg.m_comm.GetPortOpen()) m_dlg.m_comm.SetPortOpen(false);
-}
+void CPortConnection::ClosePort() { m_dlg.m_session.ClosePort(); }
 
 void CPortConnection::SetupFromFile() {
     ClosePort();
     if (!OpenFromFile()) return;
-    m_dlg.m_state.m_nLiveChannels.fill(0);
     StartReadBack();
 }
 
@@ -62,15 +54,15 @@ bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
     if (!content.problem.isEmpty()) ReportUnreadableFile(content.problem);
     if (content.empty) {
-        m_dlg.m_comm.SetCommPort(kDefaultPort);
+        m_dlg.m_session.Comm().SetCommPort(kDefaultPort);
     } else if (content.number >= kFirstPort && content.number <= kLastPort) {
-        m_dlg.m_comm.SetCommPort(static_cast<short>(content.number));
+        m_dlg.m_session.Comm().SetCommPort(static_cast<short>(content.number));
         m_dlg.m_ui->cboPort->setCurrentIndex(content.number - 1);
     } else {
         // No port has this number: nothing is selected, nothing is opened or sent, and the
         // file keeps its content until the operator picks a port from the list.
         m_dlg.m_ui->cboPort->setCurrentIndex(-1);
-        m_dlg.m_bPortOpenFailed = 1;
+        m_dlg.m_bPortOpenFailed = true;
         m_dlg.UpdateData(true);
         m_dlg.m_strStatus = texts::kPortNotOpened.In(m_dlg.m_bEnglish);
         m_dlg.UpdateData(false);
@@ -81,29 +73,25 @@ bool CPortConnection::OpenFromFile() {
 }
 
 void CPortConnection::Refresh() {
-    ProtocolState& state = m_dlg.m_state;
     StopLiveDisplay();
-    state.m_nRxMode = ProtocolState::kModeReadBack;
-    state.m_nRxCount = 0;
-    state.m_strRxBuf.clear();
+    m_dlg.m_session.EnterIdle(true);
+    ProtocolState& state = m_dlg.m_session.State();
     state.m_nCalibration.fill(0);
     state.m_nFrameRecord.fill(0);
-    m_dlg.m_bPortOpenFailed = 0;
+    m_dlg.m_bPortOpenFailed = false;
     state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
-    m_dlg.m_nUploadProgress = 0;
     m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
     SetupFromFile();
 }
 
 void CPortConnection::ChangePort() {
     StopLiveDisplay();
-    m_dlg.m_bPortOpenFailed = 0;
+    m_dlg.m_bPortOpenFailed = false;
     ClosePort();
     const int index = m_dlg.m_ui->cboPort->currentIndex();
-    m_dlg.m_comm.SetCommPort(static_cast<short>(index + 1));
+    m_dlg.m_session.Comm().SetCommPort(static_cast<short>(index + 1));
     m_dlg.m_ui->cboPort->setCurrentIndex(index);
     Open();
-    m_dlg.m_state.m_nLiveChannels.fill(0);
     StartReadBack();
 }
 
@@ -115,7 +103,7 @@ void CPortConnection::StopLiveDisplay() {
     if (page.DisplayStopped()) return;
     page.StopDisplayState();
     page.RestoreIdleControls();
-    if (m_dlg.m_comm.GetPortOpen()) m_dlg.m_comm.SetOutput(kLiveDisplayOff);
+    if (m_dlg.m_session.Comm().GetPortOpen()) m_dlg.m_session.StopLiveDisplay();
 }
 
 void CPortConnection::ShowHint() {
@@ -145,6 +133,6 @@ void CPortConnection::ReportFileProblem(const BiText& text, const QString& probl
 void CPortConnection::StartReadBack() {
     // Receive mode 0, an empty buffer, a full retry budget, then "?V\r".
     m_dlg.UpdateData(true);
-    m_dlg.Dispatcher().StartReadBack();
+    m_dlg.m_session.ReadBack();
     m_dlg.UpdateData(false);
 }

@@ -19,6 +19,12 @@ inline constexpr BiText kPortFileNotWritten{"串口记录文件 %1 未写入（%
                                             "will not be remembered at the next start."};
 // A read-back chain ended without a reply: some values shown were never read.
 inline constexpr BiText kReadBackIncomplete{"参数读取未完成", "Read incomplete"};
+// A chain's answer did not come (%1 names the value): the controller may not hold it.
+inline constexpr BiText kNotConfirmed{"飞控未确认%1，请检查连接后重试。",
+                                      "The controller did not confirm %1; check the connection "
+                                      "and try again."};
+inline constexpr BiText kNotConfirmedLineLost{"串口未打开：飞控未确认%1。",
+                                              "COM Not Opened: the controller did not confirm %1."};
 inline constexpr BiText kVersionCaption = captions::kFirmwareVersion;
 inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
                                       "<-Please select FW file(*.bin),then click [Upgrade]!"};

@@ -8,8 +8,7 @@
 #include "GuardedHandler.h"
 #include "ParameterFiles.h"
 #include "Prompter.h"
-#include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
+#include "ControllerSession.h"
 #include "ResourceIds.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
@@ -67,7 +66,7 @@ constexpr std::initializer_list<int> kHeldDuringUpload = {
 }  // namespace
 
 CUpgradeControls::CUpgradeControls(CVexaDlg& dlg)
-    : m_dlg(dlg), m_upload(dlg.m_state, dlg.m_comm, dlg.m_clock, *dlg.m_dispatcher, *this) {}
+    : m_dlg(dlg) {}
 
 void CUpgradeControls::BindHandlers() {
     Ui::CVexaDlg& ui = *m_dlg.m_ui;
@@ -123,15 +122,17 @@ void CUpgradeControls::FileRefused(const QString& text) {
                               PromptIcon::None, PromptAnswer::Ok});
 }
 
+bool CUpgradeControls::IsRunning() const { return m_dlg.m_session.UploadRunning(); }
+
 void CUpgradeControls::OnStartUpgrade() {
-    if (m_upload.IsRunning() || !m_fwImage.IsLoaded()) return;
+    if (IsRunning() || !m_fwImage.IsLoaded()) return;
     // A port lost earlier (or never opened) is opened again from the port file; when that
     // fails the operator is told why and nothing starts.
-    if (!m_dlg.m_comm.GetPortOpen() && !m_dlg.m_port.OpenFromFile()) return;
+    if (!m_dlg.m_session.Comm().GetPortOpen() && !m_dlg.m_port.OpenFromFile()) return;
     m_dlg.m_files->BackUpBefore(QStringLiteral("upgrade"));
     SetEnabled(kSettingControls, false);
     HoldLine();
-    m_upload.Start(m_fwImage);
+    m_dlg.m_session.StartUpload(m_fwImage, *this);
 }
 
 void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
@@ -176,9 +177,8 @@ void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
     SetEnabled(kSettingControls, true);
     SetEnabled(kAlsoAfterSuccess, true);
     // The controller starts its new firmware: what it shows and holds is read afresh.
-    m_dlg.m_state.m_nLiveChannels.fill(0);
     m_dlg.UpdateData(true);
-    m_dlg.Dispatcher().StartReadBack();
+    m_dlg.m_session.ReadBack();
     m_dlg.UpdateData(false);
     bar->hide();
     ShowStatus(texts::kPortOpened.In(m_dlg.m_bEnglish));
@@ -188,8 +188,8 @@ void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
 const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
     switch (outcome.result) {
         case UploadResult::WrongAck:
-            if (outcome.mode == ProtocolState::kModeUploadData) return kSendError;
-            if (outcome.mode == ProtocolState::kModeUploadEnd) return kTimeoutError;
+            if (outcome.mode == RxMode::UploadData) return kSendError;
+            if (outcome.mode == RxMode::UploadEnd) return kTimeoutError;
             return kChecksumError;
         case UploadResult::ChecksumMismatch:
             return kChecksumError;

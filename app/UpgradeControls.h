@@ -31,7 +31,7 @@ public:
     void BindHandlers();
     void OnSelectFirmwareFile();  // button 1001
     void OnStartUpgrade();        // button 1043
-    bool IsRunning() const { return m_upload.IsRunning(); }
+    bool IsRunning() const;
 
     void OnUploadProgress(const UploadProgress& progress) override;
     void OnUploadEnded(const UploadOutcome& outcome) override;
@@ -51,6 +51,5 @@ private:
 
     CVexaDlg& m_dlg;
     FirmwareImage m_fwImage;
-    CFirmwareUpload m_upload;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_held;
 };

@@ -134,7 +134,7 @@ int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
     QWidget* shown = &dlg;
     const bool live = commandLine.live && !commandLine.frameEditor;
     if (commandLine.frameEditor) {
-        dlg.OpenFrameEditor();
+        dlg.OpenFrameEditorOnReadBack();
         if (!WaitForTheLine(dlg, false)) return 1;
         shown = dlg.m_pFrameDlg.get();
     } else if (live && commandLine.livePlot) {
@@ -286,7 +286,10 @@ int CVexaApp::Run(const CommandLine& commandLine) {
         result = TakeScreenshot(dlg, commandLine);
     } else {
         if (upgrade) StartUpgradeWhenSettled(dlg);
-        if (commandLine.frameEditor) QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditor(); });
+        // The port is open and its read-back runs: the editor reads the frame after it, without
+        // opening the port (and asking "?V") a second time.
+        if (commandLine.frameEditor)
+            QTimer::singleShot(0, &dlg, [&dlg] { dlg.OpenFrameEditorOnReadBack(); });
         if (commandLine.live)
             QObject::connect(
                 &dlg, &CVexaDlg::ReadBackSettled, &dlg,

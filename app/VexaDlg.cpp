@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTabBar>
+#include <QTimer>
 
 #include "BasicPage.h"
 #include "CommandFrames.h"
@@ -19,7 +20,7 @@
 #include "ParameterFiles.h"
 #include "ParameterNames.h"
 #include "Prompter.h"
-#include "ReceiveDispatcher.h"
+#include "ReadBackChain.h"
 #include "ResourceIds.h"
 #include "ScreenFit.h"
 #include "StaleValues.h"
@@ -37,11 +38,10 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_clock(clock),
       m_prompter(prompter),
       m_options(options),
-      m_comm(std::move(backend)),
+      m_session(std::move(backend), clock, *this),
       m_port(*this, options.portFile.isEmpty() ? PortFile() : PortFile(options.portFile)),
       m_settings(*this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
-    m_dispatcher = std::make_unique<CReceiveDispatcher>(m_state, m_comm, m_clock, *this);
     m_files = std::make_unique<CParameterFiles>(*this);
     m_ui->setupUi(this);
     m_upgrade = std::make_unique<CUpgradeControls>(*this);
@@ -58,7 +58,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
 CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
 
 void CVexaDlg::InitDialog() {
-    m_bEnglish = 0;
+    m_bEnglish = false;
     m_qtTexts.Apply(false);
     ShowPortDevices();
     ShowUpperPanelHelp(*this, false);
@@ -70,21 +70,12 @@ void CVexaDlg::InitDialog() {
     UpdateData(true);
     m_strFwPath = texts::kFirmwareHint.In(false);
     UpdateData(false);
-    m_strParamNames = ParameterNames();
-    m_state.m_nParamCache.fill(0);
-    m_state.m_strRestoreText.fill({});
-    m_state.m_nRestoreValue.fill(0);
     CreatePages();
     m_stale = std::make_unique<CStaleValues>(*m_ui->lblStaleValues,
                                              std::vector<QWidget*>(m_pages.begin(), m_pages.end()));
-    m_state.ResetReceive();
-    m_state.m_nCalibration.fill(0);
-    m_state.m_nFrameRecord.fill(0);
-    m_state.m_nLiveChannels.fill(0);
-    m_nUploadProgress = 0;
-    m_bPortOpenFailed = 0;
+    m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
-    m_state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
+    State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
     m_ui->btnStartUpgrade->setEnabled(false);
     ShowPage(0);
     BindHandlers();
@@ -131,7 +122,7 @@ void CVexaDlg::ShowPortDevices() {
     QComboBox* ports = m_ui->cboPort;
     QStringList lines;
     for (int i = 0; i < ports->count(); ++i) {
-        const QString device = m_comm.DeviceOf(i + 1);
+        const QString device = Comm().DeviceOf(i + 1);
         ports->setItemData(i, device, Qt::ToolTipRole);
         lines << QStringLiteral("COM%1 → %2").arg(i + 1).arg(device);
     }
@@ -159,8 +150,8 @@ void CVexaDlg::OnTabChanged(int index) {
 
 void CVexaDlg::BindHandlers() {
     Prompter& p = m_prompter;
-    BindGuarded(&m_comm, &CMSComm::OnComm, this, p, [this] { m_dispatcher->OnComm(); });
-    connect(&m_comm, &CMSComm::LineLost, this, [this] { OnLineLost(); });
+    BindGuarded(&Comm(), &CMSComm::OnComm, this, p, [this] { m_session.OnComm(); });
+    connect(&Comm(), &CMSComm::LineLost, this, [this] { OnLineLost(); });
     m_settings.BindHandlers();
     m_upgrade->BindHandlers();
     m_files->BindHandlers();
@@ -181,7 +172,7 @@ void CVexaDlg::BindHandlers() {
 }
 
 void CVexaDlg::ToggleLanguage() {
-    const bool english = m_bEnglish == 0;
+    const bool english = !m_bEnglish;
     ApplyMainWindowLanguage(*this, english);
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
@@ -198,15 +189,19 @@ void CVexaDlg::ToggleLanguage() {
     m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
     m_strVersionCaption = texts::kVersionCaption.In(english);
     UpdateData(false);
-    m_bEnglish = english ? 1 : 0;
+    m_bEnglish = english;
 }
 
 void CVexaDlg::OpenFrameEditor() {
     RunGuarded(m_prompter, [this] { m_settings.OnFrameEditor(); });
 }
 
+void CVexaDlg::OpenFrameEditorOnReadBack() {
+    RunGuarded(m_prompter, [this] { m_settings.OpenFrameEditorOnReadBack(); });
+}
+
 void CVexaDlg::OnLineLost() {
-    m_bPortOpenFailed = 1;
+    m_bPortOpenFailed = true;
     m_strStatus = texts::kPortNotOpened.In(m_bEnglish);
     m_ui->edtStatus->setText(m_strStatus);
     m_stale->LineLost(m_bEnglish);
@@ -218,7 +213,6 @@ bool CVexaDlg::UpdateData(bool save) {
     if (save) {
         m_strFwPath = m_ui->edtFwPath->text();
         m_strStatus = m_ui->edtStatus->text();
-        m_strPortText = m_ui->cboPort->currentText();
         for (int i = 0; i < 8; ++i) m_nSensor[i] = sensors[i]->isChecked() ? 1 : 0;
         m_strVersion = m_ui->edtVersion->text();
         ExchangeDeclination(true, ok);
@@ -254,32 +248,18 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
 
 bool CVexaDlg::UpgradeRunning() const { return m_upgrade && m_upgrade->IsRunning(); }
 
-void CVexaDlg::SendSetCommand(char letter, int value, int rxMode, Exchange exchange) {
+void CVexaDlg::Send(Exchange exchange, const std::function<void()>& send) {
+    // While an upload owns the line the session drops every intent; nothing to exchange.
     if (UpgradeRunning()) return;
-    m_state.m_nRxMode = rxMode;
     if (exchange == Exchange::MainWindow) UpdateData(true);
-    m_comm.SetOutput(SetCommand(letter, value));
+    send();
     if (exchange == Exchange::MainWindow) UpdateData(false);
 }
 
 void CVexaDlg::ReopenPort() { m_port.ChangePort(); }
 
-void CVexaDlg::AfterReadBack(std::function<void()> next) {
-    m_dispatcher->AfterReadBack(std::move(next));
-}
-
-void CVexaDlg::SendQuery(char letter) { m_comm.SetOutput(QueryCommand(letter)); }
-
-void CVexaDlg::SendText(const QByteArray& frame) {
-    if (UpgradeRunning()) return;
-    UpdateData(true);
-    m_comm.SetOutput(frame);
-    UpdateData(false);
-}
-
 void CVexaDlg::RestoreIdleState() {
     m_pCustomPage->StopDisplayState();
-    m_state.m_nRxMode = ProtocolState::kModeReadBack;
     m_pCustomPage->RestoreIdleControls();
     for (int id : {IDC_PORT_HINT,   IDC_SELECT_FW,        IDC_FRAME_HINT,  IDC_ESC_HINT,
                    IDC_SERVO_HINT,  IDC_SAVE_DATA,        IDC_REFRESH,     IDC_DECLINATION_SET,
@@ -292,8 +272,7 @@ void CVexaDlg::RestoreIdleState() {
     UpdateData(true);
     m_strFwPath = texts::kFirmwareHint.In(m_bEnglish);
     UpdateData(false);
-    m_comm.SetInputMode(CMSComm::comInputModeBinary);
-    SendText(kLiveDisplayOff);
+    Send(Exchange::MainWindow, [this] { m_session.StopLiveDisplay(); });
 }
 
 void CVexaDlg::OnValueRead(char letter, int shown) {
@@ -326,7 +305,9 @@ void CVexaDlg::OnReadBackFinished() {
 
 void CVexaDlg::OnQueryReply(char letter, int wire) { m_files->Record().OnQueryReply(letter, wire); }
 
-void CVexaDlg::OnReadBackIncomplete(char) {
+void CVexaDlg::OnReadBackIncomplete(char letter) {
+    // A frame read given up is drawn with what it has.
+    if (kFrameGeometryOrder.find(letter) != std::string_view::npos) m_pFrameDlg->FrameReadEnded();
     // Shown directly, as the version is: the operator learns to press refresh.
     m_bReadBackIncomplete = true;
     m_files->OnReadBackIncomplete();
@@ -349,14 +330,40 @@ void CVexaDlg::ClearFirmwareChoice() {
 }
 
 void CVexaDlg::OnBulkWriteFinished() {
-    {
-        const QSignalBlocker blocker(m_ui->cboRestore);
-        m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
-    }
-    m_files->Restore().OnFinished();
+    const QSignalBlocker blocker(m_ui->cboRestore);
+    m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
 }
 
-void CVexaDlg::OnBulkWriteLinkSent(char letter) { m_files->Restore().OnLinkSent(letter); }
+void CVexaDlg::OnChainEnded(const ChainEnd& end) {
+    switch (end.result) {
+        case ChainResult::Done:
+        case ChainResult::Replaced:  // what replaced it has the line, and its own outcome
+        case ChainResult::Refused:   // the serial control's error has been shown
+            return;
+        case ChainResult::NoAnswer:
+        case ChainResult::LineLost:
+            break;
+    }
+    if (end.chain == Chain::Restore) {
+        // From the time-out or the line's loss, not from a receive event; the status tells
+        // about the port before the message opens.
+        const bool lineLost = end.result == ChainResult::LineLost;
+        if (lineLost) OnLineLost();
+        return m_files->OnRestoreStopped(end.letter, lineLost);
+    }
+    // Posted, so that it follows the status a lost line sets.
+    QTimer::singleShot(0, this, [this, end] {
+        const bool english = m_bEnglish;
+        const BiText& text =
+            end.result == ChainResult::LineLost ? texts::kNotConfirmedLineLost : texts::kNotConfirmed;
+        ShowStatus(text.In(english).arg(ChainStepName(end, english)));
+    });
+}
+
+void CVexaDlg::ShowStatus(const QString& status) {
+    m_strStatus = status;
+    m_ui->edtStatus->setText(status);
+}
 
 void CVexaDlg::OnCalibrationFinished() {
     m_prompter.Message({texts::kCalibrationCaption.In(m_bEnglish),
@@ -364,19 +371,10 @@ void CVexaDlg::OnCalibrationFinished() {
                         PromptAnswer::Ok});
 }
 
-void CVexaDlg::OnFrameGeometryRead() { m_pFrameDlg->GeometryRead(); }
-
-bool CVexaDlg::CanExit() {
-    if (m_pAutoProxy) {
-        hide();
-        return false;
-    }
-    return true;
-}
+void CVexaDlg::OnFrameReadFinished() { m_pFrameDlg->FrameReadEnded(); }
 
 void CVexaDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (!CanExit()) return;
     reject();
 }
 

@@ -6,9 +6,10 @@
 #include <memory>
 
 #include "CMSComm.h"
+#include "ControllerSession.h"
 #include "ControllerSettings.h"
 #include "IPageHost.h"
-#include "IProtocolListener.h"
+#include "ISessionListener.h"
 #include "PortConnection.h"
 #include "ProtocolState.h"
 #include "QtTranslations.h"
@@ -20,7 +21,6 @@ class CGimbalPage;
 class CVoltagePage;
 class CFrameDlg;
 class CParameterFiles;
-class CReceiveDispatcher;
 class CStaleValues;
 class CUpgradeControls;
 class IClock;
@@ -30,10 +30,10 @@ namespace Ui {
 class CVexaDlg;
 }
 
-// The main window: upper panel and five pages. It owns the serial control, the protocol state
-// and the pages, wires them together and routes read-back values to the controls that show
-// them; it parses no replies and packs no bits itself.
-class CVexaDlg : public QDialog, public IPageHost, public IProtocolListener {
+// The main window: upper panel and five pages. It owns the controller session and the pages,
+// wires them together and routes read-back values to the controls that show them; it parses
+// no replies and packs no bits itself, and everything it sends is an intent of the session.
+class CVexaDlg : public QDialog, public IPageHost, public ISessionListener {
     Q_OBJECT
 
 public:
@@ -59,23 +59,17 @@ public:
     ~CVexaDlg() override;
 
     // IPageHost
-    void SendSetCommand(char letter, int value, int rxMode, Exchange exchange) override;
-    void SendText(const QByteArray& frame) override;
-    ProtocolState& State() override { return m_state; }
-    CMSComm& Comm() override { return m_comm; }
+    CControllerSession& Session() override { return m_session; }
+    void Send(Exchange exchange, const std::function<void()>& send) override;
     Prompter& GetPrompter() override { return m_prompter; }
     IClock& Clock() override { return m_clock; }
-    bool IsEnglish() const override { return m_bEnglish != 0; }
+    bool IsEnglish() const override { return m_bEnglish; }
     void ReopenPort() override;
-    void AfterReadBack(std::function<void()> next) override;
     void ClearFirmwareChoice() override;
 
-    // The main window's own senders: mode 0 and its own exchange unless told otherwise.
-    void SendSetCommand(char letter, int value, int rxMode = ProtocolState::kModeReadBack) {
-        SendSetCommand(letter, value, rxMode, Exchange::MainWindow);
-    }
-    // Sends "?", letter, "\r" as text.
-    void SendQuery(char letter);
+    // The session's serial control and protocol state, for the program and its tests.
+    CMSComm& Comm() { return m_session.Comm(); }
+    ProtocolState& State() { return m_session.State(); }
     // Controls to members (save) or members to controls. Returns false when the declination box
     // did not hold an integer (the operator has been told; later members keep their values).
     bool UpdateData(bool save);
@@ -84,51 +78,45 @@ public:
     void ToggleLanguage();
     // What button 1016 does: the frame editor opens and reads the controller's frame.
     void OpenFrameEditor();
+    // The frame editor opens and reads the controller's frame once the read-back now on the
+    // line has ended, without opening the port again (the program's start with the editor).
+    void OpenFrameEditorOnReadBack();
     // The port kept in the port file is opened and the read-back started, as at start-up.
     void OpenPortFromFile();
 
-    CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
     // A firmware upload owns the line (device tag inquiry or boot loader): nothing else is sent.
     bool UpgradeRunning() const;
-    const QStringList& ParamNames() const { return m_strParamNames; }
 
-    // IProtocolListener
+    // ISessionListener
     void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
-    void OnBulkWriteLinkSent(char letter) override;
     void OnCalibrationFinished() override;
-    void OnFrameGeometryRead() override;
+    void OnFrameReadFinished() override;
     void OnLiveFrame(const LiveFrame& frame) override;
     void OnReadBackIncomplete(char letter) override;
+    void OnChainEnded(const ChainEnd& end) override;
     void OnQueryReply(char letter, int wire) override;
-
-    // Asked by a close request: false while an automation client holds the window (it is then
-    // hidden instead of closed).
-    bool CanExit();
     // The index (0-4) of the visible page; making a page the visible one (nothing is sent).
     int CurrentPage() const;
     void ShowPage(int index);
     static constexpr int kPageCount = 5;
     const std::array<QWidget*, kPageCount>& PageWidgets() const { return m_pages; }
 
-    int m_bEnglish = 0;
-    int m_bPortOpenFailed = 0;
+    bool m_bEnglish = false;
+    bool m_bPortOpenFailed = false;
     // The last read-back ended without its reply; cleared when a port open or a version reply
     // puts the status back.
     bool m_bReadBackIncomplete = false;
-    QObject* m_pAutoProxy = nullptr;
 
     // Members bound to the main window's controls by UpdateData.
     QString m_strFwPath;             // 1028
     QString m_strStatus;             // 1047
-    QString m_strPortText;           // 1061
     std::array<int, 8> m_nSensor{};  // 1056 1057 1058 1059 1060 1062 1064 1065
     QString m_strVersion;            // 1112
     int m_nDeclination = 0;          // 1031
     QString m_strVersionCaption;     // 1264
-    int m_nUploadProgress = 0;
 
     CBasicPage* m_pBasicPage = nullptr;
     CCustomPage* m_pCustomPage = nullptr;
@@ -169,6 +157,7 @@ private:
     void OnTabChanged(int index);
     void BindHandlers();
     void OnLineLost();
+    void ShowStatus(const QString& status);
     void ExchangeDeclination(bool save, bool& ok);
 
     std::unique_ptr<Ui::CVexaDlg> m_ui;
@@ -176,14 +165,11 @@ private:
     IClock& m_clock;
     Prompter& m_prompter;
     Options m_options;
-    CMSComm m_comm;
-    ProtocolState m_state;
-    QStringList m_strParamNames;
-    std::unique_ptr<CReceiveDispatcher> m_dispatcher;
+    CControllerSession m_session;
     CPortConnection m_port;
     CControllerSettings m_settings;
     std::unique_ptr<CUpgradeControls> m_upgrade;
-    std::unique_ptr<CParameterFiles> m_files;  // after the dispatcher, which it drives
+    std::unique_ptr<CParameterFiles> m_files;
     bool m_bPainted = false;
     QtTranslations m_qtTexts;
     std::unique_ptr<CStaleValues> m_stale;

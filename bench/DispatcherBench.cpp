@@ -91,10 +91,10 @@ void BM_ReadBackChain(benchmark::State& bench) {
     benchmark::DoNotOptimize(rig.listener.m_nLast);
 }
 
-void StreamEvents(benchmark::State& bench, int mode) {
+void StreamEvents(benchmark::State& bench, RxMode mode) {
     DispatcherRig rig;
     MemoryLine& line = *rig.line;
-    rig.state.m_nRxMode = mode;
+    if (mode == RxMode::Live) rig.dispatcher.StartLiveDisplay();
 
     const QByteArray frame = "CHDA10001100120013001400150016001700\r\n";
     for (int i = 0; i < 4000; ++i) line.Inject(frame);  // 150 KB: past the buffer's limit
@@ -105,9 +105,9 @@ void StreamEvents(benchmark::State& bench, int mode) {
 }
 
 void BM_StreamInModeZero(benchmark::State& bench) {
-    StreamEvents(bench, ProtocolState::kModeReadBack);
+    StreamEvents(bench, RxMode::ReadBack);
 }
-void BM_StreamInLiveMode(benchmark::State& bench) { StreamEvents(bench, ProtocolState::kModeLive); }
+void BM_StreamInLiveMode(benchmark::State& bench) { StreamEvents(bench, RxMode::Live); }
 
 }  // namespace
 

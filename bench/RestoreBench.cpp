@@ -16,11 +16,11 @@
 #include "BulkWriteChain.h"
 #include "CMSComm.h"
 #include "ComPortTable.h"
-#include "IProtocolListener.h"
+#include "ControllerSession.h"
+#include "ISessionListener.h"
 #include "ParameterExport.h"
 #include "ParameterRestore.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
 #include "SerialPortBackend.h"
 #include "SteadyClock.h"
 
@@ -43,21 +43,20 @@ QByteArray CompleteFile() {
     return ParameterFileBytes(cache, 3);
 }
 
-// The dispatcher's listener hands the bulk write's progress to the restore and ends a wait
-// when the restore has finished or the read-back after it has.
-class Driver : public IProtocolListener, public IRestoreListener {
+// The controller session's restore; a wait ends when the restore has finished or the read-back
+// after it has.
+class Driver : public ISessionListener {
 public:
     explicit Driver(const QString& device)
         : m_ports(Ports(device)),
-          m_comm(std::make_unique<SerialPortBackend>(m_ports)),
-          m_dispatcher(m_state, m_comm, m_clock, *this),
-          m_restore(m_state, m_dispatcher, m_clock, *this) {
-        m_comm.SetCommPort(3);
-        m_comm.SetSettings(QStringLiteral("115200,n,8,1"));
-        m_comm.SetPortOpen(true);
-        m_comm.SetInputMode(CMSComm::comInputModeBinary);
-        m_comm.SetRThreshold(1);
-        QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_dispatcher.OnComm(); });
+          m_session(std::make_unique<SerialPortBackend>(m_ports), m_clock, *this) {
+        CMSComm& comm = m_session.Comm();
+        comm.SetCommPort(3);
+        comm.SetSettings(QStringLiteral("115200,n,8,1"));
+        comm.SetPortOpen(true);
+        comm.SetInputMode(CMSComm::comInputModeBinary);
+        comm.SetRThreshold(1);
+        QObject::connect(&comm, &CMSComm::OnComm, [this] { m_session.OnComm(); });
     }
 
     // Runs the event loop until `done` is set or ten seconds pass; false on time-out.
@@ -73,7 +72,7 @@ public:
     bool Restore(const ParameterValues& values) {
         m_bFinished = false;
         m_bReadBack = false;
-        m_restore.Start(values);
+        m_session.Restore(values);
         return RunUntil(m_bFinished);
     }
     bool AwaitReadBack() { return RunUntil(m_bReadBack); }
@@ -82,10 +81,9 @@ public:
     void OnValueRead(char, int) override {}
     void OnFirmwareVersion(int) override {}
     void OnReadBackFinished() override { Done(m_bReadBack); }
-    void OnBulkWriteLinkSent(char letter) override { m_restore.OnLinkSent(letter); }
-    void OnBulkWriteFinished() override { m_restore.OnFinished(); }
-    void OnRestoreFinished() override { Done(m_bFinished); }
-    void OnRestoreStopped(char) override {
+    void OnChainEnded(const ChainEnd& end) override {
+        if (end.chain != Chain::Restore) return;
+        if (end.result == ChainResult::Done) return Done(m_bFinished);
         m_bStopped = true;
         if (m_quit) m_quit();
     }
@@ -103,10 +101,7 @@ private:
 
     SteadyClock m_clock;
     ComPortTable m_ports;
-    CMSComm m_comm;
-    ProtocolState m_state;
-    CReceiveDispatcher m_dispatcher;
-    CParameterRestore m_restore;
+    CControllerSession m_session;
     std::function<void()> m_quit;
     bool m_bFinished = false;
     bool m_bReadBack = false;

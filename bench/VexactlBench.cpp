@@ -17,7 +17,8 @@
 
 #include "BenchSim.h"
 #include "ComPortTable.h"
-#include "ControllerSession.h"
+#include "PortSession.h"
+#include "SteadyClock.h"
 #include "ReadBackChain.h"
 #include "SerialPortBackend.h"
 
@@ -85,10 +86,11 @@ void Session(benchmark::State& state) {
     double total = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        ControllerSession session(std::make_unique<SerialPortBackend>(ports), 3,
-                                  std::chrono::milliseconds(1000));
+        SteadyClock clock;
+        PortSession session(std::make_unique<SerialPortBackend>(ports), 3,
+                            std::chrono::milliseconds(1000), clock);
         session.Open();
-        if (session.ReadBack() != ControllerSession::End::Done) {
+        if (session.ReadBack() != PortSession::End::Done) {
             state.SkipWithError("the read-back did not finish");
             return;
         }

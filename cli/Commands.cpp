@@ -5,8 +5,8 @@
 
 #include "CommandLine.h"
 #include "CommandSet.h"
-#include "ControllerSession.h"
 #include "DiffCommand.h"
+#include "PortSession.h"
 #include "FileCommands.h"
 #include "FlashCommand.h"
 #include "Json.h"
@@ -21,7 +21,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using End = ControllerSession::End;
+using End = PortSession::End;
 
 // The window waits this long between the two linked switch rows.
 constexpr auto kLinkedRowPause = 20ms;
@@ -29,15 +29,15 @@ constexpr char kVersionLetter = 'V';
 
 QString Letter(char letter) { return QString(QLatin1Char(letter)); }
 
-QString VersionText(const ControllerSession& session) {
+QString VersionText(const PortSession& session) {
     return FirmwareVersionText(session.FirmwareVersion().value_or(0));
 }
 
-int ValueOf(const ControllerSession& session, char letter) {
+int ValueOf(const PortSession& session, char letter) {
     return session.ValueOf(letter).value_or(0);
 }
 
-JsonMembers ValueMembers(const ControllerSession& session, std::string_view letters) {
+JsonMembers ValueMembers(const PortSession& session, std::string_view letters) {
     JsonMembers members;
     for (char letter : letters)
         members.emplace_back(Letter(letter), QString::number(ValueOf(session, letter)));
@@ -45,7 +45,7 @@ JsonMembers ValueMembers(const ControllerSession& session, std::string_view lett
 }
 
 // "C  主稳定度  45", the labels padded to one column.
-QStringList LabelledLines(const ControllerSession& session, std::string_view letters) {
+QStringList LabelledLines(const PortSession& session, std::string_view letters) {
     const NameLanguage language = UserNameLanguage();
     int labelWidth = 0;
     for (char letter : letters)
@@ -62,7 +62,7 @@ QStringList LabelledLines(const ControllerSession& session, std::string_view let
     return lines;
 }
 
-CommandResult Info(ControllerSession& session) {
+CommandResult Info(PortSession& session) {
     const End end = session.ReadChosen(QByteArray(1, kVersionLetter));
     if (end != End::Done) return Fault(session, end);
     CommandResult result;
@@ -71,7 +71,7 @@ CommandResult Info(ControllerSession& session) {
     return result;
 }
 
-CommandResult Read(ControllerSession& session,
+CommandResult Read(PortSession& session,
                    const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
@@ -79,7 +79,7 @@ CommandResult Read(ControllerSession& session,
     return ReadBackResult(session);
 }
 
-CommandResult Get(ControllerSession& session, const QByteArray& letters) {
+CommandResult Get(PortSession& session, const QByteArray& letters) {
     // The version first: it decides how the gimbal ratios read.
     const End end = session.ReadChosen(kVersionLetter + letters);
     if (end != End::Done) return Fault(session, end);
@@ -94,7 +94,7 @@ CommandResult Get(ControllerSession& session, const QByteArray& letters) {
 // echo, then the read-back of everything written.
 class SetRun {
 public:
-    SetRun(ControllerSession& session, const std::vector<Assignment>& assignments,
+    SetRun(PortSession& session, const std::vector<Assignment>& assignments,
            const std::function<void(const QString&)>& progress)
         : m_session(session), m_assignments(assignments), m_progress(progress) {
         for (const Assignment& a : assignments) m_given[a.letter] = a.shown;
@@ -176,7 +176,7 @@ private:
         m_progress(QStringLiteral("%1 (%2/%3)").arg(what).arg(m_nStep).arg(m_nSteps));
     }
 
-    ControllerSession& m_session;
+    PortSession& m_session;
     const std::vector<Assignment>& m_assignments;
     const std::function<void(const QString&)>& m_progress;
     std::map<char, int> m_given;
@@ -186,7 +186,7 @@ private:
     int m_nSteps = 0;
 };
 
-CommandResult Reference(ControllerSession& session, int set,
+CommandResult Reference(PortSession& session, int set,
                         const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("reference set %1, read").arg(set));
     const End end = session.LoadReferenceSet(set);
@@ -207,7 +207,7 @@ bool PrepareReference(const QString& text, int* set, QString* error) {
 
 }  // namespace
 
-void ShowReadBackProgress(ControllerSession& session,
+void ShowReadBackProgress(PortSession& session,
                           const std::function<void(const QString&)>& progress,
                           const QString& what) {
     const int total = int(kReadBackOrder.size());
@@ -220,14 +220,14 @@ void ShowReadBackProgress(ControllerSession& session,
     };
 }
 
-CommandResult Fault(const ControllerSession& session, End end) {
+CommandResult Fault(const PortSession& session, End end) {
     CommandResult result;
     result.status = end == End::Interrupted ? kExitInterrupted : kExitLineFault;
     result.error = session.Describe(end);
     return result;
 }
 
-CommandResult ReadBackResult(const ControllerSession& session, JsonMembers leading,
+CommandResult ReadBackResult(const PortSession& session, JsonMembers leading,
                              const JsonMembers& trailing) {
     CommandResult result;
     result.lines = LabelledLines(session, kReadBackOrder);
@@ -272,7 +272,7 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
 }
 
 CommandResult RunControllerCommand(const Invocation& invocation, const PreparedCommand& prepared,
-                                   ControllerSession& session, const CommandOutput& output) {
+                                   PortSession& session, const CommandOutput& output) {
     const QString name = QLatin1String(invocation.command->name);
     const auto& progress = output.progress;
     if (name == QLatin1String("info")) return Info(session);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Assignment.h"
-#include "ControllerSession.h"
+#include "PortSession.h"
 #include "ExitStatus.h"
 #include "FirmwareImage.h"
 #include "Json.h"
@@ -46,13 +46,13 @@ struct CommandOutput {
 
 // Runs the command on an open session.
 CommandResult RunControllerCommand(const Invocation& invocation, const PreparedCommand& prepared,
-                                   ControllerSession& session, const CommandOutput& output);
+                                   PortSession& session, const CommandOutput& output);
 
 // Shared by the commands: the fault that ended a wait, and the whole read-back as read prints
 // it (text lines; JSON with `leading` members before and `trailing` after).
-CommandResult Fault(const ControllerSession& session, ControllerSession::End end);
+CommandResult Fault(const PortSession& session, PortSession::End end);
 // Progress of a read-back: "`what` 12/49" for each reply taken.
-void ShowReadBackProgress(ControllerSession& session,
+void ShowReadBackProgress(PortSession& session,
                           const std::function<void(const QString&)>& progress, const QString& what);
-CommandResult ReadBackResult(const ControllerSession& session, JsonMembers leading = {},
+CommandResult ReadBackResult(const PortSession& session, JsonMembers leading = {},
                              const JsonMembers& trailing = {});

@@ -34,11 +34,11 @@ QString DifferenceJson(const std::vector<ParameterDifference>& differences,
     return JsonArray(entries);
 }
 
-CommandResult Diff(ControllerSession& session, const ParameterValues& values,
+CommandResult Diff(PortSession& session, const ParameterValues& values,
                    const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
-    const ControllerSession::End end = session.ReadBack();
-    if (end != ControllerSession::End::Done) return Fault(session, end);
+    const PortSession::End end = session.ReadBack();
+    if (end != PortSession::End::Done) return Fault(session, end);
     const ProtocolState& state = session.State();
     const std::vector<ParameterDifference> differences =
         DiffParameters(values, state.m_nParamCache, state.m_nFwVersion);

@@ -9,7 +9,7 @@
 
 // diff and restore --dry-run: the read-back compared with a checked parameter file; nothing but
 // the read-back is sent.
-CommandResult Diff(ControllerSession& session, const ParameterValues& values,
+CommandResult Diff(PortSession& session, const ParameterValues& values,
                    const std::function<void(const QString&)>& progress);
 
 // The differences as diff prints them: "C  主稳定度  44  45" lines (controller, then file), and

@@ -14,7 +14,7 @@
 
 namespace {
 
-using End = ControllerSession::End;
+using End = PortSession::End;
 
 constexpr char kStdout[] = "-";
 const QString kForceHint = QStringLiteral("give --force to replace it");
@@ -29,26 +29,26 @@ int ValueAt(char letter, std::span<const int> cells) {
     return slot && *slot < int(cells.size()) ? cells[*slot] : 0;
 }
 
-// Reports every link of the bulk write to the restore and to the progress line, and the end
-// of the bulk write to the restore.
-class RestoreRun : public IRestoreListener {
+// The session's restore with every link of the bulk write on the progress line; a restore that
+// waits in vain for an echo ends the wait.
+class RestoreRun {
 public:
-    RestoreRun(ControllerSession& session, const std::function<void(const QString&)>& progress)
-        : m_session(session),
-          m_restore(session.State(), session.Dispatcher(), session.Clock(), *this),
-          m_progress(progress) {
-        session.onBulkWriteLinkSent = [this](char letter) {
-            m_restore.OnLinkSent(letter);
+    RestoreRun(PortSession& session, const std::function<void(const QString&)>& progress)
+        : m_session(session), m_progress(progress) {
+        session.onBulkWriteLinkSent = [this](char) {
             m_progress(QStringLiteral("restore %1/%2").arg(++m_nSent).arg(kLinks));
         };
-        session.onBulkWriteFinished = [this] {
-            m_bFinished = true;
-            m_restore.OnFinished();
+        session.onChainEnded = [this](const ChainEnd& end) {
+            if (end.chain != Chain::Restore) return;
+            if (end.result == ChainResult::Done) m_bFinished = true;
+            if (end.result != ChainResult::NoAnswer) return;
+            m_cStopped = end.letter;
+            m_session.CheckDone();
         };
     }
-    ~RestoreRun() override {
+    ~RestoreRun() {
         m_session.onBulkWriteLinkSent = nullptr;
-        m_session.onBulkWriteFinished = nullptr;
+        m_session.onChainEnded = nullptr;
     }
 
     // Parameters whose echo came: every one sent but the last, until the write has ended.
@@ -56,7 +56,7 @@ public:
     static constexpr int Parameters() { return kLinks - 1; }
 
     End Run(const ParameterValues& values) {
-        return m_session.RunThenReadBack([&] { m_restore.Start(values); },
+        return m_session.RunThenReadBack([&] { m_session.Core().Restore(values); },
                                          [this] { return m_cStopped != 0; });
     }
     char Stopped() const { return m_cStopped; }
@@ -65,14 +65,7 @@ private:
     // The announcement and one link per value.
     static constexpr int kLinks = int(kBulkWriteOrder.size()) + 1;
 
-    void OnRestoreFinished() override {}
-    void OnRestoreStopped(char letter) override {
-        m_cStopped = letter;
-        m_session.CheckDone();
-    }
-
-    ControllerSession& m_session;
-    CParameterRestore m_restore;
+    PortSession& m_session;
     const std::function<void(const QString&)>& m_progress;
     int m_nSent = 0;
     bool m_bFinished = false;
@@ -116,7 +109,7 @@ std::optional<QString> SaveExport(const QString& file, const QByteArray& bytes, 
     return SaveParameterFile(file, bytes, options);
 }
 
-CommandResult Export(ControllerSession& session, const QString& file, bool force,
+CommandResult Export(PortSession& session, const QString& file, bool force,
                      const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
@@ -148,7 +141,7 @@ CommandResult Export(ControllerSession& session, const QString& file, bool force
     return result;
 }
 
-CommandResult Restore(ControllerSession& session, const QString& file,
+CommandResult Restore(PortSession& session, const QString& file,
                       const ParameterValues& values,
                       const std::function<void(const QString&)>& progress) {
     RestoreRun run(session, progress);
@@ -176,7 +169,7 @@ CommandResult Restore(ControllerSession& session, const QString& file,
                            "the controller, this one and those after it may not be: "
                            "check the connection and restore the file again")
                            .arg(session.PortName(), RestoreLinkName(letter, true))
-                           .arg(CParameterRestore::kEchoTimeout.count() / 1000.0);
+                           .arg(CControllerSession::kRestoreEchoTimeout.count() / 1000.0);
         return result;
     }
     // The read-back after the bulk write has filled the cache: every letter sent is compared.

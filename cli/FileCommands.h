@@ -16,9 +16,9 @@ bool PrepareExport(const QString& file, bool force, QString* error);
 bool PrepareRestore(const QString& file, ParameterValues* values, QString* error);
 
 // The read-back, then the file's bytes as the window's export writes them.
-CommandResult Export(ControllerSession& session, const QString& file, bool force,
+CommandResult Export(PortSession& session, const QString& file, bool force,
                      const std::function<void(const QString&)>& progress);
 // The window's restore of a saved file, the read-back after it, and the comparison.
-CommandResult Restore(ControllerSession& session, const QString& file,
+CommandResult Restore(PortSession& session, const QString& file,
                       const ParameterValues& values,
                       const std::function<void(const QString&)>& progress);

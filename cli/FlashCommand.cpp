@@ -9,7 +9,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using End = ControllerSession::End;
+using End = PortSession::End;
 
 // The session's own bound stays behind the upload's, so that a silent boot loader is reported
 // by the upload, with the step it was in.
@@ -33,7 +33,7 @@ QString Failure(const UploadOutcome& o) {
                        "bytes sent; the firmware is not confirmed: flash again")
                 .arg(Hex(o.ackSum), Hex(o.sentSum));
         case UploadResult::TimedOut:
-            return o.mode == 30 ? QStringLiteral(
+            return o.mode == RxMode::DeviceTag ? QStringLiteral(
                                       "no device tag (QZMC or QZEC) came in answer to \"?W\" "
                                       "within %1 s; check that the controller is connected "
                                       "and powered")
@@ -57,13 +57,11 @@ QString Failure(const UploadOutcome& o) {
 
 class FlashRun : public IUploadListener {
 public:
-    FlashRun(ControllerSession& session, const std::function<void(const QString&)>& progress)
-        : m_session(session),
-          m_upload(session.State(), session.Comm(), session.Clock(), session.Dispatcher(), *this),
-          m_progress(progress) {}
+    FlashRun(PortSession& session, const std::function<void(const QString&)>& progress)
+        : m_session(session), m_progress(progress) {}
 
     End Run(const FirmwareImage& image) {
-        return m_session.Run([&] { m_upload.Start(image); },
+        return m_session.Run([&] { m_session.Core().StartUpload(image, *this); },
                              [this] { return m_outcome.has_value(); });
     }
     const std::optional<UploadOutcome>& Outcome() const { return m_outcome; }
@@ -82,8 +80,7 @@ private:
         m_session.CheckDone();
     }
 
-    ControllerSession& m_session;
-    CFirmwareUpload m_upload;
+    PortSession& m_session;
     const std::function<void(const QString&)>& m_progress;
     std::optional<UploadOutcome> m_outcome;
     int m_nShownPercent = -1;
@@ -115,7 +112,7 @@ bool PrepareFlash(const QString& file, FirmwareImage* image, QString* error) {
     return false;
 }
 
-CommandResult Flash(ControllerSession& session, const FirmwareImage& image,
+CommandResult Flash(PortSession& session, const FirmwareImage& image,
                     const std::function<void(const QString&)>& progress) {
     const std::chrono::milliseconds timeout = session.Timeout();
     session.SetTimeout(std::max<std::chrono::milliseconds>(timeout, kBeyondUploadTimeout));
@@ -134,7 +131,6 @@ CommandResult Flash(ControllerSession& session, const FirmwareImage& image,
     }
     // The controller starts its new firmware: what it holds is read afresh, as the window does.
     session.SetTimeout(timeout);
-    session.State().m_nLiveChannels.fill(0);
     ShowReadBackProgress(session, progress, QStringLiteral("flashed, read"));
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);

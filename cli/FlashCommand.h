@@ -13,5 +13,5 @@
 bool PrepareFlash(const QString& file, FirmwareImage* image, QString* error);
 
 // The upload, and after its confirmation the read-back the window runs.
-CommandResult Flash(ControllerSession& session, const FirmwareImage& image,
+CommandResult Flash(PortSession& session, const FirmwareImage& image,
                     const std::function<void(const QString&)>& progress);

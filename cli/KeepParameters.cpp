@@ -9,7 +9,7 @@
 
 namespace {
 
-using End = ControllerSession::End;
+using End = PortSession::End;
 
 // The flash result's JSON object with more members after its own.
 QString WithMembers(const QString& object, const JsonMembers& members) {
@@ -20,7 +20,7 @@ QString WithMembers(const QString& object, const JsonMembers& members) {
     return joined + inner.mid(1);
 }
 
-QString BackupNote(ControllerSession& session, const QString& folder) {
+QString BackupNote(PortSession& session, const QString& folder) {
     if (folder.isEmpty()) return {};
     const ProtocolState& state = session.State();
     const BackupSource source{session.Record().IsComplete(), state.m_nParamCache,
@@ -31,7 +31,7 @@ QString BackupNote(ControllerSession& session, const QString& folder) {
 
 }  // namespace
 
-CommandResult FlashKeepingParameters(ControllerSession& session, const FirmwareImage& image,
+CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& image,
                                      const QString& backupFolder,
                                      const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("read"));

@@ -8,7 +8,7 @@
 
 namespace {
 
-using End = ControllerSession::End;
+using End = PortSession::End;
 
 const char* TagOf(const LiveFrame& frame) {
     switch (frame.kind) {
@@ -33,22 +33,10 @@ QStringList ChannelValues(const LiveFrame& frame) {
     return values;
 }
 
-// The window's live display, on the dispatcher's live mode: the receive state emptied, stale
-// input dropped, "S~0001\r".
-void StartLiveDisplay(ControllerSession& session) {
-    ProtocolState& state = session.State();
-    state.m_nRxMode = ProtocolState::kModeLive;
-    state.m_nRxCount = 0;
-    state.m_strRxBuf.clear();
-    session.Comm().GetInput();
-    session.Comm().SetOutput(kLiveDisplayOn);
-}
-
 // "S~0000\r" in receive mode 0, as the window stops its display; false when the line refused it.
-bool StopLiveDisplay(ControllerSession& session) {
-    session.State().m_nRxMode = ProtocolState::kModeReadBack;
+bool StopLiveDisplay(PortSession& session) {
     try {
-        session.Comm().SetOutput(kLiveDisplayOff);
+        session.Core().StopLiveDisplay();
     } catch (const CommError&) {
         return false;
     }
@@ -92,7 +80,7 @@ QString LiveFrameJson(const LiveFrame& frame) {
     return JsonObject(members);
 }
 
-CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
+CommandResult Monitor(PortSession& session, const Invocation& invocation,
                       const CommandOutput& output) {
     int frames = 0;
     std::chrono::nanoseconds started{};
@@ -114,7 +102,7 @@ CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
     const End end = session.Run(
         [&] {
             started = session.Clock().Now();
-            StartLiveDisplay(session);
+            session.Core().StartLiveDisplay();
         },
         [&] { return invocation.count > 0 && frames >= invocation.count; });
     session.onLiveFrame = nullptr;

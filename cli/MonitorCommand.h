@@ -6,7 +6,7 @@ struct LiveFrame;
 
 // monitor: the live data stream, frame by frame, parsed by the dispatcher's live mode as the
 // window's display is.
-CommandResult Monitor(ControllerSession& session, const Invocation& invocation,
+CommandResult Monitor(PortSession& session, const Invocation& invocation,
                       const CommandOutput& output);
 
 // One frame as monitor prints it: a text line, or a JSON object.

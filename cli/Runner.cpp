@@ -16,7 +16,8 @@
 #include "CommandLine.h"
 #include "CommandSet.h"
 #include "Commands.h"
-#include "ControllerSession.h"
+#include "PortSession.h"
+#include "SteadyClock.h"
 #include "Interruption.h"
 #include "Json.h"
 #include "PortTarget.h"
@@ -86,9 +87,10 @@ protected:
 
 private:
     CommandResult RunHere() {
-        ControllerSession session(MakeBackend(m_invocation.demo, m_target.table), m_target.number,
-                                  m_invocation.timeout);
-        connect(&m_interruption, &Interruption::Requested, &session, &ControllerSession::Interrupt);
+        SteadyClock clock;
+        PortSession session(MakeBackend(m_invocation.demo, m_target.table), m_target.number,
+                            m_invocation.timeout, clock);
+        connect(&m_interruption, &Interruption::Requested, &session, &PortSession::Interrupt);
         if (m_interruption.IsRequested()) session.Interrupt();
         try {
             session.Open();

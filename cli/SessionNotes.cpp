@@ -1,9 +1,9 @@
 #include "SessionNotes.h"
 
-#include "ControllerSession.h"
+#include "PortSession.h"
 #include "OutOfRangeNote.h"
 
-QString HeldOutOfRangeNote(ControllerSession& session) {
+QString HeldOutOfRangeNote(PortSession& session) {
     const ProtocolState& state = session.State();
     const QString held =
         DescribeHeldOutOfRange(ParametersHeldOutOfRange(session.Record().WireValues(),

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-class ControllerSession;
+class PortSession;
 
 // "COM3 (/dev/ttyUSB2): The controller holds values outside their range; ..." after a read-back
 // that found such values, for stderr; empty otherwise.
-QString HeldOutOfRangeNote(ControllerSession& session);
+QString HeldOutOfRangeNote(PortSession& session);

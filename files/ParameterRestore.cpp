@@ -7,7 +7,6 @@
 #include "ParamTable.h"
 #include "ParameterNames.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
 
 namespace {
 
@@ -59,37 +58,4 @@ QString RestoreLinkName(char letter, bool english) {
         .arg(QLatin1Char(letter))
         .arg(firstLine)
         .arg(ParameterNames().at(*slot));
-}
-
-CParameterRestore::CParameterRestore(ProtocolState& state, CReceiveDispatcher& dispatcher,
-                                     IClock& clock, IRestoreListener& listener)
-    : m_state(state), m_dispatcher(dispatcher), m_listener(listener), m_timer(clock) {
-    m_timer.onExpired = [this] { OnEchoMissing(); };
-}
-
-void CParameterRestore::Start(const ParameterValues& values) {
-    FillRestoreTable(values, m_state);
-    m_dispatcher.StartBulkWrite();
-}
-
-void CParameterRestore::OnLinkSent(char letter) {
-    m_cAwaited = letter;
-    m_timer.Start(kEchoTimeout);
-}
-
-void CParameterRestore::OnFinished() {
-    if (!m_timer.IsActive()) return;
-    m_timer.Stop();
-    m_listener.OnRestoreFinished();
-}
-
-void CParameterRestore::OnEchoMissing() {
-    // Another sender may have taken the line over meanwhile; only a bulk write still waiting
-    // is ended here.
-    if (m_state.m_nRxMode == ProtocolState::kModeBulkWrite) {
-        m_state.m_nRxMode = ProtocolState::kModeReadBack;
-        m_state.m_strRxBuf.clear();
-        m_state.m_nRxCount = 0;
-    }
-    m_listener.OnRestoreStopped(m_cAwaited);
 }

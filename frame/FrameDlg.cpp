@@ -5,8 +5,10 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <utility>
@@ -20,7 +22,7 @@
 #include "IClock.h"
 #include "IPageHost.h"
 #include "Prompter.h"
-#include "ProtocolState.h"
+#include "IControllerIntents.h"
 #include "ResourceIds.h"
 #include "TabChain.h"
 #include "ui_FrameDlg.h"
@@ -145,7 +147,7 @@ bool CFrameDlg::ShowReadBack(char letter, int shown) {
         if (const int index = AxisListIndexOf(shown); index >= 0) {
             const QSignalBlocker blocker(m_axisList);
             m_axisList->setCurrentIndex(index);
-            ApplyAxisCount();
+            SetAxisCount(kAxisCounts[index]);
         }
         return true;
     }
@@ -161,10 +163,18 @@ bool CFrameDlg::ShowReadBack(char letter, int shown) {
         return true;
     }
     if (letter == kDirectionLetter) {
-        ApplyDirectionBits(shown);
+        ShowDirectionBits(shown);
         return true;
     }
     return false;
+}
+
+// Drawn once the whole frame has been read, not at every value: a check that fails then shows
+// its warning once, after the reply that ended the read has been handled.
+void CFrameDlg::FrameReadEnded() {
+    m_bPostWarnings = true;
+    RedrawPlan();
+    m_bPostWarnings = false;
 }
 
 void CFrameDlg::RedrawPlan() {
@@ -172,7 +182,6 @@ void CFrameDlg::RedrawPlan() {
     if (!isVisible()) return;
     m_plan->ShowAxesOnly();
     if (!UpdateData(true)) return;
-    CopyIntoFrameRecord();
     UpdateData(false);
     if (const std::optional<CoordinateField> field = FirstInvalidCoordinate(Shape())) {
         Refuse(QString::fromUtf8(field->isY ? kCoordinateYTooFar : kCoordinateXTooFar),
@@ -182,26 +191,19 @@ void CFrameDlg::RedrawPlan() {
     m_plan->ShowLayout(LayOutPlan(Shape()));
 }
 
-void CFrameDlg::ApplyAxisCount() {
-    const int index = m_axisList->currentIndex();
-    if (index >= 0) SetAxisCount(kAxisCounts[index]);
-    RedrawPlan();
-}
-
-void CFrameDlg::ApplyDirectionBits(int mask) {
+void CFrameDlg::ShowDirectionBits(int mask) {
     for (int motor = 0; motor < FrameShape::kMotors; ++motor) {
         m_bReverse[motor] = (mask >> motor & 1) != 0;
         m_reverseBoxes[motor]->setChecked(m_bReverse[motor]);
     }
-    RedrawPlan();
 }
 
 void CFrameDlg::OnAxisCountChosen() {
     const int index = m_axisList->currentIndex();
     if (index < 0) return;
     SetAxisCount(kAxisCounts[index]);
-    m_host.SendSetCommand(kAxisCountLetter, m_nAxisCount, ProtocolState::kModeReadBack,
-                          IPageHost::Exchange::None);
+    m_host.Session().SetParameter(kAxisCountLetter, m_nAxisCount,
+                                  IControllerIntents::CacheUpdate::Keep);
     m_host.Clock().Wait(kAxisCountSettle);
     RedrawPlan();
 }
@@ -211,10 +213,8 @@ void CFrameDlg::OnDirectionClicked() {
     // hold it back.
     for (int motor = 0; motor < FrameShape::kMotors; ++motor)
         m_bReverse[motor] = m_reverseBoxes[motor]->isChecked();
-    m_host.State().m_nRxMode = ProtocolState::kModeSpecialSet;
     RedrawPlan();
-    m_host.SendSetCommand(kDirectionLetter, DirectionMask(m_bReverse),
-                          ProtocolState::kModeSpecialSet, IPageHost::Exchange::None);
+    m_host.Session().SetMotorDirections(DirectionMask(m_bReverse));
 }
 
 void CFrameDlg::OnSpanLeft(bool isY) {
@@ -227,23 +227,18 @@ void CFrameDlg::OnSpanLeft(bool isY) {
     RedrawPlan();
 }
 
-// The port is opened again, which reads every parameter back; after the question the frame
-// record goes into the cache and, once that read-back has ended, its set chain starts with the
-// axis count (the dispatcher sends the rest as the controller echoes each value).
+// The port is opened again, which reads every parameter back; after the question the session
+// takes a copy of the frame record and, once that read-back has ended, sends it from the axis
+// count on, each value after the controller's echo of the one before. Edits made meanwhile
+// change nothing on the wire; the cache keeps the record once the controller has echoed it all.
 void CFrameDlg::Save() {
     m_host.ReopenPort();
     if (!SaveConfirmed()) return;
     if (const int index = m_axisList->currentIndex(); index >= 0) SetAxisCount(kAxisCounts[index]);
     if (!UpdateData(true) || !ReadyToSave()) return;
-    ProtocolState& state = m_host.State();
-    state.m_nFrameRecord = FrameRecordOf(Shape());
+    const std::array<int, 15> record = FrameRecordOf(Shape());
     UpdateData(false);
-    std::copy(state.m_nFrameRecord.begin(), state.m_nFrameRecord.end(),
-              state.m_nParamCache.begin() + ProtocolState::kFrameRecordFirstSlot);
-    m_host.AfterReadBack([this] {
-        m_host.SendSetCommand(kAxisCountLetter, m_host.State().m_nFrameRecord[0],
-                              ProtocolState::kModeSpecialSet, IPageHost::Exchange::None);
-    });
+    m_host.Session().SaveFrame(record);
 }
 
 bool CFrameDlg::SaveConfirmed() {
@@ -308,7 +303,6 @@ bool CFrameDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CFrameDlg::SetAxisCount(int count) {
     m_nAxisCount = count;
-    m_host.State().m_nFrameRecord[0] = count;
     EnableMotorsFiveAndSix(count == 6);
 }
 
@@ -321,17 +315,18 @@ void CFrameDlg::EnableMotorsFiveAndSix(bool enable) {
     }
 }
 
-void CFrameDlg::CopyIntoFrameRecord() {
-    // Entry 0, the axis count, follows the axis count itself.
-    const std::array<int, 15> record = FrameRecordOf(Shape());
-    std::copy(record.begin() + 1, record.end(), m_host.State().m_nFrameRecord.begin() + 1);
-}
-
 void CFrameDlg::Refuse(const QString& text, QWidget* focus) {
     Tell(QString::fromUtf8(kRefusalCaption), text, focus);
 }
 
 void CFrameDlg::Tell(const QString& caption, const QString& text, QWidget* focus) {
+    if (m_bPostWarnings) {
+        // Not from inside the receive event that ended the frame read: the line goes on.
+        QTimer::singleShot(0, this, [this, caption, text, guarded = QPointer<QWidget>(focus)] {
+            if (guarded) Tell(caption, text, guarded);
+        });
+        return;
+    }
     m_bRedrawOnLeave = false;
     m_host.GetPrompter().Message(
         {caption, text, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});

@@ -33,15 +33,11 @@ public:
 
     // IFrameReadBack
     bool ShowReadBack(char letter, int shown) override;
-    void GeometryRead() override { RedrawPlan(); }
+    void FrameReadEnded() override;
 
     // Checks the coordinates and draws the plan; at the first coordinate that does not pass,
     // tells the operator, puts the focus into its edit and draws the axes only.
     void RedrawPlan();
-    // The axis count of the list's selection, the motor-5/6 controls to match, then a redraw.
-    void ApplyAxisCount();
-    // Bit i of the mask ticks the direction box of motor i + 1, then a redraw.
-    void ApplyDirectionBits(int mask);
 
     FrameShape Shape() const;
 
@@ -54,6 +50,9 @@ public:
     // Cleared while a message of this dialog is open, so that the focus the message takes
     // does not start a second check.
     bool m_bRedrawOnLeave = true;
+    // Set while the plan is drawn at the end of a frame read: a warning is posted to the event
+    // loop instead of being shown from inside the receive event.
+    bool m_bPostWarnings = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,7 +73,8 @@ private:
 
     void SetAxisCount(int count);
     void EnableMotorsFiveAndSix(bool enable);
-    void CopyIntoFrameRecord();
+    // Bit i of the mask ticks the direction box of motor i + 1.
+    void ShowDirectionBits(int mask);
     // Shows a refusal with the dialog's caption and puts the focus on the control at fault.
     void Refuse(const QString& text, QWidget* focus);
     void Tell(const QString& caption, const QString& text, QWidget* focus);

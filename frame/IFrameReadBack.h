@@ -9,6 +9,6 @@ public:
     // A read-back value of a frame letter (k..z) as the parameter table decodes it; false for
     // any other letter.
     virtual bool ShowReadBack(char letter, int shown) = 0;
-    // The spans and every coordinate have been read ("?y"): the plan is redrawn.
-    virtual void GeometryRead() = 0;
+    // The frame read has ended ("?z" answered, or given up): the plan is drawn once.
+    virtual void FrameReadEnded() = 0;
 };

@@ -4,7 +4,7 @@
 // frame-geometry read-back, the bulk write); then records of a control byte and its data:
 //   0x00-0xEF  a chunk of (control % 48) bytes arrives as one receive event
 //   0xF0-0xF7  the clock moves on by a second (time-outs run)
-//   0xF8-0xFF  a sender sets the receive mode picked by the next byte
+//   0xF8-0xFF  a sender enters the receive mode picked by the next byte
 // The device-tag and boot-loader modes (30, 2 to 6) are entered as the window enters them: the
 // firmware upload, registered with the dispatcher as in the window, starts on a small image.
 #include <array>
@@ -18,11 +18,14 @@
 
 namespace {
 
-// Every receive mode the dispatcher knows, and one it does not.
-constexpr std::array<int, 12> kModes = {0, 2, 3, 4, 5, 6, 7, 10, 15, 20, 30, 1};
+// Every receive mode the dispatcher knows.
+constexpr std::array<RxMode, 11> kModes = {
+    RxMode::ReadBack,      RxMode::BootReady, RxMode::UploadData,    RxMode::UploadEnd,
+    RxMode::UploadConfirm, RxMode::UploadFinal, RxMode::BulkWrite,   RxMode::Live,
+    RxMode::SpecialSet,    RxMode::ReverseReread, RxMode::DeviceTag};
 constexpr qsizetype kRxBufferLimit = 64 * 1024;
 
-int PickMode(uint8_t byte) { return kModes[byte % kModes.size()]; }
+RxMode PickMode(uint8_t byte) { return kModes[byte % kModes.size()]; }
 
 // Hears the upload's steps and keeps nothing.
 struct UploadListener : IUploadListener {
@@ -30,12 +33,24 @@ struct UploadListener : IUploadListener {
     void OnUploadEnded(const UploadOutcome&) override {}
 };
 
-// The sender of a receive mode: an upgrade mode starts the upload (mode 30), the others are set.
-void SetMode(DispatcherHarness& h, CFirmwareUpload& upload, int mode) {
-    if (ProtocolState::IsUpgradeMode(mode))
-        upload.Start(SmallFirmware());
-    else
-        h.State().m_nRxMode = mode;
+// A receive mode entered as the session enters it: an upgrade mode starts the upload (mode 30),
+// the others are entered by the step that sends in them; mode 20 follows a reverse mask's echo
+// in mode 15.
+void SetMode(DispatcherHarness& h, CFirmwareUpload& upload, RxMode mode) {
+    CReceiveDispatcher& dispatcher = h.Dispatcher();
+    if (IsUpgradeMode(mode)) return void(upload.Start(SmallFirmware()));
+    switch (mode) {
+        case RxMode::BulkWrite:
+            return dispatcher.StartBulkWrite();
+        case RxMode::Live:
+            return dispatcher.StartLiveDisplay();
+        case RxMode::SpecialSet:
+            return dispatcher.SendSpecialSet('Q', 175);
+        case RxMode::ReverseReread:
+            return dispatcher.SendSpecialSet('N', 0);
+        default:
+            return dispatcher.EnterIdle(false);
+    }
 }
 
 void Start(DispatcherHarness& h, CFirmwareUpload& upload, uint8_t how, uint8_t mode) {

@@ -112,9 +112,9 @@ private:
     }
 
     void CheckState() {
-        const int mode = m_h.State().m_nRxMode;
+        const RxMode mode = m_h.Dispatcher().Mode();
         FUZZ_CHECK(m_listener.ended == m_started - (m_upload.IsRunning() ? 1 : 0));
-        FUZZ_CHECK(m_upload.IsRunning() ? ProtocolState::IsUpgradeMode(mode) : mode == 0);
+        FUZZ_CHECK(m_upload.IsRunning() ? IsUpgradeMode(mode) : mode == RxMode::ReadBack);
         FUZZ_CHECK(m_h.State().m_nRxCount >= 0);
         FUZZ_CHECK(m_h.State().m_strRxBuf.size() <= 64 * 1024);
         CheckNewFrames();

@@ -7,7 +7,6 @@
 #include <chrono>
 
 #include "BiText.h"
-#include "CMSComm.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
 #include "IClock.h"
@@ -16,7 +15,7 @@
 #include "ParamTable.h"
 #include "ParameterCaptions.h"
 #include "Prompter.h"
-#include "ProtocolState.h"
+#include "IControllerIntents.h"
 #include "ResourceIds.h"
 #include "ui_CustomPage.h"
 
@@ -180,16 +179,7 @@ void CCustomPage::BindHandlers() {
 
 int CCustomPage::RowValue(int row) const { return MaskOf(m_grid[row]); }
 
-void CCustomPage::SendMask(char letter, int value, int rxMode) {
-    StoreInCache(letter, value, m_host.State().m_nParamCache);
-    // Whatever waits in the input belongs to no reply of this command.
-    m_host.Comm().GetInput();
-    m_host.SendSetCommand(letter, value, rxMode, IPageHost::Exchange::None);
-}
-
-void CCustomPage::SendRow(int row) {
-    SendMask(kRowLetters[row], RowValue(row), ProtocolState::kModeReadBack);
-}
+void CCustomPage::SendRow(int row) { m_host.Session().SetSwitchRow(kRowLetters[row], RowValue(row)); }
 
 void CCustomPage::SendLinkedRow(int row, int partner) {
     SendRow(row);
@@ -201,7 +191,7 @@ void CCustomPage::SendLinkedRow(int row, int partner) {
 
 void CCustomPage::SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes) {
     // The receive mode stays as it is: a running live display goes on being parsed.
-    SendMask(letter, MaskOf(boxes), m_host.State().m_nRxMode);
+    m_host.Session().SetReverseMask(letter, MaskOf(boxes));
 }
 
 void CCustomPage::ShowHint() {
@@ -255,33 +245,21 @@ void CCustomPage::ToggleDisplay() {
 // The page shows the streaming state before it touches the port: if the port refuses, the
 // next click stops what was started.
 void CCustomPage::StartDisplay() {
-    ProtocolState& state = m_host.State();
-    state.m_nRxMode = ProtocolState::kModeLive;
-    state.m_nRxCount = 0;
-    state.m_strRxBuf.clear();
     m_livePlot->DisplayStarted();
     SetStreamingControls(true);
-    m_bDisplayStopped = 0;
+    m_bDisplayStopped = false;
     ShowDisplayCaption(m_host.IsEnglish());
-
-    CMSComm& comm = m_host.Comm();
-    comm.SetInputMode(CMSComm::comInputModeBinary);
-    comm.SetRThreshold(1);
-    comm.SetInputLen(0);
-    comm.GetInput();
-    m_host.SendSetCommand('~', 1, ProtocolState::kModeLive, IPageHost::Exchange::None);
+    m_host.Session().StartLiveDisplay();
 }
 
 void CCustomPage::StopDisplay() {
-    m_bDisplayStopped = 1;
-    m_host.State().m_nRxMode = ProtocolState::kModeReadBack;
+    m_bDisplayStopped = true;
     RestoreIdleControls();
     m_host.ClearFirmwareChoice();
-    m_host.Comm().SetInputMode(CMSComm::comInputModeBinary);
-    m_host.SendSetCommand('~', 0, ProtocolState::kModeReadBack, IPageHost::Exchange::None);
+    m_host.Session().StopLiveDisplay();
 }
 
-void CCustomPage::StopDisplayState() { m_bDisplayStopped = 1; }
+void CCustomPage::StopDisplayState() { m_bDisplayStopped = true; }
 
 void CCustomPage::RestoreIdleControls() {
     ShowDisplayCaption(m_host.IsEnglish());

@@ -45,7 +45,7 @@ public:
     void StopDisplayState();
     // The page's inputs and the display button as the idle state has them.
     void RestoreIdleControls();
-    bool DisplayStopped() const { return m_bDisplayStopped != 0; }
+    bool DisplayStopped() const { return m_bDisplayStopped; }
     // Captions in English (true) or Chinese (false).
     void SetEnglish(bool english);
     // The recording of the display and its plot window.
@@ -59,8 +59,6 @@ private:
     void SendRow(int row);
     void SendLinkedRow(int row, int partner);
     void SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes);
-    // The set command of a switch row or mask with the cache kept and stale input dropped.
-    void SendMask(char letter, int value, int rxMode);
     void ShowHint();
 
     void ToggleDisplay();
@@ -80,6 +78,6 @@ private:
     std::array<QSlider*, 4> m_switchIndicators{};  // channels 5-8
     QSlider* m_failSafeIndicator = nullptr;
     QPushButton* m_displayButton = nullptr;
-    int m_bDisplayStopped = 1;
+    bool m_bDisplayStopped = true;
     std::unique_ptr<CLivePlot> m_livePlot;
 };

@@ -6,19 +6,16 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "CommError.h"
 #include "ControlLookup.h"
+#include "IControllerIntents.h"
 #include "GuardedHandler.h"
 #include "ParamTable.h"
-#include "ProtocolState.h"
 #include "SliderParameter.h"
 
 CSliderPage::CSliderPage(IPageHost& host, CachePolicy policy, SendExchange exchange,
                          QWidget* parent)
     : QWidget(parent), m_host(host), m_policy(policy), m_exchange(exchange) {}
-
-void CSliderPage::StoreShown(char letter, int value) {
-    StoreInCache(letter, value, m_host.State().m_nParamCache);
-}
 
 void CSliderPage::AddParameter(char letter, int sliderId, int boxId) {
     // Only the gimbal ratios change their range with the firmware, and their sliders give
@@ -34,8 +31,7 @@ void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum
     Q_ASSERT_X(slider && box, "CSliderPage::AddParameter", "control id missing from the template");
     auto* parameter = new SliderParameter(letter, slider, box, minimum, maximum, this);
     m_parameters.push_back(parameter);
-    connect(parameter, &SliderParameter::Changing, this,
-            [this, parameter](int shown) { Changing(*parameter, shown); });
+    m_confirmed[letter] = parameter->Shown();
     connect(parameter, &SliderParameter::Committed, this, [this, parameter](int shown) {
         RunGuarded(m_host.GetPrompter(), [&] { Commit(*parameter, shown); });
     });
@@ -51,6 +47,7 @@ bool CSliderPage::ShowReadBack(char letter, int shown) {
     SliderParameter* parameter = ParameterOf(letter);
     if (!parameter) return false;
     parameter->Show(shown);
+    m_confirmed[letter] = shown;
     return true;
 }
 
@@ -71,17 +68,20 @@ void CSliderPage::AddHelp(char letter, int labelId, const QString& chinese,
     m_tooltips.Show(false);
 }
 
-void CSliderPage::Changing(const SliderParameter& parameter, int shown) {
-    if (m_policy == CachePolicy::FollowThumb) StoreShown(parameter.Letter(), shown);
-}
-
-void CSliderPage::Commit(const SliderParameter& parameter, int shown) {
+// The value goes to the controller; the cache takes it only once it has been sent. When the port
+// refuses it, the slider goes back to the value the controller holds and the error is shown.
+void CSliderPage::Commit(SliderParameter& parameter, int shown) {
     const char letter = parameter.Letter();
-    const int version = m_host.State().m_nFwVersion;
-    if (m_policy != CachePolicy::ReadBackOnly)
-        StoreShown(letter, CachedAfterSend(letter, shown, version));
-    m_host.SendSetCommand(letter, WireFromShown(letter, shown, version),
-                          ProtocolState::kModeReadBack,
-                          m_exchange == SendExchange::MainWindow ? IPageHost::Exchange::MainWindow
-                                                                 : IPageHost::Exchange::None);
+    const auto update = m_policy == CachePolicy::ReadBackOnly
+                            ? IControllerIntents::CacheUpdate::Keep
+                            : IControllerIntents::CacheUpdate::Store;
+    const auto exchange = m_exchange == SendExchange::MainWindow ? IPageHost::Exchange::MainWindow
+                                                                 : IPageHost::Exchange::None;
+    try {
+        m_host.Send(exchange, [&] { m_host.Session().SetParameter(letter, shown, update); });
+    } catch (const CommError&) {
+        parameter.Show(m_confirmed[letter]);
+        throw;
+    }
+    m_confirmed[letter] = shown;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <map>
 #include <vector>
 
 #include "BiText.h"
@@ -16,10 +17,9 @@ class CSliderPage : public QWidget {
     Q_OBJECT
 
 public:
-    // When the page writes a slider's value into the main window's parameter cache.
+    // Whether a slider's value sent to the controller goes into the parameter cache.
     enum class CachePolicy {
-        FollowThumb,   // on every move of the thumb and on every send
-        OnSend,        // on every send only
+        OnSend,        // once it has been sent
         ReadBackOnly,  // never; only the read-back changes it
     };
 
@@ -56,15 +56,14 @@ protected:
     void AddHelp(char letter, int labelId, const QString& chinese, const QString& english);
 
 private:
-    void Changing(const SliderParameter& parameter, int shown);
-    void Commit(const SliderParameter& parameter, int shown);
-
-    void StoreShown(char letter, int value);
+    void Commit(SliderParameter& parameter, int shown);
 
     IPageHost& m_host;
     CachePolicy m_policy;
     SendExchange m_exchange;
     std::vector<SliderParameter*> m_parameters;
     std::vector<LabelText> m_labels;
+    // The value each slider's controller holds as far as the page knows: read back or sent.
+    std::map<char, int> m_confirmed;
     ParameterTooltips m_tooltips;
 };

@@ -8,7 +8,7 @@
 #include "GuardedHandler.h"
 #include "ParameterCaptions.h"
 #include "Prompter.h"
-#include "ProtocolState.h"
+#include "IControllerIntents.h"
 #include "ResourceIds.h"
 #include "ui_VoltagePage.h"
 
@@ -33,7 +33,7 @@ void FocusBox(QLineEdit* box) {
 }  // namespace
 
 CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
-    : CSliderPage(host, CachePolicy::FollowThumb, SendExchange::PageOnly, parent),
+    : CSliderPage(host, CachePolicy::OnSend, SendExchange::PageOnly, parent),
       m_ui(std::make_unique<Ui::CVoltagePage>()) {
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);
@@ -71,8 +71,8 @@ bool CVoltagePage::ShowReadBack(char letter, int shown) {
     return CSliderPage::ShowReadBack(letter, shown);
 }
 
-// Asks first (the question has no English form), then checks the four cells, hands them to
-// the main window for the rest of the chain and sends the first tap voltage.
+// Asks first (the question has no English form), then checks the four cells and hands them to
+// the session's calibration chain, which sends the first tap voltage.
 void CVoltagePage::Calibrate() {
     const PromptAnswer answer = Host().GetPrompter().Message(
         {QString::fromUtf8(texts::kHintCaption),
@@ -83,9 +83,7 @@ void CVoltagePage::Calibrate() {
 
     const std::optional<std::array<int, 4>> cells = ReadCells();
     if (!cells) return;
-    Host().State().m_nCalibration = *cells;
-    Host().SendSetCommand('0', (*cells)[0], ProtocolState::kModeSpecialSet,
-                          IPageHost::Exchange::None);
+    Host().Session().Calibrate(*cells);
 }
 
 std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {

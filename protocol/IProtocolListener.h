@@ -26,9 +26,15 @@ public:
     virtual void OnBulkWriteFinished() {}
     // The "S3" echo ended the battery calibration chain.
     virtual void OnCalibrationFinished() {}
+    // An echo was taken in mode 15; the next link of its chain (if any) has been sent.
+    virtual void OnSpecialSetEchoed(char /*letter*/) {}
+    // The reply of the reverse re-read (N or O) has been stored and the live display resumed.
+    virtual void OnReverseReread(char /*letter*/) {}
     // The "?y" reply of the frame-geometry read-back has been stored: every extent and
     // coordinate is known, the frame plan can be redrawn.
     virtual void OnFrameGeometryRead() {}
+    // The "?z" reply ended the frame-geometry read-back.
+    virtual void OnFrameReadFinished() {}
     // A live data frame has been parsed (receive mode 10); its channel values are already in
     // the protocol state.
     virtual void OnLiveFrame(const LiveFrame&) {}

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "RxMode.h"
+
 // The steps of an upload the operator is shown, in order.
 enum class UploadStep {
     AskingDeviceTag,  // "?W\r" is out
@@ -29,7 +31,7 @@ enum class UploadResult {
 
 struct UploadOutcome {
     UploadResult result;
-    int mode;         // the receive mode the upload was in when it ended (30, 2 to 6)
+    RxMode mode;      // the receive mode the upload was in when it ended (30, 2 to 6)
     quint32 packet;   // the answer that ended it was expected to carry this number
     quint32 ackNo;    // the number the last answer carried
     quint32 sentSum;  // the sum of the data bytes sent

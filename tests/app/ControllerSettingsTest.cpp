@@ -71,7 +71,7 @@ TEST_F(ControllerSettingsTest, DeclinationIsSentWithItsOffsetOnlyAfterOk) {
     Click(IDC_DECLINATION_SET);
     EXPECT_EQ(Sent(), "SQ0175\r");
     EXPECT_EQ(dlg.State().m_nParamCache[190], -5);
-    EXPECT_EQ(dlg.State().m_nRxMode, 15);
+    EXPECT_EQ(dlg.Session().Mode(), RxMode::SpecialSet);
     EXPECT_EQ(m_prompter.Shown()[0].text, "您需要立即设置本地磁偏角值吗？");
     EXPECT_EQ(m_prompter.Shown()[0].caption, "瑞翎航模提示：本地磁偏角设置");
 }

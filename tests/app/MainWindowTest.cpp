@@ -9,6 +9,7 @@
 #include "CustomPage.h"
 #include "GbkCodec.h"
 #include "MainWindowFixture.h"
+#include "ParameterNames.h"
 #include "ResourceIds.h"
 #include "ScriptedController.h"
 
@@ -53,7 +54,7 @@ TEST_F(MainWindowTest, FirstStartCreatesPortFileAndAsksForTheVersionOnCom3) {
     EXPECT_EQ(m_line->Settings().dataBits, 8);
     EXPECT_EQ(m_line->Settings().stopBits, 1);
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口已打开");
-    EXPECT_EQ(dlg.State().m_nRxMode, 0);
+    EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(dlg.State().m_nQueryRetries, 3);
     EXPECT_TRUE(m_prompter.Shown().empty());
 }
@@ -143,12 +144,12 @@ TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain)
     CVexaDlg& dlg = Start();
     dlg.State().m_strRxBuf = "?C\r=00";
     dlg.State().m_nRxCount = 6;
-    dlg.State().m_nRxMode = 15;
+    dlg.Session().SetMotorDirections(0);  // receive mode 15
     m_line->ClearSent();
     Click(IDC_REFRESH);
     EXPECT_TRUE(dlg.State().m_strRxBuf.isEmpty());
     EXPECT_EQ(dlg.State().m_nRxCount, 0);
-    EXPECT_EQ(dlg.State().m_nRxMode, 0);
+    EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(m_line->OpenCount(), 2);
     EXPECT_EQ(Sent(), "?V\r");
     EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
@@ -275,9 +276,8 @@ TEST_F(MainWindowTest, VersionReplyIsShownAsDigitPointThreeDigits) {
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
 }
 
-TEST_F(MainWindowTest, ParameterLabelsAreThirteenGbkBytesEach) {
-    CVexaDlg& dlg = Start();
-    const QStringList& names = dlg.ParamNames();
+TEST(ParameterLabels, AreThirteenGbkBytesEach) {
+    const QStringList names = ParameterNames();
     ASSERT_EQ(names.size(), 200);
     for (int slot = 0; slot < 191; ++slot) {
         const auto bytes = gbk::Encode(names[slot]);
@@ -318,17 +318,6 @@ TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothi
     Click(IDC_LANGUAGE);
     dlg.close();
     EXPECT_EQ(m_prompter.Shown().back().text, "Are you sure to close the Window？");
-}
-
-TEST_F(MainWindowTest, SendersWriteTheirFramesAndSetTheReceiveMode) {
-    CVexaDlg& dlg = Start();
-    m_line->ClearSent();
-    dlg.SendSetCommand('C', 12345, ProtocolState::kModeSpecialSet);
-    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeSpecialSet);
-    dlg.SendSetCommand('C', 57);
-    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack);
-    dlg.SendQuery('`');
-    EXPECT_EQ(Sent(), "SC2345\rSC0057\r?`\r");
 }
 
 // The read-back waits a second for a reply, asks once more, then says it is incomplete.

@@ -77,10 +77,11 @@ TEST_F(ParameterFilesTest, FailedWriteSaysWhereAndWhyInTheLanguageOfTheMoment) {
 
 TEST_F(ParameterFilesTest, ReferenceSetIsLoadedByTheControllerAndReadBack) {
     CVexaDlg& dlg = StartWithParameters();
-    dlg.State().m_nRxMode = ProtocolState::kModeLive;
+    dlg.Session().StartLiveDisplay();
+    m_line->ClearSent();
     Choose(2);
     EXPECT_EQ(Sent(), "Sj0002\r");
-    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
     m_line->Inject("Sj0002\r\n");
     EXPECT_EQ(Sent(), "Sj0002\r?V\r");
@@ -101,7 +102,7 @@ TEST_F(ParameterFilesTest, DamagedOrUnreadableFileIsRefusedWithNothingSent) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(named))) << text.toStdString();
         EXPECT_TRUE(text.contains(Path(file))) << file;
         EXPECT_TRUE(Sent().isEmpty()) << file << " sent " << Sent().toStdString();
-        EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack) << file;
+        EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack) << file;
     }
     Choose(4);  // the dialog is cancelled
     EXPECT_TRUE(Sent().isEmpty());
@@ -116,7 +117,7 @@ TEST_F(ParameterFilesTest, MissingEchoEndsTheRestoreAfterTwoSecondsAndTheWindowG
     EXPECT_EQ(Sent(), "Sj0004\r");
     m_line->Inject("Sj0004\r\n");
     EXPECT_EQ(Sent(), "Sj0004\rSC0045\r");  // and then the controller falls silent
-    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeBulkWrite);
+    EXPECT_EQ(dlg.Session().Mode(), RxMode::BulkWrite);
 
     m_clock.Advance(1999ms);
     EXPECT_TRUE(m_prompter.Shown().empty());
@@ -124,7 +125,7 @@ TEST_F(ParameterFilesTest, MissingEchoEndsTheRestoreAfterTwoSecondsAndTheWindowG
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_TRUE(m_prompter.Shown()[0].text.contains("参数C（文件第5行“主  稳  定 度”）"))
         << m_prompter.Shown()[0].text.toStdString();
-    EXPECT_EQ(dlg.State().m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     for (int id : {IDC_SAVE_DATA, IDC_RESTORE_LIST, IDC_RESTORE_HINT, IDC_REFRESH})
         EXPECT_TRUE(Control(id)->isEnabled()) << id;
     m_line->ClearSent();

@@ -160,8 +160,8 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
 
         // Nothing else reaches the line: senders are dropped and closing asks about the upgrade.
         const qsizetype sent = m_line->SentBytes().size();
-        dlg.SendSetCommand('C', 45);
-        dlg.SendText("S~0000\r");
+        dlg.Session().SetParameter('C', 45);
+        dlg.Session().StopLiveDisplay();
         m_prompter.QueueAnswer(PromptAnswer::No);
         dlg.close();
         ASSERT_EQ(m_prompter.Shown().size(), 1u);
@@ -186,7 +186,7 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         EXPECT_EQ(dlg.State().m_nLiveChannels, decltype(dlg.State().m_nLiveChannels){});
         // The new firmware is read back, all of it.
         EXPECT_TRUE(m_line->SentBytes().endsWith("?j\r")) << m_line->SentBytes().right(20).data();
-        EXPECT_EQ(dlg.State().m_nRxMode, 0);
+        EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     }
 }
 

@@ -6,10 +6,11 @@
 
 #include "ComPortTable.h"
 #include "CommandLine.h"
-#include "ControllerSession.h"
 #include "MonitorCommand.h"
+#include "PortSession.h"
 #include "PtyPair.h"
 #include "SerialPortBackend.h"
+#include "SteadyClock.h"
 
 using namespace std::chrono_literals;
 
@@ -19,18 +20,19 @@ class SessionTest : public ::testing::Test {
 protected:
     SessionTest() {
         m_ports.Override(3, m_far.Path());
-        m_session = std::make_unique<ControllerSession>(
-            std::make_unique<SerialPortBackend>(m_ports), 3, 200ms);
+        m_session = std::make_unique<PortSession>(std::make_unique<SerialPortBackend>(m_ports),
+                                                  3, 200ms, m_clock);
         m_session->Open();
     }
 
+    SteadyClock m_clock;
     PtyPair m_far;
     ComPortTable m_ports;
-    std::unique_ptr<ControllerSession> m_session;
+    std::unique_ptr<PortSession> m_session;
 };
 
 TEST_F(SessionTest, EveryWaitEndsAndSaysWhy) {
-    using End = ControllerSession::End;
+    using End = PortSession::End;
     // No answer: the time-out after the frame sent, which the message names.
     EXPECT_EQ(m_session->ReadChosen("C"), End::TimedOut);
     EXPECT_TRUE(m_session->Describe(End::TimedOut).contains(QLatin1String("\"?C\" within 200 ms")));

@@ -197,6 +197,26 @@ TEST(ProgramTest, LiveScreenshotStartsTheDisplayAfterTheReadBackAndSwitchesItOff
     EXPECT_GT(log.indexOf("rx S~0000", on), on);
 }
 
+// Started with the frame editor, vexa reads every parameter and then the frame, each query once:
+// the editor waits for the start-up read-back instead of opening the port a second time.
+TEST(ProgramTest, FrameEditorAtStartAsksForTheVersionOnceThenReadsTheFrame) {
+    SimProcess sim;
+    ASSERT_FALSE(sim.Device().isEmpty());
+    QTemporaryDir dir;
+    QProcess vexa;
+    StartVexa(vexa, sim.Device(), dir, {QStringLiteral("--frame-editor")});
+    ASSERT_TRUE(vexa.waitForStarted());
+    const std::string expected = std::string(kReadBackOrder) + std::string(kFrameGeometryOrder);
+    QElapsedTimer waited;
+    waited.start();
+    while (sim.QueriedLetters().size() < expected.size() && waited.elapsed() < 15000)
+        QThread::msleep(50);
+    QThread::msleep(1200);  // a query asked again would come a second after the first
+    ::kill(pid_t(vexa.processId()), SIGTERM);
+    vexa.waitForFinished(5000);
+    EXPECT_EQ(sim.QueriedLetters(), expected);
+}
+
 // --version and --help answer without a display (the manual page is made from them at build
 // time, on machines with no window system).
 TEST(ProgramTest, VersionAndHelpNeedNoDisplay) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "CommandFrames.h"
 #include "BasicPage.h"
 #include "ComPortTable.h"
 #include "ControlLookup.h"
@@ -66,7 +67,7 @@ protected:
         slider_driver::Drag(slider, before.toInt() + 20);
         for (const auto& [letter, wire] :
              {std::pair{'A', 8}, {'^', 150}, {'a', 0x0FF}, {'Q', 200}, {'M', 0x0F}})
-            m_dlg->SendSetCommand(letter, wire);
+            m_dlg->Comm().SetOutput(SetCommand(letter, wire));
         QTest::qWait(500);  // their echoes come and go before the port is opened again
         QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
         ASSERT_TRUE(ReadBack());

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QThread>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QThread>
 #include <string>
 
 // vexa-sim running on a pseudo-terminal for the length of a test or benchmark, with its frame log
@@ -65,12 +66,12 @@ public:
         }
         return frames;
     }
-
-    // ReceivedFrames once at least `count` frames are in the log, or after two seconds: the
-    // simulator logs a frame a moment after the program that sent it may have ended.
-    QStringList ReceivedFramesOnceLogged(qsizetype count) const {
+    // The frames received, once at least `count` are logged or `ms` have passed: the simulator
+    // logs a frame when it has read it, which may be just after its sender has exited.
+    QStringList ReceivedFramesAtLeast(qsizetype count, int ms = 5000) const {
+        QDeadlineTimer deadline(ms);
         QStringList frames = ReceivedFrames();
-        for (int waited = 0; frames.size() < count && waited < 2000; waited += 10) {
+        while (frames.size() < count && !deadline.hasExpired()) {
             QThread::msleep(10);
             frames = ReceivedFrames();
         }

@@ -1,6 +1,7 @@
 // The frame editor on the main window, against the simulated controller on an in-memory line.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <deque>
@@ -136,6 +137,49 @@ TEST_F(FrameEditorTest, OpeningReadsTheFrameOnlyAfterTheFullReadBack) {
     m_dlg->OnValueRead('k', 6);
     EXPECT_EQ(Editor().m_nAxisCount, 6);
     EXPECT_TRUE(In(IDC_FRAME_MOTOR_X[5])->isEnabled());
+}
+
+// A frame the editor's checks refuse (M1 X = 200 beyond a span of 100), read back: every query
+// goes out once, and the one warning opens after the read has ended, not inside a reply.
+TEST_F(FrameEditorTest, ARefusedFrameReadBackAsksEachQueryOnceAndWarnsOnce) {
+    m_sim.Parameters().Set('l', 100);
+    m_sim.Parameters().Set('n', 5000 + 200);
+    Reset();
+    Click(IDC_FRAME_EDIT);
+    Pump();
+    EXPECT_TRUE(m_prompter.Shown().empty()) << "no box inside a receive event";
+    m_clock.Advance(5s);  // no re-ask is pending under the box
+    QCoreApplication::processEvents();
+
+    std::vector<QByteArray> expected = QueriesOf(kReadBackOrder);
+    for (const QByteArray& query : QueriesOf(kFrameGeometryOrder)) expected.push_back(query);
+    EXPECT_EQ(SentFrames(), expected);
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].text,
+              "该数据框内的数值的绝对值必须小于X轴距的最大值!请重新输入数据!");
+    EXPECT_FALSE(PlanShowsMotors());
+}
+
+// Edits made while the save chain runs change nothing on the wire: the chain sends the record
+// as it was when OK was pressed.
+TEST_F(FrameEditorTest, EditsDuringTheSaveChainChangeNothingOnTheWire) {
+    OpenEditor();
+    Reset();
+    m_prompter.QueueAnswer(PromptAnswer::Ok);
+    QTest::mouseClick(In(IDC_FRAME_SAVE), Qt::LeftButton);
+    // The read-back runs, then the chain; the operator types into M1 X meanwhile.
+    for (int answers = 0; answers < 50 && !m_answers.empty(); ++answers) {
+        const QByteArray answer = m_answers.front();
+        m_answers.pop_front();
+        m_line->Inject(answer);
+    }
+    Type(IDC_FRAME_MOTOR_X[0], "9000");
+    Leave(IDC_FRAME_MOTOR_X[0]);
+    Pump();
+    const std::vector<QByteArray> frames = SentFrames();
+    ASSERT_GE(frames.size(), 49u + 15u);
+    EXPECT_EQ(frames[49 + 3], "Sn4770\r");  // M1 X = -230, as it was at OK
+    for (const QByteArray& frame : frames) EXPECT_NE(frame, "Sn4000\r");
 }
 
 TEST_F(FrameEditorTest, SaveSendsTheFrameChainAfterTheReadBackAndAReopenedEditorShowsIt) {
@@ -304,8 +348,8 @@ TEST_F(FrameEditorTest, AxisListAndDirectionBoxesSendAtOnce) {
         axes->setCurrentIndex(index);
         emit axes->activated(index);
         EXPECT_EQ(Sent(), frame);
-        EXPECT_EQ(m_dlg->State().m_nRxMode, ProtocolState::kModeReadBack);
-        EXPECT_EQ(m_dlg->State().m_nFrameRecord[0], index ? 6 : 4);
+        EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
+        EXPECT_EQ(Editor().m_nAxisCount, index ? 6 : 4);
         ASSERT_EQ(m_clock.Waits().size(), waits + 1);
         EXPECT_EQ(m_clock.Waits().back(), 100ms);
         for (int id : {1033, 1036, 1039, 1042, 1224, 1225, 1060, 1062})
@@ -319,7 +363,7 @@ TEST_F(FrameEditorTest, AxisListAndDirectionBoxesSendAtOnce) {
     Reset();
     QTest::mouseClick(In(IDC_FRAME_REVERSE[0]), Qt::LeftButton);
     EXPECT_EQ(Sent(), "Sz0033\r");
-    EXPECT_EQ(m_dlg->State().m_nRxMode, ProtocolState::kModeSpecialSet);
+    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::SpecialSet);
 }
 
 TEST_F(FrameEditorTest, CancelEscapeAndEnterCloseWithoutSaving) {

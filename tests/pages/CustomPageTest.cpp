@@ -30,7 +30,7 @@ protected:
     }
     int CachedMask(char letter) { return MaskFromCache(letter, State().m_nParamCache); }
     // Bytes from the controller, through the dispatcher as the serial control delivers them.
-    void Receive(const QByteArray& bytes) { m_dlg->Dispatcher().Receive(bytes); }
+    void Receive(const QByteArray& bytes) { m_dlg->Session().Receive(bytes); }
     QPushButton* DisplayButton() { return Control<QPushButton>(IDC_DISPLAY_TOGGLE); }
     void ExpectGridEnabled(bool enabled) {
         for (const auto& row : IDC_SWITCH_GRID)
@@ -58,7 +58,7 @@ TEST_F(CustomPageTest, ARowClickSendsTheWholeRowAndKeepsItInItsOwnCacheSlots) {
         for (int column : c.columns) Tick(IDC_SWITCH_GRID[c.row][column]);
         EXPECT_EQ(LastFrame(), c.frame) << letter;
         EXPECT_EQ(CachedMask(letter), c.frame.mid(2, 4).toInt()) << letter;
-        EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeReadBack);
+        EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
     }
     // Row 7's click touched no other row's slots.
     for (const char other : {'c', 'd', 'e', 'f', 'g', 'h', 'i'}) EXPECT_EQ(CachedMask(other), 0);
@@ -92,7 +92,7 @@ TEST_F(CustomPageTest, ReadBackFillsRowsAndMasksAndHiddenReverseBitsAreSentBack)
         return QueryCommand(letter) + ' ' + digits + "\r\n";
     };
     // The read-back reaches the switch rows after the letters before them.
-    m_dlg->Dispatcher().StartReadBack();
+    m_dlg->Session().ReadBack();
     for (char letter : kReadBackOrder.substr(0, kReadBackOrder.find('a')))
         Receive(reply(letter, "0001"));
     Receive(reply('a', "0257"));
@@ -110,20 +110,20 @@ TEST_F(CustomPageTest, ReverseMasksLeaveTheReceiveModeAlone) {
         EXPECT_FALSE(Control(hidden)->isVisible()) << hidden;
         EXPECT_FALSE(Control(hidden)->isEnabled()) << hidden;
     }
-    State().m_nRxMode = ProtocolState::kModeLive;
+    m_dlg->Session().StartLiveDisplay();
     Tick(1205);
     EXPECT_EQ(LastFrame(), "SO0001\r");
     Tick(1205);
     for (int id : {1201, 1202, 1203, 1204}) Tick(id);
     EXPECT_EQ(LastFrame(), "SN0240\r");
     EXPECT_EQ(CachedMask('N'), 240);
-    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeLive);
+    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::Live);
 }
 
 TEST_F(CustomPageTest, DisplayStartsShowsTheStreamAndStopsWithTheUpgradeDisabled) {
     Tick(IDC_DISPLAY_TOGGLE);
     EXPECT_EQ(LastFrame(), "S~0001\r");
-    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeLive);
+    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::Live);
     EXPECT_EQ(DisplayButton()->text(), "停止显示");
     ExpectGridEnabled(false);
     EXPECT_FALSE(Control(1197)->isEnabled());
@@ -159,7 +159,7 @@ TEST_F(CustomPageTest, DisplayStartsShowsTheStreamAndStopsWithTheUpgradeDisabled
     FindControl(m_dlg.get(), IDC_START_UPGRADE)->setEnabled(true);
     Tick(IDC_DISPLAY_TOGGLE);
     EXPECT_EQ(LastFrame(), "S~0000\r");
-    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(DisplayButton()->text(), "显示数据");
     ExpectGridEnabled(true);
     EXPECT_TRUE(Control(1197)->isEnabled());

@@ -16,14 +16,14 @@ namespace {
 
 using BasicPageTest = PageTest<CBasicPage>;
 
-TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileBoxAndCacheFollow) {
+TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileTheBoxFollowsAndTheCacheWaits) {
     EXPECT_EQ(m_page->property("dialogTemplate").toInt(), IDD_BASIC_PAGE);
     EXPECT_EQ(m_dlg->m_pBasicPage, m_page);
     QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
     QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 0));
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 20));
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "20");
-    EXPECT_EQ(Cache('E'), 20);
+    EXPECT_EQ(Cache('E'), 0);  // the cache holds what the controller was sent
     EXPECT_EQ(Sent(), "");
 
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 37));
@@ -31,10 +31,10 @@ TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileBoxAndCacheFollow) {
     EXPECT_EQ(Sent(), "SE0037\r");
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "37");
     EXPECT_EQ(Cache('E'), 37);
-    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
 }
 
-TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyUpdatesBoxAndCache) {
+TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyMovesTheBox) {
     slider_driver::ClickTrackRight(Slider(IDC_BASIC_SLIDER_DYN_STAB));
     EXPECT_EQ(Sent(), "SE0010\r");
 
@@ -42,7 +42,7 @@ TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyUpdatesBoxAndCache) {
     Slider(IDC_BASIC_SLIDER_DYN_STAB)->setFocus();
     QTest::keyClick(Slider(IDC_BASIC_SLIDER_DYN_STAB), Qt::Key_Right);
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "11");
-    EXPECT_EQ(Cache('E'), 11);
+    EXPECT_EQ(Cache('E'), 10);  // nothing was sent: an export writes what the controller has
     EXPECT_EQ(Sent(), "");
 }
 
@@ -59,6 +59,21 @@ TEST_F(BasicPageTest, WheelOverASliderMovesNothingWithOrWithoutFocus) {
         EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "30");
         EXPECT_EQ(Cache('E'), 30);
     }
+    EXPECT_EQ(Sent(), "");
+}
+
+// The port refuses the send: the operator sees why, and the slider, its box and the cache keep
+// the value the controller holds, so that nothing shows or exports a value it never got.
+TEST_F(BasicPageTest, ARefusedSendPutsTheSliderBackAndLeavesTheCache) {
+    ReadBack('E', 30);
+    Cache('E') = 30;
+    m_dlg->Comm().SetPortOpen(false);
+    Drag(IDC_BASIC_SLIDER_DYN_STAB, 37);
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
+    EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "30");
+    EXPECT_EQ(Slider(IDC_BASIC_SLIDER_DYN_STAB)->value(), 30);
+    EXPECT_EQ(Cache('E'), 30);
     EXPECT_EQ(Sent(), "");
 }
 

@@ -49,7 +49,7 @@ TEST_F(VoltagePageTest, CalibrationAsksWithCancelAsDefaultAndCancelSendsNothing)
     EXPECT_EQ(question.defaultAnswer, PromptAnswer::Cancel);
     EXPECT_TRUE(question.text.startsWith("请先用万用表测出各电压的精确值"));
     EXPECT_EQ(Sent(), "");
-    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
 }
 
 TEST_F(VoltagePageTest, OkHandsTheCellsOverAndSendsTheFirstTap) {
@@ -57,7 +57,7 @@ TEST_F(VoltagePageTest, OkHandsTheCellsOverAndSendsTheFirstTap) {
     Calibrate(PromptAnswer::Ok);
 
     EXPECT_EQ(Sent(), "S00420\r");
-    EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeSpecialSet);
+    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::SpecialSet);
     EXPECT_EQ(State().m_nCalibration, (std::array<int, 4>{420, 415, 418, 410}));
     EXPECT_EQ(m_prompter.Shown().size(), 1u);
 }
@@ -83,7 +83,7 @@ TEST_F(VoltagePageTest, CellThatIsNotAnIntegerStopsTheChainBeforeAnythingIsSent)
         ASSERT_NE(Refusal(), nullptr) << bad.toStdString();
         EXPECT_EQ(Refusal()->text, "请键入一个整数。");
         EXPECT_EQ(Sent(), "");
-        EXPECT_EQ(State().m_nRxMode, ProtocolState::kModeReadBack);
+        EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
         EXPECT_EQ(State().m_nCalibration, (std::array<int, 4>{}));
         EXPECT_TRUE(Control(IDC_VOLT_CELL2)->hasFocus());
     }

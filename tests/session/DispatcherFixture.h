@@ -105,6 +105,32 @@ protected:
 
     void Arrive(const QByteArray& bytes) { m_line->Inject(bytes); }
 
+    // Brings the dispatcher into a receive mode through the step that enters it, as the session
+    // does, and forgets what that step sent. The upload's modes are entered by the upload alone.
+    void EnterMode(RxMode mode) {
+        switch (mode) {
+            case RxMode::BulkWrite:
+                m_dispatcher.StartBulkWrite();
+                m_listener.bulkWriteLinks.clear();
+                break;
+            case RxMode::Live:
+                m_dispatcher.StartLiveDisplay();
+                break;
+            case RxMode::SpecialSet:
+                m_dispatcher.SendSpecialSet('Q', 175);
+                break;
+            case RxMode::ReverseReread:
+                m_dispatcher.SendSpecialSet('N', 0);
+                Arrive("SN0000\r\n");
+                break;
+            default:
+                m_dispatcher.EnterIdle(false);
+                break;
+        }
+        m_line->ClearSent();
+        m_writtenAfterAnswers.clear();
+    }
+
     std::vector<QByteArray> SentFrames() const {
         std::vector<QByteArray> frames;
         for (const auto& sent : m_line->Sent()) frames.push_back(sent.bytes);
@@ -132,5 +158,7 @@ private:
 
     std::deque<QByteArray> m_answers;
     int m_answersDelivered = 0;
+
+protected:
     std::vector<int> m_writtenAfterAnswers;
 };

@@ -54,12 +54,12 @@ CFirmwareUpload::~CFirmwareUpload() {
     QObject::disconnect(m_lineLost);
 }
 
-bool CFirmwareUpload::IsRunning() const { return ProtocolState::IsUpgradeMode(m_state.m_nRxMode); }
+bool CFirmwareUpload::IsRunning() const { return IsUpgradeMode(m_dispatcher.Mode()); }
 
 bool CFirmwareUpload::Start(const FirmwareImage& image) {
     if (!image.IsLoaded() || IsRunning()) return false;
     m_image = image;
-    m_state.m_nRxMode = ProtocolState::kModeDeviceTag;
+    m_dispatcher.SetUploadMode(RxMode::DeviceTag);
     m_state.m_nRxCount = 0;
     m_state.m_strRxBuf.clear();
     m_strDeviceTag.clear();
@@ -78,10 +78,10 @@ bool CFirmwareUpload::Start(const FirmwareImage& image) {
 }
 
 void CFirmwareUpload::OnUpgradeReceive(QByteArrayView received) {
-    switch (m_state.m_nRxMode) {
-        case ProtocolState::kModeDeviceTag:
+    switch (m_dispatcher.Mode()) {
+        case RxMode::DeviceTag:
             return EvaluateDeviceTag();
-        case ProtocolState::kModeBootReady:
+        case RxMode::BootReady:
             return EvaluateReady();
         default:
             return CollectAnswer(received);
@@ -101,7 +101,7 @@ void CFirmwareUpload::EvaluateDeviceTag() {
         return;
     }
     buffer.clear();
-    m_state.m_nRxMode = ProtocolState::kModeBootReady;
+    m_dispatcher.SetUploadMode(RxMode::BootReady);
     Send(kUpgradeWord + m_strDeviceTag + '\r');
 }
 
@@ -116,7 +116,7 @@ void CFirmwareUpload::EvaluateReady() {
     m_nFwOffset = 0;
     if (!IsOneOf(word, kReadyWords) && !IsOneOf(buffer, kReadyWords)) return;
     buffer.clear();
-    m_state.m_nRxMode = ProtocolState::kModeUploadData;
+    m_dispatcher.SetUploadMode(RxMode::UploadData);
     m_nAnswerBytes = 0;
     if (SendPacket(upload::PacketType::Start)) Report(UploadStep::Started);
 }
@@ -143,22 +143,22 @@ void CFirmwareUpload::EvaluateAnswer() {
     m_nAckSum = answer.sum;
     ++m_nPktNo;
     if (m_nAckNo != m_nPktNo) return End(UploadResult::WrongAck);
-    switch (m_state.m_nRxMode) {
-        case ProtocolState::kModeUploadData:
-            if (m_nPktNo == m_image.Packets()) m_state.m_nRxMode = ProtocolState::kModeUploadEnd;
+    switch (m_dispatcher.Mode()) {
+        case RxMode::UploadData:
+            if (m_nPktNo == m_image.Packets()) m_dispatcher.SetUploadMode(RxMode::UploadEnd);
             return SendNextData();
-        case ProtocolState::kModeUploadEnd:
-            m_state.m_nRxMode = ProtocolState::kModeUploadConfirm;
+        case RxMode::UploadEnd:
+            m_dispatcher.SetUploadMode(RxMode::UploadConfirm);
             if (SendPacket(upload::PacketType::End, upload::SumBody(m_nFwSum)))
                 Report(UploadStep::EndSent);
             return;
-        case ProtocolState::kModeUploadConfirm:
-            m_state.m_nRxMode = ProtocolState::kModeUploadFinal;
+        case RxMode::UploadConfirm:
+            m_dispatcher.SetUploadMode(RxMode::UploadFinal);
             Report(UploadStep::EndAnswered);
             if (m_nFwSum != m_nAckSum) return End(UploadResult::ChecksumMismatch);
             SendPacket(upload::PacketType::Confirm);
             return;
-        case ProtocolState::kModeUploadFinal:
+        case RxMode::UploadFinal:
             return End(UploadResult::Succeeded);
         default:
             return;
@@ -173,12 +173,12 @@ void CFirmwareUpload::SendNextData() {
 }
 
 void CFirmwareUpload::End(UploadResult result, const QString& detail) {
-    const UploadOutcome outcome{result,    m_state.m_nRxMode, m_nPktNo,          m_nAckNo, m_nFwSum,
+    const UploadOutcome outcome{result,    m_dispatcher.Mode(), m_nPktNo,          m_nAckNo, m_nFwSum,
                                 m_nAckSum, Percent(),         m_image.Packets(), detail};
     // The window may show a modal message from the listener: by then the upload is over and
     // further bytes go to the ordinary receive mode.
     m_answerTimer.Stop();
-    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_dispatcher.SetUploadMode(RxMode::ReadBack);
     m_state.m_strRxBuf.clear();
     m_state.m_nRxCount = 0;
     m_nFwSum = 0;

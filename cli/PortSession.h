@@ -12,30 +12,30 @@
 
 #include "CMSComm.h"
 #include "ClockTimer.h"
-#include "IProtocolListener.h"
+#include "ControllerSession.h"
+#include "ISessionListener.h"
 #include "ProtocolState.h"
 #include "ReadBackRecord.h"
-#include "ReceiveDispatcher.h"
-#include "SteadyClock.h"
 
 class QEventLoop;
 class WireTap;
 
-// One controller on one port, driven through the protocol core as the window drives it: the
-// serial control over a real port or the simulated controller, the protocol state, and the
-// receive dispatcher with this session as its listener. It lives on the thread that runs it.
+// One controller on one port for a vexactl command: the core's controller session (the one the
+// window drives) over a real port or the simulated controller, with waits that run an event loop
+// until what was asked has come. It lives on the thread that runs it.
 //
 // Every wait ends: done, or no answer within the time-out after the last frame sent, or the
 // line lost, or a serial-control error, or an interruption (Interrupt, from any thread).
-class ControllerSession : public QObject, public IProtocolListener {
+class PortSession : public QObject, public ISessionListener {
     Q_OBJECT
 
 public:
     enum class End { Done, TimedOut, LineLost, Failed, Interrupted };
 
-    ControllerSession(std::unique_ptr<ICommBackend> backend, int portNumber,
-                      std::chrono::milliseconds timeout);
-    ~ControllerSession() override;
+    // The waits and the protocol's pauses run on `clock`, which outlives the session.
+    PortSession(std::unique_ptr<ICommBackend> backend, int portNumber,
+                std::chrono::milliseconds timeout, IClock& clock);
+    ~PortSession() override;
 
     // Opens the port as the window does (1024-byte buffers, 115200 8N1, binary input, stale
     // input dropped, no handshaking). Throws CommError with the reason it cannot be opened.
@@ -73,9 +73,9 @@ public:
     // Query replies taken so far (retries included), for progress.
     int Replies() const { return m_nReplies; }
     IClock& Clock() { return m_clock; }
-    ProtocolState& State() { return m_state; }
-    CReceiveDispatcher& Dispatcher() { return m_dispatcher; }
-    CMSComm& Comm() { return m_comm; }
+    const ProtocolState& State() const { return m_session.State(); }
+    CControllerSession& Core() { return m_session; }
+    CMSComm& Comm() { return m_session.Comm(); }
     int PortNumber() const { return m_nPortNumber; }
     // The wire values of the last read and whether a full read-back went through to its end.
     const ReadBackRecord& Record() const { return m_record; }
@@ -87,9 +87,10 @@ public:
 
     // Called after every reply taken (on the session's thread).
     std::function<void()> onProgress;
-    // The dispatcher's bulk write and live frames, for the restore and the monitor.
+    // The bulk write's links, the end of every chain and the live frames, for the restore and
+    // the monitor.
     std::function<void(char letter)> onBulkWriteLinkSent;
-    std::function<void()> onBulkWriteFinished;
+    std::function<void(const ChainEnd&)> onChainEnded;
     std::function<void(const LiveFrame&)> onLiveFrame;
 
 public slots:
@@ -113,14 +114,12 @@ private:
     void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
     void OnSetEchoed(char letter) override { m_cEchoed = letter; }
     void OnBulkWriteLinkSent(char letter) override;
-    void OnBulkWriteFinished() override;
+    void OnChainEnded(const ChainEnd& end) override;
     void OnLiveFrame(const LiveFrame& frame) override;
 
-    SteadyClock m_clock;
+    IClock& m_clock;
     WireTap* m_tap = nullptr;
-    CMSComm m_comm;
-    ProtocolState m_state;
-    CReceiveDispatcher m_dispatcher;
+    CControllerSession m_session;
     int m_nPortNumber;
     std::chrono::milliseconds m_timeout;
     ClockTimer m_timer{m_clock};

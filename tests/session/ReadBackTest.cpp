@@ -398,12 +398,12 @@ TEST_P(MissingReplyTest, IsAskedOnceMoreThenTheChainEnds) {
             Arrive("\x7f\x01" + Reply('E', 5));
             break;
         case Meanwhile::LiveDisplayOn:
-            m_state.m_nRxMode = ProtocolState::kModeLive;
+            EnterMode(RxMode::Live);
             break;
         case Meanwhile::AnotherExchange:  // a special set came and went, answered
-            m_state.m_nRxMode = ProtocolState::kModeSpecialSet;
+            EnterMode(RxMode::SpecialSet);
             Arrive("SZ0000\r\n");
-            m_state.m_nRxMode = ProtocolState::kModeReadBack;
+            EnterMode(RxMode::ReadBack);
             break;
         case Meanwhile::PortClosed:
             m_comm.SetPortOpen(false);

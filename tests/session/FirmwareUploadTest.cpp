@@ -117,8 +117,8 @@ protected:
     void ExpectEnded(UploadResult result, int mode) {
         ASSERT_EQ(m_listener.outcomes.size(), 1u);
         EXPECT_EQ(m_listener.outcomes[0].result, result);
-        EXPECT_EQ(m_listener.outcomes[0].mode, mode);
-        EXPECT_EQ(m_state.m_nRxMode, 0);
+        EXPECT_EQ(int(m_listener.outcomes[0].mode), mode);
+        EXPECT_EQ(int(m_dispatcher.Mode()), 0);
         EXPECT_EQ(m_upload.Sum(), 0u);
         EXPECT_EQ(m_clock.PendingTimers(), 0u) << "an ended upload waits for nothing";
     }
@@ -244,12 +244,12 @@ TEST_F(FirmwareUploadTest, DeviceTagChoosesTheStartWordAndAnUnknownTagKeepsWaiti
     tag = "ABCD";
     StartAndAnswer(1);
     EXPECT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(m_state.m_nRxMode, 30);
+    EXPECT_EQ(int(m_dispatcher.Mode()), 30);
     m_line->Inject("?W\r=QZ");  // a known tag after it is still taken, in pieces
     m_line->Inject("MCBL\r\n");
     EXPECT_EQ(Sent().back(), "UPQZMC\r");
     m_line->Inject("RA");
-    EXPECT_EQ(m_state.m_nRxMode, 2);
+    EXPECT_EQ(int(m_dispatcher.Mode()), 2);
     m_line->Inject("DE");
     EXPECT_EQ(Sent().back(), Packet(0xA0, 1));
 }

@@ -6,7 +6,9 @@
 
 #include "ClockTimer.h"
 #include "LiveDataParser.h"
+#include "RxMode.h"
 
+class CFirmwareUpload;
 class CMSComm;
 class IClock;
 class IProtocolListener;
@@ -58,11 +60,36 @@ public:
     // drops what was waiting: it belonged to the read-back it replaces.
     void AfterReadBack(std::function<void()> next);
 
+    // One set command in mode 0 (an ordinary setting: its echo is dropped).
+    void SendSetting(char letter, int wire);
+    // A switch row or reverse mask: stale input dropped, then the set command, in mode 0 or,
+    // with keepMode, in the mode of the moment (a running live display goes on being parsed).
+    void SendMask(char letter, int wire, bool keepMode);
+    // A set command in mode 15: its echo sends the next link of a special set chain (the
+    // calibration sums, the frame record) or ends it.
+    void SendSpecialSet(char letter, int wire);
+    // Mode 10, the receive state emptied, stale input dropped, "S~0001\r".
+    void StartLiveDisplay();
+    // Mode 0, "S~0000\r".
+    void StopLiveDisplay();
+    // Mode 0 (and, when asked, an empty receive buffer): the idle state.
+    void EnterIdle(bool clearReceive);
+    // A bulk write that waits in vain for an echo: mode 0, the receive state emptied.
+    void EndBulkWrite();
+    // A special set chain (mode 15) or reverse re-read (mode 20) that waits in vain: mode 0.
+    void EndSpecialSet();
+
+    RxMode Mode() const { return m_mode; }
+
     // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
     // fill the buffer. The firmware upload registers itself for its lifetime.
     void SetUpgradeReceiver(IUpgradeReceiver* receiver) { m_upgrade = receiver; }
 
 private:
+    friend class CFirmwareUpload;
+    // The firmware upload moves through its modes (30, 2 to 6) and back to 0.
+    void SetUploadMode(RxMode mode);
+
     void Append(QByteArrayView bytes);
     void Evaluate(QByteArrayView received = {});
 
@@ -94,6 +121,7 @@ private:
     void DropSetEchoes();
 
     ProtocolState& m_state;
+    RxMode m_mode = RxMode::ReadBack;
     CMSComm& m_comm;
     IClock& m_clock;
     IProtocolListener& m_listener;

@@ -33,7 +33,7 @@ protected:
         SetFlag(55);       // row a, switch 0
         SetFlag(55 + 11);  // row a, switch 11
         SetFlag(174);      // row i, switch 11: the last grid cell
-        m_state.m_nRxMode = ProtocolState::kModeBulkWrite;
+        EnterMode(RxMode::BulkWrite);
     }
 
     void SetText(int slot, const QByteArray& text) { m_state.m_strRestoreText[slot + 1] = text; }
@@ -68,7 +68,7 @@ TEST_F(BulkWriteTest, AnnouncesThenSendsEveryLetterInChainOrderThenReadsBack) {
             << "sent before the previous echo: " << i;
     }
     EXPECT_EQ(frames.back(), "?V\r");
-    EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReadBack);
     EXPECT_EQ(m_listener.bulkWriteFinished, 1);
     EXPECT_EQ(m_listener.bulkWriteLinks, "j" + std::string(kBulkWriteOrder));
 }
@@ -139,14 +139,14 @@ TEST_F(BulkWriteTest, EchoOutsideTheChainIsConsumedAndStopsIt) {
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
     EXPECT_EQ(m_state.m_nRxCount, 0);
-    EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeBulkWrite);
+    EXPECT_EQ(m_dispatcher.Mode(), RxMode::BulkWrite);
     EXPECT_EQ(m_clock.Waits(), std::vector<std::chrono::milliseconds>{50ms});
 }
 
 TEST_F(BulkWriteTest, LastEchoEndsTheChain) {
     Arrive("SO0004\r");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});
-    EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeReadBack);
+    EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReadBack);
     EXPECT_EQ(m_listener.bulkWriteFinished, 1);
 }
 

@@ -1,9 +1,8 @@
-#include "ControllerSession.h"
+#include "PortSession.h"
 
 #include <QEventLoop>
 
 #include "CommError.h"
-#include "ControllerLine.h"
 #include "ParamTable.h"
 #include "PrintableBytes.h"
 #include "WireTap.h"
@@ -18,10 +17,10 @@ std::unique_ptr<ICommBackend> Tapped(std::unique_ptr<ICommBackend> backend, Wire
 
 }  // namespace
 
-ControllerSession::ControllerSession(std::unique_ptr<ICommBackend> backend, int portNumber,
-                                     std::chrono::milliseconds timeout)
-    : m_comm(Tapped(std::move(backend), &m_tap)),
-      m_dispatcher(m_state, m_comm, m_clock, *this),
+PortSession::PortSession(std::unique_ptr<ICommBackend> backend, int portNumber,
+                         std::chrono::milliseconds timeout, IClock& clock)
+    : m_clock(clock),
+      m_session(Tapped(std::move(backend), &m_tap), m_clock, *this),
       m_nPortNumber(portNumber),
       m_timeout(timeout) {
     m_tap->onWritten = [this](const QByteArray& frame) {
@@ -29,51 +28,47 @@ ControllerSession::ControllerSession(std::unique_ptr<ICommBackend> backend, int 
         m_timer.Start(m_timeout);
     };
     m_timer.onExpired = [this] { Finish(End::TimedOut); };
-    connect(&m_comm, &CMSComm::OnComm, this, &ControllerSession::HandleComm);
-    connect(&m_comm, &CMSComm::LineLost, this,
+    connect(&Comm(), &CMSComm::OnComm, this, &PortSession::HandleComm);
+    connect(&Comm(), &CMSComm::LineLost, this,
             [this](const QString& reason) { Finish(End::LineLost, reason); });
 }
 
-ControllerSession::~ControllerSession() { m_tap->onWritten = nullptr; }
+PortSession::~PortSession() { m_tap->onWritten = nullptr; }
 
-void ControllerSession::Open() {
-    m_comm.SetInBufferSize(kControllerPortBuffer);
-    m_comm.SetOutBufferSize(kControllerPortBuffer);
-    m_comm.SetCommPort(static_cast<short>(m_nPortNumber));
-    m_comm.SetPortOpen(true);
-    ApplyControllerLineSettings(m_comm);
-    m_comm.GetInput();  // whatever was waiting is not an answer to us
-    m_comm.SetHandshaking(CMSComm::comHandshakeNone);
+void PortSession::Open() {
+    Comm().SetCommPort(static_cast<short>(m_nPortNumber));
+    m_session.OpenPort();
+    m_session.PrepareLine();
 }
 
-ControllerSession::End ControllerSession::ReadBack() {
+PortSession::End PortSession::ReadBack() {
     m_bReadBackFinished = false;
-    return Run([this] { m_dispatcher.StartReadBack(); }, [this] { return m_bReadBackFinished; });
+    return Run([this] { m_session.ReadBack(); }, [this] { return m_bReadBackFinished; });
 }
 
-ControllerSession::End ControllerSession::ReadChosen(const QByteArray& letters) {
+PortSession::End PortSession::ReadChosen(const QByteArray& letters) {
     m_bChosenReadFinished = false;
-    return Run([&] { m_dispatcher.StartChosenRead(letters); },
+    return Run([&] { m_session.ReadChosen(letters); },
                [this] { return m_bChosenReadFinished; });
 }
 
-ControllerSession::End ControllerSession::SetAwaitingEcho(char letter, int wire) {
+PortSession::End PortSession::SetAwaitingEcho(char letter, int wire) {
     m_cEchoed = 0;
-    return Run([&] { m_dispatcher.SendAwaitingEcho(letter, wire); },
+    return Run([&] { m_session.SendAwaitingEcho(letter, wire); },
                [this, letter] { return m_cEchoed == letter; });
 }
 
-ControllerSession::End ControllerSession::LoadReferenceSet(int set) {
-    return RunThenReadBack([this, set] { m_dispatcher.StartReferenceSet(set); });
+PortSession::End PortSession::LoadReferenceSet(int set) {
+    return RunThenReadBack([this, set] { m_session.LoadReferenceSet(set); });
 }
 
-ControllerSession::End ControllerSession::RunThenReadBack(const std::function<void()>& start,
+PortSession::End PortSession::RunThenReadBack(const std::function<void()>& start,
                                                           const std::function<bool()>& stopped) {
     m_bReadBackFinished = false;
     return Run(start, [this, &stopped] { return m_bReadBackFinished || (stopped && stopped()); });
 }
 
-ControllerSession::End ControllerSession::Run(const std::function<void()>& start,
+PortSession::End PortSession::Run(const std::function<void()>& start,
                                               const std::function<bool()>& done) {
     if (m_bInterrupted) return End::Interrupted;
     try {
@@ -85,7 +80,7 @@ ControllerSession::End ControllerSession::Run(const std::function<void()>& start
     return Wait(done);
 }
 
-ControllerSession::End ControllerSession::Wait(const std::function<bool()>& done) {
+PortSession::End PortSession::Wait(const std::function<bool()>& done) {
     if (done()) {
         m_timer.Stop();
         return End::Done;
@@ -106,7 +101,7 @@ ControllerSession::End ControllerSession::Wait(const std::function<bool()>& done
 
 // The first end of a wait is the one reported: a reply that comes after the time-out has
 // ended the wait does not make it a success.
-void ControllerSession::Finish(End end, const QString& reason) {
+void PortSession::Finish(End end, const QString& reason) {
     if (!m_loop || m_bEnding) return;
     m_bEnding = true;
     m_end = end;
@@ -114,9 +109,9 @@ void ControllerSession::Finish(End end, const QString& reason) {
     m_loop->quit();
 }
 
-void ControllerSession::HandleComm() {
+void PortSession::HandleComm() {
     try {
-        m_dispatcher.OnComm();
+        m_session.OnComm();
     } catch (const CommError& error) {
         Finish(End::Failed, error.Text());
         return;
@@ -124,53 +119,53 @@ void ControllerSession::HandleComm() {
     CheckDone();
 }
 
-void ControllerSession::CheckDone() {
+void PortSession::CheckDone() {
     if (m_done && m_done()) Finish(End::Done);
 }
 
-void ControllerSession::Heard() {
+void PortSession::Heard() {
     if (m_loop) m_timer.Start(m_timeout);
 }
 
-void ControllerSession::Interrupt() {
+void PortSession::Interrupt() {
     m_bInterrupted = true;
     Finish(End::Interrupted);
 }
 
-void ControllerSession::OnValueRead(char letter, int shown) { m_values[letter] = shown; }
+void PortSession::OnValueRead(char letter, int shown) { m_values[letter] = shown; }
 
-void ControllerSession::OnFirmwareVersion(int version) { m_nVersion = version; }
+void PortSession::OnFirmwareVersion(int version) { m_nVersion = version; }
 
-void ControllerSession::OnQueryReply(char letter, int wire) {
+void PortSession::OnQueryReply(char letter, int wire) {
     if (IsDiscardedOnRead(letter)) m_values[letter] = wire;
     m_record.OnQueryReply(letter, wire);
     ++m_nReplies;
     if (onProgress) onProgress();
 }
 
-void ControllerSession::OnBulkWriteLinkSent(char letter) {
+void PortSession::OnBulkWriteLinkSent(char letter) {
     if (onBulkWriteLinkSent) onBulkWriteLinkSent(letter);
 }
 
-void ControllerSession::OnBulkWriteFinished() {
-    if (onBulkWriteFinished) onBulkWriteFinished();
+void PortSession::OnChainEnded(const ChainEnd& end) {
+    if (onChainEnded) onChainEnded(end);
 }
 
-void ControllerSession::OnLiveFrame(const LiveFrame& frame) {
+void PortSession::OnLiveFrame(const LiveFrame& frame) {
     if (onLiveFrame) onLiveFrame(frame);
 }
 
-std::optional<int> ControllerSession::ValueOf(char letter) const {
+std::optional<int> PortSession::ValueOf(char letter) const {
     const auto found = m_values.find(letter);
     if (found == m_values.end()) return std::nullopt;
     return found->second;
 }
 
-QString ControllerSession::PortName() const {
-    return QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(m_comm.DeviceOf(m_nPortNumber));
+QString PortSession::PortName() const {
+    return QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(m_session.Comm().DeviceOf(m_nPortNumber));
 }
 
-QString ControllerSession::Describe(End end) const {
+QString PortSession::Describe(End end) const {
     QString frame = PrintableBytes(m_lastFrame);
     if (frame.endsWith(QLatin1String("\\r"))) frame.chop(2);
     switch (end) {

@@ -107,8 +107,8 @@ void CReceiveDispatcher::OnComm() {
 
 void CReceiveDispatcher::Receive(QByteArrayView bytes) {
     // Bytes of another exchange: the sender that changed the mode has given up the read-back.
-    if (m_cAwaited != 0 && m_state.m_nRxMode != ProtocolState::kModeReadBack) AbandonReadBack();
-    if (m_state.m_nRxMode == ProtocolState::kModeLive) return EvaluateLiveData(bytes);
+    if (m_cAwaited != 0 && m_mode != RxMode::ReadBack) AbandonReadBack();
+    if (m_mode == RxMode::Live) return EvaluateLiveData(bytes);
     Append(bytes);
     Evaluate(bytes);
 }
@@ -116,13 +116,14 @@ void CReceiveDispatcher::Receive(QByteArrayView bytes) {
 void CReceiveDispatcher::StartReadBack() {
     m_afterReadBack = nullptr;
     m_state.ResetReceive();
+    m_mode = RxMode::ReadBack;
     m_bReadBackRunning = true;
     m_bAskedAgain = false;
     AskChainQuery(kVersionLetter);
 }
 
 void CReceiveDispatcher::StartFrameGeometryRead() {
-    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_mode = RxMode::ReadBack;
     ClearReceive();
     m_bAskedAgain = false;
     AskChainQuery(kFrameGeometryOrder.front());
@@ -136,13 +137,13 @@ void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
 }
 
 void CReceiveDispatcher::StartBulkWrite() {
-    m_state.m_nRxMode = ProtocolState::kModeBulkWrite;
+    m_mode = RxMode::BulkWrite;
     ClearReceive();
     SendBulkWriteLink(kBulkWriteAnnouncementLetter);
 }
 
 void CReceiveDispatcher::StartReferenceSet(int set) {
-    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_mode = RxMode::ReadBack;
     ClearReceive();
     // Its echo restarts the read-back; a query the chain still waited for is not asked again.
     m_cAwaited = 0;
@@ -153,6 +154,7 @@ void CReceiveDispatcher::StartReferenceSet(int set) {
 void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
     AbandonReadBack();
     m_state.ResetReceive();
+    m_mode = RxMode::ReadBack;
     m_state.m_strChosenQueries = letters.toByteArray();
     if (m_state.m_strChosenQueries.isEmpty()) {
         m_listener.OnChosenReadFinished();
@@ -162,10 +164,63 @@ void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
 }
 
 void CReceiveDispatcher::SendAwaitingEcho(char letter, int wire) {
-    m_state.m_nRxMode = ProtocolState::kModeReadBack;
+    m_mode = RxMode::ReadBack;
     ClearReceive();
     m_state.m_cAwaitedEcho = letter;
     SendLink(SetCommand(letter, wire));
+}
+
+void CReceiveDispatcher::SendSetting(char letter, int wire) {
+    m_mode = RxMode::ReadBack;
+    m_comm.SetOutput(SetCommand(letter, wire));
+}
+
+void CReceiveDispatcher::SendMask(char letter, int wire, bool keepMode) {
+    // Whatever waits in the input belongs to no reply of this command.
+    m_comm.GetInput();
+    if (!keepMode) m_mode = RxMode::ReadBack;
+    m_comm.SetOutput(SetCommand(letter, wire));
+}
+
+void CReceiveDispatcher::SendSpecialSet(char letter, int wire) {
+    m_mode = RxMode::SpecialSet;
+    m_comm.SetOutput(SetCommand(letter, wire));
+}
+
+void CReceiveDispatcher::StartLiveDisplay() {
+    m_mode = RxMode::Live;
+    ClearReceive();
+    m_comm.SetInputMode(CMSComm::comInputModeBinary);
+    m_comm.SetRThreshold(1);
+    m_comm.SetInputLen(0);
+    m_comm.GetInput();
+    m_comm.SetOutput(kLiveDisplayOn);
+}
+
+void CReceiveDispatcher::StopLiveDisplay() {
+    m_mode = RxMode::ReadBack;
+    m_comm.SetInputMode(CMSComm::comInputModeBinary);
+    m_comm.SetOutput(kLiveDisplayOff);
+}
+
+void CReceiveDispatcher::EnterIdle(bool clearReceive) {
+    m_mode = RxMode::ReadBack;
+    if (clearReceive) ClearReceive();
+}
+
+void CReceiveDispatcher::EndBulkWrite() {
+    if (m_mode != RxMode::BulkWrite) return;
+    m_mode = RxMode::ReadBack;
+    ClearReceive();
+}
+
+void CReceiveDispatcher::EndSpecialSet() {
+    if (m_mode == RxMode::SpecialSet || m_mode == RxMode::ReverseReread) m_mode = RxMode::ReadBack;
+}
+
+void CReceiveDispatcher::SetUploadMode(RxMode mode) {
+    Q_ASSERT(IsUpgradeMode(mode) || mode == RxMode::ReadBack);
+    m_mode = mode;
 }
 
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
@@ -188,23 +243,23 @@ void CReceiveDispatcher::Append(QByteArrayView bytes) {
 }
 
 void CReceiveDispatcher::Evaluate(QByteArrayView received) {
-    switch (m_state.m_nRxMode) {
-        case ProtocolState::kModeReadBack:
+    switch (m_mode) {
+        case RxMode::ReadBack:
             return EvaluateReadBack();
-        case ProtocolState::kModeBootReady:
-        case ProtocolState::kModeUploadData:
-        case ProtocolState::kModeUploadEnd:
-        case ProtocolState::kModeUploadConfirm:
-        case ProtocolState::kModeUploadFinal:
-        case ProtocolState::kModeDeviceTag:
+        case RxMode::BootReady:
+        case RxMode::UploadData:
+        case RxMode::UploadEnd:
+        case RxMode::UploadConfirm:
+        case RxMode::UploadFinal:
+        case RxMode::DeviceTag:
             return EvaluateUpgrade(received);
-        case ProtocolState::kModeBulkWrite:
+        case RxMode::BulkWrite:
             return EvaluateBulkWrite();
-        case ProtocolState::kModeLive:
+        case RxMode::Live:
             return;  // live frames are looked for as their bytes arrive
-        case ProtocolState::kModeSpecialSet:
+        case RxMode::SpecialSet:
             return EvaluateSpecialSet();
-        case ProtocolState::kModeReverseReread:
+        case RxMode::ReverseReread:
             return EvaluateReverseReread();
         default:
             return;
@@ -313,6 +368,7 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
     }
     m_cAwaited = 0;
     m_replyTimer.Stop();
+    if (letter == kFrameGeometryOrder.back()) m_listener.OnFrameReadFinished();
     if (letter == kReadBackOrder.back()) {
         DiscardInput();
         m_listener.OnReadBackFinished();
@@ -351,7 +407,7 @@ void CReceiveDispatcher::EvaluateBulkWrite() {
             SendBulkWriteLink(step.next);
             return;
         case BulkWriteStep::Kind::Finished:
-            m_state.m_nRxMode = ProtocolState::kModeReadBack;
+            m_mode = RxMode::ReadBack;
             m_bReadBackRunning = true;
             m_bAskedAgain = false;
             AskChainQuery(kVersionLetter);
@@ -369,7 +425,9 @@ void CReceiveDispatcher::EvaluateSpecialSet() {
         m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
     ClearReceive();
     m_clock.Wait(kChainLinkPause);
-    if (IsSetKey(echo)) HandleSpecialSetEcho(echo[1]);
+    if (!IsSetKey(echo)) return;
+    HandleSpecialSetEcho(echo[1]);
+    m_listener.OnSpecialSetEchoed(echo[1]);
 }
 
 void CReceiveDispatcher::HandleSpecialSetEcho(char letter) {
@@ -380,10 +438,10 @@ void CReceiveDispatcher::HandleSpecialSetEcho(char letter) {
         SendLink(SetCommand(char(letter + 1),
                             std::accumulate(cells.begin(), cells.begin() + cellCount, 0)));
     } else if (letter == '3') {
-        m_state.m_nRxMode = ProtocolState::kModeReadBack;
+        m_mode = RxMode::ReadBack;
         m_listener.OnCalibrationFinished();
     } else if (letter == 'N' || letter == 'O') {
-        m_state.m_nRxMode = ProtocolState::kModeReverseReread;
+        m_mode = RxMode::ReverseReread;
         SendLink(QueryCommand(letter));
     } else if (letter >= kFrameGeometryOrder.front() && letter < kLastFrameCoordinate) {
         // The frame record holds axis count, extents and coordinates in the order l .. y.
@@ -403,8 +461,9 @@ void CReceiveDispatcher::EvaluateReverseReread() {
     const int wire = LeadingDigits(ValueText(buffer));
     ClearReceive();
     ApplyValue(letter, wire & 0xFF);
-    m_state.m_nRxMode = ProtocolState::kModeLive;
+    m_mode = RxMode::Live;
     SendLink(kLiveDisplayOn);
+    m_listener.OnReverseReread(letter);
 }
 
 // Mode 10: live data frames. The receive buffer and count are the parser's: what it has not
@@ -471,7 +530,7 @@ void CReceiveDispatcher::OnChainReplyMissing() {
     const char letter = m_cAwaited;
     // Another exchange has the line now (a sender changed the mode), or the port is gone and
     // the status line already says so: the read-back is over without a word of its own.
-    if (m_state.m_nRxMode != ProtocolState::kModeReadBack || !m_comm.GetPortOpen())
+    if (m_mode != RxMode::ReadBack || !m_comm.GetPortOpen())
         return AbandonReadBack();
     m_cAwaited = 0;
     // This runs from the event loop, where no handler would report a CommError: a send that

@@ -149,7 +149,7 @@ TEST(LiveDataParser, EndlessGarbageKeepsOneFrameAtMostAndTheNextGoodFrameIsShown
 class LiveModeTest : public DispatcherTest {
 protected:
     void SetUp() override {
-        m_state.m_nRxMode = ProtocolState::kModeLive;
+        EnterMode(RxMode::Live);
         m_listener.onLive = [this](const LiveFrame& frame) { m_frames.push_back(Describe(frame)); };
     }
     std::vector<std::string> m_frames;

@@ -7,11 +7,11 @@
 
 #include "BulkWriteChain.h"
 #include "ControllerSim.h"
-#include "DispatcherFixture.h"
 #include "OutOfRangeNote.h"
 #include "ParamTable.h"
 #include "ParameterExport.h"
 #include "ParameterRestore.h"
+#include "SessionFixture.h"
 
 namespace {
 
@@ -20,12 +20,10 @@ constexpr int kCurrent = kGimbalOffsetLastVersion + 7;
 constexpr int kLargestWire = 9999;
 
 // The simulated controller (its own model of the line, independent of the protocol core)
-// behind the dispatcher's in-memory line.
-class RoundTripTest : public DispatcherTest, public IRestoreListener {
+// behind the session's in-memory line.
+class RoundTripTest : public SessionTest {
 protected:
-    RoundTripTest() : m_restore(m_state, m_dispatcher, m_clock, *this) {
-        m_listener.onBulkWriteLink = [this](char letter) { m_restore.OnLinkSent(letter); };
-        m_listener.onBulkWriteEnd = [this] { m_restore.OnFinished(); };
+    RoundTripTest() {
         m_sim.onOutput = [this](const QByteArray& bytes) { m_answers.push_back(bytes); };
         controller = [this](const QByteArray& frame) {
             m_answers.clear();
@@ -33,13 +31,11 @@ protected:
             return m_answers;
         };
     }
-    void OnRestoreFinished() override { ++m_nRestored; }
-    void OnRestoreStopped(char letter) override { m_stopped += letter; }
-
     QByteArray ReadBackAndExport() {
-        m_dispatcher.StartReadBack();
+        m_session.ReadBack();
         Pump();
-        return ParameterFileBytes(m_state.m_nParamCache, 3, m_state.m_nFwVersion);
+        const ProtocolState& state = m_session.State();
+        return ParameterFileBytes(state.m_nParamCache, 3, state.m_nFwVersion);
     }
     // Checks the file as the restore does; false (and a failure) when it is refused.
     bool Restore(const QByteArray& file) {
@@ -48,18 +44,16 @@ protected:
             ADD_FAILURE() << problem->Describe(true).toStdString();
             return false;
         }
-        const int before = m_nRestored;
-        m_restore.Start(std::get<ParameterValues>(read));
+        m_listener.ends.clear();
+        m_session.Restore(std::get<ParameterValues>(read));
         Pump();
-        return m_nRestored == before + 1 && m_stopped.empty();
+        return m_listener.ends.size() == 1 && m_listener.ends[0].chain == Chain::Restore &&
+               m_listener.ends[0].result == ChainResult::Done;
     }
     int Held(char letter) const { return m_sim.Parameters().Value(letter); }
 
     ControllerSim m_sim;
     std::vector<QByteArray> m_answers;
-    CParameterRestore m_restore;
-    int m_nRestored = 0;
-    std::string m_stopped;
 };
 
 // The wire values a letter can hold, found through the table's own check.
@@ -134,8 +128,9 @@ TEST_F(RoundTripTest, ValuesTheControllerShouldNotHoldAreNamedAndRestoredInRange
                 const QByteArray file = ReadBackAndExport();
                 std::map<char, int> read;
                 for (const auto& [l, w] : m_listener.replies) read[l] = w;
+                const ProtocolState& state = m_session.State();
                 const auto held =
-                    ParametersHeldOutOfRange(read, m_state.m_nParamCache, m_state.m_nFwVersion);
+                    ParametersHeldOutOfRange(read, state.m_nParamCache, state.m_nFwVersion);
                 ASSERT_EQ(held.size(), 1u) << version << ' ' << letter << '=' << wire;
                 EXPECT_EQ(held[0].letter, letter);
                 EXPECT_EQ(held[0].wire, wire);

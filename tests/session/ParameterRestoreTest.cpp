@@ -2,7 +2,7 @@
 // the time-out that ends a restore whose echo does not come, and the comparison after it.
 #include <string>
 
-#include "DispatcherFixture.h"
+#include "SessionFixture.h"
 #include "GoldenFile.h"
 #include "ParamTable.h"
 #include "ParameterRestore.h"
@@ -11,32 +11,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The dispatcher's listener hands the bulk write's progress to the restore, as the window and
-// the command line do. The controller echoes every set command until it falls silent.
-class ParameterRestoreTest : public DispatcherTest, public IRestoreListener {
+// The controller echoes every set command until it falls silent.
+class ParameterRestoreTest : public SessionTest {
 protected:
-    ParameterRestoreTest() : m_restore(m_state, m_dispatcher, m_clock, *this) {
-        m_listener.onBulkWriteLink = [this](char letter) { m_restore.OnLinkSent(letter); };
-        m_listener.onBulkWriteEnd = [this] { m_restore.OnFinished(); };
-        controller = [this](const QByteArray& frame) -> std::vector<QByteArray> {
-            if (!frame.startsWith('S')) return {};
-            if (frame[1] == m_cSilentAt) m_bQuiet = true;
-            if (m_bQuiet) return {};
-            return {frame + '\n'};
-        };
+    std::vector<ChainEnd> RestoreEnds() const {
+        std::vector<ChainEnd> ends;
+        for (const ChainEnd& end : m_listener.ends)
+            if (end.chain == Chain::Restore) ends.push_back(end);
+        return ends;
     }
-    void OnRestoreFinished() override { ++m_nFinished; }
-    void OnRestoreStopped(char letter) override { m_stoppedAt += letter; }
-
-    CParameterRestore m_restore;
-    char m_cSilentAt = 0;
-    bool m_bQuiet = false;
-    int m_nFinished = 0;
-    std::string m_stoppedAt;
 };
 
 TEST_F(ParameterRestoreTest, GoldenFileGoesOutInChainOrderWithItsPausesThenReadsBack) {
-    m_restore.Start(GoldenValues());
+    EchoSetCommandsUntil(0);
+    m_session.Restore(GoldenValues());
     Pump();
     const std::vector<QByteArray> expected = {
         "Sj0004\r", "SC0045\r", "SA0005\r", "SB0004\r", "SP0003\r", "SD0007\r", "SE0100\r",
@@ -50,30 +38,31 @@ TEST_F(ParameterRestoreTest, GoldenFileGoesOutInChainOrderWithItsPausesThenReads
     const auto& sent = m_line->Sent();
     for (std::size_t i = 2; i < sent.size(); ++i)
         EXPECT_GE(sent[i].at - sent[i - 1].at, 50ms) << expected[i].toStdString();
-    EXPECT_EQ(m_nFinished, 1);
+    ASSERT_EQ(RestoreEnds().size(), 1u);
+    EXPECT_EQ(RestoreEnds()[0].result, ChainResult::Done);
     m_clock.Advance(10s);
-    EXPECT_TRUE(m_stoppedAt.empty());
+    EXPECT_EQ(RestoreEnds().size(), 1u);
 }
 
 TEST_F(ParameterRestoreTest, MissingEchoEndsTheRestoreAfterTwoSeconds) {
     for (char silent : {'j', 'C', 'i', 'O'}) {
-        m_cSilentAt = silent;
-        m_bQuiet = false;
-        m_stoppedAt.clear();
-        m_restore.Start(GoldenValues());
+        EchoSetCommandsUntil(silent);
+        m_listener.ends.clear();
+        m_session.Restore(GoldenValues());
         Pump();
         const std::size_t sent = m_line->Sent().size();
         EXPECT_EQ(SentFrames().back()[1], silent);
         m_clock.Advance(1999ms);
-        EXPECT_TRUE(m_stoppedAt.empty()) << silent;
+        EXPECT_TRUE(RestoreEnds().empty()) << silent;
         m_clock.Advance(1ms);
-        EXPECT_EQ(m_stoppedAt, std::string(1, silent));
-        EXPECT_EQ(m_state.m_nRxMode, ProtocolState::kModeReadBack);
+        ASSERT_EQ(RestoreEnds().size(), 1u) << silent;
+        EXPECT_EQ(RestoreEnds()[0].result, ChainResult::NoAnswer);
+        EXPECT_EQ(RestoreEnds()[0].letter, silent);
+        EXPECT_EQ(m_session.Mode(), RxMode::ReadBack);
         m_clock.Advance(10s);
-        EXPECT_EQ(m_stoppedAt.size(), 1u) << "told once";
+        EXPECT_EQ(RestoreEnds().size(), 1u) << "told once";
         EXPECT_EQ(m_line->Sent().size(), sent) << "nothing sent after the stop";
     }
-    EXPECT_EQ(m_nFinished, 0);
 }
 
 TEST(ParameterRestore, ReadBackIsComparedWithWhatTheChainSent) {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// The chains the controller session runs for its callers, and how each one ended.
+enum class Chain {
+    Restore,      // the bulk write of a parameter file (mode 7)
+    Calibration,  // the battery calibration sums '0' to '3' (mode 15)
+    FrameSave,    // the frame record k to y (mode 15)
+    Declination,  // one "SQ" command (mode 15)
+    Directions,   // one "Sz" command, the propeller directions (mode 15)
+    ReverseReread,  // a reverse mask echoed in mode 15, read back (mode 20)
+};
+
+enum class ChainResult {
+    Done,      // the last answer came
+    Refused,   // nothing was sent: a firmware upload owns the line, or the port refused it
+    NoAnswer,  // the answer to `letter` did not come in time; nothing is sent twice
+    LineLost,  // the port went away while the chain waited
+    Replaced,  // another intent took the line; the chain's later links were not sent
+};
+
+struct ChainEnd {
+    Chain chain;
+    ChainResult result;
+    // The letter whose answer ended the chain or did not come (0 when none applies).
+    char letter = 0;
+};
+
+// The step a chain ended at, as a message names it in the given language: the parameter, the
+// calibration step, the frame value ("电机3 Y", "motor 3 Y").
+QString ChainStepName(const ChainEnd& end, bool english);

@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QMetaObject>
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "CMSComm.h"
+#include "ChainEnd.h"
+#include "ClockTimer.h"
+#include "FirmwareUpload.h"
+#include "IControllerIntents.h"
+#include "ISessionListener.h"
+#include "IUploadListener.h"
+#include "ParameterFileReader.h"
+#include "ProtocolState.h"
+#include "ReceiveDispatcher.h"
+
+class FirmwareImage;
+class ICommBackend;
+class IClock;
+
+// The conversation with one controller on one port: the serial control, the protocol state
+// with the parameter cache, the receive dispatcher and every chain it runs. The main window and
+// vexactl ask it for intents; it alone changes the receive mode.
+//
+// Every chain it starts ends once, told to the listener (OnChainEnded): done, refused, no answer
+// (and for which letter), line lost, or replaced by a later intent. The chains that wait for
+// echoes (the restore: 2 s; the special sets and the reverse re-read: 1 s) end when the answer
+// does not come in time; nothing is sent twice. A time-out of a chain that has ended or been
+// replaced never fires. The read-back chains keep their own rule (one more ask after 1 s) and
+// the firmware upload its own (3 s).
+class CControllerSession : public IControllerIntents,
+                           private IProtocolListener,
+                           private IUploadListener {
+public:
+    static constexpr std::chrono::milliseconds kRestoreEchoTimeout{2000};
+    static constexpr std::chrono::milliseconds kSpecialEchoTimeout{1000};
+
+    CControllerSession(std::unique_ptr<ICommBackend> backend, IClock& clock,
+                       ISessionListener& listener);
+    ~CControllerSession() override;
+    CControllerSession(const CControllerSession&) = delete;
+    CControllerSession& operator=(const CControllerSession&) = delete;
+
+    // The port: buffers sized, then opened (CommError with the reason when it cannot be).
+    void OpenPort();
+    // The open port set up for the controller: 115200 8N1, binary input, stale input dropped,
+    // no handshaking.
+    void PrepareLine();
+    void ClosePort();
+
+    // Receive state emptied, live values cleared, "?V\r" and the 48 queries after it.
+    void ReadBack();
+    // Runs `next` once the full read-back on the line has ended, or at once.
+    void AfterReadBack(std::function<void()> next);
+    // "Sj000n\r": the controller loads reference set n; its echo starts the read-back.
+    void LoadReferenceSet(int set);
+    // The bulk write of a checked parameter file, "Sj0004\r" first; every echo within 2 s.
+    void Restore(const ParameterValues& values);
+    // Starts uploading a copy of the image; the listener is told its progress and its end.
+    // False, with nothing sent, when no image is loaded or an upload runs already.
+    bool StartUpload(const FirmwareImage& image, IUploadListener& listener);
+    // The idle state: mode 0 (and an emptied receive buffer when asked).
+    void EnterIdle(bool clearReceive = false);
+
+    // For vexactl: the queries of these letters only; one set command and its echo.
+    void ReadChosen(QByteArrayView letters);
+    void SendAwaitingEcho(char letter, int wire);
+
+    // IControllerIntents
+    void SetParameter(char letter, int shown, CacheUpdate update = CacheUpdate::Store) override;
+    void SetSwitchRow(char letter, int mask) override;
+    void SetReverseMask(char letter, int mask) override;
+    void SetDeclination(int degrees) override;
+    void SetMotorDirections(int mask) override;
+    void Calibrate(const std::array<int, 4>& cells) override;
+    void SaveFrame(const std::array<int, 15>& record) override;
+    void ReadFrame() override;
+    void StartLiveDisplay() override;
+    void StopLiveDisplay() override;
+    std::span<const int> Cache() const override { return m_state.m_nParamCache; }
+    int FirmwareVersion() const override { return m_state.m_nFwVersion; }
+    RxMode Mode() const override { return m_dispatcher.Mode(); }
+    bool UploadRunning() const override { return m_upload.IsRunning(); }
+
+    // The chain that waits for an answer now, if any.
+    std::optional<Chain> RunningChain() const;
+
+    CMSComm& Comm() { return m_comm; }
+    const CMSComm& Comm() const { return m_comm; }
+    IClock& Clock() { return m_clock; }
+    // The protocol state, for the program that owns the session (the cache it exports, the
+    // values its tests set up). The receive mode is not part of it.
+    ProtocolState& State() { return m_state; }
+    const ProtocolState& State() const { return m_state; }
+    // Hands the received bytes to the dispatcher (the serial control's OnComm).
+    void OnComm() { m_dispatcher.OnComm(); }
+    void Receive(QByteArrayView bytes) { m_dispatcher.Receive(bytes); }
+
+private:
+    struct RunningChainState {
+        Chain chain;
+        char awaited;  // the letter whose echo or reply the chain waits for
+    };
+
+    // Ends the chain that waits now, as replaced by what the caller is about to send.
+    void ReplaceRunningChain();
+    void BeginChain(Chain chain, char awaited, std::chrono::milliseconds timeout);
+    void Await(char letter, std::chrono::milliseconds timeout);
+    void EndChain(ChainResult result, char letter);
+    void OnChainTimeout();
+    // Sends the first link of a chain; a refused send ends the chain as refused and is thrown on.
+    void SendFirstLink(Chain chain, char letter, std::chrono::milliseconds timeout,
+                       const std::function<void()>& send);
+    void StoreSent(char letter, int cached);
+    void CompleteFrameSave();
+
+    // IProtocolListener (the dispatcher's news, passed on)
+    void OnValueRead(char letter, int shown) override;
+    void OnFirmwareVersion(int version) override;
+    void OnReadBackFinished() override;
+    void OnBulkWriteLinkSent(char letter) override;
+    void OnBulkWriteFinished() override;
+    void OnCalibrationFinished() override;
+    void OnSpecialSetEchoed(char letter) override;
+    void OnReverseReread(char letter) override;
+    void OnFrameGeometryRead() override;
+    void OnFrameReadFinished() override;
+    void OnLiveFrame(const LiveFrame& frame) override;
+    void OnQueryReply(char letter, int wire) override;
+    void OnChosenReadFinished() override;
+    void OnSetEchoed(char letter) override;
+    void OnReadBackIncomplete(char letter) override;
+
+    // IUploadListener (the upload's news, passed on to the caller that started it)
+    void OnUploadProgress(const UploadProgress& progress) override;
+    void OnUploadEnded(const UploadOutcome& outcome) override;
+
+    IClock& m_clock;
+    ISessionListener& m_listener;
+    CMSComm m_comm;
+    ProtocolState m_state;
+    CReceiveDispatcher m_dispatcher;
+    CFirmwareUpload m_upload;
+    IUploadListener* m_uploadListener = nullptr;
+    std::optional<RunningChainState> m_chain;
+    ClockTimer m_chainTimer;
+    QMetaObject::Connection m_lineLost;
+};

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "CMSComm.h"
+#include "ControllerSession.h"
+#include "FakeClock.h"
+#include "ISessionListener.h"
+#include "MemoryLine.h"
+
+// What the session told its caller, in order.
+struct SessionRecorder : ISessionListener {
+    std::vector<ChainEnd> ends;
+    std::vector<std::pair<char, int>> values;
+    std::vector<std::pair<char, int>> replies;  // every query reply, wire value as it came
+    int readBacksFinished = 0;
+
+    void OnChainEnded(const ChainEnd& end) override { ends.push_back(end); }
+    void OnValueRead(char letter, int shown) override { values.emplace_back(letter, shown); }
+    void OnFirmwareVersion(int) override {}
+    void OnReadBackFinished() override { ++readBacksFinished; }
+    void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
+};
+
+// The controller session on an in-memory line with an open port. A scripted controller may
+// answer each frame written; Pump() delivers its answers one receive event each.
+class SessionRig {
+public:
+    SessionRig() : m_session(MakeLine(), m_clock, m_listener) {
+        CMSComm& comm = m_session.Comm();
+        comm.SetInputMode(CMSComm::comInputModeBinary);
+        comm.SetRThreshold(1);
+        comm.SetPortOpen(true);
+        QObject::connect(&comm, &CMSComm::OnComm, [this] { m_session.OnComm(); });
+        m_line->onWritten = [this](const QByteArray& frame) {
+            if (controller)
+                for (QByteArray answer : controller(frame)) m_answers.push_back(std::move(answer));
+        };
+    }
+
+    void Pump() {
+        while (!m_answers.empty()) {
+            const QByteArray answer = m_answers.front();
+            m_answers.pop_front();
+            m_line->Inject(answer);
+        }
+    }
+
+    std::vector<QByteArray> SentFrames() const {
+        std::vector<QByteArray> frames;
+        for (const auto& sent : m_line->Sent()) frames.push_back(sent.bytes);
+        return frames;
+    }
+
+    // A controller that echoes every set command (eight bytes) until the command of `silentAt`,
+    // which it takes without a word, as it does everything after it.
+    void EchoSetCommandsUntil(char silentAt) {
+        m_bQuiet = false;
+        controller = [this, silentAt](const QByteArray& frame) -> std::vector<QByteArray> {
+            if (!frame.startsWith('S') || frame.size() < 2) return {};
+            if (frame[1] == silentAt) m_bQuiet = true;
+            if (m_bQuiet) return {};
+            return {frame + '\n'};
+        };
+    }
+
+    FakeClock m_clock;
+    MemoryLine* m_line = nullptr;
+    SessionRecorder m_listener;
+    CControllerSession m_session;
+    std::function<std::vector<QByteArray>(const QByteArray&)> controller;
+
+private:
+    std::unique_ptr<ICommBackend> MakeLine() {
+        auto line = std::make_unique<MemoryLine>(m_clock);
+        m_line = line.get();
+        return line;
+    }
+
+    std::deque<QByteArray> m_answers;
+    bool m_bQuiet = false;
+};
+
+class SessionTest : public ::testing::Test, public SessionRig {};
