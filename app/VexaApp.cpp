@@ -95,7 +95,7 @@ constexpr int kLiveWaitMs = 3000;
 
 // Presses the custom page's display button, as the operator does.
 void ToggleLiveDisplay(CVexaDlg& dlg) {
-    if (auto* button = FindControlAs<QPushButton>(dlg.m_pCustomPage, IDC_DISPLAY_TOGGLE))
+    if (auto* button = FindControlAs<QPushButton>(&dlg.CustomPage(), IDC_DISPLAY_TOGGLE))
         button->click();
 }
 
@@ -122,7 +122,7 @@ int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
     if (commandLine.frameEditor) {
         dlg.OpenFrameEditorOnReadBack();
         if (!WaitForTheLine(dlg, false)) return 1;
-        shown = dlg.m_pFrameDlg.get();
+        shown = &dlg.FrameEditor();
     } else if (live) {
         ToggleLiveDisplay(dlg);
         WaitForLiveFrames(dlg, kLiveFramesBeforeScreenshot, kLiveWaitMs);
