@@ -49,51 +49,51 @@ constexpr char kDeclinationQuestion[] = "您需要立即设置本地磁偏角值
 }  // namespace
 
 void CControllerSettings::BindHandlers() {
-    Ui::CVexaDlg& ui = *m_dlg.m_ui;
-    Prompter& p = m_dlg.m_prompter;
-    BindGuarded(ui.cboFrameType, &QComboBox::activated, &m_dlg, p, [this] { OnFrameType(); });
-    BindGuarded(ui.cboEscRate, &QComboBox::activated, &m_dlg, p, [this] { OnEscRate(); });
-    BindGuarded(ui.cboServoRate, &QComboBox::activated, &m_dlg, p, [this] { OnServoRate(); });
+    Ui::CVexaDlg& ui = m_dlg.Ui();
+    Prompter& p = m_dlg.GetPrompter();
+    BindGuarded(ui.cboFrameType, &QComboBox::activated, &m_dlg.Window(), p, [this] { OnFrameType(); });
+    BindGuarded(ui.cboEscRate, &QComboBox::activated, &m_dlg.Window(), p, [this] { OnEscRate(); });
+    BindGuarded(ui.cboServoRate, &QComboBox::activated, &m_dlg.Window(), p, [this] { OnServoRate(); });
     for (QCheckBox* box : m_dlg.SensorBoxes())
-        BindGuarded(box, &QCheckBox::clicked, &m_dlg, p, [this] { OnSensor(); });
-    BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg, p,
+        BindGuarded(box, &QCheckBox::clicked, &m_dlg.Window(), p, [this] { OnSensor(); });
+    BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { OnDeclination(); });
-    BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg, p, [this] { OnFrameEditor(); });
+    BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg.Window(), p, [this] { OnFrameEditor(); });
     const std::pair<QPushButton*, const char*> hints[] = {{ui.btnFrameHint, kFrameHint},
                                                           {ui.btnEscHint, kEscHint},
                                                           {ui.btnServoHint, kServoHint},
                                                           {ui.btnSensorHint, kSensorHint}};
     for (const auto& [button, text] : hints)
-        BindGuarded(button, &QPushButton::clicked, &m_dlg, p,
+        BindGuarded(button, &QPushButton::clicked, &m_dlg.Window(), p,
                     [this, text = text] { Hint(texts::kHintCaption, text); });
-    BindGuarded(ui.btnDeclinationHint, &QPushButton::clicked, &m_dlg, p,
+    BindGuarded(ui.btnDeclinationHint, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { Hint(kDeclinationCaption, kDeclinationHint); });
 }
 
 void CControllerSettings::Hint(const char* caption, const char* text) {
-    m_dlg.m_prompter.Message({QString::fromUtf8(caption), QString::fromUtf8(text),
+    m_dlg.GetPrompter().Message({QString::fromUtf8(caption), QString::fromUtf8(text),
                               PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CControllerSettings::ShowFrameEditButton(int frameTypeIndex) {
     // Only frame type 16 has an editable geometry; the button shows while it is selected.
     const bool editable = frameTypeIndex == kFrameEditorIndex;
-    m_dlg.m_ui->btnFrameEdit->setEnabled(editable);
-    m_dlg.m_ui->btnFrameEdit->setVisible(editable);
+    m_dlg.Ui().btnFrameEdit->setEnabled(editable);
+    m_dlg.Ui().btnFrameEdit->setVisible(editable);
 }
 
 void CControllerSettings::OnFrameType() {
-    const int index = m_dlg.m_ui->cboFrameType->currentIndex();
+    const int index = m_dlg.Ui().cboFrameType->currentIndex();
     ShowFrameEditButton(index);
     SetParameter('A', index + 1);
     // The controller may change other parameters with the frame type: read everything back.
-    m_dlg.m_port.ChangePort();
+    m_dlg.Port().ChangePort();
 }
 
-void CControllerSettings::OnEscRate() { SetParameter('B', m_dlg.m_ui->cboEscRate->currentIndex() + 1); }
+void CControllerSettings::OnEscRate() { SetParameter('B', m_dlg.Ui().cboEscRate->currentIndex() + 1); }
 
 void CControllerSettings::OnServoRate() {
-    SetParameter('P', m_dlg.m_ui->cboServoRate->currentIndex() + 1);
+    SetParameter('P', m_dlg.Ui().cboServoRate->currentIndex() + 1);
 }
 
 void CControllerSettings::OnSensor() {
@@ -101,21 +101,21 @@ void CControllerSettings::OnSensor() {
     // The eight boxes are the eight bits of the mask, in bit order.
     int mask = 0;
     for (int bit = 0; bit < 8; ++bit)
-        if (m_dlg.m_nSensor[bit] != 0) mask |= 1 << bit;
+        if (m_dlg.Members().m_nSensor[bit] != 0) mask |= 1 << bit;
     m_dlg.UpdateData(false);
     SetParameter('M', mask);
 }
 
 void CControllerSettings::SetParameter(char letter, int shown) {
     m_dlg.Send(IPageHost::Exchange::MainWindow,
-               [&] { m_dlg.m_session.SetParameter(letter, shown); });
+               [&] { m_dlg.Session().SetParameter(letter, shown); });
 }
 
 bool CControllerSettings::DeclinationFits(int declination) {
-    const ShownRange range = *ShownRangeOf('Q', m_dlg.m_session.FirmwareVersion());
+    const ShownRange range = *ShownRangeOf('Q', m_dlg.Session().FirmwareVersion());
     if (range.Contains(declination)) return true;
-    const bool english = m_dlg.m_bEnglish;
-    m_dlg.m_prompter.Message(
+    const bool english = m_dlg.Members().m_bEnglish;
+    m_dlg.GetPrompter().Message(
         {kMessageCaption.In(english),
          kDeclinationOutOfRange.In(english).arg(range.minimum).arg(range.maximum),
          PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
@@ -123,39 +123,39 @@ bool CControllerSettings::DeclinationFits(int declination) {
 }
 
 void CControllerSettings::OnDeclination() {
-    const PromptAnswer answer = m_dlg.m_prompter.Message(
+    const PromptAnswer answer = m_dlg.GetPrompter().Message(
         {QString::fromUtf8(kDeclinationCaption), QString::fromUtf8(kDeclinationQuestion),
          PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
     // A box that does not hold a whole number, or a declination the four digits cannot carry,
     // sends nothing: the controller would otherwise get a stale or a wrong value.
     if (!m_dlg.UpdateData(true)) return;
-    const int declination = m_dlg.m_nDeclination;
+    const int declination = m_dlg.Members().m_nDeclination;
     if (!DeclinationFits(declination)) return;
     m_dlg.UpdateData(false);
     m_dlg.Send(IPageHost::Exchange::MainWindow,
-               [&] { m_dlg.m_session.SetDeclination(declination); });
+               [&] { m_dlg.Session().SetDeclination(declination); });
 }
 
 void CControllerSettings::OnFrameEditor() {
-    m_dlg.m_port.ChangePort();
+    m_dlg.Port().ChangePort();
     OpenFrameEditorOnReadBack();
 }
 
 // The full read-back a port opening has started goes on; the frame geometry is asked for once
 // it has ended, so that the replies of the two chains never mix on the line.
 void CControllerSettings::OpenFrameEditorOnReadBack() {
-    m_dlg.m_pFrameDlg->Open();
-    CMSComm& comm = m_dlg.m_session.Comm();
+    m_dlg.FrameEditor().Open();
+    CMSComm& comm = m_dlg.Session().Comm();
     if (!comm.GetPortOpen()) return;  // the status says why; nothing can be read
     comm.SetInputLen(0);
     comm.GetInput();
     comm.SetHandshaking(CMSComm::comHandshakeNone);
-    m_dlg.m_session.ReadFrame();
+    m_dlg.Session().ReadFrame();
 }
 
 bool CControllerSettings::ShowReadBack(char letter, int shown) {
-    Ui::CVexaDlg& ui = *m_dlg.m_ui;
+    Ui::CVexaDlg& ui = m_dlg.Ui();
     auto select = [shown](QComboBox* list) {
         if (shown < 1 || shown > list->count()) return;
         const QSignalBlocker blocker(list);
@@ -174,10 +174,10 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             return true;
         case 'M': {
             // The dispatcher has spread the mask over the cache slots of the eight boxes.
-            const auto bits = m_dlg.m_session.Cache().subspan(*CacheSlotOf('M'), 8);
-            std::copy(bits.begin(), bits.end(), m_dlg.m_nSensor.begin());
+            const auto bits = m_dlg.Session().Cache().subspan(*CacheSlotOf('M'), 8);
+            std::copy(bits.begin(), bits.end(), m_dlg.Members().m_nSensor.begin());
             for (int bit = 0; bit < 8; ++bit)
-                m_dlg.SensorBoxes()[bit]->setChecked(m_dlg.m_nSensor[bit] != 0);
+                m_dlg.SensorBoxes()[bit]->setChecked(m_dlg.Members().m_nSensor[bit] != 0);
             return true;
         }
         case 'j':
@@ -188,7 +188,7 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             }
             return true;
         case 'Q':
-            m_dlg.m_nDeclination = shown;
+            m_dlg.Members().m_nDeclination = shown;
             ui.edtDeclination->setText(QString::number(shown));
             return true;
         default:

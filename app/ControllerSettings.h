@@ -1,13 +1,14 @@
 #pragma once
 
-class CVexaDlg;
+#include "MainWindowParts.h"
+
 
 // The upper panel's controller-wide settings: frame type, ESC and servo output rates, fitted
 // sensors and the magnetic declination; their hint buttons; the frame editor button. Each
 // change is written to the controller at once and kept in the parameter cache.
 class CControllerSettings {
 public:
-    explicit CControllerSettings(CVexaDlg& dlg) : m_dlg(dlg) {}
+    explicit CControllerSettings(IMainWindowParts& dlg) : m_dlg(dlg) {}
 
     void BindHandlers();
     // Shows a read-back value of A, B, P, M, Q or j; false for any other letter.
@@ -30,5 +31,5 @@ private:
     bool DeclinationFits(int declination);
     void Hint(const char* caption, const char* text);
 
-    CVexaDlg& m_dlg;
+    IMainWindowParts& m_dlg;
 };

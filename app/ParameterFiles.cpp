@@ -57,21 +57,22 @@ constexpr BiText kRestoreLineLost{
 
 }  // namespace
 
-CParameterFiles::CParameterFiles(CVexaDlg& dlg) : m_dlg(dlg) {}
+CParameterFiles::CParameterFiles(IMainWindowParts& dlg, QString backupFolder)
+    : m_dlg(dlg), m_backupFolder(std::move(backupFolder)) {}
 
 void CParameterFiles::BindHandlers() {
-    Ui::CVexaDlg& ui = *m_dlg.m_ui;
-    Prompter& p = m_dlg.m_prompter;
-    BindGuarded(ui.btnSaveData, &QPushButton::clicked, &m_dlg, p, [this] { Save(); });
-    BindGuarded(ui.btnRestoreHint, &QPushButton::clicked, &m_dlg, p, [this] { ShowHint(); });
+    Ui::CVexaDlg& ui = m_dlg.Ui();
+    Prompter& p = m_dlg.GetPrompter();
+    BindGuarded(ui.btnSaveData, &QPushButton::clicked, &m_dlg.Window(), p, [this] { Save(); });
+    BindGuarded(ui.btnRestoreHint, &QPushButton::clicked, &m_dlg.Window(), p, [this] { ShowHint(); });
     QComboBox* list = ui.cboRestore;
     new ClosedListGuard(list);
-    BindGuarded(list, &QComboBox::activated, &m_dlg, p,
+    BindGuarded(list, &QComboBox::activated, &m_dlg.Window(), p,
                 [this, list] { OnRestoreChoice(list->currentIndex()); });
 }
 
 void CParameterFiles::Save() {
-    Prompter& prompter = m_dlg.m_prompter;
+    Prompter& prompter = m_dlg.GetPrompter();
     const PromptAnswer answer =
         prompter.Message({kCaption.In(false), QString::fromUtf8(kSaveQuestion),
                           PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
@@ -83,9 +84,9 @@ void CParameterFiles::Save() {
     request.kind = FileKind::ParameterSave;
     const std::optional<QString> path = prompter.SaveFile(request);
     if (!path) return;
-    const int port = m_dlg.m_ui->cboPort->currentIndex() + 1;
+    const int port = m_dlg.Ui().cboPort->currentIndex() + 1;
     const QByteArray bytes =
-        ParameterFileBytes(m_dlg.m_session.State().m_nParamCache, port, ExportVersion());
+        ParameterFileBytes(m_dlg.Session().State().m_nParamCache, port, ExportVersion());
     if (const std::optional<QString> reason = SaveParameterFile(*path, bytes)) {
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
         return;
@@ -97,7 +98,7 @@ void CParameterFiles::OnRestoreChoice(int entry) {
     if (entry < 0) return;
     if (entry < kFileEntry) {
         BackUpBefore(QStringLiteral("reference"));
-        m_dlg.m_session.LoadReferenceSet(entry);
+        m_dlg.Session().LoadReferenceSet(entry);
         return;
     }
     RestoreFromFile();
@@ -107,10 +108,10 @@ void CParameterFiles::RestoreFromFile() {
     FileRequest request{QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"), QString()};
     request.kind = FileKind::ParameterRestore;
     // The backups folder is offered beside the usual places, so that one is found at once.
-    if (const QString& backups = m_dlg.m_options.backupFolder;
+    if (const QString& backups = m_backupFolder;
         !backups.isEmpty() && QDir().mkpath(backups))
         request.sidebarFolders << backups;
-    const std::optional<QString> path = m_dlg.m_prompter.OpenFile(request);
+    const std::optional<QString> path = m_dlg.GetPrompter().OpenFile(request);
     if (!path) return;
     const bool english = m_dlg.IsEnglish();
     const auto loaded = LoadParameterFile(*path);
@@ -125,7 +126,7 @@ void CParameterFiles::RestoreFromFile() {
     }
     BackUpBefore(QStringLiteral("restore"));
     m_dlg.UpdateData(true);
-    m_dlg.m_session.Restore(std::get<ParameterValues>(read));
+    m_dlg.Session().Restore(std::get<ParameterValues>(read));
 }
 
 void CParameterFiles::OnReadBackFinished() {
@@ -139,10 +140,10 @@ void CParameterFiles::OnReadBackIncomplete() {
 }
 
 void CParameterFiles::BackUpBefore(const QString& action) {
-    const QString& folder = m_dlg.m_options.backupFolder;
+    const QString& folder = m_backupFolder;
     if (folder.isEmpty()) return;
-    const BackupSource source{m_record.IsComplete(), m_dlg.m_session.State().m_nParamCache,
-                              m_dlg.m_ui->cboPort->currentIndex() + 1, ExportVersion()};
+    const BackupSource source{m_record.IsComplete(), m_dlg.Session().State().m_nParamCache,
+                              m_dlg.Ui().cboPort->currentIndex() + 1, ExportVersion()};
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     QString note = outcome.Describe(m_dlg.IsEnglish());
     if (outcome.kind == BackupOutcome::Kind::Written)
@@ -153,24 +154,24 @@ void CParameterFiles::BackUpBefore(const QString& action) {
 }
 
 int CParameterFiles::ExportVersion() const {
-    const int version = m_dlg.m_session.State().m_nFwVersion;
+    const int version = m_dlg.Session().State().m_nFwVersion;
     return version != 0 ? version : kGimbalOffsetLastVersion + 1;
 }
 
 QString CParameterFiles::HeldOutOfRangeNote() const {
     return DescribeHeldOutOfRange(
-        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.m_session.State().m_nParamCache,
-                                 m_dlg.m_session.State().m_nFwVersion),
+        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.Session().State().m_nParamCache,
+                                 m_dlg.Session().State().m_nFwVersion),
         m_dlg.IsEnglish());
 }
 
 void CParameterFiles::ShowStatus(const QString& text) {
-    m_dlg.m_strStatus = text;
-    m_dlg.m_ui->edtStatus->setText(text);
+    m_dlg.Members().m_strStatus = text;
+    m_dlg.Ui().edtStatus->setText(text);
 }
 
 void CParameterFiles::ShowHint() {
-    m_dlg.m_prompter.Message({QString::fromUtf8(texts::kHintCaption),
+    m_dlg.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
                               QString::fromUtf8(kRestoreHint), PromptButtons::OkCancel,
                               PromptIcon::None, PromptAnswer::Ok});
 }
@@ -183,6 +184,6 @@ void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
 }
 
 void CParameterFiles::Warn(const QString& text) {
-    m_dlg.m_prompter.Message({kCaption.In(m_dlg.IsEnglish()), text, PromptButtons::Ok,
+    m_dlg.GetPrompter().Message({kCaption.In(m_dlg.IsEnglish()), text, PromptButtons::Ok,
                               PromptIcon::Warning, PromptAnswer::Ok});
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "MainWindowParts.h"
+
 #include <QString>
 
 #include "ParameterRestore.h"
 #include "ReadBackRecord.h"
 
-class CVexaDlg;
 
 // The upper panel's parameter files: button 1015 saves the cached parameters to a text file,
 // list 1099 loads one of the controller's reference sets or restores a saved file, button 1100
@@ -15,7 +16,8 @@ public:
     // Entry of list 1099 that restores a saved file; the entries before it are reference sets.
     static constexpr int kFileEntry = 4;
 
-    explicit CParameterFiles(CVexaDlg& dlg);
+    // Backups go into `backupFolder`; none are written when it is empty.
+    CParameterFiles(IMainWindowParts& dlg, QString backupFolder);
 
     void BindHandlers();
     void Save();
@@ -45,8 +47,9 @@ private:
     // The values the last read-back found outside their range, as a note; empty when none.
     QString HeldOutOfRangeNote() const;
 
-    CVexaDlg& m_dlg;
+    IMainWindowParts& m_dlg;
     ReadBackRecord m_record;
     // The backup's status, shown again once the read-back that ends its action is through.
     QString m_strBackupNote;
+    QString m_backupFolder;
 };

@@ -20,29 +20,29 @@ constexpr int kLastPort = 20;
 }  // namespace
 
 void CPortConnection::Open() {
-    CControllerSession& session = m_dlg.m_session;
+    CControllerSession& session = m_dlg.Session();
     QString openError;
     if (!session.Comm().GetPortOpen()) {
         try {
             session.OpenPort();
         } catch (const CommError& error) {
-            m_dlg.m_bPortOpenFailed = true;
+            m_dlg.Members().m_bPortOpenFailed = true;
             openError = error.Text();
         }
         m_dlg.UpdateData(true);
-        m_dlg.m_bReadBackIncomplete = false;
-        m_dlg.m_strStatus = (m_dlg.m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened)
-                                .In(m_dlg.m_bEnglish);
+        m_dlg.Members().m_bReadBackIncomplete = false;
+        m_dlg.Members().m_strStatus = (m_dlg.Members().m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened)
+                                .In(m_dlg.Members().m_bEnglish);
         m_dlg.UpdateData(false);
         // A port that did not open is not remembered: the next start tries the last good one.
-        if (!m_dlg.m_bPortOpenFailed) RecordPort();
+        if (!m_dlg.Members().m_bPortOpenFailed) RecordPort();
     }
     // The operator is told why the port did not open rather than that it is closed.
     if (!openError.isEmpty()) throw CommError(openError);
     session.PrepareLine();
 }
 
-void CPortConnection::ClosePort() { m_dlg.m_session.ClosePort(); }
+void CPortConnection::ClosePort() { m_dlg.Session().ClosePort(); }
 
 void CPortConnection::SetupFromFile() {
     ClosePort();
@@ -54,17 +54,17 @@ bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
     if (!content.problem.isEmpty()) ReportUnreadableFile(content.problem);
     if (content.empty) {
-        m_dlg.m_session.Comm().SetCommPort(kDefaultPort);
+        m_dlg.Session().Comm().SetCommPort(kDefaultPort);
     } else if (content.number >= kFirstPort && content.number <= kLastPort) {
-        m_dlg.m_session.Comm().SetCommPort(static_cast<short>(content.number));
-        m_dlg.m_ui->cboPort->setCurrentIndex(content.number - 1);
+        m_dlg.Session().Comm().SetCommPort(static_cast<short>(content.number));
+        m_dlg.Ui().cboPort->setCurrentIndex(content.number - 1);
     } else {
         // No port has this number: nothing is selected, nothing is opened or sent, and the
         // file keeps its content until the operator picks a port from the list.
-        m_dlg.m_ui->cboPort->setCurrentIndex(-1);
-        m_dlg.m_bPortOpenFailed = true;
+        m_dlg.Ui().cboPort->setCurrentIndex(-1);
+        m_dlg.Members().m_bPortOpenFailed = true;
         m_dlg.UpdateData(true);
-        m_dlg.m_strStatus = texts::kPortNotOpened.In(m_dlg.m_bEnglish);
+        m_dlg.Members().m_strStatus = texts::kPortNotOpened.In(m_dlg.Members().m_bEnglish);
         m_dlg.UpdateData(false);
         return false;
     }
@@ -74,23 +74,23 @@ bool CPortConnection::OpenFromFile() {
 
 void CPortConnection::Refresh() {
     StopLiveDisplay();
-    m_dlg.m_session.EnterIdle(true);
-    ProtocolState& state = m_dlg.m_session.State();
+    m_dlg.Session().EnterIdle(true);
+    ProtocolState& state = m_dlg.Session().State();
     state.m_nCalibration.fill(0);
     state.m_nFrameRecord.fill(0);
-    m_dlg.m_bPortOpenFailed = false;
+    m_dlg.Members().m_bPortOpenFailed = false;
     state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
-    m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
+    m_dlg.Ui().btnStartUpgrade->setEnabled(false);
     SetupFromFile();
 }
 
 void CPortConnection::ChangePort() {
     StopLiveDisplay();
-    m_dlg.m_bPortOpenFailed = false;
+    m_dlg.Members().m_bPortOpenFailed = false;
     ClosePort();
-    const int index = m_dlg.m_ui->cboPort->currentIndex();
-    m_dlg.m_session.Comm().SetCommPort(static_cast<short>(index + 1));
-    m_dlg.m_ui->cboPort->setCurrentIndex(index);
+    const int index = m_dlg.Ui().cboPort->currentIndex();
+    m_dlg.Session().Comm().SetCommPort(static_cast<short>(index + 1));
+    m_dlg.Ui().cboPort->setCurrentIndex(index);
     Open();
     StartReadBack();
 }
@@ -99,15 +99,15 @@ void CPortConnection::ChangePort() {
 // a running live display is switched off while the port is still open, and the page shows
 // it stopped.
 void CPortConnection::StopLiveDisplay() {
-    CCustomPage& page = *m_dlg.m_pCustomPage;
+    CCustomPage& page = m_dlg.CustomPage();
     if (page.DisplayStopped()) return;
     page.StopDisplayState();
     page.RestoreIdleControls();
-    if (m_dlg.m_session.Comm().GetPortOpen()) m_dlg.m_session.StopLiveDisplay();
+    if (m_dlg.Session().Comm().GetPortOpen()) m_dlg.Session().StopLiveDisplay();
 }
 
 void CPortConnection::ShowHint() {
-    m_dlg.m_prompter.Message({QString::fromUtf8(texts::kHintCaption),
+    m_dlg.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
                               QString::fromUtf8(texts::kPortHint), PromptButtons::OkCancel,
                               PromptIcon::None, PromptAnswer::Ok});
 }
@@ -117,14 +117,14 @@ void CPortConnection::ReportUnreadableFile(const QString& problem) {
 }
 
 void CPortConnection::RecordPort() {
-    if (const auto problem = m_file.Write(m_dlg.m_ui->cboPort->currentIndex() + 1))
+    if (const auto problem = m_file.Write(m_dlg.Ui().cboPort->currentIndex() + 1))
         ReportFileProblem(texts::kPortFileNotWritten, *problem);
 }
 
 void CPortConnection::ReportFileProblem(const BiText& text, const QString& problem) {
     if (std::exchange(m_bFileProblemReported, true)) return;
-    const bool english = m_dlg.m_bEnglish != 0;
-    m_dlg.m_prompter.Message(
+    const bool english = m_dlg.Members().m_bEnglish != 0;
+    m_dlg.GetPrompter().Message(
         {texts::kMessageCaption.In(english),
          text.In(english).arg(QFileInfo(m_file.Path()).absoluteFilePath(), problem),
          PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
@@ -133,6 +133,6 @@ void CPortConnection::ReportFileProblem(const BiText& text, const QString& probl
 void CPortConnection::StartReadBack() {
     // Receive mode 0, an empty buffer, a full retry budget, then "?V\r".
     m_dlg.UpdateData(true);
-    m_dlg.m_session.ReadBack();
+    m_dlg.Session().ReadBack();
     m_dlg.UpdateData(false);
 }

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "MainWindowParts.h"
+
 #include "PortFile.h"
 
-class CVexaDlg;
 struct BiText;
 
 // Opening the controller's port and starting the read-back: at start-up from the port file,
 // on refresh, on a change of the port list, and the hint of the port button.
 class CPortConnection {
 public:
-    explicit CPortConnection(CVexaDlg& dlg, PortFile file = PortFile())
+    explicit CPortConnection(IMainWindowParts& dlg, PortFile file = PortFile())
         : m_dlg(dlg), m_file(std::move(file)) {}
 
     // Opens the port at 115200 8N1 if it is closed; records the port number in the port file
@@ -33,7 +34,7 @@ private:
     void RecordPort();
     void ReportFileProblem(const BiText& text, const QString& problem);
 
-    CVexaDlg& m_dlg;
+    IMainWindowParts& m_dlg;
     PortFile m_file;
     bool m_bFileProblemReported = false;  // told once per run, not at every refresh or port change
 };

@@ -65,33 +65,33 @@ constexpr std::initializer_list<int> kHeldDuringUpload = {
 
 }  // namespace
 
-CUpgradeControls::CUpgradeControls(CVexaDlg& dlg)
+CUpgradeControls::CUpgradeControls(IMainWindowParts& dlg)
     : m_dlg(dlg) {}
 
 void CUpgradeControls::BindHandlers() {
-    Ui::CVexaDlg& ui = *m_dlg.m_ui;
-    Prompter& p = m_dlg.m_prompter;
-    BindGuarded(ui.btnSelectFw, &QPushButton::clicked, &m_dlg, p,
+    Ui::CVexaDlg& ui = m_dlg.Ui();
+    Prompter& p = m_dlg.GetPrompter();
+    BindGuarded(ui.btnSelectFw, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { OnSelectFirmwareFile(); });
-    BindGuarded(ui.btnStartUpgrade, &QPushButton::clicked, &m_dlg, p, [this] { OnStartUpgrade(); });
+    BindGuarded(ui.btnStartUpgrade, &QPushButton::clicked, &m_dlg.Window(), p, [this] { OnStartUpgrade(); });
     ui.prgUpload->setTextVisible(false);
     ui.prgUpload->setStyleSheet(
         QStringLiteral("QProgressBar::chunk { background-color: rgb(0, 0, 255); }"));
 }
 
 void CUpgradeControls::OnSelectFirmwareFile() {
-    QLineEdit* pathBox = m_dlg.m_ui->edtFwPath;
-    m_dlg.m_strFwPath = kSelectHint.In(m_dlg.m_bEnglish);
-    pathBox->setText(m_dlg.m_strFwPath);
+    QLineEdit* pathBox = m_dlg.Ui().edtFwPath;
+    m_dlg.Members().m_strFwPath = kSelectHint.In(m_dlg.Members().m_bEnglish);
+    pathBox->setText(m_dlg.Members().m_strFwPath);
     FileRequest request;
     request.filter = QString::fromUtf8(kFileFilter);
     request.defaultExtension = QStringLiteral("*.bin");
     request.kind = FileKind::Firmware;
-    const std::optional<QString> chosen = m_dlg.m_prompter.OpenFile(request);
+    const std::optional<QString> chosen = m_dlg.GetPrompter().OpenFile(request);
     QString path;
     if (chosen) {
         path = *chosen;
-        m_dlg.m_strFwPath = path;
+        m_dlg.Members().m_strFwPath = path;
         pathBox->setText(path);
         switch (FirmwareImage::CheckName(path)) {
             case FirmwareCheck::Ok:
@@ -105,39 +105,39 @@ void CUpgradeControls::OnSelectFirmwareFile() {
     // A cancelled dialog leaves no path, and reading nothing fails like a damaged file.
     if (m_fwImage.Read(path) != FirmwareCheck::Ok) {
         if (FirmwareImage::IsTooLarge(path))
-            return FileRefused(kFileTooLarge.In(m_dlg.m_bEnglish).arg(FirmwareImage::kLargestFile));
+            return FileRefused(kFileTooLarge.In(m_dlg.Members().m_bEnglish).arg(FirmwareImage::kLargestFile));
         return FileRefused(kCorruptFile);
     }
-    m_dlg.m_ui->btnStartUpgrade->setEnabled(true);
+    m_dlg.Ui().btnStartUpgrade->setEnabled(true);
 }
 
 void CUpgradeControls::FileRefused(const BiText& message) {
-    FileRefused(message.In(m_dlg.m_bEnglish));
+    FileRefused(message.In(m_dlg.Members().m_bEnglish));
 }
 
 void CUpgradeControls::FileRefused(const QString& text) {
     m_fwImage.Clear();
-    m_dlg.m_ui->btnStartUpgrade->setEnabled(false);
-    m_dlg.m_prompter.Message({texts::kMessageCaption.In(m_dlg.m_bEnglish), text, PromptButtons::Ok,
+    m_dlg.Ui().btnStartUpgrade->setEnabled(false);
+    m_dlg.GetPrompter().Message({texts::kMessageCaption.In(m_dlg.Members().m_bEnglish), text, PromptButtons::Ok,
                               PromptIcon::None, PromptAnswer::Ok});
 }
 
-bool CUpgradeControls::IsRunning() const { return m_dlg.m_session.UploadRunning(); }
+bool CUpgradeControls::IsRunning() const { return m_dlg.Session().UploadRunning(); }
 
 void CUpgradeControls::OnStartUpgrade() {
     if (IsRunning() || !m_fwImage.IsLoaded()) return;
     // A port lost earlier (or never opened) is opened again from the port file; when that
     // fails the operator is told why and nothing starts.
-    if (!m_dlg.m_session.Comm().GetPortOpen() && !m_dlg.m_port.OpenFromFile()) return;
-    m_dlg.m_files->BackUpBefore(QStringLiteral("upgrade"));
+    if (!m_dlg.Session().Comm().GetPortOpen() && !m_dlg.Port().OpenFromFile()) return;
+    m_dlg.Files().BackUpBefore(QStringLiteral("upgrade"));
     SetEnabled(kSettingControls, false);
     HoldLine();
-    m_dlg.m_session.StartUpload(m_fwImage, *this);
+    m_dlg.Session().StartUpload(m_fwImage, *this);
 }
 
 void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
-    const bool english = m_dlg.m_bEnglish != 0;
-    QProgressBar* bar = m_dlg.m_ui->prgUpload;
+    const bool english = m_dlg.Members().m_bEnglish != 0;
+    QProgressBar* bar = m_dlg.Ui().prgUpload;
     switch (progress.step) {
         case UploadStep::AskingDeviceTag:
             return ShowStatus(texts::kPortNotOpened.In(english));
@@ -159,30 +159,30 @@ void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
 }
 
 void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
-    QProgressBar* bar = m_dlg.m_ui->prgUpload;
+    QProgressBar* bar = m_dlg.Ui().prgUpload;
     if (outcome.result != UploadResult::Succeeded) {
         Message(texts::kMessageCaption, FailureMessage(outcome));
         bar->hide();
         // A lost line leaves the port closed, and the status says so.
         const bool open = outcome.result != UploadResult::LineLost;
-        ShowStatus((open ? texts::kPortOpened : texts::kPortNotOpened).In(m_dlg.m_bEnglish));
+        ShowStatus((open ? texts::kPortOpened : texts::kPortNotOpened).In(m_dlg.Members().m_bEnglish));
         ReleaseLine();
-        emit m_dlg.UpgradeEnded(false);
+        m_dlg.TellUpgradeEnded(false);
         return;
     }
     ShowBar(outcome.packet + 1);
-    ShowStatus(kFinished.In(m_dlg.m_bEnglish).arg(outcome.percent));
+    ShowStatus(kFinished.In(m_dlg.Members().m_bEnglish).arg(outcome.percent));
     Message(kSuccessCaption, kSuccess);
     ReleaseLine();
     SetEnabled(kSettingControls, true);
     SetEnabled(kAlsoAfterSuccess, true);
     // The controller starts its new firmware: what it shows and holds is read afresh.
     m_dlg.UpdateData(true);
-    m_dlg.m_session.ReadBack();
+    m_dlg.Session().ReadBack();
     m_dlg.UpdateData(false);
     bar->hide();
-    ShowStatus(texts::kPortOpened.In(m_dlg.m_bEnglish));
-    emit m_dlg.UpgradeEnded(true);
+    ShowStatus(texts::kPortOpened.In(m_dlg.Members().m_bEnglish));
+    m_dlg.TellUpgradeEnded(true);
 }
 
 const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
@@ -203,32 +203,32 @@ const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
 }
 
 void CUpgradeControls::Message(const BiText& caption, const BiText& text) {
-    const bool english = m_dlg.m_bEnglish != 0;
-    m_dlg.m_prompter.Message({caption.In(english), text.In(english), PromptButtons::Ok,
+    const bool english = m_dlg.Members().m_bEnglish != 0;
+    m_dlg.GetPrompter().Message({caption.In(english), text.In(english), PromptButtons::Ok,
                               PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CUpgradeControls::ShowStatus(const QString& status) {
-    m_dlg.m_strStatus = status;
-    m_dlg.m_ui->edtStatus->setText(status);
+    m_dlg.Members().m_strStatus = status;
+    m_dlg.Ui().edtStatus->setText(status);
 }
 
 void CUpgradeControls::ShowBar(quint32 value) {
     // The last steps count past the bar's end; the bar then stays full.
-    QProgressBar* bar = m_dlg.m_ui->prgUpload;
+    QProgressBar* bar = m_dlg.Ui().prgUpload;
     bar->setValue(int(std::min<quint32>(value, quint32(bar->maximum()))));
 }
 
 void CUpgradeControls::HoldLine() {
     m_held.clear();
     for (int id : kHeldDuringUpload) {
-        QWidget* control = FindControl(&m_dlg, id);
+        QWidget* control = FindControl(&m_dlg.Window(), id);
         m_held.emplace_back(control, control->isEnabled());
         control->setEnabled(false);
     }
     // The frame editor sends from its own window.
-    m_held.emplace_back(m_dlg.m_pFrameDlg.get(), m_dlg.m_pFrameDlg->isEnabled());
-    m_dlg.m_pFrameDlg->setEnabled(false);
+    m_held.emplace_back(&m_dlg.FrameEditor(), m_dlg.FrameEditor().isEnabled());
+    m_dlg.FrameEditor().setEnabled(false);
 }
 
 void CUpgradeControls::ReleaseLine() {
@@ -238,5 +238,5 @@ void CUpgradeControls::ReleaseLine() {
 }
 
 void CUpgradeControls::SetEnabled(std::initializer_list<int> ids, bool enabled) {
-    for (int id : ids) FindControl(&m_dlg, id)->setEnabled(enabled);
+    for (int id : ids) FindControl(&m_dlg.Window(), id)->setEnabled(enabled);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MainWindowParts.h"
+
 #include <QPointer>
 #include <utility>
 #include <vector>
@@ -9,7 +11,6 @@
 #include "FirmwareUpload.h"
 #include "IUploadListener.h"
 
-class CVexaDlg;
 class QWidget;
 
 // The main window's firmware upgrade: the file button 1001 with the path box 1028, the upgrade
@@ -26,7 +27,7 @@ public:
         "The firmware upgrade is running: closing now breaks it off!\r\r"
         "Are you sure to close the Window？"};
 
-    explicit CUpgradeControls(CVexaDlg& dlg);
+    explicit CUpgradeControls(IMainWindowParts& dlg);
 
     void BindHandlers();
     void OnSelectFirmwareFile();  // button 1001
@@ -49,7 +50,7 @@ private:
     void SetEnabled(std::initializer_list<int> ids, bool enabled);
     static const BiText& FailureMessage(const UploadOutcome& outcome);
 
-    CVexaDlg& m_dlg;
+    IMainWindowParts& m_dlg;
     FirmwareImage m_fwImage;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_held;
 };

@@ -103,13 +103,13 @@ constexpr int kLivePlotWaitMs = 10000;
 
 // Presses the custom page's display button, as the operator does.
 void ToggleLiveDisplay(CVexaDlg& dlg) {
-    if (auto* button = FindControlAs<QPushButton>(dlg.m_pCustomPage, IDC_DISPLAY_TOGGLE))
+    if (auto* button = FindControlAs<QPushButton>(&dlg.CustomPage(), IDC_DISPLAY_TOGGLE))
         button->click();
 }
 
 // Presses the button beside it that opens the live plot.
 void OpenLivePlot(CVexaDlg& dlg) {
-    if (auto* button = FindControlAs<QPushButton>(dlg.m_pCustomPage, IDC_LIVE_PLOT))
+    if (auto* button = FindControlAs<QPushButton>(&dlg.CustomPage(), IDC_LIVE_PLOT))
         button->click();
 }
 
@@ -136,12 +136,12 @@ int TakeScreenshot(CVexaDlg& dlg, const CVexaApp::CommandLine& commandLine) {
     if (commandLine.frameEditor) {
         dlg.OpenFrameEditorOnReadBack();
         if (!WaitForTheLine(dlg, false)) return 1;
-        shown = dlg.m_pFrameDlg.get();
+        shown = &dlg.FrameEditor();
     } else if (live && commandLine.livePlot) {
         ToggleLiveDisplay(dlg);
         OpenLivePlot(dlg);
         WaitForLiveFrames(dlg, kLiveFramesBeforePlotScreenshot, kLivePlotWaitMs);
-        CLivePlotWindow* plot = dlg.m_pCustomPage->LivePlot().Window();
+        CLivePlotWindow* plot = dlg.CustomPage().LivePlot().Window();
         // The sticks, so that the channel graph has lines in the picture.
         for (int bar = 0; bar < 4; ++bar) plot->BarTick(bar)->setChecked(true);
         plot->Refresh();

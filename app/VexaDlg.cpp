@@ -42,9 +42,9 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_port(*this, options.portFile.isEmpty() ? PortFile() : PortFile(options.portFile)),
       m_settings(*this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
-    m_files = std::make_unique<CParameterFiles>(*this);
+    m_files = std::make_unique<CParameterFiles>(Parts(), m_options.backupFolder);
     m_ui->setupUi(this);
-    m_upgrade = std::make_unique<CUpgradeControls>(*this);
+    m_upgrade = std::make_unique<CUpgradeControls>(Parts());
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QString::fromUtf8(texts::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
@@ -58,7 +58,7 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
 CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
 
 void CVexaDlg::InitDialog() {
-    m_bEnglish = false;
+    m_members.m_bEnglish = false;
     m_qtTexts.Apply(false);
     ShowPortDevices();
     ShowUpperPanelHelp(*this, false);
@@ -68,12 +68,12 @@ void CVexaDlg::InitDialog() {
     m_ui->cboServoRate->setCurrentIndex(0);
     m_ui->cboRestore->setCurrentIndex(-1);
     UpdateData(true);
-    m_strFwPath = texts::kFirmwareHint.In(false);
+    m_members.m_strFwPath = texts::kFirmwareHint.In(false);
     UpdateData(false);
     CreatePages();
     m_stale = std::make_unique<CStaleValues>(*m_ui->lblStaleValues,
                                              std::vector<QWidget*>(m_pages.begin(), m_pages.end()));
-    m_bPortOpenFailed = false;
+    m_members.m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
     State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
     m_ui->btnStartUpgrade->setEnabled(false);
@@ -172,7 +172,7 @@ void CVexaDlg::BindHandlers() {
 }
 
 void CVexaDlg::ToggleLanguage() {
-    const bool english = !m_bEnglish;
+    const bool english = !m_members.m_bEnglish;
     ApplyMainWindowLanguage(*this, english);
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
@@ -182,14 +182,14 @@ void CVexaDlg::ToggleLanguage() {
     m_stale->SetEnglish(english);
     UpdateData(true);
     // The status keeps telling the truth about the port in the new language.
-    m_strStatus = (m_bPortOpenFailed       ? texts::kPortNotOpened
-                   : m_bReadBackIncomplete ? texts::kReadBackIncomplete
+    m_members.m_strStatus = (m_members.m_bPortOpenFailed       ? texts::kPortNotOpened
+                   : m_members.m_bReadBackIncomplete ? texts::kReadBackIncomplete
                                            : texts::kPortOpened)
                       .In(english);
-    m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
-    m_strVersionCaption = texts::kVersionCaption.In(english);
+    m_members.m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
+    m_members.m_strVersionCaption = texts::kVersionCaption.In(english);
     UpdateData(false);
-    m_bEnglish = english;
+    m_members.m_bEnglish = english;
 }
 
 void CVexaDlg::OpenFrameEditor() {
@@ -201,37 +201,37 @@ void CVexaDlg::OpenFrameEditorOnReadBack() {
 }
 
 void CVexaDlg::OnLineLost() {
-    m_bPortOpenFailed = true;
-    m_strStatus = texts::kPortNotOpened.In(m_bEnglish);
-    m_ui->edtStatus->setText(m_strStatus);
-    m_stale->LineLost(m_bEnglish);
+    m_members.m_bPortOpenFailed = true;
+    m_members.m_strStatus = texts::kPortNotOpened.In(m_members.m_bEnglish);
+    m_ui->edtStatus->setText(m_members.m_strStatus);
+    m_stale->LineLost(m_members.m_bEnglish);
 }
 
 bool CVexaDlg::UpdateData(bool save) {
     const std::array<QCheckBox*, 8> sensors = SensorBoxes();
     bool ok = true;
     if (save) {
-        m_strFwPath = m_ui->edtFwPath->text();
-        m_strStatus = m_ui->edtStatus->text();
-        for (int i = 0; i < 8; ++i) m_nSensor[i] = sensors[i]->isChecked() ? 1 : 0;
-        m_strVersion = m_ui->edtVersion->text();
+        m_members.m_strFwPath = m_ui->edtFwPath->text();
+        m_members.m_strStatus = m_ui->edtStatus->text();
+        for (int i = 0; i < 8; ++i) m_members.m_nSensor[i] = sensors[i]->isChecked() ? 1 : 0;
+        m_members.m_strVersion = m_ui->edtVersion->text();
         ExchangeDeclination(true, ok);
-        if (ok) m_strVersionCaption = m_ui->lblVersionCaption->text();
+        if (ok) m_members.m_strVersionCaption = m_ui->lblVersionCaption->text();
         return ok;
     }
-    m_ui->edtFwPath->setText(m_strFwPath);
-    m_ui->edtStatus->setText(m_strStatus);
-    for (int i = 0; i < 8; ++i) sensors[i]->setChecked(m_nSensor[i] != 0);
-    m_ui->edtVersion->setText(m_strVersion);
+    m_ui->edtFwPath->setText(m_members.m_strFwPath);
+    m_ui->edtStatus->setText(m_members.m_strStatus);
+    for (int i = 0; i < 8; ++i) sensors[i]->setChecked(m_members.m_nSensor[i] != 0);
+    m_ui->edtVersion->setText(m_members.m_strVersion);
     ExchangeDeclination(false, ok);
-    if (!m_strVersionCaption.isEmpty()) m_ui->lblVersionCaption->setText(m_strVersionCaption);
+    if (!m_members.m_strVersionCaption.isEmpty()) m_ui->lblVersionCaption->setText(m_members.m_strVersionCaption);
     return ok;
 }
 
 void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
     QLineEdit* box = m_ui->edtDeclination;
     if (!save) {
-        box->setText(QString::number(m_nDeclination));
+        box->setText(QString::number(m_members.m_nDeclination));
         return;
     }
     bool isInteger = false;
@@ -243,7 +243,7 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
         box->setFocus();
         return;
     }
-    m_nDeclination = value;
+    m_members.m_nDeclination = value;
 }
 
 bool CVexaDlg::UpgradeRunning() const { return m_upgrade && m_upgrade->IsRunning(); }
@@ -270,7 +270,7 @@ void CVexaDlg::RestoreIdleState() {
         FindControl(this, id)->setEnabled(true);
     m_ui->btnStartUpgrade->setEnabled(false);
     UpdateData(true);
-    m_strFwPath = texts::kFirmwareHint.In(m_bEnglish);
+    m_members.m_strFwPath = texts::kFirmwareHint.In(m_members.m_bEnglish);
     UpdateData(false);
     Send(Exchange::MainWindow, [this] { m_session.StopLiveDisplay(); });
 }
@@ -288,13 +288,13 @@ void CVexaDlg::OnValueRead(char letter, int shown) {
 void CVexaDlg::OnFirmwareVersion(int version) {
     // Shown directly: a data exchange here could stop at the declination box and open a
     // message box in the middle of the read-back.
-    m_strVersionCaption = texts::kVersionCaption.In(m_bEnglish);
-    m_strVersion = FirmwareVersionText(version);
-    m_strStatus = texts::kPortOpened.In(m_bEnglish);
-    m_bReadBackIncomplete = false;
-    m_ui->lblVersionCaption->setText(m_strVersionCaption);
-    m_ui->edtVersion->setText(m_strVersion);
-    m_ui->edtStatus->setText(m_strStatus);
+    m_members.m_strVersionCaption = texts::kVersionCaption.In(m_members.m_bEnglish);
+    m_members.m_strVersion = FirmwareVersionText(version);
+    m_members.m_strStatus = texts::kPortOpened.In(m_members.m_bEnglish);
+    m_members.m_bReadBackIncomplete = false;
+    m_ui->lblVersionCaption->setText(m_members.m_strVersionCaption);
+    m_ui->edtVersion->setText(m_members.m_strVersion);
+    m_ui->edtStatus->setText(m_members.m_strStatus);
 }
 
 void CVexaDlg::OnReadBackFinished() {
@@ -309,10 +309,10 @@ void CVexaDlg::OnReadBackIncomplete(char letter) {
     // A frame read given up is drawn with what it has.
     if (kFrameGeometryOrder.find(letter) != std::string_view::npos) m_pFrameDlg->FrameReadEnded();
     // Shown directly, as the version is: the operator learns to press refresh.
-    m_bReadBackIncomplete = true;
+    m_members.m_bReadBackIncomplete = true;
     m_files->OnReadBackIncomplete();
-    m_strStatus = texts::kReadBackIncomplete.In(m_bEnglish);
-    m_ui->edtStatus->setText(m_strStatus);
+    m_members.m_strStatus = texts::kReadBackIncomplete.In(m_members.m_bEnglish);
+    m_ui->edtStatus->setText(m_members.m_strStatus);
     emit ReadBackSettled();
 }
 
@@ -325,8 +325,8 @@ void CVexaDlg::ClearFirmwareChoice() {
     // Shown directly: a data exchange here could stop at the declination box and put a
     // message box in the middle of stopping the live display.
     m_ui->btnStartUpgrade->setEnabled(false);
-    m_strFwPath = texts::kFirmwareHint.In(m_bEnglish);
-    m_ui->edtFwPath->setText(m_strFwPath);
+    m_members.m_strFwPath = texts::kFirmwareHint.In(m_members.m_bEnglish);
+    m_ui->edtFwPath->setText(m_members.m_strFwPath);
 }
 
 void CVexaDlg::OnBulkWriteFinished() {
@@ -353,7 +353,7 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
     }
     // Posted, so that it follows the status a lost line sets.
     QTimer::singleShot(0, this, [this, end] {
-        const bool english = m_bEnglish;
+        const bool english = m_members.m_bEnglish;
         const BiText& text =
             end.result == ChainResult::LineLost ? texts::kNotConfirmedLineLost : texts::kNotConfirmed;
         ShowStatus(text.In(english).arg(ChainStepName(end, english)));
@@ -361,13 +361,13 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
 }
 
 void CVexaDlg::ShowStatus(const QString& status) {
-    m_strStatus = status;
+    m_members.m_strStatus = status;
     m_ui->edtStatus->setText(status);
 }
 
 void CVexaDlg::OnCalibrationFinished() {
-    m_prompter.Message({texts::kCalibrationCaption.In(m_bEnglish),
-                        texts::kCalibrationDone.In(m_bEnglish), PromptButtons::Ok, PromptIcon::None,
+    m_prompter.Message({texts::kCalibrationCaption.In(m_members.m_bEnglish),
+                        texts::kCalibrationDone.In(m_members.m_bEnglish), PromptButtons::Ok, PromptIcon::None,
                         PromptAnswer::Ok});
 }
 
@@ -384,7 +384,7 @@ void CVexaDlg::reject() {
     const bool upgrading = UpgradeRunning();
     const BiText& question = upgrading ? CUpgradeControls::kCloseQuestion : texts::kCloseQuestion;
     const PromptAnswer answer = m_prompter.Message(
-        {texts::kCloseCaption.In(m_bEnglish), question.In(m_bEnglish), PromptButtons::YesNo,
+        {texts::kCloseCaption.In(m_members.m_bEnglish), question.In(m_members.m_bEnglish), PromptButtons::YesNo,
          PromptIcon::Question, upgrading ? PromptAnswer::No : PromptAnswer::Yes});
     if (answer == PromptAnswer::Yes) QDialog::done(QDialog::Rejected);
 }

@@ -9,6 +9,7 @@
 #include "ControllerSession.h"
 #include "ControllerSettings.h"
 #include "IPageHost.h"
+#include "MainWindowParts.h"
 #include "ISessionListener.h"
 #include "PortConnection.h"
 #include "ProtocolState.h"
@@ -33,7 +34,10 @@ class CVexaDlg;
 // The main window: upper panel and five pages. It owns the controller session and the pages,
 // wires them together and routes read-back values to the controls that show them; it parses
 // no replies and packs no bits itself, and everything it sends is an intent of the session.
-class CVexaDlg : public QDialog, public IPageHost, public ISessionListener {
+class CVexaDlg : public QDialog,
+                 public IPageHost,
+                 public ISessionListener,
+                 private IMainWindowParts {
     Q_OBJECT
 
 public:
@@ -63,7 +67,7 @@ public:
     void Send(Exchange exchange, const std::function<void()>& send) override;
     Prompter& GetPrompter() override { return m_prompter; }
     IClock& Clock() override { return m_clock; }
-    bool IsEnglish() const override { return m_bEnglish; }
+    bool IsEnglish() const override { return m_members.m_bEnglish; }
     void ReopenPort() override;
     void ClearFirmwareChoice() override;
 
@@ -72,7 +76,7 @@ public:
     ProtocolState& State() { return m_session.State(); }
     // Controls to members (save) or members to controls. Returns false when the declination box
     // did not hold an integer (the operator has been told; later members keep their values).
-    bool UpdateData(bool save);
+    bool UpdateData(bool save) override;
     void RestoreIdleState();
     // Button 1019: the whole interface to the other language.
     void ToggleLanguage();
@@ -104,26 +108,11 @@ public:
     static constexpr int kPageCount = 5;
     const std::array<QWidget*, kPageCount>& PageWidgets() const { return m_pages; }
 
-    bool m_bEnglish = false;
-    bool m_bPortOpenFailed = false;
-    // The last read-back ended without its reply; cleared when a port open or a version reply
-    // puts the status back.
-    bool m_bReadBackIncomplete = false;
-
-    // Members bound to the main window's controls by UpdateData.
-    QString m_strFwPath;             // 1028
-    QString m_strStatus;             // 1047
-    std::array<int, 8> m_nSensor{};  // 1056 1057 1058 1059 1060 1062 1064 1065
-    QString m_strVersion;            // 1112
-    int m_nDeclination = 0;          // 1031
-    QString m_strVersionCaption;     // 1264
-
-    CBasicPage* m_pBasicPage = nullptr;
-    CCustomPage* m_pCustomPage = nullptr;
-    CGpsPage* m_pGpsPage = nullptr;
-    CGimbalPage* m_pGimbalPage = nullptr;
-    CVoltagePage* m_pVoltagePage = nullptr;
-    std::unique_ptr<CFrameDlg> m_pFrameDlg;
+    // The last port open failed or the line was lost (the status says the port is not open).
+    bool PortOpenFailed() const { return m_members.m_bPortOpenFailed; }
+    CBasicPage& BasicPage() { return *m_pBasicPage; }
+    CCustomPage& CustomPage() override { return *m_pCustomPage; }
+    CFrameDlg& FrameEditor() override { return *m_pFrameDlg; }
 
 signals:
     // A read-back has ended, read through or given up for want of a reply; used by --screenshot.
@@ -143,16 +132,20 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    friend class CPortConnection;
-    friend class CControllerSettings;
-    friend class CUpgradeControls;
-    friend class CParameterFiles;
+    // IMainWindowParts (what the helper classes below use)
+    IMainWindowParts& Parts() { return *this; }
+    QWidget& Window() override { return *this; }
+    Ui::CVexaDlg& Ui() override { return *m_ui; }
+    MainWindowMembers& Members() override { return m_members; }
+    std::array<QCheckBox*, 8> SensorBoxes() const override;
+    CPortConnection& Port() override { return m_port; }
+    CParameterFiles& Files() override { return *m_files; }
+    void TellUpgradeEnded(bool succeeded) override { emit UpgradeEnded(succeeded); }
+
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
     void ShowPortDevices();
-    // The sensor boxes in bit order: 1056 1057 1058 1059 1060 1062 1064 1065.
-    std::array<class QCheckBox*, 8> SensorBoxes() const;
     void SelectPage(int index);
     void OnTabChanged(int index);
     void BindHandlers();
@@ -161,6 +154,13 @@ private:
     void ExchangeDeclination(bool save, bool& ok);
 
     std::unique_ptr<Ui::CVexaDlg> m_ui;
+    MainWindowMembers m_members;
+    CBasicPage* m_pBasicPage = nullptr;
+    CCustomPage* m_pCustomPage = nullptr;
+    CGpsPage* m_pGpsPage = nullptr;
+    CGimbalPage* m_pGimbalPage = nullptr;
+    CVoltagePage* m_pVoltagePage = nullptr;
+    std::unique_ptr<CFrameDlg> m_pFrameDlg;
     std::array<QWidget*, kPageCount> m_pages{};
     IClock& m_clock;
     Prompter& m_prompter;

@@ -88,7 +88,7 @@ TEST_F(ControllerSettingsTest, DeclinationThatCannotTravelIsRefusedAndNothingIsS
         ASSERT_EQ(m_prompter.Shown().size(), 2u) << text;
     }
     EXPECT_EQ(m_prompter.Shown()[1].caption, "瑞翎航模提示：");
-    dlg.m_bEnglish = 1;
+    dlg.ToggleLanguage();
     m_prompter.Clear();
     m_prompter.QueueAnswer(PromptAnswer::Ok);
     Click(IDC_DECLINATION_SET);

@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, TabWalksPanelThenPageButtonsThenTheVisiblePageInReadingOr
 }
 
 TEST_F(MainWindowTest, FrameEditorTabsThroughItsControlsMotorByMotor) {
-    CFrameDlg& editor = *Start().m_pFrameDlg;
+    CFrameDlg& editor = Start().FrameEditor();
     editor.show();
     const auto at = [&](int id) { return FindControl(&editor, id); };
     const QList<QWidget*> walk = Walk(at(IDC_FRAME_AXIS_COUNT));

@@ -39,7 +39,7 @@ TEST_F(MainWindowTest, StartsOnBasicPageWithFirstEntriesAndUpgradeDisabled) {
         EXPECT_FALSE(Control(hidden)->isVisible()) << hidden;
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
     EXPECT_EQ(dlg.State().m_nParamCache[2], 1);
-    EXPECT_EQ(dlg.m_bEnglish, 0);
+    EXPECT_FALSE(dlg.IsEnglish());
     EXPECT_TRUE(dlg.windowTitle().startsWith(QStringLiteral("瑞翎航模调参工具Ｖ1.218")));
     EXPECT_FALSE(dlg.windowIcon().isNull());
 }
@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, PortFileWithoutAPortNumberOpensNothingAndKeepsTheFile) {
         EXPECT_EQ(Control<QComboBox>(IDC_PORT_LIST)->currentIndex(), -1) << content.constData();
         EXPECT_EQ(m_line->OpenCount(), 0);
         EXPECT_TRUE(Sent().isEmpty());
-        EXPECT_EQ(dlg.m_bPortOpenFailed, 1);
+        EXPECT_TRUE(dlg.PortOpenFailed());
         EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
         EXPECT_EQ(PortFileBytes(), content);
         m_dlg.reset();
@@ -129,13 +129,13 @@ TEST_F(MainWindowTest, PortThatCannotBeOpenedIsReportedAndNotRecorded) {
     ports->setCurrentIndex(4);
     emit ports->activated(4);
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
-    EXPECT_EQ(dlg.m_bPortOpenFailed, 1);
+    EXPECT_TRUE(dlg.PortOpenFailed());
     EXPECT_EQ(PortFileBytes(), QByteArray("3\0", 2));
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
     EXPECT_TRUE(m_prompter.Shown()[0].text.contains("COM5"));
 
-    dlg.m_bEnglish = 1;
+    dlg.ToggleLanguage();
     emit ports->activated(4);
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Not Opened");
 }
@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, CloseAsksInTheCurrentLanguageAndNoKeepsTheWindow) {
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Question);
     EXPECT_TRUE(dlg.isVisible());
 
-    dlg.m_bEnglish = 1;
+    dlg.ToggleLanguage();
     m_prompter.QueueAnswer(PromptAnswer::Yes);
     dlg.close();
     EXPECT_EQ(m_prompter.Shown()[1].text, "Are you sure to close the Window？");
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, PageButtonsSwitchPagesAndReturnToTheIdleState) {
     EXPECT_EQ(Sent(), QByteArray("S~0000\r").repeated(5));
     EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
-    EXPECT_TRUE(m_dlg->m_pCustomPage->DisplayStopped());
+    EXPECT_TRUE(m_dlg->CustomPage().DisplayStopped());
 }
 
 TEST_F(MainWindowTest, TabSelectionRestoresIdleStateExceptOnTheCustomPage) {
@@ -233,14 +233,13 @@ TEST_F(MainWindowTest, TabSelectionRestoresIdleStateExceptOnTheCustomPage) {
 
 TEST_F(MainWindowTest, DeclinationThatIsNotAnIntegerIsReportedAndTheSwitchGoesOn) {
     CVexaDlg& dlg = Start();
-    dlg.m_nDeclination = 4;
-    dlg.UpdateData(false);
+    Control<QLineEdit>(IDC_DECLINATION)->setText("4");
+    dlg.UpdateData(true);
     Control<QLineEdit>(IDC_DECLINATION)->setText("east");
     m_line->ClearSent();
     Click(IDC_PAGE_GPS);
     ASSERT_FALSE(m_prompter.Shown().empty());
     EXPECT_EQ(m_prompter.Shown()[0].text, "请键入一个整数。");
-    EXPECT_EQ(dlg.m_nDeclination, 4);
     EXPECT_EQ(Control<QLineEdit>(IDC_DECLINATION)->text(), "4");
     EXPECT_EQ(Sent(), "S~0000\r");
 }
@@ -269,7 +268,7 @@ TEST_F(MainWindowTest, VersionReplyIsShownAsDigitPointThreeDigits) {
     dlg.OnFirmwareVersion(1218);
     EXPECT_EQ(Control<QLineEdit>(IDC_VERSION)->text(), "1.218");
     EXPECT_EQ(Control<QLabel>(IDC_VERSION_CAPTION)->text(), "固件版本:V");
-    dlg.m_bEnglish = 1;
+    dlg.ToggleLanguage();
     dlg.OnFirmwareVersion(1200);
     EXPECT_EQ(Control<QLineEdit>(IDC_VERSION)->text(), "1.200");
     EXPECT_EQ(Control<QLabel>(IDC_VERSION_CAPTION)->text(), "FW Version:V");
@@ -298,17 +297,17 @@ TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothi
     CVexaDlg& dlg = Start();
     m_line->ClearSent();
     Click(IDC_LANGUAGE);
-    EXPECT_EQ(dlg.m_bEnglish, 1);
+    EXPECT_TRUE(dlg.IsEnglish());
     EXPECT_EQ(Control<QPushButton>(IDC_LANGUAGE)->text(), "中文");
     EXPECT_TRUE(dlg.windowTitle().startsWith("Pellar Tools V1.218"));
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(),
               "<-Please select FW file(*.bin),then click [upgrade]!");
-    EXPECT_EQ(FindControlAs<QPushButton>(m_dlg->m_pCustomPage, IDC_DISPLAY_TOGGLE)->text(),
+    EXPECT_EQ(FindControlAs<QPushButton>(&m_dlg->CustomPage(), IDC_DISPLAY_TOGGLE)->text(),
               "Data Display");
 
     Click(IDC_LANGUAGE);
-    EXPECT_EQ(dlg.m_bEnglish, 0);
+    EXPECT_FALSE(dlg.IsEnglish());
     EXPECT_EQ(Control<QPushButton>(IDC_SERVO_HINT)->text(), "电机输出模式");
     EXPECT_TRUE(dlg.windowTitle().endsWith("!"));
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);

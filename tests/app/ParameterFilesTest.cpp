@@ -62,7 +62,7 @@ TEST_F(ParameterFilesTest, FailedWriteSaysWhereAndWhyInTheLanguageOfTheMoment) {
     CVexaDlg& dlg = StartWithParameters();
     const auto cacheBefore = dlg.State().m_nParamCache;
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt")));
-    dlg.m_bEnglish = 1;
+    dlg.ToggleLanguage();
     m_prompter.QueueFile(Path("folder.txt"));
     Click(IDC_SAVE_DATA);
     ASSERT_EQ(m_prompter.Shown().size(), 2u);

@@ -7,11 +7,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QSerialPort>
 #include <QTemporaryDir>
 
 #include "ComPortTable.h"
+#include "ControlLookup.h"
 #include "FakeClock.h"
+#include "ResourceIds.h"
 #include "ScriptedPrompter.h"
 #include "SerialPortBackend.h"
 #include "VexaDlg.h"
@@ -95,7 +98,7 @@ TEST_F(PortTerminalTest, PortHeldByAnotherProgramIsReportedAndNotRecorded) {
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
     CVexaDlg& dlg = Start();
     EXPECT_FALSE(dlg.Comm().GetPortOpen());
-    EXPECT_EQ(dlg.m_strStatus, "串口未打开");
+    EXPECT_EQ(FindControlAs<QLineEdit>(&dlg, IDC_STATUS)->text(), "串口未打开");
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
     EXPECT_TRUE(m_prompter.Shown()[0].text.contains("in use"))

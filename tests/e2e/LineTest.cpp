@@ -59,7 +59,7 @@ protected:
     }
 
     QString Box(int id) const {
-        auto* box = FindControlAs<QLineEdit>(m_dlg->m_pBasicPage, id);
+        auto* box = FindControlAs<QLineEdit>(&m_dlg->BasicPage(), id);
         return box ? box->text() : QString();
     }
 
@@ -116,7 +116,7 @@ TEST_F(LineTest, LiveDisplayShowsTheSimulatorsStreamUntilAPageChangeSwitchesItOf
     ASSERT_TRUE(WaitForReadBack());
     QTest::mouseClick(FindControl(&dlg, IDC_PAGE_CUSTOM), Qt::LeftButton);
     QSignalSpy shown(&dlg, &CVexaDlg::LiveFrameShown);
-    QTest::mouseClick(FindControl(dlg.m_pCustomPage, IDC_DISPLAY_TOGGLE), Qt::LeftButton);
+    QTest::mouseClick(FindControl(&dlg.CustomPage(), IDC_DISPLAY_TOGGLE), Qt::LeftButton);
     while (shown.count() < 6 && shown.wait(3000)) {
     }
     ASSERT_GE(shown.count(), 6);
@@ -124,7 +124,7 @@ TEST_F(LineTest, LiveDisplayShowsTheSimulatorsStreamUntilAPageChangeSwitchesItOf
     // The receiver boxes hold one round of the simulator's pattern, channels 3 and 4 in their
     // places although the wire carries them the other way round.
     const auto value = [&](int id) {
-        return FindControlAs<QLineEdit>(dlg.m_pCustomPage, id)->text().toInt();
+        return FindControlAs<QLineEdit>(&dlg.CustomPage(), id)->text().toInt();
     };
     bool oneRound = false;
     for (int round = 0; round < 2000 && !oneRound; ++round) {
@@ -135,7 +135,7 @@ TEST_F(LineTest, LiveDisplayShowsTheSimulatorsStreamUntilAPageChangeSwitchesItOf
     }
     EXPECT_TRUE(oneRound);
     EXPECT_GE(value(IDC_OUTPUT_1), 1000);
-    EXPECT_TRUE(FindControlAs<QLineEdit>(dlg.m_pCustomPage, IDC_MONITOR_LONGITUDE)
+    EXPECT_TRUE(FindControlAs<QLineEdit>(&dlg.CustomPage(), IDC_MONITOR_LONGITUDE)
                     ->text()
                     .startsWith(QStringLiteral("113.12")));
 

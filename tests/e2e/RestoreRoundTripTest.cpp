@@ -49,7 +49,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     QString MainStability() const {
-        return FindControlAs<QLineEdit>(m_dlg->m_pBasicPage, IDC_BASIC_EDIT_MAIN_STAB)->text();
+        return FindControlAs<QLineEdit>(&m_dlg->BasicPage(), IDC_BASIC_EDIT_MAIN_STAB)->text();
     }
 
     void SaveChangeRestore(std::unique_ptr<ICommBackend> backend) {
@@ -63,7 +63,7 @@ protected:
 
         // The controller is changed: the dragged gain, a list, an offset letter, a switch row,
         // the declination and a sensor.
-        auto* slider = FindControlAs<QSlider>(m_dlg->m_pBasicPage, IDC_BASIC_SLIDER_MAIN_STAB);
+        auto* slider = FindControlAs<QSlider>(&m_dlg->BasicPage(), IDC_BASIC_SLIDER_MAIN_STAB);
         slider_driver::Drag(slider, before.toInt() + 20);
         for (const auto& [letter, wire] :
              {std::pair{'A', 8}, {'^', 150}, {'a', 0x0FF}, {'Q', 200}, {'M', 0x0F}})

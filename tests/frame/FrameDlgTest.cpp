@@ -60,7 +60,7 @@ protected:
         m_prompter.Clear();
     }
 
-    CFrameDlg& Editor() { return *m_dlg->m_pFrameDlg; }
+    CFrameDlg& Editor() { return m_dlg->FrameEditor(); }
     template <class T = QWidget>
     T* In(int id) {
         T* control = FindControlAs<T>(&Editor(), id);
@@ -320,7 +320,7 @@ TEST_F(FrameEditorTest, SaveAsksFirstAndSendsNothingTheControllerWouldKeepWrong)
         EXPECT_EQ(m_dlg->State().m_nParamCache[175], 0) << c.name;
         if (c.id) Type(c.id, "0");
     }
-    m_dlg->m_bEnglish = 1;
+    m_dlg->ToggleLanguage();
     Reset();
     Save(PromptAnswer::Cancel);
     EXPECT_EQ(m_prompter.Shown()[0].text, "Are you sure to save the frame parameter？");

@@ -18,7 +18,7 @@ using BasicPageTest = PageTest<CBasicPage>;
 
 TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileTheBoxFollowsAndTheCacheWaits) {
     EXPECT_EQ(m_page->property("dialogTemplate").toInt(), IDD_BASIC_PAGE);
-    EXPECT_EQ(m_dlg->m_pBasicPage, m_page);
+    EXPECT_EQ(&m_dlg->BasicPage(), m_page);
     QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
     QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 0));
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 20));
@@ -114,7 +114,7 @@ TEST_F(BasicPageTest, ReadBackShowsInSliderAndBoxAndOutOfRangeShowsZero) {
 }
 
 TEST_F(BasicPageTest, HintAsksOkCancelInChineseAndEitherAnswerSendsNothing) {
-    m_dlg->m_bEnglish = 1;  // hints stay Chinese
+    m_dlg->ToggleLanguage();  // hints stay Chinese
     m_prompter.QueueAnswer(PromptAnswer::Cancel);
     m_prompter.QueueAnswer(PromptAnswer::Ok);
     QTest::mouseClick(Control(IDC_BASIC_LABEL_HEIGHT_LOCK), Qt::LeftButton);

@@ -97,7 +97,7 @@ TEST_F(VoltagePageTest, NegativeCellOrTapOfTenThousandIsRefusedInTheCurrentLangu
     EXPECT_TRUE(Refusal()->text.contains("负数"));
 
     m_prompter.Clear();
-    m_dlg->m_bEnglish = 1;
+    m_dlg->ToggleLanguage();
     TypeCells({"5000", "4000", "1000", "0"});  // the third tap would be 10000
     Calibrate(PromptAnswer::Ok);
     ASSERT_NE(Refusal(), nullptr);
