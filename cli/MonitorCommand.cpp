@@ -10,18 +10,6 @@ namespace {
 
 using End = PortSession::End;
 
-const char* TagOf(const LiveFrame& frame) {
-    switch (frame.kind) {
-        case LiveFrame::Kind::Receiver:
-            return "CHDA";
-        case LiveFrame::Kind::Outputs:
-            return "MSDA";
-        case LiveFrame::Kind::Sensors:
-            break;
-    }
-    return "SSDA";
-}
-
 // The eight values in the order the window's boxes show them: receiver channels 1 to 8 (the
 // wire carries channel 4 before 3), outputs 1 to 8.
 QStringList ChannelValues(const LiveFrame& frame) {
@@ -53,7 +41,7 @@ QString CsvLine(std::chrono::nanoseconds sinceStart, const LiveFrame& frame) {
 
 QString LiveFrameText(const LiveFrame& frame) {
     if (frame.kind != LiveFrame::Kind::Sensors)
-        return QLatin1String(TagOf(frame)) + QLatin1Char(' ') + ChannelValues(frame).join(' ');
+        return QLatin1String(TagOf(frame.kind)) + QLatin1Char(' ') + ChannelValues(frame).join(' ');
     return QStringLiteral(
                "SSDA ultrasonic %1 baro %2 heading %3 vibration %4 longitude %5 "
                "latitude %6")
@@ -65,7 +53,7 @@ QString LiveFrameText(const LiveFrame& frame) {
 }
 
 QString LiveFrameJson(const LiveFrame& frame) {
-    JsonMembers members{{QStringLiteral("frame"), JsonString(QLatin1String(TagOf(frame)))}};
+    JsonMembers members{{QStringLiteral("frame"), JsonString(QLatin1String(TagOf(frame.kind)))}};
     if (frame.kind != LiveFrame::Kind::Sensors) {
         members.emplace_back(QStringLiteral("values"), JsonArray(ChannelValues(frame)));
         return JsonObject(members);

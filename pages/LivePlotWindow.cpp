@@ -263,8 +263,11 @@ void CLivePlotWindow::SaveRecording() {
     const QString name =
         QStringLiteral("LiveData-%1.csv")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    const std::optional<QString> path = m_prompter.SaveFile(
-        {QStringLiteral("CSV (*.csv)|*.csv|All (*.*)|*.*||"), QStringLiteral("csv"), name});
+    FileRequest request;
+    request.filter = QStringLiteral("CSV (*.csv)|*.csv|All (*.*)|*.*||");
+    request.defaultExtension = QStringLiteral("csv");
+    request.defaultName = name;
+    const std::optional<QString> path = m_prompter.SaveFile(request);
     if (!path) return;
     QString error;
     if (live_csv::Save(m_recording, *path, &error)) return;

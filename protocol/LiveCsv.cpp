@@ -11,18 +11,6 @@ namespace {
 constexpr int kChannelColumns = 16;
 constexpr int kSensorColumns = 6;
 
-const char* TagOf(LiveFrame::Kind kind) {
-    switch (kind) {
-        case LiveFrame::Kind::Receiver:
-            return "CHDA";
-        case LiveFrame::Kind::Outputs:
-            return "MSDA";
-        case LiveFrame::Kind::Sensors:
-            break;
-    }
-    return "SSDA";
-}
-
 // A text field quoted when it holds a separator, a quote or a line break: a position whose
 // sign character is a comma must not shift the columns after it.
 QByteArray Field(const QString& text) {

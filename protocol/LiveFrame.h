@@ -30,3 +30,16 @@ inline constexpr std::array<std::size_t, 8> kWireIndexOfChannel{0, 1, 3, 2, 4, 5
 inline int ReceiverChannel(const LiveFrame& frame, int channel) {
     return frame.values[kWireIndexOfChannel[std::size_t(channel - 1)]];
 }
+
+// The tag that opens a frame of this kind on the wire, as messages and recordings name it.
+inline constexpr const char* TagOf(LiveFrame::Kind kind) {
+    switch (kind) {
+        case LiveFrame::Kind::Receiver:
+            return "CHDA";
+        case LiveFrame::Kind::Outputs:
+            return "MSDA";
+        case LiveFrame::Kind::Sensors:
+            break;
+    }
+    return "SSDA";
+}
