@@ -105,7 +105,9 @@ void CParameterFiles::OnRestoreChoice(int entry) {
 }
 
 void CParameterFiles::RestoreFromFile() {
-    FileRequest request{QString::fromUtf8(kOpenFilter), QStringLiteral("*.txt"), QString()};
+    FileRequest request;
+    request.filter = QString::fromUtf8(kOpenFilter);
+    request.defaultExtension = QStringLiteral("*.txt");
     request.kind = FileKind::ParameterRestore;
     // The backups folder is offered beside the usual places, so that one is found at once.
     if (const QString& backups = m_backupFolder;
@@ -114,14 +116,11 @@ void CParameterFiles::RestoreFromFile() {
     const std::optional<QString> path = m_dlg.GetPrompter().OpenFile(request);
     if (!path) return;
     const bool english = m_dlg.IsEnglish();
-    const auto loaded = LoadParameterFile(*path);
-    if (const auto* reason = std::get_if<QString>(&loaded)) {
-        Warn(kCannotRead.In(english).arg(*path, *reason));
-        return;
-    }
-    const auto read = ReadParameterFile(std::get<QByteArray>(loaded));
-    if (const auto* problem = std::get_if<FileProblem>(&read)) {
-        Warn(kFileRefused.In(english).arg(*path, problem->Describe(english)));
+    const auto read = ReadRestorableFile(*path);
+    if (const auto* refusal = std::get_if<RestoreFileRefusal>(&read)) {
+        Warn(refusal->problem
+                 ? kFileRefused.In(english).arg(*path, refusal->problem->Describe(english))
+                 : kCannotRead.In(english).arg(*path, refusal->unreadable));
         return;
     }
     BackUpBefore(QStringLiteral("restore"));

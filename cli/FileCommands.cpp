@@ -84,15 +84,13 @@ bool PrepareExport(const QString& file, bool force, QString* error) {
 }
 
 bool PrepareRestore(const QString& file, ParameterValues* values, QString* error) {
-    const auto loaded = LoadParameterFile(file);
-    if (const auto* reason = std::get_if<QString>(&loaded)) {
-        *error = QStringLiteral("cannot read %1 (%2); nothing was sent").arg(file, *reason);
-        return false;
-    }
-    const auto read = ReadParameterFile(std::get<QByteArray>(loaded));
-    if (const auto* problem = std::get_if<FileProblem>(&read)) {
-        *error = QStringLiteral("%1 cannot be restored, nothing was sent: %2")
-                     .arg(file, problem->Describe(true));
+    const auto read = ReadRestorableFile(file);
+    if (const auto* refusal = std::get_if<RestoreFileRefusal>(&read)) {
+        *error = refusal->problem
+                     ? QStringLiteral("%1 cannot be restored, nothing was sent: %2")
+                           .arg(file, refusal->problem->Describe(true))
+                     : QStringLiteral("cannot read %1 (%2); nothing was sent")
+                           .arg(file, refusal->unreadable);
         return false;
     }
     *values = std::get<ParameterValues>(read);

@@ -193,3 +193,11 @@ std::variant<QByteArray, QString> LoadParameterFile(const QString& path) {
     if (auto* refusal = std::get_if<FileRefusal>(&read)) return refusal->reason;
     return std::get<QByteArray>(std::move(read));
 }
+
+std::variant<ParameterValues, RestoreFileRefusal> ReadRestorableFile(const QString& path) {
+    auto loaded = LoadParameterFile(path);
+    if (auto* reason = std::get_if<QString>(&loaded)) return RestoreFileRefusal{*reason, {}};
+    auto read = ReadParameterFile(std::get<QByteArray>(loaded));
+    if (auto* problem = std::get_if<FileProblem>(&read)) return RestoreFileRefusal{{}, *problem};
+    return std::get<ParameterValues>(std::move(read));
+}

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <array>
+#include <optional>
 #include <variant>
 
 #include "ParameterFileLayout.h"
@@ -48,3 +49,13 @@ std::variant<ParameterValues, FileProblem> ReadParameterFile(QByteArrayView byte
 // The bytes of the file at path (at most kMaxParameterFileBytes + 1 of them), or the reason it
 // cannot be opened or read.
 std::variant<QByteArray, QString> LoadParameterFile(const QString& path);
+
+// Why a file named for a restore is not restored: it could not be read (the reason), or it was
+// read and a line is wrong (the problem).
+struct RestoreFileRefusal {
+    QString unreadable;
+    std::optional<FileProblem> problem;
+};
+
+// A file named for a restore, loaded and checked whole, the same way by the window and vexactl.
+std::variant<ParameterValues, RestoreFileRefusal> ReadRestorableFile(const QString& path);

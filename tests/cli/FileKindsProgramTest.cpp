@@ -159,7 +159,9 @@ TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithO
         EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << c.name << ": " << run.err.toStdString();
         EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << c.name << ": " << run.err.toStdString();
         EXPECT_LT(run.ms, 10000) << c.name;
-        if (c.wireQuiet) EXPECT_EQ(m_sim.ReceivedFrames().size(), framesBefore) << c.name;
+        if (c.wireQuiet) {
+            EXPECT_EQ(m_sim.ReceivedFrames().size(), framesBefore) << c.name;
+        }
         if (c.file) {
             EXPECT_EQ(Bytes(Path(c.file)), c.bytes) << c.name;
             EXPECT_EQ(ModeOf(Path(c.file)), c.mode) << c.name;

@@ -71,8 +71,9 @@ public:
         // Whatever comes late changes nothing: no second end, nothing sent on its behalf.
         if (ending != Ending::LineLostHalfway) m_line->Inject(SetCommand(halfway, 0) + '\n');
         m_clock.Advance(10s);
-        if (ending != Ending::AllEchoed)
+        if (ending != Ending::AllEchoed) {
             EXPECT_EQ(m_line->Sent().size(), sent) << c.name << ": sent after its end";
+        }
         return m_listener.ends;
     }
 };
