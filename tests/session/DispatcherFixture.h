@@ -17,6 +17,7 @@
 #include "MemoryLine.h"
 #include "ProtocolState.h"
 #include "ReceiveDispatcher.h"
+#include "ScriptedAnswers.h"
 
 // Everything the listener was told, in order.
 struct RecordingListener : IProtocolListener {
@@ -79,28 +80,14 @@ inline QByteArray Reply(char letter, int value) {
 // The dispatcher wired to an in-memory line the way the main window wires it to the port.
 // A scripted controller may answer each frame written; its answers are delivered one event
 // each by Pump(), so that a frame is only ever sent in reaction to an answer already taken.
-class DispatcherTest : public ::testing::Test {
+class DispatcherTest : public ::testing::Test, public ScriptedAnswers {
 protected:
     DispatcherTest() : m_comm(MakeLine()), m_dispatcher(m_state, m_comm, m_clock, m_listener) {
         m_comm.SetInputMode(CMSComm::comInputModeBinary);
         m_comm.SetRThreshold(1);
         m_comm.SetPortOpen(true);
         QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_dispatcher.OnComm(); });
-        m_line->onWritten = [this](const QByteArray& frame) {
-            m_writtenAfterAnswers.push_back(m_answersDelivered);
-            if (controller)
-                for (QByteArray answer : controller(frame)) m_answers.push_back(std::move(answer));
-        };
-    }
-
-    // Delivers the controller's answers, one receive event each, until none is left.
-    void Pump() {
-        while (!m_answers.empty()) {
-            const QByteArray answer = m_answers.front();
-            m_answers.pop_front();
-            ++m_answersDelivered;
-            m_line->Inject(answer);
-        }
+        AnswerFramesWrittenTo(*m_line);
     }
 
     void Arrive(const QByteArray& bytes) { m_line->Inject(bytes); }
@@ -127,20 +114,9 @@ protected:
                 m_dispatcher.EnterIdle(false);
                 break;
         }
-        m_line->ClearSent();
-        m_writtenAfterAnswers.clear();
+        ForgetWrittenFrames();
     }
 
-    std::vector<QByteArray> SentFrames() const {
-        std::vector<QByteArray> frames;
-        for (const auto& sent : m_line->Sent()) frames.push_back(sent.bytes);
-        return frames;
-    }
-
-    // How many answers had been delivered when each frame was written.
-    const std::vector<int>& WrittenAfterAnswers() const { return m_writtenAfterAnswers; }
-
-    std::function<std::vector<QByteArray>(const QByteArray&)> controller;
 
     FakeClock m_clock;
     MemoryLine* m_line = nullptr;
@@ -156,9 +132,4 @@ private:
         return line;
     }
 
-    std::deque<QByteArray> m_answers;
-    int m_answersDelivered = 0;
-
-protected:
-    std::vector<int> m_writtenAfterAnswers;
 };

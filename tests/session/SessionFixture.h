@@ -13,6 +13,7 @@
 #include "FakeClock.h"
 #include "ISessionListener.h"
 #include "MemoryLine.h"
+#include "ScriptedAnswers.h"
 
 // What the session told its caller, in order.
 struct SessionRecorder : ISessionListener {
@@ -30,7 +31,7 @@ struct SessionRecorder : ISessionListener {
 
 // The controller session on an in-memory line with an open port. A scripted controller may
 // answer each frame written; Pump() delivers its answers one receive event each.
-class SessionRig {
+class SessionRig : public ScriptedAnswers {
 public:
     SessionRig() : m_session(MakeLine(), m_clock, m_listener) {
         CMSComm& comm = m_session.Comm();
@@ -38,24 +39,7 @@ public:
         comm.SetRThreshold(1);
         comm.SetPortOpen(true);
         QObject::connect(&comm, &CMSComm::OnComm, [this] { m_session.OnComm(); });
-        m_line->onWritten = [this](const QByteArray& frame) {
-            if (controller)
-                for (QByteArray answer : controller(frame)) m_answers.push_back(std::move(answer));
-        };
-    }
-
-    void Pump() {
-        while (!m_answers.empty()) {
-            const QByteArray answer = m_answers.front();
-            m_answers.pop_front();
-            m_line->Inject(answer);
-        }
-    }
-
-    std::vector<QByteArray> SentFrames() const {
-        std::vector<QByteArray> frames;
-        for (const auto& sent : m_line->Sent()) frames.push_back(sent.bytes);
-        return frames;
+        AnswerFramesWrittenTo(*m_line);
     }
 
     // A controller that echoes every set command (eight bytes) until the command of `silentAt`,
@@ -74,7 +58,6 @@ public:
     MemoryLine* m_line = nullptr;
     SessionRecorder m_listener;
     CControllerSession m_session;
-    std::function<std::vector<QByteArray>(const QByteArray&)> controller;
 
 private:
     std::unique_ptr<ICommBackend> MakeLine() {
@@ -83,7 +66,6 @@ private:
         return line;
     }
 
-    std::deque<QByteArray> m_answers;
     bool m_bQuiet = false;
 };
 
