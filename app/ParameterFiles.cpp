@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "BiText.h"
+#include "BulkWriteChain.h"
 #include "ClosedListGuard.h"
 #include "GuardedHandler.h"
 #include "OutOfRangeNote.h"
@@ -47,6 +48,12 @@ constexpr BiText kRestoreStopped{
     "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
     "The parameters before it are in the controller; this one and those after it may not be. "
     "Check the connection and restore the file again."};
+
+// %1 values of the restored file read back as they were sent.
+constexpr BiText kRestoreConfirmed{"%1 个参数已恢复并确认", "%1 parameters restored and confirmed"};
+// %2 of them read back otherwise, %3 their letters.
+constexpr BiText kRestoreDiffers{"%1 个参数已恢复并确认，%2 个读回的数值不同：%3",
+                                 "%1 parameters restored and confirmed; %2 read back otherwise: %3"};
 
 constexpr BiText kRestoreLineLost{
     "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
@@ -109,6 +116,7 @@ void CParameterFiles::RestoreFromFile() {
     request.filter = QString::fromUtf8(kOpenFilter);
     request.defaultExtension = QStringLiteral("*.txt");
     request.kind = FileKind::ParameterRestore;
+    request.wholeNames = true;
     // The backups folder is offered beside the usual places, so that one is found at once.
     if (const QString& backups = m_backupFolder;
         !backups.isEmpty() && QDir().mkpath(backups))
@@ -125,12 +133,34 @@ void CParameterFiles::RestoreFromFile() {
     }
     BackUpBefore(QStringLiteral("restore"));
     m_dlg.UpdateData(true);
-    m_dlg.Session().Restore(std::get<ParameterValues>(read));
+    m_restoring = std::get<ParameterValues>(read);
+    m_bRestoreDone = false;
+    m_dlg.Session().Restore(*m_restoring);
+}
+
+void CParameterFiles::OnRestoreDone() { m_bRestoreDone = m_restoring.has_value(); }
+
+QString CParameterFiles::RestoreResult(const ParameterValues& restored) const {
+    const bool english = m_dlg.IsEnglish();
+    const std::string differing =
+        LettersNotRestored(restored, m_dlg.Session().State().m_nParamCache);
+    const int confirmed = int(kBulkWriteOrder.size() - differing.size());
+    if (differing.empty()) return kRestoreConfirmed.In(english).arg(confirmed);
+    return kRestoreDiffers.In(english)
+        .arg(confirmed)
+        .arg(differing.size())
+        .arg(QString::fromStdString(differing));
 }
 
 void CParameterFiles::OnReadBackFinished() {
     m_record.OnReadBackFinished();
-    if (!m_strBackupNote.isEmpty()) ShowStatus(std::exchange(m_strBackupNote, QString()));
+    QStringList status;
+    if (const std::optional<ParameterValues> restored = std::exchange(m_restoring, std::nullopt);
+        restored && std::exchange(m_bRestoreDone, false))
+        status << RestoreResult(*restored);
+    if (!m_strBackupNote.isEmpty()) status << std::exchange(m_strBackupNote, QString());
+    if (!status.isEmpty()) ShowStatus(status.join(m_dlg.IsEnglish() ? QStringLiteral(". ")
+                                                                     : QStringLiteral("。")));
 }
 
 void CParameterFiles::OnReadBackIncomplete() {
@@ -138,9 +168,9 @@ void CParameterFiles::OnReadBackIncomplete() {
     m_strBackupNote.clear();  // the incomplete read-back's status matters more now
 }
 
-void CParameterFiles::BackUpBefore(const QString& action) {
+std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action) {
     const QString& folder = m_backupFolder;
-    if (folder.isEmpty()) return;
+    if (folder.isEmpty()) return std::nullopt;
     const BackupSource source{m_record.IsComplete(), m_dlg.Session().State().m_nParamCache,
                               m_dlg.Ui().cboPort->currentIndex() + 1, ExportVersion()};
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
@@ -150,6 +180,7 @@ void CParameterFiles::BackUpBefore(const QString& action) {
             note += QLatin1Char(' ') + held;
     m_strBackupNote = note;
     ShowStatus(note);
+    return outcome;
 }
 
 int CParameterFiles::ExportVersion() const {
@@ -176,6 +207,8 @@ void CParameterFiles::ShowHint() {
 }
 
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
+    m_restoring.reset();
+    m_bRestoreDone = false;
     const bool english = m_dlg.IsEnglish();
     Warn((lineLost ? kRestoreLineLost : kRestoreStopped)
              .In(english)

@@ -3,6 +3,9 @@
 #include "MainWindowParts.h"
 
 #include <QString>
+#include <optional>
+
+#include "ParameterBackup.h"
 
 #include "ParameterRestore.h"
 #include "ReadBackRecord.h"
@@ -24,6 +27,8 @@ public:
     void OnRestoreChoice(int entry);
     void ShowHint();
 
+    // The restore's last echo came; the read-back it starts tells how many values it confirmed.
+    void OnRestoreDone();
     // A restore that waited in vain for the echo of `letter`, or lost its line there: the
     // operator is told where it stopped.
     void OnRestoreStopped(char letter, bool lineLost);
@@ -34,8 +39,8 @@ public:
     void OnReadBackIncomplete();
     // Before a restore, a reference set or an upgrade (`action` names it in the file name): the
     // cache of the last complete read-back is written as a dated backup, and the status line
-    // says where, or why there is none. Nothing without a backups folder.
-    void BackUpBefore(const QString& action);
+    // says where, or why there is none. Nothing without a backups folder (nullopt).
+    std::optional<BackupOutcome> BackUpBefore(const QString& action);
 
 private:
     void RestoreFromFile();
@@ -47,8 +52,14 @@ private:
     // The values the last read-back found outside their range, as a note; empty when none.
     QString HeldOutOfRangeNote() const;
 
+    // The status after the read-back that ends a restore: how many values it read back as sent.
+    QString RestoreResult(const ParameterValues& restored) const;
+
     IMainWindowParts& m_dlg;
     ReadBackRecord m_record;
+    // The values of the restore on the line, and whether its last echo came.
+    std::optional<ParameterValues> m_restoring;
+    bool m_bRestoreDone = false;
     // The backup's status, shown again once the read-back that ends its action is through.
     QString m_strBackupNote;
     QString m_backupFolder;

@@ -130,6 +130,8 @@ TEST_F(BackupWindowTest, RestoreDialogOffersTheBackupsFolder) {
     Choose(4);  // cancelled
     ASSERT_EQ(m_prompter.FileRequests().size(), 1u);
     EXPECT_EQ(m_prompter.FileRequests()[0].sidebarFolders, QStringList{m_options.backupFolder});
+    // The dated backup names are long; the dialog lists them whole.
+    EXPECT_TRUE(m_prompter.FileRequests()[0].wholeNames);
     EXPECT_TRUE(m_line->Sent().empty() || m_line->SentBytes().indexOf("Sj0004") < 0);
 }
 
