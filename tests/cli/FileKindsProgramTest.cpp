@@ -159,6 +159,8 @@ TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithO
          "Bad file descriptor", false, nullptr, {}, 0},
         {"ports into a full disk", {}, "$VEXACTL --json ports > /dev/full; echo $? > status", 4,
          "No space left on device", true, nullptr, {}, 0},
+        {"help into a full disk", {}, "$VEXACTL --help > /dev/full; echo $? > status", 4,
+         "No space left on device", true, nullptr, {}, 0},
         {"monitor into a full disk", {}, "$VEXACTL monitor > /dev/full; echo $? > status", 4,
          "No space left on device", false, nullptr, {}, 0},
         {"monitor --csv into a full disk", {},
