@@ -2,7 +2,6 @@
 // without a complete read-back, the newest hundred kept by the dates in their names, nothing
 // else in the folder touched.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -150,32 +149,6 @@ TEST(ParameterBackup, TwoWritersInOneSecondNeverShareAName) {
         EXPECT_EQ(Read(dir.filePath(file)), GoldenFileBytes()) << file.toStdString();
     std::sort(paths.begin(), paths.end());
     EXPECT_EQ(std::unique(paths.begin(), paths.end()), paths.end());
-}
-
-// What stands where the backups folder should be: nothing is written, and the reason says why.
-TEST(ParameterBackup, AFolderThatIsNoFolderIsAFailureWithItsReason) {
-    QTemporaryDir dir;
-    const auto at = [&](const char* name) { return dir.filePath(QLatin1String(name)); };
-    Touch(at("file"));
-    ::mkfifo(QFile::encodeName(at("fifo")).constData(), 0644);
-    QFile::link(at("nowhere"), at("dangling"));
-    const struct {
-        const char* folder;
-        const char* says;
-    } cases[] = {
-        {"file", "not a folder"},
-        {"file/backups", "Not a directory"},
-        {"fifo", "FIFO"},
-        {"dangling", "symbolic link"},
-    };
-    for (const auto& c : cases) {
-        const BackupOutcome failed =
-            ParameterBackup(at(c.folder)).Write(Golden(), QStringLiteral("upgrade"), kNoon);
-        EXPECT_EQ(failed.kind, BackupOutcome::Kind::Failed) << c.folder;
-        EXPECT_TRUE(failed.reason.contains(QLatin1String(c.says))) << failed.reason.toStdString();
-        EXPECT_TRUE(failed.Describe(true).startsWith(QLatin1String("The backup was not written")));
-    }
-    EXPECT_FALSE(QFileInfo::exists(at("nowhere")));
 }
 
 }  // namespace
