@@ -51,7 +51,7 @@ void ListNotPutBack(CommandResult& result, const std::vector<ParameterDifference
     for (const ParameterDifference& d : changed) {
         const QString name = ParameterLabel(d.letter, language);
         result.lines
-            << QStringLiteral("  %1  %2  %3").arg(QLatin1Char(d.letter)).arg(name).arg(d.file);
+            << QStringLiteral("  %1  %2  %3").arg(QString(QLatin1Char(d.letter)), name).arg(d.file);
         entries << JsonObject(
             {{QStringLiteral("letter"), JsonString(QString(QLatin1Char(d.letter)))},
              {QStringLiteral("name"), JsonString(name)},
@@ -64,7 +64,7 @@ void ListNotPutBack(CommandResult& result, const std::vector<ParameterDifference
 void PointAtTheValues(CommandResult& result, const std::optional<BackupOutcome>& backup) {
     const QString advice =
         backup ? QStringLiteral("put them back with vexactl restore %1").arg(backup->path)
-               : QStringLiteral("the values not put back are listed on stdout");
+               : QStringLiteral("put back the values listed on stdout with vexactl set");
     if (!result.error.contains(QLatin1String("restore the file again")))
         result.error += QStringLiteral("; ") + advice;
     result.error.replace(QLatin1String("restore the file again"), advice);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -60,7 +61,10 @@ int AppendLog::Open() const {
 }
 
 void AppendLog::Append(QByteArrayView text) const {
-    const QByteArray line = LogLinePrefix() + text.toByteArray() + '\n';
+    // One line never fills the log by itself.
+    const QByteArray line =
+        LogLinePrefix() + text.first(std::min(text.size(), qsizetype(m_limit / 16))).toByteArray() +
+        '\n';
     int fd = Open();
     if (fd < 0) return;
     qint64 size = RegularSize(fd);
