@@ -8,6 +8,7 @@
 #include "BulkWriteChain.h"
 #include "ClosedListGuard.h"
 #include "GuardedHandler.h"
+#include "KeptFiles.h"
 #include "OutOfRangeNote.h"
 #include "ParameterBackup.h"
 #include "ParameterExport.h"
@@ -119,7 +120,7 @@ void CParameterFiles::RestoreFromFile() {
     request.wholeNames = true;
     // The backups folder is offered beside the usual places, so that one is found at once.
     if (const QString& backups = m_backupFolder;
-        !backups.isEmpty() && QDir().mkpath(backups))
+        !backups.isEmpty() && !MakeKeptFolder(backups))
         request.sidebarFolders << backups;
     const std::optional<QString> path = m_dlg.GetPrompter().OpenFile(request);
     if (!path) return;

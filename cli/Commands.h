@@ -12,6 +12,7 @@
 #include "FirmwareImage.h"
 #include "Json.h"
 #include "ParameterFileReader.h"
+#include "StandardStreams.h"
 
 struct Invocation;
 
@@ -41,7 +42,9 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
 // stderr; `stream` result lines that cannot wait for the end (monitor), for stdout.
 struct CommandOutput {
     std::function<void(const QString&)> progress;
-    std::function<bool(const QString&)> stream;  // false once stdout takes no more
+    // Written, or why not: the reader gone, a failed write (the disk full), a stop asked for
+    // while stdout took nothing.
+    std::function<StdoutWrite(const QString&)> stream;
 };
 
 // Runs the command on an open session.

@@ -2,8 +2,28 @@
 
 #include "TerminationSignals.h"
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+Interruption::Interruption() {
+#ifdef Q_OS_UNIX
+    if (::pipe2(m_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) m_stopPipe[0] = m_stopPipe[1] = -1;
+#endif
+}
+
+Interruption::~Interruption() {
+#ifdef Q_OS_UNIX
+    for (int fd : m_stopPipe)
+        if (fd >= 0) ::close(fd);
+#endif
+}
+
 void Interruption::Request() {
-    m_bRequested = true;
+    // The byte stays in the pipe: the descriptor reads as ready for every later wait too.
+    if (!m_bRequested.exchange(true) && m_stopPipe[1] >= 0) [[maybe_unused]]
+        const auto written = ::write(m_stopPipe[1], "!", 1);
     emit Requested();
 }
 

@@ -9,7 +9,13 @@ class Interruption : public QObject {
     Q_OBJECT
 
 public:
+    Interruption();
+    ~Interruption() override;
+
     bool IsRequested() const { return m_bRequested; }
+    // Readable once a stop was requested (and from then on): code that waits outside the
+    // event loop (a write to a stdout nobody reads) polls it beside what it waits for.
+    int StopDescriptor() const { return m_stopPipe[0]; }
     void Request();
     // SIGINT, SIGTERM and SIGHUP call Request from the event loop of the calling thread.
     void CatchSignals();
@@ -19,4 +25,5 @@ signals:
 
 private:
     std::atomic<bool> m_bRequested = false;
+    int m_stopPipe[2] = {-1, -1};
 };

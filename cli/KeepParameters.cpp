@@ -1,10 +1,14 @@
 #include "KeepParameters.h"
 
+#include <optional>
+
+#include "BackupFirst.h"
 #include "DiffCommand.h"
 #include "FileCommands.h"
 #include "FlashCommand.h"
 #include "ParameterBackup.h"
 #include "ParameterDiff.h"
+#include "ParameterLabel.h"
 #include "SessionNotes.h"
 
 namespace {
@@ -20,13 +24,32 @@ QString WithMembers(const QString& object, const JsonMembers& members) {
     return joined + inner.mid(1);
 }
 
-QString BackupNote(PortSession& session, const QString& folder) {
-    if (folder.isEmpty()) return {};
-    const ProtocolState& state = session.State();
-    const BackupSource source{session.Record().IsComplete(), state.m_nParamCache,
-                              session.PortNumber(), state.m_nFwVersion};
-    const BackupOutcome outcome = ParameterBackup(folder).Write(source, QStringLiteral("upgrade"));
-    return session.PortName() + QLatin1String(": ") + outcome.Describe(true);
+// A put-back cut off with no backup file: the values it was to write are printed, so that
+// they are not lost with the run.
+void ListNotPutBack(CommandResult& result, const std::vector<ParameterDifference>& changed) {
+    result.lines << QStringLiteral("not put back (letter, name, value before the upgrade):");
+    const NameLanguage language = UserNameLanguage();
+    QStringList entries;
+    for (const ParameterDifference& d : changed) {
+        const QString name = ParameterLabel(d.letter, language);
+        result.lines
+            << QStringLiteral("  %1  %2  %3").arg(QString(QLatin1Char(d.letter)), name).arg(d.file);
+        entries << JsonObject(
+            {{QStringLiteral("letter"), JsonString(QString(QLatin1Char(d.letter)))},
+             {QStringLiteral("name"), JsonString(name)},
+             {QStringLiteral("kept"), QString::number(d.file)}});
+    }
+    result.json = JsonObject({{QStringLiteral("notPutBack"), JsonArray(entries)}});
+}
+
+// Where a cut-off put-back's values are now: the backup file, or stdout.
+void PointAtTheValues(CommandResult& result, const std::optional<BackupOutcome>& backup) {
+    const QString advice =
+        backup ? QStringLiteral("put them back with vexactl restore %1").arg(backup->path)
+               : QStringLiteral("put back the values listed on stdout with vexactl set");
+    if (!result.error.contains(QLatin1String("restore the file again")))
+        result.error += QStringLiteral("; ") + advice;
+    result.error.replace(QLatin1String("restore the file again"), advice);
 }
 
 }  // namespace
@@ -41,8 +64,13 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
         SavedValues(session.State().m_nParamCache, session.State().m_nFwVersion);
     QStringList notes;
     if (const QString held = HeldOutOfRangeNote(session); !held.isEmpty()) notes << held;
-    if (const QString backup = BackupNote(session, backupFolder); !backup.isEmpty())
-        notes << backup;
+    std::optional<BackupOutcome> backup;
+    if (!backupFolder.isEmpty()) {
+        backup.emplace();
+        if (std::optional<CommandResult> stopped =
+                WriteBackup(session, backupFolder, QStringLiteral("upgrade"), &notes, &*backup))
+            return *stopped;
+    }
 
     CommandResult result = Flash(session, image, progress);
     result.notes = notes + result.notes;
@@ -54,6 +82,8 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
         CommandResult restored = Restore(session, image.Path(), before, progress);
         if (restored.status != kExitOk && restored.status != kExitDiffers) {
             restored.notes = result.notes;
+            if (!backup) ListNotPutBack(restored, changed);
+            PointAtTheValues(restored, backup);
             return restored;
         }
     }

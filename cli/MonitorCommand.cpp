@@ -68,22 +68,47 @@ QString LiveFrameJson(const LiveFrame& frame) {
     return JsonObject(members);
 }
 
+namespace {
+
+// Monitoring ended because stdout took no more: a fault, named with the system's reason.
+CommandResult OutputFailed(const PortSession& session, const QString& reason) {
+    CommandResult result;
+    result.status = kExitLineFault;
+    result.error = QStringLiteral("%1: stdout could not be written (%2); monitoring ended")
+                       .arg(session.PortName(), reason);
+    return result;
+}
+
+}  // namespace
+
 CommandResult Monitor(PortSession& session, const Invocation& invocation,
                       const CommandOutput& output) {
     int frames = 0;
     std::chrono::nanoseconds started{};
-    if (invocation.csv) output.stream(QString::fromUtf8(live_csv::Header()));
+    // Why stdout took a line not; empty while it takes every one. A reader that went away
+    // ("| head -n 3") or a stop while stdout took nothing is no failure.
+    QString outputFailure;
+    // Any unwritten line ends monitoring as SIGTERM does: the stream is stopped, the port
+    // closed.
+    const auto print = [&](const QString& line) {
+        const StdoutWrite written = output.stream(line);
+        if (written.kind == StdoutWrite::Kind::Written) return true;
+        if (written.kind == StdoutWrite::Kind::Failed && outputFailure.isEmpty())
+            outputFailure = written.reason;
+        session.Interrupt();
+        return false;
+    };
+    if (invocation.csv && !print(QString::fromUtf8(live_csv::Header()))) {
+        if (!outputFailure.isEmpty()) return OutputFailed(session, outputFailure);
+        return {};
+    }
     session.onLiveFrame = [&](const LiveFrame& frame) {
         // Frames that arrive together with the last one counted are not printed.
         if (invocation.count > 0 && frames >= invocation.count) return;
         const QString line = invocation.csv    ? CsvLine(session.Clock().Now() - started, frame)
                              : invocation.json ? LiveFrameJson(frame)
                                                : LiveFrameText(frame);
-        // A reader that went away ("| head -n 3") ends monitoring as SIGTERM does.
-        if (!output.stream(line)) {
-            session.Interrupt();
-            return;
-        }
+        if (!print(line)) return;
         ++frames;
         session.Heard();
     };
@@ -98,8 +123,10 @@ CommandResult Monitor(PortSession& session, const Invocation& invocation,
     const bool stopped = StopLiveDisplay(session);
     if (end == End::Done || end == End::Interrupted) {
         CommandResult result;
+        if (!outputFailure.isEmpty()) result = OutputFailed(session, outputFailure);
         if (!stopped) {
             result.status = kExitLineFault;
+            if (!result.error.isEmpty()) result.notes << result.error;
             result.error = QStringLiteral(
                                "%1: \"S~0000\" could not be sent; the controller may "
                                "still be streaming")

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -34,16 +35,42 @@ void Print(FILE* stream, const QString& text) {
     std::fputc('\n', stream);
 }
 
-// A result line that is shown as it comes (a live frame), whoever reads stdout; false when
-// stdout took it not (its reader went away, it is closed or full).
-bool PrintNow(const QString& line) {
+// A result line that is shown as it comes (a live frame), whoever reads stdout; the wait for
+// a reader that stopped reading ends with a stop request.
+StdoutWrite PrintNow(const QString& line, int stopFd) {
     static QMutex mutex;
     const QMutexLocker lock(&mutex);
-    const QByteArray text = line.toUtf8() + '\n';
-    return std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout) ==
-               std::size_t(text.size()) &&
-           std::fflush(stdout) == 0;
+    return WriteToStdoutUnlessStopped(line.toUtf8() + '\n', stopFd);
 }
+
+// The results for stdout, gathered, so that one checked write puts them there.
+class StdoutText {
+public:
+    void Line(const QString& line) { m_text += line.toUtf8() + '\n'; }
+
+    // Writes what was gathered; the status made a fault (or an interruption) when stdout did
+    // not take it, with one line on stderr saying why.
+    int Flush(int status, int stopFd) {
+        const StdoutWrite written = WriteToStdoutUnlessStopped(std::exchange(m_text, {}), stopFd);
+        switch (written.kind) {
+            case StdoutWrite::Kind::Written:
+                return status;
+            case StdoutWrite::Kind::Stopped:
+                Print(stderr, QStringLiteral("vexactl: stdout: interrupted before the results "
+                                             "were written"));
+                return std::max(status, int(kExitInterrupted));
+            case StdoutWrite::Kind::ReaderGone:
+            case StdoutWrite::Kind::Failed:
+                break;
+        }
+        Print(stderr, QStringLiteral("vexactl: stdout: the results were not written (%1)")
+                          .arg(written.reason));
+        return std::max(status, int(kExitLineFault));
+    }
+
+private:
+    QByteArray m_text;
+};
 
 bool StderrIsTerminal() {
 #ifdef Q_OS_UNIX
@@ -104,7 +131,7 @@ private:
         output.progress = [this](const QString& text) { m_progress.Update(m_target.label, text); };
         output.stream = [this](const QString& line) {
             m_progress.Clear();
-            return PrintNow(line);
+            return PrintNow(line, m_interruption.StopDescriptor());
         };
         return RunControllerCommand(m_invocation, m_prepared, session, output);
     }
@@ -135,27 +162,40 @@ QString Outcome(int status) {
     }
 }
 
-// Prints one port's result; returns its exit status, a fault when a file meant for stdout
+// Prints one port's result; returns its exit status, a fault when what was meant for stdout
 // could not be written there.
-int PrintSingle(const Invocation& invocation, const CommandResult& result) {
+int PrintSingle(const Invocation& invocation, const CommandResult& result, int stopFd) {
+    int status = result.status;
     if (!result.raw.isEmpty()) {
-        if (const std::optional<QString> reason = WriteToStdout(result.raw)) {
+        const StdoutWrite written = WriteToStdoutUnlessStopped(result.raw, stopFd);
+        if (written.kind != StdoutWrite::Kind::Written) {
             Print(stderr, QStringLiteral("vexactl: stdout: the file was not written (%1)")
-                              .arg(*reason));
+                              .arg(written.kind == StdoutWrite::Kind::Stopped
+                                       ? QStringLiteral("interrupted")
+                                       : written.reason));
             return std::max(result.status, int(kExitLineFault));
         }
-    } else if (invocation.json) {
-        if (!result.json.isEmpty()) Print(stdout, result.json);
     } else {
-        for (const QString& line : result.lines) Print(stdout, line);
+        StdoutText out;
+        if (invocation.json) {
+            if (!result.json.isEmpty()) out.Line(result.json);
+        } else {
+            for (const QString& line : result.lines) out.Line(line);
+        }
+        status = out.Flush(status, stopFd);
     }
     for (const QString& note : result.notes) Print(stderr, QStringLiteral("vexactl: ") + note);
     if (!result.error.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + result.error);
-    return result.status;
+    return status;
 }
 
-void PrintMany(const Invocation& invocation,
-               const std::vector<std::unique_ptr<PortWorker>>& workers) {
+// Prints every port's result and the summary; returns the highest exit status, a fault when
+// stdout did not take them.
+int PrintMany(const Invocation& invocation, const std::vector<std::unique_ptr<PortWorker>>& workers,
+              int stopFd) {
+    int status = kExitOk;
+    for (const auto& worker : workers) status = std::max(status, worker->Result().status);
+    StdoutText out;
     if (invocation.json) {
         QStringList entries;
         for (const auto& worker : workers) {
@@ -169,7 +209,7 @@ void PrintMany(const Invocation& invocation,
                 members.emplace_back(QStringLiteral("error"), JsonString(r.error));
             entries << JsonObject(members);
         }
-        Print(stdout, JsonObject({{QStringLiteral("ports"), JsonArray(entries)}}));
+        out.Line(JsonObject({{QStringLiteral("ports"), JsonArray(entries)}}));
     }
     int width = 4;
     for (const auto& worker : workers) width = std::max(width, int(worker->Target().label.size()));
@@ -177,21 +217,22 @@ void PrintMany(const Invocation& invocation,
         const CommandResult& r = worker->Result();
         if (!invocation.json)
             for (const QString& line : r.lines)
-                Print(stdout, worker->Target().label + QLatin1String(": ") + line);
+                out.Line(worker->Target().label + QLatin1String(": ") + line);
         for (const QString& note : r.notes) Print(stderr, QStringLiteral("vexactl: ") + note);
         if (!r.error.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + r.error);
     }
-    if (invocation.json) return;
-    Print(stdout, QString());
-    Print(stdout, QStringLiteral("%1  %2  %3")
-                      .arg(QStringLiteral("port"), -width)
-                      .arg(QStringLiteral("result"), -17)
-                      .arg(QStringLiteral("time")));
+    if (invocation.json) return out.Flush(status, stopFd);
+    out.Line(QString());
+    out.Line(QStringLiteral("%1  %2  %3")
+                 .arg(QStringLiteral("port"), -width)
+                 .arg(QStringLiteral("result"), -17)
+                 .arg(QStringLiteral("time")));
     for (const auto& worker : workers)
-        Print(stdout, QStringLiteral("%1  %2  %3 s")
-                          .arg(worker->Target().label, -width)
-                          .arg(Outcome(worker->Result().status), -17)
-                          .arg(worker->Seconds(), 0, 'f', 3));
+        out.Line(QStringLiteral("%1  %2  %3 s")
+                     .arg(worker->Target().label, -width)
+                     .arg(Outcome(worker->Result().status), -17)
+                     .arg(worker->Seconds(), 0, 'f', 3));
+    return out.Flush(status, stopFd);
 }
 
 int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
@@ -228,18 +269,16 @@ int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
     for (const auto& worker : workers) worker->wait();
     progress.Clear();
 
-    if (workers.size() == 1) return PrintSingle(invocation, workers.front()->Result());
-    PrintMany(invocation, workers);
-    int status = kExitOk;
-    for (const auto& worker : workers) status = std::max(status, worker->Result().status);
-    return status;
+    const int stopFd = interruption.StopDescriptor();
+    if (workers.size() == 1) return PrintSingle(invocation, workers.front()->Result(), stopFd);
+    return PrintMany(invocation, workers, stopFd);
 }
 
 }  // namespace
 
 int RunInvocation(const Invocation& invocation, Interruption& interruption) {
     if (!invocation.command->usesPort) {
-        return PrintSingle(invocation, ListPorts(invocation));
+        return PrintSingle(invocation, ListPorts(invocation), interruption.StopDescriptor());
     }
     return RunOnControllers(invocation, interruption);
 }

@@ -1,14 +1,17 @@
 #include "StandardStreams.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "WriteAll.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #endif
 
@@ -30,3 +33,53 @@ std::optional<QString> WriteToStdout(const QByteArray& bytes) {
     if (std::fflush(stdout) != 0) return SystemErrorText(errno);
     return WriteAll(fileno(stdout), bytes, SystemWriteCalls());
 }
+
+#ifdef Q_OS_UNIX
+
+namespace {
+
+// Waits until stdout takes more or a stop is asked for; true when it may be written (also
+// after a stop: what stdout takes is still written).
+bool AwaitStdout(int stopFd) {
+    pollfd watched[2] = {{STDOUT_FILENO, POLLOUT, 0}, {stopFd, POLLIN, 0}};
+    const nfds_t count = stopFd >= 0 ? 2 : 1;
+    for (;;) {
+        if (::poll(watched, count, -1) < 0) {
+            if (errno == EINTR) continue;
+            return true;  // the write says what is wrong
+        }
+        if (watched[0].revents != 0) return true;
+        if (count == 2 && (watched[1].revents & POLLIN)) return false;
+    }
+}
+
+}  // namespace
+
+StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int stopFd) {
+    if (std::fflush(stdout) != 0) return {StdoutWrite::Kind::Failed, SystemErrorText(errno)};
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        if (!AwaitStdout(stopFd)) return {StdoutWrite::Kind::Stopped, {}};
+        const std::size_t chunk = std::size_t(std::min<qsizetype>(bytes.size() - done, PIPE_BUF));
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, chunk);
+        if (n > 0)
+            done += n;
+        else if (n == 0)
+            return {StdoutWrite::Kind::Failed, SystemErrorText(EIO)};
+        else if (errno == EPIPE)
+            return {StdoutWrite::Kind::ReaderGone, SystemErrorText(errno)};
+        else if (errno != EINTR && errno != EAGAIN)
+            return {StdoutWrite::Kind::Failed, SystemErrorText(errno)};
+    }
+    return {};
+}
+
+#else
+
+StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int) {
+    if (const std::optional<QString> reason = WriteToStdout(bytes))
+        return {StdoutWrite::Kind::Failed, *reason};
+    return {};
+}
+
+#endif

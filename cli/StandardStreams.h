@@ -13,3 +13,21 @@ void GuardStandardStreams();
 
 // Writes bytes to stdout as they are, every write and the flush checked; the reason on failure.
 std::optional<QString> WriteToStdout(const QByteArray& bytes);
+
+// What became of bytes meant for stdout.
+struct StdoutWrite {
+    enum class Kind {
+        Written,
+        ReaderGone,  // the pipe's reader went away ("| head -n 3")
+        Failed,      // the disk full, stdout closed, ...
+        Stopped      // a stop was asked for while stdout took nothing
+    };
+    Kind kind = Kind::Written;
+    QString reason;  // ReaderGone, Failed: the system's words ("No space left on device")
+};
+
+// Writes bytes to stdout, waiting for it to take them only while `stopFd` (a descriptor that
+// becomes readable when the program is asked to stop; -1: none) stays quiet: a reader that
+// stopped reading never holds the program past SIGTERM. Written a pipe's atomic size at a
+// time, each after poll said stdout takes more, so no write blocks for long.
+StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int stopFd);

@@ -11,6 +11,18 @@
 #include "StandardStreams.h"
 #include "VexaVersion.h"
 
+namespace {
+
+// Help and version on stdout, checked like every result: a failed write is exit 4.
+int PrintedOrFault(const QByteArray& text) {
+    const std::optional<QString> reason = WriteToStdout(text);
+    if (!reason) return kExitOk;
+    std::fprintf(stderr, "vexactl: stdout: not written (%s)\n", reason->toUtf8().constData());
+    return kExitLineFault;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     GuardStandardStreams();
     RouteQtMessagesToDebugLog("vexactl");
@@ -21,12 +33,10 @@ int main(int argc, char** argv) {
     switch (parsed.action) {
         case ParsedCommandLine::Action::Help: {
             const QString text = parsed.helpFor ? CommandHelp(*parsed.helpFor) : GeneralHelp();
-            std::fputs(text.toUtf8().constData(), stdout);
-            return kExitOk;
+            return PrintedOrFault(text.toUtf8());
         }
         case ParsedCommandLine::Action::Version:
-            std::printf("vexactl %s\n", VEXA_VERSION);
-            return kExitOk;
+            return PrintedOrFault(QByteArray("vexactl " VEXA_VERSION "\n"));
         case ParsedCommandLine::Action::UsageError:
             std::fprintf(stderr, "vexactl: %s (see vexactl --help)\n",
                          parsed.error.toUtf8().constData());

@@ -4,6 +4,8 @@
 #include <QString>
 #include <span>
 
+#include "WriteAll.h"
+
 // The automatic backup taken before an action overwrites many parameters at once (a restore, a
 // reference set, a firmware upload): the parameters of the last complete read-back, in the
 // export's exact bytes, as a dated file in the backups folder. Only the newest kKept are kept.
@@ -35,18 +37,24 @@ class ParameterBackup {
 public:
     static constexpr int kKept = 100;
 
-    explicit ParameterBackup(QString folder) : m_folder(std::move(folder)) {}
+    // `calls`: the system's unless given (tests make a disk full with them).
+    explicit ParameterBackup(QString folder, const WriteCalls* calls = nullptr)
+        : m_folder(std::move(folder)), m_calls(calls) {}
     const QString& Folder() const { return m_folder; }
 
-    // Writes "YYYY-MM-DD_HH-MM-SS_before-<action>.txt" (with "-2", "-3" ... added when that
-    // second already has one) and removes the oldest backups past kKept. Nothing is written
-    // without a complete read-back.
+    // Writes "YYYY-MM-DD_HH-MM-SS_COMn_before-<action>.txt" (no "_COMn" without a port
+    // number; "-2", "-3" ... added when another writer, in this process or another, took that
+    // name first) as a kept file (KeptFiles: written whole, the folder made 0700), then removes
+    // the oldest backups past kKept. Nothing is written without a complete read-back.
     BackupOutcome Write(const BackupSource& source, const QString& action,
                         const QDateTime& now = QDateTime::currentDateTime()) const;
 
-private:
-    QString FreeName(const QString& stem) const;
-    void RemoveOldest() const;
+    // Removes the backups past kKept, oldest first by the date and time in their names. Only
+    // regular files whose whole name is a backup's are counted or removed, and never `keep`
+    // (the file just written, whatever its date says).
+    void RemoveOldest(const QString& keep) const;
 
+private:
     QString m_folder;
+    const WriteCalls* m_calls;
 };

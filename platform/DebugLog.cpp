@@ -2,17 +2,20 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QtGlobal>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
+
+#include "AppendLog.h"
 
 namespace {
 
 std::mutex g_mutex;
 std::string g_path;
+std::optional<AppendLog> g_log;
 
 const char* KindOf(QtMsgType type) {
     switch (type) {
@@ -32,10 +35,7 @@ const char* KindOf(QtMsgType type) {
 
 void Append(const char* kind, const QByteArray& text) {
     const std::lock_guard<std::mutex> lock(g_mutex);
-    if (FILE* log = std::fopen(g_path.c_str(), "ae")) {
-        std::fprintf(log, "%s: %s\n", kind, text.constData());
-        std::fclose(log);
-    }
+    if (g_log) g_log->Append(QByteArray(kind) + ": " + text);
 }
 
 void Handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -47,10 +47,10 @@ void Handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
 std::string PathFor(const char* program) {
     const QByteArray chosen = qgetenv("VEXA_DEBUG_LOG");
     if (!chosen.isEmpty()) return chosen.toStdString();
+    // The folder is made (0700) with the first message.
     const QString folder =
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
             .filePath(QStringLiteral("Vexa"));
-    QDir().mkpath(folder);
     return QFile::encodeName(QDir(folder).filePath(QLatin1String(program) + QLatin1String(".log")))
         .toStdString();
 }
@@ -61,6 +61,7 @@ void RouteQtMessagesToDebugLog(const char* program) {
     {
         const std::lock_guard<std::mutex> lock(g_mutex);
         g_path = PathFor(program);
+        g_log.emplace(QByteArray::fromStdString(g_path));
     }
     qInstallMessageHandler(Handle);
 }

@@ -1,25 +1,17 @@
 #include "PortFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <cstdlib>
 
+#include "KeptFiles.h"
 #include "RegularFile.h"
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#endif
 
 namespace {
 
 // The number is at the start; a file of any size is read no further than this.
 constexpr qint64 kReadLimit = 4096;
+// What another writer left after the two bytes is kept up to this size; a larger file is no
+// port file and is left alone.
+constexpr qint64 kRewriteLimit = 64 * 1024;
 
 PortFile::Content ContentOf(const QByteArray& text) {
     PortFile::Content content;
@@ -36,37 +28,15 @@ QByteArray TwoBytesOf(int port) {
     return bytes.left(2);
 }
 
-#ifdef Q_OS_UNIX
-QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-// O_NOFOLLOW: a link (dangling or not) is refused instead of leading the write elsewhere.
-std::optional<QString> WriteAtStart(const QString& path, const QByteArray& bytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-    if (fd < 0) {
-        if (errno == ELOOP) return QStringLiteral("it is a symbolic link, which is not followed");
-        return SystemReason(errno);
-    }
-    struct stat info {};
-    std::optional<QString> problem;
-    if (::fstat(fd, &info) != 0)
-        problem = SystemReason(errno);
-    else if (!S_ISREG(info.st_mode))
-        problem = QStringLiteral("it is not a regular file");
-    else if (::pwrite(fd, bytes.constData(), std::size_t(bytes.size()), 0) != bytes.size())
-        problem = SystemReason(errno);
-    if (::close(fd) != 0 && !problem) problem = SystemReason(errno);
-    return problem;
+// Why the file found at path is not rewritten.
+QString WhyNotRewritten(const QString& path, const FileRefusal& refusal) {
+    if (refusal.kind != FileRefusal::Kind::NotRegular)
+        return QStringLiteral("it cannot be read (%1)").arg(refusal.reason);
+    const QString type = DescribeFileType(path, false);
+    if (type == QLatin1String("a symbolic link"))
+        return QStringLiteral("it is a symbolic link, which is not followed");
+    return QStringLiteral("it is %1, not a regular file").arg(type);
 }
-#else
-std::optional<QString> WriteAtStart(const QString& path, const QByteArray& bytes) {
-    if (QFileInfo(path).isSymLink()) return QStringLiteral("it is a symbolic link");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) return file.errorString();
-    if (file.write(bytes) != bytes.size()) return file.errorString();
-    return std::nullopt;
-}
-#endif
 
 }  // namespace
 
@@ -79,8 +49,19 @@ PortFile::Content PortFile::Read() const {
     return content;
 }
 
-std::optional<QString> PortFile::Write(int port) const {
-    const QString folder = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(folder)) return QStringLiteral("the folder %1 cannot be made").arg(folder);
-    return WriteAtStart(m_path, TwoBytesOf(port));
+std::optional<QString> PortFile::Write(int port, const WriteCalls* calls) const {
+    // The file is written whole with its two bytes in front: a failed write leaves the old
+    // port, never half a number.
+    QByteArray bytes;
+    const auto read = ReadKeptFile(m_path, kRewriteLimit + 1);
+    if (const auto* old = std::get_if<QByteArray>(&read))
+        bytes = *old;
+    else if (const FileRefusal& refusal = std::get<FileRefusal>(read);
+             refusal.kind != FileRefusal::Kind::Missing)
+        return WhyNotRewritten(m_path, refusal);
+    if (bytes.size() > kRewriteLimit)
+        return QStringLiteral("it is larger than %1 KB, not a port file").arg(kRewriteLimit / 1024);
+    const QByteArray two = TwoBytesOf(port);
+    bytes.replace(0, std::min<qsizetype>(bytes.size(), two.size()), two);
+    return WriteKeptFile(m_path, bytes, calls);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include "WriteAll.h"
+
 // The port file "qzmcconfig.ini": the last port number as text in its first two bytes
 // ("3" and a zero byte for ports 1-9, the two digits for 10-20). Never truncated: bytes beyond
 // the first two that another writer left there stay. Only a regular file is read or written:
@@ -22,10 +24,11 @@ public:
         QString problem;
     };
     Content Read() const;
-    // Puts the port's two bytes at the start of the file, creating it (and its folder) when
-    // missing. Returns why nothing was written: the path is a symbolic link or not a regular
-    // file, or the system refused.
-    std::optional<QString> Write(int port) const;
+    // Puts the port's two bytes at the start of the file, creating it (and its folder, 0700)
+    // when missing; the file is replaced whole (KeptFiles), the bytes after the two kept.
+    // Returns why nothing was written: the path is a symbolic link or not a regular file, or
+    // the system refused (`calls`: the system's unless given).
+    std::optional<QString> Write(int port, const WriteCalls* calls = nullptr) const;
     const QString& Path() const { return m_path; }
 
 private:

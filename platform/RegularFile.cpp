@@ -36,7 +36,8 @@ FileRefusal NotRegular(mode_t mode) {
 }
 
 FileRefusal FromErrno(int error) {
-    if (error == ENOENT) return {FileRefusal::Kind::Missing, QString::fromLocal8Bit(std::strerror(error))};
+    if (error == ENOENT)
+        return {FileRefusal::Kind::Missing, QString::fromLocal8Bit(std::strerror(error))};
     return {FileRefusal::Kind::Unreadable, QString::fromLocal8Bit(std::strerror(error))};
 }
 
@@ -67,19 +68,27 @@ std::variant<QByteArray, FileRefusal> ReadOpened(int fd, qint64 maxBytes) {
 QString DescribeFileType(const QString& path, bool followLinks) {
     struct stat info {};
     const QByteArray name = QFile::encodeName(path);
-    const int result = followLinks ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info);
+    const int result =
+        followLinks ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info);
     if (result != 0) return QStringLiteral("missing");
     return TypeOf(info.st_mode);
 }
 
-std::variant<QByteArray, FileRefusal> ReadRegularFile(const QString& path, qint64 maxBytes) {
+std::variant<QByteArray, FileRefusal> ReadRegularFile(const QString& path, qint64 maxBytes,
+                                                      LinkRule links) {
     const QByteArray name = QFile::encodeName(path);
+    const bool follow = links == LinkRule::Follow;
     struct stat info {};
-    if (::stat(name.constData(), &info) != 0) return FromErrno(errno);
+    if ((follow ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info)) != 0)
+        return FromErrno(errno);
     if (!S_ISREG(info.st_mode)) return NotRegular(info.st_mode);
     // Something else may have been put in its place since: checked again on what was opened.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return FromErrno(errno);
+    const int fd = ::open(name.constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (follow ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        if (errno == ELOOP) return NotRegular(S_IFLNK);
+        return FromErrno(errno);
+    }
     std::variant<QByteArray, FileRefusal> result;
     if (::fstat(fd, &info) != 0)
         result = FromErrno(errno);
@@ -101,14 +110,20 @@ QString DescribeFileType(const QString& path, bool followLinks) {
     return info.isFile() ? QStringLiteral("a regular file") : QStringLiteral("not a regular file");
 }
 
-std::variant<QByteArray, FileRefusal> ReadRegularFile(const QString& path, qint64 maxBytes) {
+std::variant<QByteArray, FileRefusal> ReadRegularFile(const QString& path, qint64 maxBytes,
+                                                      LinkRule links) {
     const QFileInfo info(path);
-    if (!info.exists()) return FileRefusal{FileRefusal::Kind::Missing, QStringLiteral("No such file or directory")};
-    if (info.isDir()) return FileRefusal{FileRefusal::Kind::NotRegular, QStringLiteral("Is a directory")};
+    if (links == LinkRule::Refuse && info.isSymLink())
+        return FileRefusal{FileRefusal::Kind::NotRegular, QStringLiteral("Is a symbolic link")};
+    if (!info.exists())
+        return FileRefusal{FileRefusal::Kind::Missing, QStringLiteral("No such file or directory")};
+    if (info.isDir())
+        return FileRefusal{FileRefusal::Kind::NotRegular, QStringLiteral("Is a directory")};
     if (!info.isFile())
         return FileRefusal{FileRefusal::Kind::NotRegular, QStringLiteral("Is not a regular file")};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return FileRefusal{FileRefusal::Kind::Unreadable, file.errorString()};
+    if (!file.open(QIODevice::ReadOnly))
+        return FileRefusal{FileRefusal::Kind::Unreadable, file.errorString()};
     QByteArray bytes = file.read(maxBytes);
     if (file.error() != QFileDevice::NoError)
         return FileRefusal{FileRefusal::Kind::Unreadable, file.errorString()};

@@ -21,7 +21,11 @@ struct FileRefusal {
 // what it points to.
 QString DescribeFileType(const QString& path, bool followLinks);
 
-// Reads at most maxBytes of a regular file (a symbolic link to one is followed). Anything else
-// is refused before it is opened, and the file is opened non-blocking, so that a FIFO or a
-// device put in its place never blocks the program.
-std::variant<QByteArray, FileRefusal> ReadRegularFile(const QString& path, qint64 maxBytes);
+enum class LinkRule { Follow, Refuse };
+
+// Reads at most maxBytes of a regular file (a symbolic link to one is followed unless `links`
+// refuses it: then neither the check nor the opening follows it). Anything else is refused
+// before it is opened, and the file is opened non-blocking, so that a FIFO or a device put in
+// its place never blocks the program.
+std::variant<QByteArray, FileRefusal> ReadRegularFile(const QString& path, qint64 maxBytes,
+                                                      LinkRule links = LinkRule::Follow);

@@ -1,7 +1,10 @@
 #include "LiveCsv.h"
 
-#include <QSaveFile>
+#include <QBuffer>
+#include <QFileInfo>
+#include <optional>
 
+#include "KeptFiles.h"
 #include "LiveRecording.h"
 
 namespace live_csv {
@@ -80,11 +83,21 @@ bool Write(const LiveRecording& recording, QIODevice& device) {
     return device.write(piece) == piece.size();
 }
 
-bool Save(const LiveRecording& recording, const QString& path, QString* error) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && Write(recording, file) && file.commit()) return true;
-    if (error) *error = file.errorString();
-    return false;
+bool Save(const LiveRecording& recording, const QString& path, QString* error,
+          const WriteCalls* calls) {
+    // The user chose a file in a folder that is there: none is made for it.
+    const QString folder = QFileInfo(path).absolutePath();
+    std::optional<QString> problem;
+    if (!QFileInfo(folder).isDir()) {
+        problem = QStringLiteral("the folder %1 does not exist").arg(folder);
+    } else {
+        QBuffer text;
+        text.open(QIODevice::WriteOnly);
+        Write(recording, text);
+        problem = WriteKeptFile(path, text.data(), calls);
+    }
+    if (problem && error) *error = *problem;
+    return !problem;
 }
 
 }  // namespace live_csv

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "LiveFrame.h"
+#include "WriteAll.h"
 
 class LiveRecording;
 class QIODevice;
@@ -27,7 +28,10 @@ QByteArray Line(std::chrono::milliseconds at, const LiveFrame& frame);
 // Writes the header and every frame of the recording, each line ended by "\n"; false when the
 // device refused.
 bool Write(const LiveRecording& recording, QIODevice& device);
-// Writes the same to `path`, all or nothing; on failure the reason in `error`.
-bool Save(const LiveRecording& recording, const QString& path, QString* error);
+// Writes the same to `path` as a kept file (KeptFiles: all or nothing, a link, FIFO or device
+// node refused, a new file 0600) in a folder that exists; on failure the reason in `error`. `calls`: the system's
+// unless given.
+bool Save(const LiveRecording& recording, const QString& path, QString* error,
+          const WriteCalls* calls = nullptr);
 
 }  // namespace live_csv

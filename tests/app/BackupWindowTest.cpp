@@ -112,6 +112,12 @@ TEST_F(BackupWindowTest, EachActionBacksUpTheReadBackBeforeItsFirstByte) {
             m_clock.Advance(10ms);
         }
         EXPECT_TRUE(Status().contains(added)) << c.action << ": " << Status().toStdString();
+        // A restore says how many values its read-back confirmed, and the whole text is in
+        // the status box's tooltip.
+        if (QLatin1String(c.action) == QLatin1String("restore"))
+            EXPECT_TRUE(Status().startsWith(QStringLiteral("41 个参数已恢复并确认。")))
+                << Status().toStdString();
+        EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->toolTip(), Status());
         m_prompter.Clear();
     }
 }

@@ -2,9 +2,14 @@
 // expects: device nodes, FIFOs, links, read-only files, closed or broken stdout, a reader that
 // stops early. Each case: exit status, the one line on stderr, the file afterwards, the wire.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QDir>
@@ -147,6 +152,23 @@ TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithO
          "No space left on device", false, nullptr, {}, 0},
         {"port file that is a FIFO", fifo("qzmcconfig.ini"), "$VEXACTL info; echo $? > status", 0,
          "COM3 is used", false, "qzmcconfig.ini", {}, S_IFIFO | 0644},
+        // Every command's results are checked on their way to stdout.
+        {"get into a full disk", {}, "$VEXACTL get C > /dev/full; echo $? > status", 4,
+         "No space left on device", false, nullptr, {}, 0},
+        {"read into a closed stdout", {}, "$VEXACTL --json read >&-; echo $? > status", 4,
+         "Bad file descriptor", false, nullptr, {}, 0},
+        {"ports into a full disk", {}, "$VEXACTL --json ports > /dev/full; echo $? > status", 4,
+         "No space left on device", true, nullptr, {}, 0},
+        {"help into a full disk", {}, "$VEXACTL --help > /dev/full; echo $? > status", 4,
+         "No space left on device", true, nullptr, {}, 0},
+        {"monitor into a full disk", {}, "$VEXACTL monitor > /dev/full; echo $? > status", 4,
+         "No space left on device", false, nullptr, {}, 0},
+        {"monitor --csv into a full disk", {},
+         "$VEXACTL monitor --csv > /dev/full; echo $? > status", 4, "No space left on device",
+         true, nullptr, {}, 0},
+        {"monitor --json into a closed stdout", {},
+         "$VEXACTL --json monitor >&-; echo $? > status", 4, "Bad file descriptor", false,
+         nullptr, {}, 0},
     };
     for (const Case& c : cases) {
         for (const QString& entry : QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::System |
@@ -210,12 +232,91 @@ TEST_F(SpecialFilesTest, MonitorIntoHeadStopsTheStreamAndReleasesThePort) {
     EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
 }
 
+// A full disk ends monitoring as SIGTERM does: the controller is told to stop streaming, the
+// port is free again, and the exit status (4) and the one line on stderr say why.
+TEST_F(SpecialFilesTest, MonitorIntoAFullDiskStopsTheStreamAndSaysWhy) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    const struct {
+        const char* global;
+        const char* own;
+    } formats[] = {{"", ""}, {"--json", ""}, {"", "--csv"}};
+    for (const auto& f : formats) {
+        const std::string format = std::string(f.global) + f.own;
+        const qsizetype before = m_sim.ReceivedFrames().size();
+        const Outcome run = Bash(QStringLiteral("$VEXACTL %1 monitor %2 > /dev/full; echo $? > status")
+                                     .arg(QLatin1String(f.global), QLatin1String(f.own)));
+        EXPECT_EQ(run.status, 4) << format;
+        EXPECT_TRUE(run.err.contains("stdout could not be written (No space left on device)"))
+            << format << run.err.toStdString();
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << format << run.err.toStdString();
+        // --csv fails on its header, before the stream is asked for.
+        const QStringList expected = format == "--csv" ? QStringList()
+                                                        : QStringList{"S~0001\\r", "S~0000\\r"};
+        EXPECT_EQ(m_sim.ReceivedFramesAtLeast(before + expected.size()).mid(before), expected)
+            << format;
+        QSerialPort port(m_sim.Device());
+        EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << format;
+    }
+}
+
+// A reader that stops reading fills the pipe and the frame being written waits; SIGTERM still
+// ends monitoring within 1 s, "S~0000" is the last frame sent and the port is free again.
+TEST_F(SpecialFilesTest, MonitorEndsOnSigtermWhileItsReaderStopsReading) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
+    ::fcntl(pipeEnds[0], F_SETPIPE_SZ, 4096);  // one page: full within the first frames
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    const QByteArray binary = VEXACTL_BINARY;
+    const QByteArray device = Name(m_sim.Device());
+    char* const argv[] = {const_cast<char*>(binary.constData()), const_cast<char*>("--port"),
+                          const_cast<char*>(device.constData()), const_cast<char*>("monitor"),
+                          nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, binary.constData(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    // Full for the writer: what waits in the pipe stops growing.
+    int waiting = 0, stable = 0;
+    for (int tries = 0; tries < 400 && stable < 10; ++tries) {
+        QThread::msleep(50);
+        int now = 0;
+        ::ioctl(pipeEnds[0], FIONREAD, &now);
+        stable = now == waiting && now > 0 ? stable + 1 : 0;
+        waiting = now;
+    }
+    ASSERT_GT(waiting, 0);
+    ASSERT_EQ(::waitpid(pid, nullptr, WNOHANG), 0);  // still monitoring
+    QElapsedTimer ending;
+    ending.start();
+    ::kill(pid, SIGTERM);
+    int status = -1;
+    while (::waitpid(pid, &status, WNOHANG) == 0 && ending.elapsed() < 5000) QThread::msleep(5);
+    const qint64 took = ending.elapsed();
+    if (took >= 5000) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    ::close(pipeEnds[0]);
+    EXPECT_LT(took, 1000);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const QStringList frames = m_sim.ReceivedFramesAtLeast(2);
+    ASSERT_FALSE(frames.isEmpty());
+    EXPECT_EQ(frames.last(), QStringLiteral("S~0000\\r"));
+    QSerialPort port(m_sim.Device());
+    EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+}
+
 // The line goes away in the middle of a restore: one line says how far it got, and Qt's own
 // warnings about the closed device stay off the terminal.
 TEST_F(SpecialFilesTest, LineLostDuringARestoreSaysAfterHowManyParameters) {
     ASSERT_FALSE(m_sim.Device().isEmpty());
     ASSERT_EQ(Bash("$VEXACTL export saved.txt; echo $? > status").status, 0);
-    Start("$VEXACTL restore saved.txt; echo $? > status");
+    // The restore's own exchange; the backup before it has its own test.
+    Start("$VEXACTL --no-backup restore saved.txt; echo $? > status");
     const auto sent = [this] {
         const QStringList frames = m_sim.ReceivedFrames();
         const qsizetype start = frames.lastIndexOf(QStringLiteral("Sj0004\\r"));

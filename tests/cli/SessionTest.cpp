@@ -20,8 +20,13 @@ class SessionTest : public ::testing::Test {
 protected:
     SessionTest() {
         m_ports.Override(3, m_far.Path());
-        m_session = std::make_unique<PortSession>(std::make_unique<SerialPortBackend>(m_ports),
-                                                  3, 200ms, m_clock);
+        OpenAgain();
+    }
+    // A session of its own on the same line, as each vexactl run has.
+    void OpenAgain() {
+        m_session.reset();
+        m_session = std::make_unique<PortSession>(std::make_unique<SerialPortBackend>(m_ports), 3,
+                                                  200ms, m_clock);
         m_session->Open();
     }
 
@@ -56,27 +61,58 @@ TEST_F(SessionTest, EveryWaitEndsAndSaysWhy) {
     EXPECT_EQ(m_session->ReadBack(), End::Interrupted);
 }
 
-TEST_F(SessionTest, MonitorPrintsNoMoreFramesThanCountedWhenTheyArriveTogether) {
-    Invocation invocation;
-    invocation.count = 2;
-    invocation.csv = true;
-    QStringList printed;
-    const CommandOutput output{{}, [&](const QString& line) {
-                                   printed << line;
-                                   return true;
-                               }};
-    QTimer::singleShot(20ms, [this] {
-        m_far.WriteFar(
-            "CHDA10001100120013001400150016001700\r\n"
-            "MSDA11501250135014501500160017001000\r\n"
-            "CHDA20001100120013001400150016001700\r\n");
-    });
-    EXPECT_EQ(Monitor(*m_session, invocation, output).status, 0);
-    ASSERT_EQ(printed.size(), 3) << printed.join('\n').toStdString();
-    EXPECT_TRUE(printed[0].startsWith(QLatin1String("time_s,frame,CH1")));
-    EXPECT_TRUE(printed[1].contains(QLatin1String(",CHDA,1000,1100,1300,1200,")));
-    EXPECT_TRUE(printed[2].contains(QLatin1String(",MSDA,,")));
-    EXPECT_EQ(m_far.ReadFar(), "S~0001\rS~0000\r");
+// However stdout takes the lines (all of them, not past the header's first frame because the
+// disk is full or the reader went away, or a stop asked for while it took nothing), monitoring
+// ends with "S~0000"; only a failed write is a fault, named with its reason.
+TEST_F(SessionTest, MonitorEndsAsStdoutAllowsAndSaysWhenItFailed) {
+    using Kind = StdoutWrite::Kind;
+    const struct {
+        const char* what;
+        StdoutWrite second;  // what became of the first frame's line
+        int status;
+        int printed;
+        const char* says;
+    } cases[] = {
+        {"every line taken", {}, 0, 3, ""},
+        {"a full disk",
+         {Kind::Failed, "No space left on device"},
+         4,
+         1,
+         "stdout could not be written (No space left on device); monitoring ended"},
+        {"the reader gone", {Kind::ReaderGone, "Broken pipe"}, 0, 1, ""},
+        {"a stop while stdout took nothing", {Kind::Stopped, {}}, 0, 1, ""},
+    };
+    for (const auto& c : cases) {
+        OpenAgain();
+        Invocation invocation;
+        invocation.count = 2;
+        invocation.csv = true;
+        QStringList printed;
+        const CommandOutput output{{}, [&](const QString& line) {
+                                       if (printed.size() == 1 && c.second.kind != Kind::Written)
+                                           return c.second;
+                                       printed << line;
+                                       return StdoutWrite{};
+                                   }};
+        QTimer::singleShot(20ms, [this] {
+            m_far.WriteFar(
+                "CHDA10001100120013001400150016001700\r\n"
+                "MSDA11501250135014501500160017001000\r\n"
+                "CHDA20001100120013001400150016001700\r\n");
+        });
+        const CommandResult result = Monitor(*m_session, invocation, output);
+        EXPECT_EQ(result.status, c.status) << c.what;
+        EXPECT_TRUE(result.error.contains(QLatin1String(c.says))) << c.what;
+        EXPECT_EQ(result.error.isEmpty(), c.status == 0) << c.what;
+        // Frames that arrive together with the last one counted are not printed.
+        ASSERT_EQ(printed.size(), c.printed) << printed.join('\n').toStdString();
+        EXPECT_TRUE(printed[0].startsWith(QLatin1String("time_s,frame,CH1")));
+        if (c.printed == 3) {
+            EXPECT_TRUE(printed[1].contains(QLatin1String(",CHDA,1000,1100,1300,1200,")));
+            EXPECT_TRUE(printed[2].contains(QLatin1String(",MSDA,,")));
+        }
+        EXPECT_EQ(m_far.ReadFar(), "S~0001\rS~0000\r") << c.what;
+    }
 }
 
 }  // namespace

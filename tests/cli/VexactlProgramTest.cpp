@@ -2,6 +2,8 @@
 // the bytes the controller received, several ports at once.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QThread>
+#include <functional>
 #include <memory>
 #include <variant>
 
@@ -723,6 +726,69 @@ TEST_F(VexactlTest, RestoreReferenceAndFlashBackUpTheControllerBeforeTheirFirstS
     EXPECT_EQ(refused.status, 4);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("--no-backup"))) << refused.err.toStdString();
     EXPECT_EQ(sim.ReceivedFrames().mid(framesNow), ReadBackFrames());
+}
+
+// A backup asked for and not written stops flash --keep-parameters before the first byte of
+// the upload (exit 4, nothing but the read-back sent); --no-backup goes ahead without one.
+TEST_F(VexactlTest, KeepParametersSendsNothingWhenItsBackupCannotBeWritten) {
+    SimProcess sim;
+    ASSERT_FALSE(sim.Device().isEmpty());
+    m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+    const QString parent = m_dir.filePath(QStringLiteral("data/Vexa"));
+    const QString folder = parent + QStringLiteral("/backups");
+    const QString image = Image(1000);
+    const struct {
+        const char* what;
+        std::function<bool()> prepare;  // false: not possible here
+    } cases[] = {
+        {"a regular file", [&] { return QFile(folder).open(QIODevice::WriteOnly); }},
+        {"a FIFO", [&] { return ::mkfifo(QFile::encodeName(folder).constData(), 0755) == 0; }},
+        {"a dangling link", [&] { return QFile::link(m_dir.filePath("nowhere"), folder); }},
+        // Root writes a 0555 folder all the same: this row is for everyone else.
+        {"a read-only folder",
+         [&] {
+             return ::geteuid() != 0 && QDir().mkdir(folder) &&
+                    ::chmod(QFile::encodeName(folder).constData(), 0555) == 0;
+         }},
+    };
+    for (const auto& c : cases) {
+        QDir(parent).removeRecursively();
+        QDir().mkpath(parent);
+        if (!c.prepare()) continue;
+        const qsizetype before = sim.ReceivedFrames().size();
+        const Outcome run =
+            On(sim, {QStringLiteral("flash"), QStringLiteral("--keep-parameters"), image});
+        EXPECT_EQ(run.status, 4) << c.what << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String("The backup was not written")) &&
+                    run.err.contains(QLatin1String("--no-backup")))
+            << c.what << ": " << run.err.toStdString();
+        EXPECT_EQ(sim.ReceivedFrames().mid(before), ReadBackFrames()) << c.what;
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+    }
+    const Outcome unsaved = On(sim, {QStringLiteral("--no-backup"), QStringLiteral("flash"),
+                                     QStringLiteral("--keep-parameters"), image});
+    EXPECT_EQ(unsaved.status, 0) << unsaved.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("nowhere"))));
+}
+
+// The put-back cut off (no echo of its first frame) with no backup file: the values it was to
+// write are printed (letter, name, value), and the message points at them, not at a file.
+TEST_F(VexactlTest, ACutOffPutBackWithoutABackupPrintsTheValuesNotPutBack) {
+    SimProcess sim({QStringLiteral("--reset-on-upgrade"), QStringLiteral("--set"),
+                    QStringLiteral("C=50"), QStringLiteral("--drop=Sj")});
+    ASSERT_FALSE(sim.Device().isEmpty());
+    m_env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    const QString image = Image(1000);
+    const Outcome run = On(sim, {QStringLiteral("--no-backup"), QStringLiteral("flash"),
+                                 QStringLiteral("--keep-parameters"), image});
+    EXPECT_EQ(run.status, 4) << run.err.toStdString();
+    const QStringList lines = run.Lines();
+    ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("not put back (letter, name, value before the upgrade):"));
+    EXPECT_TRUE(lines[1].startsWith(QLatin1String("  C  ")) && lines[1].endsWith(QLatin1String("  50")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String("listed on stdout"))) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(image)) << run.err.toStdString();
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <functional>
 
+#include "DebugLog.h"
 #include "PortFile.h"
 #include "PortFileLocation.h"
 
@@ -157,11 +161,92 @@ TEST_F(PortFileLocationTest, TheFileInTheCurrentDirectoryIsCarriedOverOnce) {
     EXPECT_EQ(Bytes(Legacy()), "15");
 }
 
-TEST_F(PortFileLocationTest, ALegacyFileThatIsNoRegularFileIsNotCarriedOver) {
-    ASSERT_EQ(::mkfifo(QFile::encodeName(Legacy()).constData(), 0600), 0);
-    EXPECT_EQ(WindowPortFile({}).Path(), Configured());
-    EXPECT_FALSE(QFile::exists(Configured()));
+// The carry-over copies the port's two bytes from a regular file only: a link (to a secret or
+// to nothing), a FIFO or a device node in the current directory is named once in the debug log
+// and nothing is copied; nothing waits.
+TEST_F(PortFileLocationTest, OnlyTheTwoBytesOfARegularLegacyFileAreCarriedOver) {
+    const QString log = m_dir.filePath("debug.log");
+    const QByteArray previousLog = qgetenv("VEXA_DEBUG_LOG");
+    qputenv("VEXA_DEBUG_LOG", QFile::encodeName(log));
+    RouteQtMessagesToDebugLog("test");
+    const QString secret = m_dir.filePath("secret");
+    Put(secret, QByteArray(4096, 's'));
+    ::chmod(QFile::encodeName(secret).constData(), 0600);
+    struct Case {
+        const char* what;
+        std::function<bool()> prepare;  // false: cannot be made here (not root)
+        QByteArray carried;             // empty: nothing carried over
+    };
+    const Case cases[] = {
+        {"link to a secret", [&] { return QFile::link(secret, Legacy()); }, {}},
+        {"dangling link", [&] { return QFile::link(m_dir.filePath("nowhere"), Legacy()); }, {}},
+        {"FIFO", [&] { return ::mkfifo(QFile::encodeName(Legacy()).constData(), 0600) == 0; }, {}},
+        {"device node",
+         [&] {
+             return ::mknod(QFile::encodeName(Legacy()).constData(), S_IFCHR | 0666,
+                            makedev(1, 3)) == 0;
+         },
+         {}},
+        {"regular file with more after the port",
+         [&] {
+             Put(Legacy(), "15" + QByteArray(5000, 'x'));
+             return true;
+         },
+         "15"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(Legacy());
+        QFile::remove(Configured());
+        if (!c.prepare()) continue;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(WindowPortFile({}).Path(), Configured()) << c.what;
+        EXPECT_LT(clock.elapsed(), 1000) << c.what;
+        EXPECT_EQ(Bytes(Configured()), c.carried) << c.what;
+        if (!c.carried.isEmpty()) {
+            struct stat info {};
+            ASSERT_EQ(::stat(QFile::encodeName(Configured()).constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << c.what;
+        } else {
+            EXPECT_FALSE(QFileInfo(Configured()).exists()) << c.what;
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("nowhere")));
+    // Named once, however often the window starts beside it.
+    const QByteArray logged = Bytes(log);
+    EXPECT_EQ(logged.count("was not carried over"), 1) << logged.constData();
+    EXPECT_TRUE(logged.contains(QFile::encodeName(Legacy()))) << logged.constData();
+    qInstallMessageHandler(nullptr);
+    qputenv("VEXA_DEBUG_LOG", previousLog);
+    // vexactl only reads, and reads nothing but a regular file.
+    QFile::remove(Legacy());
+    ::mkfifo(QFile::encodeName(Legacy()).constData(), 0600);
+    QFile::remove(Configured());
     EXPECT_FALSE(CommandLinePortFile({}).Read().problem.isEmpty());
+}
+
+// The port file is written whole: on a full disk the old port stays, with the bytes after it.
+TEST(PortFileTest, AFullDiskLeavesTheOldPort) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("qzmcconfig.ini");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("3\0tail", 6);
+    }
+    const WriteCalls full{[](int, const char*, std::size_t) -> long {
+                              errno = ENOSPC;
+                              return -1;
+                          },
+                          [](int) { return 0; }};
+    const std::optional<QString> problem = PortFile(path).Write(12, &full);
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_TRUE(problem->contains("No space left")) << problem->toStdString();
+    EXPECT_EQ(Bytes(path), QByteArray("3\0tail", 6));
+    ASSERT_EQ(PortFile(path).Write(12), std::nullopt);
+    EXPECT_EQ(Bytes(path), "12tail");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"qzmcconfig.ini"});
 }
 
 }  // namespace

@@ -1,0 +1,82 @@
+#include "AppendLog.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "KeptFiles.h"
+
+namespace {
+
+constexpr int kFlags =
+    O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+constexpr mode_t kPrivateFile = 0600;
+
+// The size of the regular file open on fd; -1 when it is anything else.
+qint64 RegularSize(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return qint64(info.st_size);
+}
+
+bool IsRegularOrMissing(const QByteArray& path) {
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0) return errno == ENOENT;
+    return S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+QByteArray LogLinePrefix() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    ::localtime_r(&now.tv_sec, &local);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    char zone[8];
+    std::strftime(zone, sizeof zone, "%z", &local);  // "+0100"
+    char prefix[96];
+    std::snprintf(prefix, sizeof prefix, "%s.%03ld%.3s:%.2s [%ld] ", date,
+                  long(now.tv_nsec / 1000000), zone, zone + 3, long(::getpid()));
+    return QByteArray(prefix);
+}
+
+int AppendLog::Open() const {
+    // Nothing but a regular file (or none yet) is opened at all: opening a device node can do
+    // something by itself.
+    if (!IsRegularOrMissing(m_path)) return -1;
+    int fd = ::open(m_path.constData(), kFlags, kPrivateFile);
+    if (fd < 0 && errno == ENOENT) {
+        const QByteArray folder = m_path.left(m_path.lastIndexOf('/'));
+        if (folder.isEmpty() || MakeKeptFolder(QString::fromLocal8Bit(folder))) return -1;
+        fd = ::open(m_path.constData(), kFlags, kPrivateFile);
+    }
+    return fd;
+}
+
+void AppendLog::Append(QByteArrayView text) const {
+    // One line never fills the log by itself.
+    const QByteArray line =
+        LogLinePrefix() + text.first(std::min(text.size(), qsizetype(m_limit / 16))).toByteArray() +
+        '\n';
+    int fd = Open();
+    if (fd < 0) return;
+    qint64 size = RegularSize(fd);
+    if (size >= 0 && size + line.size() > m_limit && size > 0) {
+        // The full log becomes the one old file; the line starts a new one.
+        ::close(fd);
+        if (::rename(m_path.constData(), (m_path + ".1").constData()) != 0) return;
+        fd = Open();
+        if (fd < 0) return;
+        size = RegularSize(fd);
+    }
+    if (size >= 0) [[maybe_unused]]
+        const auto failed = WriteAll(fd, line, m_calls ? *m_calls : SystemWriteCalls());
+    ::close(fd);
+}
