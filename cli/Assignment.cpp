@@ -3,12 +3,37 @@
 #include <QRegularExpression>
 #include <set>
 
+#include "NameLanguage.h"
 #include "ParamTable.h"
+#include "ParameterLabel.h"
 #include "ReadBackChain.h"
 
 namespace {
 
 QString Letter(char letter) { return QString(QLatin1Char(letter)); }
+
+bool Settable(char letter) { return SettableRangeOf(letter).has_value(); }
+bool Readable(char letter) { return letter != 'V' && IsChainQuery(letter); }
+
+// The letters a command takes, in the order the controller's read-backs ask them.
+QString AcceptedLetters(bool (*accepted)(char)) {
+    QString letters;
+    for (const std::string_view order : {kReadBackOrder, kFrameGeometryOrder})
+        for (const char letter : order)
+            if (accepted(letter) && !letters.contains(QLatin1Char(letter)))
+                letters += QLatin1Char(letter);
+    return letters;
+}
+
+// "; did you mean C (Stabili_Level)?" where the letter's other case is one the command takes:
+// the case of a letter changes its meaning.
+QString OtherCaseHint(char letter, bool (*accepted)(char)) {
+    const QChar given = QLatin1Char(letter);
+    const QChar other = given.isUpper() ? given.toLower() : given.toUpper();
+    if (other == given || !accepted(other.toLatin1())) return {};
+    return QStringLiteral("; did you mean %1?")
+        .arg(LetterWithName(other.toLatin1(), UserNameLanguage()));
+}
 
 // Why a letter cannot be written with set: the window writes it some other way, or never.
 QString NotSettable(char letter) {
@@ -41,6 +66,9 @@ std::optional<Assignment> ParseAssignment(const QString& text, QString* error) {
     const std::optional<ShownRange> range = SettableRangeOf(letter);
     if (!range) {
         *error = QStringLiteral("%1: %2; nothing was sent").arg(text, NotSettable(letter));
+        if (!IsChainQuery(letter))
+            *error += QStringLiteral(". set writes %1").arg(AcceptedLetters(Settable));
+        *error += OtherCaseHint(letter, Settable);
         return std::nullopt;
     }
     static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]{1,9}$"));
@@ -97,6 +125,8 @@ bool CheckReadableLetter(const QString& text, QString* error) {
         return false;
     }
     if (single && IsChainQuery(letter)) return true;
-    *error = QStringLiteral("\"%1\" is no parameter letter that can be read").arg(text);
+    *error = QStringLiteral("\"%1\" is no parameter letter that can be read; get reads %2")
+                 .arg(text, AcceptedLetters(Readable));
+    if (single) *error += OtherCaseHint(letter, Readable);
     return false;
 }

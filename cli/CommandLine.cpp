@@ -208,18 +208,26 @@ bool IsComName(const QString& port, int* number) {
 
 QString GeneralHelp() {
     QString text = QStringLiteral(
-        "Usage: vexactl [--port P]... [--com N=DEVICE]... [--demo] [--json] [--quiet] "
-        "[--timeout MS] COMMAND [ARGS]\n"
+        "Usage: vexactl [--port P]... [--com N=DEVICE]... [--port-file FILE] [--demo] [--json] "
+        "[--quiet] [--timeout MS] COMMAND [ARGS]\n"
+        "  or:  vexactl help [COMMAND] | -h | --help | --version\n"
         "The Pellar flight controller from the command line, on the same protocol core as "
         "vexa.\n\n"
         "Commands:\n");
+    // A longer synopsis has its summary on the next line.
+    constexpr int kWidestInColumn = 26;
     int width = 0;
     for (const CommandInfo& command : Commands())
-        width = std::max(width, int(qstrlen(command.synopsis)) + 2);
-    for (const CommandInfo& command : Commands())
-        text += QStringLiteral("  %1%2\n")
-                    .arg(QLatin1String(command.synopsis), -width)
-                    .arg(QLatin1String(command.summary));
+        if (int(qstrlen(command.synopsis)) <= kWidestInColumn)
+            width = std::max(width, int(qstrlen(command.synopsis)) + 2);
+    for (const CommandInfo& command : Commands()) {
+        const QLatin1String synopsis(command.synopsis);
+        if (synopsis.size() > kWidestInColumn)
+            text += QStringLiteral("  %1\n  %2").arg(synopsis).arg(QString(), -width);
+        else
+            text += QStringLiteral("  %1").arg(synopsis, -width);
+        text += QLatin1String(command.summary) + QLatin1Char('\n');
+    }
     text += QStringLiteral(
         "\nOptions:\n"
         "  --port P          COMn (n = 1-20, through the COM table and --com) or a device\n"

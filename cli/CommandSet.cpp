@@ -27,8 +27,10 @@ constexpr std::array kCommands{
                 0, 0, true, true},
     CommandInfo{"get", "get L...", "some parameters, by letter",
                 "Reads the firmware version and then only the letters given (one per argument,\n"
-                "e.g. get C A Q), each with the retry rule, and prints \"L VALUE\" lines. With\n"
-                "--json: {\"C\":45,...}. Quote letters the shell would take, e.g. get '$' '`'.\n",
+                "e.g. get C A Q), each with the retry rule, and prints each letter with its name\n"
+                "and value: \"C (Stabili_Level) = 45\". The case of a letter matters: c is a\n"
+                "switch row, C the main gain. With --json: {\"C\":45,...}. Quote letters the\n"
+                "shell would take, e.g. get '$' '`'.\n",
                 1, -1, true, false},
     CommandInfo{"set", "set L=VALUE...", "write parameters and check them",
                 "Writes each value as the window shows it (e.g. set C=45 Q=-3 A=8). Every value\n"
@@ -36,7 +38,8 @@ constexpr std::array kCommands{
                 "(exit 3). Each command is then sent as the window sends it and its echo is\n"
                 "awaited; setting the heading-lock row d or the care-free row e also clears the\n"
                 "same switch positions in the other row, as the window does. Last, the letters\n"
-                "are read back; any difference is listed (exit 5).\n",
+                "are read back and each is printed with its name and the value read:\n"
+                "\"c (HeightLock switch row) = 48\"; any difference is marked (exit 5).\n",
                 1, -1, true, true},
     CommandInfo{"reference", "reference N", "load built-in reference set N (0-3)",
                 "Makes the controller load its built-in reference set N (0: frames under 300 mm,\n"
@@ -44,7 +47,7 @@ constexpr std::array kCommands{
                 "echo and reads everything back as read does. Before \"Sj000N\" the controller\n"
                 "is read whole and backed up (see BACKUPS in the manual); --no-backup skips both.\n",
                 1, 1, true, true},
-    CommandInfo{"export", "export FILE", "save every parameter to a file (- for stdout)",
+    CommandInfo{"export", "export [--force] FILE", "save every parameter to a file (- for stdout)",
                 "Reads everything back as read does, then writes FILE byte for byte as the\n"
                 "window's \"保存当前数据\" writes it after a start-up read-back: GBK text, 196\n"
                 "lines ending in CR CR LF, the COM number of the port in the first line.\n"
@@ -56,7 +59,8 @@ constexpr std::array kCommands{
                 "reads everything back as read does and prints each parameter whose value\n"
                 "differs from the file, nothing else: letter, name, the controller's value and\n"
                 "the file's, both as the window shows them. Only the values restore writes are\n"
-                "compared. Exit 0 when they are equal, 5 when they differ. With --json:\n"
+                "compared. Exit 0 when they are equal (stderr says so), 5 when they differ.\n"
+                "With --json:\n"
                 "{\"differences\":[{\"letter\":\"C\",\"name\":\"...\",\"controller\":44,\n"
                 "\"file\":45}]}.\n",
                 1, 1, true, true},
@@ -72,7 +76,7 @@ constexpr std::array kCommands{
                 "--dry-run: check the file and print what diff prints; nothing but the read-back\n"
                 "is sent.\n",
                 1, 1, true, true},
-    CommandInfo{"flash", "flash [--keep-parameters] FILE",
+    CommandInfo{"flash", "flash [--keep-parameters [--no-backup]] FILE",
                 "upload a firmware image to the boot loader",
                 "Checks FILE as the window does (the name ends in \"bin\", more than one byte, at\n"
                 "most 65535 bytes; exit 3 otherwise, nothing sent), then uploads it as the\n"
@@ -87,7 +91,7 @@ constexpr std::array kCommands{
                 "firmware came up with other values restore the ones read before (only what\n"
                 "restore writes); the summary lists what was put back.\n",
                 1, 1, true, true},
-    CommandInfo{"monitor", "monitor [--count N]", "the live data, frame by frame",
+    CommandInfo{"monitor", "monitor [--count N] [--csv]", "the live data, frame by frame",
                 "Sends \"S~0001\" and prints every live frame as it arrives: CHDA (receiver\n"
                 "CH1..CH8 in the window's box order), MSDA (outputs 1..8), SSDA (ultrasonic\n"
                 "mm, barometric dm, heading, vibration, longitude, latitude). Ends after N\n"

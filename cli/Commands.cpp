@@ -85,8 +85,11 @@ CommandResult Get(PortSession& session, const QByteArray& letters) {
     const End end = session.ReadChosen(kVersionLetter + letters);
     if (end != End::Done) return Fault(session, end);
     CommandResult result;
+    const NameLanguage language = UserNameLanguage();
     for (char letter : letters)
-        result.lines << QStringLiteral("%1 %2").arg(Letter(letter)).arg(ValueOf(session, letter));
+        result.lines << QStringLiteral("%1 = %2")
+                            .arg(LetterWithName(letter, language))
+                            .arg(ValueOf(session, letter));
     result.json = JsonObject(ValueMembers(session, letters.toStdString()));
     return result;
 }
@@ -140,19 +143,19 @@ private:
         CommandResult result;
         JsonMembers written, read;
         QStringList differences;
+        const NameLanguage language = UserNameLanguage();
         for (char letter : m_order) {
             const int wanted = m_written.at(letter);
             const int got = ValueOf(m_session, letter);
             written.emplace_back(Letter(letter), QString::number(wanted));
             read.emplace_back(Letter(letter), QString::number(got));
+            const QString echo =
+                QStringLiteral("%1 = %2").arg(LetterWithName(letter, language)).arg(got);
             if (got == wanted) {
-                result.lines << QStringLiteral("%1 %2").arg(Letter(letter)).arg(got);
+                result.lines << echo;
                 continue;
             }
-            result.lines << QStringLiteral("%1 %2 differs: %3 was written")
-                                .arg(Letter(letter))
-                                .arg(got)
-                                .arg(wanted);
+            result.lines << QStringLiteral("%1, differs: %2 was written").arg(echo).arg(wanted);
             differences << JsonObject({{QStringLiteral("letter"), JsonString(Letter(letter))},
                                        {QStringLiteral("written"), QString::number(wanted)},
                                        {QStringLiteral("read"), QString::number(got)}});

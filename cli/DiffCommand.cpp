@@ -45,6 +45,12 @@ CommandResult Diff(PortSession& session, const ParameterValues& values,
     CommandResult result;
     result.lines = DifferenceLines(differences);
     result.json = JsonObject({{QStringLiteral("differences"), DifferenceJson(differences)}});
-    if (!differences.empty()) result.status = kExitDiffers;
+    if (!differences.empty())
+        result.status = kExitDiffers;
+    else
+        result.notes << QStringLiteral(
+                            "%1: no difference; the controller holds every value a restore of "
+                            "the file would write")
+                            .arg(session.PortName());
     return result;
 }

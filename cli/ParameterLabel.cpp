@@ -56,6 +56,13 @@ const LetterCaption kCaptions[] = {
     {'L', captions::kAlarmVoltage},
 };
 
+constexpr BiText kSwitchRow{"开关行", " switch row"};
+
+bool IsSwitchRow(char letter) {
+    const std::optional<int> slot = CacheSlotOf(letter);
+    return slot && BitCountOf(letter) > 0 && *slot >= kGridFirstSlot;
+}
+
 QString Unspaced(QString label) {
     label.remove(QLatin1Char(' '));
     return label;
@@ -120,7 +127,7 @@ QString EnglishLabel(char letter) {
     for (const LetterCaption& entry : kCaptions)
         if (entry.letter == letter) return QString::fromUtf8(entry.caption.english);
     const std::optional<int> slot = CacheSlotOf(letter);
-    if (slot && BitCountOf(letter) > 0 && *slot >= kGridFirstSlot) {
+    if (IsSwitchRow(letter)) {
         const int row = (*slot - kGridFirstSlot) / kSlotsPerSwitchRow;
         if (row < int(std::size(captions::kSwitchRows)))
             return QString::fromUtf8(captions::kSwitchRows[row].english);
@@ -136,6 +143,12 @@ QString ParameterLabel(char letter, NameLanguage language) {
         if (!english.isEmpty()) return english;
     }
     return ChineseLabel(letter);
+}
+
+QString LetterWithName(char letter, NameLanguage language) {
+    QString name = ParameterLabel(letter, language);
+    if (IsSwitchRow(letter)) name += kSwitchRow.In(language == NameLanguage::English);
+    return QStringLiteral("%1 (%2)").arg(QLatin1Char(letter)).arg(name);
 }
 
 JsonMembers NameMembers(std::string_view letters, NameLanguage language) {

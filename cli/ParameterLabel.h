@@ -16,6 +16,11 @@
 // captions, so its letters keep their Chinese names.
 QString ParameterLabel(char letter, NameLanguage language);
 
+// The letter with its name, as vexactl echoes what it read or wrote and suggests a letter:
+// "C (Stabili_Level)". A switch row of the custom page says that it is one ("c (HeightLock
+// switch row)", "c (定高开关行)"), so that it is not taken for a gain of a like name.
+QString LetterWithName(char letter, NameLanguage language);
+
 // {letter: name} of each letter, for JSON.
 JsonMembers NameMembers(std::string_view letters, NameLanguage language);
 

@@ -18,8 +18,10 @@ CLivePlot::CLivePlot(IPageHost& host, QWidget& page, QPushButton& button)
     connect(&m_button, &QPushButton::clicked, this, &CLivePlot::Open);
 }
 
-// The window draws from the recording: it goes first.
-CLivePlot::~CLivePlot() { delete m_window; }
+// The window draws from the recording: it goes first (unless its owner already took it).
+CLivePlot::~CLivePlot() { delete m_window.data(); }
+
+CLivePlotWindow* CLivePlot::Window() const { return m_window.data(); }
 
 void CLivePlot::DisplayStarted() { m_recording.Start(); }
 
@@ -28,7 +30,8 @@ void CLivePlot::Record(const LiveFrame& frame) { m_recording.Add(frame); }
 void CLivePlot::Open() {
     if (!m_window)
         m_window =
-            new CLivePlotWindow(m_recording, m_host.GetPrompter(), m_host.IsEnglish(), &m_page);
+            new CLivePlotWindow(m_recording, m_host.GetPrompter(), m_host.IsEnglish(),
+                                m_page.window());
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
 #include "LiveRecording.h"
@@ -29,12 +30,12 @@ public:
 
     const LiveRecording& Recording() const { return m_recording; }
     // Null until the window has first been opened.
-    CLivePlotWindow* Window() const { return m_window; }
+    CLivePlotWindow* Window() const;
 
 private:
     IPageHost& m_host;
     QWidget& m_page;
     QPushButton& m_button;
     LiveRecording m_recording;
-    CLivePlotWindow* m_window = nullptr;  // a child of the page, deleted with it
+    QPointer<CLivePlotWindow> m_window;  // a child of the page's window, or deleted with us
 };

@@ -3,11 +3,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "BiText.h"
 #include "LiveCsv.h"
@@ -28,6 +33,8 @@ constexpr BiText kSpanCaption{"时间范围", "Time span"};
 constexpr BiText kSeconds{"秒", "s"};
 constexpr BiText kNoData{"尚未收到实时数据", "No live data received yet"};
 constexpr BiText kRecorded{"已记录 %1 秒, %2 帧", "Recorded %1 s, %2 frames"};
+constexpr BiText kPausedRecording{"画面已暂停，记录继续：", "Display paused, recording goes on: "};
+constexpr BiText kSavedTo{"已保存到 %1", "Saved to %1"};
 constexpr BiText kRolledOver{"（只保留最近 30 分钟）", " (only the last 30 minutes are kept)"};
 constexpr BiText kCannotSave{"无法保存记录 %1：%2", "Cannot save the recording to %1: %2"};
 constexpr BiText kTickHint{"勾选左侧的通道以显示其曲线", "Tick a channel on the left to graph it"};
@@ -53,11 +60,20 @@ constexpr int kSpans[] = {10, 30, 120};
 constexpr int kDefaultSpan = 1;
 constexpr int kRefreshMs = 100;
 
+// The size the window asks for where the screen has room; on a smaller screen (or at a larger
+// scale factor) it takes what the screen has, kept free for the window system's frame.
+constexpr QSize kPreferredSize{900, 620};
+constexpr QSize kFrameAllowance{16, 48};
+
 const QColor kSensorColour(0x2f, 0x7f, 0xd0);
-// One colour per bar, so that a ticked channel is told apart in the graph.
-const QColor kBarColours[CLivePlotWindow::kBars] = {
-    0xd62728, 0x1f77b4, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2, 0x7f7f7f,
-    0xbcbd22, 0x17becf, 0x393b79, 0x637939, 0x8c6d31, 0x843c39, 0x7b4173, 0x3182bd};
+// Eight colours that stay apart for the common kinds of colour blindness (Okabe and Ito's
+// set), one per receiver channel; the outputs take the same eight with a dashed line.
+constexpr QRgb kChannelColours[8] = {0x0072b2, 0xd55e00, 0x009e73, 0xcc79a7,
+                                   0xe69f00, 0x56b4e9, 0x000000, 0xf0e442};
+constexpr double kHeadingPeriod = 360;
+
+QColor BarColour(int index) { return QColor::fromRgb(kChannelColours[index % 8]); }
+Qt::PenStyle BarLineStyle(int index) { return index < 8 ? Qt::SolidLine : Qt::DashLine; }
 
 QString BarName(int index) {
     return index < 8 ? QStringLiteral("CH%1").arg(index + 1)
@@ -73,11 +89,27 @@ CLivePlotWindow::CLivePlotWindow(const LiveRecording& recording, Prompter& promp
     : QWidget(parent, Qt::Window), m_recording(recording), m_prompter(prompter) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildControls());
-    auto* body = new QHBoxLayout;
-    body->addWidget(BuildBars(), 0);
-    body->addWidget(BuildGraphs(), 1);
-    layout->addLayout(body, 1);
-    resize(900, 620);
+    for (QLabel** label : {&m_status, &m_savedTo}) {
+        *label = new QLabel(this);
+        // Long texts wrap or are shortened; they never widen the window.
+        (*label)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        layout->addWidget(*label);
+    }
+    m_status->setWordWrap(true);
+    m_savedTo->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_savedTo->hide();
+    // The bars and graphs grow with the window and scroll once they are at their smallest.
+    auto* body = new QWidget;
+    auto* columns = new QHBoxLayout(body);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->addWidget(BuildBars(), 0);
+    columns->addWidget(BuildGraphs(), 1);
+    auto* area = new QScrollArea(this);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(body);
+    layout->addWidget(area, 1);
+    resize(kPreferredSize);
 
     m_refresh.setInterval(kRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, &CLivePlotWindow::RefreshIfNew);
@@ -98,12 +130,11 @@ QWidget* CLivePlotWindow::BuildControls() {
     m_pause = new QPushButton(row);
     m_save = new QPushButton(row);
     for (QPushButton* button : {m_pause, m_save}) button->setAutoDefault(false);
-    m_status = new QLabel(row);
     layout->addWidget(m_spanLabel);
     layout->addWidget(m_span);
     layout->addWidget(m_pause);
     layout->addWidget(m_save);
-    layout->addWidget(m_status, 1);
+    layout->addStretch(1);
     connect(m_span, &QComboBox::currentIndexChanged, this, [this] {
         m_nShownAdded = ~quint64(0);
         Refresh();
@@ -114,7 +145,7 @@ QWidget* CLivePlotWindow::BuildControls() {
 }
 
 QWidget* CLivePlotWindow::BuildBars() {
-    auto* panel = new QWidget(this);
+    auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setVerticalSpacing(2);
@@ -136,7 +167,7 @@ QWidget* CLivePlotWindow::BuildBars() {
 }
 
 QWidget* CLivePlotWindow::BuildGraphs() {
-    auto* panel = new QWidget(this);
+    auto* panel = new QWidget;
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     for (std::size_t i = 0; i < m_graphs.size(); ++i) {
@@ -159,12 +190,42 @@ void CLivePlotWindow::SetEnglish(bool english) {
         m_graphs[i]->SetTitle(kGraphTexts[i].title.In(english), kGraphTexts[i].unit.In(english));
     m_graphs[kChannels]->SetEmptyText(kTickHint.In(english));
     ShowStatus();
+    ShowSavedPath();
 }
 
 void CLivePlotWindow::showEvent(QShowEvent* event) {
+    // Placed before the window system shows it: on its first showing, and again whenever the
+    // place it had does not fit the screen it opens on.
+    if (!event->spontaneous()) FitScreen();
     QWidget::showEvent(event);
     m_refresh.start();
     RefreshIfNew();
+}
+
+// Over the middle of its owner (the main window), as large as it likes to be or as the screen
+// allows, frame and all inside the screen's available area.
+void CLivePlotWindow::FitScreen() {
+    QScreen* shownOn = screen();
+    if (!shownOn) return;
+    const QRect available = shownOn->availableGeometry();
+    const QRect frame(pos(), size() + kFrameAllowance);
+    if (m_bPlaced && available.contains(frame)) return;
+    m_bPlaced = true;
+    resize(kPreferredSize.boundedTo(available.size() - kFrameAllowance));
+    QRect placed(QPoint(), size() + kFrameAllowance);
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    placed.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center()
+                                                  : available.center());
+    placed.moveLeft(std::clamp(placed.left(), available.left(),
+                               std::max(available.left(), available.right() + 1 - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), available.top(),
+                              std::max(available.top(), available.bottom() + 1 - placed.height())));
+    move(placed.topLeft());
+}
+
+void CLivePlotWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ShowSavedPath();
 }
 
 void CLivePlotWindow::hideEvent(QHideEvent* event) {
@@ -177,11 +238,11 @@ void CLivePlotWindow::RefreshIfNew() {
 }
 
 void CLivePlotWindow::Refresh() {
+    ShowStatus();
     if (m_bPaused) return;
     m_nShownAdded = m_recording.Added();
     ShowBars();
     ShowGraphs();
-    ShowStatus();
 }
 
 void CLivePlotWindow::ShowBars() {
@@ -210,9 +271,10 @@ void CLivePlotWindow::ShowGraphs() {
     for (GraphSeries& line : sensors) line.colour = kSensorColour;
     std::vector<GraphSeries> channels;
     std::vector<int> tickedBars;
+    sensors[kHeading].wrapPeriod = kHeadingPeriod;
     for (int i = 0; i < kBars; ++i)
         if (m_ticks[std::size_t(i)]->isChecked()) {
-            channels.push_back({BarName(i), kBarColours[i], {}});
+            channels.push_back({BarName(i), BarColour(i), {}, BarLineStyle(i)});
             tickedBars.push_back(i);
         }
 
@@ -239,7 +301,10 @@ void CLivePlotWindow::ShowGraphs() {
     m_graphs[kChannels]->SetData(span, end, std::move(channels));
 }
 
+// The recording's length and frames, also while the picture is paused; a recording with
+// frames can always be saved.
 void CLivePlotWindow::ShowStatus() {
+    m_save->setEnabled(!m_recording.IsEmpty());
     if (m_recording.IsEmpty()) {
         m_status->setText(kNoData.In(m_bEnglish));
         return;
@@ -250,13 +315,24 @@ void CLivePlotWindow::ShowStatus() {
                        .arg(QString::number(Seconds(length), 'f', 1))
                        .arg(m_recording.Size());
     if (m_recording.RolledOver()) text += kRolledOver.In(m_bEnglish);
+    if (m_bPaused) text.prepend(kPausedRecording.In(m_bEnglish));
     m_status->setText(text);
 }
 
 void CLivePlotWindow::TogglePause() {
     m_bPaused = !m_bPaused;
     m_pause->setText((m_bPaused ? kResume : kPause).In(m_bEnglish));
-    if (!m_bPaused) Refresh();
+    Refresh();
+}
+
+// The whole path where it fits, else shortened in the middle; the whole path as its tooltip.
+void CLivePlotWindow::ShowSavedPath() {
+    m_savedTo->setVisible(!m_strSavedPath.isEmpty());
+    if (m_strSavedPath.isEmpty()) return;
+    const QString text = kSavedTo.In(m_bEnglish).arg(m_strSavedPath);
+    const int room = std::max(m_savedTo->contentsRect().width(), width() / 2);
+    m_savedTo->setText(m_savedTo->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+    m_savedTo->setToolTip(text);
 }
 
 void CLivePlotWindow::SaveRecording() {
@@ -270,7 +346,11 @@ void CLivePlotWindow::SaveRecording() {
     const std::optional<QString> path = m_prompter.SaveFile(request);
     if (!path) return;
     QString error;
-    if (live_csv::Save(m_recording, *path, &error)) return;
+    if (live_csv::Save(m_recording, *path, &error)) {
+        m_strSavedPath = QDir::toNativeSeparators(*path);
+        ShowSavedPath();
+        return;
+    }
     m_prompter.Message({texts::kMessageCaption.In(m_bEnglish),
                         kCannotSave.In(m_bEnglish).arg(*path, error), PromptButtons::Ok,
                         PromptIcon::Stop, PromptAnswer::Ok});

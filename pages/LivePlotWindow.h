@@ -16,8 +16,11 @@ class ValueBar;
 // The live plot ("实时曲线" / "Live Plot"): bars for the receiver channels CH1-CH8 and the
 // outputs M/S1-M/S8, time graphs of vibration, ultrasonic and barometric height, heading and
 // of the channels ticked beside the bars, and the recording's state. It draws what the
-// recording holds, at most ten times a second while shown and not paused; "保存记录" writes
-// the recording as CSV. It keeps the last picture when the stream stops.
+// recording holds, at most ten times a second while shown and not paused; the recording's
+// length goes on counting while paused. "保存记录" writes the recording as CSV whenever it holds
+// frames and names the file written. It keeps the last picture when the stream stops.
+// The window fits the screen it opens on: the bars and graphs shrink to their smallest and
+// then scroll.
 class CLivePlotWindow : public QWidget {
     Q_OBJECT
 
@@ -40,11 +43,14 @@ public:
     QPushButton* PauseButton() const { return m_pause; }
     QPushButton* SaveButton() const { return m_save; }
     QLabel* Status() const { return m_status; }
+    // The file the last save wrote, as the window names it; empty before.
+    QLabel* SavedTo() const { return m_savedTo; }
     bool Paused() const { return m_bPaused; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* BuildBars();
@@ -52,7 +58,9 @@ private:
     QWidget* BuildControls();
 
     void TogglePause();
+    void FitScreen();
     void SaveRecording();
+    void ShowSavedPath();
     void RefreshIfNew();
     void ShowBars();
     void ShowGraphs();
@@ -63,6 +71,7 @@ private:
     Prompter& m_prompter;
     bool m_bEnglish = false;
     bool m_bPaused = false;
+    bool m_bPlaced = false;
     quint64 m_nShownAdded = ~quint64(0);
 
     std::array<ValueBar*, kBars> m_bars{};
@@ -73,5 +82,7 @@ private:
     QPushButton* m_save = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_spanLabel = nullptr;
+    QLabel* m_savedTo = nullptr;
+    QString m_strSavedPath;
     QTimer m_refresh;
 };

@@ -1,15 +1,19 @@
 #include "TimeGraph.h"
 
 #include <QPainter>
+#include <QResizeEvent>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
+// The most steps an axis is divided into; a small graph gets fewer.
 constexpr int kValueTicks = 4;
 constexpr int kTimeTicks = 6;
 constexpr int kMargin = 4;
+// Room a legend entry's sample of its line takes before the name.
+constexpr int kSampleLength = 14;
 
 const QColor kGridColour(0xe0, 0xe0, 0xe0);
 const QColor kAxisColour(0x80, 0x80, 0x80);
@@ -65,15 +69,32 @@ private:
 
 double NiceStep(double range, int parts) {
     if (!(range > 0)) return 1;
-    const double raw = range / parts;
+    const double raw = range / std::max(parts, 1);
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     for (const double factor : {1.0, 2.0, 5.0})
         if (raw <= factor * power) return factor * power;
     return 10 * power;
 }
 
+std::vector<std::vector<QPointF>> SplitAtWraps(const std::vector<QPointF>& points, double period) {
+    std::vector<std::vector<QPointF>> runs;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const bool wrapped =
+            period > 0 && i > 0 && std::abs(points[i].y() - points[i - 1].y()) > period / 2;
+        if (runs.empty() || wrapped) runs.emplace_back();
+        runs.back().push_back(points[i]);
+    }
+    return runs;
+}
+
 TimeGraph::TimeGraph(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize TimeGraph::minimumSizeHint() const {
+    // The heading, the time axis and room for two value numbers.
+    const int text = fontMetrics().height();
+    return {160, text * 9 / 2 + 2 * kMargin};
 }
 
 void TimeGraph::SetTitle(const QString& title, const QString& unit) {
@@ -95,8 +116,14 @@ void TimeGraph::SetData(double spanSeconds, double endSeconds, std::vector<Graph
     update();
 }
 
+void TimeGraph::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ScaleValueAxis();
+}
+
 // From the lowest to the highest point, widened to whole steps; a flat line gets a step
-// above and below it.
+// above and below it. A low graph is divided into fewer steps, about one and a half text lines
+// apart at least.
 void TimeGraph::ScaleValueAxis() {
     double low = INFINITY;
     double high = -INFINITY;
@@ -113,7 +140,8 @@ void TimeGraph::ScaleValueAxis() {
         low -= 1;
         high += 1;
     }
-    m_step = NiceStep(high - low, kValueTicks);
+    const int room = PlotArea().height() * 2 / (3 * fontMetrics().height());
+    m_step = NiceStep(high - low, std::clamp(room, 1, kValueTicks));
     m_low = std::floor(low / m_step) * m_step;
     m_high = std::ceil(high / m_step) * m_step;
 }
@@ -137,34 +165,78 @@ void TimeGraph::paintEvent(QPaintEvent*) {
     DrawHeading(painter, area);
 }
 
-void TimeGraph::DrawAxes(QPainter& painter, const QRect& area) const {
-    const QFontMetrics metrics = fontMetrics();
-    const QColor text = palette().color(QPalette::WindowText);
-    // Value axis: a grid line and a number at every step.
+// A number at every step from the lowest up, left out where it would touch the one below.
+std::vector<TimeGraph::AxisLabel> TimeGraph::ValueLabels(const QRect& area) const {
+    const int text = fontMetrics().height();
+    std::vector<AxisLabel> labels;
     for (double value = m_low; value <= m_high + m_step / 2; value += m_step) {
         const int y =
             area.bottom() - int(std::lround((value - m_low) / (m_high - m_low) * area.height()));
-        painter.setPen(kGridColour);
-        painter.drawLine(area.left(), y, area.right(), y);
-        painter.setPen(text);
-        painter.drawText(
-            QRect(0, y - metrics.height() / 2, area.left() - kMargin, metrics.height()),
-            Qt::AlignRight | Qt::AlignVCenter, TickText(value, m_step));
+        const QRect box(0, y - text / 2, area.left() - kMargin, text);
+        if (!labels.empty() && box.bottom() >= labels.back().box.top()) continue;
+        labels.push_back({TickText(value, m_step), box});
     }
-    // Time axis: seconds since the display started, at round steps.
-    const double step = NiceStep(m_span, kTimeTicks);
+    return labels;
+}
+
+// Seconds since the display started, at round steps far enough apart for the widest number.
+double TimeGraph::TimeStep(const QRect& area) const {
+    const QFontMetrics metrics = fontMetrics();
+    const int widest = metrics.horizontalAdvance(
+        TickText(std::max(std::abs(m_end), m_span), 1) + QStringLiteral(".0 s"));
+    const int room = area.width() / (widest + 2 * metrics.height());
+    const double step = NiceStep(m_span, std::clamp(room, 1, kTimeTicks));
+    // At least one tick in the span: no round step is more than 2.5 times what it rounds.
+    return step <= m_span ? step : NiceStep(m_span / 2.5, 1);
+}
+
+// A number under every time step, left out where it would touch the one before.
+std::vector<TimeGraph::AxisLabel> TimeGraph::TimeLabels(const QRect& area) const {
+    const QFontMetrics metrics = fontMetrics();
+    const double step = TimeStep(area);
+    const double begin = m_end - m_span;
+    std::vector<AxisLabel> labels;
+    for (double t = std::ceil(begin / step) * step; t <= m_end + 1e-9; t += step) {
+        if (t < 0) continue;
+        const int x = area.left() + int(std::lround((t - begin) / m_span * area.width()));
+        const QString text = TickText(t, step) + QStringLiteral(" s");
+        const int width = metrics.horizontalAdvance(text);
+        const QRect box(std::clamp(x - width / 2, area.left(), area.right() - width),
+                        area.bottom() + 2, width, metrics.height());
+        if (!labels.empty() && box.left() <= labels.back().box.right() + kMargin) continue;
+        labels.push_back({text, box});
+    }
+    return labels;
+}
+
+std::vector<TimeGraph::AxisLabel> TimeGraph::AxisLabels() const {
+    const QRect area = PlotArea();
+    if (area.width() < 2 || area.height() < 2) return {};
+    std::vector<AxisLabel> labels = ValueLabels(area);
+    const std::vector<AxisLabel> times = TimeLabels(area);
+    labels.insert(labels.end(), times.begin(), times.end());
+    return labels;
+}
+
+void TimeGraph::DrawAxes(QPainter& painter, const QRect& area) const {
+    painter.setPen(kGridColour);
+    for (double value = m_low; value <= m_high + m_step / 2; value += m_step) {
+        const int y =
+            area.bottom() - int(std::lround((value - m_low) / (m_high - m_low) * area.height()));
+        painter.drawLine(area.left(), y, area.right(), y);
+    }
+    const double step = TimeStep(area);
     const double begin = m_end - m_span;
     for (double t = std::ceil(begin / step) * step; t <= m_end + 1e-9; t += step) {
         if (t < 0) continue;
         const int x = area.left() + int(std::lround((t - begin) / m_span * area.width()));
-        painter.setPen(kGridColour);
         painter.drawLine(x, area.top(), x, area.bottom());
-        painter.setPen(text);
-        const QString label = TickText(t, step) + QStringLiteral(" s");
-        const int width = metrics.horizontalAdvance(label);
-        painter.drawText(std::clamp(x - width / 2, area.left(), area.right() - width),
-                         area.bottom() + metrics.ascent() + 2, label);
     }
+    painter.setPen(palette().color(QPalette::WindowText));
+    for (const AxisLabel& label : ValueLabels(area))
+        painter.drawText(label.box, Qt::AlignRight | Qt::AlignVCenter, label.text);
+    for (const AxisLabel& label : TimeLabels(area))
+        painter.drawText(label.box, Qt::AlignLeft | Qt::AlignVCenter, label.text);
     painter.setPen(kAxisColour);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
 }
@@ -176,23 +248,26 @@ void TimeGraph::DrawLines(QPainter& painter, const QRect& area) const {
     painter.save();
     painter.setClipRect(area);
     for (const GraphSeries& line : m_series) {
-        PixelColumns columns;
-        for (const QPointF& point : line.points)
-            columns.Add(area.left() + (point.x() - begin) * xScale,
-                        area.bottom() - (point.y() - m_low) * yScale);
         // A thin pen: the raster engine draws it without stroking a path.
-        painter.setPen(QPen(line.colour, 0));
-        painter.drawPolyline(columns.Finish());
+        painter.setPen(QPen(line.colour, 0, line.style));
+        for (const std::vector<QPointF>& run : SplitAtWraps(line.points, line.wrapPeriod)) {
+            PixelColumns columns;
+            for (const QPointF& point : run)
+                columns.Add(area.left() + (point.x() - begin) * xScale,
+                            area.bottom() - (point.y() - m_low) * yScale);
+            painter.drawPolyline(columns.Finish());
+        }
     }
     painter.restore();
 }
 
-// The title and unit above the plot on the left, the names of named lines in their colours on
-// the right, or the empty text in the middle.
+// The title and unit above the plot on the left, on the right each named line as a short
+// sample of it and its name (as many as fit beside the title), or the empty text in the middle.
 void TimeGraph::DrawHeading(QPainter& painter, const QRect& area) const {
     const QFontMetrics metrics = fontMetrics();
     const int baseline = metrics.ascent() + 1;
-    painter.setPen(palette().color(QPalette::WindowText));
+    const QColor text = palette().color(QPalette::WindowText);
+    painter.setPen(text);
     const QString heading =
         m_unit.isEmpty() ? m_title : m_title + QStringLiteral(" (") + m_unit + QStringLiteral(")");
     painter.drawText(area.left(), baseline, heading);
@@ -202,11 +277,18 @@ void TimeGraph::DrawHeading(QPainter& painter, const QRect& area) const {
         painter.drawText(area, Qt::AlignCenter, m_emptyText);
         return;
     }
+    const int headingEnd = area.left() + metrics.horizontalAdvance(heading) + 2 * kMargin;
     int x = area.right();
     for (auto line = m_series.rbegin(); line != m_series.rend(); ++line) {
         if (line->name.isEmpty()) continue;
-        x -= metrics.horizontalAdvance(line->name) + 8;
-        painter.setPen(line->colour);
-        painter.drawText(x, baseline, line->name);
+        const int width = kSampleLength + kMargin + metrics.horizontalAdvance(line->name);
+        if (x - width < headingEnd) break;
+        x -= width;
+        const int middle = baseline - metrics.ascent() / 3;
+        painter.setPen(QPen(line->colour, 2, line->style));
+        painter.drawLine(x, middle, x + kSampleLength, middle);
+        painter.setPen(text);
+        painter.drawText(x + kSampleLength + kMargin, baseline, line->name);
+        x -= 2 * kMargin;
     }
 }

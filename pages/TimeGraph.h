@@ -2,20 +2,26 @@
 
 #include <QColor>
 #include <QPointF>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <vector>
 
 // One line of a time graph: x in seconds, y in the graph's unit.
 struct GraphSeries {
-    QString name;  // shown in the line's colour above the graph; empty: not shown
+    QString name;  // shown with a sample of the line above the graph; empty: not shown
     QColor colour;
     std::vector<QPointF> points;
+    Qt::PenStyle style = Qt::SolidLine;
+    // A value on a circle (a heading in degrees: 360) wraps at this period: a step of more
+    // than half of it between two points is a wrap, not a move, and the line breaks there.
+    // 0: no wrap.
+    double wrapPeriod = 0;
 };
 
 // A graph of values over time: the last `span` seconds up to `end`, the value axis scaled to
 // what the lines hold (round steps, the unit beside the title), the time axis in seconds. It
-// only draws what it is given.
+// only draws what it is given. A small graph has fewer ticks: no two axis numbers overlap.
 class TimeGraph : public QWidget {
     Q_OBJECT
 
@@ -27,19 +33,31 @@ public:
     void SetEmptyText(const QString& text);
     void SetData(double spanSeconds, double endSeconds, std::vector<GraphSeries> series);
 
-    // The value axis as last drawn: its lowest and highest value.
+    // The value axis as last scaled: its lowest and highest value.
     double AxisLow() const { return m_low; }
     double AxisHigh() const { return m_high; }
+    const std::vector<GraphSeries>& Series() const { return m_series; }
+
+    struct AxisLabel {
+        QString text;
+        QRect box;  // where its text is drawn
+    };
+    // The numbers of both axes at the graph's present size, as they are drawn.
+    std::vector<AxisLabel> AxisLabels() const;
 
     QSize sizeHint() const override { return {420, 120}; }
-    QSize minimumSizeHint() const override { return {200, 80}; }
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void ScaleValueAxis();
     QRect PlotArea() const;
+    std::vector<AxisLabel> ValueLabels(const QRect& area) const;
+    std::vector<AxisLabel> TimeLabels(const QRect& area) const;
+    double TimeStep(const QRect& area) const;
     void DrawAxes(QPainter& painter, const QRect& area) const;
     void DrawLines(QPainter& painter, const QRect& area) const;
     void DrawHeading(QPainter& painter, const QRect& area) const;
@@ -55,5 +73,10 @@ private:
     std::vector<GraphSeries> m_series;
 };
 
-// A round step (1, 2 or 5 times a power of ten) that divides `range` into about `parts`.
+// A round step (1, 2 or 5 times a power of ten) that divides `range` into about `parts`, never
+// into more.
 double NiceStep(double range, int parts);
+
+// The runs of `points` between wraps: where two neighbours differ by more than half of
+// `period` the line breaks. One run when `period` is 0.
+std::vector<std::vector<QPointF>> SplitAtWraps(const std::vector<QPointF>& points, double period);

@@ -9,6 +9,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dpkg-dev fakeroot help2man desktop-file-utils man-db appstream bash-completion
+  # The package's icons are rendered from their SVG drawing; lintian checks the package.
+  librsvg2-bin lintian
   fonts-wqy-microhei
   # Qt's own texts (standard buttons and dialogs) in Chinese.
   qt6-translations-l10n

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package of Vexa (vexa, vexactl, vexa-sim, icon, desktop entry, udev rule,
-# manual pages) in build-package/ and prints the path of the .deb as its last line.
+# Builds the Debian package of Vexa (vexa, vexactl, vexa-sim, icons, desktop entry, udev rule,
+# manual pages, copyright and changelog) in build-package/ and prints the path of the .deb as
+# its last line. tests/package/test-installed-package.sh checks it, lintian among the checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh build-package -DCMAKE_BUILD_TYPE=Release -DVEXA_TESTS=OFF \

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "Assignment.h"
@@ -80,7 +81,15 @@ TEST(Completion, OffersTheLettersAndOptionsVexactlAccepts) {
     const QStringList valued{"--port", "--com", "--timeout", "--count"};
     const QStringList options = Complete(QStringLiteral("--"), here);
     EXPECT_TRUE(options.contains(QLatin1String("--json")));
+    // Each one stands in a usage line: the general ones in vexactl's own, the others in their
+    // command's.
+    QString usage = GeneralHelp().section(QLatin1Char('\n'), 0, 1);
+    for (const CommandInfo& command : Commands())
+        usage += QLatin1Char('\n') + QLatin1String(command.synopsis);
     for (const QString& option : options) {
+        const QRegularExpression named(QRegularExpression::escape(option) + "(?=[ \\]\n]|$)");
+        EXPECT_TRUE(usage.contains(named)) << option.toStdString() << " in\n"
+                                           << usage.toStdString();
         QStringList line{option};
         if (valued.contains(option)) line << QStringLiteral("1");
         const ParsedCommandLine parsed = ParseCommandLine(line << QStringLiteral("info"));

@@ -155,7 +155,7 @@ TEST_F(VexactlTest, InfoReadAndGetPrintWhatTheWindowShows) {
     const Outcome get = On(sim, {QStringLiteral("get"), QStringLiteral("Q"), QStringLiteral("E"),
                                  QStringLiteral("Q")});
     EXPECT_EQ(get.status, 0) << get.err.toStdString();
-    EXPECT_EQ(get.Lines(), (QStringList{"Q 20", "E 35"}));
+    EXPECT_EQ(get.Lines(), (QStringList{"Q (本地磁偏角) = 20", "E (动态稳定) = 35"}));
 
     // The controller heard the version, then the read-back with "?E" asked again for its two
     // zeros, then the read-backs and the get; nothing else.
@@ -227,6 +227,68 @@ TEST_F(VexactlTest, RefusedInputSendsNothing) {
     EXPECT_TRUE(sim.ReceivedFrames().isEmpty());
 }
 
+// What vexactl says about the letters it was given and about a comparison that found nothing:
+// each letter read or written with its name (its case changes its meaning), a refused letter
+// with the letters the command takes and the one of the other case, a diff without
+// differences on stderr.
+TEST_F(VexactlTest, LettersAreEchoedWithTheirNamesAndRefusedOnesListTheValidOnes) {
+    const QString saved = SavedFile();
+    SimProcess sim;
+    ASSERT_FALSE(sim.Device().isEmpty());
+    struct Case {
+        QStringList arguments;
+        bool english;
+        int status;
+        QStringList out;
+        const char* says;  // on stderr; empty: nothing
+        const char* notSaid = "did you mean";
+    };
+    const Case cases[] = {
+        {{"diff", saved}, false, 0, {}, "no difference"},
+        {{"restore", "--dry-run", saved}, true, 0, {}, "no difference"},
+        {{"set", "c=60", "C=50"}, false, 0, {"c (定高开关行) = 60", "C (主稳定度) = 50"}, ""},
+        {{"get", "c", "C"},
+         true,
+         0,
+         {"c (HeightLock switch row) = 60", "C (Stabili_Level) = 50"},
+         ""},
+        {{"set", "k=3"}, true, 3, {}, "nothing was sent; did you mean K (Gim Pitch Scale)?", ""},
+        {{"set", "j=1"}, false, 3, {}, "did you mean J (云台横滚比例)?", ""},
+        {{"set", "X=3"},
+         true,
+         3,
+         {},
+         "\"X\" is no parameter letter; nothing was sent. set writes "
+         "CABDEFG!@#$JK%^&()_+LRT`YZQMNOPabcdef=ghi"},
+        {{"get", "W"},
+         true,
+         3,
+         {},
+         "get reads CABDEFG!@#$HIJK%^&()_+LRT`YZQ4567MNOPabcdef=ghijklmnopqrstuvwxyz; "
+         "did you mean w (",
+         ""},
+        {{"get", "*"}, true, 3, {}, "get reads CABDEFG"},
+    };
+    for (const Case& c : cases) {
+        m_env.insert(QStringLiteral("LANG"),
+                     c.english ? QStringLiteral("C.UTF-8") : QStringLiteral("zh_CN.UTF-8"));
+        const Outcome run = On(sim, c.arguments);
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.status, c.status) << what << ": " << run.err.toStdString();
+        EXPECT_EQ(run.Lines(), c.out) << what;
+        if (*c.says) {
+            EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << what << ": "
+                                                                     << run.err.toStdString();
+            EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << what << ": " << run.err.toStdString();
+        } else {
+            EXPECT_TRUE(run.err.isEmpty()) << what << ": " << run.err.toStdString();
+        }
+        if (*c.notSaid) {
+            EXPECT_FALSE(run.err.contains(QString::fromUtf8(c.notSaid))) << what;
+        }
+    }
+}
+
 TEST_F(VexactlTest, ReadBackThatDiffersIsListedWithExitFive) {
     // Up to 1.211 the Z-axis ratio is sent without the offset its read-back removes.
     SimProcess sim({QStringLiteral("--firmware"), QStringLiteral("1211")});
@@ -234,7 +296,8 @@ TEST_F(VexactlTest, ReadBackThatDiffersIsListedWithExitFive) {
     const Outcome set =
         On(sim, {QStringLiteral("set"), QStringLiteral("K=20"), QStringLiteral("%=50")});
     EXPECT_EQ(set.status, 5);
-    EXPECT_EQ(set.Lines(), (QStringList{"K 20", "% -50 differs: 50 was written"}));
+    EXPECT_EQ(set.Lines(), (QStringList{"K (云台俯仰比例) = 20",
+                                        "% (云台Z轴比例) = -50, differs: 50 was written"}));
     const Outcome json =
         On(sim, {QStringLiteral("--json"), QStringLiteral("set"), QStringLiteral("%=50")});
     EXPECT_EQ(json.Json().value("differences").toArray(),
@@ -667,7 +730,8 @@ TEST_F(VexactlTest, KeepParametersPutsBackWhatTheNewFirmwareChanged) {
                                      QStringLiteral("--keep-parameters"), image});
     EXPECT_EQ(unsaved.status, 0) << unsaved.err.toStdString();
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
-    EXPECT_EQ(On(sim, {QStringLiteral("get"), QStringLiteral("C")}).out, QStringLiteral("C 50\n"));
+    EXPECT_EQ(On(sim, {QStringLiteral("get"), QStringLiteral("C")}).out,
+              QStringLiteral("C (主稳定度) = 50\n"));
 }
 
 TEST_F(VexactlTest, RestoreReferenceAndFlashBackUpTheControllerBeforeTheirFirstSetFrame) {
