@@ -164,6 +164,7 @@ void CUpgradeControls::OnStartUpgrade() {
     const std::optional<BackupOutcome> backup =
         m_dlg.Files().BackUpBefore(QStringLiteral("upgrade"));
     if (!ConfirmReplace(backup)) return;
+    m_dlg.Files().KeepForUpgrade();
     SetEnabled(kSettingControls, false);
     HoldLine();
     m_dlg.Session().StartUpload(m_fwImage, *this);
@@ -234,6 +235,7 @@ void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
     Message(kSuccessCaption, kSuccess);
     ReleaseLine();
     GiveControlsBack();
+    m_dlg.Files().UpgradeSucceeded();
     // The controller starts its new firmware: what it shows and holds is read afresh.
     m_dlg.UpdateData(true);
     m_dlg.Session().ReadBack();

@@ -41,7 +41,7 @@ constexpr std::array kCommands{
                 "are read back and each is printed with its name and the value read:\n"
                 "\"c (HeightLock switch row) = 48\"; any difference is marked (exit 5).\n",
                 1, -1, true, true},
-    CommandInfo{"reference", "reference N", "load built-in reference set N (0-3)",
+    CommandInfo{"reference", "reference [--no-backup] N", "load built-in reference set N (0-3)",
                 "Makes the controller load its built-in reference set N (0: frames under 300 mm,\n"
                 "1: 300-450 mm, 2: 450-650 mm, 3: above 650 mm) with \"Sj000N\", waits for its\n"
                 "echo and reads everything back as read does. Before \"Sj000N\" the controller\n"
@@ -64,7 +64,7 @@ constexpr std::array kCommands{
                 "{\"differences\":[{\"letter\":\"C\",\"name\":\"...\",\"controller\":44,\n"
                 "\"file\":45}]}.\n",
                 1, 1, true, true},
-    CommandInfo{"restore", "restore [--dry-run] FILE", "write a saved parameter file back",
+    CommandInfo{"restore", "restore [--dry-run | --no-backup] FILE", "write a saved parameter file back",
                 "Reads and checks the whole file first (line count, every label as the export\n"
                 "writes it, every value a number within its range); any problem and nothing is\n"
                 "sent (exit 3, with the line and what is wrong). Then sends what the window's\n"
@@ -76,7 +76,7 @@ constexpr std::array kCommands{
                 "--dry-run: check the file and print what diff prints; nothing but the read-back\n"
                 "is sent.\n",
                 1, 1, true, true},
-    CommandInfo{"flash", "flash [--keep-parameters [--no-backup]] FILE",
+    CommandInfo{"flash", "flash [--keep-parameters] [--no-backup] FILE",
                 "upload a firmware image to the boot loader",
                 "Checks FILE as the window does (the name ends in \"bin\", more than one byte, at\n"
                 "most 65535 bytes; exit 3 otherwise, nothing sent), then uploads it as the\n"

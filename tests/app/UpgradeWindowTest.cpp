@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 
 #include "ControllerSim.h"
+#include "ParamTable.h"
+#include "SimConfig.h"
 #include "FrameDlg.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
@@ -49,10 +51,11 @@ QByteArray Pattern(qsizetype length) {
 class UpgradeWindowTest : public MainWindowTest {
 protected:
     // The window, with the simulated controller on its line from now on.
-    CVexaDlg& StartWithController() {
+    CVexaDlg& StartWithController() { return StartWith(m_sim); }
+    CVexaDlg& StartWith(ControllerSim& sim) {
         CVexaDlg& dlg = Start();
-        m_line->onWritten = [this](const QByteArray& bytes) { m_sim.Receive(bytes); };
-        m_sim.onOutput = [this](const QByteArray& bytes) { m_answers.push_back(bytes); };
+        m_line->onWritten = [&sim](const QByteArray& bytes) { sim.Receive(bytes); };
+        sim.onOutput = [this](const QByteArray& bytes) { m_answers.push_back(bytes); };
         return dlg;
     }
 
@@ -149,14 +152,15 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         const char* sending;
         const char* data;
         const char* finished;
-        const char* portOpened;
+        const char* portOpened;  // once the new firmware is read: nothing kept to compare, or
+                                 // the values of the read-back before, all kept
         const char* caption;
     };
     const Language languages[] = {
         {false, "正传输数据>>25%", "升级已完成50%", "升级已完成100%", "串口已打开",
          "瑞翎航模提示:"},
-        {true, "Data Sending>>25%", "Finished50%", "Finished 100%", "COM Opened",
-         "Velmora mentioned:"},
+        {true, "Data Sending>>25%", "Finished50%", "Finished 100%",
+         "The new firmware kept every parameter", "Velmora mentioned:"},
     };
     CVexaDlg& dlg = StartWithController();
     ChooseFirmware(111);  // N = 3: the bar runs 0 to 4
@@ -366,6 +370,55 @@ TEST_F(UpgradeWindowTest, WhileTheUploadOwnsTheLineNoControlThatSendsIsEnabled) 
     EXPECT_FALSE(dlg.UpgradeRunning());
     ExpectEnabled(kSettingControls, true);
     ExpectEnabled(kLineControls, true);
+}
+
+TEST_F(UpgradeWindowTest, ValuesTheNewFirmwareChangedAreOfferedBackInOneQuestion) {
+    struct Case {
+        const char* name;
+        bool reset;  // the new firmware comes up with a fresh controller's values
+        std::optional<PromptAnswer> answer;  // nothing: no question is expected
+        int mainStability;                   // C once everything has settled
+        const char* status;
+    };
+    const Case cases[] = {
+        {"put back", true, PromptAnswer::Yes, 50, "41 个参数已恢复并确认"},
+        {"declined", true, PromptAnswer::No, 45, "升级前的参数没有恢复（备份文件中仍有）"},
+        {"kept", false, std::nullopt, 50, "新固件保留了全部参数"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimConfig config;
+        config.resetOnUpgrade = c.reset;
+        config.presets = {{'C', 50}};
+        ControllerSim sim(config);
+        CVexaDlg& dlg = StartWith(sim);
+        Click(IDC_REFRESH);  // a complete read-back: C is 50
+        Answer();
+        ChooseFirmware(111);
+        StartUpgrade();
+        if (c.answer) {
+            m_prompter.QueueAnswer(PromptAnswer::Ok);  // the success message
+            m_prompter.QueueAnswer(*c.answer);
+        }
+        Answer();  // the upload, then the new firmware's read-back
+        m_line->ClearSent();
+        QCoreApplication::processEvents();
+        const std::vector<PromptMessage> shown = m_prompter.Shown();
+        ASSERT_EQ(shown.size(), c.answer ? 2u : 1u);
+        EXPECT_TRUE(shown[0].text.startsWith("恭喜你升级成功!"));
+        if (c.answer) {
+            EXPECT_EQ(shown[1].text,
+                      "新固件中有 1 个参数与升级前不同：\r\rC 主稳定度：升级前 50，现在 45\r\r"
+                      "要把升级前的数值恢复到飞控中吗？");
+            EXPECT_EQ(shown[1].buttons, PromptButtons::YesNo);
+        }
+        Answer();  // the put-back and its read-back, if any
+        EXPECT_EQ(m_line->SentBytes().startsWith("Sj0004\r"), c.answer == PromptAnswer::Yes);
+        EXPECT_EQ(dlg.Session().Cache()[*CacheSlotOf('C')], c.mainStability);
+        EXPECT_TRUE(Status().startsWith(QString::fromUtf8(c.status))) << Status().toStdString();
+        m_prompter.Clear();
+        m_answers.clear();
+    }
 }
 
 TEST_F(UpgradeWindowTest, StatusBoxShowsTheStartOfALongTextAndHoldsTheWholeInItsTooltip) {
