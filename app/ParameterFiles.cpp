@@ -1,14 +1,18 @@
 #include "ParameterFiles.h"
 
 #include <QDir>
+#include <QTimer>
 #include <utility>
 #include <variant>
 
 #include "BiText.h"
+#include "BulkWriteChain.h"
 #include "ClosedListGuard.h"
 #include "GuardedHandler.h"
 #include "KeptFiles.h"
 #include "OutOfRangeNote.h"
+#include "ParameterCaption.h"
+#include "ParameterDiff.h"
 #include "ParameterBackup.h"
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
@@ -48,6 +52,24 @@ constexpr BiText kRestoreStopped{
     "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
     "The parameters before it are in the controller; this one and those after it may not be. "
     "Check the connection and restore the file again."};
+
+// %1 values of the restored file read back as they were sent.
+constexpr BiText kRestoreConfirmed{"%1 个参数已恢复并确认", "%1 parameters restored and confirmed"};
+// %2 of them read back otherwise, %3 their letters.
+constexpr BiText kRestoreDiffers{"%1 个参数已恢复并确认，%2 个读回的数值不同：%3",
+                                 "%1 parameters restored and confirmed; %2 read back otherwise: %3"};
+
+// After an upgrade whose new firmware holds other values: %1 how many, %2 one line each.
+constexpr BiText kPutBackQuestion{
+    "新固件中有 %1 个参数与升级前不同：\r\r%2\r\r要把升级前的数值恢复到飞控中吗？",
+    "The new firmware holds %1 parameters other than before the upgrade:\r\r%2\r\r"
+    "Put the values from before the upgrade back into the controller?"};
+// %1 the letter, %2 its name, %3 the value before the upgrade, %4 the value now.
+constexpr BiText kPutBackLine{"%1 %2：升级前 %3，现在 %4", "%1 %2: before %3, now %4"};
+constexpr BiText kKeptEverything{"新固件保留了全部参数", "The new firmware kept every parameter"};
+constexpr BiText kNotPutBack{"升级前的参数没有恢复（备份文件中仍有）",
+                             "The values from before the upgrade were not put back (the backup "
+                             "still holds them)"};
 
 constexpr BiText kRestoreLineLost{
     "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
@@ -110,6 +132,7 @@ void CParameterFiles::RestoreFromFile() {
     request.filter = QString::fromUtf8(kOpenFilter);
     request.defaultExtension = QStringLiteral("*.txt");
     request.kind = FileKind::ParameterRestore;
+    request.wholeNames = true;
     // The backups folder is offered beside the usual places, so that one is found at once.
     if (const QString& backups = m_backupFolder;
         !backups.isEmpty() && !MakeKeptFolder(backups))
@@ -126,22 +149,94 @@ void CParameterFiles::RestoreFromFile() {
     }
     BackUpBefore(QStringLiteral("restore"));
     m_dlg.UpdateData(true);
-    m_dlg.Session().Restore(std::get<ParameterValues>(read));
+    m_restoring = std::get<ParameterValues>(read);
+    m_bRestoreDone = false;
+    m_dlg.Session().Restore(*m_restoring);
+}
+
+void CParameterFiles::KeepForUpgrade() {
+    m_upgradeKept.reset();
+    m_bUpgradeReadBackDue = false;
+    if (m_record.IsComplete())
+        m_upgradeKept = SavedValues(m_dlg.Session().State().m_nParamCache,
+                                    m_dlg.Session().State().m_nFwVersion);
+}
+
+void CParameterFiles::UpgradeSucceeded() { m_bUpgradeReadBackDue = m_upgradeKept.has_value(); }
+
+QString CParameterFiles::OfferPutBack(const ParameterValues& kept) {
+    const bool english = m_dlg.IsEnglish();
+    const std::vector<ParameterDifference> changed =
+        DiffParameters(kept, m_dlg.Session().State().m_nParamCache,
+                       m_dlg.Session().State().m_nFwVersion);
+    if (changed.empty()) return kKeptEverything.In(english);
+    QStringList changes;
+    for (const ParameterDifference& d : changed)
+        changes << kPutBackLine.In(english)
+                       .arg(QLatin1Char(d.letter))
+                       .arg(ParameterCaption(d.letter, english))
+                       .arg(d.file)
+                       .arg(d.controller);
+    // Asked once the read-back's receive event is over.
+    QTimer::singleShot(0, &m_dlg.Window(), [this, kept, changes] { AskPutBack(kept, changes); });
+    return {};
+}
+
+void CParameterFiles::AskPutBack(const ParameterValues& kept, const QStringList& changes) {
+    const bool english = m_dlg.IsEnglish();
+    const QString text = kPutBackQuestion.In(english)
+                             .arg(changes.size())
+                             .arg(changes.join(QLatin1Char('\r')));
+    const PromptAnswer answer = m_dlg.GetPrompter().Message(
+        {kCaption.In(english), text, PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::Yes});
+    if (answer != PromptAnswer::Yes) return ShowStatus(kNotPutBack.In(english));
+    RunGuarded(m_dlg.GetPrompter(), [this, &kept] {
+        m_restoring = kept;
+        m_bRestoreDone = false;
+        m_dlg.Session().Restore(kept);
+    });
+}
+
+void CParameterFiles::OnRestoreDone() { m_bRestoreDone = m_restoring.has_value(); }
+
+QString CParameterFiles::RestoreResult(const ParameterValues& restored) const {
+    const bool english = m_dlg.IsEnglish();
+    const std::string differing =
+        LettersNotRestored(restored, m_dlg.Session().State().m_nParamCache);
+    const int confirmed = int(kBulkWriteOrder.size() - differing.size());
+    if (differing.empty()) return kRestoreConfirmed.In(english).arg(confirmed);
+    return kRestoreDiffers.In(english)
+        .arg(confirmed)
+        .arg(differing.size())
+        .arg(QString::fromStdString(differing));
 }
 
 void CParameterFiles::OnReadBackFinished() {
     m_record.OnReadBackFinished();
-    if (!m_strBackupNote.isEmpty()) ShowStatus(std::exchange(m_strBackupNote, QString()));
+    QStringList status;
+    if (const std::optional<ParameterValues> restored = std::exchange(m_restoring, std::nullopt);
+        restored && std::exchange(m_bRestoreDone, false))
+        status << RestoreResult(*restored);
+    if (std::exchange(m_bUpgradeReadBackDue, false) && m_upgradeKept)
+        if (const QString kept = OfferPutBack(*std::exchange(m_upgradeKept, std::nullopt));
+            !kept.isEmpty())
+            status << kept;
+    if (!m_strBackupNote.isEmpty()) status << std::exchange(m_strBackupNote, QString());
+    if (!status.isEmpty()) ShowStatus(status.join(m_dlg.IsEnglish() ? QStringLiteral(". ")
+                                                                     : QStringLiteral("。")));
 }
 
 void CParameterFiles::OnReadBackIncomplete() {
     m_record.OnReadBackIncomplete();
+    // The new firmware was not read through: nothing can be compared with what was kept.
+    m_bUpgradeReadBackDue = false;
+    m_upgradeKept.reset();
     m_strBackupNote.clear();  // the incomplete read-back's status matters more now
 }
 
-void CParameterFiles::BackUpBefore(const QString& action) {
+std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action) {
     const QString& folder = m_backupFolder;
-    if (folder.isEmpty()) return;
+    if (folder.isEmpty()) return std::nullopt;
     const BackupSource source{m_record.IsComplete(), m_dlg.Session().State().m_nParamCache,
                               m_dlg.Ui().cboPort->currentIndex() + 1, ExportVersion()};
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
@@ -151,6 +246,7 @@ void CParameterFiles::BackUpBefore(const QString& action) {
             note += QLatin1Char(' ') + held;
     m_strBackupNote = note;
     ShowStatus(note);
+    return outcome;
 }
 
 int CParameterFiles::ExportVersion() const {
@@ -177,6 +273,8 @@ void CParameterFiles::ShowHint() {
 }
 
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
+    m_restoring.reset();
+    m_bRestoreDone = false;
     const bool english = m_dlg.IsEnglish();
     Warn((lineLost ? kRestoreLineLost : kRestoreStopped)
              .In(english)

@@ -3,6 +3,9 @@
 #include "MainWindowParts.h"
 
 #include <QString>
+#include <optional>
+
+#include "ParameterBackup.h"
 
 #include "ParameterRestore.h"
 #include "ReadBackRecord.h"
@@ -24,6 +27,13 @@ public:
     void OnRestoreChoice(int entry);
     void ShowHint();
 
+    // Before an upload: the values of the last complete read-back are kept, to be offered back
+    // once the new firmware has been read.
+    void KeepForUpgrade();
+    // The upload succeeded: the read-back of the new firmware is compared with the values kept.
+    void UpgradeSucceeded();
+    // The restore's last echo came; the read-back it starts tells how many values it confirmed.
+    void OnRestoreDone();
     // A restore that waited in vain for the echo of `letter`, or lost its line there: the
     // operator is told where it stopped.
     void OnRestoreStopped(char letter, bool lineLost);
@@ -34,8 +44,8 @@ public:
     void OnReadBackIncomplete();
     // Before a restore, a reference set or an upgrade (`action` names it in the file name): the
     // cache of the last complete read-back is written as a dated backup, and the status line
-    // says where, or why there is none. Nothing without a backups folder.
-    void BackUpBefore(const QString& action);
+    // says where, or why there is none. Nothing without a backups folder (nullopt).
+    std::optional<BackupOutcome> BackUpBefore(const QString& action);
 
 private:
     void RestoreFromFile();
@@ -47,8 +57,21 @@ private:
     // The values the last read-back found outside their range, as a note; empty when none.
     QString HeldOutOfRangeNote() const;
 
+    // After the new firmware's read-back: the values it changed, offered back in one question.
+    // Returns the status to show when nothing is asked.
+    QString OfferPutBack(const ParameterValues& kept);
+    void AskPutBack(const ParameterValues& kept, const QStringList& changes);
+    // The status after the read-back that ends a restore: how many values it read back as sent.
+    QString RestoreResult(const ParameterValues& restored) const;
+
     IMainWindowParts& m_dlg;
     ReadBackRecord m_record;
+    // The values of the restore on the line, and whether its last echo came.
+    std::optional<ParameterValues> m_restoring;
+    bool m_bRestoreDone = false;
+    // The values from before an upgrade, and whether its successful upload's read-back is due.
+    std::optional<ParameterValues> m_upgradeKept;
+    bool m_bUpgradeReadBackDue = false;
     // The backup's status, shown again once the read-back that ends its action is through.
     QString m_strBackupNote;
     QString m_backupFolder;

@@ -1,11 +1,17 @@
 #include "UpgradeControls.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "ControlLookup.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
+#include "ParamTable.h"
 #include "ParameterFiles.h"
 #include "Prompter.h"
 #include "ControllerSession.h"
@@ -39,6 +45,29 @@ constexpr BiText kSendError{"数据传输错误，请重新升级!", "Data Send 
 constexpr BiText kTimeoutError{"传输超时，请重新升级", "Data Error，Please Update again!"};
 constexpr BiText kChecksumError{"数据校验错误，请重新升级!", "Data Error，Please Update again!"};
 
+// Asked before the first byte of an upload: %1 the file, %2 its size in bytes, %3 the firmware
+// the controller runs now, %4 where the backup went or why there is none.
+constexpr BiText kReplaceQuestion{
+    "即将用以下文件替换飞控中的固件：\r\r文件：%1\r大小：%2 字节\r飞控当前固件版本：%3\r%4\r\r"
+    "升级开始后请勿断开飞控。确定开始升级吗？",
+    "The controller's firmware is about to be replaced by:\r\rFile: %1\rSize: %2 bytes\r"
+    "Firmware in the controller now: %3\r%4\r\r"
+    "Do not disconnect the controller while the upgrade runs. Start the upgrade?"};
+constexpr BiText kVersionUnknown{"未知（尚未读取）", "unknown (not read)"};
+constexpr BiText kNoBackup{"没有备份参数。", "No parameters were backed up."};
+
+// The status after an upload that did not succeed (%1 what happened): the file stays chosen and
+// the upgrade can be started again from the same window.
+constexpr BiText kRetryStatus{"升级未完成（%1），可再次点击“开始升级”重新升级",
+                              "Upgrade not done (%1): click [Upgrade] to start it again"};
+constexpr BiText kWrongAnswer{"飞控的应答有误", "the controller answered out of turn"};
+constexpr BiText kOtherSum{"校验和不一致", "the checksums differ"};
+constexpr BiText kNoAnswer{"飞控3秒内无应答", "no answer within 3 s"};
+constexpr BiText kLineLost{"串口连接已断开", "the line was lost"};
+
+// The upload's last steps count past its packets; what the window shows stops at 100 %.
+constexpr int kMostPercent = 100;
+
 constexpr BiText kSuccessCaption{"瑞翎航模提示:", "Velmora mentioned:"};
 constexpr BiText kSuccess{
     "恭喜你升级成功!\r\r请根据您的需要重新设置飞控各项参数，并重做水平校准与罗盘校准!\r\r"
@@ -46,22 +75,25 @@ constexpr BiText kSuccess{
     "Congratulations on your updgrading finished !\r\rPlease resetup all parameter，and do "
     "horizontal & compass cablitration!"};
 
-// Disabled when an upload starts; they come back only when it succeeds.
+// Disabled when an upload starts; they come back when it ends, whatever the end.
 constexpr std::initializer_list<int> kSettingControls = {
     IDC_SERVO_RATE,   IDC_SAVE_DATA,    IDC_SELECT_FW,   IDC_FRAME_HINT,
     IDC_ESC_HINT,     IDC_FRAME_TYPE,   IDC_ESC_RATE,    IDC_SERVO_HINT,
     IDC_RESTORE_LIST, IDC_RESTORE_HINT, IDC_DECLINATION, IDC_DECLINATION_SET};
-// Enabled with them after a successful upload.
+// Enabled with them when an upload ends.
 constexpr std::initializer_list<int> kAlsoAfterSuccess = {IDC_SENSOR_MAG,    IDC_SENSOR_BARO,
                                                           IDC_SENSOR_SONAR,  IDC_SENSOR_GPS,
                                                           IDC_START_UPGRADE, IDC_PORT_LIST};
-// Everything else that would send, reopen the port or switch pages (a page switch sends and
-// changes the receive mode): held while the upload runs, given back at its end. The tab control
-// holds the pages.
-constexpr std::initializer_list<int> kHeldDuringUpload = {
-    IDC_START_UPGRADE, IDC_PORT_LIST,   IDC_REFRESH,      IDC_SENSOR_MAG, IDC_SENSOR_BARO,
-    IDC_SENSOR_SONAR,  IDC_SENSOR_GPS,  IDC_FRAME_EDIT,   IDC_PAGE_BASIC, IDC_PAGE_CUSTOM,
-    IDC_PAGE_GPS,      IDC_PAGE_GIMBAL, IDC_PAGE_VOLTAGE, IDC_TAB};
+// While the upload runs every control of the upper panel that a click or a key acts on is held
+// (each would send, reopen the port or switch pages, and a page switch sends and changes the
+// receive mode), but the language button; the tab control holds the pages.
+bool HeldDuringUpload(QWidget* control, QWidget* pages, QWidget* language) {
+    if (control == pages) return true;
+    if (control == language || pages->isAncestorOf(control)) return false;
+    if (auto* box = qobject_cast<QLineEdit*>(control)) return !box->isReadOnly();
+    if (qobject_cast<QComboBox*>(control->parentWidget())) return false;  // a list's own parts
+    return qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control);
+}
 
 }  // namespace
 
@@ -129,11 +161,30 @@ void CUpgradeControls::OnStartUpgrade() {
     // A port lost earlier (or never opened) is opened again from the port file; when that
     // fails the operator is told why and nothing starts.
     if (!m_dlg.Session().Comm().GetPortOpen() && !m_dlg.Port().OpenFromFile()) return;
-    m_dlg.Files().BackUpBefore(QStringLiteral("upgrade"));
+    const std::optional<BackupOutcome> backup =
+        m_dlg.Files().BackUpBefore(QStringLiteral("upgrade"));
+    if (!ConfirmReplace(backup)) return;
+    m_dlg.Files().KeepForUpgrade();
     SetEnabled(kSettingControls, false);
     HoldLine();
     m_dlg.Session().StartUpload(m_fwImage, *this);
 }
+
+bool CUpgradeControls::ConfirmReplace(const std::optional<BackupOutcome>& backup) {
+    const bool english = m_dlg.IsEnglish();
+    const int version = m_dlg.Session().FirmwareVersion();
+    const QString versionText =
+        version != 0 ? FirmwareVersionText(version) : kVersionUnknown.In(english);
+    const QString backupText = backup ? backup->Describe(english) : kNoBackup.In(english);
+    const QString text = kReplaceQuestion.In(english).arg(
+        QDir::toNativeSeparators(m_fwImage.Path()), QString::number(m_fwImage.Total() - 1),
+        versionText, backupText);
+    return m_dlg.GetPrompter().Message({texts::kMessageCaption.In(english), text,
+                                        PromptButtons::OkCancel, PromptIcon::Question,
+                                        PromptAnswer::Ok}) == PromptAnswer::Ok;
+}
+
+int CUpgradeControls::ShownPercent(int percent) { return std::min(percent, kMostPercent); }
 
 void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
     const bool english = m_dlg.Members().m_bEnglish != 0;
@@ -145,16 +196,16 @@ void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
             bar->setRange(0, int(progress.packets) + 1);
             bar->show();
             ShowBar(progress.packet);
-            return ShowStatus(kSending.In(english).arg(progress.percent));
+            return ShowStatus(kSending.In(english).arg(ShownPercent(progress.percent)));
         case UploadStep::DataSent:
             ShowBar(progress.packet);
-            return ShowStatus(kDataProgress.In(english).arg(progress.percent));
+            return ShowStatus(kDataProgress.In(english).arg(ShownPercent(progress.percent)));
         case UploadStep::EndSent:
             ShowBar(progress.packet);
             return ShowStatus(texts::kPortOpened.In(english));
         case UploadStep::EndAnswered:
             ShowBar(progress.packet);
-            return ShowStatus(kFinished.In(english).arg(progress.percent));
+            return ShowStatus(kFinished.In(english).arg(ShownPercent(progress.percent)));
     }
 }
 
@@ -163,19 +214,28 @@ void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
     if (outcome.result != UploadResult::Succeeded) {
         Message(texts::kMessageCaption, FailureMessage(outcome));
         bar->hide();
-        // A lost line leaves the port closed, and the status says so.
-        const bool open = outcome.result != UploadResult::LineLost;
-        ShowStatus((open ? texts::kPortOpened : texts::kPortNotOpened).In(m_dlg.Members().m_bEnglish));
+        // Everything the start took away comes back, with the file still chosen: the upgrade
+        // can be started again at once (a lost line is opened again by the start button), or
+        // another file chosen.
         ReleaseLine();
+        GiveControlsBack();
+        const bool english = m_dlg.IsEnglish();
+        const QString status = kRetryStatus.In(english).arg(FailureCause(outcome).In(english));
+        // A lost line is also told to the window, which then says the port is not open; this
+        // status follows it.
+        if (outcome.result == UploadResult::LineLost)
+            QTimer::singleShot(0, &m_dlg.Window(), [this, status] { ShowStatus(status); });
+        else
+            ShowStatus(status);
         m_dlg.TellUpgradeEnded(false);
         return;
     }
     ShowBar(outcome.packet + 1);
-    ShowStatus(kFinished.In(m_dlg.Members().m_bEnglish).arg(outcome.percent));
+    ShowStatus(kFinished.In(m_dlg.Members().m_bEnglish).arg(ShownPercent(outcome.percent)));
     Message(kSuccessCaption, kSuccess);
     ReleaseLine();
-    SetEnabled(kSettingControls, true);
-    SetEnabled(kAlsoAfterSuccess, true);
+    GiveControlsBack();
+    m_dlg.Files().UpgradeSucceeded();
     // The controller starts its new firmware: what it shows and holds is read afresh.
     m_dlg.UpdateData(true);
     m_dlg.Session().ReadBack();
@@ -183,6 +243,27 @@ void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
     bar->hide();
     ShowStatus(texts::kPortOpened.In(m_dlg.Members().m_bEnglish));
     m_dlg.TellUpgradeEnded(true);
+}
+
+void CUpgradeControls::GiveControlsBack() {
+    SetEnabled(kSettingControls, true);
+    SetEnabled(kAlsoAfterSuccess, true);
+    m_dlg.Ui().btnStartUpgrade->setEnabled(m_fwImage.IsLoaded());
+}
+
+const BiText& CUpgradeControls::FailureCause(const UploadOutcome& outcome) {
+    switch (outcome.result) {
+        case UploadResult::WrongAck:
+            return kWrongAnswer;
+        case UploadResult::ChecksumMismatch:
+            return kOtherSum;
+        case UploadResult::LineLost:
+            return kLineLost;
+        case UploadResult::TimedOut:
+        case UploadResult::Succeeded:
+            break;
+    }
+    return kNoAnswer;
 }
 
 const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
@@ -221,8 +302,11 @@ void CUpgradeControls::ShowBar(quint32 value) {
 
 void CUpgradeControls::HoldLine() {
     m_held.clear();
-    for (int id : kHeldDuringUpload) {
-        QWidget* control = FindControl(&m_dlg.Window(), id);
+    QWidget& window = m_dlg.Window();
+    QWidget* pages = m_dlg.Ui().tabPages;
+    QWidget* language = m_dlg.Ui().btnLanguage;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (!HeldDuringUpload(control, pages, language)) continue;
         m_held.emplace_back(control, control->isEnabled());
         control->setEnabled(false);
     }

@@ -3,6 +3,7 @@
 #include "MainWindowParts.h"
 
 #include <QPointer>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "FirmwareImage.h"
 #include "FirmwareUpload.h"
 #include "IUploadListener.h"
+#include "ParameterBackup.h"
 
 class QWidget;
 
@@ -38,6 +40,12 @@ public:
     void OnUploadEnded(const UploadOutcome& outcome) override;
 
 private:
+    // The question before the first byte: file, size, the controller's firmware, the backup.
+    bool ConfirmReplace(const std::optional<BackupOutcome>& backup);
+    // The controls the start disabled, enabled again; the start button while a file is chosen.
+    void GiveControlsBack();
+    static int ShownPercent(int percent);
+    static const BiText& FailureCause(const UploadOutcome& outcome);
     void FileRefused(const BiText& message);
     void FileRefused(const QString& text);
     void Message(const BiText& caption, const BiText& text);

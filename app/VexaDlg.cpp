@@ -24,6 +24,7 @@
 #include "ResourceIds.h"
 #include "ScreenFit.h"
 #include "StaleValues.h"
+#include "StatusLine.h"
 #include "TabChain.h"
 #include "UiTexts.h"
 #include "UpgradeControls.h"
@@ -62,6 +63,7 @@ void CVexaDlg::InitDialog() {
     m_qtTexts.Apply(false);
     ShowPortDevices();
     ShowUpperPanelHelp(*this, false);
+    ShowStatusTextsFromTheStart(*m_ui->edtStatus);
     m_ui->cboPort->setCurrentIndex(2);
     m_ui->cboFrameType->setCurrentIndex(0);
     m_ui->cboEscRate->setCurrentIndex(0);
@@ -335,6 +337,7 @@ void CVexaDlg::OnBulkWriteFinished() {
 }
 
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
+    if (end.chain == Chain::Restore && end.result == ChainResult::Done) m_files->OnRestoreDone();
     switch (end.result) {
         case ChainResult::Done:
         case ChainResult::Replaced:  // what replaced it has the line, and its own outcome

@@ -76,7 +76,8 @@ void FlashProcess(benchmark::State& state) {
     for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 7 + 3) & 0xFF);
     file.write(bytes);
     file.close();
-    Process(state, {QStringLiteral("--quiet"), QStringLiteral("flash"), image}, kFlashFloorMs);
+    Process(state, {QStringLiteral("--quiet"), QStringLiteral("--no-backup"), QStringLiteral("flash"), image},
+            kFlashFloorMs);
 }
 
 void Session(benchmark::State& state) {

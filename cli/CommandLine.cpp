@@ -246,7 +246,7 @@ QString GeneralHelp() {
         "  --port-file FILE  the window's port file (default: qzmcconfig.ini in\n"
         "                    ~/.config/Vexa or $XDG_CONFIG_HOME/Vexa, else in the\n"
         "                    current directory)\n"
-        "  --no-backup       no automatic backup before flash --keep-parameters\n"
+        "  --no-backup       no read and backup before restore, reference and flash\n"
         "  --dry-run         restore: compare the file with the controller, send nothing\n"
         "  --keep-parameters flash: read, back up, flash, put changed values back\n"
         "  -h, --help        this text; vexactl help COMMAND or COMMAND --help for one command\n"

@@ -41,10 +41,11 @@ constexpr std::array kCommands{
                 "are read back and each is printed with its name and the value read:\n"
                 "\"c (HeightLock switch row) = 48\"; any difference is marked (exit 5).\n",
                 1, -1, true, true},
-    CommandInfo{"reference", "reference N", "load built-in reference set N (0-3)",
+    CommandInfo{"reference", "reference [--no-backup] N", "load built-in reference set N (0-3)",
                 "Makes the controller load its built-in reference set N (0: frames under 300 mm,\n"
                 "1: 300-450 mm, 2: 450-650 mm, 3: above 650 mm) with \"Sj000N\", waits for its\n"
-                "echo and reads everything back as read does.\n",
+                "echo and reads everything back as read does. Before \"Sj000N\" the controller\n"
+                "is read whole and backed up (see BACKUPS in the manual); --no-backup skips both.\n",
                 1, 1, true, true},
     CommandInfo{"export", "export [--force] FILE", "save every parameter to a file (- for stdout)",
                 "Reads everything back as read does, then writes FILE byte for byte as the\n"
@@ -63,17 +64,19 @@ constexpr std::array kCommands{
                 "{\"differences\":[{\"letter\":\"C\",\"name\":\"...\",\"controller\":44,\n"
                 "\"file\":45}]}.\n",
                 1, 1, true, true},
-    CommandInfo{"restore", "restore [--dry-run] FILE", "write a saved parameter file back",
+    CommandInfo{"restore", "restore [--dry-run | --no-backup] FILE", "write a saved parameter file back",
                 "Reads and checks the whole file first (line count, every label as the export\n"
                 "writes it, every value a number within its range); any problem and nothing is\n"
                 "sent (exit 3, with the line and what is wrong). Then sends what the window's\n"
                 "restore from a saved file sends (\"Sj0004\", the values from C to O, each\n"
                 "after the echo of the one before and a pause), reads everything back and\n"
-                "compares every restored value (a difference: exit 5, listed).\n"
+                "compares every restored value (a difference: exit 5, listed). Before \"Sj0004\"\n"
+                "the controller is read whole and backed up (see BACKUPS in the manual);\n"
+                "--no-backup skips both.\n"
                 "--dry-run: check the file and print what diff prints; nothing but the read-back\n"
                 "is sent.\n",
                 1, 1, true, true},
-    CommandInfo{"flash", "flash [--keep-parameters [--no-backup]] FILE",
+    CommandInfo{"flash", "flash [--keep-parameters] [--no-backup] FILE",
                 "upload a firmware image to the boot loader",
                 "Checks FILE as the window does (the name ends in \"bin\", more than one byte, at\n"
                 "most 65535 bytes; exit 3 otherwise, nothing sent), then uploads it as the\n"
@@ -81,7 +84,8 @@ constexpr std::array kCommands{
                 "end and confirm packets, the checksum. Each answer of the boot loader is\n"
                 "awaited up to 3 s, whatever --timeout says: it may erase its flash first.\n"
                 "Exit 0 only once the confirm packet is acknowledged; then everything is read\n"
-                "back as the window does. Progress on stderr.\n"
+                "back as the window does. Progress on stderr. Before \"?W\" the controller is\n"
+                "read whole and backed up (see BACKUPS in the manual); --no-backup skips both.\n"
                 "--keep-parameters: first read everything and back it up (see BACKUPS in the\n"
                 "manual; --no-backup skips the file), then flash, read back, and where the new\n"
                 "firmware came up with other values restore the ones read before (only what\n"

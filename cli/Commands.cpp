@@ -8,6 +8,7 @@
 #include "DiffCommand.h"
 #include "PortSession.h"
 #include "FileCommands.h"
+#include "BackupFirst.h"
 #include "FlashCommand.h"
 #include "Json.h"
 #include "KeepParameters.h"
@@ -274,8 +275,43 @@ bool PrepareCommand(const Invocation& invocation, PreparedCommand* prepared, QSt
     return true;
 }
 
+namespace {
+
+// The backup's name for a command that overwrites many parameters at once; empty for the others
+// (flash --keep-parameters reads and backs up on its own, restore --dry-run writes nothing).
+QString BackupAction(const Invocation& invocation) {
+    const QString name = QLatin1String(invocation.command->name);
+    if (name == QLatin1String("restore") && !invocation.dryRun) return name;
+    if (name == QLatin1String("reference")) return name;
+    if (name == QLatin1String("flash") && !invocation.keepParameters)
+        return QStringLiteral("upgrade");
+    return {};
+}
+
+CommandResult RunCommand(const Invocation& invocation, const PreparedCommand& prepared,
+                         PortSession& session, const CommandOutput& output);
+
+}  // namespace
+
 CommandResult RunControllerCommand(const Invocation& invocation, const PreparedCommand& prepared,
                                    PortSession& session, const CommandOutput& output) {
+    const QString action = BackupAction(invocation);
+    if (action.isEmpty() || invocation.noBackup)
+        return RunCommand(invocation, prepared, session, output);
+    QStringList notes;
+    if (std::optional<CommandResult> stopped =
+            BackUpFirst(session, DefaultBackupFolder(invocation.demo), action, output.progress,
+                        &notes))
+        return *stopped;
+    CommandResult result = RunCommand(invocation, prepared, session, output);
+    result.notes = notes + result.notes;
+    return result;
+}
+
+namespace {
+
+CommandResult RunCommand(const Invocation& invocation, const PreparedCommand& prepared,
+                         PortSession& session, const CommandOutput& output) {
     const QString name = QLatin1String(invocation.command->name);
     const auto& progress = output.progress;
     if (name == QLatin1String("info")) return Info(session);
@@ -301,3 +337,5 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
     result.error = QStringLiteral("%1 does not talk to a controller").arg(name);
     return result;
 }
+
+}  // namespace

@@ -102,6 +102,14 @@ bool PrepareFlash(const QString& file, FirmwareImage* image, QString* error) {
                          .arg(file);
             break;
         case FirmwareCheck::Corrupt:
+            if (FirmwareImage::IsTooLarge(file)) {
+                *error = QStringLiteral(
+                             "%1 is too large: a firmware file holds at most %2 bytes; "
+                             "nothing was sent")
+                             .arg(file)
+                             .arg(FirmwareImage::kLargestFile);
+                break;
+            }
             *error = QStringLiteral(
                          "%1 cannot be flashed: it must be a readable file of 2 to "
                          "%2 bytes; nothing was sent")

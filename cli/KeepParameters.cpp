@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "BackupFirst.h"
 #include "DiffCommand.h"
 #include "FileCommands.h"
 #include "FlashCommand.h"
@@ -21,25 +22,6 @@ QString WithMembers(const QString& object, const JsonMembers& members) {
     QString joined = object.chopped(1);
     if (!joined.endsWith(QLatin1Char('{'))) joined += QLatin1Char(',');
     return joined + inner.mid(1);
-}
-
-BackupOutcome TakeBackup(PortSession& session, const QString& folder) {
-    const ProtocolState& state = session.State();
-    const BackupSource source{session.Record().IsComplete(), state.m_nParamCache,
-                              session.PortNumber(), state.m_nFwVersion};
-    return ParameterBackup(folder).Write(source, QStringLiteral("upgrade"));
-}
-
-// A backup that was asked for and not written stops the flash before its first byte: the
-// values it would have kept exist nowhere else once the new firmware has changed them.
-CommandResult BackupFailed(PortSession& session, const BackupOutcome& outcome) {
-    CommandResult result;
-    result.status = kExitLineFault;
-    result.error = QStringLiteral(
-                       "%1: %2; nothing was sent to the boot loader (give --no-backup to "
-                       "flash without a backup file)")
-                       .arg(session.PortName(), outcome.Describe(true));
-    return result;
 }
 
 // A put-back cut off with no backup file: the values it was to write are printed, so that
@@ -84,13 +66,10 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
     if (const QString held = HeldOutOfRangeNote(session); !held.isEmpty()) notes << held;
     std::optional<BackupOutcome> backup;
     if (!backupFolder.isEmpty()) {
-        backup = TakeBackup(session, backupFolder);
-        if (backup->kind != BackupOutcome::Kind::Written) {
-            CommandResult stopped = BackupFailed(session, *backup);
-            stopped.notes = notes;
-            return stopped;
-        }
-        notes << session.PortName() + QLatin1String(": ") + backup->Describe(true);
+        backup.emplace();
+        if (std::optional<CommandResult> stopped =
+                WriteBackup(session, backupFolder, QStringLiteral("upgrade"), &notes, &*backup))
+            return *stopped;
     }
 
     CommandResult result = Flash(session, image, progress);

@@ -6,14 +6,8 @@
 #include "Json.h"
 #include "NameLanguage.h"
 
-// The name vexactl prints beside a letter's value.
-//
-// In Chinese: the window's label of the parameter with the spacing of the fixed-width file
-// labels taken out ("主稳定度"), or for a letter with no label of its own the name of its
-// group of controls ("传感器选择", a switch row's function).
-// In English: the caption the window shows beside the parameter's controls in its English
-// mode ("Stabili_Level", a switch row's "HeadLock"). The frame editor has no English
-// captions, so its letters keep their Chinese names.
+// The name vexactl prints beside a letter's value: the window's caption (ParameterCaption) in
+// the language of the user's locale.
 QString ParameterLabel(char letter, NameLanguage language);
 
 // The letter with its name, as vexactl echoes what it read or wrote and suggests a letter:

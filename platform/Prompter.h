@@ -28,6 +28,8 @@ struct FileRequest {
     // Folders offered in the dialog's sidebar besides the usual places (the backups).
     QStringList sidebarFolders;
     FileKind kind = FileKind::Other;
+    // The dialog lists long names whole (the dated backups) instead of cutting them short.
+    bool wholeNames = false;
     QString folder;  // where the dialog starts; empty: wherever the toolkit chooses
 };
 

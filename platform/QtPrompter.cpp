@@ -1,6 +1,9 @@
 #include "QtPrompter.h"
 
+#include <QHeaderView>
+#include <QTreeView>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -127,7 +130,20 @@ std::unique_ptr<QFileDialog> QtPrompter::CreateFileDialog(const FileRequest& req
                 places << QUrl::fromLocalFile(folder);
         dialog->setSidebarUrls(places);
     }
+    if (request.wholeNames) ShowWholeNames(*dialog);
     return dialog;
+}
+
+void QtPrompter::ShowWholeNames(QFileDialog& dialog) {
+    // Qt's own dialog, in its detail view, with the name column as wide as the longest name:
+    // a desktop's dialog might cut "2026-12-08_10-05-33_before-reference.txt" to "2026-12…".
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setViewMode(QFileDialog::Detail);
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        list->setTextElideMode(Qt::ElideNone);
+        list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    }
+    dialog.resize(std::max(dialog.width(), kWholeNamesWidth), dialog.height());
 }
 
 std::optional<QString> QtPrompter::RunFileDialog(const FileRequest& request,

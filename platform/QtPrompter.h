@@ -34,6 +34,8 @@ public:
     static PromptAnswer ToAnswer(int result, PromptButtons buttons);
 
 private:
+    static constexpr int kWholeNamesWidth = 760;
+    static void ShowWholeNames(QFileDialog& dialog);
     std::optional<QString> RunFileDialog(const FileRequest& request, QFileDialog::AcceptMode mode);
 
     QWidget* m_owner;

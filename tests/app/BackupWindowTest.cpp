@@ -112,6 +112,12 @@ TEST_F(BackupWindowTest, EachActionBacksUpTheReadBackBeforeItsFirstByte) {
             m_clock.Advance(10ms);
         }
         EXPECT_TRUE(Status().contains(added)) << c.action << ": " << Status().toStdString();
+        // A restore says how many values its read-back confirmed, and the whole text is in
+        // the status box's tooltip.
+        if (QLatin1String(c.action) == QLatin1String("restore"))
+            EXPECT_TRUE(Status().startsWith(QStringLiteral("41 个参数已恢复并确认。")))
+                << Status().toStdString();
+        EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->toolTip(), Status());
         m_prompter.Clear();
     }
 }
@@ -130,6 +136,8 @@ TEST_F(BackupWindowTest, RestoreDialogOffersTheBackupsFolder) {
     Choose(4);  // cancelled
     ASSERT_EQ(m_prompter.FileRequests().size(), 1u);
     EXPECT_EQ(m_prompter.FileRequests()[0].sidebarFolders, QStringList{m_options.backupFolder});
+    // The dated backup names are long; the dialog lists them whole.
+    EXPECT_TRUE(m_prompter.FileRequests()[0].wholeNames);
     EXPECT_TRUE(m_line->Sent().empty() || m_line->SentBytes().indexOf("Sj0004") < 0);
 }
 

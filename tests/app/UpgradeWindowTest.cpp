@@ -1,8 +1,18 @@
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSet>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "ControllerSim.h"
+#include "ParamTable.h"
+#include "SimConfig.h"
+#include "FrameDlg.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
 
@@ -25,6 +35,13 @@ const std::vector<int> kLineControls = {
     IDC_SENSOR_SONAR,  IDC_SENSOR_GPS,   IDC_PAGE_BASIC, IDC_PAGE_CUSTOM, IDC_PAGE_GPS,
     IDC_PAGE_GIMBAL,   IDC_PAGE_VOLTAGE, IDC_TAB};
 
+// The number before "%" in a status text; -1 when there is none.
+int PercentIn(const QString& status) {
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("(\\d+)%")).match(status);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
 QByteArray Pattern(qsizetype length) {
     QByteArray bytes(length, '\0');
     for (qsizetype i = 0; i < length; ++i) bytes[i] = char(i * 13 + 1);
@@ -34,10 +51,11 @@ QByteArray Pattern(qsizetype length) {
 class UpgradeWindowTest : public MainWindowTest {
 protected:
     // The window, with the simulated controller on its line from now on.
-    CVexaDlg& StartWithController() {
+    CVexaDlg& StartWithController() { return StartWith(m_sim); }
+    CVexaDlg& StartWith(ControllerSim& sim) {
         CVexaDlg& dlg = Start();
-        m_line->onWritten = [this](const QByteArray& bytes) { m_sim.Receive(bytes); };
-        m_sim.onOutput = [this](const QByteArray& bytes) { m_answers.push_back(bytes); };
+        m_line->onWritten = [&sim](const QByteArray& bytes) { sim.Receive(bytes); };
+        sim.onOutput = [this](const QByteArray& bytes) { m_answers.push_back(bytes); };
         return dlg;
     }
 
@@ -58,6 +76,16 @@ protected:
         }
     }
 
+    // Button 1043 and the question before the first byte, answered with `answer`.
+    void StartUpgrade(PromptAnswer answer = PromptAnswer::Ok) {
+        const std::size_t shown = m_prompter.Shown().size();
+        m_prompter.QueueAnswer(answer);
+        Click(IDC_START_UPGRADE);
+        ASSERT_EQ(m_prompter.Shown().size(), shown + 1);
+        m_question = m_prompter.Shown().back();
+        m_prompter.Clear();
+    }
+
     QString Status() { return Control<QLineEdit>(IDC_STATUS)->text(); }
     QProgressBar* Bar() { return Control<QProgressBar>(IDC_UPLOAD_PROGRESS); }
 
@@ -67,6 +95,7 @@ protected:
 
     ControllerSim m_sim;
     std::deque<QByteArray> m_answers;
+    PromptMessage m_question;
 };
 
 TEST_F(UpgradeWindowTest, ChosenFileIsCheckedBeforeTheUpgradeButtonComesOn) {
@@ -123,14 +152,15 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         const char* sending;
         const char* data;
         const char* finished;
-        const char* portOpened;
+        const char* portOpened;  // once the new firmware is read: nothing kept to compare, or
+                                 // the values of the read-back before, all kept
         const char* caption;
     };
     const Language languages[] = {
-        {false, "正传输数据>>25%", "升级已完成50%", "升级已完成150%", "串口已打开",
+        {false, "正传输数据>>25%", "升级已完成50%", "升级已完成100%", "串口已打开",
          "瑞翎航模提示:"},
-        {true, "Data Sending>>25%", "Finished50%", "Finished 150%", "COM Opened",
-         "Velmora mentioned:"},
+        {true, "Data Sending>>25%", "Finished50%", "Finished 100%",
+         "The new firmware kept every parameter", "Velmora mentioned:"},
     };
     CVexaDlg& dlg = StartWithController();
     ChooseFirmware(111);  // N = 3: the bar runs 0 to 4
@@ -142,7 +172,7 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         dlg.State().m_nLiveChannels.fill(7);
         m_line->ClearSent();
 
-        Click(IDC_START_UPGRADE);
+        StartUpgrade();
         EXPECT_EQ(Status(), l.english ? "COM Not Opened" : "串口未打开");
         EXPECT_EQ(m_line->SentBytes(), "?W\r");
         EXPECT_TRUE(dlg.UpgradeRunning());
@@ -172,7 +202,16 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         EXPECT_EQ(m_line->SentBytes().size(), sent);
         m_prompter.Clear();
 
+        // The last steps count past the packets; nothing shown passes 100 %.
+        QStringList statuses;
+        const QMetaObject::Connection watching =
+            QObject::connect(Control<QLineEdit>(IDC_STATUS), &QLineEdit::textChanged,
+                             [&statuses](const QString& text) { statuses << text; });
         Answer();
+        QObject::disconnect(watching);
+        for (const QString& status : statuses)
+            EXPECT_LE(PercentIn(status), 100) << status.toStdString();
+        EXPECT_TRUE(statuses.contains(QString::fromUtf8(l.finished)));
         ASSERT_EQ(m_prompter.Shown().size(), 1u);
         EXPECT_EQ(m_prompter.Shown()[0].caption, QString::fromUtf8(l.caption));
         EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith(l.english ? "Congratulations"
@@ -180,6 +219,7 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         EXPECT_TRUE(m_sim.BootLoader().Installed().startsWith(Pattern(111) + '\0'));
         EXPECT_FALSE(dlg.UpgradeRunning());
         EXPECT_FALSE(Bar()->isVisible());
+        EXPECT_LE(Bar()->value(), Bar()->maximum());
         EXPECT_EQ(Status(), QString::fromUtf8(l.portOpened));
         ExpectEnabled(kSettingControls, true);
         ExpectEnabled(kLineControls, true);
@@ -195,22 +235,29 @@ TEST_F(UpgradeWindowTest, EachFailureShowsOneMessageAndTheUpgradeCanStartAgain) 
         const char* name;
         std::function<void(SimFaults&)> fault;
         const char* message;
+        const char* cause;  // what the status says happened
     };
     const Case cases[] = {
-        {"data answer one too low", [](SimFaults& f) { f.BadAck(2); }, "数据传输错误，请重新升级!"},
-        {"last data answer one too low", [](SimFaults& f) { f.BadAck(3); }, "传输超时，请重新升级"},
-        {"end answer one too low", [](SimFaults& f) { f.BadAck(4); }, "数据校验错误，请重新升级!"},
-        {"another sum", [](SimFaults& f) { f.BadSum(); }, "数据校验错误，请重新升级!"},
-        {"no answer", [](SimFaults& f) { f.DropPacketAnswer(3); }, "传输超时，请重新升级"},
+        {"data answer one too low", [](SimFaults& f) { f.BadAck(2); }, "数据传输错误，请重新升级!",
+         "飞控的应答有误"},
+        {"last data answer one too low", [](SimFaults& f) { f.BadAck(3); },
+         "传输超时，请重新升级", "飞控的应答有误"},
+        {"end answer one too low", [](SimFaults& f) { f.BadAck(4); },
+         "数据校验错误，请重新升级!", "飞控的应答有误"},
+        {"another sum", [](SimFaults& f) { f.BadSum(); }, "数据校验错误，请重新升级!",
+         "校验和不一致"},
+        {"no answer", [](SimFaults& f) { f.DropPacketAnswer(3); }, "传输超时，请重新升级",
+         "飞控3秒内无应答"},
     };
     CVexaDlg& dlg = StartWithController();
     ChooseFirmware(111);
+    // Each failure leaves the controller in its boot loader; the next start's "?W" is no packet,
+    // so it leaves the boot loader, answers the tag and takes the whole upload afresh.
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_sim.Faults() = SimFaults();
         c.fault(m_sim.Faults());
-        m_prompter.Clear();
-        Click(IDC_START_UPGRADE);
+        StartUpgrade();
         Answer();
         m_clock.Advance(3s);
         ASSERT_EQ(m_prompter.Shown().size(), 1u);
@@ -218,43 +265,171 @@ TEST_F(UpgradeWindowTest, EachFailureShowsOneMessageAndTheUpgradeCanStartAgain) 
         EXPECT_EQ(m_prompter.Shown()[0].caption, "瑞翎航模提示:");
         EXPECT_FALSE(dlg.UpgradeRunning());
         EXPECT_FALSE(Bar()->isVisible());
-        EXPECT_EQ(Status(), "串口已打开");
-        // The setting controls wait for a successful upgrade; the rest is given back.
-        ExpectEnabled(kSettingControls, false);
+        EXPECT_EQ(Status(), QStringLiteral("升级未完成（%1），可再次点击“开始升级”重新升级")
+                                .arg(QString::fromUtf8(c.cause)));
+        // Everything the start took away is back, the file still chosen.
+        ExpectEnabled(kSettingControls, true);
         ExpectEnabled(kLineControls, true);
+        m_prompter.Clear();
     }
     m_sim.Faults() = SimFaults();
-    m_prompter.Clear();
-    Click(IDC_START_UPGRADE);
+    StartUpgrade();
     Answer();
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith("恭喜你升级成功!"));
+    EXPECT_TRUE(m_sim.BootLoader().Installed().startsWith(Pattern(111) + '\0'));
 }
 
 TEST_F(UpgradeWindowTest, PulledAdapterEndsTheUploadOnceAndReopensForTheNextTry) {
     CVexaDlg& dlg = StartWithController();
     ChooseFirmware(111);
-    Click(IDC_START_UPGRADE);
+    StartUpgrade();
     Answer(3);
     m_line->HangUp();
     QCoreApplication::processEvents();
     m_clock.Advance(10s);
+    QCoreApplication::processEvents();
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].text, "数据传输错误，请重新升级!");
-    EXPECT_EQ(Status(), "串口未打开");
+    EXPECT_EQ(Status(), "升级未完成（串口连接已断开），可再次点击“开始升级”重新升级");
     EXPECT_FALSE(dlg.UpgradeRunning());
+    EXPECT_TRUE(Control(IDC_START_UPGRADE)->isEnabled());
+    EXPECT_TRUE(Control(IDC_SELECT_FW)->isEnabled());
     EXPECT_EQ(m_clock.PendingTimers(), 0u);
 
     // The adapter is back: the upgrade button opens the port from the port file and starts.
     m_prompter.Clear();
     m_answers.clear();
     m_sim.PowerCycle();
-    Click(IDC_START_UPGRADE);
+    StartUpgrade();
     EXPECT_TRUE(dlg.Comm().GetPortOpen());
     EXPECT_EQ(m_line->OpenedPort(), 3);
     Answer();
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith("恭喜你升级成功!"));
+}
+
+TEST_F(UpgradeWindowTest, TheQuestionBeforeTheFirstByteNamesWhatIsReplacedAndCancelSendsNothing) {
+    CVexaDlg& dlg = StartWithController();
+    ChooseFirmware(111);
+    m_line->ClearSent();
+    StartUpgrade(PromptAnswer::Cancel);
+    EXPECT_TRUE(m_line->SentBytes().isEmpty());
+    EXPECT_FALSE(dlg.UpgradeRunning());
+    ExpectEnabled(kSettingControls, true);
+    ExpectEnabled(kLineControls, true);
+    EXPECT_EQ(m_question.buttons, PromptButtons::OkCancel);
+    const QString question = m_question.text;
+    EXPECT_TRUE(question.contains(QDir::toNativeSeparators(m_dir.filePath("fw.bin"))))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains(QStringLiteral("大小：111 字节")));
+    // The start-up read-back went unanswered: the firmware is not known, and there is no backup.
+    EXPECT_TRUE(question.contains(QStringLiteral("飞控当前固件版本：未知（尚未读取）")));
+    EXPECT_TRUE(question.contains(QStringLiteral("没有备份参数。")));
+
+    // Once the controller has been read, the question names its firmware, in English too.
+    Click(IDC_LANGUAGE);
+    Click(IDC_REFRESH);
+    Answer();
+    ChooseFirmware(111);
+    StartUpgrade(PromptAnswer::Cancel);
+    EXPECT_TRUE(m_question.text.contains(QStringLiteral("Firmware in the controller now: 1.218")))
+        << m_question.text.toStdString();
+    EXPECT_TRUE(m_question.text.contains(QStringLiteral("Size: 111 bytes")));
+    EXPECT_FALSE(dlg.UpgradeRunning());
+}
+
+TEST_F(UpgradeWindowTest, WhileTheUploadOwnsTheLineNoControlThatSendsIsEnabled) {
+    CVexaDlg& dlg = StartWithController();
+    ChooseFirmware(111);
+    StartUpgrade();
+    Answer(3);
+    ASSERT_TRUE(dlg.UpgradeRunning());
+    // Every control of the window that a click or a key could act on, but those that only
+    // show (the status, the version, the path) and the language button.
+    const QSet<QWidget*> showOnly = {Control(IDC_STATUS), Control(IDC_VERSION),
+                                     Control(IDC_FW_PATH), Control(IDC_LANGUAGE)};
+    int checked = 0;
+    for (QWidget* control : dlg.findChildren<QWidget*>()) {
+        // The window's own scroll bars only move the view.
+        const bool acts = qobject_cast<QAbstractButton*>(control) ||
+                          qobject_cast<QComboBox*>(control) ||
+                          (qobject_cast<QAbstractSlider*>(control) &&
+                           !qobject_cast<QScrollBar*>(control)) ||
+                          qobject_cast<QLineEdit*>(control);
+        if (!acts || showOnly.contains(control) || control->window() != &dlg) continue;
+        if (qobject_cast<QComboBox*>(control->parentWidget())) continue;  // a list's own edit
+        ++checked;
+        EXPECT_FALSE(control->isEnabled())
+            << control->metaObject()->className() << " " << control->objectName().toStdString() << " "
+            << control->property("controlId").toInt();
+    }
+    EXPECT_GT(checked, 40);
+    EXPECT_FALSE(dlg.FrameEditor().isEnabled());
+    Answer();
+    EXPECT_FALSE(dlg.UpgradeRunning());
+    ExpectEnabled(kSettingControls, true);
+    ExpectEnabled(kLineControls, true);
+}
+
+TEST_F(UpgradeWindowTest, ValuesTheNewFirmwareChangedAreOfferedBackInOneQuestion) {
+    struct Case {
+        const char* name;
+        bool reset;  // the new firmware comes up with a fresh controller's values
+        std::optional<PromptAnswer> answer;  // nothing: no question is expected
+        int mainStability;                   // C once everything has settled
+        const char* status;
+    };
+    const Case cases[] = {
+        {"put back", true, PromptAnswer::Yes, 50, "41 个参数已恢复并确认"},
+        {"declined", true, PromptAnswer::No, 45, "升级前的参数没有恢复（备份文件中仍有）"},
+        {"kept", false, std::nullopt, 50, "新固件保留了全部参数"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimConfig config;
+        config.resetOnUpgrade = c.reset;
+        config.presets = {{'C', 50}};
+        ControllerSim sim(config);
+        CVexaDlg& dlg = StartWith(sim);
+        Click(IDC_REFRESH);  // a complete read-back: C is 50
+        Answer();
+        ChooseFirmware(111);
+        StartUpgrade();
+        if (c.answer) {
+            m_prompter.QueueAnswer(PromptAnswer::Ok);  // the success message
+            m_prompter.QueueAnswer(*c.answer);
+        }
+        Answer();  // the upload, then the new firmware's read-back
+        m_line->ClearSent();
+        QCoreApplication::processEvents();
+        const std::vector<PromptMessage> shown = m_prompter.Shown();
+        ASSERT_EQ(shown.size(), c.answer ? 2u : 1u);
+        EXPECT_TRUE(shown[0].text.startsWith("恭喜你升级成功!"));
+        if (c.answer) {
+            EXPECT_EQ(shown[1].text,
+                      "新固件中有 1 个参数与升级前不同：\r\rC 主稳定度：升级前 50，现在 45\r\r"
+                      "要把升级前的数值恢复到飞控中吗？");
+            EXPECT_EQ(shown[1].buttons, PromptButtons::YesNo);
+        }
+        Answer();  // the put-back and its read-back, if any
+        EXPECT_EQ(m_line->SentBytes().startsWith("Sj0004\r"), c.answer == PromptAnswer::Yes);
+        EXPECT_EQ(dlg.Session().Cache()[*CacheSlotOf('C')], c.mainStability);
+        EXPECT_TRUE(Status().startsWith(QString::fromUtf8(c.status))) << Status().toStdString();
+        m_prompter.Clear();
+        m_answers.clear();
+    }
+}
+
+TEST_F(UpgradeWindowTest, StatusBoxShowsTheStartOfALongTextAndHoldsTheWholeInItsTooltip) {
+    Start();
+    auto* status = Control<QLineEdit>(IDC_STATUS);
+    const QString text = QStringLiteral(
+        "已备份飞控参数：/home/operator/.local/share/Vexa/backups/"
+        "2026-12-08_10-05-33_before-reference.txt");
+    status->setText(text);
+    EXPECT_EQ(status->cursorPosition(), 0);
+    EXPECT_EQ(status->toolTip(), text);
 }
 
 }  // namespace

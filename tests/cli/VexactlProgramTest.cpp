@@ -213,6 +213,7 @@ TEST_F(VexactlTest, RefusedInputSendsNothing) {
         {{"restore", m_dir.filePath("none.txt")}, "cannot read"},
         {{"flash", Image(1000).replace(".bin", ".BIN")}, "must end in \"bin\""},
         {{"flash", Image(1)}, "2 to 65535 bytes"},
+        {{"flash", Image(70000)}, "is too large: a firmware file holds at most 65535 bytes"},
         {{"export", m_dir.filePath("no/such/folder.txt")}, "does not exist"},
     };
     for (const Case& c : refused) {
@@ -328,8 +329,10 @@ TEST_F(VexactlTest, AMissingOrWrongAnswerEndsEveryCommandWithExitFour) {
     for (const Case& c : cases) {
         SimProcess sim({c.fault});
         ASSERT_FALSE(sim.Device().isEmpty());
-        const Outcome run =
-            On(sim, QStringList{QStringLiteral("--timeout"), QStringLiteral("300")} + c.arguments);
+        // The command's own exchange; the backup's read before it has its own test.
+        const Outcome run = On(sim, QStringList{QStringLiteral("--no-backup"),
+                                                QStringLiteral("--timeout"), QStringLiteral("300")} +
+                                        c.arguments);
         EXPECT_EQ(run.status, 4) << c.fault.toStdString();
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
         EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
@@ -342,7 +345,8 @@ TEST_F(VexactlTest, ReferenceSetIsLoadedThenEverythingIsReadBack) {
     SimProcess sim;
     ASSERT_FALSE(sim.Device().isEmpty());
     const Outcome run =
-        On(sim, {QStringLiteral("--json"), QStringLiteral("reference"), QStringLiteral("2")});
+        On(sim, {QStringLiteral("--no-backup"), QStringLiteral("--json"), QStringLiteral("reference"),
+                 QStringLiteral("2")});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.Json().value("reference").toInt(), 2);
     EXPECT_EQ(run.Json().value("parameters").toObject().value("j").toInt(), 2);
@@ -372,7 +376,8 @@ TEST_F(VexactlTest, ExportWritesTheWindowsFileAndRestoreWritesItBack) {
 
     EXPECT_EQ(On(sim, {QStringLiteral("set"), QStringLiteral("C=77")}).status, 0);
     const int before = int(sim.ReceivedFrames().size());
-    const Outcome restored = On(sim, {QStringLiteral("--json"), QStringLiteral("restore"), path});
+    const Outcome restored = On(sim, {QStringLiteral("--no-backup"), QStringLiteral("--json"),
+                                      QStringLiteral("restore"), path});
     EXPECT_EQ(restored.status, 0) << restored.err.toStdString();
     EXPECT_EQ(restored.Json().value("parameters").toObject().value("C").toInt(), 45);
     EXPECT_EQ(restored.Json().value("differences").toArray(), QJsonArray());
@@ -396,7 +401,8 @@ TEST_F(VexactlTest, FlashUploadsTheImageThenReadsEverythingBack) {
     const QString image = Image(1000);
     const Outcome run =
         Vexactl({QStringLiteral("--port"), one.Device(), QStringLiteral("--port"), two.Device(),
-                 QStringLiteral("--json"), QStringLiteral("flash"), image});
+                 QStringLiteral("--no-backup"), QStringLiteral("--json"), QStringLiteral("flash"),
+                 image});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     const QJsonArray ports = run.Json().value("ports").toArray();
     ASSERT_EQ(ports.size(), 2);
@@ -726,6 +732,64 @@ TEST_F(VexactlTest, KeepParametersPutsBackWhatTheNewFirmwareChanged) {
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
     EXPECT_EQ(On(sim, {QStringLiteral("get"), QStringLiteral("C")}).out,
               QStringLiteral("C (主稳定度) = 50\n"));
+}
+
+TEST_F(VexactlTest, RestoreReferenceAndFlashBackUpTheControllerBeforeTheirFirstSetFrame) {
+    struct Case {
+        QStringList arguments;
+        const char* action;      // in the backup's name
+        const char* firstFrame;  // the command's own first frame
+    };
+    const QString saved = SavedFile();
+    const Case cases[] = {
+        {{"restore", saved}, "restore", "Sj0004\\r"},
+        {{"reference", "2"}, "reference", "Sj0002\\r"},
+        {{"flash", Image(1000)}, "upgrade", "?W\\r"},
+    };
+    SimProcess sim({QStringLiteral("--set"), QStringLiteral("C=50")});
+    ASSERT_FALSE(sim.Device().isEmpty());
+    m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+    const QDir folder(m_dir.filePath(QStringLiteral("data/Vexa/backups")));
+    const QString exported = m_dir.filePath(QStringLiteral("before.txt"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        ASSERT_EQ(On(sim, {QStringLiteral("export"), exported}).status, 0);
+        const QStringList before = folder.entryList(QDir::Files);
+        const qsizetype framesBefore = sim.ReceivedFrames().size();
+        const Outcome run = On(sim, c.arguments);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        QStringList added = folder.entryList(QDir::Files);
+        for (const QString& name : before) added.removeOne(name);
+        ASSERT_EQ(added.size(), 1);
+        EXPECT_TRUE(added[0].endsWith(QStringLiteral("_before-%1.txt").arg(c.action)));
+        EXPECT_TRUE(run.err.contains(added[0])) << run.err.toStdString();
+        QFile backup(folder.filePath(added[0])), reference(exported);
+        ASSERT_TRUE(backup.open(QIODevice::ReadOnly) && reference.open(QIODevice::ReadOnly));
+        EXPECT_EQ(backup.readAll(), reference.readAll());
+        // The whole read first, then the command's own frames.
+        const QStringList frames = sim.ReceivedFrames().mid(framesBefore);
+        EXPECT_EQ(frames.mid(0, ReadBackFrames().size()), ReadBackFrames());
+        EXPECT_EQ(frames.value(ReadBackFrames().size()), QLatin1String(c.firstFrame));
+
+        // --no-backup: neither the read nor the file.
+        const qsizetype framesNow = sim.ReceivedFrames().size();
+        const Outcome unsaved = On(sim, QStringList{QStringLiteral("--no-backup")} + c.arguments);
+        EXPECT_EQ(unsaved.status, 0) << unsaved.err.toStdString();
+        EXPECT_EQ(sim.ReceivedFrames().value(framesNow), QLatin1String(c.firstFrame));
+        EXPECT_EQ(folder.entryList(QDir::Files).size(), before.size() + 1);
+    }
+
+    // A backup that cannot be written stops the command before its first set frame.
+    const QString notAFolder = m_dir.filePath(QStringLiteral("file"));
+    QFile file(notAFolder);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    m_env.insert(QStringLiteral("XDG_DATA_HOME"), notAFolder);
+    const qsizetype framesNow = sim.ReceivedFrames().size();
+    const Outcome refused = On(sim, {QStringLiteral("reference"), QStringLiteral("1")});
+    EXPECT_EQ(refused.status, 4);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("--no-backup"))) << refused.err.toStdString();
+    EXPECT_EQ(sim.ReceivedFrames().mid(framesNow), ReadBackFrames());
 }
 
 // A backup asked for and not written stops flash --keep-parameters before the first byte of

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QPushButton>
+#include <QTreeView>
 #include <QUrl>
 
 #include "QtPrompter.h"
@@ -53,6 +54,19 @@ TEST(QtPrompterTest, AskedForFoldersAreAddedToTheSidebarOnce) {
                      {QStringLiteral("/tmp/backups"), QStringLiteral("/tmp/backups")}};
     const auto dialog = QtPrompter::CreateFileDialog(open, QFileDialog::AcceptOpen, nullptr);
     EXPECT_EQ(dialog->sidebarUrls().count(QUrl::fromLocalFile(QStringLiteral("/tmp/backups"))), 1);
+}
+
+TEST(QtPrompterTest, LongNamesAreListedWholeWhenAskedFor) {
+    for (const bool whole : {false, true}) {
+        FileRequest request;
+        request.wholeNames = whole;
+        const auto dialog = QtPrompter::CreateFileDialog(request, QFileDialog::AcceptOpen, nullptr);
+        if (whole) EXPECT_EQ(dialog->viewMode(), QFileDialog::Detail);
+        const auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->textElideMode() == Qt::ElideNone, whole);
+        if (whole) EXPECT_GE(dialog->width(), 760);
+    }
 }
 
 TEST(QtPrompterTest, MessageBoxShowsTheTextWithLineBreaksAndTheRequestedButtons) {

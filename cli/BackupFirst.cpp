@@ -1,0 +1,46 @@
+#include "BackupFirst.h"
+
+namespace {
+
+using End = PortSession::End;
+
+// A backup asked for and not written stops the command: the values it would keep exist nowhere
+// else once the command has overwritten them.
+CommandResult BackupFailed(const PortSession& session, const BackupOutcome& outcome) {
+    CommandResult result;
+    result.status = kExitLineFault;
+    result.error = QStringLiteral("%1: %2; nothing was sent (give --no-backup to go ahead "
+                                  "without a backup file)")
+                       .arg(session.PortName(), outcome.Describe(true));
+    return result;
+}
+
+}  // namespace
+
+std::optional<CommandResult> WriteBackup(PortSession& session, const QString& folder,
+                                         const QString& action, QStringList* notes,
+                                         BackupOutcome* written) {
+    const ProtocolState& state = session.State();
+    const BackupSource source{session.Record().IsComplete(), state.m_nParamCache,
+                              session.PortNumber(), state.m_nFwVersion};
+    const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
+    if (outcome.kind != BackupOutcome::Kind::Written) {
+        CommandResult stopped = BackupFailed(session, outcome);
+        stopped.notes = *notes;
+        return stopped;
+    }
+    *notes << session.PortName() + QLatin1String(": ") + outcome.Describe(true);
+    if (written) *written = outcome;
+    return std::nullopt;
+}
+
+std::optional<CommandResult> BackUpFirst(PortSession& session, const QString& folder,
+                                         const QString& action,
+                                         const std::function<void(const QString&)>& progress,
+                                         QStringList* notes) {
+    ShowReadBackProgress(session, progress, QStringLiteral("read for the backup"));
+    const End end = session.ReadBack();
+    session.onProgress = nullptr;
+    if (end != End::Done) return Fault(session, end);
+    return WriteBackup(session, folder, action, notes);
+}
