@@ -1,5 +1,6 @@
 #include "LanguageSwitch.h"
 
+#include "BilingualCaption.h"
 #include "ControlLookup.h"
 #include "ParameterCaptions.h"
 #include "UiTexts.h"
@@ -12,8 +13,9 @@ struct ControlText {
     BiText text;
 };
 
-// The main window's captions in both languages; several Chinese ones differ from the template's
-// first texts (spacing, and the wording of 1013, 1015 and 1100), and stay once switched.
+// The main window's captions in both languages. Switched back to Chinese, a control shows its
+// template's text again (the servo rate button "舵机输出模式" among them), not the Chinese text
+// here, which differs for some (spacing, and the wording of 1013, 1015 and 1100).
 constexpr ControlText kMainWindowTexts[] = {
     {1000, {"选择串口", "COM PORT"}},
     {1017, {"刷新", "Refresh"}},
@@ -47,7 +49,7 @@ constexpr ControlText kMainWindowTexts[] = {
 
 void ApplyMainWindowLanguage(QWidget& mainWindow, bool english) {
     for (const ControlText& entry : kMainWindowTexts)
-        SetControlText(FindControl(&mainWindow, entry.id), entry.text.In(english));
-    mainWindow.setWindowTitle(texts::kWindowTitle.In(english));
+        ShowCaption(FindControl(&mainWindow, entry.id), entry.text, english);
+    ShowWindowTitle(&mainWindow, texts::kWindowTitle, english);
     ShowUpperPanelHelp(mainWindow, english);
 }

@@ -1,6 +1,7 @@
 #include "PortConnection.h"
 
 #include <QFileInfo>
+#include <optional>
 
 #include "CommError.h"
 #include "CommandFrames.h"
@@ -21,13 +22,13 @@ constexpr int kLastPort = 20;
 
 void CPortConnection::Open() {
     CControllerSession& session = m_dlg.Session();
-    QString openError;
+    std::optional<CommError> openError;
     if (!session.Comm().GetPortOpen()) {
         try {
             session.OpenPort();
         } catch (const CommError& error) {
             m_dlg.Members().m_bPortOpenFailed = true;
-            openError = error.Text();
+            openError = error;
         }
         m_dlg.UpdateData(true);
         m_dlg.Members().m_bReadBackIncomplete = false;
@@ -38,7 +39,7 @@ void CPortConnection::Open() {
         if (!m_dlg.Members().m_bPortOpenFailed) RecordPort();
     }
     // The operator is told why the port did not open rather than that it is closed.
-    if (!openError.isEmpty()) throw CommError(openError);
+    if (openError) throw *openError;
     session.PrepareLine();
 }
 

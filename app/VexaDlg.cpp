@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTimer>
@@ -59,6 +60,7 @@ CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
 
 void CVexaDlg::InitDialog() {
     m_members.m_bEnglish = false;
+    m_prompter.SetEnglish(false);
     m_qtTexts.Apply(false);
     ShowPortDevices();
     ShowUpperPanelHelp(*this, false);
@@ -173,6 +175,7 @@ void CVexaDlg::BindHandlers() {
 
 void CVexaDlg::ToggleLanguage() {
     const bool english = !m_members.m_bEnglish;
+    m_prompter.SetEnglish(english);
     ApplyMainWindowLanguage(*this, english);
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
@@ -408,11 +411,15 @@ bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
         if (list && list->window() == this && !list->hasFocus()) return true;
     }
     // Enter and Escape typed in any control of this window neither confirm, cancel nor close it.
+    // Enter still reaches an editable box, where it confirms the number typed (a slider's box
+    // sends it); the box passes it on to the window, which swallows it there.
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const bool swallowed =
-            key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        const auto* box = qobject_cast<QLineEdit*>(watched);
+        const bool confirmsBox = enter && box && !box->isReadOnly();
+        const bool swallowed = (enter && !confirmsBox) || key == Qt::Key_Escape;
         if (swallowed && widget && widget->window() == this) return true;
     }
     return QDialog::eventFilter(watched, event);

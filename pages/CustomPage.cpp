@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "BiText.h"
+#include "BilingualCaption.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
 #include "IClock.h"
@@ -282,7 +283,7 @@ void CCustomPage::ShowDisplayCaption(bool english) {
 
 void CCustomPage::SetEnglish(bool english) {
     for (const PageText& entry : kPageTexts)
-        SetControlText(FindControl(this, entry.id), entry.text.In(english));
+        ShowCaption(FindControl(this, entry.id), entry.text, english);
     ShowDisplayCaption(english);
     m_livePlot->SetEnglish(english);
 }

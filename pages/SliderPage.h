@@ -57,6 +57,8 @@ protected:
 
 private:
     void Commit(SliderParameter& parameter, int shown);
+    // A number typed into a box was outside the slider's range: the operator is told the range.
+    void RefuseTyped(int minimum, int maximum);
 
     IPageHost& m_host;
     CachePolicy m_policy;

