@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <span>
 
+#include "CommError.h"
 #include "CommandFrames.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
@@ -106,9 +107,16 @@ void CControllerSettings::OnSensor() {
     SetParameter('M', mask);
 }
 
+// A send the port refuses leaves the control showing what the controller holds (the cache),
+// not the choice that never reached it; the error is shown as every serial error is.
 void CControllerSettings::SetParameter(char letter, int shown) {
-    m_dlg.Send(IPageHost::Exchange::MainWindow,
-               [&] { m_dlg.Session().SetParameter(letter, shown); });
+    try {
+        m_dlg.Send(IPageHost::Exchange::MainWindow,
+                   [&] { m_dlg.Session().SetParameter(letter, shown); });
+    } catch (const CommError&) {
+        ShowReadBack(letter, m_dlg.Session().Cache()[std::size_t(*CacheSlotOf(letter))]);
+        throw;
+    }
 }
 
 bool CControllerSettings::DeclinationFits(int declination) {

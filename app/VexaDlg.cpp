@@ -73,8 +73,10 @@ void CVexaDlg::InitDialog() {
     m_members.m_strFwPath = texts::kFirmwareHint.In(false);
     UpdateData(false);
     CreatePages();
-    m_stale = std::make_unique<CStaleValues>(*m_ui->lblStaleValues,
-                                             std::vector<QWidget*>(m_pages.begin(), m_pages.end()));
+    ShowFocusPlainly();
+    m_stale = std::make_unique<CStaleValues>(
+        *m_ui->lblStaleValues, std::vector<QWidget*>(m_pages.begin(), m_pages.end()),
+        UpperPanelSenders());
     m_members.m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
     State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
@@ -114,6 +116,18 @@ void CVexaDlg::CreatePages() {
     new TabChain(sections, {tab}, this);
 }
 
+// Only the control that has the focus looks focused, and it always shows its focus frame:
+// no button is a default button (the dialog would otherwise frame the first one, the basic
+// page's first label, wherever the focus is), and the frame is drawn from the start, not only
+// once Tab has been pressed (see also eventFilter).
+void CVexaDlg::ShowFocusPlainly() {
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 void CVexaDlg::ShowPage(int index) {
     for (int i = 0; i < kPageCount; ++i) m_pages[i]->setVisible(i == index);
     const QSignalBlocker blocker(m_ui->tabPages);
@@ -129,6 +143,15 @@ void CVexaDlg::ShowPortDevices() {
         lines << QStringLiteral("COM%1 → %2").arg(i + 1).arg(device);
     }
     ports->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
+// What sends to the controller from the upper panel. The frame editor button is not among
+// them: it opens the port again before it reads or sends anything.
+std::vector<QWidget*> CVexaDlg::UpperPanelSenders() const {
+    std::vector<QWidget*> senders{m_ui->cboFrameType, m_ui->cboEscRate, m_ui->cboServoRate,
+                                  m_ui->btnDeclinationSet, m_ui->cboRestore};
+    for (QCheckBox* box : SensorBoxes()) senders.push_back(box);
+    return senders;
 }
 
 std::array<QCheckBox*, 8> CVexaDlg::SensorBoxes() const {
@@ -271,10 +294,14 @@ void CVexaDlg::RestoreIdleState() {
                    IDC_SERVO_RATE,  IDC_FW_PATH,          IDC_DECLINATION, IDC_SENSOR_MAG,
                    IDC_SENSOR_BARO, IDC_SENSOR_SONAR,     IDC_SENSOR_GPS,  IDC_TAB})
         FindControl(this, id)->setEnabled(true);
+    m_stale->HoldSenders();
     m_ui->btnStartUpgrade->setEnabled(false);
     UpdateData(true);
     m_members.m_strFwPath = texts::kFirmwareHint.In(m_members.m_bEnglish);
     UpdateData(false);
+    // A closed port streams nothing: after a line loss a page switch has nothing to stop and
+    // must not fail on the closed port.
+    if (!m_session.Comm().GetPortOpen()) return;
     Send(Exchange::MainWindow, [this] { m_session.StopLiveDisplay(); });
 }
 
@@ -409,6 +436,12 @@ bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel) {
         auto* list = qobject_cast<QComboBox*>(watched);
         if (list && list->window() == this && !list->hasFocus()) return true;
+    }
+    // The focus frame is drawn wherever the focus came from (Qt draws it only after Tab, and
+    // forgets that again when the window is activated).
+    if (event->type() == QEvent::FocusIn) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) setAttribute(Qt::WA_KeyboardFocusChange);
     }
     // Enter and Escape typed in any control of this window neither confirm, cancel nor close it.
     // Enter still reaches an editable box, where it confirms the number typed (a slider's box

@@ -1,7 +1,11 @@
 // What follows the language toggle beyond the captions: Qt's own texts and the tooltips.
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <map>
 
 #include "MainWindowFixture.h"
 #include "QtPrompter.h"
@@ -21,6 +25,33 @@ protected:
         return text.contains(han);
     }
 };
+
+// Every caption of the window and its pages, by widget, with the window's title.
+std::map<QObject*, QString> Captions(QWidget& window) {
+    std::map<QObject*, QString> captions{{&window, window.windowTitle()}};
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) captions[w] = button->text();
+        if (auto* label = qobject_cast<QLabel*>(w)) captions[w] = label->text();
+        if (auto* group = qobject_cast<QGroupBox*>(w)) captions[w] = group->title();
+    }
+    return captions;
+}
+
+// Switching to English and back leaves every Chinese caption as it was: the servo rate button
+// still says servo ("舵机输出模式"), not motor.
+TEST_F(InterfaceLanguageTest, CaptionsAfterTwoTogglesEqualTheFirst) {
+    CVexaDlg& dlg = Start();
+    const std::map<QObject*, QString> first = Captions(dlg);
+    EXPECT_EQ(Control<QPushButton>(IDC_SERVO_HINT)->text(), "舵机输出模式");
+    for (int round = 0; round < 2; ++round) {
+        ShowLanguage(true);
+        EXPECT_EQ(Control<QPushButton>(IDC_SERVO_HINT)->text(), "Servo Rate");
+        ShowLanguage(false);
+        const std::map<QObject*, QString> now = Captions(dlg);
+        for (const auto& [widget, caption] : first)
+            EXPECT_EQ(now.at(widget), caption) << widget->objectName().toStdString();
+    }
+}
 
 // Standard buttons made while a language is shown speak it; the swap works both ways.
 TEST_F(InterfaceLanguageTest, QtStandardButtonsFollowTheToggle) {
