@@ -108,9 +108,9 @@ void CPortConnection::StopLiveDisplay() {
 }
 
 void CPortConnection::ShowHint() {
-    m_dlg.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
-                              QString::fromUtf8(texts::kPortHint), PromptButtons::OkCancel,
-                              PromptIcon::None, PromptAnswer::Ok});
+    const bool english = m_dlg.IsEnglish();
+    m_dlg.GetPrompter().Message({texts::kHintCaption.In(english), texts::kPortHint.In(english),
+                                 PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CPortConnection::ReportUnreadableFile(const QString& problem) {

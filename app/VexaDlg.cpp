@@ -264,7 +264,7 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
     const int value = box->text().trimmed().toInt(&isInteger);
     if (!isInteger) {
         ok = false;
-        m_prompter.Message({QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger),
+        m_prompter.Message({QStringLiteral("Vexa"), texts::kNotAnInteger.In(m_members.m_bEnglish),
                             PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
         box->setFocus();
         return;

@@ -131,7 +131,7 @@ bool CFrameDlg::UpdateData(bool save) {
         const int read = edit->text().trimmed().toInt(&isInteger);
         if (!isInteger) {
             // Told as the main window tells it for its own integer box.
-            Tell(QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger), edit);
+            Tell(QStringLiteral("Vexa"), texts::kNotAnInteger.In(m_host.IsEnglish()), edit);
             return false;
         }
         *value = read;

@@ -1,6 +1,7 @@
 #include "BilingualCaption.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QVariant>
@@ -12,6 +13,7 @@ namespace {
 
 constexpr char kChineseCaption[] = "chineseCaption";
 constexpr char kChineseTitle[] = "chineseTitle";
+constexpr char kChineseEntries[] = "chineseEntries";
 
 QString CaptionOf(const QWidget* control) {
     if (const auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
@@ -39,4 +41,19 @@ void ShowWindowTitle(QWidget* window, const BiText& text, bool english) {
     if (english && !window->property(kChineseTitle).isValid())
         window->setProperty(kChineseTitle, window->windowTitle());
     window->setWindowTitle(english ? text.In(true) : Chinese(window, kChineseTitle, text));
+}
+
+void ShowListEntries(QComboBox* list, std::span<const char* const> english, bool inEnglish) {
+    if (inEnglish && !list->property(kChineseEntries).isValid()) {
+        QStringList entries;
+        for (int i = 0; i < list->count(); ++i) entries << list->itemText(i);
+        list->setProperty(kChineseEntries, entries);
+    }
+    const QStringList chinese = list->property(kChineseEntries).toStringList();
+    for (int i = 0; i < list->count(); ++i) {
+        if (inEnglish && std::size_t(i) < english.size())
+            list->setItemText(i, QString::fromUtf8(english[std::size_t(i)]));
+        else if (!inEnglish && i < chinese.size())
+            list->setItemText(i, chinese[i]);
+    }
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <span>
+
 #include "BiText.h"
 
+class QComboBox;
 class QWidget;
 
 // Shows the caption of a button, label or group box in the interface language. English is the
@@ -11,3 +14,6 @@ class QWidget;
 void ShowCaption(QWidget* control, const BiText& text, bool english);
 // The same for a window's title.
 void ShowWindowTitle(QWidget* window, const BiText& text, bool english);
+// The same for the entries of a list: English as given (one text per entry), Chinese as the
+// template has them.
+void ShowListEntries(QComboBox* list, std::span<const char* const> english, bool inEnglish);

@@ -40,12 +40,19 @@ constexpr int kLastHiddenReverse = 3;
 constexpr BiText kDisplayStopped{"显示数据", "Data Display"};
 constexpr BiText kDisplayStreaming{"停止显示", "Display Stop"};
 
-const char* const kFunctionHint =
+constexpr BiText kFunctionHint{
     "提示：请根据您的需要，自己定义相应功能选项：\r\r 1.每一行全为空白，表示该项功能未被选择；\r\r"
     " 2.请根据您即将使用的遥控器通道及开关档位进行相应的功能选择，以免误选和漏选；\r\r"
     " 3.因功能需要，“自稳”与“3D”,“锁定航向”与“无向CF”的同一通道同一开关档位的选择是互斥的。\r\r"
     "4.因功能需要，选择“自动降落”功能时，相应的“定高”功能也自动选上。\r\r"
-    "  相应的，取消“定高”功能时，同档位的“自动降落”功能将自动取消。";
+    "  相应的，取消“定高”功能时，同档位的“自动降落”功能将自动取消。",
+    "Tip: define the functions as you need them:\r\r 1. A row left empty means that function "
+    "is not used;\r\r 2. Choose by the transmitter channels and switch positions you will "
+    "use, so that nothing is chosen by mistake or left out;\r\r 3. \"AutoStabi\" and \"3D "
+    "Stunt\", and \"HeadLock\" and \"CareFree\", exclude each other on the same channel and "
+    "switch position.\r\r4. Choosing \"Autolanding\" also chooses \"HeightLock\" at the same "
+    "position;\r\r  likewise, clearing \"HeightLock\" clears \"Autolanding\" at the same "
+    "position."};
 
 struct PageText {
     int id;
@@ -196,9 +203,9 @@ void CCustomPage::SendReverse(char letter, const std::array<QCheckBox*, 8>& boxe
 }
 
 void CCustomPage::ShowHint() {
-    m_host.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
-                                  QString::fromUtf8(kFunctionHint), PromptButtons::OkCancel,
-                                  PromptIcon::None, PromptAnswer::Ok});
+    const bool english = m_host.IsEnglish();
+    m_host.GetPrompter().Message({texts::kHintCaption.In(english), kFunctionHint.In(english),
+                                  PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
 }
 
 bool CCustomPage::ShowReadBack(char letter, int shown) {

@@ -73,6 +73,7 @@ bool CSliderPage::ShowReadBack(char letter, int shown) {
 void CSliderPage::SetEnglish(bool english) {
     for (const LabelText& label : m_labels) {
         ShowCaption(FindControl(this, label.id), label.text, english);
+    if (m_group.first) ShowCaption(m_group.first, m_group.second, english);
     }
     m_tooltips.Show(english);
 }

@@ -116,8 +116,7 @@ TEST_F(BasicPageTest, ReadBackShowsInSliderAndBoxAndOutOfRangeShowsZero) {
     EXPECT_EQ(Sent(), "") << "a read-back sends nothing";
 }
 
-TEST_F(BasicPageTest, HintAsksOkCancelInChineseAndEitherAnswerSendsNothing) {
-    m_dlg->ToggleLanguage();  // hints stay Chinese
+TEST_F(BasicPageTest, HintAsksOkCancelInTheLanguageAndEitherAnswerSendsNothing) {
     m_prompter.QueueAnswer(PromptAnswer::Cancel);
     m_prompter.QueueAnswer(PromptAnswer::Ok);
     QTest::mouseClick(Control(IDC_BASIC_LABEL_HEIGHT_LOCK), Qt::LeftButton);
@@ -129,6 +128,14 @@ TEST_F(BasicPageTest, HintAsksOkCancelInChineseAndEitherAnswerSendsNothing) {
     EXPECT_EQ(hint.buttons, PromptButtons::OkCancel);
     EXPECT_TRUE(hint.text.startsWith("提示：请拖动滑块到相应数值处"));
     EXPECT_TRUE(hint.text.contains("设置为相应的高度锁定度值!\r\r描述：如果选择了气压计和超声波"));
+
+    m_dlg->ToggleLanguage();
+    QTest::mouseClick(Control(IDC_BASIC_LABEL_HEIGHT_LOCK), Qt::LeftButton);
+    ASSERT_EQ(m_prompter.Shown().size(), 3u);
+    EXPECT_EQ(m_prompter.Shown()[2].caption, "Velmora Mentioned：");
+    EXPECT_TRUE(m_prompter.Shown()[2].text.endsWith(
+        "Description: With the barometer and ultrasonic sensor selected, height lock must be "
+        "set; 50 to 80 usually suits: larger reacts faster, but too sensitive bobs up and down."));
     EXPECT_EQ(Sent(), "");
 }
 
