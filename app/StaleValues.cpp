@@ -5,9 +5,14 @@
 #include "BiText.h"
 
 namespace {
-constexpr BiText kLineLost{"连接已断开，显示的是最后读取的数值。请检查连接后点击“刷新”。",
-                           "Line lost: the values shown are the last read. Check the "
-                           "connection, then press Refresh."};
+// Short enough for the two lines beside the sensors; the tooltip says it in full.
+constexpr BiText kLineLost{"连接已断开，显示最后读取的值。检查连接后点“刷新”",
+                           "Line lost: last values read. Reconnect, press Refresh"};
+constexpr BiText kLineLostInFull{
+    "串口连接已断开：显示的是最后读取的数值，不能发送任何设置。请检查连接，然后点击“刷新”重新打开"
+    "串口并读取全部参数。",
+    "The line was lost: the values shown are the last read, and nothing can be sent. Check the "
+    "connection, then press Refresh to open the port again and read every value."};
 }  // namespace
 
 CStaleValues::CStaleValues(QLabel& notice, std::vector<QWidget*> pages,
@@ -27,7 +32,9 @@ void CStaleValues::LineLost(bool english) {
 void CStaleValues::ReadBackComplete() { Show(false); }
 
 void CStaleValues::SetEnglish(bool english) {
-    if (m_notice) m_notice->setText(kLineLost.In(english));
+    if (!m_notice) return;
+    m_notice->setText(kLineLost.In(english));
+    m_notice->setToolTip(kLineLostInFull.In(english));
 }
 
 void CStaleValues::HoldSenders() {

@@ -204,6 +204,7 @@ void CVexaDlg::ToggleLanguage() {
                                                              m_pGimbalPage, m_pVoltagePage};
     for (CSliderPage* page : sliderPages) page->SetEnglish(english);
     m_pCustomPage->SetEnglish(english);
+    m_pFrameDlg->SetEnglish(english);
     m_qtTexts.Apply(english);
     m_stale->SetEnglish(english);
     UpdateData(true);

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <map>
 
+#include "FrameDlg.h"
 #include "MainWindowFixture.h"
 #include "QtPrompter.h"
 #include "QtTranslations.h"
@@ -82,6 +83,16 @@ TEST_F(InterfaceLanguageTest, EnglishModeLeavesNoChineseInTheWindowOrItsDialogs)
         for (const QString& text : VisibleTexts(dlg))
             EXPECT_FALSE(HasChinese(text)) << page << ": " << text.toStdString();
     }
+
+    dlg.FrameEditor().show();
+    for (const QString& text : VisibleTexts(dlg.FrameEditor()))
+        EXPECT_FALSE(HasChinese(text)) << "frame editor: " << text.toStdString();
+    for (QLabel* label : dlg.FrameEditor().findChildren<QLabel*>())
+        if (label->isVisible() && !label->wordWrap())
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                      label->contentsRect().width())
+                << label->text().toStdString();
+    dlg.FrameEditor().hide();
 
     // Every message the window's own buttons open, answered so that nothing is sent.
     m_prompter.Clear();

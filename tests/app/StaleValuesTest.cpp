@@ -43,11 +43,11 @@ TEST_F(MainWindowTest, LostLineKeepsTheValuesDisabledUntilEveryValueIsReadAgain)
         EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(),
                   english ? "COM Not Opened" : "串口未打开");
         EXPECT_TRUE(notice->isVisible());
-        EXPECT_EQ(notice->text(),
-                  english ? "Line lost: the values shown are the last read. Check the "
-                            "connection, then press Refresh."
-                          : "连接已断开，显示的是最后读取的数值。请检查连接后点击“刷新”。");
+        EXPECT_EQ(notice->text(), english ? "Line lost: last values read. Reconnect, press Refresh"
+                                          : "连接已断开，显示最后读取的值。检查连接后点“刷新”");
+        EXPECT_TRUE(notice->toolTip().contains(english ? "press Refresh" : "点击“刷新”"));
         EXPECT_FALSE(pagesEnabled());
+        EXPECT_LE(notice->heightForWidth(notice->width()), notice->height()) << "cut off";
     }
     EXPECT_EQ(FindControlAs<QLineEdit>(dlg.PageWidgets()[0], IDC_BASIC_EDIT_MAIN_STAB)->text(),
               "42");
