@@ -8,6 +8,7 @@
 
 #include "BiText.h"
 #include "BilingualCaption.h"
+#include "CommError.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
 #include "IClock.h"
@@ -187,7 +188,11 @@ void CCustomPage::BindHandlers() {
 
 int CCustomPage::RowValue(int row) const { return MaskOf(m_grid[row]); }
 
-void CCustomPage::SendRow(int row) { m_host.Session().SetSwitchRow(kRowLetters[row], RowValue(row)); }
+void CCustomPage::SendRow(int row) {
+    const char letter = kRowLetters[row];
+    SendShowingTheControllers(letter, m_grid[row],
+                              [&] { m_host.Session().SetSwitchRow(letter, RowValue(row)); });
+}
 
 void CCustomPage::SendLinkedRow(int row, int partner) {
     SendRow(row);
@@ -199,7 +204,21 @@ void CCustomPage::SendLinkedRow(int row, int partner) {
 
 void CCustomPage::SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes) {
     // The receive mode stays as it is: a running live display goes on being parsed.
-    m_host.Session().SetReverseMask(letter, MaskOf(boxes));
+    SendShowingTheControllers(letter, boxes,
+                              [&] { m_host.Session().SetReverseMask(letter, MaskOf(boxes)); });
+}
+
+// A mask the port refuses leaves its boxes showing what the controller holds, not a click that
+// never reached it; the error is shown as every serial error is.
+void CCustomPage::SendShowingTheControllers(char letter, std::span<QCheckBox* const> boxes,
+                                            const std::function<void()>& send) {
+    try {
+        send();
+    } catch (const CommError&) {
+        ShowBits(boxes, m_confirmed[letter]);
+        throw;
+    }
+    m_confirmed[letter] = MaskOf(boxes);
 }
 
 void CCustomPage::ShowHint() {
@@ -212,10 +231,12 @@ bool CCustomPage::ShowReadBack(char letter, int shown) {
     for (int row = 0; row < kRows; ++row) {
         if (kRowLetters[row] != letter) continue;
         ShowBits(m_grid[row], shown);
+        m_confirmed[letter] = shown;
         return true;
     }
     if (letter == 'N') ShowBits(m_receiverReverse, shown);
     if (letter == 'O') ShowBits(m_outputReverse, shown);
+    if (letter == 'N' || letter == 'O') m_confirmed[letter] = shown;
     return letter == 'N' || letter == 'O';
 }
 
