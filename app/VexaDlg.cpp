@@ -439,10 +439,10 @@ bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
         if (list && list->window() == this && !list->hasFocus()) return true;
     }
     // The focus frame is drawn wherever the focus came from (Qt draws it only after Tab, and
-    // forgets that again when the window is activated).
+    // forgets that again when a window is activated), in this window and the ones it opens.
     if (event->type() == QEvent::FocusIn) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) setAttribute(Qt::WA_KeyboardFocusChange);
+        if (auto* widget = qobject_cast<QWidget*>(watched))
+            widget->window()->setAttribute(Qt::WA_KeyboardFocusChange);
     }
     // Enter and Escape typed in any control of this window neither confirm, cancel nor close it.
     // Enter still reaches an editable box, where it confirms the number typed (a slider's box

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPushButton>
 
+#include "FrameDlg.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
 
@@ -30,11 +31,9 @@ TEST_F(MainWindowTest, EveryControlShowsAFocusFrameAndNoButtonIsTheDefault) {
     for (QPushButton* button : dlg.findChildren<QPushButton*>())
         EXPECT_FALSE(button->isDefault()) << button->text().toStdString();
 
-    for (int page : {0, 1, 4}) {
-        dlg.ShowPage(page);
-        const QList<QWidget*> controls = Focusable(dlg);
+    const auto expectFramed = [](QWidget& window, QWidget* elsewhere) {
+        const QList<QWidget*> controls = Focusable(window);
         ASSERT_GT(controls.size(), 10);
-        QWidget* elsewhere = Control(IDC_LANGUAGE);
         for (QWidget* control : controls) {
             if (control == elsewhere) continue;
             elsewhere->setFocus(Qt::OtherFocusReason);
@@ -45,7 +44,17 @@ TEST_F(MainWindowTest, EveryControlShowsAFocusFrameAndNoButtonIsTheDefault) {
                 << control->metaObject()->className() << " "
                 << control->property("controlId").toInt();
         }
+    };
+    for (int page : {0, 1, 4}) {
+        dlg.ShowPage(page);
+        expectFramed(dlg, Control(IDC_LANGUAGE));
     }
+    // The frame editor, a window of its own, alike.
+    CFrameDlg& editor = dlg.FrameEditor();
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    QApplication::setActiveWindow(&editor);
+    expectFramed(editor, FindControl(&editor, IDC_FRAME_CANCEL));
 }
 
 }  // namespace
