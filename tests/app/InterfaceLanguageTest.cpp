@@ -115,15 +115,18 @@ TEST_F(InterfaceLanguageTest, EnglishModeLeavesNoChineseInTheWindowOrItsDialogs)
     auto* restore = Control<QComboBox>(IDC_RESTORE_LIST);
     restore->setCurrentIndex(4);
     emit restore->activated(4);  // from a saved file: the file dialog, cancelled
+    Click(IDC_SELECT_FW);        // the firmware file dialog, cancelled
     m_prompter.QueueAnswer(PromptAnswer::No);
     dlg.close();
 
-    EXPECT_EQ(m_prompter.Shown().size(), std::size(hintButtons) + 10 + 1 + 4);
+    // The hints, ten basic ones, the function hint, the calibration, declination and save
+    // questions, "no file chosen" and the close question.
+    EXPECT_EQ(m_prompter.Shown().size(), std::size(hintButtons) + 10 + 1 + 5);
     for (const PromptMessage& shown : m_prompter.Shown()) {
         EXPECT_FALSE(HasChinese(shown.caption)) << shown.caption.toStdString();
         EXPECT_FALSE(HasChinese(shown.text)) << shown.text.toStdString();
     }
-    ASSERT_EQ(m_prompter.FileRequests().size(), 2u);
+    ASSERT_EQ(m_prompter.FileRequests().size(), 3u);
     for (const FileRequest& request : m_prompter.FileRequests())
         EXPECT_FALSE(HasChinese(request.filter)) << request.filter.toStdString();
     EXPECT_EQ(Sent().count('S'), 0);
