@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <span>
 
+#include "CommError.h"
 #include "CommandFrames.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
@@ -15,36 +16,54 @@
 namespace {
 
 constexpr int kFrameEditorIndex = 15;  // "16. IRRET_SHAPE"
-constexpr char kDeclinationCaption[] = "瑞翎航模提示：本地磁偏角设置";
+constexpr BiText kDeclinationCaption{"瑞翎航模提示：本地磁偏角设置",
+                                     "Velmora Mentioned：Local magnetic declination"};
 
 constexpr BiText kDeclinationOutOfRange{
     "磁偏角必须在%1到%2度之间，请重新输入!",
     "The declination must be between %1 and %2 degrees, please enter it again!"};
 constexpr BiText kMessageCaption{"瑞翎航模提示：", "Velmora Mentioned:"};
 
-constexpr char kFrameHint[] =
+constexpr BiText kFrameHint{
     "提示：请根据您的机器从右侧列表框中选择多轴模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中"
     "!\r\r"
     "描述：主要作用是提供机架模式的选择。默认的是常用的4X模式。\r\r其它的，可以根据说明书上的图例对"
-    "应的模式选择。";
-constexpr char kEscHint[] =
+    "应的模式选择。",
+    "Tip: choose the multirotor mode of your aircraft from the list on the right;\r\rthe "
+    "choice is set and saved in the Pellar controller at once!\r\rDescription: it selects the "
+    "frame type. The default is the common 4X (QUADX) mode.\r\rFor the others, choose the mode "
+    "that matches the pictures in the manual."};
+constexpr BiText kEscHint{
     "提示：请根据您的机器从右侧列表框中选择输出模式，\r\r您的选择将立即被系统设置并保存到星鹞飞控中"
     "!\r\r"
-    "描述：主要作用中为了适应不同的电调或舵机，一般选择330HZ。";
-constexpr char kServoHint[] =
+    "描述：主要作用中为了适应不同的电调或舵机，一般选择330HZ。",
+    "Tip: choose the output mode of your aircraft from the list on the right;\r\rthe choice is "
+    "set and saved in the Pellar controller at once!\r\rDescription: it suits the output to "
+    "different ESCs or servos; 330Hz is the usual choice."};
+constexpr BiText kServoHint{
     "提示：根据舵机输出频率选择相应的选项\r\r1.50HZ代表模拟舵机，270 "
-    "HZ代表数字舵机.\r\r2.默认舵机输出频率是50 HZ.";
-constexpr char kSensorHint[] =
+    "HZ代表数字舵机.\r\r2.默认舵机输出频率是50 HZ.",
+    "Tip: choose the entry that matches the servos' output rate.\r\r1. 50Hz is for analogue "
+    "servos, 270Hz for digital servos.\r\r2. The default servo output rate is 50Hz."};
+constexpr BiText kSensorHint{
     "提示：请根据您的安装的设备勾选右侧相应的设备。\r\r您的选择将立即被系统设置并保存到星鹞飞控中!"
     "\r\r"
     "描述：主要作用中为了选择相应的设备，设备安装了，但如果没有通过工具软件勾选相应的设备，则设备无"
-    "效！。";
-constexpr char kDeclinationHint[] =
+    "效！。",
+    "Tip: tick the devices on the right that your aircraft has fitted.\r\rThe choice is set "
+    "and saved in the Pellar controller at once!\r\rDescription: a device that is fitted but "
+    "not ticked here is not used!"};
+constexpr BiText kDeclinationHint{
     "功能描述及使用说明：\r\r1.请（从资料或网络）查出您所在地点的磁偏角值，并输入到数据框中。\r\r"
     "2.默认值为0（如查不到该本地值可用默认值飞行）。\r\r3."
     "只需输入磁偏角的度数值，如磁偏角为1度09分，只取度数1 输入.\r\r"
-    "4.特别提醒：本地磁偏角值不可以随意输入!";
-constexpr char kDeclinationQuestion[] = "您需要立即设置本地磁偏角值吗？";
+    "4.特别提醒：本地磁偏角值不可以随意输入!",
+    "What it does and how to use it:\r\r1. Look up the magnetic declination of your place (in "
+    "a reference or on the web) and enter it in the box.\r\r2. The default is 0 (fly with it "
+    "if the local value cannot be found).\r\r3. Enter whole degrees only: for a declination of "
+    "1 degree 09 minutes, enter 1.\r\r4. Note: do not enter the local declination at random!"};
+constexpr BiText kDeclinationQuestion{"您需要立即设置本地磁偏角值吗？",
+                                      "Do you want to set the local magnetic declination now?"};
 
 }  // namespace
 
@@ -59,20 +78,21 @@ void CControllerSettings::BindHandlers() {
     BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { OnDeclination(); });
     BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg.Window(), p, [this] { OnFrameEditor(); });
-    const std::pair<QPushButton*, const char*> hints[] = {{ui.btnFrameHint, kFrameHint},
-                                                          {ui.btnEscHint, kEscHint},
-                                                          {ui.btnServoHint, kServoHint},
-                                                          {ui.btnSensorHint, kSensorHint}};
+    const std::pair<QPushButton*, const BiText*> hints[] = {{ui.btnFrameHint, &kFrameHint},
+                                                           {ui.btnEscHint, &kEscHint},
+                                                           {ui.btnServoHint, &kServoHint},
+                                                           {ui.btnSensorHint, &kSensorHint}};
     for (const auto& [button, text] : hints)
         BindGuarded(button, &QPushButton::clicked, &m_dlg.Window(), p,
-                    [this, text = text] { Hint(texts::kHintCaption, text); });
+                    [this, text = text] { Hint(texts::kHintCaption, *text); });
     BindGuarded(ui.btnDeclinationHint, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { Hint(kDeclinationCaption, kDeclinationHint); });
 }
 
-void CControllerSettings::Hint(const char* caption, const char* text) {
-    m_dlg.GetPrompter().Message({QString::fromUtf8(caption), QString::fromUtf8(text),
-                              PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
+void CControllerSettings::Hint(const BiText& caption, const BiText& text) {
+    const bool english = m_dlg.IsEnglish();
+    m_dlg.GetPrompter().Message({caption.In(english), text.In(english), PromptButtons::OkCancel,
+                                 PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CControllerSettings::ShowFrameEditButton(int frameTypeIndex) {
@@ -106,9 +126,16 @@ void CControllerSettings::OnSensor() {
     SetParameter('M', mask);
 }
 
+// A send the port refuses leaves the control showing what the controller holds (the cache),
+// not the choice that never reached it; the error is shown as every serial error is.
 void CControllerSettings::SetParameter(char letter, int shown) {
-    m_dlg.Send(IPageHost::Exchange::MainWindow,
-               [&] { m_dlg.Session().SetParameter(letter, shown); });
+    try {
+        m_dlg.Send(IPageHost::Exchange::MainWindow,
+                   [&] { m_dlg.Session().SetParameter(letter, shown); });
+    } catch (const CommError&) {
+        ShowReadBack(letter, m_dlg.Session().Cache()[std::size_t(*CacheSlotOf(letter))]);
+        throw;
+    }
 }
 
 bool CControllerSettings::DeclinationFits(int declination) {
@@ -123,8 +150,9 @@ bool CControllerSettings::DeclinationFits(int declination) {
 }
 
 void CControllerSettings::OnDeclination() {
+    const bool english = m_dlg.IsEnglish();
     const PromptAnswer answer = m_dlg.GetPrompter().Message(
-        {QString::fromUtf8(kDeclinationCaption), QString::fromUtf8(kDeclinationQuestion),
+        {kDeclinationCaption.In(english), kDeclinationQuestion.In(english),
          PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
     // A box that does not hold a whole number, or a declination the four digits cannot carry,

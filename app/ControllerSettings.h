@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BiText.h"
 #include "MainWindowParts.h"
 
 
@@ -29,7 +30,7 @@ private:
     void SetParameter(char letter, int shown);
     void ShowFrameEditButton(int frameTypeIndex);
     bool DeclinationFits(int declination);
-    void Hint(const char* caption, const char* text);
+    void Hint(const BiText& caption, const BiText& text);
 
     IMainWindowParts& m_dlg;
 };

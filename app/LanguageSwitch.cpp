@@ -1,7 +1,13 @@
 #include "LanguageSwitch.h"
 
+#include <QComboBox>
+#include <QTabWidget>
+#include <span>
+
+#include "BilingualCaption.h"
 #include "ControlLookup.h"
 #include "ParameterCaptions.h"
+#include "ResourceIds.h"
 #include "UiTexts.h"
 #include "UpperPanelTooltips.h"
 
@@ -12,8 +18,9 @@ struct ControlText {
     BiText text;
 };
 
-// The main window's captions in both languages; several Chinese ones differ from the template's
-// first texts (spacing, and the wording of 1013, 1015 and 1100), and stay once switched.
+// The main window's captions in both languages. Switched back to Chinese, a control shows its
+// template's text again (the servo rate button "舵机输出模式" among them), not the Chinese text
+// here, which differs for some (spacing, and the wording of 1013, 1015 and 1100).
 constexpr ControlText kMainWindowTexts[] = {
     {1000, {"选择串口", "COM PORT"}},
     {1017, {"刷新", "Refresh"}},
@@ -43,11 +50,47 @@ constexpr ControlText kMainWindowTexts[] = {
     {1010, {"电压校准与报警设置", "Voltage Setup"}},
 };
 
+// The English entries of the lists whose template entries are Chinese, in list order.
+constexpr const char* kEscRateEntries[] = {
+    "1. 50Hz   (20 ms)", "2. 100Hz (10 ms)",         "3. 270Hz (3.6ms)",         "4. 330Hz (3ms)",
+    "5. 400Hz (2.5ms)",  "6. 500Hz (2ms special ESC)", "7. 2KHz PWM (special ESC)"};
+constexpr const char* kServoRateEntries[] = {"1. 50Hz servo", "2. 270Hz servo", "3. 333Hz servo",
+                                             "4. 400Hz servo"};
+constexpr const char* kRestoreEntries[] = {
+    "Default: frames under 300mm", "Default: frames of 300-450mm", "Default: frames of 450-650mm",
+    "Default: frames over 650mm", "Restore from a file you saved"};
+constexpr const char* kPageTitles[] = {"Basic Setup", "Custom and Monitor", "GPS Setup",
+                                       "Gimbal Setup", "Voltage Setup"};
+
+void ShowListEntries(QWidget& mainWindow, int id, std::span<const char* const> english,
+                     bool inEnglish) {
+    if (auto* list = FindControlAs<QComboBox>(&mainWindow, id))
+        ShowListEntries(list, english, inEnglish);
+}
+
+// The tab strip is hidden, but its titles are what assistive tools read out.
+void ShowPageTitles(QWidget& mainWindow, bool english) {
+    auto* tabs = FindControlAs<QTabWidget>(&mainWindow, IDC_TAB);
+    if (!tabs) return;
+    if (english && !tabs->property("chineseTitles").isValid()) {
+        QStringList titles;
+        for (int i = 0; i < tabs->count(); ++i) titles << tabs->tabText(i);
+        tabs->setProperty("chineseTitles", titles);
+    }
+    const QStringList chinese = tabs->property("chineseTitles").toStringList();
+    for (int i = 0; i < tabs->count() && i < int(std::size(kPageTitles)); ++i)
+        tabs->setTabText(i, english ? QString::fromUtf8(kPageTitles[i]) : chinese.value(i));
+}
+
 }  // namespace
 
 void ApplyMainWindowLanguage(QWidget& mainWindow, bool english) {
     for (const ControlText& entry : kMainWindowTexts)
-        SetControlText(FindControl(&mainWindow, entry.id), entry.text.In(english));
-    mainWindow.setWindowTitle(texts::kWindowTitle.In(english));
+        ShowCaption(FindControl(&mainWindow, entry.id), entry.text, english);
+    ShowListEntries(mainWindow, IDC_ESC_RATE, kEscRateEntries, english);
+    ShowListEntries(mainWindow, IDC_SERVO_RATE, kServoRateEntries, english);
+    ShowListEntries(mainWindow, IDC_RESTORE_LIST, kRestoreEntries, english);
+    ShowPageTitles(mainWindow, english);
+    ShowWindowTitle(&mainWindow, texts::kWindowTitle, english);
     ShowUpperPanelHelp(mainWindow, english);
 }

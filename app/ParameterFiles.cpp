@@ -25,18 +25,27 @@ namespace {
 
 constexpr BiText kCaption{"瑞翎航模提示：", "Velmora Mentioned："};
 
-constexpr char kSaveQuestion[] =
+constexpr BiText kSaveQuestion{
     "此操作将把当前显示的飞控参数保存到电脑中，默认文件名为QZMC_Data.txt,\r\r"
     "可自行更改文件名和存贮路径。\r\r"
     "注意：保存后的文本格式请不要更改，否则将无法正确恢复到飞控中！\r\r"
-    "您确定需要立即保存当前各项数据吗？";
-constexpr char kSaveFilter[] = "文本文件 (*.txt)|*.txt||";
-constexpr char kOpenFilter[] = "自存星鹞飞控参数文件(*.txt)|*.txt|所有文件(*.*)|*.*||";
-constexpr char kRestoreHint[] =
+    "您确定需要立即保存当前各项数据吗？",
+    "This saves the controller's parameters shown to the computer; the default file name is "
+    "QZMC_Data.txt,\r\rand you may change the name and the folder.\r\r"
+    "Note: do not change the format of the saved text, or it cannot be restored to the "
+    "controller!\r\rDo you want to save the current values now?"};
+constexpr BiText kSaveFilter{"文本文件 (*.txt)|*.txt||", "Text files (*.txt)|*.txt||"};
+constexpr BiText kOpenFilter{"自存星鹞飞控参数文件(*.txt)|*.txt|所有文件(*.*)|*.*||",
+                             "Saved Pellar parameter files (*.txt)|*.txt|All files (*.*)|*.*||"};
+constexpr BiText kRestoreHint{
     "提示：请从右侧列表框中选择您要恢复的参数类型，\r\r"
     "1.可恢复相应机架类型的默认参数。\r\r"
     "2.恢复自我保存的相关参数(选择本人按[保存当前数据]按扭保存的文件）\r\r"
-    "注意：不要改变原有文件的格式，否则恢复的参数可能不正确!";
+    "注意：不要改变原有文件的格式，否则恢复的参数可能不正确!",
+    "Tip: choose from the list on the right what to restore:\r\r"
+    "1. The default parameters of a frame size.\r\r"
+    "2. Parameters you saved yourself (a file saved with the [Save Data] button).\r\r"
+    "Note: do not change the format of such a file, or the restored parameters may be wrong!"};
 
 constexpr BiText kSaveFailed{"数据没有保存：无法写入文件 %1\r\r原因：%2",
                              "The data was not saved: cannot write the file %1\r\rReason: %2"};
@@ -97,11 +106,11 @@ void CParameterFiles::BindHandlers() {
 void CParameterFiles::Save() {
     Prompter& prompter = m_dlg.GetPrompter();
     const PromptAnswer answer =
-        prompter.Message({kCaption.In(false), QString::fromUtf8(kSaveQuestion),
+        prompter.Message({kCaption.In(m_dlg.IsEnglish()), kSaveQuestion.In(m_dlg.IsEnglish()),
                           PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
     FileRequest request;
-    request.filter = QString::fromUtf8(kSaveFilter);
+    request.filter = kSaveFilter.In(m_dlg.IsEnglish());
     request.defaultExtension = QStringLiteral(".txt");
     request.defaultName = QStringLiteral("QZMC_Data");
     request.kind = FileKind::ParameterSave;
@@ -129,7 +138,7 @@ void CParameterFiles::OnRestoreChoice(int entry) {
 
 void CParameterFiles::RestoreFromFile() {
     FileRequest request;
-    request.filter = QString::fromUtf8(kOpenFilter);
+    request.filter = kOpenFilter.In(m_dlg.IsEnglish());
     request.defaultExtension = QStringLiteral("*.txt");
     request.kind = FileKind::ParameterRestore;
     request.wholeNames = true;
@@ -267,9 +276,9 @@ void CParameterFiles::ShowStatus(const QString& text) {
 }
 
 void CParameterFiles::ShowHint() {
-    m_dlg.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
-                              QString::fromUtf8(kRestoreHint), PromptButtons::OkCancel,
-                              PromptIcon::None, PromptAnswer::Ok});
+    const bool english = m_dlg.IsEnglish();
+    m_dlg.GetPrompter().Message({texts::kHintCaption.In(english), kRestoreHint.In(english),
+                                 PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {

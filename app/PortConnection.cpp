@@ -1,6 +1,7 @@
 #include "PortConnection.h"
 
 #include <QFileInfo>
+#include <optional>
 
 #include "CommError.h"
 #include "CommandFrames.h"
@@ -21,13 +22,13 @@ constexpr int kLastPort = 20;
 
 void CPortConnection::Open() {
     CControllerSession& session = m_dlg.Session();
-    QString openError;
+    std::optional<CommError> openError;
     if (!session.Comm().GetPortOpen()) {
         try {
             session.OpenPort();
         } catch (const CommError& error) {
             m_dlg.Members().m_bPortOpenFailed = true;
-            openError = error.Text();
+            openError = error;
         }
         m_dlg.UpdateData(true);
         m_dlg.Members().m_bReadBackIncomplete = false;
@@ -38,7 +39,7 @@ void CPortConnection::Open() {
         if (!m_dlg.Members().m_bPortOpenFailed) RecordPort();
     }
     // The operator is told why the port did not open rather than that it is closed.
-    if (!openError.isEmpty()) throw CommError(openError);
+    if (openError) throw *openError;
     session.PrepareLine();
 }
 
@@ -107,9 +108,9 @@ void CPortConnection::StopLiveDisplay() {
 }
 
 void CPortConnection::ShowHint() {
-    m_dlg.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
-                              QString::fromUtf8(texts::kPortHint), PromptButtons::OkCancel,
-                              PromptIcon::None, PromptAnswer::Ok});
+    const bool english = m_dlg.IsEnglish();
+    m_dlg.GetPrompter().Message({texts::kHintCaption.In(english), texts::kPortHint.In(english),
+                                 PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CPortConnection::ReportUnreadableFile(const QString& problem) {

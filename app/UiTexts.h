@@ -44,11 +44,17 @@ inline constexpr BiText kWindowTitle{
 inline const char* const kStartTitle =
     "瑞翎航模调参工具Ｖ" VEXA_VERSION "  (ruiling-rc.taobao.com)----打造专业的DIY世界！";
 
-inline const char* const kPortHint =
+inline constexpr BiText kPortHint{
     "提示：请首先将星鹞飞控连接电脑的USB接口，再从右侧列表框中选择您即将使用的串口：\r\r"
     "1.选择后，系统将在列表框右侧提示您串口是否成功打开。\r\r"
     "2.若串口成功打开，而飞控数据仍无法读取时，说明该串口已被另一设备占用!此时，请重新选择串口! "
     "\r\r"
-    "3.每选择一次串口，将重新读取飞控中的各项数据一次!";
+    "3.每选择一次串口，将重新读取飞控中的各项数据一次!",
+    "Tip: first connect the Pellar controller to the computer's USB port, then choose the port "
+    "you will use from the list on the right:\r\r"
+    "1. Once chosen, the box to the right of the list tells whether the port opened.\r\r"
+    "2. If the port opened but the controller's data cannot be read, another device holds the "
+    "port: choose the port again!\r\r"
+    "3. Each time a port is chosen, every value of the controller is read again!"};
 
 }  // namespace texts

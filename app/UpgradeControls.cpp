@@ -24,7 +24,8 @@ namespace {
 
 constexpr BiText kSelectHint{"<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
                              "<-Please select FW file(*.bin),then click the [Upgrade]!"};
-constexpr char kFileFilter[] = "瑞翎航模升级文件(*.bin)|*.bin|所有文件(*.*)|*.*||";
+constexpr BiText kFileFilter{"瑞翎航模升级文件(*.bin)|*.bin|所有文件(*.*)|*.*||",
+                             "Velmora firmware files (*.bin)|*.bin|All files (*.*)|*.*||"};
 
 constexpr BiText kNoFileChosen{"您尚未选择升级文件，请重新选择!",
                                "The Fw file was not selected!Please select it again!"};
@@ -116,7 +117,7 @@ void CUpgradeControls::OnSelectFirmwareFile() {
     m_dlg.Members().m_strFwPath = kSelectHint.In(m_dlg.Members().m_bEnglish);
     pathBox->setText(m_dlg.Members().m_strFwPath);
     FileRequest request;
-    request.filter = QString::fromUtf8(kFileFilter);
+    request.filter = kFileFilter.In(m_dlg.IsEnglish());
     request.defaultExtension = QStringLiteral("*.bin");
     request.kind = FileKind::Firmware;
     const std::optional<QString> chosen = m_dlg.GetPrompter().OpenFile(request);

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTimer>
@@ -60,6 +61,7 @@ CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
 
 void CVexaDlg::InitDialog() {
     m_members.m_bEnglish = false;
+    m_prompter.SetEnglish(false);
     m_qtTexts.Apply(false);
     ShowPortDevices();
     ShowUpperPanelHelp(*this, false);
@@ -73,8 +75,10 @@ void CVexaDlg::InitDialog() {
     m_members.m_strFwPath = texts::kFirmwareHint.In(false);
     UpdateData(false);
     CreatePages();
-    m_stale = std::make_unique<CStaleValues>(*m_ui->lblStaleValues,
-                                             std::vector<QWidget*>(m_pages.begin(), m_pages.end()));
+    ShowFocusPlainly();
+    m_stale = std::make_unique<CStaleValues>(
+        *m_ui->lblStaleValues, std::vector<QWidget*>(m_pages.begin(), m_pages.end()),
+        UpperPanelSenders());
     m_members.m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
     State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
@@ -114,6 +118,18 @@ void CVexaDlg::CreatePages() {
     new TabChain(sections, {tab}, this);
 }
 
+// Only the control that has the focus looks focused, and it always shows its focus frame:
+// no button is a default button (the dialog would otherwise frame the first one, the basic
+// page's first label, wherever the focus is), and the frame is drawn from the start, not only
+// once Tab has been pressed (see also eventFilter).
+void CVexaDlg::ShowFocusPlainly() {
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 void CVexaDlg::ShowPage(int index) {
     for (int i = 0; i < kPageCount; ++i) m_pages[i]->setVisible(i == index);
     const QSignalBlocker blocker(m_ui->tabPages);
@@ -129,6 +145,15 @@ void CVexaDlg::ShowPortDevices() {
         lines << QStringLiteral("COM%1 → %2").arg(i + 1).arg(device);
     }
     ports->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
+// What sends to the controller from the upper panel. The frame editor button is not among
+// them: it opens the port again before it reads or sends anything.
+std::vector<QWidget*> CVexaDlg::UpperPanelSenders() const {
+    std::vector<QWidget*> senders{m_ui->cboFrameType, m_ui->cboEscRate, m_ui->cboServoRate,
+                                  m_ui->btnDeclinationSet, m_ui->cboRestore};
+    for (QCheckBox* box : SensorBoxes()) senders.push_back(box);
+    return senders;
 }
 
 std::array<QCheckBox*, 8> CVexaDlg::SensorBoxes() const {
@@ -175,11 +200,13 @@ void CVexaDlg::BindHandlers() {
 
 void CVexaDlg::ToggleLanguage() {
     const bool english = !m_members.m_bEnglish;
+    m_prompter.SetEnglish(english);
     ApplyMainWindowLanguage(*this, english);
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
                                                              m_pGimbalPage, m_pVoltagePage};
     for (CSliderPage* page : sliderPages) page->SetEnglish(english);
     m_pCustomPage->SetEnglish(english);
+    m_pFrameDlg->SetEnglish(english);
     m_qtTexts.Apply(english);
     m_stale->SetEnglish(english);
     UpdateData(true);
@@ -240,7 +267,7 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
     const int value = box->text().trimmed().toInt(&isInteger);
     if (!isInteger) {
         ok = false;
-        m_prompter.Message({QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger),
+        m_prompter.Message({QStringLiteral("Vexa"), texts::kNotAnInteger.In(m_members.m_bEnglish),
                             PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
         box->setFocus();
         return;
@@ -270,10 +297,14 @@ void CVexaDlg::RestoreIdleState() {
                    IDC_SERVO_RATE,  IDC_FW_PATH,          IDC_DECLINATION, IDC_SENSOR_MAG,
                    IDC_SENSOR_BARO, IDC_SENSOR_SONAR,     IDC_SENSOR_GPS,  IDC_TAB})
         FindControl(this, id)->setEnabled(true);
+    m_stale->HoldSenders();
     m_ui->btnStartUpgrade->setEnabled(false);
     UpdateData(true);
     m_members.m_strFwPath = texts::kFirmwareHint.In(m_members.m_bEnglish);
     UpdateData(false);
+    // A closed port streams nothing: after a line loss a page switch has nothing to stop and
+    // must not fail on the closed port.
+    if (!m_session.Comm().GetPortOpen()) return;
     Send(Exchange::MainWindow, [this] { m_session.StopLiveDisplay(); });
 }
 
@@ -410,12 +441,22 @@ bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
         auto* list = qobject_cast<QComboBox*>(watched);
         if (list && list->window() == this && !list->hasFocus()) return true;
     }
+    // The focus frame is drawn wherever the focus came from (Qt draws it only after Tab, and
+    // forgets that again when a window is activated), in this window and the ones it opens.
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* widget = qobject_cast<QWidget*>(watched))
+            widget->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    }
     // Enter and Escape typed in any control of this window neither confirm, cancel nor close it.
+    // Enter still reaches an editable box, where it confirms the number typed (a slider's box
+    // sends it); the box passes it on to the window, which swallows it there.
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const bool swallowed =
-            key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        const auto* box = qobject_cast<QLineEdit*>(watched);
+        const bool confirmsBox = enter && box && !box->isReadOnly();
+        const bool swallowed = (enter && !confirmsBox) || key == Qt::Key_Escape;
         if (swallowed && widget && widget->window() == this) return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -138,6 +138,7 @@ private:
     Ui::CVexaDlg& Ui() override { return *m_ui; }
     MainWindowMembers& Members() override { return m_members; }
     std::array<QCheckBox*, 8> SensorBoxes() const override;
+    std::vector<QWidget*> UpperPanelSenders() const;
     CPortConnection& Port() override { return m_port; }
     CParameterFiles& Files() override { return *m_files; }
     void TellUpgradeEnded(bool succeeded) override { emit UpgradeEnded(succeeded); }
@@ -145,6 +146,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
+    void ShowFocusPlainly();
     void ShowPortDevices();
     void SelectPage(int index);
     void OnTabChanged(int index);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BiText.h"
+#include "BilingualCaption.h"
 #include "ControlLookup.h"
 #include "FramePlan.h"
 #include "FramePlanView.h"
@@ -57,7 +58,61 @@ int AxisListIndexOf(int count) {
     return found == std::end(kAxisCounts) ? -1 : int(found - std::begin(kAxisCounts));
 }
 
+// The captions by widget name; back in Chinese each reads as its template has it.
+struct Caption {
+    const char* widget;
+    BiText text;
+};
+const Caption kCaptions[] = {
+    {"grpFrame", {"机架参数设置区", "Frame Settings"}},
+    {"grpPlan", {"机架形状及电机位置模拟平面图", "Frame Shape and Motor Positions (plan)"}},
+    {"lblAxisCount", {"请输入您机架的轴数", "Number of axes of your frame"}},
+    {"lblMaxX", {"请输入您机架的X轴距最大值(mm)", "Largest X span of your frame (mm)"}},
+    {"lblMaxY", {"请输入您机架的Y轴距最大值(mm)", "Largest Y span of your frame (mm)"}},
+    {"lblCoordinates",
+     {"请输入电机相对于飞行器设计重心的坐标（X，Y）值",
+      "Motor X, Y from the design centre of gravity"}},
+    {"lblDirection1017", {"桨方向", "Prop"}},
+    {"lblDirection1018", {"桨方向", "Prop"}},
+    {"lblCoordinate1015", {"坐标", "X,Y"}},
+    {"lblCoordinate1016", {"坐标", "X,Y"}},
+    {"lblMotor1", {"电机1", "M1"}},
+    {"lblMotor2", {"电机2", "M2"}},
+    {"lblMotor3", {"电机3", "M3"}},
+    {"lblMotor4", {"电机4", "M4"}},
+    {"lblMotor5", {"电机5", "M5"}},
+    {"lblMotor6", {"电机6", "M6"}},
+    {"btnSave", {"保存", "Save"}},
+    {"btnCancel", {"取消", "Cancel"}},
+    {"lblNote1267",
+     {"说明：1.坐标原点与飞行器设计重心重合，X、Y轴相互垂直，建立坐标系",
+      "Notes: 1. Origin: the design centre of gravity; X and Y at right angles"}},
+    {"lblNote1268",
+     {"2.先测量出各电机对应的坐标值，再将测得的值输入到对应的数据框中(不超过5000mm)",
+      "2. Measure each motor's X, Y and enter them in its boxes (at most 5000 mm)"}},
+    {"lblNote1269",
+     {"3.选中每个电机前的复选框表示该电机的桨方向为反转(顺时针)，不选为正转(逆时针)",
+      "3. A ticked box before a motor: its propeller turns clockwise; clear: anticlockwise"}},
+    {"lblNote1270",
+     {"4.按右侧“保存”按扭将各参数的值保存到星鹞飞控中",
+      "4. Press \"Save\" on the right to store the values in the Pellar controller"}},
+    {"lblNote1271",
+     {"5.电机按编号接到星鹞飞控相应的输出通道",
+      "5. Connect each motor to the controller's output of its number"}},
+};
+constexpr BiText kTitle{"瑞翎航模提示：请在本对话框中输入您机架的相关参数（注意各参数的说明），并按[保存]按扭！",
+                       "Velmora Mentioned: enter your frame's parameters (mind the notes) and "
+                       "press [Save]!"};
+constexpr const char* kAxisEntries[] = {"4 axes", "6 axes"};
+
 }  // namespace
+
+void CFrameDlg::SetEnglish(bool english) {
+    for (const Caption& caption : kCaptions)
+        ShowCaption(findChild<QWidget*>(QString::fromUtf8(caption.widget)), caption.text, english);
+    ShowWindowTitle(this, kTitle, english);
+    ShowListEntries(m_axisList, kAxisEntries, english);
+}
 
 CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
     : QDialog(parent), m_host(host), m_ui(std::make_unique<Ui::CFrameDlg>()) {
@@ -131,7 +186,7 @@ bool CFrameDlg::UpdateData(bool save) {
         const int read = edit->text().trimmed().toInt(&isInteger);
         if (!isInteger) {
             // Told as the main window tells it for its own integer box.
-            Tell(QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger), edit);
+            Tell(QStringLiteral("Vexa"), texts::kNotAnInteger.In(m_host.IsEnglish()), edit);
             return false;
         }
         *value = read;

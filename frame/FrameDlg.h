@@ -30,6 +30,8 @@ public:
     // Shows the window; a window that was closed first has its controls filled from the
     // members, and its plan waits for the next redraw.
     void Open();
+    // The dialog's captions, title and axis list in English (true) or as the template has them.
+    void SetEnglish(bool english);
 
     // IFrameReadBack
     bool ShowReadBack(char letter, int shown) override;

@@ -87,7 +87,14 @@ constexpr Gain kGains[] = {
      "50 to 80 usually suits: larger reacts faster, but too sensitive bobs up and down."},
 };
 
-QString HintText(const Gain& gain) {
+QString HintText(const Gain& gain, bool english) {
+    if (english)
+        return QStringLiteral(
+                   "Tip: drag the slider to the value you want (the box to the right of the "
+                   "slider shows it), or move it with the arrow keys, or type the value into the "
+                   "box and press Enter.\r\rWhen you release the mouse, the keys rest or you "
+                   "press Enter, the value is set in the controller!\r\rDescription: ") +
+               QString::fromUtf8(gain.englishHelp);
     return QStringLiteral(
                "提示：请拖动滑块到相应数值处(具体数值可参见滑条右侧的显示框)。\r\r当您释放鼠标时，"
                "系统会将此时的数据设置为相应的") +
@@ -101,6 +108,7 @@ CBasicPage::CBasicPage(IPageHost& host, QWidget* parent)
     : CSliderPage(host, CachePolicy::OnSend, SendExchange::PageOnly, parent),
       m_ui(std::make_unique<Ui::CBasicPage>()) {
     m_ui->setupUi(this);
+    SetGroupTitle(m_ui->groupBasic, {"基础参数设置", "Basic Setup"});
     setProperty("dialogTemplate", IDD_BASIC_PAGE);
 
     std::vector<LabelText> labels;
@@ -119,9 +127,10 @@ CBasicPage::CBasicPage(IPageHost& host, QWidget* parent)
 
 CBasicPage::~CBasicPage() = default;
 
-// The hints are Chinese in both languages; the answer is ignored.
+// The answer is ignored.
 void CBasicPage::ShowHint(int labelIndex) {
-    Host().GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
-                                  HintText(kGains[labelIndex]), PromptButtons::OkCancel,
+    const bool english = Host().IsEnglish();
+    Host().GetPrompter().Message({texts::kHintCaption.In(english),
+                                  HintText(kGains[labelIndex], english), PromptButtons::OkCancel,
                                   PromptIcon::None, PromptAnswer::Ok});
 }

@@ -7,6 +7,8 @@
 #include <chrono>
 
 #include "BiText.h"
+#include "BilingualCaption.h"
+#include "CommError.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
 #include "IClock.h"
@@ -39,12 +41,19 @@ constexpr int kLastHiddenReverse = 3;
 constexpr BiText kDisplayStopped{"显示数据", "Data Display"};
 constexpr BiText kDisplayStreaming{"停止显示", "Display Stop"};
 
-const char* const kFunctionHint =
+constexpr BiText kFunctionHint{
     "提示：请根据您的需要，自己定义相应功能选项：\r\r 1.每一行全为空白，表示该项功能未被选择；\r\r"
     " 2.请根据您即将使用的遥控器通道及开关档位进行相应的功能选择，以免误选和漏选；\r\r"
     " 3.因功能需要，“自稳”与“3D”,“锁定航向”与“无向CF”的同一通道同一开关档位的选择是互斥的。\r\r"
     "4.因功能需要，选择“自动降落”功能时，相应的“定高”功能也自动选上。\r\r"
-    "  相应的，取消“定高”功能时，同档位的“自动降落”功能将自动取消。";
+    "  相应的，取消“定高”功能时，同档位的“自动降落”功能将自动取消。",
+    "Tip: define the functions as you need them:\r\r 1. A row left empty means that function "
+    "is not used;\r\r 2. Choose by the transmitter channels and switch positions you will "
+    "use, so that nothing is chosen by mistake or left out;\r\r 3. \"AutoStabi\" and \"3D "
+    "Stunt\", and \"HeadLock\" and \"CareFree\", exclude each other on the same channel and "
+    "switch position.\r\r4. Choosing \"Autolanding\" also chooses \"HeightLock\" at the same "
+    "position;\r\r  likewise, clearing \"HeightLock\" clears \"Autolanding\" at the same "
+    "position."};
 
 struct PageText {
     int id;
@@ -179,7 +188,11 @@ void CCustomPage::BindHandlers() {
 
 int CCustomPage::RowValue(int row) const { return MaskOf(m_grid[row]); }
 
-void CCustomPage::SendRow(int row) { m_host.Session().SetSwitchRow(kRowLetters[row], RowValue(row)); }
+void CCustomPage::SendRow(int row) {
+    const char letter = kRowLetters[row];
+    SendShowingTheControllers(letter, m_grid[row],
+                              [&] { m_host.Session().SetSwitchRow(letter, RowValue(row)); });
+}
 
 void CCustomPage::SendLinkedRow(int row, int partner) {
     SendRow(row);
@@ -191,23 +204,39 @@ void CCustomPage::SendLinkedRow(int row, int partner) {
 
 void CCustomPage::SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes) {
     // The receive mode stays as it is: a running live display goes on being parsed.
-    m_host.Session().SetReverseMask(letter, MaskOf(boxes));
+    SendShowingTheControllers(letter, boxes,
+                              [&] { m_host.Session().SetReverseMask(letter, MaskOf(boxes)); });
+}
+
+// A mask the port refuses leaves its boxes showing what the controller holds, not a click that
+// never reached it; the error is shown as every serial error is.
+void CCustomPage::SendShowingTheControllers(char letter, std::span<QCheckBox* const> boxes,
+                                            const std::function<void()>& send) {
+    try {
+        send();
+    } catch (const CommError&) {
+        ShowBits(boxes, m_confirmed[letter]);
+        throw;
+    }
+    m_confirmed[letter] = MaskOf(boxes);
 }
 
 void CCustomPage::ShowHint() {
-    m_host.GetPrompter().Message({QString::fromUtf8(texts::kHintCaption),
-                                  QString::fromUtf8(kFunctionHint), PromptButtons::OkCancel,
-                                  PromptIcon::None, PromptAnswer::Ok});
+    const bool english = m_host.IsEnglish();
+    m_host.GetPrompter().Message({texts::kHintCaption.In(english), kFunctionHint.In(english),
+                                  PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
 }
 
 bool CCustomPage::ShowReadBack(char letter, int shown) {
     for (int row = 0; row < kRows; ++row) {
         if (kRowLetters[row] != letter) continue;
         ShowBits(m_grid[row], shown);
+        m_confirmed[letter] = shown;
         return true;
     }
     if (letter == 'N') ShowBits(m_receiverReverse, shown);
     if (letter == 'O') ShowBits(m_outputReverse, shown);
+    if (letter == 'N' || letter == 'O') m_confirmed[letter] = shown;
     return letter == 'N' || letter == 'O';
 }
 
@@ -282,7 +311,7 @@ void CCustomPage::ShowDisplayCaption(bool english) {
 
 void CCustomPage::SetEnglish(bool english) {
     for (const PageText& entry : kPageTexts)
-        SetControlText(FindControl(this, entry.id), entry.text.In(english));
+        ShowCaption(FindControl(this, entry.id), entry.text, english);
     ShowDisplayCaption(english);
     m_livePlot->SetEnglish(english);
 }

@@ -2,6 +2,9 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <map>
+#include <span>
 #include <memory>
 
 #include "IPageHost.h"
@@ -59,6 +62,8 @@ private:
     void SendRow(int row);
     void SendLinkedRow(int row, int partner);
     void SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes);
+    void SendShowingTheControllers(char letter, std::span<QCheckBox* const> boxes,
+                                   const std::function<void()>& send);
     void ShowHint();
 
     void ToggleDisplay();
@@ -71,6 +76,8 @@ private:
     IPageHost& m_host;
     std::unique_ptr<Ui::CCustomPage> m_ui;
     std::array<std::array<QCheckBox*, kColumns>, kRows> m_grid{};
+    // Each mask's value as the controller holds it, as far as the page knows: read or sent.
+    std::map<char, int> m_confirmed;
     std::array<QCheckBox*, 8> m_receiverReverse{};
     std::array<QCheckBox*, 8> m_outputReverse{};
     std::array<QLineEdit*, 8> m_receiverBoxes{};

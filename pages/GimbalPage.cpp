@@ -8,6 +8,7 @@ CGimbalPage::CGimbalPage(IPageHost& host, QWidget* parent)
     : CSliderPage(host, CachePolicy::OnSend, SendExchange::MainWindow, parent),
       m_ui(std::make_unique<Ui::CGimbalPage>()) {
     m_ui->setupUi(this);
+    SetGroupTitle(m_ui->groupGimbal, {"云台参数设置", "Gimbal Setup"});
     setProperty("dialogTemplate", IDD_GIMBAL_PAGE);
 
     AddParameter('K', IDC_GIMBAL_SLIDER_PITCH_SCALE, IDC_GIMBAL_EDIT_PITCH_SCALE, 0, 100);

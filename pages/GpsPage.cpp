@@ -8,6 +8,7 @@ CGpsPage::CGpsPage(IPageHost& host, QWidget* parent)
     : CSliderPage(host, CachePolicy::ReadBackOnly, SendExchange::PageOnly, parent),
       m_ui(std::make_unique<Ui::CGpsPage>()) {
     m_ui->setupUi(this);
+    SetGroupTitle(m_ui->groupGps, {"GPS参数设置", "GPS Setup"});
     setProperty("dialogTemplate", IDD_GPS_PAGE);
 
     AddParameter('@', IDC_GPS_SLIDER_CENTRING, IDC_GPS_EDIT_CENTRING);

@@ -6,12 +6,19 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "BilingualCaption.h"
 #include "CommError.h"
 #include "ControlLookup.h"
 #include "IControllerIntents.h"
 #include "GuardedHandler.h"
 #include "ParamTable.h"
+#include "Prompter.h"
 #include "SliderParameter.h"
+
+namespace {
+constexpr BiText kOutsideRange{"请输入%1到%2之间的整数。",
+                               "Please enter a whole number from %1 to %2."};
+}  // namespace
 
 CSliderPage::CSliderPage(IPageHost& host, CachePolicy policy, SendExchange exchange,
                          QWidget* parent)
@@ -29,12 +36,24 @@ void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum
     auto* slider = FindControlAs<QSlider>(this, sliderId);
     auto* box = FindControlAs<QLineEdit>(this, boxId);
     Q_ASSERT_X(slider && box, "CSliderPage::AddParameter", "control id missing from the template");
-    auto* parameter = new SliderParameter(letter, slider, box, minimum, maximum, this);
+    auto* parameter =
+        new SliderParameter(letter, slider, box, minimum, maximum, m_host.Clock(), this);
     m_parameters.push_back(parameter);
     m_confirmed[letter] = parameter->Shown();
     connect(parameter, &SliderParameter::Committed, this, [this, parameter](int shown) {
         RunGuarded(m_host.GetPrompter(), [&] { Commit(*parameter, shown); });
     });
+    // Queued: a box left with a wrong number is refused from inside the focus change, where
+    // a message box must not open.
+    connect(parameter, &SliderParameter::Refused, this, &CSliderPage::RefuseTyped,
+            Qt::QueuedConnection);
+}
+
+void CSliderPage::RefuseTyped(int minimum, int maximum) {
+    const bool english = m_host.IsEnglish();
+    m_host.GetPrompter().Message({texts::kMessageCaption.In(english),
+                                  kOutsideRange.In(english).arg(minimum).arg(maximum),
+                                  PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
 
 SliderParameter* CSliderPage::ParameterOf(char letter) const {
@@ -53,8 +72,8 @@ bool CSliderPage::ShowReadBack(char letter, int shown) {
 
 void CSliderPage::SetEnglish(bool english) {
     for (const LabelText& label : m_labels) {
-        if (QWidget* control = FindControl(this, label.id))
-            SetControlText(control, label.text.In(english));
+        ShowCaption(FindControl(this, label.id), label.text, english);
+    if (m_group.first) ShowCaption(m_group.first, m_group.second, english);
     }
     m_tooltips.Show(english);
 }

@@ -51,18 +51,23 @@ protected:
     void AddParameter(char letter, int sliderId, int boxId);
     void AddParameter(char letter, int sliderId, int boxId, int minimum, int maximum);
     void SetLabelTexts(std::vector<LabelText> labels) { m_labels = std::move(labels); }
+    // The title of the page's group box, which has no control id of its own.
+    void SetGroupTitle(QWidget* group, const BiText& title) { m_group = {group, title}; }
     // A letter's help as the tooltip of its name button, slider and box; shown in Chinese
     // until the language switches.
     void AddHelp(char letter, int labelId, const QString& chinese, const QString& english);
 
 private:
     void Commit(SliderParameter& parameter, int shown);
+    // A number typed into a box was outside the slider's range: the operator is told the range.
+    void RefuseTyped(int minimum, int maximum);
 
     IPageHost& m_host;
     CachePolicy m_policy;
     SendExchange m_exchange;
     std::vector<SliderParameter*> m_parameters;
     std::vector<LabelText> m_labels;
+    std::pair<QWidget*, BiText> m_group{nullptr, {"", ""}};
     // The value each slider's controller holds as far as the page knows: read back or sent.
     std::map<char, int> m_confirmed;
     ParameterTooltips m_tooltips;

@@ -8,8 +8,8 @@
 #include <QStyle>
 
 SliderParameter::SliderParameter(char letter, QSlider* slider, QLineEdit* box, int minimum,
-                                 int maximum, QObject* parent)
-    : QObject(parent), m_cLetter(letter), m_pSlider(slider), m_pBox(box) {
+                                 int maximum, IClock& clock, QObject* parent)
+    : QObject(parent), m_cLetter(letter), m_pSlider(slider), m_pBox(box), m_keysRest(clock) {
     {
         // Setting the range may move the thumb; that is not an operator's change.
         const QSignalBlocker blocker(m_pSlider);
@@ -18,31 +18,74 @@ SliderParameter::SliderParameter(char letter, QSlider* slider, QLineEdit* box, i
     m_pSlider->setTracking(true);
     m_pSlider->setTickPosition(QSlider::TicksAbove);
     m_pSlider->setTickInterval(10);
-    m_pBox->setReadOnly(true);
+    m_pBox->setReadOnly(false);
     SetBox(0);
+    m_keysRest.onExpired = [this] { KeysRested(); };
 
     connect(m_pSlider, &QSlider::valueChanged, this, &SliderParameter::Follow);
+    connect(m_pBox, &QLineEdit::textEdited, this, [this] { m_bTyped = true; });
+    connect(m_pBox, &QLineEdit::editingFinished, this, &SliderParameter::BoxEdited);
     m_pSlider->installEventFilter(this);
 }
 
 void SliderParameter::Show(int value) {
-    const QSignalBlocker blocker(m_pSlider);
-    m_pSlider->setValue(value);
+    m_keysRest.Stop();
+    {
+        const QSignalBlocker blocker(m_pSlider);
+        m_pSlider->setValue(value);
+    }
     SetBox(value);
+    m_nSettled = value;
 }
 
 void SliderParameter::Follow(int position) {
     SetBox(position);
+    // Without a held mouse button the keys moved the thumb: it is sent once they rest.
+    if (!m_bMouseHeld) m_keysRest.Start(kKeysRest);
     emit Changing(position);
 }
 
 void SliderParameter::SetBox(int value) {
     m_nShown = value;
+    m_bTyped = false;
     m_pBox->setText(QString::number(value));
 }
 
+void SliderParameter::Commit(int value) {
+    m_keysRest.Stop();
+    m_nSettled = value;
+    emit Committed(value);
+}
+
+void SliderParameter::KeysRested() {
+    if (m_nShown != m_nSettled) Commit(m_nShown);
+}
+
+void SliderParameter::BoxEdited() {
+    if (!std::exchange(m_bTyped, false)) return;
+    bool isNumber = false;
+    const int typed = m_pBox->text().trimmed().toInt(&isNumber);
+    if (!isNumber || typed < m_pSlider->minimum() || typed > m_pSlider->maximum()) {
+        SetBox(m_nShown);
+        if (m_pBox->hasFocus()) m_pBox->selectAll();
+        emit Refused(m_pSlider->minimum(), m_pSlider->maximum());
+        return;
+    }
+    {
+        const QSignalBlocker blocker(m_pSlider);
+        m_pSlider->setValue(typed);
+    }
+    SetBox(typed);
+    if (typed != m_nSettled) Commit(typed);
+}
+
 bool SliderParameter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_pSlider) return QObject::eventFilter(watched, event);
+    if (watched == m_pSlider && SliderEvent(event)) return true;
+    return QObject::eventFilter(watched, event);
+}
+
+// True when the event has been dealt with and the slider must not see it.
+bool SliderParameter::SliderEvent(QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
@@ -52,13 +95,18 @@ bool SliderParameter::eventFilter(QObject* watched, QEvent* event) {
                 m_pSlider->style()->styleHint(QStyle::SH_Slider_AbsoluteSetButtons) |
                 m_pSlider->style()->styleHint(QStyle::SH_Slider_PageSetButtons) | Qt::LeftButton;
             const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-            if (m_pSlider->isEnabled() && (button & actingButtons)) m_bMouseHeld = true;
-            break;
+            if (m_pSlider->isEnabled() && (button & actingButtons)) {
+                // The release sends where the mouse leaves the thumb, keys or not before it.
+                m_keysRest.Stop();
+                m_bMouseHeld = true;
+            }
+            return false;
         }
         case QEvent::MouseButtonRelease: {
             // Commit when the last held button comes up, so a second button pressed during a
             // drag does not split it into two commits.
-            if (!m_bMouseHeld || static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton) break;
+            if (!m_bMouseHeld || static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
+                return false;
             m_bMouseHeld = false;
             // Let the slider finish its own release first (the thumb settles, a page-step
             // repeat stops, sliderReleased fires), then commit once: the filter sees each
@@ -67,15 +115,19 @@ bool SliderParameter::eventFilter(QObject* watched, QEvent* event) {
             // A read-back may have left the box showing a value outside the slider's range;
             // what goes out is where the operator put the thumb, and the box shows it.
             if (m_nShown != m_pSlider->value()) SetBox(m_pSlider->value());
-            emit Committed(m_nShown);
+            Commit(m_nShown);
             return true;
         }
+        case QEvent::FocusOut:
+            // Leaving the slider settles what the keys did.
+            if (m_keysRest.IsActive()) KeysRested();
+            m_keysRest.Stop();
+            return false;
         case QEvent::Wheel:
             // The wheel would move the thumb, and with it the box and the cached value, without
             // anything going to the controller; like the lists, the sliders ignore it.
             return true;
         default:
-            break;
+            return false;
     }
-    return QObject::eventFilter(watched, event);
 }

@@ -14,6 +14,12 @@
 
 namespace {
 
+constexpr BiText kCalibrationQuestion{
+    "请先用万用表测出各电压的精确值，并将所得值输入相应的组框中,\r再点击按扭“校准”您的电池。"
+    "您确定需要立即对电池的电压进行校准吗？",
+    "First measure each voltage exactly with a multimeter and enter the values in their boxes,\r"
+    "then press \"Calibrate\". Do you want to calibrate the battery voltages now?"};
+
 // The calibration frames carry four digits; a tap voltage of 10000 or more would lose its
 // leading digit on the way to the controller.
 constexpr qint64 kLargestTapValue = 9999;
@@ -21,7 +27,7 @@ constexpr qint64 kLargestTapValue = 9999;
 PromptAnswer Tell(IPageHost& host, const QString& chinese, const QString& english) {
     const bool inEnglish = host.IsEnglish();
     return host.GetPrompter().Message(
-        {inEnglish ? QStringLiteral("Velmora Mentioned:") : QString::fromUtf8(texts::kHintCaption),
+        {inEnglish ? QStringLiteral("Velmora Mentioned:") : texts::kHintCaption.In(false),
          inEnglish ? english : chinese, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
 
@@ -71,13 +77,12 @@ bool CVoltagePage::ShowReadBack(char letter, int shown) {
     return CSliderPage::ShowReadBack(letter, shown);
 }
 
-// Asks first (the question has no English form), then checks the four cells and hands them to
+// Asks first, then checks the four cells and hands them to
 // the session's calibration chain, which sends the first tap voltage.
 void CVoltagePage::Calibrate() {
+    const bool english = Host().IsEnglish();
     const PromptAnswer answer = Host().GetPrompter().Message(
-        {QString::fromUtf8(texts::kHintCaption),
-         QStringLiteral("请先用万用表测出各电压的精确值，并将所得值输入相应的组框中,\r再点击按扭“"
-                        "校准”您的电池。您确定需要立即对电池的电压进行校准吗？"),
+        {texts::kHintCaption.In(english), kCalibrationQuestion.In(english),
          PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Cancel});
     if (answer != PromptAnswer::Ok) return;
 
@@ -94,7 +99,7 @@ std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {
         if (!isInteger) {
             // Told as the main window tells it for its own integer box.
             Host().GetPrompter().Message(
-                {QStringLiteral("Vexa"), QString::fromUtf8(texts::kNotAnInteger), PromptButtons::Ok,
+                {QStringLiteral("Vexa"), texts::kNotAnInteger.In(Host().IsEnglish()), PromptButtons::Ok,
                  PromptIcon::Warning, PromptAnswer::Ok});
             FocusBox(m_cellBoxes[i]);
             return std::nullopt;

@@ -25,6 +25,9 @@ LineSettings ParseSettings(const QString& text) {
     if (!ok)
         throw CommError(QStringLiteral("Invalid port settings \"%1\": expected baud,parity,data "
                                        "bits,stop bits such as 115200,n,8,1")
+                            .arg(text),
+                        QStringLiteral("串口参数“%1”无效：应为 波特率,校验,数据位,停止位，"
+                                       "例如 115200,n,8,1")
                             .arg(text));
     return s;
 }
@@ -48,7 +51,8 @@ CMSComm::~CMSComm() {
 void CMSComm::SetCommPort(short port) {
     if (GetPortOpen())
         throw CommError(QStringLiteral("COM%1 is open: close it before choosing another port")
-                            .arg(m_nCommPort));
+                            .arg(m_nCommPort),
+                        QStringLiteral("COM%1 已打开：请先关闭它再选择其他串口").arg(m_nCommPort));
     m_nCommPort = port;
 }
 
@@ -68,7 +72,9 @@ void CMSComm::SetSettings(const QString& settings) {
 
 void CMSComm::SetPortOpen(bool open) {
     if (open == GetPortOpen()) {
-        if (open) throw CommError(QStringLiteral("COM%1 is already open").arg(m_nCommPort));
+        if (open)
+            throw CommError(QStringLiteral("COM%1 is already open").arg(m_nCommPort),
+                            QStringLiteral("COM%1 已经打开").arg(m_nCommPort));
         return;
     }
     m_pending.clear();
@@ -95,12 +101,12 @@ void CMSComm::SetHandshaking(long handshaking) {
 }
 
 void CMSComm::SetOutput(const QByteArray& bytes) {
-    RequireOpen("nothing can be sent");
+    RequireOpen("nothing can be sent", "无法发送数据");
     m_backend->Write(bytes);
 }
 
 QByteArray CMSComm::GetInput() {
-    RequireOpen("nothing can be read");
+    RequireOpen("nothing can be read", "无法读取数据");
     m_pending += m_backend->ReadAll();
     if (m_nInputLen <= 0 || m_pending.size() <= m_nInputLen) return std::exchange(m_pending, {});
     QByteArray head = m_pending.left(m_nInputLen);
@@ -110,11 +116,14 @@ QByteArray CMSComm::GetInput() {
 
 QString CMSComm::DeviceOf(int port) const { return m_backend->DeviceOf(port); }
 
-void CMSComm::RequireOpen(const char* consequence) const {
+void CMSComm::RequireOpen(const char* consequence, const char* chineseConsequence) const {
     if (!GetPortOpen())
         throw CommError(QStringLiteral("COM%1 is not open: %2")
                             .arg(m_nCommPort)
-                            .arg(QLatin1String(consequence)));
+                            .arg(QLatin1String(consequence)),
+                        QStringLiteral("COM%1 未打开：%2")
+                            .arg(m_nCommPort)
+                            .arg(QString::fromUtf8(chineseConsequence)));
 }
 
 void CMSComm::ApplySettings() { m_backend->Configure(ParseSettings(m_strSettings)); }

@@ -57,7 +57,7 @@ signals:
     void LineLost(const QString& reason);
 
 private:
-    void RequireOpen(const char* consequence) const;
+    void RequireOpen(const char* consequence, const char* chineseConsequence) const;
     void ApplySettings();
     void RestoreSettings();
     void BytesArrived();

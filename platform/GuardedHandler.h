@@ -9,8 +9,9 @@
 #include "Prompter.h"
 
 // Runs one handler. A serial-control error ends the handler where it was raised and is shown
-// in a message box with a stop icon; the program goes on. Exceptions never reach Qt's loop:
-// any other exception is shown the same way. Returns whether the handler ran to its end.
+// in a message box with a stop icon, in the prompter's language; the program goes on.
+// Exceptions never reach Qt's loop: any other exception is shown the same way. Returns whether
+// the handler ran to its end.
 template <class Handler>
 bool RunGuarded(Prompter& prompter, Handler&& handler) {
     QString text;
@@ -18,7 +19,7 @@ bool RunGuarded(Prompter& prompter, Handler&& handler) {
         std::forward<Handler>(handler)();
         return true;
     } catch (const CommError& error) {
-        text = error.Text();
+        text = error.Text(prompter.IsEnglish());
     } catch (const std::exception& error) {
         text = QString::fromLocal8Bit(error.what());
     }

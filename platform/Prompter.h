@@ -41,4 +41,12 @@ public:
     virtual PromptAnswer Message(const PromptMessage& message) = 0;
     virtual std::optional<QString> OpenFile(const FileRequest& request) = 0;
     virtual std::optional<QString> SaveFile(const FileRequest& request) = 0;
+
+    // The language of the texts that come in both and are chosen when shown (the serial
+    // control's errors): the window sets it whenever its own language changes.
+    void SetEnglish(bool english) { m_bEnglish = english; }
+    bool IsEnglish() const { return m_bEnglish; }
+
+private:
+    bool m_bEnglish = false;
 };

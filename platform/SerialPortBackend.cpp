@@ -58,47 +58,65 @@ void SerialPortBackend::Open(int portNumber) {
         throw CommError(QStringLiteral("There is no port COM%1: the ports are COM%2 to COM%3")
                             .arg(portNumber)
                             .arg(ComPortTable::kFirstPort)
+                            .arg(ComPortTable::kLastPort),
+                        QStringLiteral("没有串口 COM%1：串口为 COM%2 到 COM%3")
+                            .arg(portNumber)
+                            .arg(ComPortTable::kFirstPort)
                             .arg(ComPortTable::kLastPort));
     m_nPortNumber = portNumber;
     m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        const QString text = OpenErrorText(device);
+        const CommError error = OpenError(device);
         m_port.clearError();
-        throw CommError(text);
+        throw error;
     }
     ++m_nConnection;
     m_bLowLatency = SetLowLatency(m_port.handle());
 }
 
-QString SerialPortBackend::OpenErrorText(const QString& device) const {
+CommError SerialPortBackend::OpenError(const QString& device) const {
     const QString port = QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(device);
     const QString detail = m_port.errorString();
     switch (m_port.error()) {
         case QSerialPort::DeviceNotFoundError:
-            return QStringLiteral("%1 is not present: connect the adapter or choose another port")
-                .arg(port);
+            return CommError(
+                QStringLiteral("%1 is not present: connect the adapter or choose another port")
+                    .arg(port),
+                QStringLiteral("%1 不存在：请连接适配器或选择其他串口").arg(port));
         case QSerialPort::PermissionError:
             // Qt reports a lock held by another program, an exclusive open (EBUSY) and a
             // refused access all as PermissionError; only the last is the user's rights.
             if (AccessDenied(device))
-                return QStringLiteral(
-                           "%1 may not be opened by this user (%2). Add the user to the dialout "
-                           "group (sudo adduser $USER dialout), then log in again")
-                    .arg(port, detail);
+                return CommError(
+                    QStringLiteral(
+                        "%1 may not be opened by this user (%2). Add the user to the dialout "
+                        "group (sudo adduser $USER dialout), then log in again")
+                        .arg(port, detail),
+                    QStringLiteral("当前用户无权打开 %1（%2）。请将用户加入 dialout 组"
+                                   "（sudo adduser $USER dialout），然后重新登录")
+                        .arg(port, detail));
             // A lock file whose owner has died is no user of the port: Qt removes such a file
             // itself, unless it belongs to another user (the lock folder is sticky).
             if (const auto lock = FindPortLock(device); lock && !lock->ownerRunning)
-                return QStringLiteral(
-                           "%1 is still locked by %2, left behind by a program that no longer "
-                           "runs (process %3). Remove that file (sudo rm %2), then open the port "
-                           "again")
-                    .arg(port, lock->path)
-                    .arg(lock->pid);
-            return QStringLiteral("%1 is in use by another program (%2)").arg(port, detail);
+                return CommError(
+                    QStringLiteral(
+                        "%1 is still locked by %2, left behind by a program that no longer "
+                        "runs (process %3). Remove that file (sudo rm %2), then open the port "
+                        "again")
+                        .arg(port, lock->path)
+                        .arg(lock->pid),
+                    QStringLiteral("%1 仍被锁定文件 %2 占用，它由一个已不再运行的程序（进程 %3）"
+                                   "留下。请删除该文件（sudo rm %2），然后重新打开串口")
+                        .arg(port, lock->path)
+                        .arg(lock->pid));
+            return CommError(QStringLiteral("%1 is in use by another program (%2)").arg(port, detail),
+                             QStringLiteral("%1 正被其他程序使用（%2）").arg(port, detail));
         case QSerialPort::UnsupportedOperationError:
-            return QStringLiteral("%1 is not a serial port (%2)").arg(port, detail);
+            return CommError(QStringLiteral("%1 is not a serial port (%2)").arg(port, detail),
+                             QStringLiteral("%1 不是串口（%2）").arg(port, detail));
         default:
-            return QStringLiteral("%1 cannot be opened (%2)").arg(port, detail);
+            return CommError(QStringLiteral("%1 cannot be opened (%2)").arg(port, detail),
+                             QStringLiteral("无法打开 %1（%2）").arg(port, detail));
     }
 }
 
@@ -137,13 +155,14 @@ void SerialPortBackend::Configure(const LineSettings& s) {
     if (applied) return;
     const QString detail = m_port.errorString();
     m_port.clearError();
-    throw CommError(QStringLiteral("%1 does not accept the line settings %2,%3,%4,%5 (%6)")
-                        .arg(PortName())
-                        .arg(s.baud)
-                        .arg(QLatin1Char(s.parity))
-                        .arg(s.dataBits)
-                        .arg(s.stopBits)
-                        .arg(detail));
+    const QString line = QStringLiteral("%1,%2,%3,%4")
+                             .arg(s.baud)
+                             .arg(QLatin1Char(s.parity))
+                             .arg(s.dataBits)
+                             .arg(s.stopBits);
+    throw CommError(
+        QStringLiteral("%1 does not accept the line settings %2 (%3)").arg(PortName(), line, detail),
+        QStringLiteral("%1 不接受串口参数 %2（%3）").arg(PortName(), line, detail));
 }
 
 void SerialPortBackend::SetHardwareHandshake(bool on) {
@@ -152,7 +171,8 @@ void SerialPortBackend::SetHardwareHandshake(bool on) {
     const QString detail = m_port.errorString();
     m_port.clearError();
     throw CommError(
-        QStringLiteral("%1 does not accept the handshaking (%2)").arg(PortName(), detail));
+        QStringLiteral("%1 does not accept the handshaking (%2)").arg(PortName(), detail),
+        QStringLiteral("%1 不接受所设的握手方式（%2）").arg(PortName(), detail));
 }
 
 // Hands every byte to the driver before returning: frames are sent from inside waits and right
@@ -160,24 +180,29 @@ void SerialPortBackend::SetHardwareHandshake(bool on) {
 // waitForBytesWritten is not used because it also delivers readyRead and errors from inside
 // the call, which would raise OnComm in the middle of a send.
 void SerialPortBackend::Write(const QByteArray& bytes) {
-    if (!m_port.isOpen()) throw CommError(QStringLiteral("%1 is not open").arg(PortName()));
-    if (m_port.write(bytes) != bytes.size())
-        throw CommError(
-            QStringLiteral("%1: write failed (%2)").arg(PortName(), m_port.errorString()));
+    if (!m_port.isOpen())
+        throw CommError(QStringLiteral("%1 is not open").arg(PortName()),
+                        QStringLiteral("%1 未打开").arg(PortName()));
+    if (m_port.write(bytes) != bytes.size()) throw WriteFailed();
     QDeadlineTimer deadline(WriteTimeoutMs(bytes.size(), m_port.baudRate()));
     while (m_port.isOpen() && m_port.bytesToWrite() > 0) {
         // flush() writes at once and fails on a full driver buffer, so it only runs once the
         // descriptor has room.
         if (!WaitWritable(static_cast<int>(deadline.remainingTime())))
             throw CommError(
-                QStringLiteral("%1: write timed out, the line does not take data").arg(PortName()));
-        if (!m_port.flush() && m_port.isOpen())
-            throw CommError(
-                QStringLiteral("%1: write failed (%2)").arg(PortName(), m_port.errorString()));
+                QStringLiteral("%1: write timed out, the line does not take data").arg(PortName()),
+                QStringLiteral("%1：发送超时，线路不接收数据").arg(PortName()));
+        if (!m_port.flush() && m_port.isOpen()) throw WriteFailed();
     }
     if (!m_port.isOpen())
         throw CommError(
-            QStringLiteral("%1: the connection was lost while sending").arg(PortName()));
+            QStringLiteral("%1: the connection was lost while sending").arg(PortName()),
+            QStringLiteral("%1：发送时连接已断开").arg(PortName()));
+}
+
+CommError SerialPortBackend::WriteFailed() const {
+    return CommError(QStringLiteral("%1: write failed (%2)").arg(PortName(), m_port.errorString()),
+                     QStringLiteral("%1：发送失败（%2）").arg(PortName(), m_port.errorString()));
 }
 
 bool SerialPortBackend::WaitWritable(int timeoutMs) {

@@ -4,6 +4,7 @@
 #include <QSerialPort>
 
 #include "ComPortTable.h"
+#include "CommError.h"
 #include "ICommBackend.h"
 
 // The serial control's backend on a real port (a USB adapter, or a pseudo-terminal such as
@@ -30,7 +31,8 @@ private:
     void OnError(QSerialPort::SerialPortError error);
     void EndConnection(const QString& reason);
     void PullWaiting();
-    QString OpenErrorText(const QString& device) const;
+    CommError OpenError(const QString& device) const;
+    CommError WriteFailed() const;
     QString PortName() const;
     bool WaitWritable(int timeoutMs);
 

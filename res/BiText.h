@@ -12,10 +12,10 @@ struct BiText {
 // Texts that several windows show.
 namespace texts {
 
-// Caption of every hint; hints are Chinese in both languages.
-inline const char* const kHintCaption = "瑞翎航模提示：";
+// Caption of every hint.
+inline constexpr BiText kHintCaption{"瑞翎航模提示：", "Velmora Mentioned："};
 // An integer box that holds other text.
-inline const char* const kNotAnInteger = "请键入一个整数。";
+inline constexpr BiText kNotAnInteger{"请键入一个整数。", "Please enter a whole number."};
 inline constexpr BiText kMessageCaption{"瑞翎航模提示:", "Velmora Mentioned:"};
 
 }  // namespace texts

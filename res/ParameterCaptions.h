@@ -10,7 +10,7 @@ namespace captions {
 inline constexpr BiText kFirmwareVersion{"固件版本:V", "FW Version:V"};
 inline constexpr BiText kFrameType{"多轴模式", "MultiAxilMod"};
 inline constexpr BiText kEscRate{"电调输出模式", "ESCUpdateRate"};
-inline constexpr BiText kServoRate{"电机输出模式", "Servo Rate"};
+inline constexpr BiText kServoRate{"舵机输出模式", "Servo Rate"};
 inline constexpr BiText kSensors{"传感器选择", "Sensor"};
 inline constexpr BiText kDeclination{"本地磁偏角", "Mag_Declina."};
 inline constexpr BiText kRestoreData{"恢复数据", "DefaultData"};

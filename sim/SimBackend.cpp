@@ -13,8 +13,10 @@ SimBackend::SimBackend(const SimConfig& config, QObject* parent)
 SimBackend::~SimBackend() { m_driver.onBytes = nullptr; }
 
 void SimBackend::Open(int portNumber) {
-    if (portNumber < 1) throw CommError(QStringLiteral("Invalid port number %1").arg(portNumber));
-    if (m_bOpen) throw CommError(QStringLiteral("Port already open"));
+    if (portNumber < 1)
+        throw CommError(QStringLiteral("Invalid port number %1").arg(portNumber),
+                        QStringLiteral("无效的串口号 %1").arg(portNumber));
+    if (m_bOpen) throw CommError(QStringLiteral("Port already open"), QStringLiteral("串口已经打开"));
     m_bOpen = true;
     m_rx.clear();
     m_driver.Discard();
@@ -34,7 +36,9 @@ bool SimBackend::LineMatches() const {
 }
 
 void SimBackend::Write(const QByteArray& bytes) {
-    if (!m_bOpen) throw CommError(QStringLiteral("simulator: write on a closed port"));
+    if (!m_bOpen)
+        throw CommError(QStringLiteral("simulator: write on a closed port"),
+                        QStringLiteral("模拟器：串口已关闭，无法发送"));
     if (LineMatches()) m_driver.Receive(bytes);
 }
 

@@ -97,7 +97,7 @@ TEST_F(ControllerSettingsTest, DeclinationThatCannotTravelIsRefusedAndNothingIsS
     m_prompter.Clear();
     m_prompter.QueueAnswer(PromptAnswer::Ok);
     Click(IDC_DECLINATION_SET);
-    EXPECT_EQ(m_prompter.Shown()[1].text, "请键入一个整数。");
+    EXPECT_EQ(m_prompter.Shown()[1].text, "Please enter a whole number.");
     EXPECT_TRUE(Sent().isEmpty());
 }
 

@@ -247,8 +247,11 @@ TEST_F(MainWindowTest, DeclinationThatIsNotAnIntegerIsReportedAndTheSwitchGoesOn
 TEST_F(MainWindowTest, SendOnAClosedPortShowsTheErrorAndTheProgramGoesOn) {
     CVexaDlg& dlg = Start([](MemoryLine& line) { line.SetUnavailable(3); });
     ASSERT_EQ(m_prompter.Shown().size(), 1u);  // start-up could not open COM3
+    // A page switch has no stream to stop on a closed port; a setting has to be sent.
     Click(IDC_PAGE_GIMBAL);
     EXPECT_EQ(dlg.CurrentPage(), 3);
+    EXPECT_EQ(m_prompter.Shown().size(), 1u);
+    Click(IDC_SENSOR_GPS);
     ASSERT_EQ(m_prompter.Shown().size(), 2u);
     EXPECT_EQ(m_prompter.Shown()[1].icon, PromptIcon::Stop);
     EXPECT_TRUE(m_line->Sent().empty());
@@ -308,8 +311,8 @@ TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothi
 
     Click(IDC_LANGUAGE);
     EXPECT_FALSE(dlg.IsEnglish());
-    EXPECT_EQ(Control<QPushButton>(IDC_SERVO_HINT)->text(), "电机输出模式");
-    EXPECT_TRUE(dlg.windowTitle().endsWith("!"));
+    EXPECT_EQ(Control<QPushButton>(IDC_SERVO_HINT)->text(), "舵机输出模式");
+    EXPECT_TRUE(dlg.windowTitle().endsWith("！"));
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
     EXPECT_TRUE(Sent().isEmpty());
 

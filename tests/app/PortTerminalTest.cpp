@@ -101,7 +101,7 @@ TEST_F(PortTerminalTest, PortHeldByAnotherProgramIsReportedAndNotRecorded) {
     EXPECT_EQ(FindControlAs<QLineEdit>(&dlg, IDC_STATUS)->text(), "串口未打开");
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
-    EXPECT_TRUE(m_prompter.Shown()[0].text.contains("in use"))
+    EXPECT_TRUE(m_prompter.Shown()[0].text.contains("正被其他程序使用"))
         << m_prompter.Shown()[0].text.toStdString();
     EXPECT_TRUE(PortFile().isEmpty());
 }

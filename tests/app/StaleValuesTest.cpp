@@ -1,5 +1,7 @@
-// The pages' values after a line loss: shown disabled, with a notice beside the status, until a
-// read-back has read every value again.
+// The window after a line loss: the pages and every sender of the upper panel shown disabled,
+// with a notice beside the status, until a read-back has read every value again.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -41,9 +43,11 @@ TEST_F(MainWindowTest, LostLineKeepsTheValuesDisabledUntilEveryValueIsReadAgain)
         EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(),
                   english ? "COM Not Opened" : "串口未打开");
         EXPECT_TRUE(notice->isVisible());
-        EXPECT_EQ(notice->text(),
-                  english ? "The values shown are the last read" : "显示的是最后读取的数值");
+        EXPECT_EQ(notice->text(), english ? "Line lost: last values read. Reconnect, press Refresh"
+                                          : "连接已断开，显示最后读取的值。检查连接后点“刷新”");
+        EXPECT_TRUE(notice->toolTip().contains(english ? "press Refresh" : "点击“刷新”"));
         EXPECT_FALSE(pagesEnabled());
+        EXPECT_LE(notice->heightForWidth(notice->width()), notice->height()) << "cut off";
     }
     EXPECT_EQ(FindControlAs<QLineEdit>(dlg.PageWidgets()[0], IDC_BASIC_EDIT_MAIN_STAB)->text(),
               "42");
@@ -64,6 +68,67 @@ TEST_F(MainWindowTest, LostLineKeepsTheValuesDisabledUntilEveryValueIsReadAgain)
     EXPECT_TRUE(pagesEnabled());
     EXPECT_FALSE(notice->isVisible());
     EXPECT_FALSE(heldBox->isEnabled());
+}
+
+// Everything of the upper panel that would send is held; what reconnects is not.
+const int kUpperPanelSenders[] = {
+    IDC_FRAME_TYPE,     IDC_ESC_RATE,        IDC_SERVO_RATE,      IDC_DECLINATION_SET,
+    IDC_RESTORE_LIST,   IDC_SENSOR_BATTERY,  IDC_SENSOR_RECEIVER, IDC_SENSOR_GYRO,
+    IDC_SENSOR_ACCEL,   IDC_SENSOR_MAG,      IDC_SENSOR_BARO,     IDC_SENSOR_SONAR,
+    IDC_SENSOR_GPS,
+};
+const int kReconnecting[] = {IDC_PORT_LIST, IDC_REFRESH, IDC_PORT_HINT, IDC_LANGUAGE};
+
+TEST_F(MainWindowTest, AfterALineLossNoUpperPanelControlSendsUntilEverythingIsReadAgain) {
+    CVexaDlg& dlg = Start();
+    QSignalSpy settled(&dlg, &CVexaDlg::ReadBackSettled);
+    ScriptedController controller(*m_line, [](char) { return 1; });
+    Click(IDC_REFRESH);
+    for (int turn = 0; turn < 2000 && settled.isEmpty(); ++turn) QCoreApplication::processEvents();
+    ASSERT_EQ(settled.count(), 1);
+    for (int id : kUpperPanelSenders) EXPECT_TRUE(Control(id)->isEnabled()) << id;
+
+    m_line->HangUp();
+    QCoreApplication::processEvents();
+    m_prompter.Clear();
+    // A page switch enables the panel's controls again, and has no stream to stop.
+    Click(IDC_PAGE_GPS);
+    Click(IDC_PAGE_BASIC);
+    EXPECT_TRUE(m_prompter.Shown().empty());
+    for (int id : kUpperPanelSenders) EXPECT_FALSE(Control(id)->isEnabled()) << id;
+    for (int id : kReconnecting) EXPECT_TRUE(Control(id)->isEnabled()) << id;
+
+    Click(IDC_REFRESH);
+    for (int turn = 0; turn < 2000 && settled.count() < 2; ++turn)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(settled.count(), 2);
+    for (int id : kUpperPanelSenders) EXPECT_TRUE(Control(id)->isEnabled()) << id;
+}
+
+// The serial control's refusal speaks the window's language, and the control that tried to
+// send shows again what the controller holds.
+TEST_F(MainWindowTest, ARefusedSendIsToldInTheWindowsLanguageAndTheControlGoesBack) {
+    CVexaDlg& dlg = Start();
+    dlg.Comm().SetPortOpen(false);
+    m_line->ClearSent();
+    auto* baro = Control<QCheckBox>(IDC_SENSOR_BARO);
+    auto* servo = Control<QComboBox>(IDC_SERVO_RATE);
+    for (const bool english : {false, true}) {
+        if (dlg.IsEnglish() != english) dlg.ToggleLanguage();
+        m_prompter.Clear();
+        Click(IDC_SENSOR_BARO);
+        EXPECT_FALSE(baro->isChecked());
+        servo->setCurrentIndex(2);
+        emit servo->activated(2);
+        EXPECT_EQ(servo->currentIndex(), 0);
+        ASSERT_EQ(m_prompter.Shown().size(), 2u);
+        for (const PromptMessage& shown : m_prompter.Shown()) {
+            EXPECT_EQ(shown.icon, PromptIcon::Stop);
+            EXPECT_EQ(shown.text, english ? "COM3 is not open: nothing can be sent"
+                                          : "COM3 未打开：无法发送数据");
+        }
+    }
+    EXPECT_EQ(Sent(), "");
 }
 
 }  // namespace

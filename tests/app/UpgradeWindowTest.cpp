@@ -137,7 +137,8 @@ TEST_F(UpgradeWindowTest, ChosenFileIsCheckedBeforeTheUpgradeButtonComesOn) {
         EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), c.name ? path : kSelectHint);
         ASSERT_EQ(m_prompter.FileRequests().size(), 1u);
         EXPECT_EQ(m_prompter.FileRequests()[0].filter,
-                  "瑞翎航模升级文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
+                  c.english ? "Velmora firmware files (*.bin)|*.bin|All files (*.*)|*.*||"
+                            : "瑞翎航模升级文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
         ASSERT_EQ(m_prompter.Shown().size(), c.message ? 1u : 0u);
         if (!c.message) continue;
         EXPECT_EQ(m_prompter.Shown()[0].text, QString::fromUtf8(c.message));

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <map>
 
 #include "CommandFrames.h"
 #include "CustomPage.h"
@@ -197,22 +198,47 @@ TEST_F(CustomPageTest, RefreshWhileStreamingSwitchesTheStreamOffBeforeReadingBac
     EXPECT_EQ(State().m_nLiveChannels, (std::array<int, 16>{}));
 }
 
+// The port refuses: the boxes show again what the controller holds, the linked row too.
+TEST_F(CustomPageTest, ARefusedMaskPutsItsBoxesBack) {
+    ReadBack('a', 1);
+    ReadBack('N', 0);
+    m_dlg->Comm().SetPortOpen(false);
+    struct Case {
+        int id;
+        bool tickedAfter;
+    };
+    const Case cases[] = {
+        {IDC_SWITCH_GRID[0][0], true},    // was ticked by the read-back: stays ticked
+        {IDC_SWITCH_GRID[0][5], false},   // an unticked box stays unticked
+        {IDC_SWITCH_GRID[3][2], false},   // heading lock, linked to care-free
+        {IDC_RECEIVER_REVERSE[7], false},  // a reverse box
+    };
+    for (const Case& c : cases) {
+        m_prompter.Clear();
+        Tick(c.id);
+        EXPECT_EQ(Ticked(c.id), c.tickedAfter) << c.id;
+        ASSERT_EQ(m_prompter.Shown().size(), 1u) << c.id;
+        EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
+    }
+    EXPECT_TRUE(Frames().empty());
+}
+
 TEST_F(CustomPageTest, LanguageSwitchesThePagesTextsAndEveryTextFitsItsControl) {
-    const std::tuple<int, const char*, const char*> texts[] = {
-        {IDC_FUNCTION_HINT, "功能选项", "Funtion"},
-        {IDC_SWITCH_INDICATOR_TITLE, "开关指示", "SwitchIndica"},
-        {IDC_ROW_LABEL_FIRST, "自 稳", "AutoStabi"},
-        {IDC_ROW_LABEL_FIRST + 9, "自动降落", "Autolanging"},
-        {IDC_CHANNEL_HEAD_FIRST + 3, "8通道", "8CH"},
-        {IDC_POSITION_HEADS_FIRST, "低 中 高", "L   M   H"},
-        {IDC_FAILSAFE_LABEL, "失控保护指  示", "FailSafe Indicator"},
-        {IDC_FAILSAFE_CAPTION_FIRST + 4, "高", "High"},
-        {IDC_RECEIVER_DATA_CAPTION, "接收机通道数据(选中复选框可反向)",
-         "Receiver Channel Data(Check to reverse)"},
-        {IDC_BARO_HEIGHT_CAPTION, "气压计高度", "Ba_Height"},
-        {IDC_DECIMETRES_UNIT, "分米", "dm"},
-        {IDC_LATITUDE_CAPTION, "GPS纬度值", "GPS Latitude"},
-        {IDC_DISPLAY_TOGGLE, "显示数据", "Data Display"},
+    // Each control with its English caption.
+    const std::pair<int, const char*> texts[] = {
+        {IDC_FUNCTION_HINT, "Funtion"},
+        {IDC_SWITCH_INDICATOR_TITLE, "SwitchIndica"},
+        {IDC_ROW_LABEL_FIRST, "AutoStabi"},
+        {IDC_ROW_LABEL_FIRST + 9, "Autolanging"},
+        {IDC_CHANNEL_HEAD_FIRST + 3, "8CH"},
+        {IDC_POSITION_HEADS_FIRST, "L   M   H"},
+        {IDC_FAILSAFE_LABEL, "FailSafe Indicator"},
+        {IDC_FAILSAFE_CAPTION_FIRST + 4, "High"},
+        {IDC_RECEIVER_DATA_CAPTION, "Receiver Channel Data(Check to reverse)"},
+        {IDC_BARO_HEIGHT_CAPTION, "Ba_Height"},
+        {IDC_DECIMETRES_UNIT, "dm"},
+        {IDC_LATITUDE_CAPTION, "GPS Latitude"},
+        {IDC_DISPLAY_TOGGLE, "Data Display"},
     };
     const auto textOf = [this](int id) {
         QWidget* control = Control(id);
@@ -220,10 +246,13 @@ TEST_F(CustomPageTest, LanguageSwitchesThePagesTextsAndEveryTextFitsItsControl) 
         return qobject_cast<QAbstractButton*>(control)->text();
     };
     EXPECT_EQ(textOf(IDC_BARO_HEIGHT_CAPTION), "气压计高度");
+    // Back in Chinese every caption reads as before the first switch (the template's spacing).
+    std::map<int, QString> first;
+    for (const auto& [id, inEnglish] : texts) first[id] = textOf(id);
     for (const bool english : {true, false}) {
         m_dlg->ToggleLanguage();
-        for (const auto& [id, chinese, inEnglish] : texts)
-            EXPECT_EQ(textOf(id), english ? inEnglish : chinese) << id;
+        for (const auto& [id, inEnglish] : texts)
+            EXPECT_EQ(textOf(id), english ? QString::fromUtf8(inEnglish) : first[id]) << id;
         EXPECT_EQ(Control<QGroupBox>(IDC_MONITOR_GROUP)->title(),
                   english ? "Data Displaying Area" : "数据显示区");
         QCoreApplication::processEvents();

@@ -34,7 +34,7 @@ TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileTheBoxFollowsAndTheCac
     EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
 }
 
-TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyMovesTheBox) {
+TEST_F(BasicPageTest, TrackClickSendsOnceAndKeysSendOnceTheyRest) {
     slider_driver::ClickTrackRight(Slider(IDC_BASIC_SLIDER_DYN_STAB));
     EXPECT_EQ(Sent(), "SE0010\r");
 
@@ -42,8 +42,11 @@ TEST_F(BasicPageTest, TrackClickSendsOnceAndKeyboardOnlyMovesTheBox) {
     Slider(IDC_BASIC_SLIDER_DYN_STAB)->setFocus();
     QTest::keyClick(Slider(IDC_BASIC_SLIDER_DYN_STAB), Qt::Key_Right);
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "11");
-    EXPECT_EQ(Cache('E'), 10);  // nothing was sent: an export writes what the controller has
+    EXPECT_EQ(Cache('E'), 10);  // not sent yet: an export writes what the controller has
     EXPECT_EQ(Sent(), "");
+    m_clock.Advance(std::chrono::milliseconds(300));
+    EXPECT_EQ(Sent(), "SE0011\r");
+    EXPECT_EQ(Cache('E'), 11);
 }
 
 TEST_F(BasicPageTest, WheelOverASliderMovesNothingWithOrWithoutFocus) {
@@ -113,8 +116,7 @@ TEST_F(BasicPageTest, ReadBackShowsInSliderAndBoxAndOutOfRangeShowsZero) {
     EXPECT_EQ(Sent(), "") << "a read-back sends nothing";
 }
 
-TEST_F(BasicPageTest, HintAsksOkCancelInChineseAndEitherAnswerSendsNothing) {
-    m_dlg->ToggleLanguage();  // hints stay Chinese
+TEST_F(BasicPageTest, HintAsksOkCancelInTheLanguageAndEitherAnswerSendsNothing) {
     m_prompter.QueueAnswer(PromptAnswer::Cancel);
     m_prompter.QueueAnswer(PromptAnswer::Ok);
     QTest::mouseClick(Control(IDC_BASIC_LABEL_HEIGHT_LOCK), Qt::LeftButton);
@@ -126,6 +128,14 @@ TEST_F(BasicPageTest, HintAsksOkCancelInChineseAndEitherAnswerSendsNothing) {
     EXPECT_EQ(hint.buttons, PromptButtons::OkCancel);
     EXPECT_TRUE(hint.text.startsWith("提示：请拖动滑块到相应数值处"));
     EXPECT_TRUE(hint.text.contains("设置为相应的高度锁定度值!\r\r描述：如果选择了气压计和超声波"));
+
+    m_dlg->ToggleLanguage();
+    QTest::mouseClick(Control(IDC_BASIC_LABEL_HEIGHT_LOCK), Qt::LeftButton);
+    ASSERT_EQ(m_prompter.Shown().size(), 3u);
+    EXPECT_EQ(m_prompter.Shown()[2].caption, "Velmora Mentioned：");
+    EXPECT_TRUE(m_prompter.Shown()[2].text.endsWith(
+        "Description: With the barometer and ultrasonic sensor selected, height lock must be "
+        "set; 50 to 80 usually suits: larger reacts faster, but too sensitive bobs up and down."));
     EXPECT_EQ(Sent(), "");
 }
 
@@ -246,9 +256,10 @@ TEST(PageLanguage, LabelButtonsStaticsAndGroupTitlesSwitchAndSwitchBack) {
                   "Battery Voltage Calibrate and Alarm Setup");
         EXPECT_EQ(FindControlAs<QPushButton>(&voltage, IDC_VOLT_CALIBRATE)->text(), "Calibrate");
 
+        // Back in Chinese a label reads as its template has it.
         gimbal.SetEnglish(false);
         EXPECT_EQ(FindControlAs<QPushButton>(&gimbal, IDC_GIMBAL_LABEL_Z_SCALE)->text(),
-                  "云台 Z轴比例");
+                  "云台 Z 轴比例");
     }
     QDir::setCurrent(previous);
 }

@@ -7,8 +7,11 @@
 #include <QTest>
 #include <QWidget>
 
+#include "FakeClock.h"
 #include "SliderDriver.h"
 #include "SliderParameter.h"
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -21,7 +24,8 @@ protected:
         layout->addWidget(m_slider);
         layout->addWidget(m_box);
         m_slider->setFixedWidth(320);
-        m_parameter = std::make_unique<SliderParameter>('E', m_slider, m_box, minimum, maximum);
+        m_parameter = std::make_unique<SliderParameter>('E', m_slider, m_box, minimum, maximum,
+                                                        m_clock);
         m_host.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_host));
         // What the box shows each time the page hears of a move.
@@ -29,14 +33,29 @@ protected:
                          [this](int) { m_boxWhileMoving.push_back(m_box->text().toInt()); });
         QObject::connect(m_parameter.get(), &SliderParameter::Committed,
                          [this](int value) { m_commits.push_back(value); });
+        QObject::connect(m_parameter.get(), &SliderParameter::Refused,
+                         [this](int low, int high) { m_refusals.push_back({low, high}); });
     }
 
+    void Keys(std::initializer_list<Qt::Key> keys) {
+        m_slider->setFocus();
+        for (const Qt::Key key : keys) QTest::keyClick(m_slider, key);
+    }
+    void Type(const QString& text, Qt::Key confirm = Qt::Key_Return) {
+        m_box->setFocus();
+        m_box->selectAll();
+        QTest::keyClicks(m_box, text);
+        QTest::keyClick(m_box, confirm);
+    }
+
+    FakeClock m_clock;
     QWidget m_host;
     QSlider* m_slider = nullptr;
     QLineEdit* m_box = nullptr;
     std::unique_ptr<SliderParameter> m_parameter;
     std::vector<int> m_boxWhileMoving;
     std::vector<int> m_commits;
+    std::vector<std::pair<int, int>> m_refusals;
 };
 
 TEST_F(SliderParameterTest, DragCommitsOnceOnReleaseWhileTheBoxFollowsTheThumb) {
@@ -85,16 +104,96 @@ TEST_F(SliderParameterTest, AbsoluteSetClickFiresSliderReleasedButStillCommitsOn
     EXPECT_EQ(m_commits, std::vector<int>{80});
 }
 
-TEST_F(SliderParameterTest, KeyboardMovesTheBoxButNeverCommits) {
+// Keys move the thumb and the box at once; what they settled on is committed once, 300 ms
+// after the last key or when the focus leaves the slider first.
+TEST_F(SliderParameterTest, KeysCommitOnceTheyRestOrTheFocusLeaves) {
     Build(0, 100);
-    m_slider->setFocus();
-    QTest::keyClick(m_slider, Qt::Key_Right);
-    QTest::keyClick(m_slider, Qt::Key_PageUp);
-    QTest::keyClick(m_slider, Qt::Key_End);
-
+    Keys({Qt::Key_Right, Qt::Key_PageUp, Qt::Key_End});
     EXPECT_EQ(m_box->text(), QStringLiteral("100"));
     EXPECT_EQ(m_boxWhileMoving.size(), 3u);
+    m_clock.Advance(299ms);
+    EXPECT_TRUE(m_commits.empty()) << "the keys have not rested yet";
+    QTest::keyClick(m_slider, Qt::Key_Left);
+    m_clock.Advance(299ms);
+    EXPECT_TRUE(m_commits.empty()) << "each key starts the rest again";
+    m_clock.Advance(1ms);
+    EXPECT_EQ(m_commits, std::vector<int>{99});
+    m_clock.Advance(1s);
+    EXPECT_EQ(m_commits, std::vector<int>{99}) << "one commit per settled value";
+
+    Keys({Qt::Key_Home});
+    m_box->setFocus();  // leaving the slider before the rest
+    EXPECT_EQ(m_commits, (std::vector<int>{99, 0}));
+    m_clock.Advance(1s);
+    EXPECT_EQ(m_commits, (std::vector<int>{99, 0}));
+}
+
+TEST_F(SliderParameterTest, KeysBackWhereTheValueWasSentCommitNothing) {
+    Build(0, 100);
+    m_parameter->Show(40);
+    Keys({Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Left});
+    m_clock.Advance(1s);
     EXPECT_TRUE(m_commits.empty());
+
+    // A read-back that arrives while keys are pending replaces what they did.
+    Keys({Qt::Key_Right});
+    m_parameter->Show(70);
+    m_clock.Advance(1s);
+    EXPECT_TRUE(m_commits.empty());
+    EXPECT_EQ(m_box->text(), QStringLiteral("70"));
+}
+
+TEST_F(SliderParameterTest, MouseAfterKeysCommitsOnlyOnRelease) {
+    Build(0, 100);
+    Keys({Qt::Key_Right});
+    slider_driver::Drag(m_slider, 60);
+    m_clock.Advance(1s);
+    EXPECT_EQ(m_commits, std::vector<int>{60});
+}
+
+// A number typed into the box is taken with Enter or by leaving the box; anything outside
+// the slider's range is refused with the range, and the box shows the last value again.
+TEST_F(SliderParameterTest, TypedNumbersAreCommittedOrRefusedWithTheRange) {
+    Build(280, 400);
+    m_parameter->Show(330);
+    struct Case {
+        const char* typed;
+        bool leaveInsteadOfEnter;
+        std::vector<int> commits;
+        int thumb;
+        const char* box;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"345", false, {345}, 345, "345", false},
+        {" 360 ", true, {345, 360}, 360, "360", false},
+        {"360", false, {345, 360}, 360, "360", false},  // the value it holds: nothing new
+        {"401", false, {345, 360}, 360, "360", true},
+        {"279", true, {345, 360}, 360, "360", true},
+        {"3.3", false, {345, 360}, 360, "360", true},
+        {"280", false, {345, 360, 280}, 280, "280", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        m_refusals.clear();
+        if (c.leaveInsteadOfEnter) {
+            m_box->setFocus();
+            m_box->selectAll();
+            QTest::keyClicks(m_box, QString::fromUtf8(c.typed));
+            m_slider->setFocus();
+        } else {
+            Type(QString::fromUtf8(c.typed));
+        }
+        EXPECT_EQ(m_commits, c.commits);
+        EXPECT_EQ(m_slider->value(), c.thumb);
+        EXPECT_EQ(m_box->text(), QString::fromUtf8(c.box));
+        EXPECT_EQ(m_refusals.size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_EQ(m_refusals[0], std::make_pair(280, 400));
+        }
+    }
+    m_clock.Advance(1s);
+    EXPECT_EQ(m_commits.size(), 3u) << "a typed value does not wait for a rest";
 }
 
 TEST_F(SliderParameterTest, ReadBackOutsideTheRangeShowsInTheBoxWithTheThumbAtTheEnd) {

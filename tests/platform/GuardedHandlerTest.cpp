@@ -37,6 +37,18 @@ TEST(GuardedHandlerTest, AnErrorEndsTheHandlerThereAndIsShownWithAStopIcon) {
     EXPECT_EQ(prompter.Shown()[1].text, QStringLiteral("out of memory"));
 }
 
+// An error that has both texts is shown in the prompter's language of the moment.
+TEST(GuardedHandlerTest, AnErrorInBothLanguagesIsShownInThePromptersLanguage) {
+    ScriptedPrompter prompter;
+    const CommError error(QStringLiteral("COM3 is not open"), QStringLiteral("COM3 未打开"));
+    for (const bool english : {false, true, false}) {
+        prompter.SetEnglish(english);
+        RunGuarded(prompter, [&] { throw error; });
+        EXPECT_EQ(prompter.Shown().back().text, english ? "COM3 is not open" : "COM3 未打开");
+    }
+    EXPECT_EQ(error.Text(), "COM3 is not open") << "the command line's text is the English one";
+}
+
 // The receive handler of the program reads Input; on a port that went closed the read fails,
 // the operator is told, and the next notification is handled again.
 TEST(GuardedHandlerTest, BoundHandlersSurviveTheirFailuresAndTakeTheSignalsArguments) {
