@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "BiText.h"
+#include "BulkWriteChain.h"
 #include "ClosedListGuard.h"
 #include "GuardedHandler.h"
 #include "OutOfRangeNote.h"
@@ -47,6 +48,18 @@ constexpr BiText kRestoreStopped{
     "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
     "The parameters before it are in the controller; this one and those after it may not be. "
     "Check the connection and restore the file again."};
+
+// The announcement "Sj0004" was not echoed: no value was sent.
+constexpr BiText kRestoreNotStarted{
+    "恢复中断：飞控在2秒内没有回应%1。\r\r"
+    "没有参数写入飞控。请检查连接后重新恢复该文件。",
+    "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
+    "No parameter was sent to the controller. Check the connection and restore the file again."};
+constexpr BiText kRestoreNotStartedLineLost{
+    "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
+    "没有参数写入飞控。请检查连接后重新恢复该文件。",
+    "Restore stopped: the line was lost while waiting for the answer to %1.\r\r"
+    "No parameter was sent to the controller. Check the connection and restore the file again."};
 
 constexpr BiText kRestoreLineLost{
     "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
@@ -177,8 +190,10 @@ void CParameterFiles::ShowHint() {
 
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
     const bool english = m_dlg.IsEnglish();
-    Warn((lineLost ? kRestoreLineLost : kRestoreStopped)
-             .In(english)
+    const bool announced = letter != kBulkWriteAnnouncementLetter;
+    const BiText& text = announced ? (lineLost ? kRestoreLineLost : kRestoreStopped)
+                                   : (lineLost ? kRestoreNotStartedLineLost : kRestoreNotStarted);
+    Warn(text.In(english)
              .arg(RestoreLinkName(letter, english)));
 }
 

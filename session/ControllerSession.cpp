@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char kDeclinationLetter = 'Q';
+constexpr char kReferenceSetLetter = 'j';
 constexpr char kDirectionLetter = 'z';
 constexpr char kFirstCalibrationLetter = '0';
 constexpr char kLastCalibrationLetter = '3';
@@ -33,6 +34,7 @@ char LastLetterOf(Chain chain) {
             return kDirectionLetter;
         case Chain::Restore:
         case Chain::ReverseReread:
+        case Chain::ReferenceSet:
             break;
     }
     return 0;
@@ -85,8 +87,8 @@ void CControllerSession::AfterReadBack(std::function<void()> next) {
 
 void CControllerSession::LoadReferenceSet(int set) {
     if (UploadRunning()) return;
-    ReplaceRunningChain();
-    m_dispatcher.StartReferenceSet(set);
+    SendFirstLink(Chain::ReferenceSet, kReferenceSetLetter, kSpecialEchoTimeout,
+                  [&] { m_dispatcher.StartReferenceSet(set); });
 }
 
 void CControllerSession::Restore(const ParameterValues& values) {
@@ -165,18 +167,17 @@ void CControllerSession::SetMotorDirections(int mask) {
 
 void CControllerSession::Calibrate(const std::array<int, 4>& cells) {
     if (UploadRunning()) return;
-    m_state.m_nCalibration = cells;
     SendFirstLink(Chain::Calibration, kFirstCalibrationLetter, kSpecialEchoTimeout,
-                  [&] { m_dispatcher.SendSpecialSet(kFirstCalibrationLetter, cells[0]); });
+                  [&] { m_dispatcher.StartCalibration(cells); });
 }
 
 void CControllerSession::SaveFrame(const std::array<int, 15>& record) {
     if (UploadRunning()) return;
     m_dispatcher.AfterReadBack([this, record] {
         if (UploadRunning()) return;
-        m_state.m_nFrameRecord = record;
+        m_frameRecord = record;
         SendFirstLink(Chain::FrameSave, kFirstFrameLetter, kSpecialEchoTimeout,
-                      [&] { m_dispatcher.SendSpecialSet(kFirstFrameLetter, record[0]); });
+                      [&] { m_dispatcher.StartFrameSave(record); });
     });
 }
 
@@ -230,6 +231,13 @@ void CControllerSession::EndChain(ChainResult result, char letter) {
 
 void CControllerSession::OnChainTimeout() {
     if (!m_chain) return;
+    // Time the program spent busy is not the controller's silence: an answer that waits on the
+    // port is handed to the chain first, and if it was the awaited one the chain has moved on.
+    try {
+        m_dispatcher.ReceiveWaiting();
+    } catch (const CommError&) {
+    }
+    if (!m_chain || m_chainTimer.IsActive()) return;
     // A late answer must not take the chain on: its mode ends with it.
     if (m_chain->chain == Chain::Restore)
         m_dispatcher.EndBulkWrite();
@@ -255,7 +263,7 @@ void CControllerSession::StoreSent(char letter, int cached) {
 
 // The controller has echoed the whole record: the cache keeps it as the frame it holds.
 void CControllerSession::CompleteFrameSave() {
-    std::copy(m_state.m_nFrameRecord.begin(), m_state.m_nFrameRecord.end(),
+    std::copy(m_frameRecord.begin(), m_frameRecord.end(),
               m_state.m_nParamCache.begin() + ProtocolState::kFrameRecordFirstSlot);
 }
 
@@ -270,34 +278,43 @@ void CControllerSession::OnBulkWriteLinkSent(char letter) {
     m_listener.OnBulkWriteLinkSent(letter);
 }
 
+// Each chain ends at its last answer before the caller hears of that answer: a message the
+// caller then shows, however long it stays open, is not the controller's silence.
 void CControllerSession::OnBulkWriteFinished() {
-    const bool restoring = m_chain && m_chain->chain == Chain::Restore;
+    if (m_chain && m_chain->chain == Chain::Restore) EndChain(ChainResult::Done, 'O');
     m_listener.OnBulkWriteFinished();
-    if (restoring && m_chain && m_chain->chain == Chain::Restore)
-        EndChain(ChainResult::Done, 'O');
 }
 
-void CControllerSession::OnCalibrationFinished() { m_listener.OnCalibrationFinished(); }
+void CControllerSession::OnCalibrationFinished() {
+    if (m_chain && m_chain->chain == Chain::Calibration)
+        EndChain(ChainResult::Done, kLastCalibrationLetter);
+    m_listener.OnCalibrationFinished();
+}
+
+void CControllerSession::OnReferenceSetEchoed() {
+    if (m_chain && m_chain->chain == Chain::ReferenceSet)
+        EndChain(ChainResult::Done, kReferenceSetLetter);
+    m_listener.OnReferenceSetEchoed();
+}
 
 void CControllerSession::OnSpecialSetEchoed(char letter) {
-    m_listener.OnSpecialSetEchoed(letter);
     if (IsReverseLetter(letter)) {
         // The mask's echo in mode 15 has asked the mask back (mode 20).
         BeginChain(Chain::ReverseReread, letter, kSpecialEchoTimeout);
-        return;
+    } else if (m_chain && m_chain->awaited == letter) {
+        if (letter != LastLetterOf(m_chain->chain)) {
+            Await(char(letter + 1), kSpecialEchoTimeout);
+        } else {
+            if (m_chain->chain == Chain::FrameSave) CompleteFrameSave();
+            EndChain(ChainResult::Done, letter);
+        }
     }
-    if (!m_chain || m_chain->awaited != letter) return;
-    if (letter == LastLetterOf(m_chain->chain)) {
-        if (m_chain->chain == Chain::FrameSave) CompleteFrameSave();
-        EndChain(ChainResult::Done, letter);
-        return;
-    }
-    Await(char(letter + 1), kSpecialEchoTimeout);
+    m_listener.OnSpecialSetEchoed(letter);
 }
 
 void CControllerSession::OnReverseReread(char letter) {
-    m_listener.OnReverseReread(letter);
     if (m_chain && m_chain->chain == Chain::ReverseReread) EndChain(ChainResult::Done, letter);
+    m_listener.OnReverseReread(letter);
 }
 
 void CControllerSession::OnFrameGeometryRead() { m_listener.OnFrameGeometryRead(); }

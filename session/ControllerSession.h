@@ -29,9 +29,11 @@ class IClock;
 //
 // Every chain it starts ends once, told to the listener (OnChainEnded): done, refused, no answer
 // (and for which letter), line lost, or replaced by a later intent. The chains that wait for
-// echoes (the restore: 2 s; the special sets and the reverse re-read: 1 s) end when the answer
-// does not come in time; nothing is sent twice. A time-out of a chain that has ended or been
-// replaced never fires. The read-back chains keep their own rule (one more ask after 1 s) and
+// echoes (the restore: 2 s; the special sets, the reference set and the reverse re-read: 1 s)
+// end when the answer does not come in time; nothing is sent twice. A time-out of a chain that
+// has ended or been replaced never fires, and before any time-out declares the line silent the
+// answers waiting on the port are handed to the chain: time the program spent busy is not the
+// controller's silence. The read-back chains keep their own rule (one more ask after 1 s) and
 // the firmware upload its own (3 s).
 class CControllerSession : public IControllerIntents,
                            private IProtocolListener,
@@ -57,7 +59,8 @@ public:
     void ReadBack();
     // Runs `next` once the full read-back on the line has ended, or at once.
     void AfterReadBack(std::function<void()> next);
-    // "Sj000n\r": the controller loads reference set n; its echo starts the read-back.
+    // "Sj000n\r": the controller loads reference set n; its echo (within 1 s) starts the
+    // read-back.
     void LoadReferenceSet(int set);
     // The bulk write of a checked parameter file, "Sj0004\r" first; every echo within 2 s.
     void Restore(const ParameterValues& values);
@@ -126,6 +129,7 @@ private:
     void OnBulkWriteLinkSent(char letter) override;
     void OnBulkWriteFinished() override;
     void OnCalibrationFinished() override;
+    void OnReferenceSetEchoed() override;
     void OnSpecialSetEchoed(char letter) override;
     void OnReverseReread(char letter) override;
     void OnFrameGeometryRead() override;
@@ -148,6 +152,7 @@ private:
     CFirmwareUpload m_upload;
     IUploadListener* m_uploadListener = nullptr;
     std::optional<RunningChainState> m_chain;
+    std::array<int, 15> m_frameRecord{};  // the record the running frame save sends
     ClockTimer m_chainTimer;
     QMetaObject::Connection m_lineLost;
 };

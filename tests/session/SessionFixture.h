@@ -21,8 +21,21 @@ struct SessionRecorder : ISessionListener {
     std::vector<std::pair<char, int>> values;
     std::vector<std::pair<char, int>> replies;  // every query reply, wire value as it came
     int readBacksFinished = 0;
+    // Runs once when the last answer of a chain (`lastLetter`) is told, as a message box the
+    // caller keeps open would run the event loop.
+    char lastLetter = 0;
+    std::function<void()> atLastAnswer;
 
     void OnChainEnded(const ChainEnd& end) override { ends.push_back(end); }
+    void OnSpecialSetEchoed(char letter) override {
+        if (letter == lastLetter) AtLastAnswer();
+    }
+    void OnBulkWriteFinished() override { AtLastAnswer(); }
+    void OnCalibrationFinished() override { AtLastAnswer(); }
+    void OnReferenceSetEchoed() override { AtLastAnswer(); }
+    void AtLastAnswer() {
+        if (auto run = std::exchange(atLastAnswer, nullptr)) run();
+    }
     void OnValueRead(char letter, int shown) override { values.emplace_back(letter, shown); }
     void OnFirmwareVersion(int) override {}
     void OnReadBackFinished() override { ++readBacksFinished; }
