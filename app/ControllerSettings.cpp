@@ -107,8 +107,7 @@ void CControllerSettings::OnSensor() {
 }
 
 void CControllerSettings::SetParameter(char letter, int shown) {
-    m_dlg.Send(IPageHost::Exchange::MainWindow,
-               [&] { m_dlg.Session().SetParameter(letter, shown); });
+    m_dlg.Session().SetParameter(letter, shown);
 }
 
 bool CControllerSettings::DeclinationFits(int declination) {
@@ -133,8 +132,7 @@ void CControllerSettings::OnDeclination() {
     const int declination = m_dlg.Members().m_nDeclination;
     if (!DeclinationFits(declination)) return;
     m_dlg.UpdateData(false);
-    m_dlg.Send(IPageHost::Exchange::MainWindow,
-               [&] { m_dlg.Session().SetDeclination(declination); });
+    m_dlg.Session().SetDeclination(declination);
 }
 
 void CControllerSettings::OnFrameEditor() {
@@ -146,11 +144,7 @@ void CControllerSettings::OnFrameEditor() {
 // it has ended, so that the replies of the two chains never mix on the line.
 void CControllerSettings::OpenFrameEditorOnReadBack() {
     m_dlg.FrameEditor().Open();
-    CMSComm& comm = m_dlg.Session().Comm();
-    if (!comm.GetPortOpen()) return;  // the status says why; nothing can be read
-    comm.SetInputLen(0);
-    comm.GetInput();
-    comm.SetHandshaking(CMSComm::comHandshakeNone);
+    if (!m_dlg.Session().Comm().GetPortOpen()) return;  // the status says why; nothing can be read
     m_dlg.Session().ReadFrame();
 }
 

@@ -75,7 +75,7 @@ void CVexaDlg::InitDialog() {
                                              std::vector<QWidget*>(m_pages.begin(), m_pages.end()));
     m_members.m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
-    State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
+    m_session.StartAfresh();
     m_ui->btnStartUpgrade->setEnabled(false);
     ShowPage(0);
     BindHandlers();
@@ -248,14 +248,6 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
 
 bool CVexaDlg::UpgradeRunning() const { return m_upgrade && m_upgrade->IsRunning(); }
 
-void CVexaDlg::Send(Exchange exchange, const std::function<void()>& send) {
-    // While an upload owns the line the session drops every intent; nothing to exchange.
-    if (UpgradeRunning()) return;
-    if (exchange == Exchange::MainWindow) UpdateData(true);
-    send();
-    if (exchange == Exchange::MainWindow) UpdateData(false);
-}
-
 void CVexaDlg::ReopenPort() { m_port.ChangePort(); }
 
 void CVexaDlg::RestoreIdleState() {
@@ -272,7 +264,7 @@ void CVexaDlg::RestoreIdleState() {
     UpdateData(true);
     m_members.m_strFwPath = texts::kFirmwareHint.In(m_members.m_bEnglish);
     UpdateData(false);
-    Send(Exchange::MainWindow, [this] { m_session.StopLiveDisplay(); });
+    m_session.StopLiveDisplay();  // dropped while an upload owns the line
 }
 
 void CVexaDlg::OnValueRead(char letter, int shown) {

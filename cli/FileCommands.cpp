@@ -6,6 +6,7 @@
 #include "BulkWriteChain.h"
 #include "ExportTarget.h"
 #include "ParamTable.h"
+#include "ParameterDiff.h"
 #include "ParameterExport.h"
 #include "ParameterRestore.h"
 #include "ReadBackChain.h"
@@ -176,12 +177,15 @@ CommandResult Restore(PortSession& session, const QString& file,
         return result;
     }
     // The read-back after the bulk write has filled the cache: every letter sent is compared.
+    // Both sides in the file's form: the cache as an export of it would save it.
     const std::span<const int> cache = session.State().m_nParamCache;
-    const std::string differing = LettersNotRestored(values, cache);
+    const std::string differing =
+        LettersNotReadBack(values, cache, session.State().m_nFwVersion);
+    const ParameterValues readBack = SavedValues(cache, session.State().m_nFwVersion);
     QStringList differences, lines;
     for (char letter : differing) {
         const int restored = ValueAt(letter, values);
-        const int read = ValueAt(letter, cache);
+        const int read = ValueAt(letter, readBack);
         differences << JsonObject({{QStringLiteral("letter"), JsonString(Letter(letter))},
                                    {QStringLiteral("restored"), QString::number(restored)},
                                    {QStringLiteral("read"), QString::number(read)}});

@@ -98,7 +98,7 @@ QString HintText(const Gain& gain) {
 }  // namespace
 
 CBasicPage::CBasicPage(IPageHost& host, QWidget* parent)
-    : CSliderPage(host, CachePolicy::OnSend, SendExchange::PageOnly, parent),
+    : CSliderPage(host, CachePolicy::OnSend, parent),
       m_ui(std::make_unique<Ui::CBasicPage>()) {
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_BASIC_PAGE);

@@ -58,6 +58,14 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
 
 CControllerSession::~CControllerSession() { QObject::disconnect(m_lineLost); }
 
+void CControllerSession::ChoosePort(int number) { m_comm.SetCommPort(static_cast<short>(number)); }
+
+void CControllerSession::StartAfresh() {
+    ReplaceRunningChain();
+    m_dispatcher.EnterIdle(true);
+    m_state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
+}
+
 void CControllerSession::OpenPort() {
     m_comm.SetInBufferSize(kControllerPortBuffer);
     m_comm.SetOutBufferSize(kControllerPortBuffer);
@@ -183,6 +191,12 @@ void CControllerSession::SaveFrame(const std::array<int, 15>& record) {
 
 void CControllerSession::ReadFrame() {
     if (UploadRunning()) return;
+    if (m_comm.GetPortOpen()) {
+        // Whatever waits belongs to no reply of the frame read.
+        m_comm.SetInputLen(0);
+        m_comm.GetInput();
+        m_comm.SetHandshaking(CMSComm::comHandshakeNone);
+    }
     m_dispatcher.AfterReadBack([this] {
         if (UploadRunning()) return;
         ReplaceRunningChain();

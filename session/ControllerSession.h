@@ -48,6 +48,11 @@ public:
     CControllerSession(const CControllerSession&) = delete;
     CControllerSession& operator=(const CControllerSession&) = delete;
 
+    // The port the next OpenPort opens (1 for COM1); an open port is not affected.
+    void ChoosePort(int number);
+    // Starts afresh, as for a new port: no chain runs, mode 0, the receive state emptied, and the
+    // cache holds the servo output rate's first entry until a read-back says otherwise.
+    void StartAfresh();
     // The port: buffers sized, then opened (CommError with the reason when it cannot be).
     void OpenPort();
     // The open port set up for the controller: 115200 8N1, binary input, stale input dropped,
@@ -93,18 +98,20 @@ public:
     // The chain that waits for an answer now, if any.
     std::optional<Chain> RunningChain() const;
 
-    CMSComm& Comm() { return m_comm; }
+    // Read-only views for the program that owns the session: the serial control (whether the
+    // port is open, its device names, its notifications) and the protocol state (the cache and
+    // the firmware version a save, a backup or a diff is made from).
     const CMSComm& Comm() const { return m_comm; }
-    IClock& Clock() { return m_clock; }
-    // The protocol state, for the program that owns the session (the cache it exports, the
-    // values its tests set up). The receive mode is not part of it.
-    ProtocolState& State() { return m_state; }
     const ProtocolState& State() const { return m_state; }
+    IClock& Clock() { return m_clock; }
     // Hands the received bytes to the dispatcher (the serial control's OnComm).
     void OnComm() { m_dispatcher.OnComm(); }
     void Receive(QByteArrayView bytes) { m_dispatcher.Receive(bytes); }
 
 private:
+    // Tests set up a protocol state and work the serial control directly through this.
+    friend class SessionTestAccess;
+
     struct RunningChainState {
         Chain chain;
         char awaited;  // the letter whose echo or reply the chain waits for

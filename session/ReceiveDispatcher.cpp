@@ -531,7 +531,13 @@ void CReceiveDispatcher::AskChainQuery(char letter) {
     // program that asked for it.
     if (!m_strChosenQueries.isEmpty()) return SendLink(QueryCommand(letter));
     m_cAwaited = letter;
-    SendLink(QueryCommand(letter));
+    try {
+        SendLink(QueryCommand(letter));
+    } catch (const CommError&) {
+        // Nothing was asked: no read-back runs, and nothing waits for one to end.
+        AbandonReadBack();
+        throw;
+    }
     m_replyTimer.Start(kChainReplyTimeout);
 }
 

@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 #include "ParameterExport.h"
 #include "ResourceIds.h"
+#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -18,7 +19,7 @@ protected:
         CVexaDlg& dlg = Start();
         // A set the restore accepts: frame type, ESC rate and alarm voltage in range.
         for (const auto& [slot, value] : {std::pair{0, 5}, {1, 4}, {3, 45}, {26, 330}, {174, 1}})
-            dlg.State().m_nParamCache[slot] = value;
+            SessionTestAccess::State(dlg.Session()).m_nParamCache[slot] = value;
         m_line->ClearSent();
         return dlg;
     }

@@ -5,6 +5,7 @@
 #include "ControllerSim.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
+#include "SessionTestAccess.h"
 
 // The window's firmware upgrade on the in-memory line, with the simulated controller answering.
 namespace {
@@ -139,7 +140,7 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         SCOPED_TRACE(l.english);
         if (l.english) Click(IDC_LANGUAGE);
         m_prompter.Clear();
-        dlg.State().m_nLiveChannels.fill(7);
+        SessionTestAccess::State(dlg.Session()).m_nLiveChannels.fill(7);
         m_line->ClearSent();
 
         Click(IDC_START_UPGRADE);

@@ -5,6 +5,7 @@
 // answer, the answer waiting unread while the program was busy past the time-out, a message
 // left open at the last answer}.
 #include <QCoreApplication>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -298,18 +299,58 @@ TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
     EXPECT_EQ(m_session.Mode(), RxMode::ReadBack);
 }
 
-TEST_F(SessionTest, ARefusedSendLeavesTheCacheAsTheControllerConfirmedIt) {
-    EchoSetCommandsUntil(0);
-    m_session.SetParameter('C', 45);
-    EXPECT_EQ(m_session.Cache()[*CacheSlotOf('C')], 45);
-    m_session.Comm().SetPortOpen(false);
-    EXPECT_THROW(m_session.SetParameter('C', 60), CommError);
-    EXPECT_THROW(m_session.SetSwitchRow('a', 5), CommError);
-    EXPECT_EQ(m_session.Cache()[*CacheSlotOf('C')], 45);
-    EXPECT_EQ(MaskFromCache('a', m_session.Cache()), 0);
-    EXPECT_THROW(m_session.Calibrate({1, 2, 3, 4}), CommError);
-    ASSERT_EQ(m_listener.ends.size(), 1u);
-    EXPECT_EQ(m_listener.ends[0].result, ChainResult::Refused);
+// Every intent the closed port refuses: CommError for the caller, nothing sent, the cache as
+// the controller confirmed it, a chain told once that it was refused, and nothing later
+// (no time-out, no work queued behind a read-back that never started).
+TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
+    const struct Row {
+        const char* name;
+        std::function<void(CControllerSession&)> intent;
+        std::optional<Chain> chain;
+    } rows[] = {
+        {"SetParameter", [](CControllerSession& s) { s.SetParameter('C', 60); }, {}},
+        {"SetSwitchRow", [](CControllerSession& s) { s.SetSwitchRow('a', 5); }, {}},
+        {"SetReverseMask", [](CControllerSession& s) { s.SetReverseMask('N', 5); }, {}},
+        {"SetDeclination", [](CControllerSession& s) { s.SetDeclination(-5); }, Chain::Declination},
+        {"SetMotorDirections", [](CControllerSession& s) { s.SetMotorDirections(9); },
+         Chain::Directions},
+        {"Calibrate", [](CControllerSession& s) { s.Calibrate({1, 2, 3, 4}); }, Chain::Calibration},
+        {"SaveFrame", [](CControllerSession& s) { s.SaveFrame(kRecord); }, Chain::FrameSave},
+        {"ReadFrame", [](CControllerSession& s) { s.ReadFrame(); }, {}},
+        {"StartLiveDisplay", [](CControllerSession& s) { s.StartLiveDisplay(); }, {}},
+        {"StopLiveDisplay", [](CControllerSession& s) { s.StopLiveDisplay(); }, {}},
+        {"ReadBack", [](CControllerSession& s) { s.ReadBack(); }, {}},
+        {"LoadReferenceSet", [](CControllerSession& s) { s.LoadReferenceSet(2); },
+         Chain::ReferenceSet},
+        {"Restore", [](CControllerSession& s) { s.Restore(GoldenValues()); }, Chain::Restore},
+        {"ReadChosen", [](CControllerSession& s) { s.ReadChosen("VK"); }, {}},
+        {"SendAwaitingEcho", [](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SessionRig rig;
+        rig.EchoSetCommandsUntil(0);
+        rig.m_session.SetParameter('C', 45);
+        rig.Pump();
+        const auto confirmed = rig.m_session.State().m_nParamCache;
+        rig.m_session.ClosePort();
+        rig.m_line->ClearSent();
+        EXPECT_THROW(row.intent(rig.m_session), CommError);
+        EXPECT_TRUE(rig.SentFrames().empty());
+        EXPECT_EQ(rig.m_session.State().m_nParamCache, confirmed);
+        const std::size_t ends = row.chain ? 1 : 0;
+        ASSERT_EQ(rig.m_listener.ends.size(), ends);
+        if (row.chain) {
+            EXPECT_EQ(rig.m_listener.ends[0].chain, *row.chain);
+            EXPECT_EQ(rig.m_listener.ends[0].result, ChainResult::Refused);
+        }
+        bool ranAfterReadBack = false;
+        rig.m_session.AfterReadBack([&] { ranAfterReadBack = true; });
+        EXPECT_TRUE(ranAfterReadBack);
+        rig.m_clock.Advance(10s);
+        EXPECT_EQ(rig.m_listener.ends.size(), ends);
+        EXPECT_EQ(rig.m_clock.PendingTimers(), 0u);
+    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "ISessionListener.h"
 #include "MemoryLine.h"
 #include "ScriptedAnswers.h"
+#include "SessionTestAccess.h"
 
 // What the session told its caller, in order.
 struct SessionRecorder : ISessionListener {
@@ -47,7 +48,7 @@ struct SessionRecorder : ISessionListener {
 class SessionRig : public ScriptedAnswers {
 public:
     SessionRig() : m_session(MakeLine(), m_clock, m_listener) {
-        CMSComm& comm = m_session.Comm();
+        CMSComm& comm = SessionTestAccess::Comm(m_session);
         comm.SetInputMode(CMSComm::comInputModeBinary);
         comm.SetRThreshold(1);
         comm.SetPortOpen(true);
