@@ -1,5 +1,6 @@
 #include "ControllerSettings.h"
 
+#include <QCheckBox>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <span>
@@ -97,12 +98,15 @@ void CControllerSettings::OnServoRate() {
 }
 
 void CControllerSettings::OnSensor() {
-    m_dlg.UpdateData(true);
-    // The eight boxes are the eight bits of the mask, in bit order.
+    // The eight boxes are the eight bits of the mask, in bit order; only they are read (a box
+    // elsewhere that holds no number does not stop the send).
+    const std::array<QCheckBox*, 8> boxes = m_dlg.SensorBoxes();
     int mask = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        if (m_dlg.Members().m_nSensor[bit] != 0) mask |= 1 << bit;
-    m_dlg.UpdateData(false);
+    for (int bit = 0; bit < 8; ++bit) {
+        const bool on = boxes[bit]->isChecked();
+        m_dlg.Members().m_nSensor[bit] = on ? 1 : 0;
+        if (on) mask |= 1 << bit;
+    }
     SetParameter('M', mask);
 }
 

@@ -1,6 +1,7 @@
 #include "ParameterFiles.h"
 
 #include <QDir>
+#include <QTimer>
 #include <utility>
 #include <variant>
 
@@ -10,6 +11,7 @@
 #include "GuardedHandler.h"
 #include "OutOfRangeNote.h"
 #include "ParameterBackup.h"
+#include "ParameterDiff.h"
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
@@ -48,6 +50,11 @@ constexpr BiText kRestoreStopped{
     "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
     "The parameters before it are in the controller; this one and those after it may not be. "
     "Check the connection and restore the file again."};
+
+constexpr BiText kRestoreNotTaken{
+    "恢复后读回的参数与文件不同：%1。请检查连接后重新恢复该文件。",
+    "After the restore the controller holds other values than the file for %1. Check the "
+    "connection and restore the file again."};
 
 // The announcement "Sj0004" was not echoed: no value was sent.
 constexpr BiText kRestoreNotStarted{
@@ -138,17 +145,31 @@ void CParameterFiles::RestoreFromFile() {
     }
     BackUpBefore(QStringLiteral("restore"));
     m_dlg.UpdateData(true);
+    m_restored.reset();
     m_dlg.Session().Restore(std::get<ParameterValues>(read));
+    m_restored = std::get<ParameterValues>(read);
 }
 
 void CParameterFiles::OnReadBackFinished() {
     m_record.OnReadBackFinished();
     if (!m_strBackupNote.isEmpty()) ShowStatus(std::exchange(m_strBackupNote, QString()));
+    if (const std::optional<ParameterValues> restored = std::exchange(m_restored, std::nullopt)) {
+        const ProtocolState& state = m_dlg.Session().State();
+        const std::string differing =
+            LettersNotReadBack(*restored, state.m_nParamCache, state.m_nFwVersion);
+        if (differing.empty()) return;
+        // Posted: this runs inside the receive event that took the last reply.
+        const QString letters = QString::fromStdString(differing);
+        QTimer::singleShot(0, m_dlg.Ui().cboRestore, [this, letters] {
+            Warn(kRestoreNotTaken.In(m_dlg.IsEnglish()).arg(letters));
+        });
+    }
 }
 
 void CParameterFiles::OnReadBackIncomplete() {
     m_record.OnReadBackIncomplete();
     m_strBackupNote.clear();  // the incomplete read-back's status matters more now
+    m_restored.reset();
 }
 
 void CParameterFiles::BackUpBefore(const QString& action) {
@@ -189,6 +210,7 @@ void CParameterFiles::ShowHint() {
 }
 
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
+    m_restored.reset();
     const bool english = m_dlg.IsEnglish();
     const bool announced = letter != kBulkWriteAnnouncementLetter;
     const BiText& text = announced ? (lineLost ? kRestoreLineLost : kRestoreStopped)

@@ -3,6 +3,7 @@
 #include "MainWindowParts.h"
 
 #include <QString>
+#include <optional>
 
 #include "ParameterRestore.h"
 #include "ReadBackRecord.h"
@@ -25,8 +26,11 @@ public:
     void ShowHint();
 
     // A restore that waited in vain for the echo of `letter`, or lost its line there: the
-    // operator is told where it stopped.
+    // operator is told where it stopped. A restore that went through is checked against the
+    // read-back after it; values the controller did not take are named.
     void OnRestoreStopped(char letter, bool lineLost);
+    // Another intent took the line from the restore: there is nothing to check.
+    void OnRestoreReplaced() { m_restored.reset(); }
 
     // What the window's read-backs brought, fed by the window's protocol listener.
     ReadBackRecord& Record() { return m_record; }
@@ -51,5 +55,7 @@ private:
     ReadBackRecord m_record;
     // The backup's status, shown again once the read-back that ends its action is through.
     QString m_strBackupNote;
+    // The values of a restore under way, checked against the read-back that ends it.
+    std::optional<ParameterValues> m_restored;
     QString m_backupFolder;
 };

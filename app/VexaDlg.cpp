@@ -327,6 +327,8 @@ void CVexaDlg::OnBulkWriteFinished() {
 }
 
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
+    if (end.chain == Chain::Restore && end.result == ChainResult::Replaced)
+        m_files->OnRestoreReplaced();
     switch (end.result) {
         case ChainResult::Done:
         case ChainResult::Replaced:  // what replaced it has the line, and its own outcome

@@ -51,7 +51,11 @@ TEST_F(MainWindowTest, LostLineKeepsTheValuesDisabledUntilEveryValueIsReadAgain)
     // The adapter is back, but the controller stops answering halfway: still the last read.
     controller.beforeAnswer = [](const QByteArray& frame) { return frame != "?E\r"; };
     Click(IDC_REFRESH);
+    // The replies before "?E" are taken (a time-out takes what waits on the port first).
+    for (int turn = 0; turn < 2000 && !m_line->SentBytes().endsWith("?E\r"); ++turn)
+        QCoreApplication::processEvents();
     m_clock.Advance(1s);
+    QCoreApplication::processEvents();
     m_clock.Advance(1s);
     settle(2);
     EXPECT_FALSE(pagesEnabled());
