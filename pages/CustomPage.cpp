@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <chrono>
 
 #include "BiText.h"
 #include "ControlLookup.h"
@@ -21,16 +20,12 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // The parameter letter of each grid row, top to bottom.
 constexpr std::array<char, CCustomPage::kRows> kRowLetters{'a', 'b', 'c', 'd', 'e',
                                                            'f', '=', 'g', 'h', 'i'};
 // Heading lock and care-free: a switch position may turn on only one of the two.
 constexpr int kHeadingLockRow = 3;
 constexpr int kCareFreeRow = 4;
-// The controller needs this long between the commands of the two linked rows.
-constexpr auto kLinkedRowPause = 20ms;
 
 // Receiver reverse boxes 1198-1200 (channels 2-4) are hidden and take no clicks; they keep
 // what the read-back says, and the mask sends it back unchanged.
@@ -181,12 +176,13 @@ int CCustomPage::RowValue(int row) const { return MaskOf(m_grid[row]); }
 
 void CCustomPage::SendRow(int row) { m_host.Session().SetSwitchRow(kRowLetters[row], RowValue(row)); }
 
+// A switch position may not drive both rows: the partner loses the positions this row took.
 void CCustomPage::SendLinkedRow(int row, int partner) {
-    SendRow(row);
+    const int mask = RowValue(row);
+    m_host.Session().SetLinkedSwitchRows(kRowLetters[row], mask, kRowLetters[partner],
+                                         RowValue(partner) & ~mask);
     for (int k = 0; k < kColumns; ++k)
         if (m_grid[row][k]->isChecked()) m_grid[partner][k]->setChecked(false);
-    m_host.Clock().Wait(kLinkedRowPause);
-    SendRow(partner);
 }
 
 void CCustomPage::SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes) {

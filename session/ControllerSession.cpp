@@ -19,6 +19,9 @@ constexpr char kLastCalibrationLetter = '3';
 constexpr char kFirstFrameLetter = kFrameGeometryOrder.front();  // the axis count
 constexpr char kLastFrameRecordLetter = 'y';
 
+// The controller takes the second of two linked switch rows only this long after the first.
+constexpr std::chrono::milliseconds kLinkedRowPause{20};
+
 bool IsReverseLetter(char letter) { return letter == 'N' || letter == 'O'; }
 
 // The letter whose echo ends a chain of mode 15.
@@ -149,6 +152,13 @@ void CControllerSession::SetSwitchRow(char letter, int mask) {
     ReplaceRunningChain();
     m_dispatcher.SendMask(letter, mask, false);
     StoreSent(letter, mask);
+}
+
+void CControllerSession::SetLinkedSwitchRows(char letter, int mask, char linked, int linkedMask) {
+    if (UploadRunning()) return;
+    SetSwitchRow(letter, mask);
+    m_clock.Wait(kLinkedRowPause);
+    SetSwitchRow(linked, linkedMask);
 }
 
 void CControllerSession::SetReverseMask(char letter, int mask) {

@@ -82,6 +82,7 @@ public:
     // IControllerIntents
     void SetParameter(char letter, int shown, CacheUpdate update = CacheUpdate::Store) override;
     void SetSwitchRow(char letter, int mask) override;
+    void SetLinkedSwitchRows(char letter, int mask, char linked, int linkedMask) override;
     void SetReverseMask(char letter, int mask) override;
     void SetDeclination(int degrees) override;
     void SetMotorDirections(int mask) override;

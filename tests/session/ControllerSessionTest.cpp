@@ -310,6 +310,8 @@ TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
     } rows[] = {
         {"SetParameter", [](CControllerSession& s) { s.SetParameter('C', 60); }, {}},
         {"SetSwitchRow", [](CControllerSession& s) { s.SetSwitchRow('a', 5); }, {}},
+        {"SetLinkedSwitchRows",
+         [](CControllerSession& s) { s.SetLinkedSwitchRows('d', 1, 'e', 4); }, {}},
         {"SetReverseMask", [](CControllerSession& s) { s.SetReverseMask('N', 5); }, {}},
         {"SetDeclination", [](CControllerSession& s) { s.SetDeclination(-5); }, Chain::Declination},
         {"SetMotorDirections", [](CControllerSession& s) { s.SetMotorDirections(9); },
