@@ -1,5 +1,6 @@
 #include "ControllerSettings.h"
 
+#include <QCheckBox>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <span>
@@ -117,12 +118,15 @@ void CControllerSettings::OnServoRate() {
 }
 
 void CControllerSettings::OnSensor() {
-    m_dlg.UpdateData(true);
-    // The eight boxes are the eight bits of the mask, in bit order.
+    // The eight boxes are the eight bits of the mask, in bit order; only they are read (a box
+    // elsewhere that holds no number does not stop the send).
+    const std::array<QCheckBox*, 8> boxes = m_dlg.SensorBoxes();
     int mask = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        if (m_dlg.Members().m_nSensor[bit] != 0) mask |= 1 << bit;
-    m_dlg.UpdateData(false);
+    for (int bit = 0; bit < 8; ++bit) {
+        const bool on = boxes[bit]->isChecked();
+        m_dlg.Members().m_nSensor[bit] = on ? 1 : 0;
+        if (on) mask |= 1 << bit;
+    }
     SetParameter('M', mask);
 }
 
@@ -130,8 +134,7 @@ void CControllerSettings::OnSensor() {
 // not the choice that never reached it; the error is shown as every serial error is.
 void CControllerSettings::SetParameter(char letter, int shown) {
     try {
-        m_dlg.Send(IPageHost::Exchange::MainWindow,
-                   [&] { m_dlg.Session().SetParameter(letter, shown); });
+        m_dlg.Session().SetParameter(letter, shown);
     } catch (const CommError&) {
         ShowReadBack(letter, m_dlg.Session().Cache()[std::size_t(*CacheSlotOf(letter))]);
         throw;
@@ -161,8 +164,7 @@ void CControllerSettings::OnDeclination() {
     const int declination = m_dlg.Members().m_nDeclination;
     if (!DeclinationFits(declination)) return;
     m_dlg.UpdateData(false);
-    m_dlg.Send(IPageHost::Exchange::MainWindow,
-               [&] { m_dlg.Session().SetDeclination(declination); });
+    m_dlg.Session().SetDeclination(declination);
 }
 
 void CControllerSettings::OnFrameEditor() {
@@ -174,11 +176,7 @@ void CControllerSettings::OnFrameEditor() {
 // it has ended, so that the replies of the two chains never mix on the line.
 void CControllerSettings::OpenFrameEditorOnReadBack() {
     m_dlg.FrameEditor().Open();
-    CMSComm& comm = m_dlg.Session().Comm();
-    if (!comm.GetPortOpen()) return;  // the status says why; nothing can be read
-    comm.SetInputLen(0);
-    comm.GetInput();
-    comm.SetHandshaking(CMSComm::comHandshakeNone);
+    if (!m_dlg.Session().Comm().GetPortOpen()) return;  // the status says why; nothing can be read
     m_dlg.Session().ReadFrame();
 }
 

@@ -49,7 +49,6 @@ public:
     // Controls to members (save) or members to controls; false when the declination box did
     // not hold an integer.
     virtual bool UpdateData(bool save) = 0;
-    virtual void Send(IPageHost::Exchange exchange, const std::function<void()>& send) = 0;
     // The sensor boxes in bit order: 1056 1057 1058 1059 1060 1062 1064 1065.
     virtual std::array<QCheckBox*, 8> SensorBoxes() const = 0;
     virtual CPortConnection& Port() = 0;

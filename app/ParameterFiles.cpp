@@ -11,9 +11,9 @@
 #include "GuardedHandler.h"
 #include "KeptFiles.h"
 #include "OutOfRangeNote.h"
+#include "ParameterBackup.h"
 #include "ParameterCaption.h"
 #include "ParameterDiff.h"
-#include "ParameterBackup.h"
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
@@ -79,6 +79,23 @@ constexpr BiText kKeptEverything{"新固件保留了全部参数", "The new firm
 constexpr BiText kNotPutBack{"升级前的参数没有恢复（备份文件中仍有）",
                              "The values from before the upgrade were not put back (the backup "
                              "still holds them)"};
+
+constexpr BiText kRestoreNotTaken{
+    "恢复后读回的参数与文件不同：%1。请检查连接后重新恢复该文件。",
+    "After the restore the controller holds other values than the file for %1. Check the "
+    "connection and restore the file again."};
+
+// The announcement "Sj0004" was not echoed: no value was sent.
+constexpr BiText kRestoreNotStarted{
+    "恢复中断：飞控在2秒内没有回应%1。\r\r"
+    "没有参数写入飞控。请检查连接后重新恢复该文件。",
+    "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
+    "No parameter was sent to the controller. Check the connection and restore the file again."};
+constexpr BiText kRestoreNotStartedLineLost{
+    "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
+    "没有参数写入飞控。请检查连接后重新恢复该文件。",
+    "Restore stopped: the line was lost while waiting for the answer to %1.\r\r"
+    "No parameter was sent to the controller. Check the connection and restore the file again."};
 
 constexpr BiText kRestoreLineLost{
     "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
@@ -158,9 +175,9 @@ void CParameterFiles::RestoreFromFile() {
     }
     BackUpBefore(QStringLiteral("restore"));
     m_dlg.UpdateData(true);
-    m_restoring = std::get<ParameterValues>(read);
-    m_bRestoreDone = false;
-    m_dlg.Session().Restore(*m_restoring);
+    m_restored.reset();
+    m_dlg.Session().Restore(std::get<ParameterValues>(read));
+    m_restored = std::get<ParameterValues>(read);
 }
 
 void CParameterFiles::KeepForUpgrade() {
@@ -200,18 +217,14 @@ void CParameterFiles::AskPutBack(const ParameterValues& kept, const QStringList&
         {kCaption.In(english), text, PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::Yes});
     if (answer != PromptAnswer::Yes) return ShowStatus(kNotPutBack.In(english));
     RunGuarded(m_dlg.GetPrompter(), [this, &kept] {
-        m_restoring = kept;
-        m_bRestoreDone = false;
+        m_restored.reset();
         m_dlg.Session().Restore(kept);
+        m_restored = kept;
     });
 }
 
-void CParameterFiles::OnRestoreDone() { m_bRestoreDone = m_restoring.has_value(); }
-
-QString CParameterFiles::RestoreResult(const ParameterValues& restored) const {
+QString CParameterFiles::RestoreResult(const std::string& differing) const {
     const bool english = m_dlg.IsEnglish();
-    const std::string differing =
-        LettersNotRestored(restored, m_dlg.Session().State().m_nParamCache);
     const int confirmed = int(kBulkWriteOrder.size() - differing.size());
     if (differing.empty()) return kRestoreConfirmed.In(english).arg(confirmed);
     return kRestoreDiffers.In(english)
@@ -223,9 +236,19 @@ QString CParameterFiles::RestoreResult(const ParameterValues& restored) const {
 void CParameterFiles::OnReadBackFinished() {
     m_record.OnReadBackFinished();
     QStringList status;
-    if (const std::optional<ParameterValues> restored = std::exchange(m_restoring, std::nullopt);
-        restored && std::exchange(m_bRestoreDone, false))
-        status << RestoreResult(*restored);
+    if (const std::optional<ParameterValues> restored = std::exchange(m_restored, std::nullopt)) {
+        const ProtocolState& state = m_dlg.Session().State();
+        const std::string differing =
+            LettersNotReadBack(*restored, state.m_nParamCache, state.m_nFwVersion);
+        status << RestoreResult(differing);
+        // Posted: this runs inside the receive event that took the last reply.
+        if (!differing.empty()) {
+            const QString letters = QString::fromStdString(differing);
+            QTimer::singleShot(0, m_dlg.Ui().cboRestore, [this, letters] {
+                Warn(kRestoreNotTaken.In(m_dlg.IsEnglish()).arg(letters));
+            });
+        }
+    }
     if (std::exchange(m_bUpgradeReadBackDue, false) && m_upgradeKept)
         if (const QString kept = OfferPutBack(*std::exchange(m_upgradeKept, std::nullopt));
             !kept.isEmpty())
@@ -241,6 +264,7 @@ void CParameterFiles::OnReadBackIncomplete() {
     m_bUpgradeReadBackDue = false;
     m_upgradeKept.reset();
     m_strBackupNote.clear();  // the incomplete read-back's status matters more now
+    m_restored.reset();
 }
 
 std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action) {
@@ -282,11 +306,12 @@ void CParameterFiles::ShowHint() {
 }
 
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
-    m_restoring.reset();
-    m_bRestoreDone = false;
+    m_restored.reset();
     const bool english = m_dlg.IsEnglish();
-    Warn((lineLost ? kRestoreLineLost : kRestoreStopped)
-             .In(english)
+    const bool announced = letter != kBulkWriteAnnouncementLetter;
+    const BiText& text = announced ? (lineLost ? kRestoreLineLost : kRestoreStopped)
+                                   : (lineLost ? kRestoreNotStartedLineLost : kRestoreNotStarted);
+    Warn(text.In(english)
              .arg(RestoreLinkName(letter, english)));
 }
 

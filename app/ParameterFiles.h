@@ -32,11 +32,12 @@ public:
     void KeepForUpgrade();
     // The upload succeeded: the read-back of the new firmware is compared with the values kept.
     void UpgradeSucceeded();
-    // The restore's last echo came; the read-back it starts tells how many values it confirmed.
-    void OnRestoreDone();
     // A restore that waited in vain for the echo of `letter`, or lost its line there: the
-    // operator is told where it stopped.
+    // operator is told where it stopped. A restore that went through is checked against the
+    // read-back after it; values the controller did not take are named.
     void OnRestoreStopped(char letter, bool lineLost);
+    // Another intent took the line from the restore: there is nothing to check.
+    void OnRestoreReplaced() { m_restored.reset(); }
 
     // What the window's read-backs brought, fed by the window's protocol listener.
     ReadBackRecord& Record() { return m_record; }
@@ -61,18 +62,18 @@ private:
     // Returns the status to show when nothing is asked.
     QString OfferPutBack(const ParameterValues& kept);
     void AskPutBack(const ParameterValues& kept, const QStringList& changes);
-    // The status after the read-back that ends a restore: how many values it read back as sent.
-    QString RestoreResult(const ParameterValues& restored) const;
+    // The status after the read-back that ends a restore: how many values it read back as sent,
+    // given the letters read back otherwise.
+    QString RestoreResult(const std::string& differing) const;
 
     IMainWindowParts& m_dlg;
     ReadBackRecord m_record;
-    // The values of the restore on the line, and whether its last echo came.
-    std::optional<ParameterValues> m_restoring;
-    bool m_bRestoreDone = false;
     // The values from before an upgrade, and whether its successful upload's read-back is due.
     std::optional<ParameterValues> m_upgradeKept;
     bool m_bUpgradeReadBackDue = false;
     // The backup's status, shown again once the read-back that ends its action is through.
     QString m_strBackupNote;
+    // The values of a restore under way, checked against the read-back that ends it.
+    std::optional<ParameterValues> m_restored;
     QString m_backupFolder;
 };

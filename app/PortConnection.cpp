@@ -55,9 +55,9 @@ bool CPortConnection::OpenFromFile() {
     const PortFile::Content content = m_file.Read();
     if (!content.problem.isEmpty()) ReportUnreadableFile(content.problem);
     if (content.empty) {
-        m_dlg.Session().Comm().SetCommPort(kDefaultPort);
+        m_dlg.Session().ChoosePort(kDefaultPort);
     } else if (content.number >= kFirstPort && content.number <= kLastPort) {
-        m_dlg.Session().Comm().SetCommPort(static_cast<short>(content.number));
+        m_dlg.Session().ChoosePort(content.number);
         m_dlg.Ui().cboPort->setCurrentIndex(content.number - 1);
     } else {
         // No port has this number: nothing is selected, nothing is opened or sent, and the
@@ -75,12 +75,8 @@ bool CPortConnection::OpenFromFile() {
 
 void CPortConnection::Refresh() {
     StopLiveDisplay();
-    m_dlg.Session().EnterIdle(true);
-    ProtocolState& state = m_dlg.Session().State();
-    state.m_nCalibration.fill(0);
-    state.m_nFrameRecord.fill(0);
+    m_dlg.Session().StartAfresh();
     m_dlg.Members().m_bPortOpenFailed = false;
-    state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
     m_dlg.Ui().btnStartUpgrade->setEnabled(false);
     SetupFromFile();
 }
@@ -90,7 +86,7 @@ void CPortConnection::ChangePort() {
     m_dlg.Members().m_bPortOpenFailed = false;
     ClosePort();
     const int index = m_dlg.Ui().cboPort->currentIndex();
-    m_dlg.Session().Comm().SetCommPort(static_cast<short>(index + 1));
+    m_dlg.Session().ChoosePort(index + 1);
     m_dlg.Ui().cboPort->setCurrentIndex(index);
     Open();
     StartReadBack();

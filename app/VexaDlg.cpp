@@ -81,7 +81,7 @@ void CVexaDlg::InitDialog() {
         UpperPanelSenders());
     m_members.m_bPortOpenFailed = false;
     m_pCustomPage->StopDisplayState();
-    State().m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
+    m_session.StartAfresh();
     m_ui->btnStartUpgrade->setEnabled(false);
     ShowPage(0);
     BindHandlers();
@@ -277,14 +277,6 @@ void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
 
 bool CVexaDlg::UpgradeRunning() const { return m_upgrade && m_upgrade->IsRunning(); }
 
-void CVexaDlg::Send(Exchange exchange, const std::function<void()>& send) {
-    // While an upload owns the line the session drops every intent; nothing to exchange.
-    if (UpgradeRunning()) return;
-    if (exchange == Exchange::MainWindow) UpdateData(true);
-    send();
-    if (exchange == Exchange::MainWindow) UpdateData(false);
-}
-
 void CVexaDlg::ReopenPort() { m_port.ChangePort(); }
 
 void CVexaDlg::RestoreIdleState() {
@@ -305,7 +297,7 @@ void CVexaDlg::RestoreIdleState() {
     // A closed port streams nothing: after a line loss a page switch has nothing to stop and
     // must not fail on the closed port.
     if (!m_session.Comm().GetPortOpen()) return;
-    Send(Exchange::MainWindow, [this] { m_session.StopLiveDisplay(); });
+    m_session.StopLiveDisplay();  // dropped while an upload owns the line
 }
 
 void CVexaDlg::OnValueRead(char letter, int shown) {
@@ -368,7 +360,8 @@ void CVexaDlg::OnBulkWriteFinished() {
 }
 
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
-    if (end.chain == Chain::Restore && end.result == ChainResult::Done) m_files->OnRestoreDone();
+    if (end.chain == Chain::Restore && end.result == ChainResult::Replaced)
+        m_files->OnRestoreReplaced();
     switch (end.result) {
         case ChainResult::Done:
         case ChainResult::Replaced:  // what replaced it has the line, and its own outcome

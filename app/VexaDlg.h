@@ -64,7 +64,6 @@ public:
 
     // IPageHost
     CControllerSession& Session() override { return m_session; }
-    void Send(Exchange exchange, const std::function<void()>& send) override;
     Prompter& GetPrompter() override { return m_prompter; }
     IClock& Clock() override { return m_clock; }
     bool IsEnglish() const override { return m_members.m_bEnglish; }
@@ -72,8 +71,8 @@ public:
     void ClearFirmwareChoice() override;
 
     // The session's serial control and protocol state, for the program and its tests.
-    CMSComm& Comm() { return m_session.Comm(); }
-    ProtocolState& State() { return m_session.State(); }
+    const CMSComm& Comm() const { return m_session.Comm(); }
+    const ProtocolState& State() const { return m_session.State(); }
     // Controls to members (save) or members to controls. Returns false when the declination box
     // did not hold an integer (the operator has been told; later members keep their values).
     bool UpdateData(bool save) override;

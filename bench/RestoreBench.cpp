@@ -50,13 +50,10 @@ public:
     explicit Driver(const QString& device)
         : m_ports(Ports(device)),
           m_session(std::make_unique<SerialPortBackend>(m_ports), m_clock, *this) {
-        CMSComm& comm = m_session.Comm();
-        comm.SetCommPort(3);
-        comm.SetSettings(QStringLiteral("115200,n,8,1"));
-        comm.SetPortOpen(true);
-        comm.SetInputMode(CMSComm::comInputModeBinary);
-        comm.SetRThreshold(1);
-        QObject::connect(&comm, &CMSComm::OnComm, [this] { m_session.OnComm(); });
+        m_session.ChoosePort(3);
+        m_session.OpenPort();
+        m_session.PrepareLine();
+        QObject::connect(&m_session.Comm(), &CMSComm::OnComm, [this] { m_session.OnComm(); });
     }
 
     // Runs the event loop until `done` is set or ten seconds pass; false on time-out.

@@ -6,6 +6,7 @@
 #include "BulkWriteChain.h"
 #include "ExportTarget.h"
 #include "ParamTable.h"
+#include "ParameterDiff.h"
 #include "ParameterExport.h"
 #include "ParameterRestore.h"
 #include "ReadBackChain.h"
@@ -162,21 +163,29 @@ CommandResult Restore(PortSession& session, const QString& file,
     if (const char letter = run.Stopped()) {
         CommandResult result;
         result.status = kExitLineFault;
+        // Before the announcement's echo no value has gone out.
+        const QString sent = letter == kBulkWriteAnnouncementLetter
+                                 ? QStringLiteral("no value was sent")
+                                 : QStringLiteral("the values before it are in the controller, "
+                                                  "this one and those after it may not be");
         result.error = QStringLiteral(
-                           "%1: no echo of %2 within %3 s; the values before it are in "
-                           "the controller, this one and those after it may not be: "
-                           "check the connection and restore the file again")
+                           "%1: no echo of %2 within %3 s; %4: check the connection and "
+                           "restore the file again")
                            .arg(session.PortName(), RestoreLinkName(letter, true))
-                           .arg(CControllerSession::kRestoreEchoTimeout.count() / 1000.0);
+                           .arg(CControllerSession::kRestoreEchoTimeout.count() / 1000.0)
+                           .arg(sent);
         return result;
     }
     // The read-back after the bulk write has filled the cache: every letter sent is compared.
+    // Both sides in the file's form: the cache as an export of it would save it.
     const std::span<const int> cache = session.State().m_nParamCache;
-    const std::string differing = LettersNotRestored(values, cache);
+    const std::string differing =
+        LettersNotReadBack(values, cache, session.State().m_nFwVersion);
+    const ParameterValues readBack = SavedValues(cache, session.State().m_nFwVersion);
     QStringList differences, lines;
     for (char letter : differing) {
         const int restored = ValueAt(letter, values);
-        const int read = ValueAt(letter, cache);
+        const int read = ValueAt(letter, readBack);
         differences << JsonObject({{QStringLiteral("letter"), JsonString(Letter(letter))},
                                    {QStringLiteral("restored"), QString::number(restored)},
                                    {QStringLiteral("read"), QString::number(read)}});

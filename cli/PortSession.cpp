@@ -36,7 +36,7 @@ PortSession::PortSession(std::unique_ptr<ICommBackend> backend, int portNumber,
 PortSession::~PortSession() { m_tap->onWritten = nullptr; }
 
 void PortSession::Open() {
-    Comm().SetCommPort(static_cast<short>(m_nPortNumber));
+    m_session.ChoosePort(m_nPortNumber);
     m_session.OpenPort();
     m_session.PrepareLine();
 }

@@ -75,7 +75,7 @@ public:
     IClock& Clock() { return m_clock; }
     const ProtocolState& State() const { return m_session.State(); }
     CControllerSession& Core() { return m_session; }
-    CMSComm& Comm() { return m_session.Comm(); }
+    const CMSComm& Comm() const { return m_session.Comm(); }
     int PortNumber() const { return m_nPortNumber; }
     // The wire values of the last read and whether a full read-back went through to its end.
     const ReadBackRecord& Record() const { return m_record; }

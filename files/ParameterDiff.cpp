@@ -37,3 +37,8 @@ std::vector<ParameterDifference> DiffParameters(const ParameterValues& file,
     }
     return differences;
 }
+
+std::string LettersNotReadBack(const ParameterValues& restored, std::span<const int> cache,
+                               int fwVersion) {
+    return LettersNotRestored(restored, SavedValues(cache, fwVersion));
+}

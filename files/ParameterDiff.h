@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "ParameterFileReader.h"
@@ -21,3 +22,9 @@ ParameterValues SavedValues(std::span<const int> cache, int fwVersion);
 // them, so the battery, receiver, gyroscope and accelerometer flags and the frame never differ.
 std::vector<ParameterDifference> DiffParameters(const ParameterValues& file,
                                                 std::span<const int> cache, int fwVersion);
+
+// The letters a restore sent whose value the read-back after it did not find, in the restore's
+// order: the file's values compared with the cache as an export of it would save them, so that
+// both sides are in the file's form. Empty when the controller took every value.
+std::string LettersNotReadBack(const ParameterValues& restored, std::span<const int> cache,
+                               int fwVersion);

@@ -45,9 +45,12 @@ void SetMode(DispatcherHarness& h, CFirmwareUpload& upload, RxMode mode) {
         case RxMode::Live:
             return dispatcher.StartLiveDisplay();
         case RxMode::SpecialSet:
-            return dispatcher.SendSpecialSet('Q', 175);
+            // The chains' values at their largest, so that sums and offsets are stretched.
+            return dispatcher.StartCalibration({9999, 9999, 9999, 9999});
         case RxMode::ReverseReread:
-            return dispatcher.SendSpecialSet('N', 0);
+            dispatcher.SendSpecialSet('Q', 175);
+            dispatcher.SendMask('N', 0, true);
+            return h.Arrive("SN0000\r\n");
         default:
             return dispatcher.EnterIdle(false);
     }
@@ -88,9 +91,6 @@ void Run(DispatcherHarness& h, CFirmwareUpload& upload, FuzzInput& input) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static DispatcherHarness harness;
     harness.Reset();
-    // The chains' hand-over values at their largest, so that sums and offsets are stretched.
-    harness.State().m_nCalibration.fill(9999);
-    harness.State().m_nFrameRecord.fill(9999);
     static UploadListener listener;
     FuzzInput input(data, size);
     try {

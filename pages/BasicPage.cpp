@@ -105,7 +105,7 @@ QString HintText(const Gain& gain, bool english) {
 }  // namespace
 
 CBasicPage::CBasicPage(IPageHost& host, QWidget* parent)
-    : CSliderPage(host, CachePolicy::OnSend, SendExchange::PageOnly, parent),
+    : CSliderPage(host, CachePolicy::OnSend, parent),
       m_ui(std::make_unique<Ui::CBasicPage>()) {
     m_ui->setupUi(this);
     SetGroupTitle(m_ui->groupBasic, {"基础参数设置", "Basic Setup"});

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <chrono>
 
 #include "BiText.h"
 #include "BilingualCaption.h"
@@ -23,16 +22,12 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // The parameter letter of each grid row, top to bottom.
 constexpr std::array<char, CCustomPage::kRows> kRowLetters{'a', 'b', 'c', 'd', 'e',
                                                            'f', '=', 'g', 'h', 'i'};
 // Heading lock and care-free: a switch position may turn on only one of the two.
 constexpr int kHeadingLockRow = 3;
 constexpr int kCareFreeRow = 4;
-// The controller needs this long between the commands of the two linked rows.
-constexpr auto kLinkedRowPause = 20ms;
 
 // Receiver reverse boxes 1198-1200 (channels 2-4) are hidden and take no clicks; they keep
 // what the read-back says, and the mask sends it back unchanged.
@@ -194,12 +189,27 @@ void CCustomPage::SendRow(int row) {
                               [&] { m_host.Session().SetSwitchRow(letter, RowValue(row)); });
 }
 
+// A switch position may not drive both rows: the partner loses the positions this row took.
+// A refused send leaves both rows showing what the controller holds: the session's cache keeps
+// each row only once it went out, so a partner refused after its row is told apart.
 void CCustomPage::SendLinkedRow(int row, int partner) {
-    SendRow(row);
-    for (int k = 0; k < kColumns; ++k)
-        if (m_grid[row][k]->isChecked()) m_grid[partner][k]->setChecked(false);
-    m_host.Clock().Wait(kLinkedRowPause);
-    SendRow(partner);
+    const char letter = kRowLetters[row];
+    const char other = kRowLetters[partner];
+    const int mask = RowValue(row);
+    const int partnerMask = RowValue(partner) & ~mask;
+    try {
+        m_host.Session().SetLinkedSwitchRows(letter, mask, other, partnerMask);
+    } catch (const CommError&) {
+        for (const auto& [rowAt, rowLetter] :
+             {std::pair{row, letter}, std::pair{partner, other}}) {
+            m_confirmed[rowLetter] = MaskFromCache(rowLetter, m_host.Session().Cache());
+            ShowBits(m_grid[rowAt], m_confirmed[rowLetter]);
+        }
+        throw;
+    }
+    ShowBits(m_grid[partner], partnerMask);
+    m_confirmed[letter] = mask;
+    m_confirmed[other] = partnerMask;
 }
 
 void CCustomPage::SendReverse(char letter, const std::array<QCheckBox*, 8>& boxes) {

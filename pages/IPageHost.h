@@ -8,19 +8,14 @@ class Prompter;
 
 // What a page or dialog may ask of the window that hosts it. The main window implements it
 // and hands it to every page and dialog it creates; nothing below the main window reaches it
-// any other way. Everything that goes to the controller is an intent of the session.
+// any other way. Everything that goes to the controller is an intent of the session, made
+// with the value of the sender's own control (no other window's controls are exchanged).
 class IPageHost {
 public:
-    // Whose controls a send exchanges with their members before and after: the main window's
-    // (its own senders and the pages that refresh it), or none (pages with their own members).
-    enum class Exchange { MainWindow, None };
-
     virtual ~IPageHost() = default;
 
     // The controller session's intents and the values it holds.
     virtual IControllerIntents& Session() = 0;
-    // Runs `send` (an intent) with the given exchange of the main window's controls around it.
-    virtual void Send(Exchange exchange, const std::function<void()>& send) = 0;
 
     virtual Prompter& GetPrompter() = 0;
     virtual IClock& Clock() = 0;

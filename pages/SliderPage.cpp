@@ -20,9 +20,8 @@ constexpr BiText kOutsideRange{"请输入%1到%2之间的整数。",
                                "Please enter a whole number from %1 to %2."};
 }  // namespace
 
-CSliderPage::CSliderPage(IPageHost& host, CachePolicy policy, SendExchange exchange,
-                         QWidget* parent)
-    : QWidget(parent), m_host(host), m_policy(policy), m_exchange(exchange) {}
+CSliderPage::CSliderPage(IPageHost& host, CachePolicy policy, QWidget* parent)
+    : QWidget(parent), m_host(host), m_policy(policy) {}
 
 void CSliderPage::AddParameter(char letter, int sliderId, int boxId) {
     // Only the gimbal ratios change their range with the firmware, and their sliders give
@@ -94,10 +93,8 @@ void CSliderPage::Commit(SliderParameter& parameter, int shown) {
     const auto update = m_policy == CachePolicy::ReadBackOnly
                             ? IControllerIntents::CacheUpdate::Keep
                             : IControllerIntents::CacheUpdate::Store;
-    const auto exchange = m_exchange == SendExchange::MainWindow ? IPageHost::Exchange::MainWindow
-                                                                 : IPageHost::Exchange::None;
     try {
-        m_host.Send(exchange, [&] { m_host.Session().SetParameter(letter, shown, update); });
+        m_host.Session().SetParameter(letter, shown, update);
     } catch (const CommError&) {
         parameter.Show(m_confirmed[letter]);
         throw;

@@ -38,11 +38,7 @@ protected:
         BiText text;
     };
 
-    // Whose controls are exchanged around a send: the page's own (it has no bound members, so
-    // nothing is done), or the main window's as well.
-    enum class SendExchange { PageOnly, MainWindow };
-
-    CSliderPage(IPageHost& host, CachePolicy policy, SendExchange exchange, QWidget* parent);
+    CSliderPage(IPageHost& host, CachePolicy policy, QWidget* parent);
 
     IPageHost& Host() const { return m_host; }
 
@@ -64,7 +60,6 @@ private:
 
     IPageHost& m_host;
     CachePolicy m_policy;
-    SendExchange m_exchange;
     std::vector<SliderParameter*> m_parameters;
     std::vector<LabelText> m_labels;
     std::pair<QWidget*, BiText> m_group{nullptr, {"", ""}};

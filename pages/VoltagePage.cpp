@@ -39,7 +39,7 @@ void FocusBox(QLineEdit* box) {
 }  // namespace
 
 CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
-    : CSliderPage(host, CachePolicy::OnSend, SendExchange::PageOnly, parent),
+    : CSliderPage(host, CachePolicy::OnSend, parent),
       m_ui(std::make_unique<Ui::CVoltagePage>()) {
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);

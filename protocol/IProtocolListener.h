@@ -24,6 +24,8 @@ public:
     virtual void OnBulkWriteLinkSent(char /*letter*/) {}
     // The "SO" echo ended the bulk write of a restored file; "?V\r" has been sent.
     virtual void OnBulkWriteFinished() {}
+    // The echo of a reference-set choice has come; the read-back of the loaded set starts.
+    virtual void OnReferenceSetEchoed() {}
     // The "S3" echo ended the battery calibration chain.
     virtual void OnCalibrationFinished() {}
     // An echo was taken in mode 15; the next link of its chain (if any) has been sent.

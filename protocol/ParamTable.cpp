@@ -44,7 +44,7 @@ struct Entry {
     // then its negative) and added on send, independently.
     int legacyReadOffset = 0;
     int legacySendOffset = 0;
-    bool cacheHoldsSent = false;  // after a send the cache keeps the wire value
+    bool legacyOffsets = false;  // sent and read back with the offsets above up to 1.211
     int bits = 0;
     int bulkForcedBits = 0;  // bits the bulk write always sets
     const int* codes = nullptr;
@@ -217,7 +217,12 @@ int WireFromShown(char letter, int shown, int fwVersion) {
 
 int CachedAfterSend(char letter, int shown, int fwVersion) {
     const Entry* entry = Find(letter);
-    return entry && entry->cacheHoldsSent ? WireFromShown(letter, shown, fwVersion) : shown;
+    // Where sending and reading back encode differently (the gimbal ratios and limits up to
+    // 1.211), the cache takes what a read-back of the value sent would give, so that it holds
+    // one form whatever put the value there.
+    if (entry && entry->legacyOffsets)
+        return ShownFromWire(letter, WireFromShown(letter, shown, fwVersion), fwVersion);
+    return shown;
 }
 
 std::optional<ShownRange> ShownRangeOf(char letter, int fwVersion) {

@@ -26,7 +26,9 @@ int ShownFromWire(char letter, int wire, int fwVersion);
 // encodings, list entry to code for A, B and P).
 int WireFromShown(char letter, int shown, int fwVersion);
 
-// What the parameter cache holds after a page sent `shown` for this letter.
+// What the parameter cache holds after a page sent `shown` for this letter: what a read-back of
+// the value sent would show (on firmware up to 1.211 the gimbal ratios and limits are sent with
+// other offsets than their read-back removes).
 int CachedAfterSend(char letter, int shown, int fwVersion);
 
 // The values the control of a ranged letter can show: its read range through its offset

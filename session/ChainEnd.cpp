@@ -11,6 +11,7 @@ constexpr BiText kSpan{"机架%1轴距最大值", "the frame's largest %1 span"}
 constexpr BiText kMotorCoordinate{"机架电机%1的%2坐标", "the %2 position of motor %1"};
 constexpr BiText kDeclination{"本地磁偏角", "the magnetic declination"};
 constexpr BiText kDirections{"螺旋桨方向", "the propeller directions"};
+constexpr BiText kReferenceSet{"参考数据的选择", "the choice of reference set"};
 constexpr BiText kReverseMask{"通道反向设置（%1）", "the channel reverse mask (%1)"};
 
 QString FrameValueName(char letter, bool english) {
@@ -36,6 +37,8 @@ QString ChainStepName(const ChainEnd& end, bool english) {
             return kDirections.In(english);
         case Chain::ReverseReread:
             return kReverseMask.In(english).arg(QLatin1Char(end.letter));
+        case Chain::ReferenceSet:
+            return kReferenceSet.In(english);
     }
     return QString(QLatin1Char(end.letter));
 }

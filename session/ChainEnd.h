@@ -10,6 +10,7 @@ enum class Chain {
     Declination,  // one "SQ" command (mode 15)
     Directions,   // one "Sz" command, the propeller directions (mode 15)
     ReverseReread,  // a reverse mask echoed in mode 15, read back (mode 20)
+    ReferenceSet,   // "Sj000n": the controller loads a built-in set; its echo starts the read-back
 };
 
 enum class ChainResult {

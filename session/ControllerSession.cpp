@@ -12,11 +12,15 @@
 namespace {
 
 constexpr char kDeclinationLetter = 'Q';
+constexpr char kReferenceSetLetter = 'j';
 constexpr char kDirectionLetter = 'z';
 constexpr char kFirstCalibrationLetter = '0';
 constexpr char kLastCalibrationLetter = '3';
 constexpr char kFirstFrameLetter = kFrameGeometryOrder.front();  // the axis count
 constexpr char kLastFrameRecordLetter = 'y';
+
+// The controller takes the second of two linked switch rows only this long after the first.
+constexpr std::chrono::milliseconds kLinkedRowPause{20};
 
 bool IsReverseLetter(char letter) { return letter == 'N' || letter == 'O'; }
 
@@ -33,6 +37,7 @@ char LastLetterOf(Chain chain) {
             return kDirectionLetter;
         case Chain::Restore:
         case Chain::ReverseReread:
+        case Chain::ReferenceSet:
             break;
     }
     return 0;
@@ -55,6 +60,14 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
 }
 
 CControllerSession::~CControllerSession() { QObject::disconnect(m_lineLost); }
+
+void CControllerSession::ChoosePort(int number) { m_comm.SetCommPort(static_cast<short>(number)); }
+
+void CControllerSession::StartAfresh() {
+    ReplaceRunningChain();
+    m_dispatcher.EnterIdle(true);
+    m_state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
+}
 
 void CControllerSession::OpenPort() {
     m_comm.SetInBufferSize(kControllerPortBuffer);
@@ -85,8 +98,8 @@ void CControllerSession::AfterReadBack(std::function<void()> next) {
 
 void CControllerSession::LoadReferenceSet(int set) {
     if (UploadRunning()) return;
-    ReplaceRunningChain();
-    m_dispatcher.StartReferenceSet(set);
+    SendFirstLink(Chain::ReferenceSet, kReferenceSetLetter, kSpecialEchoTimeout,
+                  [&] { m_dispatcher.StartReferenceSet(set); });
 }
 
 void CControllerSession::Restore(const ParameterValues& values) {
@@ -141,6 +154,13 @@ void CControllerSession::SetSwitchRow(char letter, int mask) {
     StoreSent(letter, mask);
 }
 
+void CControllerSession::SetLinkedSwitchRows(char letter, int mask, char linked, int linkedMask) {
+    if (UploadRunning()) return;
+    SetSwitchRow(letter, mask);
+    m_clock.Wait(kLinkedRowPause);
+    SetSwitchRow(linked, linkedMask);
+}
+
 void CControllerSession::SetReverseMask(char letter, int mask) {
     // The receive mode stays as it is: a running live display goes on being parsed, and a
     // chain of mode 15 takes the mask's echo as its own (the reverse re-read).
@@ -165,23 +185,28 @@ void CControllerSession::SetMotorDirections(int mask) {
 
 void CControllerSession::Calibrate(const std::array<int, 4>& cells) {
     if (UploadRunning()) return;
-    m_state.m_nCalibration = cells;
     SendFirstLink(Chain::Calibration, kFirstCalibrationLetter, kSpecialEchoTimeout,
-                  [&] { m_dispatcher.SendSpecialSet(kFirstCalibrationLetter, cells[0]); });
+                  [&] { m_dispatcher.StartCalibration(cells); });
 }
 
 void CControllerSession::SaveFrame(const std::array<int, 15>& record) {
     if (UploadRunning()) return;
     m_dispatcher.AfterReadBack([this, record] {
         if (UploadRunning()) return;
-        m_state.m_nFrameRecord = record;
+        m_frameRecord = record;
         SendFirstLink(Chain::FrameSave, kFirstFrameLetter, kSpecialEchoTimeout,
-                      [&] { m_dispatcher.SendSpecialSet(kFirstFrameLetter, record[0]); });
+                      [&] { m_dispatcher.StartFrameSave(record); });
     });
 }
 
 void CControllerSession::ReadFrame() {
     if (UploadRunning()) return;
+    if (m_comm.GetPortOpen()) {
+        // Whatever waits belongs to no reply of the frame read.
+        m_comm.SetInputLen(0);
+        m_comm.GetInput();
+        m_comm.SetHandshaking(CMSComm::comHandshakeNone);
+    }
     m_dispatcher.AfterReadBack([this] {
         if (UploadRunning()) return;
         ReplaceRunningChain();
@@ -230,6 +255,13 @@ void CControllerSession::EndChain(ChainResult result, char letter) {
 
 void CControllerSession::OnChainTimeout() {
     if (!m_chain) return;
+    // Time the program spent busy is not the controller's silence: an answer that waits on the
+    // port is handed to the chain first, and if it was the awaited one the chain has moved on.
+    try {
+        m_dispatcher.ReceiveWaiting();
+    } catch (const CommError&) {
+    }
+    if (!m_chain || m_chainTimer.IsActive()) return;
     // A late answer must not take the chain on: its mode ends with it.
     if (m_chain->chain == Chain::Restore)
         m_dispatcher.EndBulkWrite();
@@ -255,7 +287,7 @@ void CControllerSession::StoreSent(char letter, int cached) {
 
 // The controller has echoed the whole record: the cache keeps it as the frame it holds.
 void CControllerSession::CompleteFrameSave() {
-    std::copy(m_state.m_nFrameRecord.begin(), m_state.m_nFrameRecord.end(),
+    std::copy(m_frameRecord.begin(), m_frameRecord.end(),
               m_state.m_nParamCache.begin() + ProtocolState::kFrameRecordFirstSlot);
 }
 
@@ -270,34 +302,43 @@ void CControllerSession::OnBulkWriteLinkSent(char letter) {
     m_listener.OnBulkWriteLinkSent(letter);
 }
 
+// Each chain ends at its last answer before the caller hears of that answer: a message the
+// caller then shows, however long it stays open, is not the controller's silence.
 void CControllerSession::OnBulkWriteFinished() {
-    const bool restoring = m_chain && m_chain->chain == Chain::Restore;
+    if (m_chain && m_chain->chain == Chain::Restore) EndChain(ChainResult::Done, 'O');
     m_listener.OnBulkWriteFinished();
-    if (restoring && m_chain && m_chain->chain == Chain::Restore)
-        EndChain(ChainResult::Done, 'O');
 }
 
-void CControllerSession::OnCalibrationFinished() { m_listener.OnCalibrationFinished(); }
+void CControllerSession::OnCalibrationFinished() {
+    if (m_chain && m_chain->chain == Chain::Calibration)
+        EndChain(ChainResult::Done, kLastCalibrationLetter);
+    m_listener.OnCalibrationFinished();
+}
+
+void CControllerSession::OnReferenceSetEchoed() {
+    if (m_chain && m_chain->chain == Chain::ReferenceSet)
+        EndChain(ChainResult::Done, kReferenceSetLetter);
+    m_listener.OnReferenceSetEchoed();
+}
 
 void CControllerSession::OnSpecialSetEchoed(char letter) {
-    m_listener.OnSpecialSetEchoed(letter);
     if (IsReverseLetter(letter)) {
         // The mask's echo in mode 15 has asked the mask back (mode 20).
         BeginChain(Chain::ReverseReread, letter, kSpecialEchoTimeout);
-        return;
+    } else if (m_chain && m_chain->awaited == letter) {
+        if (letter != LastLetterOf(m_chain->chain)) {
+            Await(char(letter + 1), kSpecialEchoTimeout);
+        } else {
+            if (m_chain->chain == Chain::FrameSave) CompleteFrameSave();
+            EndChain(ChainResult::Done, letter);
+        }
     }
-    if (!m_chain || m_chain->awaited != letter) return;
-    if (letter == LastLetterOf(m_chain->chain)) {
-        if (m_chain->chain == Chain::FrameSave) CompleteFrameSave();
-        EndChain(ChainResult::Done, letter);
-        return;
-    }
-    Await(char(letter + 1), kSpecialEchoTimeout);
+    m_listener.OnSpecialSetEchoed(letter);
 }
 
 void CControllerSession::OnReverseReread(char letter) {
-    m_listener.OnReverseReread(letter);
     if (m_chain && m_chain->chain == Chain::ReverseReread) EndChain(ChainResult::Done, letter);
+    m_listener.OnReverseReread(letter);
 }
 
 void CControllerSession::OnFrameGeometryRead() { m_listener.OnFrameGeometryRead(); }

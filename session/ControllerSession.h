@@ -29,9 +29,11 @@ class IClock;
 //
 // Every chain it starts ends once, told to the listener (OnChainEnded): done, refused, no answer
 // (and for which letter), line lost, or replaced by a later intent. The chains that wait for
-// echoes (the restore: 2 s; the special sets and the reverse re-read: 1 s) end when the answer
-// does not come in time; nothing is sent twice. A time-out of a chain that has ended or been
-// replaced never fires. The read-back chains keep their own rule (one more ask after 1 s) and
+// echoes (the restore: 2 s; the special sets, the reference set and the reverse re-read: 1 s)
+// end when the answer does not come in time; nothing is sent twice. A time-out of a chain that
+// has ended or been replaced never fires, and before any time-out declares the line silent the
+// answers waiting on the port are handed to the chain: time the program spent busy is not the
+// controller's silence. The read-back chains keep their own rule (one more ask after 1 s) and
 // the firmware upload its own (3 s).
 class CControllerSession : public IControllerIntents,
                            private IProtocolListener,
@@ -46,6 +48,11 @@ public:
     CControllerSession(const CControllerSession&) = delete;
     CControllerSession& operator=(const CControllerSession&) = delete;
 
+    // The port the next OpenPort opens (1 for COM1); an open port is not affected.
+    void ChoosePort(int number);
+    // Starts afresh, as for a new port: no chain runs, mode 0, the receive state emptied, and the
+    // cache holds the servo output rate's first entry until a read-back says otherwise.
+    void StartAfresh();
     // The port: buffers sized, then opened (CommError with the reason when it cannot be).
     void OpenPort();
     // The open port set up for the controller: 115200 8N1, binary input, stale input dropped,
@@ -57,7 +64,8 @@ public:
     void ReadBack();
     // Runs `next` once the full read-back on the line has ended, or at once.
     void AfterReadBack(std::function<void()> next);
-    // "Sj000n\r": the controller loads reference set n; its echo starts the read-back.
+    // "Sj000n\r": the controller loads reference set n; its echo (within 1 s) starts the
+    // read-back.
     void LoadReferenceSet(int set);
     // The bulk write of a checked parameter file, "Sj0004\r" first; every echo within 2 s.
     void Restore(const ParameterValues& values);
@@ -74,6 +82,7 @@ public:
     // IControllerIntents
     void SetParameter(char letter, int shown, CacheUpdate update = CacheUpdate::Store) override;
     void SetSwitchRow(char letter, int mask) override;
+    void SetLinkedSwitchRows(char letter, int mask, char linked, int linkedMask) override;
     void SetReverseMask(char letter, int mask) override;
     void SetDeclination(int degrees) override;
     void SetMotorDirections(int mask) override;
@@ -90,18 +99,20 @@ public:
     // The chain that waits for an answer now, if any.
     std::optional<Chain> RunningChain() const;
 
-    CMSComm& Comm() { return m_comm; }
+    // Read-only views for the program that owns the session: the serial control (whether the
+    // port is open, its device names, its notifications) and the protocol state (the cache and
+    // the firmware version a save, a backup or a diff is made from).
     const CMSComm& Comm() const { return m_comm; }
-    IClock& Clock() { return m_clock; }
-    // The protocol state, for the program that owns the session (the cache it exports, the
-    // values its tests set up). The receive mode is not part of it.
-    ProtocolState& State() { return m_state; }
     const ProtocolState& State() const { return m_state; }
+    IClock& Clock() { return m_clock; }
     // Hands the received bytes to the dispatcher (the serial control's OnComm).
     void OnComm() { m_dispatcher.OnComm(); }
     void Receive(QByteArrayView bytes) { m_dispatcher.Receive(bytes); }
 
 private:
+    // Tests set up a protocol state and work the serial control directly through this.
+    friend class SessionTestAccess;
+
     struct RunningChainState {
         Chain chain;
         char awaited;  // the letter whose echo or reply the chain waits for
@@ -126,6 +137,7 @@ private:
     void OnBulkWriteLinkSent(char letter) override;
     void OnBulkWriteFinished() override;
     void OnCalibrationFinished() override;
+    void OnReferenceSetEchoed() override;
     void OnSpecialSetEchoed(char letter) override;
     void OnReverseReread(char letter) override;
     void OnFrameGeometryRead() override;
@@ -148,6 +160,7 @@ private:
     CFirmwareUpload m_upload;
     IUploadListener* m_uploadListener = nullptr;
     std::optional<RunningChainState> m_chain;
+    std::array<int, 15> m_frameRecord{};  // the record the running frame save sends
     ClockTimer m_chainTimer;
     QMetaObject::Connection m_lineLost;
 };

@@ -42,7 +42,7 @@ CFirmwareUpload::CFirmwareUpload(ProtocolState& state, CMSComm& comm, IClock& cl
       m_dispatcher(dispatcher),
       m_listener(listener),
       m_answerTimer(clock) {
-    m_answerTimer.onExpired = [this] { End(UploadResult::TimedOut); };
+    m_answerTimer.onExpired = [this] { OnSilence(); };
     m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this](const QString& reason) {
         if (IsRunning()) End(UploadResult::LineLost, reason);
     });
@@ -170,6 +170,15 @@ void CFirmwareUpload::SendNextData() {
     m_nFwOffset += FirmwareImage::kPayloadSize;
     m_nFwSum = upload::AddToSum(m_nFwSum, payload);
     if (SendPacket(upload::PacketType::Data, payload)) Report(UploadStep::DataSent);
+}
+
+// The answer may have come while the program was busy: it is taken before the silence counts.
+void CFirmwareUpload::OnSilence() {
+    try {
+        m_dispatcher.ReceiveWaiting();
+    } catch (const CommError&) {
+    }
+    if (IsRunning() && !m_answerTimer.IsActive()) End(UploadResult::TimedOut);
 }
 
 void CFirmwareUpload::End(UploadResult result, const QString& detail) {

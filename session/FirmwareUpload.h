@@ -61,6 +61,7 @@ private:
     void CollectAnswer(QByteArrayView received);
     void EvaluateAnswer();
     void SendNextData();
+    void OnSilence();
     // Every end: receive mode 0, sum 0, no time-out; then the listener is told.
     void End(UploadResult result, const QString& detail = {});
     // Sends a frame and waits for its answer; false when the line refused it (the upload has

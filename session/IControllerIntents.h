@@ -22,6 +22,9 @@ public:
     virtual void SetParameter(char letter, int shown, CacheUpdate update = CacheUpdate::Store) = 0;
     // A switch-grid row (mode 0) or a reverse mask (mode kept), stale input dropped first.
     virtual void SetSwitchRow(char letter, int mask) = 0;
+    // A switch row and the row linked with it (heading lock and care-free), the linked one
+    // 20 ms after the first, as the controller needs between the two.
+    virtual void SetLinkedSwitchRows(char letter, int mask, char linked, int linkedMask) = 0;
     virtual void SetReverseMask(char letter, int mask) = 0;
     // The declination (mode 15); its echo is awaited for a second.
     virtual void SetDeclination(int degrees) = 0;

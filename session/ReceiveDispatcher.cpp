@@ -1,5 +1,6 @@
 #include "ReceiveDispatcher.h"
 
+#include <QDebug>
 #include <algorithm>
 #include <chrono>
 #include <numeric>
@@ -9,6 +10,7 @@
 #include "CMSComm.h"
 #include "CommError.h"
 #include "CommandFrames.h"
+#include "ControllerAnswer.h"
 #include "IClock.h"
 #include "IProtocolListener.h"
 #include "IUpgradeReceiver.h"
@@ -20,21 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A query reply: the echo "?", letter, "\r" in bytes 0-2, the value digits in bytes 4-7.
-constexpr int kQueryReplyLength = 10;
-constexpr qsizetype kValueAt = 4;
-constexpr qsizetype kValueLength = 4;
-// The echo of a set command in the special set chains, recognised at exactly this length.
-constexpr int kSpecialEchoLength = 8;
-// The echo of a set command in the bulk write, recognised at this length or more.
-constexpr int kBulkEchoLength = 7;
-// The echo of a reference-set choice, recognised once the count is above this.
-constexpr int kReferenceEchoMinimum = 4;
-constexpr QByteArrayView kReferenceEcho = "Sj0";
 constexpr char kReferenceSetLetter = 'j';
-// The controller's answer to an ordinary set command in mode 0: "S", the letter, the four
-// digits and two more bytes. Nothing waits for it.
-constexpr qsizetype kSetEchoLength = 8;
 
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
@@ -57,37 +45,9 @@ constexpr qsizetype kRxBufferKeptTail = kRxBufferLimit / 2;
 // The count is only compared with small numbers; it stops growing here instead of overflowing.
 constexpr qint64 kRxCountCeiling = 1 << 30;
 
-QByteArrayView ValueText(const QByteArray& buffer) {
-    return QByteArrayView(buffer)
-        .sliced(std::min(kValueAt, buffer.size()))
-        .first(std::clamp<qsizetype>(buffer.size() - kValueAt, 0, kValueLength));
-}
-
-bool IsQueryKey(const QByteArray& buffer) {
-    return buffer.size() >= 3 && buffer[0] == '?' && buffer[2] == '\r';
-}
-
-bool IsSetKey(const QByteArray& buffer) { return buffer.size() >= 2 && buffer[0] == 'S'; }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A complete set echo at `at` that is not the reference-set echo (which restarts the read-back).
-bool IsOrdinarySetEcho(const QByteArray& buffer, qsizetype at) {
-    if (buffer.size() - at < kSetEchoLength || buffer[at] != 'S') return false;
-    const QByteArrayView echo = QByteArrayView(buffer).sliced(at, kSetEchoLength);
-    if (echo.startsWith(kReferenceEcho)) return false;
-    return std::all_of(echo.begin() + 2, echo.begin() + 2 + kValueLength, IsDigit);
-}
-
-// A set echo is taken from its seventh byte, and the rest of its line end may come only after
-// that, in front of the next echo. It belongs to no echo and is dropped.
-void DropLeadingLineEnds(ProtocolState& state) {
-    QByteArray& buffer = state.m_strRxBuf;
-    qsizetype ends = 0;
-    while (ends < buffer.size() && (buffer[ends] == '\r' || buffer[ends] == '\n')) ++ends;
-    if (ends == 0) return;
-    buffer.remove(0, ends);
-    state.m_nRxCount = std::max(0, state.m_nRxCount - int(ends));
+bool IsAnswerMode(RxMode mode) {
+    return mode == RxMode::ReadBack || mode == RxMode::BulkWrite || mode == RxMode::SpecialSet ||
+           mode == RxMode::ReverseReread;
 }
 
 }  // namespace
@@ -113,9 +73,17 @@ void CReceiveDispatcher::Receive(QByteArrayView bytes) {
     Evaluate(bytes);
 }
 
+void CReceiveDispatcher::ReceiveWaiting() {
+    if (!m_comm.GetPortOpen()) return;
+    const QByteArray waiting = m_comm.GetInput();
+    if (!waiting.isEmpty()) Receive(waiting);
+}
+
 void CReceiveDispatcher::StartReadBack() {
     m_afterReadBack = nullptr;
     m_state.ResetReceive();
+    m_strChosenQueries.clear();
+    ForgetAwaitedEchoes();
     m_mode = RxMode::ReadBack;
     m_bReadBackRunning = true;
     m_bAskedAgain = false;
@@ -124,6 +92,7 @@ void CReceiveDispatcher::StartReadBack() {
 
 void CReceiveDispatcher::StartFrameGeometryRead() {
     m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
     ClearReceive();
     m_bAskedAgain = false;
     AskChainQuery(kFrameGeometryOrder.front());
@@ -138,57 +107,83 @@ void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
 
 void CReceiveDispatcher::StartBulkWrite() {
     m_mode = RxMode::BulkWrite;
+    ForgetAwaitedEchoes();
     ClearReceive();
     SendBulkWriteLink(kBulkWriteAnnouncementLetter);
 }
 
 void CReceiveDispatcher::StartReferenceSet(int set) {
     m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
     ClearReceive();
     // Its echo restarts the read-back; a query the chain still waited for is not asked again.
     m_cAwaited = 0;
     m_replyTimer.Stop();
-    SendLink(SetCommand(kReferenceSetLetter, set));
+    m_bReferenceSetEcho = true;
+    m_strAwaitedEcho = SetCommand(kReferenceSetLetter, set);
+    SendLink(m_strAwaitedEcho);
 }
 
 void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
     AbandonReadBack();
     m_state.ResetReceive();
+    ForgetAwaitedEchoes();
     m_mode = RxMode::ReadBack;
-    m_state.m_strChosenQueries = letters.toByteArray();
-    if (m_state.m_strChosenQueries.isEmpty()) {
+    m_strChosenQueries = letters.toByteArray();
+    if (m_strChosenQueries.isEmpty()) {
         m_listener.OnChosenReadFinished();
         return;
     }
-    SendLink(QueryCommand(m_state.m_strChosenQueries.front()));
+    SendLink(QueryCommand(m_strChosenQueries.front()));
 }
 
 void CReceiveDispatcher::SendAwaitingEcho(char letter, int wire) {
     m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
     ClearReceive();
-    m_state.m_cAwaitedEcho = letter;
-    SendLink(SetCommand(letter, wire));
+    m_strAwaitedEcho = SetCommand(letter, wire);
+    SendLink(m_strAwaitedEcho);
 }
 
 void CReceiveDispatcher::SendSetting(char letter, int wire) {
     m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
     m_comm.SetOutput(SetCommand(letter, wire));
 }
 
 void CReceiveDispatcher::SendMask(char letter, int wire, bool keepMode) {
     // Whatever waits in the input belongs to no reply of this command.
     m_comm.GetInput();
-    if (!keepMode) m_mode = RxMode::ReadBack;
-    m_comm.SetOutput(SetCommand(letter, wire));
+    if (!keepMode) {
+        m_mode = RxMode::ReadBack;
+        ForgetAwaitedEchoes();
+    }
+    const QByteArray frame = SetCommand(letter, wire);
+    // In mode 15 the mask's echo asks the mask back (the reverse re-read).
+    if (m_mode == RxMode::SpecialSet && (letter == 'N' || letter == 'O')) m_strReverseEcho = frame;
+    m_comm.SetOutput(frame);
 }
 
 void CReceiveDispatcher::SendSpecialSet(char letter, int wire) {
     m_mode = RxMode::SpecialSet;
-    m_comm.SetOutput(SetCommand(letter, wire));
+    ForgetAwaitedEchoes();
+    m_strAwaitedEcho = SetCommand(letter, wire);
+    m_comm.SetOutput(m_strAwaitedEcho);
+}
+
+void CReceiveDispatcher::StartCalibration(const std::array<int, 4>& cells) {
+    m_nCalibration = cells;
+    SendSpecialSet('0', cells[0]);
+}
+
+void CReceiveDispatcher::StartFrameSave(const std::array<int, 15>& record) {
+    m_nFrameRecord = record;
+    SendSpecialSet(kFrameGeometryOrder.front(), record[0]);
 }
 
 void CReceiveDispatcher::StartLiveDisplay() {
     m_mode = RxMode::Live;
+    ForgetAwaitedEchoes();
     ClearReceive();
     m_comm.SetInputMode(CMSComm::comInputModeBinary);
     m_comm.SetRThreshold(1);
@@ -199,28 +194,40 @@ void CReceiveDispatcher::StartLiveDisplay() {
 
 void CReceiveDispatcher::StopLiveDisplay() {
     m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
     m_comm.SetInputMode(CMSComm::comInputModeBinary);
     m_comm.SetOutput(kLiveDisplayOff);
 }
 
 void CReceiveDispatcher::EnterIdle(bool clearReceive) {
     m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
     if (clearReceive) ClearReceive();
 }
 
 void CReceiveDispatcher::EndBulkWrite() {
     if (m_mode != RxMode::BulkWrite) return;
     m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
     ClearReceive();
 }
 
 void CReceiveDispatcher::EndSpecialSet() {
     if (m_mode == RxMode::SpecialSet || m_mode == RxMode::ReverseReread) m_mode = RxMode::ReadBack;
+    ForgetAwaitedEchoes();
+}
+
+void CReceiveDispatcher::ForgetAwaitedEchoes() {
+    m_strAwaitedEcho.clear();
+    m_bReferenceSetEcho = false;
+    m_strReverseEcho.clear();
+    m_cRereadLetter = 0;
 }
 
 void CReceiveDispatcher::SetUploadMode(RxMode mode) {
     Q_ASSERT(IsUpgradeMode(mode) || mode == RxMode::ReadBack);
     m_mode = mode;
+    ForgetAwaitedEchoes();
 }
 
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
@@ -245,7 +252,10 @@ void CReceiveDispatcher::Append(QByteArrayView bytes) {
 void CReceiveDispatcher::Evaluate(QByteArrayView received) {
     switch (m_mode) {
         case RxMode::ReadBack:
-            return EvaluateReadBack();
+        case RxMode::BulkWrite:
+        case RxMode::SpecialSet:
+        case RxMode::ReverseReread:
+            return EvaluateAnswers();
         case RxMode::BootReady:
         case RxMode::UploadData:
         case RxMode::UploadEnd:
@@ -253,81 +263,159 @@ void CReceiveDispatcher::Evaluate(QByteArrayView received) {
         case RxMode::UploadFinal:
         case RxMode::DeviceTag:
             return EvaluateUpgrade(received);
-        case RxMode::BulkWrite:
-            return EvaluateBulkWrite();
         case RxMode::Live:
             return;  // live frames are looked for as their bytes arrive
-        case RxMode::SpecialSet:
-            return EvaluateSpecialSet();
-        case RxMode::ReverseReread:
-            return EvaluateReverseReread();
-        default:
-            return;
     }
 }
 
-// Mode 0: read-back replies and the echo of a reference-set choice.
-void CReceiveDispatcher::EvaluateReadBack() {
-    DropSetEchoes();
-    if (TakeAwaitedEcho()) return;
-    if (m_state.m_nRxCount > kReferenceEchoMinimum &&
-        m_state.m_strRxBuf.startsWith(kReferenceEcho)) {
-        RestartReadBackAfterReferenceSet();
-        return;
+// Every complete answer in the buffer is handled on its own, in arrival order: a stale copy in
+// front of the awaited answer is dropped and never hides it.
+void CReceiveDispatcher::EvaluateAnswers() {
+    while (IsAnswerMode(m_mode)) {
+        // The special set chains and a caller awaiting an echo take it on its eighth byte,
+        // once its line end has come.
+        const bool callerAwaits =
+            m_mode == RxMode::ReadBack && !m_strAwaitedEcho.isEmpty() && !m_bReferenceSetEcho;
+        const EchoEnd echoEnd = m_mode == RxMode::SpecialSet || callerAwaits
+                                    ? EchoEnd::AfterLineEnd
+                                    : EchoEnd::AtLineEnd;
+        const std::optional<QByteArray> answer = CutAnswer(m_state.m_strRxBuf, echoEnd);
+        m_state.m_nRxCount = int(m_state.m_strRxBuf.size());
+        if (!answer) return;
+        HandleAnswer(*answer);
     }
-    if (m_state.m_nRxCount != kQueryReplyLength) return;
-    // A reply that matches no query keeps its bytes: later replies queue up behind its key and
-    // are not recognised until the buffer is cleared.
-    m_state.m_nRxCount = 0;
-    const QByteArray& buffer = m_state.m_strRxBuf;
-    if (!IsQueryKey(buffer) || !IsChainQuery(buffer[1])) return;
-    const char letter = buffer[1];
-    const int wire = LeadingDigits(ValueText(buffer));
-    m_state.m_strRxBuf.clear();
-    // A reply the chain is not waiting for (a repeated copy, a late answer to a query asked
-    // again) is dropped: taken as new, it would send a second next query and fork the chain.
-    // A read of chosen letters likewise takes only the reply it waits for.
-    const QByteArray& chosen = m_state.m_strChosenQueries;
-    if (letter != (chosen.isEmpty() ? m_cAwaited : chosen.front())) return;
-    m_bAskedAgain = false;
-    HandleChainReply(letter, wire);
 }
 
-// Echoes of ordinary set commands (a slider released during the read-back, or at any time in
-// mode 0) are taken out wherever a frame begins: left in the buffer, they would keep the count
-// away from a reply's length and stop the read-back for good. Only done while count and buffer
-// are in step; a reply that matched nothing keeps its bytes as before. The echo a sender awaits
-// (SendAwaitingEcho) stays for TakeAwaitedEcho.
-void CReceiveDispatcher::DropSetEchoes() {
-    QByteArray& buffer = m_state.m_strRxBuf;
-    if (m_state.m_nRxCount != buffer.size()) return;
-    qsizetype at = 0;
-    while (at < buffer.size()) {
-        if (IsOrdinarySetEcho(buffer, at) && buffer[at + 1] != m_state.m_cAwaitedEcho) {
-            buffer.remove(at, kSetEchoLength);
-        } else if (buffer[at] == '?' && buffer.size() - at >= kQueryReplyLength) {
-            at += kQueryReplyLength;
-        } else {
+void CReceiveDispatcher::HandleAnswer(const QByteArray& answer) {
+    bool taken = false;
+    switch (m_mode) {
+        case RxMode::ReadBack:
+            taken = answer[0] == '?' ? TakeReadBackReply(answer) : TakeEchoInModeZero(answer);
             break;
-        }
+        case RxMode::BulkWrite:
+            taken = TakeBulkWriteEcho(answer);
+            break;
+        case RxMode::SpecialSet:
+            taken = TakeSpecialSetEcho(answer);
+            break;
+        case RxMode::ReverseReread:
+            taken = TakeRereadReply(answer);
+            break;
+        default:
+            break;
     }
-    m_state.m_nRxCount = int(buffer.size());
+    if (!taken) qDebug() << "No chain waits for this answer; dropped:" << answer;
 }
 
-bool CReceiveDispatcher::TakeAwaitedEcho() {
-    const char letter = m_state.m_cAwaitedEcho;
-    const QByteArray& buffer = m_state.m_strRxBuf;
-    if (letter == 0 || m_state.m_nRxCount < kSpecialEchoLength || buffer.size() < 2 ||
-        buffer[0] != 'S' || buffer[1] != letter)
-        return false;
+// Mode 0: the reply to the query the read-back waits for. Any other reply (a repeated copy, a
+// late answer to a query asked again) is not taken: taken as new, it would send a second next
+// query and fork the chain.
+bool CReceiveDispatcher::TakeReadBackReply(const QByteArray& answer) {
+    const char letter = answer[1];
+    const char awaited = m_strChosenQueries.isEmpty() ? m_cAwaited : m_strChosenQueries.front();
+    if (awaited == 0 || !IsChainQuery(letter) || !IsReplyTo(answer, awaited)) return false;
+    m_bAskedAgain = false;
+    HandleChainReply(letter, ReplyValue(answer));
+    return true;
+}
+
+// Mode 0: the echo a caller waits for (SendAwaitingEcho) or the reference-set choice's echo,
+// which restarts the read-back. Echoes of ordinary set commands are not awaited.
+bool CReceiveDispatcher::TakeEchoInModeZero(const QByteArray& answer) {
+    if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
+    const char letter = answer[1];
+    const bool referenceSet = m_bReferenceSetEcho;
+    ForgetAwaitedEchoes();
+    if (referenceSet) {
+        m_listener.OnReferenceSetEchoed();
+        RestartReadBackAfterReferenceSet();
+    } else {
+        m_listener.OnSetEchoed(letter);
+    }
+    return true;
+}
+
+// Mode 7: the echo of the link last sent sends the next restored value.
+bool CReceiveDispatcher::TakeBulkWriteEcho(const QByteArray& answer) {
+    if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
+    const char letter = answer[1];
+    m_strAwaitedEcho.clear();
+    // The controller stores each value before it takes the next one; the announcement stores
+    // nothing, and the first value follows its echo at once.
+    if (letter != kBulkWriteAnnouncementLetter) m_clock.Wait(kChainLinkPause);
+    const BulkWriteStep step = BulkWriteStepAfter(letter);
+    switch (step.kind) {
+        case BulkWriteStep::Kind::Next:
+            SendBulkWriteLink(step.next);
+            break;
+        case BulkWriteStep::Kind::Finished:
+            m_mode = RxMode::ReadBack;
+            m_bReadBackRunning = true;
+            m_bAskedAgain = false;
+            AskChainQuery(kVersionLetter);
+            m_listener.OnBulkWriteFinished();
+            break;
+        case BulkWriteStep::Kind::NotInChain:
+            break;
+    }
+    return true;
+}
+
+// Mode 15: the echo of the link last sent (the calibration sums, the frame record, the
+// declination, the directions), or of a reverse mask sent meanwhile (the reverse re-read).
+bool CReceiveDispatcher::TakeSpecialSetEcho(const QByteArray& answer) {
+    const char letter = answer[1];
+    if (!m_strReverseEcho.isEmpty() && IsEchoOf(answer, m_strReverseEcho)) {
+        m_clock.Wait(kChainLinkPause);
+        ForgetAwaitedEchoes();
+        m_mode = RxMode::ReverseReread;
+        m_cRereadLetter = letter;
+        SendLink(QueryCommand(letter));
+        m_listener.OnSpecialSetEchoed(letter);
+        return true;
+    }
+    if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
+    m_strAwaitedEcho.clear();
+    m_clock.Wait(kChainLinkPause);
+    HandleSpecialSetEcho(letter);
+    m_listener.OnSpecialSetEchoed(letter);
+    return true;
+}
+
+void CReceiveDispatcher::HandleSpecialSetEcho(char letter) {
+    const auto& cells = m_nCalibration;
+    if (letter >= '0' && letter <= '2') {
+        // Each cell tap gets the voltage up to it: the running sum of the cells.
+        const int cellCount = letter - '0' + 2;
+        SendAwaitedSet(SetCommand(char(letter + 1),
+                                  std::accumulate(cells.begin(), cells.begin() + cellCount, 0)));
+    } else if (letter == '3') {
+        m_mode = RxMode::ReadBack;
+        m_listener.OnCalibrationFinished();
+    } else if (letter >= kFrameGeometryOrder.front() && letter < kLastFrameCoordinate) {
+        // The frame record holds axis count, extents and coordinates in the order l .. y.
+        const char next = char(letter + 1);
+        SendAwaitedSet(SetCommand(
+            next, WireFromShown(next, m_nFrameRecord[next - kFrameGeometryOrder.front()],
+                                m_state.m_nFwVersion)));
+    }
+}
+
+// Mode 20: the reverse flags just written, read back; then the live display resumes.
+bool CReceiveDispatcher::TakeRereadReply(const QByteArray& answer) {
+    const char letter = m_cRereadLetter;
+    if (letter == 0 || !IsReplyTo(answer, letter)) return false;
+    m_cRereadLetter = 0;
     ClearReceive();
-    m_state.m_cAwaitedEcho = 0;
-    m_listener.OnSetEchoed(letter);
+    ApplyValue(letter, ReplyValue(answer) & 0xFF);
+    m_mode = RxMode::Live;
+    SendLink(kLiveDisplayOn);
+    m_listener.OnReverseReread(letter);
     return true;
 }
 
 void CReceiveDispatcher::ContinueChosenRead() {
-    QByteArray& chosen = m_state.m_strChosenQueries;
+    QByteArray& chosen = m_strChosenQueries;
     chosen.remove(0, 1);
     if (!chosen.isEmpty()) {
         SendLink(QueryCommand(chosen.front()));
@@ -358,7 +446,7 @@ void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
         return;
     }
     m_state.m_nQueryRetries = ProtocolState::kFullRetries;
-    if (!m_state.m_strChosenQueries.isEmpty()) {
+    if (!m_strChosenQueries.isEmpty()) {
         ContinueChosenRead();
         return;
     }
@@ -389,83 +477,6 @@ void CReceiveDispatcher::ApplyValue(char letter, int wire) {
     m_listener.OnValueRead(letter, shown);
 }
 
-// Mode 7: each echo of the bulk write sends the next restored value.
-void CReceiveDispatcher::EvaluateBulkWrite() {
-    DropLeadingLineEnds(m_state);
-    if (m_state.m_nRxCount < kBulkEchoLength) return;
-    const QByteArray echo =
-        m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
-    ClearReceive();
-    // The controller stores each value before it takes the next one; the announcement stores
-    // nothing, and the first value follows its echo at once.
-    const bool announced = IsSetKey(echo) && echo[1] == kBulkWriteAnnouncementLetter;
-    if (!announced) m_clock.Wait(kChainLinkPause);
-    if (!IsSetKey(echo)) return;
-    const BulkWriteStep step = BulkWriteStepAfter(echo[1]);
-    switch (step.kind) {
-        case BulkWriteStep::Kind::Next:
-            SendBulkWriteLink(step.next);
-            return;
-        case BulkWriteStep::Kind::Finished:
-            m_mode = RxMode::ReadBack;
-            m_bReadBackRunning = true;
-            m_bAskedAgain = false;
-            AskChainQuery(kVersionLetter);
-            m_listener.OnBulkWriteFinished();
-            return;
-        case BulkWriteStep::Kind::NotInChain:
-            return;
-    }
-}
-
-// Mode 15: the calibration sums, the frame save chain and the reverse re-read.
-void CReceiveDispatcher::EvaluateSpecialSet() {
-    if (m_state.m_nRxCount != kSpecialEchoLength) return;
-    const QByteArray echo =
-        m_state.m_strRxBuf.first(std::min<qsizetype>(2, m_state.m_strRxBuf.size()));
-    ClearReceive();
-    m_clock.Wait(kChainLinkPause);
-    if (!IsSetKey(echo)) return;
-    HandleSpecialSetEcho(echo[1]);
-    m_listener.OnSpecialSetEchoed(echo[1]);
-}
-
-void CReceiveDispatcher::HandleSpecialSetEcho(char letter) {
-    const auto& cells = m_state.m_nCalibration;
-    if (letter >= '0' && letter <= '2') {
-        // Each cell tap gets the voltage up to it: the running sum of the cells.
-        const int cellCount = letter - '0' + 2;
-        SendLink(SetCommand(char(letter + 1),
-                            std::accumulate(cells.begin(), cells.begin() + cellCount, 0)));
-    } else if (letter == '3') {
-        m_mode = RxMode::ReadBack;
-        m_listener.OnCalibrationFinished();
-    } else if (letter == 'N' || letter == 'O') {
-        m_mode = RxMode::ReverseReread;
-        SendLink(QueryCommand(letter));
-    } else if (letter >= kFrameGeometryOrder.front() && letter < kLastFrameCoordinate) {
-        // The frame record holds axis count, extents and coordinates in the order l .. y.
-        const char next = char(letter + 1);
-        SendLink(SetCommand(
-            next, WireFromShown(next, m_state.m_nFrameRecord[next - kFrameGeometryOrder.front()],
-                                m_state.m_nFwVersion)));
-    }
-}
-
-// Mode 20: the reverse flags just written, read back; then the live display resumes.
-void CReceiveDispatcher::EvaluateReverseReread() {
-    if (m_state.m_nRxCount != kQueryReplyLength) return;
-    const QByteArray& buffer = m_state.m_strRxBuf;
-    if (!IsQueryKey(buffer) || (buffer[1] != 'N' && buffer[1] != 'O')) return;
-    const char letter = buffer[1];
-    const int wire = LeadingDigits(ValueText(buffer));
-    ClearReceive();
-    ApplyValue(letter, wire & 0xFF);
-    m_mode = RxMode::Live;
-    SendLink(kLiveDisplayOn);
-    m_listener.OnReverseReread(letter);
-}
-
 // Mode 10: live data frames. The receive buffer and count are the parser's: what it has not
 // yet recognised, never more than one frame's length. A sender that empties them (the start
 // of the live display) starts the parser afresh.
@@ -491,9 +502,10 @@ void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
 }
 
 void CReceiveDispatcher::SendBulkWriteLink(char letter) {
-    SendLink(letter == kBulkWriteAnnouncementLetter
-                 ? SetCommand(letter, kBulkWriteAnnouncementValue)
-                 : BulkWriteFrame(letter, m_state));
+    m_strAwaitedEcho = letter == kBulkWriteAnnouncementLetter
+                           ? SetCommand(letter, kBulkWriteAnnouncementValue)
+                           : BulkWriteFrame(letter, m_state);
+    SendLink(m_strAwaitedEcho);
     m_listener.OnBulkWriteLinkSent(letter);
 }
 
@@ -507,14 +519,25 @@ void CReceiveDispatcher::SendLink(const QByteArray& frame) {
     m_comm.SetOutput(frame);
 }
 
+void CReceiveDispatcher::SendAwaitedSet(const QByteArray& frame) {
+    m_strAwaitedEcho = frame;
+    SendLink(frame);
+}
+
 void CReceiveDispatcher::DiscardInput() { m_comm.GetInput(); }
 
 void CReceiveDispatcher::AskChainQuery(char letter) {
     // A read of chosen letters keeps its own account of what it waits for, and is timed by the
     // program that asked for it.
-    if (!m_state.m_strChosenQueries.isEmpty()) return SendLink(QueryCommand(letter));
+    if (!m_strChosenQueries.isEmpty()) return SendLink(QueryCommand(letter));
     m_cAwaited = letter;
-    SendLink(QueryCommand(letter));
+    try {
+        SendLink(QueryCommand(letter));
+    } catch (const CommError&) {
+        // Nothing was asked: no read-back runs, and nothing waits for one to end.
+        AbandonReadBack();
+        throw;
+    }
     m_replyTimer.Start(kChainReplyTimeout);
 }
 
@@ -528,6 +551,13 @@ void CReceiveDispatcher::AbandonReadBack() {
 
 void CReceiveDispatcher::OnChainReplyMissing() {
     const char letter = m_cAwaited;
+    // The reply may have come while the program was busy: it is taken first, and if it was the
+    // awaited one the chain has moved on (a new query and its own time-out, or its end).
+    try {
+        ReceiveWaiting();
+    } catch (const CommError&) {
+    }
+    if (m_replyTimer.IsActive() || m_cAwaited != letter) return;
     // Another exchange has the line now (a sender changed the mode), or the port is gone and
     // the status line already says so: the read-back is over without a word of its own.
     if (m_mode != RxMode::ReadBack || !m_comm.GetPortOpen())

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <array>
 #include <functional>
 
 #include "ClockTimer.h"
@@ -16,9 +17,12 @@ class IUpgradeReceiver;
 struct ProtocolState;
 
 // Interprets every byte the controller sends. The main window calls OnComm from the serial
-// control's OnComm notification; the bytes go into the receive buffer and are evaluated by the
-// receive mode: a recognised reply updates the parameter cache and the listener and, in a
-// chain, sends the next frame at once. Chains advance only when their reply arrives.
+// control's OnComm notification; the bytes go into the receive buffer, which is cut into
+// complete answers (ControllerAnswer), each handled on its own by the receive mode: the answer
+// the running chain waits for (its query's reply, or its set command's echo with the same
+// letter and value) updates the parameter cache and the listener and sends the next frame at
+// once. Any other answer is dropped and written to the debug log: a late or repeated answer
+// never drives a chain, and a chain that has ended waits for nothing.
 //
 // Serial-control errors (a closed port) propagate as CommError; every state change of a step
 // is made before its frame is sent, so a failed send leaves the state as a stopped chain.
@@ -36,6 +40,10 @@ public:
     void OnComm();
     // Appends received bytes to the buffer and evaluates it (what OnComm does with Input).
     void Receive(QByteArrayView bytes);
+    // Reads what waits on the open port and evaluates it. A time-out calls this before it
+    // declares the line silent: an answer that came while the program was busy (its
+    // notification not yet handled) is the controller's, not silence.
+    void ReceiveWaiting();
 
     // Receive state as a port open leaves it, then "?V\r": the full read-back.
     void StartReadBack();
@@ -65,9 +73,12 @@ public:
     // A switch row or reverse mask: stale input dropped, then the set command, in mode 0 or,
     // with keepMode, in the mode of the moment (a running live display goes on being parsed).
     void SendMask(char letter, int wire, bool keepMode);
-    // A set command in mode 15: its echo sends the next link of a special set chain (the
-    // calibration sums, the frame record) or ends it.
+    // A set command in mode 15 whose echo is awaited (the declination, the directions).
     void SendSpecialSet(char letter, int wire);
+    // Mode 15, "S0" with the first cell; each echo sends the running sum up to "S3".
+    void StartCalibration(const std::array<int, 4>& cells);
+    // Mode 15, "Sk" with the axis count; each echo sends the next value of the record up to "Sy".
+    void StartFrameSave(const std::array<int, 15>& record);
     // Mode 10, the receive state emptied, stale input dropped, "S~0001\r".
     void StartLiveDisplay();
     // Mode 0, "S~0000\r".
@@ -93,17 +104,25 @@ private:
     void Append(QByteArrayView bytes);
     void Evaluate(QByteArrayView received = {});
 
-    void EvaluateReadBack();
-    bool TakeAwaitedEcho();
+    // Modes 0, 7, 15 and 20: the buffer cut into answers, each handed to the running chain.
+    void EvaluateAnswers();
+    void HandleAnswer(const QByteArray& answer);
+    bool TakeReadBackReply(const QByteArray& answer);
+    bool TakeEchoInModeZero(const QByteArray& answer);
+    bool TakeBulkWriteEcho(const QByteArray& answer);
+    bool TakeSpecialSetEcho(const QByteArray& answer);
+    bool TakeRereadReply(const QByteArray& answer);
+
     void ContinueChosenRead();
     void RestartReadBackAfterReferenceSet();
     void HandleChainReply(char letter, int wire);
     void ApplyValue(char letter, int wire);
-    void EvaluateBulkWrite();
     void SendBulkWriteLink(char letter);
-    void EvaluateSpecialSet();
     void HandleSpecialSetEcho(char letter);
-    void EvaluateReverseReread();
+    // Sends a set command whose echo the running chain waits for.
+    void SendAwaitedSet(const QByteArray& frame);
+    // No echo is awaited any more: the chain that waited has ended or given way.
+    void ForgetAwaitedEchoes();
     void EvaluateLiveData(QByteArrayView bytes);
     void EvaluateUpgrade(QByteArrayView received);
 
@@ -118,7 +137,6 @@ private:
     void AskChainQuery(char letter);
     void OnChainReplyMissing();
     void AbandonReadBack();
-    void DropSetEchoes();
 
     ProtocolState& m_state;
     RxMode m_mode = RxMode::ReadBack;
@@ -135,4 +153,17 @@ private:
     char m_cAwaited = 0;
     bool m_bAskedAgain = false;
     ClockTimer m_replyTimer{m_clock};
+    // A read of chosen letters: the letters still to be answered, the awaited one first.
+    QByteArray m_strChosenQueries;
+
+    // The set command whose echo the running chain waits for (empty: none), and in mode 0
+    // whether it is a reference-set choice (its echo restarts the read-back).
+    QByteArray m_strAwaitedEcho;
+    bool m_bReferenceSetEcho = false;
+    // A reverse mask sent while mode 15 is in force: its echo asks the mask back (mode 20).
+    QByteArray m_strReverseEcho;
+    char m_cRereadLetter = 0;
+    // The values the special set chains send after the first link.
+    std::array<int, 4> m_nCalibration{};
+    std::array<int, 15> m_nFrameRecord{};
 };

@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 #include "ParamTable.h"
 #include "ResourceIds.h"
+#include "SessionTestAccess.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
     EXPECT_EQ(Control<QComboBox>(IDC_ESC_RATE)->currentIndex(), 4);
     dlg.OnValueRead('P', 4);
     EXPECT_EQ(Control<QComboBox>(IDC_SERVO_RATE)->currentIndex(), 3);
-    StoreInCache('M', 0xA0, dlg.State().m_nParamCache);  // as the dispatcher does first
+    StoreInCache('M', 0xA0, SessionTestAccess::State(dlg.Session()).m_nParamCache);  // as the dispatcher does first
     dlg.OnValueRead('M', 0xA0);
     EXPECT_FALSE(Control<QCheckBox>(IDC_SENSOR_MAG)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_BARO)->isChecked());

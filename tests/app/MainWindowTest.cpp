@@ -142,8 +142,7 @@ TEST_F(MainWindowTest, PortThatCannotBeOpenedIsReportedAndNotRecorded) {
 
 TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain) {
     CVexaDlg& dlg = Start();
-    dlg.State().m_strRxBuf = "?C\r=00";
-    dlg.State().m_nRxCount = 6;
+    m_line->Inject("?C\r=00");  // the start of a reply, waiting for its last bytes
     dlg.Session().SetMotorDirections(0);  // receive mode 15
     m_line->ClearSent();
     Click(IDC_REFRESH);
@@ -155,7 +154,7 @@ TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain)
     EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
 
     m_line->ClearSent();
-    dlg.State().m_strRxBuf = "junk";
+    m_line->Inject("?C\r=");
     auto* ports = Control<QComboBox>(IDC_PORT_LIST);
     emit ports->activated(ports->currentIndex());
     EXPECT_EQ(m_line->OpenCount(), 3);

@@ -7,6 +7,8 @@
 #include "MainWindowFixture.h"
 #include "ParameterExport.h"
 #include "ResourceIds.h"
+#include "ScriptedController.h"
+#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -18,7 +20,7 @@ protected:
         CVexaDlg& dlg = Start();
         // A set the restore accepts: frame type, ESC rate and alarm voltage in range.
         for (const auto& [slot, value] : {std::pair{0, 5}, {1, 4}, {3, 45}, {26, 330}, {174, 1}})
-            dlg.State().m_nParamCache[slot] = value;
+            SessionTestAccess::State(dlg.Session()).m_nParamCache[slot] = value;
         m_line->ClearSent();
         return dlg;
     }
@@ -131,6 +133,22 @@ TEST_F(ParameterFilesTest, MissingEchoEndsTheRestoreAfterTwoSecondsAndTheWindowG
     m_line->ClearSent();
     Choose(1);
     EXPECT_EQ(Sent(), "Sj0001\r");
+}
+
+// A restore that went through is checked against the read-back after it, in the file's form:
+// the letters the controller holds otherwise are named once, after the read-back.
+TEST_F(ParameterFilesTest, ValuesTheControllerDidNotTakeAreNamedAfterTheRestore) {
+    StartWithParameters();
+    WriteFile(Path("saved.txt"), Exported());
+    ScriptedController controller(*m_line, [](char letter) { return letter == 'V' ? 1218 : 50; });
+    m_prompter.QueueFile(Path("saved.txt"));
+    Choose(4);
+    for (int turn = 0; turn < 5000 && m_prompter.Shown().empty(); ++turn)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    const QString text = m_prompter.Shown()[0].text;
+    EXPECT_TRUE(text.startsWith(QString::fromUtf8("恢复后读回的参数与文件不同：C"))) << text.toStdString();
+    EXPECT_TRUE(Sent().endsWith("?j\r"));
 }
 
 // The adapter pulled in the middle of a restore: the status says the port is closed, the restore

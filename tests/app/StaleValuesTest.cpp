@@ -9,6 +9,7 @@
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
 #include "ScriptedController.h"
+#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -55,7 +56,11 @@ TEST_F(MainWindowTest, LostLineKeepsTheValuesDisabledUntilEveryValueIsReadAgain)
     // The adapter is back, but the controller stops answering halfway: still the last read.
     controller.beforeAnswer = [](const QByteArray& frame) { return frame != "?E\r"; };
     Click(IDC_REFRESH);
+    // The replies before "?E" are taken (a time-out takes what waits on the port first).
+    for (int turn = 0; turn < 2000 && !m_line->SentBytes().endsWith("?E\r"); ++turn)
+        QCoreApplication::processEvents();
     m_clock.Advance(1s);
+    QCoreApplication::processEvents();
     m_clock.Advance(1s);
     settle(2);
     EXPECT_FALSE(pagesEnabled());
@@ -109,7 +114,7 @@ TEST_F(MainWindowTest, AfterALineLossNoUpperPanelControlSendsUntilEverythingIsRe
 // send shows again what the controller holds.
 TEST_F(MainWindowTest, ARefusedSendIsToldInTheWindowsLanguageAndTheControlGoesBack) {
     CVexaDlg& dlg = Start();
-    dlg.Comm().SetPortOpen(false);
+    SessionTestAccess::Comm(dlg.Session()).SetPortOpen(false);
     m_line->ClearSent();
     auto* baro = Control<QCheckBox>(IDC_SENSOR_BARO);
     auto* servo = Control<QComboBox>(IDC_SERVO_RATE);

@@ -15,6 +15,7 @@
 #include "FrameDlg.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
+#include "SessionTestAccess.h"
 
 // The window's firmware upgrade on the in-memory line, with the simulated controller answering.
 namespace {
@@ -170,7 +171,7 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         SCOPED_TRACE(l.english);
         if (l.english) Click(IDC_LANGUAGE);
         m_prompter.Clear();
-        dlg.State().m_nLiveChannels.fill(7);
+        SessionTestAccess::State(dlg.Session()).m_nLiveChannels.fill(7);
         m_line->ClearSent();
 
         StartUpgrade();

@@ -18,6 +18,7 @@
 #include "ResourceIds.h"
 #include "ScriptedPrompter.h"
 #include "SerialPortBackend.h"
+#include "SessionTestAccess.h"
 #include "SimBackend.h"
 #include "SimProcess.h"
 #include "SliderDriver.h"
@@ -67,7 +68,7 @@ protected:
         slider_driver::Drag(slider, before.toInt() + 20);
         for (const auto& [letter, wire] :
              {std::pair{'A', 8}, {'^', 150}, {'a', 0x0FF}, {'Q', 200}, {'M', 0x0F}})
-            m_dlg->Comm().SetOutput(SetCommand(letter, wire));
+            SessionTestAccess::Comm(m_dlg->Session()).SetOutput(SetCommand(letter, wire));
         QTest::qWait(500);  // their echoes come and go before the port is opened again
         QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
         ASSERT_TRUE(ReadBack());

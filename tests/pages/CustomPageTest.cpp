@@ -11,6 +11,7 @@
 #include "ReadBackChain.h"
 #include "ReceiveDispatcher.h"
 #include "ResourceIds.h"
+#include "SessionTestAccess.h"
 #include "SpreadLabel.h"
 
 namespace {
@@ -202,7 +203,7 @@ TEST_F(CustomPageTest, RefreshWhileStreamingSwitchesTheStreamOffBeforeReadingBac
 TEST_F(CustomPageTest, ARefusedMaskPutsItsBoxesBack) {
     ReadBack('a', 1);
     ReadBack('N', 0);
-    m_dlg->Comm().SetPortOpen(false);
+    SessionTestAccess::Comm(m_dlg->Session()).SetPortOpen(false);
     struct Case {
         int id;
         bool tickedAfter;

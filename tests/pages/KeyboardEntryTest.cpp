@@ -5,6 +5,7 @@
 
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
+#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -45,7 +46,7 @@ class KeyboardEntryTest : public MainWindowTest {
 protected:
     void Open(const SliderKind& kind) {
         Start();
-        m_dlg->State().m_nFwVersion = 1218;
+        SessionTestAccess::State(m_dlg->Session()).m_nFwVersion = 1218;
         m_dlg->ShowPage(kind.pageIndex);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
         QApplication::setActiveWindow(m_dlg.get());
@@ -126,7 +127,7 @@ TEST_F(KeyboardEntryTest, NumberOutsideTheRangeIsRefusedWithTheRangeInEitherLang
 TEST_F(KeyboardEntryTest, KeysOnAClosedPortPutTheValueBack) {
     const SliderKind& kind = kKinds[0];
     Open(kind);
-    m_dlg->Comm().SetPortOpen(false);
+    SessionTestAccess::Comm(m_dlg->Session()).SetPortOpen(false);
     m_slider->setFocus();
     QTest::keyClick(m_slider, Qt::Key_Right);
     m_clock.Advance(300ms);

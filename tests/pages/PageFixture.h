@@ -5,6 +5,7 @@
 
 #include "MainWindowFixture.h"
 #include "ParamTable.h"
+#include "SessionTestAccess.h"
 #include "SliderDriver.h"
 
 // The main window on an in-memory line with one of its pages as the visible page, reached as
@@ -43,7 +44,7 @@ protected:
         return m_page->ShowReadBack(letter, ShownFromWire(letter, wire, State().m_nFwVersion));
     }
 
-    ProtocolState& State() { return m_dlg->State(); }
+    ProtocolState& State() { return SessionTestAccess::State(m_dlg->Session()); }
     int& Cache(char letter) { return State().m_nParamCache[std::size_t(*CacheSlotOf(letter))]; }
 
     Page* m_page = nullptr;

@@ -70,7 +70,7 @@ TEST_F(BasicPageTest, WheelOverASliderMovesNothingWithOrWithoutFocus) {
 TEST_F(BasicPageTest, ARefusedSendPutsTheSliderBackAndLeavesTheCache) {
     ReadBack('E', 30);
     Cache('E') = 30;
-    m_dlg->Comm().SetPortOpen(false);
+    m_dlg->Session().ClosePort();
     Drag(IDC_BASIC_SLIDER_DYN_STAB, 37);
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);

@@ -58,7 +58,7 @@ TEST_F(VoltagePageTest, OkHandsTheCellsOverAndSendsTheFirstTap) {
 
     EXPECT_EQ(Sent(), "S00420\r");
     EXPECT_EQ(m_dlg->Session().Mode(), RxMode::SpecialSet);
-    EXPECT_EQ(State().m_nCalibration, (std::array<int, 4>{420, 415, 418, 410}));
+    EXPECT_EQ(m_dlg->Session().RunningChain(), Chain::Calibration);
     EXPECT_EQ(m_prompter.Shown().size(), 1u);
 }
 
@@ -84,7 +84,7 @@ TEST_F(VoltagePageTest, CellThatIsNotAnIntegerStopsTheChainBeforeAnythingIsSent)
         EXPECT_EQ(Refusal()->text, "请键入一个整数。");
         EXPECT_EQ(Sent(), "");
         EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
-        EXPECT_EQ(State().m_nCalibration, (std::array<int, 4>{}));
+        EXPECT_FALSE(m_dlg->Session().RunningChain().has_value());
         EXPECT_TRUE(Control(IDC_VOLT_CELL2)->hasFocus());
     }
 }

@@ -81,9 +81,12 @@ TEST(ParamTable, GimbalEncodingsDependOnTheFirmwareVersion) {
     EXPECT_EQ(WireFromShown(')', 30, 1200), 130);
     EXPECT_EQ(WireFromShown('+', 30, kNew), 30);
     EXPECT_EQ(WireFromShown('_', 30, 1200), 30);
-    // The ratios and the roll and Z limits keep the value sent in the cache.
-    EXPECT_EQ(CachedAfterSend('K', 30, 1200), 130);
-    EXPECT_EQ(CachedAfterSend('+', 30, 1200), 130);
+    // The cache takes what a read-back of the value sent shows: one form for both.
+    EXPECT_EQ(CachedAfterSend('K', 30, 1200), 30);   // sent 130, read back 30
+    EXPECT_EQ(CachedAfterSend('%', 60, 1211), -40);  // sent 60, read back -40
+    EXPECT_EQ(CachedAfterSend('+', 0, 1200), 100);   // sent 100, read back 100
+    EXPECT_EQ(CachedAfterSend('+', 30, 1200), 0);    // sent 130: out of range, shown as 0
+    EXPECT_EQ(CachedAfterSend('K', 30, kNew), 30);
     EXPECT_EQ(CachedAfterSend('_', 30, 1200), 30);
 }
 

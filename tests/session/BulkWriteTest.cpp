@@ -125,6 +125,8 @@ TEST_F(BulkWriteTest, StoredTextGoesOutUnchanged) {
 }
 
 TEST_F(BulkWriteTest, EchoIsTakenFromItsSeventhByte) {
+    Arrive("Sj0004\r\n");  // the announcement's echo sends the first value
+    ForgetWrittenFrames();
     Arrive("SC0045");
     EXPECT_TRUE(SentFrames().empty());
     Arrive("\r");
@@ -134,16 +136,28 @@ TEST_F(BulkWriteTest, EchoIsTakenFromItsSeventhByte) {
     EXPECT_EQ(SentFrames().back(), "SB0007\r");
 }
 
-TEST_F(BulkWriteTest, EchoOutsideTheChainIsConsumedAndStopsIt) {
-    Arrive("SX0001\r");
+// Only the echo of the link last sent moves the chain on: an echo outside the chain, a late
+// echo of an earlier link, the echo of a later link, a reply: each is dropped, without a pause.
+TEST_F(BulkWriteTest, EchoOfAnotherFrameIsDroppedAndTheChainWaitsOn) {
+    for (const QByteArray& other : {QByteArray("SX0001\r"), QByteArray("SD0045\r\n"),
+                                    QByteArray("SC0045\r\n"), Reply('j', 4)})
+        Arrive(other);
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
-    EXPECT_EQ(m_state.m_nRxCount, 0);
     EXPECT_EQ(m_dispatcher.Mode(), RxMode::BulkWrite);
-    EXPECT_EQ(m_clock.Waits(), std::vector<std::chrono::milliseconds>{50ms});
+    EXPECT_TRUE(m_clock.Waits().empty());
+    Arrive("Sj0004\r\n");
+    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"SC0045\r"});
 }
 
 TEST_F(BulkWriteTest, LastEchoEndsTheChain) {
+    controller = [](const QByteArray& frame) -> std::vector<QByteArray> {
+        if (frame.startsWith('S') && frame[1] != 'O') return {frame};
+        return {};
+    };
+    m_dispatcher.StartBulkWrite();
+    Pump();
+    ForgetWrittenFrames();
     Arrive("SO0004\r");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});
     EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReadBack);

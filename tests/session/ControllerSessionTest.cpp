@@ -1,14 +1,20 @@
-// The controller session's chains over their outcomes: every chain that waits for echoes ends
-// once, told to the caller, whether its last echo came, one did not come in time, the line was
-// lost, or another intent took the line; a timer of an ended chain never fires into another.
+// The controller session's chains over their outcomes: every chain ends once, told to the
+// caller, and only the answer it waits for (its own frame's echo, its own query's reply) moves
+// it on. One table: every chain × {all answered, silent, line lost, replaced, a late answer
+// after its time-out while the next chain starts, a stale copy in front of each awaited
+// answer, the answer waiting unread while the program was busy past the time-out, a message
+// left open at the last answer}.
 #include <QCoreApplication>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "BulkWriteChain.h"
 #include "CommError.h"
 #include "CommandFrames.h"
 #include "GoldenFile.h"
 #include "ParamTable.h"
+#include "ReadBackChain.h"
 #include "SessionFixture.h"
 
 using namespace std::chrono_literals;
@@ -38,27 +44,106 @@ std::vector<ChainCase> Chains() {
          "z", 1s},
         {"restore", Chain::Restore, [](CControllerSession& s) { s.Restore(GoldenValues()); },
          "j" + std::string(kBulkWriteOrder), 2s},
+        {"reference set", Chain::ReferenceSet,
+         [](CControllerSession& s) { s.LoadReferenceSet(2); }, "j", 1s},
     };
 }
 
-enum class Ending { AllEchoed, SilentHalfway, LineLostHalfway, ReplacedHalfway };
+enum class Ending {
+    AllEchoed,
+    SilentHalfway,
+    LineLostHalfway,
+    ReplacedHalfway,
+    LateEchoIntoTheSameChain,  // timed out halfway; its echo comes as the chain starts again
+    LateEchoIntoAnotherChain,  // timed out halfway; its echo comes as a direction click starts
+    StaleCopyBeforeEachEcho,   // each echo in one read behind a copy of the one before
+    BusyWhileTheEchoWaits,     // the halfway echo comes while the event loop is blocked
+    MessageOpenAtTheLastEcho,  // the caller keeps a message open 4 s at the last answer
+};
+
+// The chain a direction click starts, or for the directions themselves the declination.
+ChainCase NextChainAfter(const ChainCase& c) {
+    for (const ChainCase& other : Chains())
+        if (other.chain == (c.chain == Chain::Directions ? Chain::Declination : Chain::Directions))
+            return other;
+    return c;
+}
 
 class ChainRig : public SessionRig {
 public:
-    // Runs a chain to the given ending and returns what the caller was told about it.
-    std::vector<ChainEnd> Run(const ChainCase& c, Ending ending) {
+    // The controller echoes every set command (eight bytes): from `silentAt` on it says nothing;
+    // the echo of `heldAt` it holds back for the test; with `repeat` each echo comes behind a
+    // copy of the one before; `lateFirst` comes in front of the first echo.
+    void Script(char silentAt, char heldAt, bool repeat, QByteArray lateFirst = {}) {
+        m_bQuietNow = false;
+        m_strPrevious.clear();
+        m_strLate = std::move(lateFirst);
+        controller = [=, this](const QByteArray& frame) -> std::vector<QByteArray> {
+            if (!frame.startsWith('S') || frame.size() < 2) return {};
+            if (frame[1] == silentAt) m_bQuietNow = true;
+            if (m_bQuietNow) return {};
+            const QByteArray echo = frame + '\n';
+            if (frame[1] == heldAt) {
+                m_strHeld = echo;
+                return {};
+            }
+            std::vector<QByteArray> answers;
+            if (!m_strLate.isEmpty()) answers.push_back(std::exchange(m_strLate, {}));
+            answers.push_back(repeat ? m_strPrevious + echo : echo);
+            m_strPrevious = echo;
+            return answers;
+        };
+    }
+
+    // The frames a chain sends when every echo comes, and the end it is told.
+    static std::pair<std::vector<QByteArray>, std::vector<ChainEnd>> Answered(const ChainCase& c) {
+        ChainRig rig;
+        rig.Script(0, 0, false);
+        c.start(rig.m_session);
+        rig.Pump();
+        return {rig.SentFrames(), rig.m_listener.ends};
+    }
+
+    // The echo of the last frame sent for a letter.
+    QByteArray EchoOfSent(char letter) const {
+        const std::vector<QByteArray> frames = SentFrames();
+        for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame)
+            if (frame->size() > 1 && (*frame)[0] == 'S' && (*frame)[1] == letter) return *frame + '\n';
+        return {};
+    }
+
+    // Runs a chain to the ending; returns the frames sent from the chain's start on.
+    std::vector<QByteArray> Run(const ChainCase& c, Ending ending) {
         const char halfway = c.echoes[c.echoes.size() / 2];
-        EchoSetCommandsUntil(ending == Ending::AllEchoed ? 0 : halfway);
-        c.start(m_session);
-        Pump();
+        const bool timesOut = ending == Ending::SilentHalfway ||
+                              ending == Ending::LateEchoIntoTheSameChain ||
+                              ending == Ending::LateEchoIntoAnotherChain;
         switch (ending) {
             case Ending::AllEchoed:
+            case Ending::MessageOpenAtTheLastEcho:
+                Script(0, 0, false);
                 break;
-            case Ending::SilentHalfway:
-                m_clock.Advance(c.timeout - 1ms);
-                EXPECT_TRUE(m_listener.ends.empty()) << c.name << ": ended before its time-out";
-                m_clock.Advance(1ms);
+            case Ending::StaleCopyBeforeEachEcho:
+                Script(0, 0, true);
                 break;
+            case Ending::BusyWhileTheEchoWaits:
+                Script(0, halfway, false);
+                break;
+            default:
+                Script(halfway, 0, false);
+                break;
+        }
+        if (ending == Ending::MessageOpenAtTheLastEcho)
+            m_listener.atLastAnswer = [this] { m_clock.Advance(4s); };
+        m_listener.lastLetter = c.chain == Chain::Restore ? 'O' : c.echoes.back();
+        c.start(m_session);
+        Pump();
+        if (timesOut) {
+            m_clock.Advance(c.timeout - 1ms);
+            EXPECT_TRUE(m_listener.ends.empty()) << "ended before its time-out";
+            m_clock.Advance(1ms);
+        }
+        switch (ending) {
             case Ending::LineLostHalfway:
                 m_line->HangUp();
                 QCoreApplication::processEvents();  // the loss is told from the event loop
@@ -66,44 +151,141 @@ public:
             case Ending::ReplacedHalfway:
                 m_session.SetParameter('C', 45);
                 break;
+            case Ending::LateEchoIntoTheSameChain:
+            case Ending::LateEchoIntoAnotherChain: {
+                const QByteArray late = EchoOfSent(halfway);
+                ForgetWrittenFrames();
+                Script(0, 0, false, late);
+                const ChainCase next =
+                    ending == Ending::LateEchoIntoTheSameChain ? c : NextChainAfter(c);
+                next.start(m_session);
+                Pump();
+                return SentFrames();
+            }
+            case Ending::BusyWhileTheEchoWaits:
+                // The echo reaches the port while a handler blocks the event loop past the
+                // time-out; then the time-out and the echo's notification are both due, and
+                // the time-out runs first.
+                m_line->Feed(m_strHeld);
+                m_clock.Wait(c.timeout + 500ms);
+                m_clock.RunDueTimers();
+                QCoreApplication::processEvents();
+                Pump();
+                break;
+            default:
+                break;
         }
-        const std::size_t sent = m_line->Sent().size();
+        const std::vector<QByteArray> sent = SentFrames();
         // Whatever comes late changes nothing: no second end, nothing sent on its behalf.
-        if (ending != Ending::LineLostHalfway) m_line->Inject(SetCommand(halfway, 0) + '\n');
-        m_clock.Advance(10s);
-        if (ending != Ending::AllEchoed) {
-            EXPECT_EQ(m_line->Sent().size(), sent) << c.name << ": sent after its end";
+        // (A restore or reference set that ended well has started the read-back, which asks on.)
+        const bool readsBack = c.chain == Chain::Restore || c.chain == Chain::ReferenceSet;
+        if (ending == Ending::SilentHalfway || ending == Ending::ReplacedHalfway ||
+            (!readsBack && (ending == Ending::StaleCopyBeforeEachEcho ||
+                            ending == Ending::BusyWhileTheEchoWaits))) {
+            m_line->Inject(EchoOfSent(halfway));
+            m_clock.Advance(10s);
+            EXPECT_EQ(SentFrames(), sent) << "sent after its end";
         }
-        return m_listener.ends;
+        return sent;
     }
+
+private:
+    bool m_bQuietNow = false;
+    QByteArray m_strPrevious;
+    QByteArray m_strLate;
+    QByteArray m_strHeld;
 };
 
-TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcome) {
-    const struct {
-        Ending ending;
-        ChainResult result;
-    } endings[] = {{Ending::AllEchoed, ChainResult::Done},
-                   {Ending::SilentHalfway, ChainResult::NoAnswer},
-                   {Ending::LineLostHalfway, ChainResult::LineLost},
-                   {Ending::ReplacedHalfway, ChainResult::Replaced}};
+TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcomeAndOnlyItsOwnAnswersMoveIt) {
     for (const ChainCase& c : Chains()) {
-        for (const auto& [ending, result] : endings) {
-            SCOPED_TRACE(std::string(c.name) + " / " + std::to_string(int(result)));
-            ChainRig fresh;
-            const std::vector<ChainEnd> ends = fresh.Run(c, ending);
-            ASSERT_EQ(ends.size(), 1u);
-            EXPECT_EQ(ends[0].chain, c.chain);
-            EXPECT_EQ(ends[0].result, result);
-            const char expected =
-                result == ChainResult::Done ? (c.chain == Chain::Restore ? 'O' : c.echoes.back())
-                                            : c.echoes[c.echoes.size() / 2];
-            EXPECT_EQ(ends[0].letter, expected);
+        const auto [answeredFrames, answeredEnds] = ChainRig::Answered(c);
+        ASSERT_EQ(answeredEnds.size(), 1u) << c.name;
+        const char last = answeredEnds[0].letter;
+        const char halfway = c.echoes[c.echoes.size() / 2];
+        const ChainCase next = NextChainAfter(c);
+        const auto [nextFrames, nextEnds] = ChainRig::Answered(next);
+        const struct Row {
+            Ending ending;
+            std::vector<ChainEnd> ends;
+            std::vector<QByteArray> frames;  // empty: not checked
+        } rows[] = {
+            {Ending::AllEchoed, {{c.chain, ChainResult::Done, last}}, answeredFrames},
+            {Ending::SilentHalfway, {{c.chain, ChainResult::NoAnswer, halfway}}, {}},
+            {Ending::LineLostHalfway, {{c.chain, ChainResult::LineLost, halfway}}, {}},
+            {Ending::ReplacedHalfway, {{c.chain, ChainResult::Replaced, halfway}}, {}},
+            {Ending::LateEchoIntoTheSameChain,
+             {{c.chain, ChainResult::NoAnswer, halfway}, {c.chain, ChainResult::Done, last}},
+             answeredFrames},
+            {Ending::LateEchoIntoAnotherChain,
+             {{c.chain, ChainResult::NoAnswer, halfway}, nextEnds[0]},
+             nextFrames},
+            {Ending::StaleCopyBeforeEachEcho, {{c.chain, ChainResult::Done, last}}, answeredFrames},
+            {Ending::BusyWhileTheEchoWaits, {{c.chain, ChainResult::Done, last}}, answeredFrames},
+            {Ending::MessageOpenAtTheLastEcho, {{c.chain, ChainResult::Done, last}}, {}},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(c.name) + " / ending " + std::to_string(int(row.ending)));
+            ChainRig rig;
+            const std::vector<QByteArray> frames = rig.Run(c, row.ending);
+            const std::vector<ChainEnd>& ends = rig.m_listener.ends;
+            ASSERT_EQ(ends.size(), row.ends.size());
+            for (std::size_t i = 0; i < ends.size(); ++i) {
+                EXPECT_EQ(ends[i].chain, row.ends[i].chain) << i;
+                EXPECT_EQ(ends[i].result, row.ends[i].result) << i;
+                EXPECT_EQ(ends[i].letter, row.ends[i].letter) << i;
+            }
+            if (!row.frames.empty()) {
+                // Each chain's own frames, each once: a late or stale echo sent nothing.
+                std::vector<QByteArray> own = frames;
+                own.resize(std::min(own.size(), row.frames.size()));
+                EXPECT_EQ(own, row.frames);
+            }
             if (c.chain != Chain::FrameSave) continue;
             // The cache keeps the frame only once the controller has echoed all of it.
-            const auto cache = fresh.m_session.Cache().subspan(ProtocolState::kFrameRecordFirstSlot, 15);
+            const auto cache =
+                rig.m_session.Cache().subspan(ProtocolState::kFrameRecordFirstSlot, 15);
             const bool kept = std::equal(cache.begin(), cache.end(), kRecord.begin());
-            EXPECT_EQ(kept, result == ChainResult::Done);
+            EXPECT_EQ(kept, row.ends.back().result == ChainResult::Done &&
+                                row.ends.back().chain == Chain::FrameSave);
         }
+    }
+}
+
+// The read-back takes only the reply to its own query: a line that repeats every reply 50 ms
+// later puts a stale copy and the awaited reply into one read; a reply that waits unread while
+// the program was busy for 1.5 s is taken before the re-ask.
+TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
+    enum class Line { Answered, StaleCopyBeforeEachReply, BusyWhileTheVersionWaits };
+    for (Line line :
+         {Line::Answered, Line::StaleCopyBeforeEachReply, Line::BusyWhileTheVersionWaits}) {
+        SCOPED_TRACE(int(line));
+        SessionRig rig;
+        QByteArray previous, held;
+        rig.controller = [&](const QByteArray& frame) -> std::vector<QByteArray> {
+            if (frame.size() != 3 || frame[0] != '?') return {};
+            const QByteArray reply =
+                QueryCommand(frame[1]) + ' ' + (frame[1] == 'V' ? "1218" : "0050") + "\r\n";
+            if (line == Line::BusyWhileTheVersionWaits && frame[1] == 'V') {
+                held = reply;
+                return {};
+            }
+            const QByteArray read = line == Line::StaleCopyBeforeEachReply ? previous + reply : reply;
+            previous = reply;
+            return {read};
+        };
+        rig.m_session.ReadBack();
+        rig.Pump();
+        if (line == Line::BusyWhileTheVersionWaits) {
+            rig.m_line->Feed(held);
+            rig.m_clock.Wait(1500ms);
+            rig.m_clock.RunDueTimers();
+            QCoreApplication::processEvents();
+            rig.Pump();
+        }
+        std::vector<QByteArray> queries;
+        for (char letter : kReadBackOrder) queries.push_back(QueryCommand(letter));
+        EXPECT_EQ(rig.SentFrames(), queries);
+        EXPECT_EQ(rig.m_listener.readBacksFinished, 1);
     }
 }
 
@@ -117,18 +299,60 @@ TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
     EXPECT_EQ(m_session.Mode(), RxMode::ReadBack);
 }
 
-TEST_F(SessionTest, ARefusedSendLeavesTheCacheAsTheControllerConfirmedIt) {
-    EchoSetCommandsUntil(0);
-    m_session.SetParameter('C', 45);
-    EXPECT_EQ(m_session.Cache()[*CacheSlotOf('C')], 45);
-    m_session.Comm().SetPortOpen(false);
-    EXPECT_THROW(m_session.SetParameter('C', 60), CommError);
-    EXPECT_THROW(m_session.SetSwitchRow('a', 5), CommError);
-    EXPECT_EQ(m_session.Cache()[*CacheSlotOf('C')], 45);
-    EXPECT_EQ(MaskFromCache('a', m_session.Cache()), 0);
-    EXPECT_THROW(m_session.Calibrate({1, 2, 3, 4}), CommError);
-    ASSERT_EQ(m_listener.ends.size(), 1u);
-    EXPECT_EQ(m_listener.ends[0].result, ChainResult::Refused);
+// Every intent the closed port refuses: CommError for the caller, nothing sent, the cache as
+// the controller confirmed it, a chain told once that it was refused, and nothing later
+// (no time-out, no work queued behind a read-back that never started).
+TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
+    const struct Row {
+        const char* name;
+        std::function<void(CControllerSession&)> intent;
+        std::optional<Chain> chain;
+    } rows[] = {
+        {"SetParameter", [](CControllerSession& s) { s.SetParameter('C', 60); }, {}},
+        {"SetSwitchRow", [](CControllerSession& s) { s.SetSwitchRow('a', 5); }, {}},
+        {"SetLinkedSwitchRows",
+         [](CControllerSession& s) { s.SetLinkedSwitchRows('d', 1, 'e', 4); }, {}},
+        {"SetReverseMask", [](CControllerSession& s) { s.SetReverseMask('N', 5); }, {}},
+        {"SetDeclination", [](CControllerSession& s) { s.SetDeclination(-5); }, Chain::Declination},
+        {"SetMotorDirections", [](CControllerSession& s) { s.SetMotorDirections(9); },
+         Chain::Directions},
+        {"Calibrate", [](CControllerSession& s) { s.Calibrate({1, 2, 3, 4}); }, Chain::Calibration},
+        {"SaveFrame", [](CControllerSession& s) { s.SaveFrame(kRecord); }, Chain::FrameSave},
+        {"ReadFrame", [](CControllerSession& s) { s.ReadFrame(); }, {}},
+        {"StartLiveDisplay", [](CControllerSession& s) { s.StartLiveDisplay(); }, {}},
+        {"StopLiveDisplay", [](CControllerSession& s) { s.StopLiveDisplay(); }, {}},
+        {"ReadBack", [](CControllerSession& s) { s.ReadBack(); }, {}},
+        {"LoadReferenceSet", [](CControllerSession& s) { s.LoadReferenceSet(2); },
+         Chain::ReferenceSet},
+        {"Restore", [](CControllerSession& s) { s.Restore(GoldenValues()); }, Chain::Restore},
+        {"ReadChosen", [](CControllerSession& s) { s.ReadChosen("VK"); }, {}},
+        {"SendAwaitingEcho", [](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SessionRig rig;
+        rig.EchoSetCommandsUntil(0);
+        rig.m_session.SetParameter('C', 45);
+        rig.Pump();
+        const auto confirmed = rig.m_session.State().m_nParamCache;
+        rig.m_session.ClosePort();
+        rig.m_line->ClearSent();
+        EXPECT_THROW(row.intent(rig.m_session), CommError);
+        EXPECT_TRUE(rig.SentFrames().empty());
+        EXPECT_EQ(rig.m_session.State().m_nParamCache, confirmed);
+        const std::size_t ends = row.chain ? 1 : 0;
+        ASSERT_EQ(rig.m_listener.ends.size(), ends);
+        if (row.chain) {
+            EXPECT_EQ(rig.m_listener.ends[0].chain, *row.chain);
+            EXPECT_EQ(rig.m_listener.ends[0].result, ChainResult::Refused);
+        }
+        bool ranAfterReadBack = false;
+        rig.m_session.AfterReadBack([&] { ranAfterReadBack = true; });
+        EXPECT_TRUE(ranAfterReadBack);
+        rig.m_clock.Advance(10s);
+        EXPECT_EQ(rig.m_listener.ends.size(), ends);
+        EXPECT_EQ(rig.m_clock.PendingTimers(), 0u);
+    }
 }
 
 }  // namespace

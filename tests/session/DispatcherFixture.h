@@ -107,7 +107,8 @@ protected:
                 m_dispatcher.SendSpecialSet('Q', 175);
                 break;
             case RxMode::ReverseReread:
-                m_dispatcher.SendSpecialSet('N', 0);
+                m_dispatcher.SendSpecialSet('Q', 175);
+                m_dispatcher.SendMask('N', 0, true);
                 Arrive("SN0000\r\n");
                 break;
             default:

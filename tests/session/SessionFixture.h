@@ -14,6 +14,7 @@
 #include "ISessionListener.h"
 #include "MemoryLine.h"
 #include "ScriptedAnswers.h"
+#include "SessionTestAccess.h"
 
 // What the session told its caller, in order.
 struct SessionRecorder : ISessionListener {
@@ -21,8 +22,21 @@ struct SessionRecorder : ISessionListener {
     std::vector<std::pair<char, int>> values;
     std::vector<std::pair<char, int>> replies;  // every query reply, wire value as it came
     int readBacksFinished = 0;
+    // Runs once when the last answer of a chain (`lastLetter`) is told, as a message box the
+    // caller keeps open would run the event loop.
+    char lastLetter = 0;
+    std::function<void()> atLastAnswer;
 
     void OnChainEnded(const ChainEnd& end) override { ends.push_back(end); }
+    void OnSpecialSetEchoed(char letter) override {
+        if (letter == lastLetter) AtLastAnswer();
+    }
+    void OnBulkWriteFinished() override { AtLastAnswer(); }
+    void OnCalibrationFinished() override { AtLastAnswer(); }
+    void OnReferenceSetEchoed() override { AtLastAnswer(); }
+    void AtLastAnswer() {
+        if (auto run = std::exchange(atLastAnswer, nullptr)) run();
+    }
     void OnValueRead(char letter, int shown) override { values.emplace_back(letter, shown); }
     void OnFirmwareVersion(int) override {}
     void OnReadBackFinished() override { ++readBacksFinished; }
@@ -34,7 +48,7 @@ struct SessionRecorder : ISessionListener {
 class SessionRig : public ScriptedAnswers {
 public:
     SessionRig() : m_session(MakeLine(), m_clock, m_listener) {
-        CMSComm& comm = m_session.Comm();
+        CMSComm& comm = SessionTestAccess::Comm(m_session);
         comm.SetInputMode(CMSComm::comInputModeBinary);
         comm.SetRThreshold(1);
         comm.SetPortOpen(true);

@@ -17,18 +17,13 @@ protected:
         };
     }
 
-    // What a page sends to start a chain.
-    void PageSends(const QByteArray& frame) {
-        m_comm.SetOutput(frame);
-        Pump();
-    }
 };
 
 TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
-    m_state.m_nCalibration = {420, 415, 418, 410};
     m_state.m_nParamCache[18] = 77;  // the gimbal roll ratio
     EchoEverySetCommand();
-    PageSends(SetCommand('0', 420));
+    m_dispatcher.StartCalibration({420, 415, 418, 410});
+    Pump();
 
     EXPECT_EQ(SentFrames(),
               (std::vector<QByteArray>{"S00420\r", "S10835\r", "S21253\r", "S31663\r"}));
@@ -40,23 +35,24 @@ TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
     for (std::size_t i = 1; i < sent.size(); ++i) EXPECT_GE(sent[i].at - sent[i - 1].at, 50ms);
 }
 
-TEST_F(SpecialSetTest, EchoIsTakenAtExactlyEightBytes) {
-    m_state.m_nCalibration = {420, 415, 418, 410};
+TEST_F(SpecialSetTest, EchoIsTakenOnItsEighthByteAndEachAnswerOfAReadOnItsOwn) {
+    m_dispatcher.StartCalibration({420, 415, 418, 410});
+    ForgetWrittenFrames();
     Arrive("S00420\r");
     EXPECT_TRUE(SentFrames().empty());
     Arrive("\n");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"S10835\r"});
 
-    Arrive("S10835\r\n\n");  // nine bytes in one event: never taken
-    EXPECT_EQ(SentFrames().size(), 1u);
-    EXPECT_EQ(m_state.m_nRxCount, 9);
+    // A repeated copy of the last echo and the awaited one, in one read of 16 bytes.
+    Arrive("S00420\r\nS10835\r\n");
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"S10835\r", "S21253\r"}));
 }
 
 TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
-    m_state.m_nFrameRecord = {4,    650, 600,  -120, 300, 120,  300,  -120,
-                              -300, 120, -300, 0,    0,   4999, -5000};
     EchoEverySetCommand();
-    PageSends(SetCommand('k', 4));
+    m_dispatcher.StartFrameSave(
+        {4, 650, 600, -120, 300, 120, 300, -120, -300, 120, -300, 0, 0, 4999, -5000});
+    Pump();
 
     EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"Sk0004\r", "Sl0650\r", "Sm0600\r", "Sn4880\r",
                                                      "So5300\r", "Sp5120\r", "Sq5300\r", "Sr4880\r",
@@ -66,17 +62,24 @@ TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
     EXPECT_EQ(m_clock.Waits().size(), 15u);  // the "Sy" echo is taken too, with its pause
 }
 
-TEST_F(SpecialSetTest, EchoesOutsideTheChainsAreConsumed) {
-    Arrive("SQ0175\r\n");
-    Arrive("?V\r 1218");  // eight bytes, not an echo
+TEST_F(SpecialSetTest, OnlyTheEchoOfTheFrameSentIsTaken) {
+    m_dispatcher.StartCalibration({420, 415, 418, 410});
+    ForgetWrittenFrames();
+    // Another letter, the same letter with another value, a reply: none is this chain's.
+    for (const QByteArray& other :
+         {QByteArray("Sl0650\r\n"), QByteArray("S00421\r\n"), Reply('0', 420)})
+        Arrive(other);
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
     EXPECT_EQ(m_dispatcher.Mode(), RxMode::SpecialSet);
+    Arrive("S00420\r\n");
+    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"S10835\r"});
 }
 
 TEST_F(SpecialSetTest, ReverseEchoReadsTheFlagsBackAndResumesTheLiveDisplay) {
     for (char letter : {'N', 'O'}) {
         EnterMode(RxMode::SpecialSet);
+        m_dispatcher.SendMask(letter, 165, true);
         m_line->ClearSent();
         Arrive(SetCommand(letter, 165) + '\n');
         EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReverseReread);
