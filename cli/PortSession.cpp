@@ -27,7 +27,7 @@ PortSession::PortSession(std::unique_ptr<ICommBackend> backend, int portNumber,
         m_lastFrame = frame;
         m_timer.Start(m_timeout);
     };
-    m_timer.onExpired = [this] { Finish(End::TimedOut); };
+    m_timer.onExpired = [this] { OnSilence(); };
     connect(&Comm(), &CMSComm::OnComm, this, &PortSession::HandleComm);
     connect(&Comm(), &CMSComm::LineLost, this,
             [this](const QString& reason) { Finish(End::LineLost, reason); });
@@ -107,6 +107,19 @@ void PortSession::Finish(End end, const QString& reason) {
     m_end = end;
     m_reason = reason;
     m_loop->quit();
+}
+
+// An answer that came while the program was busy is taken before the silence counts; if it
+// was awaited, the wait is done or a new frame has restarted the time-out.
+void PortSession::OnSilence() {
+    try {
+        m_session.TakeWaitingAnswers();
+    } catch (const CommError& error) {
+        Finish(End::Failed, error.Text());
+        return;
+    }
+    CheckDone();
+    if (!m_timer.IsActive()) Finish(End::TimedOut);
 }
 
 void PortSession::HandleComm() {

@@ -101,6 +101,7 @@ private:
     End Wait(const std::function<bool()>& done);
     void Finish(End end, const QString& reason = {});
     void HandleComm();
+    void OnSilence();
 
     // IProtocolListener
     void OnValueRead(char letter, int shown) override;

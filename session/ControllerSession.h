@@ -107,6 +107,9 @@ public:
     IClock& Clock() { return m_clock; }
     // Hands the received bytes to the dispatcher (the serial control's OnComm).
     void OnComm() { m_dispatcher.OnComm(); }
+    // Reads what waits on the port and hands it on: a caller's own time-out calls this before it
+    // counts the line as silent, since time the program spent busy is not the controller's.
+    void TakeWaitingAnswers() { m_dispatcher.ReceiveWaiting(); }
     void Receive(QByteArrayView bytes) { m_dispatcher.Receive(bytes); }
 
 private:

@@ -151,6 +151,21 @@ TEST_F(ParameterFilesTest, ValuesTheControllerDidNotTakeAreNamedAfterTheRestore)
     EXPECT_TRUE(Sent().endsWith("?j\r"));
 }
 
+// The announcement "Sj0004" is not echoed: no value went out, and the message says so.
+TEST_F(ParameterFilesTest, UnansweredAnnouncementSaysNoValueWasSent) {
+    StartWithParameters();
+    WriteFile(Path("saved.txt"), Exported());
+    m_prompter.QueueFile(Path("saved.txt"));
+    Choose(4);
+    EXPECT_EQ(Sent(), "Sj0004\r");
+    m_clock.Advance(2s);
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    const QString text = m_prompter.Shown()[0].text;
+    EXPECT_TRUE(text.contains(QString::fromUtf8("没有参数写入飞控"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QString::fromUtf8("在此之前的参数已写入飞控")));
+    EXPECT_EQ(Sent(), "Sj0004\r");
+}
+
 // The adapter pulled in the middle of a restore: the status says the port is closed, the restore
 // says once where it stopped, nothing more is sent and nothing is left waiting.
 TEST_F(ParameterFilesTest, LineLostDuringARestoreGivesTheStatusAndOneMessage) {

@@ -2,6 +2,7 @@
 // what ended it.
 #include <gtest/gtest.h>
 
+#include <QThread>
 #include <QTimer>
 
 #include "ComPortTable.h"
@@ -48,6 +49,16 @@ TEST_F(SessionTest, EveryWaitEndsAndSaysWhy) {
     QTimer::singleShot(40ms, [this] { m_far.WriteFar("45\r\n"); });
     EXPECT_EQ(m_session->ReadChosen("C"), End::Done);
     EXPECT_EQ(m_session->ValueOf('C'), 45);
+
+    // The reply comes while the program is busy past the time-out: the time-out and the
+    // reply are both due, and the reply wins.
+    QTimer::singleShot(20ms, [this] {
+        m_far.WriteFar("?C\r=0046\r\n");
+        QThread::msleep(300);
+    });
+    EXPECT_EQ(m_session->ReadChosen("C"), End::Done);
+    EXPECT_EQ(m_session->ValueOf('C'), 46);
+    EXPECT_EQ(m_far.ReadFar(), "?C\r?C\r");  // the two asks above, each once
 
     // The adapter is pulled while a reply is awaited.
     QTimer::singleShot(20ms, [this] { m_far.CloseMaster(); });
