@@ -270,8 +270,8 @@ void CParameterFiles::OnReadBackIncomplete() {
 std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action) {
     const QString& folder = m_backupFolder;
     if (folder.isEmpty()) return std::nullopt;
-    const BackupSource source{m_record.IsComplete(), m_dlg.Session().State().m_nParamCache,
-                              m_dlg.Ui().cboPort->currentIndex() + 1, ExportVersion()};
+    const BackupSource source = BackupSource::FromReadBack(
+        m_record, m_dlg.Session().State(), m_dlg.Ui().cboPort->currentIndex() + 1);
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     QString note = outcome.Describe(m_dlg.IsEnglish());
     if (outcome.kind == BackupOutcome::Kind::Written)

@@ -236,11 +236,9 @@ void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
     Message(kSuccessCaption, kSuccess);
     ReleaseLine();
     GiveControlsBack();
+    // The session reads the new firmware back once this returns; its values are offered back
+    // when they differ from those kept before the upgrade.
     m_dlg.Files().UpgradeSucceeded();
-    // The controller starts its new firmware: what it shows and holds is read afresh.
-    m_dlg.UpdateData(true);
-    m_dlg.Session().ReadBack();
-    m_dlg.UpdateData(false);
     bar->hide();
     ShowStatus(texts::kPortOpened.In(m_dlg.Members().m_bEnglish));
     m_dlg.TellUpgradeEnded(true);

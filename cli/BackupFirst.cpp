@@ -20,9 +20,8 @@ CommandResult BackupFailed(const PortSession& session, const BackupOutcome& outc
 std::optional<CommandResult> WriteBackup(PortSession& session, const QString& folder,
                                          const QString& action, QStringList* notes,
                                          BackupOutcome* written) {
-    const ProtocolState& state = session.State();
-    const BackupSource source{session.Record().IsComplete(), state.m_nParamCache,
-                              session.PortNumber(), state.m_nFwVersion};
+    const BackupSource source =
+        BackupSource::FromReadBack(session.Record(), session.State(), session.PortNumber());
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     if (outcome.kind != BackupOutcome::Kind::Written) {
         CommandResult stopped = BackupFailed(session, outcome);

@@ -60,9 +60,13 @@ public:
     FlashRun(PortSession& session, const std::function<void(const QString&)>& progress)
         : m_session(session), m_progress(progress) {}
 
-    End Run(const FirmwareImage& image) {
-        return m_session.Run([&] { m_session.Core().StartUpload(image, *this); },
-                             [this] { return m_outcome.has_value(); });
+    // The upload, and after its confirmation the read-back the session starts by itself; a
+    // failed upload ends the wait at once.
+    End Run(const FirmwareImage& image, std::chrono::milliseconds readBackTimeout) {
+        m_readBackTimeout = readBackTimeout;
+        return m_session.RunThenReadBack(
+            [&] { m_session.Core().StartUpload(image, *this); },
+            [this] { return m_outcome && m_outcome->result != UploadResult::Succeeded; });
     }
     const std::optional<UploadOutcome>& Outcome() const { return m_outcome; }
 
@@ -77,6 +81,10 @@ private:
     }
     void OnUploadEnded(const UploadOutcome& outcome) override {
         m_outcome = outcome;
+        if (outcome.result == UploadResult::Succeeded) {
+            m_session.SetTimeout(m_readBackTimeout);
+            ShowReadBackProgress(m_session, m_progress, QStringLiteral("flashed, read"));
+        }
         m_session.CheckDone();
     }
 
@@ -84,6 +92,7 @@ private:
     const std::function<void(const QString&)>& m_progress;
     std::optional<UploadOutcome> m_outcome;
     int m_nShownPercent = -1;
+    std::chrono::milliseconds m_readBackTimeout{};
 };
 
 }  // namespace
@@ -127,21 +136,17 @@ CommandResult Flash(PortSession& session, const FirmwareImage& image,
     std::optional<UploadOutcome> outcome;
     {
         FlashRun run(session, progress);
-        const End end = run.Run(image);
-        if (end != End::Done) return Fault(session, end);
+        const End end = run.Run(image, timeout);
+        session.SetTimeout(timeout);
         outcome = run.Outcome();
+        if (outcome && outcome->result != UploadResult::Succeeded) {
+            CommandResult result;
+            result.status = kExitLineFault;
+            result.error = QStringLiteral("%1: %2").arg(session.PortName(), Failure(*outcome));
+            return result;
+        }
+        if (end != End::Done) return Fault(session, end);
     }
-    if (outcome->result != UploadResult::Succeeded) {
-        CommandResult result;
-        result.status = kExitLineFault;
-        result.error = QStringLiteral("%1: %2").arg(session.PortName(), Failure(*outcome));
-        return result;
-    }
-    // The controller starts its new firmware: what it holds is read afresh, as the window does.
-    session.SetTimeout(timeout);
-    ShowReadBackProgress(session, progress, QStringLiteral("flashed, read"));
-    const End end = session.ReadBack();
-    if (end != End::Done) return Fault(session, end);
     const QString summary = QStringLiteral("%1: %2 bytes in %3 packets, checksum %4 confirmed")
                                 .arg(image.Path())
                                 .arg(image.Total() - 1)

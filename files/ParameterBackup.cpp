@@ -66,6 +66,11 @@ QString BackupOutcome::Describe(bool english) const {
     return {};
 }
 
+BackupSource BackupSource::FromReadBack(const ReadBackRecord& record, const ProtocolState& state,
+                                       int portNumber) {
+    return {record.IsComplete(), state.m_nParamCache, portNumber, state.m_nFwVersion};
+}
+
 BackupOutcome ParameterBackup::Write(const BackupSource& source, const QString& action,
                                      const QDateTime& now) const {
     BackupOutcome outcome;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <span>
 
+#include "ProtocolState.h"
+#include "ReadBackRecord.h"
 #include "WriteAll.h"
 
 // The automatic backup taken before an action overwrites many parameters at once (a restore, a
@@ -21,6 +23,11 @@ struct BackupSource {
     std::span<const int> cache;
     int portNumber = 0;
     int fwVersion = 0;
+
+    // What the window and vexactl back up alike: the session's cache and firmware version as
+    // the read-back `record` follows left them, on this port.
+    static BackupSource FromReadBack(const ReadBackRecord& record, const ProtocolState& state,
+                                     int portNumber);
 };
 
 struct BackupOutcome {

@@ -366,4 +366,6 @@ void CControllerSession::OnUploadProgress(const UploadProgress& progress) {
 void CControllerSession::OnUploadEnded(const UploadOutcome& outcome) {
     if (IUploadListener* listener = std::exchange(m_uploadListener, nullptr))
         listener->OnUploadEnded(outcome);
+    // The controller starts its new firmware: what it holds is read afresh, whoever uploaded it.
+    if (outcome.result == UploadResult::Succeeded) ReadBack();
 }

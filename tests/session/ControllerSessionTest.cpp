@@ -5,6 +5,8 @@
 // answer, the answer waiting unread while the program was busy past the time-out, a message
 // left open at the last answer}.
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,6 +14,8 @@
 #include "BulkWriteChain.h"
 #include "CommError.h"
 #include "CommandFrames.h"
+#include "ControllerSim.h"
+#include "FirmwareImage.h"
 #include "GoldenFile.h"
 #include "ParamTable.h"
 #include "ReadBackChain.h"
@@ -297,6 +301,58 @@ TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
     m_clock.Advance(5s);
     EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"S00420\r", "S10835\r"}));
     EXPECT_EQ(m_session.Mode(), RxMode::ReadBack);
+}
+
+// The new firmware is read by the session itself once the upload is confirmed, whoever started
+// it; a failed upload is followed by nothing.
+TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.bin"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(111, '\x5a'));
+    file.close();
+    FirmwareImage image;
+    ASSERT_EQ(image.Load(path), FirmwareCheck::Ok);
+    struct Ended : IUploadListener {
+        std::optional<UploadResult> result;
+        std::size_t framesAtEnd = 0;
+        const SessionRig* rig = nullptr;
+        void OnUploadProgress(const UploadProgress&) override {}
+        void OnUploadEnded(const UploadOutcome& outcome) override {
+            result = outcome.result;
+            framesAtEnd = rig->SentFrames().size();
+        }
+    };
+    for (const bool confirmed : {true, false}) {
+        SCOPED_TRACE(confirmed);
+        SessionRig rig;
+        ControllerSim sim;
+        if (!confirmed) sim.Faults().BadSum();
+        std::vector<QByteArray> answers;
+        sim.onOutput = [&answers](const QByteArray& bytes) { answers.push_back(bytes); };
+        rig.controller = [&](const QByteArray& frame) {
+            sim.Receive(frame);
+            return std::exchange(answers, {});
+        };
+        Ended ended;
+        ended.rig = &rig;
+        ASSERT_TRUE(rig.m_session.StartUpload(image, ended));
+        rig.Pump();
+        ASSERT_EQ(ended.result, confirmed ? UploadResult::Succeeded : UploadResult::ChecksumMismatch);
+        const std::vector<QByteArray> frames = rig.SentFrames();
+        // "?W", the start word, start + 2 data + end packets, the confirm packet when the sums
+        // agree; then, told after the caller, the whole read-back.
+        const std::size_t upload = confirmed ? 7 : 6;
+        ASSERT_EQ(ended.framesAtEnd, upload);
+        std::vector<QByteArray> after(frames.begin() + std::ptrdiff_t(upload), frames.end());
+        std::vector<QByteArray> readBack;
+        if (confirmed)
+            for (char letter : kReadBackOrder) readBack.push_back(QueryCommand(letter));
+        EXPECT_EQ(after, readBack);
+        EXPECT_EQ(rig.m_listener.readBacksFinished, confirmed ? 1 : 0);
+        EXPECT_EQ(rig.m_session.Mode(), RxMode::ReadBack);
+    }
 }
 
 // Every intent the closed port refuses: CommError for the caller, nothing sent, the cache as
