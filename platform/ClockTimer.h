@@ -16,12 +16,24 @@ public:
     ClockTimer(const ClockTimer&) = delete;
     ClockTimer& operator=(const ClockTimer&) = delete;
 
+    // How much later than due a time-out may run before it counts as late, and how many times
+    // in a row a late one is started again (RestartIfLate).
+    static constexpr std::chrono::milliseconds kBusySlack{50};
+    static constexpr int kMostLateRestarts = 3;
+
     void Start(std::chrono::milliseconds after) {
-        Stop();
-        m_nId = m_clock.StartTimer(after, [this] {
-            m_nId = 0;
-            if (onExpired) onExpired();
-        });
+        m_nLateRestarts = 0;
+        Arm(after);
+    }
+    // For a time-out that measures a line's silence: when it ran out late, the event loop was
+    // busy (building a window, a message box), and the controller may have been kept waiting
+    // with it. It is then started again for `after` (a few times in a row at most) and true is
+    // returned: the line gets that time of the program's attention before it counts as silent.
+    bool RestartIfLate(std::chrono::milliseconds after) {
+        if (m_firedAt - m_due <= kBusySlack || m_nLateRestarts >= kMostLateRestarts) return false;
+        ++m_nLateRestarts;
+        Arm(after);
+        return true;
     }
     void Stop() {
         if (m_nId != 0) m_clock.CancelTimer(std::exchange(m_nId, 0));
@@ -31,6 +43,19 @@ public:
     std::function<void()> onExpired;
 
 private:
+    void Arm(std::chrono::milliseconds after) {
+        Stop();
+        m_due = m_clock.Now() + after;
+        m_nId = m_clock.StartTimer(after, [this] {
+            m_nId = 0;
+            m_firedAt = m_clock.Now();
+            if (onExpired) onExpired();
+        });
+    }
+
     IClock& m_clock;
     int m_nId = 0;
+    std::chrono::nanoseconds m_due{};
+    std::chrono::nanoseconds m_firedAt{};
+    int m_nLateRestarts = 0;
 };

@@ -108,7 +108,7 @@ void CControllerSession::Restore(const ParameterValues& values) {
     FillRestoreTable(values, m_state);
     // The announcement's link is reported by the dispatcher as it goes out, which starts the
     // echo time-out; a refused announcement ends the restore before anything was written.
-    m_chain = RunningChainState{Chain::Restore, kBulkWriteAnnouncementLetter};
+    m_chain = RunningChainState{Chain::Restore, kBulkWriteAnnouncementLetter, kRestoreEchoTimeout};
     try {
         m_dispatcher.StartBulkWrite();
     } catch (const CommError&) {
@@ -237,12 +237,13 @@ void CControllerSession::ReplaceRunningChain() {
 
 void CControllerSession::BeginChain(Chain chain, char awaited, std::chrono::milliseconds timeout) {
     ReplaceRunningChain();
-    m_chain = RunningChainState{chain, awaited};
+    m_chain = RunningChainState{chain, awaited, timeout};
     m_chainTimer.Start(timeout);
 }
 
 void CControllerSession::Await(char letter, std::chrono::milliseconds timeout) {
     m_chain->awaited = letter;
+    m_chain->timeout = timeout;
     m_chainTimer.Start(timeout);
 }
 
@@ -262,6 +263,7 @@ void CControllerSession::OnChainTimeout() {
     } catch (const CommError&) {
     }
     if (!m_chain || m_chainTimer.IsActive()) return;
+    if (m_chainTimer.RestartIfLate(m_chain->timeout)) return;
     // A late answer must not take the chain on: its mode ends with it.
     if (m_chain->chain == Chain::Restore)
         m_dispatcher.EndBulkWrite();

@@ -119,6 +119,7 @@ private:
     struct RunningChainState {
         Chain chain;
         char awaited;  // the letter whose echo or reply the chain waits for
+        std::chrono::milliseconds timeout{};  // how long it waits for that answer
     };
 
     // Ends the chain that waits now, as replaced by what the caller is about to send.

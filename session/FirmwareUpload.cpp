@@ -178,7 +178,8 @@ void CFirmwareUpload::OnSilence() {
         m_dispatcher.ReceiveWaiting();
     } catch (const CommError&) {
     }
-    if (IsRunning() && !m_answerTimer.IsActive()) End(UploadResult::TimedOut);
+    if (!IsRunning() || m_answerTimer.IsActive()) return;
+    if (!m_answerTimer.RestartIfLate(kAnswerTimeout)) End(UploadResult::TimedOut);
 }
 
 void CFirmwareUpload::End(UploadResult result, const QString& detail) {

@@ -562,6 +562,7 @@ void CReceiveDispatcher::OnChainReplyMissing() {
     // the status line already says so: the read-back is over without a word of its own.
     if (m_mode != RxMode::ReadBack || !m_comm.GetPortOpen())
         return AbandonReadBack();
+    if (m_replyTimer.RestartIfLate(kChainReplyTimeout)) return;
     m_cAwaited = 0;
     // This runs from the event loop, where no handler would report a CommError: a send that
     // fails counts as unanswered, and a lost line is reported by the serial control.

@@ -62,6 +62,7 @@ enum class Ending {
     LateEchoIntoAnotherChain,  // timed out halfway; its echo comes as a direction click starts
     StaleCopyBeforeEachEcho,   // each echo in one read behind a copy of the one before
     BusyWhileTheEchoWaits,     // the halfway echo comes while the event loop is blocked
+    BusyThenTheEchoComes,      // the loop is blocked past the time-out; the echo comes after
     MessageOpenAtTheLastEcho,  // the caller keeps a message open 4 s at the last answer
 };
 
@@ -131,6 +132,7 @@ public:
                 Script(0, 0, true);
                 break;
             case Ending::BusyWhileTheEchoWaits:
+            case Ending::BusyThenTheEchoComes:
                 Script(0, halfway, false);
                 break;
             default:
@@ -176,6 +178,16 @@ public:
                 QCoreApplication::processEvents();
                 Pump();
                 break;
+            case Ending::BusyThenTheEchoComes:
+                // The controller was kept waiting with the program (one machine, both starved):
+                // its echo comes 300 ms after the loop is free again, and still counts.
+                m_clock.Wait(c.timeout + 500ms);
+                m_clock.RunDueTimers();
+                EXPECT_TRUE(m_listener.ends.empty()) << "a busy program took for a silent line";
+                m_clock.Advance(300ms);
+                m_line->Inject(m_strHeld);
+                Pump();
+                break;
             default:
                 break;
         }
@@ -185,7 +197,8 @@ public:
         const bool readsBack = c.chain == Chain::Restore || c.chain == Chain::ReferenceSet;
         if (ending == Ending::SilentHalfway || ending == Ending::ReplacedHalfway ||
             (!readsBack && (ending == Ending::StaleCopyBeforeEachEcho ||
-                            ending == Ending::BusyWhileTheEchoWaits))) {
+                            ending == Ending::BusyWhileTheEchoWaits ||
+                            ending == Ending::BusyThenTheEchoComes))) {
             m_line->Inject(EchoOfSent(halfway));
             m_clock.Advance(10s);
             EXPECT_EQ(SentFrames(), sent) << "sent after its end";
@@ -225,6 +238,7 @@ TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcomeAndOnlyItsOwnAnswersMoveIt) {
              nextFrames},
             {Ending::StaleCopyBeforeEachEcho, {{c.chain, ChainResult::Done, last}}, answeredFrames},
             {Ending::BusyWhileTheEchoWaits, {{c.chain, ChainResult::Done, last}}, answeredFrames},
+            {Ending::BusyThenTheEchoComes, {{c.chain, ChainResult::Done, last}}, answeredFrames},
             {Ending::MessageOpenAtTheLastEcho, {{c.chain, ChainResult::Done, last}}, {}},
         };
         for (const Row& row : rows) {
@@ -259,9 +273,14 @@ TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcomeAndOnlyItsOwnAnswersMoveIt) {
 // later puts a stale copy and the awaited reply into one read; a reply that waits unread while
 // the program was busy for 1.5 s is taken before the re-ask.
 TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
-    enum class Line { Answered, StaleCopyBeforeEachReply, BusyWhileTheVersionWaits };
-    for (Line line :
-         {Line::Answered, Line::StaleCopyBeforeEachReply, Line::BusyWhileTheVersionWaits}) {
+    enum class Line {
+        Answered,
+        StaleCopyBeforeEachReply,
+        BusyWhileTheVersionWaits,
+        BusyThenTheVersionComes,  // the reply comes 300 ms after a 1.5 s busy spell
+    };
+    for (Line line : {Line::Answered, Line::StaleCopyBeforeEachReply,
+                      Line::BusyWhileTheVersionWaits, Line::BusyThenTheVersionComes}) {
         SCOPED_TRACE(int(line));
         SessionRig rig;
         QByteArray previous, held;
@@ -269,7 +288,8 @@ TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
             if (frame.size() != 3 || frame[0] != '?') return {};
             const QByteArray reply =
                 QueryCommand(frame[1]) + ' ' + (frame[1] == 'V' ? "1218" : "0050") + "\r\n";
-            if (line == Line::BusyWhileTheVersionWaits && frame[1] == 'V') {
+            if ((line == Line::BusyWhileTheVersionWaits || line == Line::BusyThenTheVersionComes) &&
+                frame[1] == 'V' && held.isEmpty()) {
                 held = reply;
                 return {};
             }
@@ -284,6 +304,13 @@ TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
             rig.m_clock.Wait(1500ms);
             rig.m_clock.RunDueTimers();
             QCoreApplication::processEvents();
+            rig.Pump();
+        }
+        if (line == Line::BusyThenTheVersionComes) {
+            rig.m_clock.Wait(1500ms);
+            rig.m_clock.RunDueTimers();
+            rig.m_clock.Advance(300ms);
+            rig.m_line->Inject(held);
             rig.Pump();
         }
         std::vector<QByteArray> queries;

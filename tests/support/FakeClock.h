@@ -25,19 +25,25 @@ public:
         std::erase_if(m_timers, [id](const Timer& timer) { return timer.id == id; });
     }
 
-    // Moves time on and runs, in time order, every timer that has come due.
+    // Moves time on as an idle event loop lives through it: every timer that comes due runs,
+    // in time order, at the time it was due.
     void Advance(std::chrono::nanoseconds by) {
-        m_now += by;
-        RunDueTimers();
+        const std::chrono::nanoseconds end = m_now + by;
+        while (const Timer* next = Earliest()) {
+            if (next->at > end) break;
+            m_now = std::max(m_now, next->at);
+            RunDueTimers();
+        }
+        m_now = end;
     }
+    // Runs every timer due by now, at this time: after a Wait, as a busy handler leaves them
+    // to run late.
     void RunDueTimers() {
         for (;;) {
-            const auto due =
-                std::min_element(m_timers.begin(), m_timers.end(),
-                                 [](const Timer& a, const Timer& b) { return a.at < b.at; });
-            if (due == m_timers.end() || due->at > m_now) return;
+            const Timer* due = Earliest();
+            if (due == nullptr || due->at > m_now) return;
             const std::function<void()> expired = std::move(due->expired);
-            m_timers.erase(due);
+            m_timers.erase(m_timers.begin() + (due - m_timers.data()));
             expired();
         }
     }
@@ -50,6 +56,12 @@ private:
         int id;
         std::function<void()> expired;
     };
+    const Timer* Earliest() const {
+        const auto earliest =
+            std::min_element(m_timers.begin(), m_timers.end(),
+                             [](const Timer& a, const Timer& b) { return a.at < b.at; });
+        return earliest == m_timers.end() ? nullptr : &*earliest;
+    }
     std::chrono::nanoseconds m_now{1'000'000'000};
     std::vector<std::chrono::milliseconds> m_waits;
     std::vector<Timer> m_timers;
