@@ -201,15 +201,16 @@ void CControllerSession::SaveFrame(const std::array<int, 15>& record) {
 
 void CControllerSession::ReadFrame() {
     if (UploadRunning()) return;
-    if (m_comm.GetPortOpen()) {
-        // Whatever waits belongs to no reply of the frame read.
-        m_comm.SetInputLen(0);
-        m_comm.GetInput();
-        m_comm.SetHandshaking(CMSComm::comHandshakeNone);
-    }
     m_dispatcher.AfterReadBack([this] {
         if (UploadRunning()) return;
         ReplaceRunningChain();
+        // Whatever waits then belongs to no reply of the frame read. Dropped only now: while a
+        // read-back runs, what waits on the port is its own reply.
+        if (m_comm.GetPortOpen()) {
+            m_comm.SetInputLen(0);
+            m_comm.GetInput();
+            m_comm.SetHandshaking(CMSComm::comHandshakeNone);
+        }
         m_dispatcher.StartFrameGeometryRead();
     });
 }

@@ -330,6 +330,32 @@ TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
     EXPECT_EQ(m_session.Mode(), RxMode::ReadBack);
 }
 
+// The frame editor asks for the frame while the start-up read-back runs: a reply that already
+// waits on the port belongs to the read-back and is not thrown away, so nothing is asked twice.
+TEST_F(SessionTest, AFrameReadAskedDuringTheReadBackLeavesItsWaitingReplyAlone) {
+    QByteArray held;
+    controller = [&held](const QByteArray& frame) -> std::vector<QByteArray> {
+        if (frame.size() != 3 || frame[0] != '?') return {};
+        const QByteArray reply =
+            QueryCommand(frame[1]) + ' ' + (frame[1] == 'V' ? "1218" : "0050") + "\r\n";
+        if (frame[1] == 'V') {
+            held = reply;
+            return {};
+        }
+        return {reply};
+    };
+    m_session.ReadBack();
+    m_line->Feed(held);  // the version's reply is on the port, its notification not yet run
+    m_session.ReadFrame();
+    QCoreApplication::processEvents();
+    Pump();
+    m_clock.Advance(3s);
+    std::vector<QByteArray> queries;
+    for (char letter : kReadBackOrder) queries.push_back(QueryCommand(letter));
+    for (char letter : kFrameGeometryOrder) queries.push_back(QueryCommand(letter));
+    EXPECT_EQ(SentFrames(), queries);
+}
+
 // The new firmware is read by the session itself once the upload is confirmed, whoever started
 // it; a failed upload is followed by nothing.
 TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
