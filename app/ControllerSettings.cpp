@@ -176,7 +176,7 @@ void CControllerSettings::OnFrameEditor() {
 // it has ended, so that the replies of the two chains never mix on the line.
 void CControllerSettings::OpenFrameEditorOnReadBack() {
     m_dlg.FrameEditor().Open();
-    if (!m_dlg.Session().Comm().GetPortOpen()) return;  // the status says why; nothing can be read
+    if (!m_dlg.Session().PortOpen()) return;  // the status says why; nothing can be read
     m_dlg.Session().ReadFrame();
 }
 

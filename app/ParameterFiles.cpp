@@ -135,7 +135,7 @@ void CParameterFiles::Save() {
     if (!path) return;
     const int port = m_dlg.Ui().cboPort->currentIndex() + 1;
     const QByteArray bytes =
-        ParameterFileBytes(m_dlg.Session().State().m_nParamCache, port, ExportVersion());
+        ParameterFileBytes(m_dlg.Session().Cache(), port, ExportVersion());
     if (const std::optional<QString> reason = SaveParameterFile(*path, bytes)) {
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
         return;
@@ -184,8 +184,8 @@ void CParameterFiles::KeepForUpgrade() {
     m_upgradeKept.reset();
     m_bUpgradeReadBackDue = false;
     if (m_record.IsComplete())
-        m_upgradeKept = SavedValues(m_dlg.Session().State().m_nParamCache,
-                                    m_dlg.Session().State().m_nFwVersion);
+        m_upgradeKept = SavedValues(m_dlg.Session().Cache(),
+                                    m_dlg.Session().FirmwareVersion());
 }
 
 void CParameterFiles::UpgradeSucceeded() { m_bUpgradeReadBackDue = m_upgradeKept.has_value(); }
@@ -193,8 +193,8 @@ void CParameterFiles::UpgradeSucceeded() { m_bUpgradeReadBackDue = m_upgradeKept
 QString CParameterFiles::OfferPutBack(const ParameterValues& kept) {
     const bool english = m_dlg.IsEnglish();
     const std::vector<ParameterDifference> changed =
-        DiffParameters(kept, m_dlg.Session().State().m_nParamCache,
-                       m_dlg.Session().State().m_nFwVersion);
+        DiffParameters(kept, m_dlg.Session().Cache(),
+                       m_dlg.Session().FirmwareVersion());
     if (changed.empty()) return kKeptEverything.In(english);
     QStringList changes;
     for (const ParameterDifference& d : changed)
@@ -237,9 +237,8 @@ void CParameterFiles::OnReadBackFinished() {
     m_record.OnReadBackFinished();
     QStringList status;
     if (const std::optional<ParameterValues> restored = std::exchange(m_restored, std::nullopt)) {
-        const ProtocolState& state = m_dlg.Session().State();
-        const std::string differing =
-            LettersNotReadBack(*restored, state.m_nParamCache, state.m_nFwVersion);
+        const std::string differing = LettersNotReadBack(*restored, m_dlg.Session().Cache(),
+                                                         m_dlg.Session().FirmwareVersion());
         status << RestoreResult(differing);
         // Posted: this runs inside the receive event that took the last reply.
         if (!differing.empty()) {
@@ -271,7 +270,8 @@ std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action
     const QString& folder = m_backupFolder;
     if (folder.isEmpty()) return std::nullopt;
     const BackupSource source = BackupSource::FromReadBack(
-        m_record, m_dlg.Session().State(), m_dlg.Ui().cboPort->currentIndex() + 1);
+        m_record, m_dlg.Session().Cache(), m_dlg.Session().FirmwareVersion(),
+        m_dlg.Ui().cboPort->currentIndex() + 1);
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     QString note = outcome.Describe(m_dlg.IsEnglish());
     if (outcome.kind == BackupOutcome::Kind::Written)
@@ -283,14 +283,14 @@ std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action
 }
 
 int CParameterFiles::ExportVersion() const {
-    const int version = m_dlg.Session().State().m_nFwVersion;
+    const int version = m_dlg.Session().FirmwareVersion();
     return version != 0 ? version : kGimbalOffsetLastVersion + 1;
 }
 
 QString CParameterFiles::HeldOutOfRangeNote() const {
     return DescribeHeldOutOfRange(
-        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.Session().State().m_nParamCache,
-                                 m_dlg.Session().State().m_nFwVersion),
+        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.Session().Cache(),
+                                 m_dlg.Session().FirmwareVersion()),
         m_dlg.IsEnglish());
 }
 

@@ -23,7 +23,7 @@ constexpr int kLastPort = 20;
 void CPortConnection::Open() {
     CControllerSession& session = m_dlg.Session();
     std::optional<CommError> openError;
-    if (!session.Comm().GetPortOpen()) {
+    if (!session.PortOpen()) {
         try {
             session.OpenPort();
         } catch (const CommError& error) {
@@ -100,7 +100,7 @@ void CPortConnection::StopLiveDisplay() {
     if (page.DisplayStopped()) return;
     page.StopDisplayState();
     page.RestoreIdleControls();
-    if (m_dlg.Session().Comm().GetPortOpen()) m_dlg.Session().StopLiveDisplay();
+    if (m_dlg.Session().PortOpen()) m_dlg.Session().StopLiveDisplay();
 }
 
 void CPortConnection::ShowHint() {

@@ -161,7 +161,7 @@ void CUpgradeControls::OnStartUpgrade() {
     if (IsRunning() || !m_fwImage.IsLoaded()) return;
     // A port lost earlier (or never opened) is opened again from the port file; when that
     // fails the operator is told why and nothing starts.
-    if (!m_dlg.Session().Comm().GetPortOpen() && !m_dlg.Port().OpenFromFile()) return;
+    if (!m_dlg.Session().PortOpen() && !m_dlg.Port().OpenFromFile()) return;
     const std::optional<BackupOutcome> backup =
         m_dlg.Files().BackUpBefore(QStringLiteral("upgrade"));
     if (!ConfirmReplace(backup)) return;

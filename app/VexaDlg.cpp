@@ -296,7 +296,7 @@ void CVexaDlg::RestoreIdleState() {
     UpdateData(false);
     // A closed port streams nothing: after a line loss a page switch has nothing to stop and
     // must not fail on the closed port.
-    if (!m_session.Comm().GetPortOpen()) return;
+    if (!m_session.PortOpen()) return;
     m_session.StopLiveDisplay();  // dropped while an upload owns the line
 }
 

@@ -21,7 +21,8 @@ std::optional<CommandResult> WriteBackup(PortSession& session, const QString& fo
                                          const QString& action, QStringList* notes,
                                          BackupOutcome* written) {
     const BackupSource source =
-        BackupSource::FromReadBack(session.Record(), session.State(), session.PortNumber());
+        BackupSource::FromReadBack(session.Record(), session.Core().Cache(),
+                                   session.Core().FirmwareVersion(), session.PortNumber());
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     if (outcome.kind != BackupOutcome::Kind::Written) {
         CommandResult stopped = BackupFailed(session, outcome);

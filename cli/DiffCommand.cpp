@@ -39,9 +39,8 @@ CommandResult Diff(PortSession& session, const ParameterValues& values,
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const PortSession::End end = session.ReadBack();
     if (end != PortSession::End::Done) return Fault(session, end);
-    const ProtocolState& state = session.State();
     const std::vector<ParameterDifference> differences =
-        DiffParameters(values, state.m_nParamCache, state.m_nFwVersion);
+        DiffParameters(values, session.Core().Cache(), session.Core().FirmwareVersion());
     CommandResult result;
     result.lines = DifferenceLines(differences);
     result.json = JsonObject({{QStringLiteral("differences"), DifferenceJson(differences)}});

@@ -113,9 +113,8 @@ CommandResult Export(PortSession& session, const QString& file, bool force,
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);
-    const ProtocolState& state = session.State();
-    const QByteArray bytes =
-        ParameterFileBytes(state.m_nParamCache, session.PortNumber(), state.m_nFwVersion);
+    const QByteArray bytes = ParameterFileBytes(session.Core().Cache(), session.PortNumber(),
+                                                session.Core().FirmwareVersion());
     CommandResult result;
     if (const QString held = HeldOutOfRangeNote(session); !held.isEmpty()) result.notes << held;
     if (file == QLatin1String(kStdout)) {
@@ -147,7 +146,7 @@ CommandResult Restore(PortSession& session, const QString& file,
     ShowReadBackProgress(session, progress, QStringLiteral("restored, read"));
     const End end = run.Run(values);
     // A lost line shows either as such or as a refused send on the port it closed.
-    if (end == End::LineLost || (end == End::Failed && !session.Comm().GetPortOpen())) {
+    if (end == End::LineLost || (end == End::Failed && !session.Core().PortOpen())) {
         CommandResult result;
         result.status = kExitLineFault;
         result.error = QStringLiteral(
@@ -178,10 +177,10 @@ CommandResult Restore(PortSession& session, const QString& file,
     }
     // The read-back after the bulk write has filled the cache: every letter sent is compared.
     // Both sides in the file's form: the cache as an export of it would save it.
-    const std::span<const int> cache = session.State().m_nParamCache;
+    const std::span<const int> cache = session.Core().Cache();
     const std::string differing =
-        LettersNotReadBack(values, cache, session.State().m_nFwVersion);
-    const ParameterValues readBack = SavedValues(cache, session.State().m_nFwVersion);
+        LettersNotReadBack(values, cache, session.Core().FirmwareVersion());
+    const ParameterValues readBack = SavedValues(cache, session.Core().FirmwareVersion());
     QStringList differences, lines;
     for (char letter : differing) {
         const int restored = ValueAt(letter, values);

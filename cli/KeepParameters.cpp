@@ -61,7 +61,7 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);
     const ParameterValues before =
-        SavedValues(session.State().m_nParamCache, session.State().m_nFwVersion);
+        SavedValues(session.Core().Cache(), session.Core().FirmwareVersion());
     QStringList notes;
     if (const QString held = HeldOutOfRangeNote(session); !held.isEmpty()) notes << held;
     std::optional<BackupOutcome> backup;
@@ -77,7 +77,7 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
     if (result.status != kExitOk) return result;
 
     const std::vector<ParameterDifference> changed =
-        DiffParameters(before, session.State().m_nParamCache, session.State().m_nFwVersion);
+        DiffParameters(before, session.Core().Cache(), session.Core().FirmwareVersion());
     if (!changed.empty()) {
         CommandResult restored = Restore(session, image.Path(), before, progress);
         if (restored.status != kExitOk && restored.status != kExitDiffers) {
@@ -88,7 +88,7 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
         }
     }
     const std::vector<ParameterDifference> left =
-        DiffParameters(before, session.State().m_nParamCache, session.State().m_nFwVersion);
+        DiffParameters(before, session.Core().Cache(), session.Core().FirmwareVersion());
     result.lines << (changed.empty()
                          ? QStringLiteral("the new firmware kept every parameter")
                          : QStringLiteral("put back (value after the upgrade, value kept):"));

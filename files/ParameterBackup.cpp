@@ -66,9 +66,9 @@ QString BackupOutcome::Describe(bool english) const {
     return {};
 }
 
-BackupSource BackupSource::FromReadBack(const ReadBackRecord& record, const ProtocolState& state,
-                                       int portNumber) {
-    return {record.IsComplete(), state.m_nParamCache, portNumber, state.m_nFwVersion};
+BackupSource BackupSource::FromReadBack(const ReadBackRecord& record, std::span<const int> cache,
+                                       int fwVersion, int portNumber) {
+    return {record.IsComplete(), cache, portNumber, fwVersion};
 }
 
 BackupOutcome ParameterBackup::Write(const BackupSource& source, const QString& action,

@@ -4,7 +4,6 @@
 #include <QString>
 #include <span>
 
-#include "ProtocolState.h"
 #include "ReadBackRecord.h"
 #include "WriteAll.h"
 
@@ -26,8 +25,8 @@ struct BackupSource {
 
     // What the window and vexactl back up alike: the session's cache and firmware version as
     // the read-back `record` follows left them, on this port.
-    static BackupSource FromReadBack(const ReadBackRecord& record, const ProtocolState& state,
-                                     int portNumber);
+    static BackupSource FromReadBack(const ReadBackRecord& record, std::span<const int> cache,
+                                     int fwVersion, int portNumber);
 };
 
 struct BackupOutcome {

@@ -95,6 +95,8 @@ public:
     int FirmwareVersion() const override { return m_state.m_nFwVersion; }
     RxMode Mode() const override { return m_dispatcher.Mode(); }
     bool UploadRunning() const override { return m_upload.IsRunning(); }
+    // The port is open: something can be sent.
+    bool PortOpen() const { return m_comm.GetPortOpen(); }
 
     // The chain that waits for an answer now, if any.
     std::optional<Chain> RunningChain() const;
