@@ -269,18 +269,14 @@ TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcomeAndOnlyItsOwnAnswersMoveIt) {
     }
 }
 
-// The read-back takes only the reply to its own query: a line that repeats every reply 50 ms
-// later puts a stale copy and the awaited reply into one read; a reply that waits unread while
-// the program was busy for 1.5 s is taken before the re-ask.
+// The read-back takes only the reply to its own query: a stale copy in one read with the
+// awaited reply, a reply left unread while the program was busy for 1.5 s, and a reply that
+// waits on the port when the frame editor asks for the frame, are each taken, not re-asked.
 TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
-    enum class Line {
-        Answered,
-        StaleCopyBeforeEachReply,
-        BusyWhileTheVersionWaits,
-        BusyThenTheVersionComes,  // the reply comes 300 ms after a 1.5 s busy spell
-    };
-    for (Line line : {Line::Answered, Line::StaleCopyBeforeEachReply,
-                      Line::BusyWhileTheVersionWaits, Line::BusyThenTheVersionComes}) {
+    enum class Line { Answered, StaleCopyBeforeEachReply, BusyWhileTheVersionWaits,
+                      BusyThenTheVersionComes, FrameReadWhileTheVersionWaits };
+    for (Line line : {Line::Answered, Line::StaleCopyBeforeEachReply, Line::BusyWhileTheVersionWaits,
+                      Line::BusyThenTheVersionComes, Line::FrameReadWhileTheVersionWaits}) {
         SCOPED_TRACE(int(line));
         SessionRig rig;
         QByteArray previous, held;
@@ -288,8 +284,7 @@ TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
             if (frame.size() != 3 || frame[0] != '?') return {};
             const QByteArray reply =
                 QueryCommand(frame[1]) + ' ' + (frame[1] == 'V' ? "1218" : "0050") + "\r\n";
-            if ((line == Line::BusyWhileTheVersionWaits || line == Line::BusyThenTheVersionComes) &&
-                frame[1] == 'V' && held.isEmpty()) {
+            if (line > Line::StaleCopyBeforeEachReply && frame[1] == 'V' && held.isEmpty()) {
                 held = reply;
                 return {};
             }
@@ -299,22 +294,26 @@ TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
         };
         rig.m_session.ReadBack();
         rig.Pump();
-        if (line == Line::BusyWhileTheVersionWaits) {
-            rig.m_line->Feed(held);
-            rig.m_clock.Wait(1500ms);
-            rig.m_clock.RunDueTimers();
-            QCoreApplication::processEvents();
-            rig.Pump();
-        }
+        std::vector<QByteArray> queries;
+        for (char letter : kReadBackOrder) queries.push_back(QueryCommand(letter));
         if (line == Line::BusyThenTheVersionComes) {
             rig.m_clock.Wait(1500ms);
             rig.m_clock.RunDueTimers();
-            rig.m_clock.Advance(300ms);
+            rig.m_clock.Advance(300ms);  // the reply comes 300 ms after the busy spell
             rig.m_line->Inject(held);
-            rig.Pump();
+        } else if (line != Line::Answered && line != Line::StaleCopyBeforeEachReply) {
+            rig.m_line->Feed(held);  // on the port, its notification not yet run
+            if (line == Line::BusyWhileTheVersionWaits) {
+                rig.m_clock.Wait(1500ms);
+                rig.m_clock.RunDueTimers();
+            } else {
+                rig.m_session.ReadFrame();
+                for (char letter : kFrameGeometryOrder) queries.push_back(QueryCommand(letter));
+            }
+            QCoreApplication::processEvents();
         }
-        std::vector<QByteArray> queries;
-        for (char letter : kReadBackOrder) queries.push_back(QueryCommand(letter));
+        rig.Pump();
+        rig.m_clock.Advance(3s);
         EXPECT_EQ(rig.SentFrames(), queries);
         EXPECT_EQ(rig.m_listener.readBacksFinished, 1);
     }
@@ -330,43 +329,15 @@ TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
     EXPECT_EQ(m_session.Mode(), RxMode::ReadBack);
 }
 
-// The frame editor asks for the frame while the start-up read-back runs: a reply that already
-// waits on the port belongs to the read-back and is not thrown away, so nothing is asked twice.
-TEST_F(SessionTest, AFrameReadAskedDuringTheReadBackLeavesItsWaitingReplyAlone) {
-    QByteArray held;
-    controller = [&held](const QByteArray& frame) -> std::vector<QByteArray> {
-        if (frame.size() != 3 || frame[0] != '?') return {};
-        const QByteArray reply =
-            QueryCommand(frame[1]) + ' ' + (frame[1] == 'V' ? "1218" : "0050") + "\r\n";
-        if (frame[1] == 'V') {
-            held = reply;
-            return {};
-        }
-        return {reply};
-    };
-    m_session.ReadBack();
-    m_line->Feed(held);  // the version's reply is on the port, its notification not yet run
-    m_session.ReadFrame();
-    QCoreApplication::processEvents();
-    Pump();
-    m_clock.Advance(3s);
-    std::vector<QByteArray> queries;
-    for (char letter : kReadBackOrder) queries.push_back(QueryCommand(letter));
-    for (char letter : kFrameGeometryOrder) queries.push_back(QueryCommand(letter));
-    EXPECT_EQ(SentFrames(), queries);
-}
-
 // The new firmware is read by the session itself once the upload is confirmed, whoever started
-// it; a failed upload is followed by nothing.
+// it, after the caller is told; a failed upload is followed by nothing.
 TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("fw.bin"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(111, '\x5a'));
+    QFile file(dir.filePath(QStringLiteral("fw.bin")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(111, '\x5a')) == 111);
     file.close();
     FirmwareImage image;
-    ASSERT_EQ(image.Load(path), FirmwareCheck::Ok);
+    ASSERT_EQ(image.Load(file.fileName()), FirmwareCheck::Ok);
     struct Ended : IUploadListener {
         std::optional<UploadResult> result;
         std::size_t framesAtEnd = 0;
@@ -393,75 +364,68 @@ TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
         ASSERT_TRUE(rig.m_session.StartUpload(image, ended));
         rig.Pump();
         ASSERT_EQ(ended.result, confirmed ? UploadResult::Succeeded : UploadResult::ChecksumMismatch);
-        const std::vector<QByteArray> frames = rig.SentFrames();
-        // "?W", the start word, start + 2 data + end packets, the confirm packet when the sums
-        // agree; then, told after the caller, the whole read-back.
+        // "?W", the start word, start + 2 data + end packets, and the confirm packet when the
+        // sums agree; then the whole read-back.
         const std::size_t upload = confirmed ? 7 : 6;
         ASSERT_EQ(ended.framesAtEnd, upload);
-        std::vector<QByteArray> after(frames.begin() + std::ptrdiff_t(upload), frames.end());
-        std::vector<QByteArray> readBack;
+        const std::vector<QByteArray> frames = rig.SentFrames();
+        std::vector<QByteArray> expected(frames.begin(), frames.begin() + std::ptrdiff_t(upload));
         if (confirmed)
-            for (char letter : kReadBackOrder) readBack.push_back(QueryCommand(letter));
-        EXPECT_EQ(after, readBack);
+            for (char letter : kReadBackOrder) expected.push_back(QueryCommand(letter));
+        EXPECT_EQ(frames, expected);
         EXPECT_EQ(rig.m_listener.readBacksFinished, confirmed ? 1 : 0);
-        EXPECT_EQ(rig.m_session.Mode(), RxMode::ReadBack);
     }
 }
 
-// Every intent the closed port refuses: CommError for the caller, nothing sent, the cache as
-// the controller confirmed it, a chain told once that it was refused, and nothing later
-// (no time-out, no work queued behind a read-back that never started).
+// Every intent the closed port refuses, one after another on the same session: CommError for
+// the caller, nothing sent, the cache as the controller confirmed it, each chain told once that
+// it was refused, and nothing later (no time-out, no work queued behind a read-back).
 TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
-    const struct Row {
-        const char* name;
-        std::function<void(CControllerSession&)> intent;
-        std::optional<Chain> chain;
-    } rows[] = {
-        {"SetParameter", [](CControllerSession& s) { s.SetParameter('C', 60); }, {}},
-        {"SetSwitchRow", [](CControllerSession& s) { s.SetSwitchRow('a', 5); }, {}},
-        {"SetLinkedSwitchRows",
-         [](CControllerSession& s) { s.SetLinkedSwitchRows('d', 1, 'e', 4); }, {}},
-        {"SetReverseMask", [](CControllerSession& s) { s.SetReverseMask('N', 5); }, {}},
-        {"SetDeclination", [](CControllerSession& s) { s.SetDeclination(-5); }, Chain::Declination},
-        {"SetMotorDirections", [](CControllerSession& s) { s.SetMotorDirections(9); },
-         Chain::Directions},
-        {"Calibrate", [](CControllerSession& s) { s.Calibrate({1, 2, 3, 4}); }, Chain::Calibration},
-        {"SaveFrame", [](CControllerSession& s) { s.SaveFrame(kRecord); }, Chain::FrameSave},
-        {"ReadFrame", [](CControllerSession& s) { s.ReadFrame(); }, {}},
-        {"StartLiveDisplay", [](CControllerSession& s) { s.StartLiveDisplay(); }, {}},
-        {"StopLiveDisplay", [](CControllerSession& s) { s.StopLiveDisplay(); }, {}},
-        {"ReadBack", [](CControllerSession& s) { s.ReadBack(); }, {}},
-        {"LoadReferenceSet", [](CControllerSession& s) { s.LoadReferenceSet(2); },
-         Chain::ReferenceSet},
-        {"Restore", [](CControllerSession& s) { s.Restore(GoldenValues()); }, Chain::Restore},
-        {"ReadChosen", [](CControllerSession& s) { s.ReadChosen("VK"); }, {}},
-        {"SendAwaitingEcho", [](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }, {}},
+    using Intent = std::function<void(CControllerSession&)>;
+    const std::pair<Intent, std::optional<Chain>> rows[] = {
+        {[](CControllerSession& s) { s.SetParameter('C', 60); }, {}},
+        {[](CControllerSession& s) { s.SetSwitchRow('a', 5); }, {}},
+        {[](CControllerSession& s) { s.SetLinkedSwitchRows('d', 1, 'e', 4); }, {}},
+        {[](CControllerSession& s) { s.SetReverseMask('N', 5); }, {}},
+        {[](CControllerSession& s) { s.SetDeclination(-5); }, Chain::Declination},
+        {[](CControllerSession& s) { s.SetMotorDirections(9); }, Chain::Directions},
+        {[](CControllerSession& s) { s.Calibrate({1, 2, 3, 4}); }, Chain::Calibration},
+        {[](CControllerSession& s) { s.SaveFrame(kRecord); }, Chain::FrameSave},
+        {[](CControllerSession& s) { s.ReadFrame(); }, {}},
+        {[](CControllerSession& s) { s.StartLiveDisplay(); }, {}},
+        {[](CControllerSession& s) { s.StopLiveDisplay(); }, {}},
+        {[](CControllerSession& s) { s.ReadBack(); }, {}},
+        {[](CControllerSession& s) { s.LoadReferenceSet(2); }, Chain::ReferenceSet},
+        {[](CControllerSession& s) { s.Restore(GoldenValues()); }, Chain::Restore},
+        {[](CControllerSession& s) { s.ReadChosen("VK"); }, {}},
+        {[](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }, {}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        SessionRig rig;
-        rig.EchoSetCommandsUntil(0);
-        rig.m_session.SetParameter('C', 45);
-        rig.Pump();
-        const auto confirmed = rig.m_session.State().m_nParamCache;
-        rig.m_session.ClosePort();
-        rig.m_line->ClearSent();
-        EXPECT_THROW(row.intent(rig.m_session), CommError);
-        EXPECT_TRUE(rig.SentFrames().empty());
-        EXPECT_EQ(rig.m_session.State().m_nParamCache, confirmed);
-        const std::size_t ends = row.chain ? 1 : 0;
-        ASSERT_EQ(rig.m_listener.ends.size(), ends);
-        if (row.chain) {
-            EXPECT_EQ(rig.m_listener.ends[0].chain, *row.chain);
-            EXPECT_EQ(rig.m_listener.ends[0].result, ChainResult::Refused);
+    SessionRig rig;
+    rig.EchoSetCommandsUntil(0);
+    rig.m_session.SetParameter('C', 45);
+    rig.Pump();
+    const auto confirmed = rig.m_session.State().m_nParamCache;
+    rig.m_session.ClosePort();
+    rig.m_line->ClearSent();
+    std::vector<Chain> refused;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_THROW(rows[i].first(rig.m_session), CommError);
+        if (rows[i].second) refused.push_back(*rows[i].second);
+        ASSERT_EQ(rig.m_listener.ends.size(), refused.size());
+        if (rows[i].second) {
+            EXPECT_EQ(rig.m_listener.ends.back().chain, *rows[i].second);
+            EXPECT_EQ(rig.m_listener.ends.back().result, ChainResult::Refused);
         }
         bool ranAfterReadBack = false;
         rig.m_session.AfterReadBack([&] { ranAfterReadBack = true; });
         EXPECT_TRUE(ranAfterReadBack);
-        rig.m_clock.Advance(10s);
-        EXPECT_EQ(rig.m_listener.ends.size(), ends);
-        EXPECT_EQ(rig.m_clock.PendingTimers(), 0u);
     }
+    rig.m_clock.Advance(10s);
+    EXPECT_TRUE(rig.SentFrames().empty());
+    EXPECT_EQ(rig.m_session.State().m_nParamCache, confirmed);
+    EXPECT_EQ(rig.m_listener.ends.size(), refused.size());
+    EXPECT_EQ(rig.m_clock.PendingTimers(), 0u);
 }
 
 }  // namespace
