@@ -1,14 +1,12 @@
 // The controller session's chains over their outcomes: every chain ends once, told to the
 // caller, and only the answer it waits for (its own frame's echo, its own query's reply) moves
-// it on. One table: every chain × {all answered, silent, line lost, replaced, a late answer
-// after its time-out while the next chain starts, a stale copy in front of each awaited
-// answer, the answer waiting unread while the program was busy past the time-out, a message
-// left open at the last answer}.
+// it on, however late, stale or slow to be read that answer is.
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "BulkWriteChain.h"
@@ -54,14 +52,11 @@ std::vector<ChainCase> Chains() {
 }
 
 enum class Ending {
-    AllEchoed,
-    SilentHalfway,
-    LineLostHalfway,
-    ReplacedHalfway,
+    AllEchoed, SilentHalfway, LineLostHalfway, ReplacedHalfway,
     LateEchoIntoTheSameChain,  // timed out halfway; its echo comes as the chain starts again
     LateEchoIntoAnotherChain,  // timed out halfway; its echo comes as a direction click starts
     StaleCopyBeforeEachEcho,   // each echo in one read behind a copy of the one before
-    BusyWhileTheEchoWaits,     // the halfway echo comes while the event loop is blocked
+    BusyWhileTheEchoWaits,     // the halfway echo reaches the port while the loop is blocked
     BusyThenTheEchoComes,      // the loop is blocked past the time-out; the echo comes after
     MessageOpenAtTheLastEcho,  // the caller keeps a message open 4 s at the last answer
 };
@@ -76,26 +71,21 @@ ChainCase NextChainAfter(const ChainCase& c) {
 
 class ChainRig : public SessionRig {
 public:
-    // The controller echoes every set command (eight bytes): from `silentAt` on it says nothing;
-    // the echo of `heldAt` it holds back for the test; with `repeat` each echo comes behind a
-    // copy of the one before; `lateFirst` comes in front of the first echo.
+    // The controller echoes every set command: from `silentAt` on it says nothing; the echo of
+    // `heldAt` it holds back; with `repeat` each echo comes behind a copy of the one before;
+    // `lateFirst` comes in front of the first echo.
     void Script(char silentAt, char heldAt, bool repeat, QByteArray lateFirst = {}) {
-        m_bQuietNow = false;
-        m_strPrevious.clear();
         m_strLate = std::move(lateFirst);
-        controller = [=, this](const QByteArray& frame) -> std::vector<QByteArray> {
+        controller = [=, this, quiet = false, previous = QByteArray()](
+                         const QByteArray& frame) mutable -> std::vector<QByteArray> {
             if (!frame.startsWith('S') || frame.size() < 2) return {};
-            if (frame[1] == silentAt) m_bQuietNow = true;
-            if (m_bQuietNow) return {};
+            quiet = quiet || frame[1] == silentAt;
             const QByteArray echo = frame + '\n';
-            if (frame[1] == heldAt) {
-                m_strHeld = echo;
-                return {};
-            }
+            if (frame[1] == heldAt) m_strHeld = echo;
+            if (quiet || frame[1] == heldAt) return {};
             std::vector<QByteArray> answers;
             if (!m_strLate.isEmpty()) answers.push_back(std::exchange(m_strLate, {}));
-            answers.push_back(repeat ? m_strPrevious + echo : echo);
-            m_strPrevious = echo;
+            answers.push_back(repeat ? std::exchange(previous, echo) + echo : echo);
             return answers;
         };
     }
@@ -119,86 +109,57 @@ public:
 
     // Runs a chain to the ending; returns the frames sent from the chain's start on.
     std::vector<QByteArray> Run(const ChainCase& c, Ending ending) {
+        using enum Ending;
         const char halfway = c.echoes[c.echoes.size() / 2];
-        const bool timesOut = ending == Ending::SilentHalfway ||
-                              ending == Ending::LateEchoIntoTheSameChain ||
-                              ending == Ending::LateEchoIntoAnotherChain;
-        switch (ending) {
-            case Ending::AllEchoed:
-            case Ending::MessageOpenAtTheLastEcho:
-                Script(0, 0, false);
-                break;
-            case Ending::StaleCopyBeforeEachEcho:
-                Script(0, 0, true);
-                break;
-            case Ending::BusyWhileTheEchoWaits:
-            case Ending::BusyThenTheEchoComes:
-                Script(0, halfway, false);
-                break;
-            default:
-                Script(halfway, 0, false);
-                break;
-        }
-        if (ending == Ending::MessageOpenAtTheLastEcho)
+        const bool busy = ending == BusyWhileTheEchoWaits || ending == BusyThenTheEchoComes;
+        const bool silent = ending != AllEchoed && ending != MessageOpenAtTheLastEcho &&
+                            ending != StaleCopyBeforeEachEcho && !busy;
+        Script(silent ? halfway : 0, busy ? halfway : 0, ending == StaleCopyBeforeEachEcho);
+        if (ending == MessageOpenAtTheLastEcho)
             m_listener.atLastAnswer = [this] { m_clock.Advance(4s); };
         m_listener.lastLetter = c.chain == Chain::Restore ? 'O' : c.echoes.back();
         c.start(m_session);
         Pump();
-        if (timesOut) {
+        if (ending == SilentHalfway || ending == LateEchoIntoTheSameChain ||
+            ending == LateEchoIntoAnotherChain) {
             m_clock.Advance(c.timeout - 1ms);
             EXPECT_TRUE(m_listener.ends.empty()) << "ended before its time-out";
             m_clock.Advance(1ms);
         }
-        switch (ending) {
-            case Ending::LineLostHalfway:
-                m_line->HangUp();
-                QCoreApplication::processEvents();  // the loss is told from the event loop
-                break;
-            case Ending::ReplacedHalfway:
-                m_session.SetParameter('C', 45);
-                break;
-            case Ending::LateEchoIntoTheSameChain:
-            case Ending::LateEchoIntoAnotherChain: {
-                const QByteArray late = EchoOfSent(halfway);
-                ForgetWrittenFrames();
-                Script(0, 0, false, late);
-                const ChainCase next =
-                    ending == Ending::LateEchoIntoTheSameChain ? c : NextChainAfter(c);
-                next.start(m_session);
-                Pump();
-                return SentFrames();
-            }
-            case Ending::BusyWhileTheEchoWaits:
-                // The echo reaches the port while a handler blocks the event loop past the
-                // time-out; then the time-out and the echo's notification are both due, and
-                // the time-out runs first.
-                m_line->Feed(m_strHeld);
-                m_clock.Wait(c.timeout + 500ms);
-                m_clock.RunDueTimers();
-                QCoreApplication::processEvents();
-                Pump();
-                break;
-            case Ending::BusyThenTheEchoComes:
-                // The controller was kept waiting with the program (one machine, both starved):
-                // its echo comes 300 ms after the loop is free again, and still counts.
-                m_clock.Wait(c.timeout + 500ms);
-                m_clock.RunDueTimers();
+        if (ending == LineLostHalfway) {
+            m_line->HangUp();
+            QCoreApplication::processEvents();  // the loss is told from the event loop
+        }
+        if (ending == ReplacedHalfway) m_session.SetParameter('C', 45);
+        if (ending == LateEchoIntoTheSameChain || ending == LateEchoIntoAnotherChain) {
+            const QByteArray late = EchoOfSent(halfway);
+            ForgetWrittenFrames();
+            Script(0, 0, false, late);
+            (ending == LateEchoIntoTheSameChain ? c : NextChainAfter(c)).start(m_session);
+            Pump();
+            return SentFrames();
+        }
+        if (busy) {
+            // Blocked past the time-out: with the echo already on the port, the time-out and
+            // the echo are both due and the time-out runs first; with the controller starved
+            // too, its echo comes 300 ms after the loop is free. Either way the echo counts.
+            if (ending == BusyWhileTheEchoWaits) m_line->Feed(m_strHeld);
+            m_clock.Wait(c.timeout + 500ms);
+            m_clock.RunDueTimers();
+            QCoreApplication::processEvents();
+            if (ending == BusyThenTheEchoComes) {
                 EXPECT_TRUE(m_listener.ends.empty()) << "a busy program took for a silent line";
                 m_clock.Advance(300ms);
                 m_line->Inject(m_strHeld);
-                Pump();
-                break;
-            default:
-                break;
+            }
+            Pump();
         }
         const std::vector<QByteArray> sent = SentFrames();
         // Whatever comes late changes nothing: no second end, nothing sent on its behalf.
         // (A restore or reference set that ended well has started the read-back, which asks on.)
         const bool readsBack = c.chain == Chain::Restore || c.chain == Chain::ReferenceSet;
-        if (ending == Ending::SilentHalfway || ending == Ending::ReplacedHalfway ||
-            (!readsBack && (ending == Ending::StaleCopyBeforeEachEcho ||
-                            ending == Ending::BusyWhileTheEchoWaits ||
-                            ending == Ending::BusyThenTheEchoComes))) {
+        if (ending == SilentHalfway || ending == ReplacedHalfway ||
+            (!readsBack && (ending == StaleCopyBeforeEachEcho || busy))) {
             m_line->Inject(EchoOfSent(halfway));
             m_clock.Advance(10s);
             EXPECT_EQ(SentFrames(), sent) << "sent after its end";
@@ -207,64 +168,53 @@ public:
     }
 
 private:
-    bool m_bQuietNow = false;
-    QByteArray m_strPrevious;
     QByteArray m_strLate;
     QByteArray m_strHeld;
 };
+
+auto Key(const std::vector<ChainEnd>& ends) {
+    std::vector<std::tuple<int, int, char>> keys;
+    for (const ChainEnd& end : ends) keys.emplace_back(int(end.chain), int(end.result), end.letter);
+    return keys;
+}
 
 TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcomeAndOnlyItsOwnAnswersMoveIt) {
     for (const ChainCase& c : Chains()) {
         const auto [answeredFrames, answeredEnds] = ChainRig::Answered(c);
         ASSERT_EQ(answeredEnds.size(), 1u) << c.name;
-        const char last = answeredEnds[0].letter;
+        const ChainEnd done{c.chain, ChainResult::Done, answeredEnds[0].letter};
         const char halfway = c.echoes[c.echoes.size() / 2];
-        const ChainCase next = NextChainAfter(c);
-        const auto [nextFrames, nextEnds] = ChainRig::Answered(next);
+        const ChainEnd silent{c.chain, ChainResult::NoAnswer, halfway};
+        const auto [nextFrames, nextEnds] = ChainRig::Answered(NextChainAfter(c));
         const struct Row {
             Ending ending;
             std::vector<ChainEnd> ends;
-            std::vector<QByteArray> frames;  // empty: not checked
+            std::vector<QByteArray> frames;  // the chain's own frames, each once; empty: unchecked
         } rows[] = {
-            {Ending::AllEchoed, {{c.chain, ChainResult::Done, last}}, answeredFrames},
-            {Ending::SilentHalfway, {{c.chain, ChainResult::NoAnswer, halfway}}, {}},
+            {Ending::AllEchoed, {done}, answeredFrames},
+            {Ending::SilentHalfway, {silent}, {}},
             {Ending::LineLostHalfway, {{c.chain, ChainResult::LineLost, halfway}}, {}},
             {Ending::ReplacedHalfway, {{c.chain, ChainResult::Replaced, halfway}}, {}},
-            {Ending::LateEchoIntoTheSameChain,
-             {{c.chain, ChainResult::NoAnswer, halfway}, {c.chain, ChainResult::Done, last}},
-             answeredFrames},
-            {Ending::LateEchoIntoAnotherChain,
-             {{c.chain, ChainResult::NoAnswer, halfway}, nextEnds[0]},
-             nextFrames},
-            {Ending::StaleCopyBeforeEachEcho, {{c.chain, ChainResult::Done, last}}, answeredFrames},
-            {Ending::BusyWhileTheEchoWaits, {{c.chain, ChainResult::Done, last}}, answeredFrames},
-            {Ending::BusyThenTheEchoComes, {{c.chain, ChainResult::Done, last}}, answeredFrames},
-            {Ending::MessageOpenAtTheLastEcho, {{c.chain, ChainResult::Done, last}}, {}},
+            {Ending::LateEchoIntoTheSameChain, {silent, done}, answeredFrames},
+            {Ending::LateEchoIntoAnotherChain, {silent, nextEnds[0]}, nextFrames},
+            {Ending::StaleCopyBeforeEachEcho, {done}, answeredFrames},
+            {Ending::BusyWhileTheEchoWaits, {done}, answeredFrames},
+            {Ending::BusyThenTheEchoComes, {done}, answeredFrames},
+            {Ending::MessageOpenAtTheLastEcho, {done}, {}},
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(c.name) + " / ending " + std::to_string(int(row.ending)));
             ChainRig rig;
-            const std::vector<QByteArray> frames = rig.Run(c, row.ending);
-            const std::vector<ChainEnd>& ends = rig.m_listener.ends;
-            ASSERT_EQ(ends.size(), row.ends.size());
-            for (std::size_t i = 0; i < ends.size(); ++i) {
-                EXPECT_EQ(ends[i].chain, row.ends[i].chain) << i;
-                EXPECT_EQ(ends[i].result, row.ends[i].result) << i;
-                EXPECT_EQ(ends[i].letter, row.ends[i].letter) << i;
-            }
-            if (!row.frames.empty()) {
-                // Each chain's own frames, each once: a late or stale echo sent nothing.
-                std::vector<QByteArray> own = frames;
-                own.resize(std::min(own.size(), row.frames.size()));
-                EXPECT_EQ(own, row.frames);
-            }
+            std::vector<QByteArray> frames = rig.Run(c, row.ending);
+            EXPECT_EQ(Key(rig.m_listener.ends), Key(row.ends));
+            frames.resize(std::min(frames.size(), row.frames.size()));
+            EXPECT_EQ(frames, row.frames);
             if (c.chain != Chain::FrameSave) continue;
             // The cache keeps the frame only once the controller has echoed all of it.
-            const auto cache =
-                rig.m_session.Cache().subspan(ProtocolState::kFrameRecordFirstSlot, 15);
-            const bool kept = std::equal(cache.begin(), cache.end(), kRecord.begin());
-            EXPECT_EQ(kept, row.ends.back().result == ChainResult::Done &&
-                                row.ends.back().chain == Chain::FrameSave);
+            const auto cache = rig.m_session.Cache().subspan(ProtocolState::kFrameRecordFirstSlot, 15);
+            EXPECT_EQ(std::equal(cache.begin(), cache.end(), kRecord.begin()),
+                      row.ends.back().result == ChainResult::Done &&
+                          row.ends.back().chain == Chain::FrameSave);
         }
     }
 }
