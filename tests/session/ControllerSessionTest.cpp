@@ -355,6 +355,7 @@ TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
     rig.m_session.SetParameter('C', 45);
     rig.Pump();
     const auto confirmed = rig.m_session.State().m_nParamCache;
+    ASSERT_EQ(confirmed[*CacheSlotOf('C')], 45);
     rig.m_session.ClosePort();
     rig.m_line->ClearSent();
     std::vector<Chain> refused;
