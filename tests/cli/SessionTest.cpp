@@ -77,19 +77,11 @@ TEST_F(SessionTest, EveryWaitEndsAndSaysWhy) {
 // ends with "S~0000"; only a failed write is a fault, named with its reason.
 TEST_F(SessionTest, MonitorEndsAsStdoutAllowsAndSaysWhenItFailed) {
     using Kind = StdoutWrite::Kind;
-    const struct {
-        const char* what;
-        StdoutWrite second;  // what became of the first frame's line
-        int status;
-        int printed;
-        const char* says;
-    } cases[] = {
+    // `second`: what became of the first frame's line; `says`: what the error names.
+    const struct { const char* what; StdoutWrite second; int status, printed; const char* says; }
+        cases[] = {
         {"every line taken", {}, 0, 3, ""},
-        {"a full disk",
-         {Kind::Failed, "No space left on device"},
-         4,
-         1,
-         "stdout could not be written (No space left on device); monitoring ended"},
+        {"a full disk", {Kind::Failed, "No space left on device"}, 4, 1, "No space left on device"},
         {"the reader gone", {Kind::ReaderGone, "Broken pipe"}, 0, 1, ""},
         {"a stop while stdout took nothing", {Kind::Stopped, {}}, 0, 1, ""},
     };
