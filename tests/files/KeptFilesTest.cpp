@@ -1,9 +1,7 @@
 // The files Vexa keeps for itself (the port file, folders.ini, a backup, the debug log, a live
-// recording) against what a hostile folder may hold where each is written: a regular file, no
-// folder, a link (dangling or not), a FIFO, a device node, a folder that takes no file, a full
-// disk. Each write either lands whole, goes beside (a backup's name is its own), is refused
-// with a reason, or (the debug log) is skipped; whatever was there stays as it was, nothing
-// hangs, and no part file is left.
+// recording) against what a hostile folder may hold where each is written. Each write lands
+// whole, goes beside (a backup's name is its own), is refused with a reason, or (the debug log)
+// is skipped; whatever was there stays as it was, nothing hangs, and no part file is left.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -14,10 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <cerrno>
 #include <functional>
-#include <iostream>
-#include <memory>
 
 #include "AppendLog.h"
 #include "FakeClock.h"
@@ -33,26 +28,19 @@ namespace {
 QByteArray Name(const QString& path) { return QFile::encodeName(path); }
 
 struct Found {
-    mode_t type = 0;  // 0: nothing there
-    mode_t mode = 0;
-    QByteArray bytes;  // a regular file's
-    QString linkTarget;
-
+    mode_t type = 0, mode = 0;  // type 0: nothing there
+    QByteArray bytes;           // a regular file's
+    QString link;
     bool operator==(const Found&) const = default;
 };
 
 Found Look(const QString& path) {
-    Found found;
     struct stat info {};
-    if (::lstat(Name(path).constData(), &info) != 0) return found;
-    found.type = info.st_mode & S_IFMT;
-    found.mode = info.st_mode & 07777;
-    if (S_ISREG(info.st_mode)) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) found.bytes = file.readAll();
-    }
-    if (S_ISLNK(info.st_mode)) found.linkTarget = QFileInfo(path).symLinkTarget();
-    return found;
+    if (::lstat(Name(path).constData(), &info) != 0) return {};
+    QFile file(path);
+    const bool regular = S_ISREG(info.st_mode) && file.open(QIODevice::ReadOnly);
+    return {info.st_mode & S_IFMT, info.st_mode & 07777, regular ? file.readAll() : QByteArray(),
+            QFileInfo(path).symLinkTarget()};
 }
 
 void Put(const QString& path, const QByteArray& bytes, mode_t mode) {
@@ -60,17 +48,14 @@ void Put(const QString& path, const QByteArray& bytes, mode_t mode) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     file.close();
-    ASSERT_EQ(::chmod(Name(path).constData(), mode), 0);
+    ::chmod(Name(path).constData(), mode);
 }
 
 // A disk that takes the first three bytes of a file and then is full.
 WriteCalls FullDisk() {
     auto taken = std::make_shared<std::size_t>(0);
     return {[taken](int fd, const char* data, std::size_t size) -> long {
-                if (*taken >= 3) {
-                    errno = ENOSPC;
-                    return -1;
-                }
+                if (*taken >= 3) return errno = ENOSPC, -1;
                 const long n = long(::write(fd, data, std::min<std::size_t>(size, 3 - *taken)));
                 if (n > 0) *taken += std::size_t(n);
                 return n;
@@ -78,215 +63,142 @@ WriteCalls FullDisk() {
             [](int) { return 0; }};
 }
 
-const QDateTime kNoon(QDate(2026, 12, 8), QTime(14, 3, 22));
-const QString kBackupName =
-    QStringLiteral("2026-12-08_14-03-22_COM%1_before-upgrade.txt").arg(kGoldenPort);
-
-// One file the program keeps: its name, how it is written, what a written one holds.
+using Write = std::function<std::optional<QString>(const QString& path, const WriteCalls*)>;
 struct KeptFile {
-    const char* what;
     QString fileName;
-    // Writes the file at path; why it was not, nullopt when it was (or was skipped silently).
-    std::function<std::optional<QString>(const QString& path, const WriteCalls* calls)> write;
-    QByteArray marker;
+    Write write;
+    QByteArray marker;  // what a written one holds
 };
 
 std::vector<KeptFile> KeptFiles() {
-    static const auto cache = GoldenCache();
+    const auto cache = GoldenCache();
+    const QDateTime noon(QDate(2026, 12, 8), QTime(14, 3, 22));
     return {
-        {"port file", QStringLiteral("qzmcconfig.ini"),
-         [](const QString& path, const WriteCalls* calls) {
-             return PortFile(path).Write(7, calls);
-         },
+        {"qzmcconfig.ini", [](auto& path, auto calls) { return PortFile(path).Write(7, calls); },
          QByteArray("7\0", 2)},
-        {"folders.ini", QStringLiteral("folders.ini"),
-         [](const QString& path, const WriteCalls* calls) {
-             return RecentFolders(path, calls)
-                 .Remember(FileKind::Firmware, QStringLiteral("/opt/images/fw.bin"));
+        {"folders.ini",
+         [](auto& path, auto calls) {
+             return RecentFolders(path, calls).Remember(FileKind::Firmware, "/opt/images/fw.bin");
          },
          "firmware=/opt/images"},
-        {"backup", kBackupName,
-         [](const QString& path, const WriteCalls* calls) -> std::optional<QString> {
-             const BackupOutcome outcome =
-                 ParameterBackup(QFileInfo(path).absolutePath(), calls)
-                     .Write({true, cache, kGoldenPort, 1218}, QStringLiteral("upgrade"), kNoon);
+        {QStringLiteral("2026-12-08_14-03-22_COM%1_before-upgrade.txt").arg(kGoldenPort),
+         [cache, noon](auto& path, auto calls) -> std::optional<QString> {
+             const BackupOutcome outcome = ParameterBackup(QFileInfo(path).absolutePath(), calls)
+                                               .Write({true, cache, kGoldenPort, 1218}, "upgrade", noon);
              if (outcome.kind == BackupOutcome::Kind::Written) return std::nullopt;
              return outcome.reason;
          },
          GoldenFileBytes().left(40)},
-        {"debug log", QStringLiteral("vexa.log"),
-         [](const QString& path, const WriteCalls* calls) -> std::optional<QString> {
+        {"vexa.log",
+         [](auto& path, auto calls) {
              AppendLog(Name(path), AppendLog::kDefaultLimit, calls).Append("warning: kept");
-             return std::nullopt;
+             return std::optional<QString>();
          },
          "warning: kept"},
-        {"recording", QStringLiteral("LiveData.csv"),
-         [](const QString& path, const WriteCalls* calls) -> std::optional<QString> {
+        {"LiveData.csv",
+         [](auto& path, auto calls) -> std::optional<QString> {
              FakeClock clock;
-             LiveRecording recording(clock);
              QString error;
-             if (live_csv::Save(recording, path, &error, calls)) return std::nullopt;
+             if (live_csv::Save(LiveRecording(clock), path, &error, calls)) return std::nullopt;
              return error;
          },
          live_csv::Header()},
     };
 }
 
-enum class Expect {
-    Written,  // at the path, whole
-    Beside,   // a backup under the next free name; what is at the path stays
-    Refused,  // a reason; what is at the path stays
-    Skipped,  // the debug log: no reason, nothing of the line at the path
-};
+// Puts a situation in the scratch folder; returns the folder the kept file goes in.
+using Prepare = std::function<QString(const QString& scratch, const QString& fileName)>;
+
+Prepare LinkTo(const char* target) {
+    return [target](const QString& scratch, const QString& name) {
+        QFile::link(QDir(scratch).filePath(target), QDir(scratch).filePath(name));
+        return scratch;
+    };
+}
+
+Prepare Node(mode_t type) {  // a device node needs root: elsewhere its row is skipped
+    return [type](const QString& scratch, const QString& name) {
+        const QByteArray path = Name(QDir(scratch).filePath(name));
+        return ::mknod(path.constData(), type | 0644, makedev(1, 3)) == 0 ? scratch : QString();
+    };
+}
+
+QString OldFile(const QString& scratch, const QString& name) {
+    Put(QDir(scratch).filePath(name), "old bytes\n", 0640);
+    return scratch;
+}
+
+// Even root may not create a file in /proc/self/fdinfo; anyone else is kept out of a 0555 folder.
+QString ReadOnlyFolder(const QString& scratch, const QString&) {
+    QDir(scratch).mkdir("ro");
+    ::chmod(Name(scratch + "/ro").constData(), 0555);
+    return ::geteuid() == 0 ? QStringLiteral("/proc/self/fdinfo") : scratch + "/ro";
+}
 
 struct Situation {
     const char* what;
-    // Puts the situation in the scratch folder; returns the folder the kept file goes in, empty
-    // when it cannot be made here (the row is skipped).
-    std::function<QString(const QString& scratch, const QString& fileName)> prepare;
+    Prepare prepare;
     bool fullDisk;
-    Expect port, folders, backup, log, recording;
+    // Per kept file: Written whole, Beside (a backup's next free name), Refused with a reason,
+    // Skipped silently (the log); but for W, what was there stays.
+    const char* expect;
 };
 
-Expect ExpectFor(const Situation& s, const char* what) {
-    const QByteArray name(what);
-    if (name == "port file") return s.port;
-    if (name == "folders.ini") return s.folders;
-    if (name == "backup") return s.backup;
-    if (name == "debug log") return s.log;
-    return s.recording;
-}
-
-// Even root may not create a file in /proc/self/fdinfo; anyone else is kept out of a 0555
-// folder by its mode.
-QString ReadOnlyFolder(const QString& scratch) {
-    if (::geteuid() == 0) return QStringLiteral("/proc/self/fdinfo");
-    const QString folder = QDir(scratch).filePath(QStringLiteral("readonly"));
-    QDir().mkpath(folder);
-    ::chmod(Name(folder).constData(), 0555);
-    return folder;
-}
-
-const std::vector<Situation>& Situations() {
-    using E = Expect;
-    static const std::vector<Situation> situations = {
-        {"a regular file",
-         [](const QString& scratch, const QString& name) {
-             Put(QDir(scratch).filePath(name), "old bytes\n", 0640);
-             return scratch;
-         },
-         false, E::Written, E::Written, E::Beside, E::Written, E::Written},
-        {"no folder yet",
-         [](const QString& scratch, const QString&) {
-             return QDir(scratch).filePath(QStringLiteral("new/deeper"));
-         },
-         false, E::Written, E::Written, E::Written, E::Written, E::Refused},
-        {"a link to a secret",
-         [](const QString& scratch, const QString& name) {
-             Put(QDir(scratch).filePath(QStringLiteral("secret")), "secret\n", 0600);
-             QFile::link(QDir(scratch).filePath(QStringLiteral("secret")),
-                         QDir(scratch).filePath(name));
-             return scratch;
-         },
-         false, E::Refused, E::Refused, E::Beside, E::Skipped, E::Refused},
-        {"a dangling link",
-         [](const QString& scratch, const QString& name) {
-             QFile::link(QDir(scratch).filePath(QStringLiteral("nowhere")),
-                         QDir(scratch).filePath(name));
-             return scratch;
-         },
-         false, E::Refused, E::Refused, E::Beside, E::Skipped, E::Refused},
-        {"a FIFO",
-         [](const QString& scratch, const QString& name) {
-             ::mkfifo(Name(QDir(scratch).filePath(name)).constData(), 0644);
-             return scratch;
-         },
-         false, E::Refused, E::Refused, E::Beside, E::Skipped, E::Refused},
-        {"a device node",
-         [](const QString& scratch, const QString& name) -> QString {
-             // Only root may make one: elsewhere the row is skipped.
-             if (::mknod(Name(QDir(scratch).filePath(name)).constData(), S_IFCHR | 0666,
-                         makedev(1, 3)) != 0)
-                 return {};
-             return scratch;
-         },
-         false, E::Refused, E::Refused, E::Beside, E::Skipped, E::Refused},
-        {"a folder that takes no file",
-         [](const QString& scratch, const QString&) { return ReadOnlyFolder(scratch); }, false,
-         E::Refused, E::Refused, E::Refused, E::Skipped, E::Refused},
-        {"a full disk",
-         [](const QString& scratch, const QString& name) {
-             Put(QDir(scratch).filePath(name), "old bytes\n", 0640);
-             return scratch;
-         },
-         true, E::Refused, E::Refused, E::Refused, E::Skipped, E::Refused},
-    };
-    return situations;
-}
-
-QStringList PartFiles(const QString& folder) {
-    return QDir(folder).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden);
-}
+const Situation kSituations[] = {
+    {"a regular file", OldFile, false, "WWBWW"},
+    {"no folder yet", [](auto& scratch, auto&) { return scratch + "/new/deeper"; }, false, "WWWWR"},
+    {"a link to a secret", LinkTo("secret"), false, "RRBSR"},
+    {"a dangling link", LinkTo("nowhere"), false, "RRBSR"},
+    {"a FIFO", Node(S_IFIFO), false, "RRBSR"},
+    {"a device node", Node(S_IFCHR), false, "RRBSR"},
+    {"a folder that takes no file", ReadOnlyFolder, false, "RRRSR"},
+    {"a full disk", OldFile, true, "RRRSR"},
+};
 
 TEST(KeptFiles, EachKeptFileIsWrittenWholeOrNotAtAllWhateverIsInItsPlace) {
-    for (const KeptFile& kept : KeptFiles()) {
-        for (const Situation& situation : Situations()) {
-            const std::string row = std::string(kept.what) + " / " + situation.what;
+    const std::vector<KeptFile> keptFiles = KeptFiles();
+    for (const Situation& situation : kSituations) {
+        for (std::size_t k = 0; k < keptFiles.size(); ++k) {
+            const KeptFile& kept = keptFiles[k];
+            const std::string row = kept.fileName.toStdString() + " / " + situation.what;
             QTemporaryDir scratch;
+            const QString secretPath = scratch.filePath(QStringLiteral("secret"));
+            Put(secretPath, "secret\n", 0600);
             const QString folder = situation.prepare(scratch.path(), kept.fileName);
-            if (folder.isEmpty()) {
-                std::cout << "skipped (needs root): " << row << '\n';
-                continue;
-            }
+            if (folder.isEmpty()) continue;  // cannot be made here
             const QString path = QDir(folder).filePath(kept.fileName);
-            const Found before = Look(path);
-            const Found secret = Look(scratch.filePath(QStringLiteral("secret")));
+            const Found before = Look(path), secret = Look(secretPath);
             const WriteCalls full = FullDisk();
             QElapsedTimer clock;
             clock.start();
-            const std::optional<QString> problem =
-                kept.write(path, situation.fullDisk ? &full : nullptr);
-            // A FIFO or a device never holds the program up.
-            EXPECT_LT(clock.elapsed(), 1000) << row;
+            const std::optional<QString> problem = kept.write(path, situation.fullDisk ? &full : nullptr);
+            EXPECT_LT(clock.elapsed(), 1000) << row;  // a FIFO or a device never holds it up
             const Found after = Look(path);
-
-            switch (ExpectFor(situation, kept.what)) {
-                case Expect::Written:
-                    EXPECT_EQ(problem, std::nullopt) << row;
-                    EXPECT_EQ(after.type, mode_t(S_IFREG)) << row;
-                    EXPECT_TRUE(after.bytes.contains(kept.marker)) << row;
-                    // A replaced file keeps its mode; a new one is the user's alone.
-                    EXPECT_EQ(after.mode, before.type != 0 ? before.mode : mode_t(0600)) << row;
-                    break;
-                case Expect::Beside: {
-                    EXPECT_EQ(problem, std::nullopt) << row;
-                    EXPECT_EQ(after, before) << row;
-                    const QString next =
-                        QString(path).replace(QLatin1String(".txt"), QLatin1String("-2.txt"));
-                    EXPECT_TRUE(Look(next).bytes.contains(kept.marker)) << row;
-                    break;
+            const char expect = situation.expect[k];
+            EXPECT_EQ(problem.has_value(), expect == 'R') << row;
+            if (expect == 'W') {
+                EXPECT_EQ(after.type, mode_t(S_IFREG)) << row;
+                EXPECT_TRUE(after.bytes.contains(kept.marker)) << row;
+                // A replaced file keeps its mode; a new one is the user's alone, so are its folders.
+                EXPECT_EQ(after.mode, before.type != 0 ? before.mode : mode_t(0600)) << row;
+                if (before.type == 0) {
+                    EXPECT_EQ(Look(folder).mode, mode_t(0700)) << row;
+                    EXPECT_EQ(Look(folder + "/..").mode, mode_t(0700)) << row;
                 }
-                case Expect::Refused:
-                    EXPECT_TRUE(problem && !problem->isEmpty()) << row;
-                    EXPECT_EQ(after, before) << row;
-                    break;
-                case Expect::Skipped:
-                    EXPECT_EQ(problem, std::nullopt) << row;
-                    EXPECT_EQ(after.type, before.type) << row;
-                    EXPECT_FALSE(after.bytes.contains(kept.marker)) << row;
-                    break;
+            } else if (expect == 'S') {  // the log may leave a few bytes, never its line
+                EXPECT_EQ(after.type, before.type) << row;
+                EXPECT_FALSE(after.bytes.contains(kept.marker)) << row;
+            } else {
+                EXPECT_EQ(after, before) << row;
             }
+            const QString beside = QString(path).replace(".txt", "-2.txt");  // a backup's next name
+            EXPECT_TRUE(expect != 'B' || Look(beside).bytes.contains(kept.marker)) << row;
+            EXPECT_NE(problem.value_or("?"), "") << row;  // a refusal always says why
             // What a link pointed to is never read into a kept file nor written.
-            EXPECT_EQ(Look(scratch.filePath(QStringLiteral("secret"))), secret) << row;
+            EXPECT_EQ(Look(secretPath), secret) << row;
             EXPECT_FALSE(QFileInfo::exists(scratch.filePath(QStringLiteral("nowhere")))) << row;
-            EXPECT_EQ(PartFiles(folder), QStringList()) << row;
-            // A folder made for a kept file is the user's alone (a recording's folder is chosen
-            // in the save dialog and never made).
-            if (QString(situation.what) == QLatin1String("no folder yet") &&
-                ExpectFor(situation, kept.what) == Expect::Written) {
-                EXPECT_EQ(Look(folder).mode, mode_t(0700)) << row;
-                EXPECT_EQ(Look(QFileInfo(folder).path()).mode, mode_t(0700)) << row;
-            }
+            EXPECT_EQ(QDir(folder).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList())
+                << row;
         }
     }
 }

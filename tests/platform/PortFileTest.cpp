@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <cerrno>
 #include <functional>
 
 #include "DebugLog.h"
@@ -162,8 +161,7 @@ TEST_F(PortFileLocationTest, TheFileInTheCurrentDirectoryIsCarriedOverOnce) {
 }
 
 // The carry-over copies the port's two bytes from a regular file only: a link (to a secret or
-// to nothing), a FIFO or a device node in the current directory is named once in the debug log
-// and nothing is copied; nothing waits.
+// to nothing), a FIFO or a device node is named once in the debug log, and nothing waits.
 TEST_F(PortFileLocationTest, OnlyTheTwoBytesOfARegularLegacyFileAreCarriedOver) {
     const QString log = m_dir.filePath("debug.log");
     const QByteArray previousLog = qgetenv("VEXA_DEBUG_LOG");
@@ -171,82 +169,40 @@ TEST_F(PortFileLocationTest, OnlyTheTwoBytesOfARegularLegacyFileAreCarriedOver) 
     RouteQtMessagesToDebugLog("test");
     const QString secret = m_dir.filePath("secret");
     Put(secret, QByteArray(4096, 's'));
-    ::chmod(QFile::encodeName(secret).constData(), 0600);
-    struct Case {
-        const char* what;
-        std::function<bool()> prepare;  // false: cannot be made here (not root)
-        QByteArray carried;             // empty: nothing carried over
+    const QByteArray legacy = QFile::encodeName(Legacy());
+    // Each makes the legacy file (false: not here, a device node needs root) and what it carries.
+    const std::pair<std::function<bool()>, QByteArray> cases[] = {
+        {[&] { return QFile::link(secret, Legacy()); }, {}},
+        {[&] { return QFile::link(m_dir.filePath("nowhere"), Legacy()); }, {}},
+        {[&] { return ::mkfifo(legacy.constData(), 0600) == 0; }, {}},
+        {[&] { return ::mknod(legacy.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0; }, {}},
+        {[&] { return Put(Legacy(), "15" + QByteArray(5000, 'x')), true; }, "15"},
     };
-    const Case cases[] = {
-        {"link to a secret", [&] { return QFile::link(secret, Legacy()); }, {}},
-        {"dangling link", [&] { return QFile::link(m_dir.filePath("nowhere"), Legacy()); }, {}},
-        {"FIFO", [&] { return ::mkfifo(QFile::encodeName(Legacy()).constData(), 0600) == 0; }, {}},
-        {"device node",
-         [&] {
-             return ::mknod(QFile::encodeName(Legacy()).constData(), S_IFCHR | 0666,
-                            makedev(1, 3)) == 0;
-         },
-         {}},
-        {"regular file with more after the port",
-         [&] {
-             Put(Legacy(), "15" + QByteArray(5000, 'x'));
-             return true;
-         },
-         "15"},
-    };
-    for (const Case& c : cases) {
+    for (int row = 0; row < int(std::size(cases)); ++row) {
         QFile::remove(Legacy());
         QFile::remove(Configured());
-        if (!c.prepare()) continue;
+        if (!cases[row].first()) continue;
         QElapsedTimer clock;
         clock.start();
-        EXPECT_EQ(WindowPortFile({}).Path(), Configured()) << c.what;
-        EXPECT_LT(clock.elapsed(), 1000) << c.what;
-        EXPECT_EQ(Bytes(Configured()), c.carried) << c.what;
-        if (!c.carried.isEmpty()) {
-            struct stat info {};
-            ASSERT_EQ(::stat(QFile::encodeName(Configured()).constData(), &info), 0);
-            EXPECT_EQ(info.st_mode & 0777, 0600u) << c.what;
-        } else {
-            EXPECT_FALSE(QFileInfo(Configured()).exists()) << c.what;
-        }
+        EXPECT_EQ(WindowPortFile({}).Path(), Configured()) << row;
+        EXPECT_LT(clock.elapsed(), 1000) << row;
+        EXPECT_EQ(Bytes(Configured()), cases[row].second) << row;
+        struct stat info {};
+        EXPECT_EQ(::stat(QFile::encodeName(Configured()).constData(), &info) == 0,
+                  !cases[row].second.isEmpty()) << row;
+        EXPECT_TRUE(cases[row].second.isEmpty() || (info.st_mode & 0777) == 0600) << row;
     }
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("nowhere")));
-    // Named once, however often the window starts beside it.
-    const QByteArray logged = Bytes(log);
+    const QByteArray logged = Bytes(log);  // named once, however often the window starts
     EXPECT_EQ(logged.count("was not carried over"), 1) << logged.constData();
-    EXPECT_TRUE(logged.contains(QFile::encodeName(Legacy()))) << logged.constData();
+    EXPECT_TRUE(logged.contains(legacy)) << logged.constData();
     qInstallMessageHandler(nullptr);
     qputenv("VEXA_DEBUG_LOG", previousLog);
     // vexactl only reads, and reads nothing but a regular file.
     QFile::remove(Legacy());
-    ::mkfifo(QFile::encodeName(Legacy()).constData(), 0600);
+    ::mkfifo(legacy.constData(), 0600);
     QFile::remove(Configured());
     EXPECT_FALSE(CommandLinePortFile({}).Read().problem.isEmpty());
-}
-
-// The port file is written whole: on a full disk the old port stays, with the bytes after it.
-TEST(PortFileTest, AFullDiskLeavesTheOldPort) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("qzmcconfig.ini");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("3\0tail", 6);
-    }
-    const WriteCalls full{[](int, const char*, std::size_t) -> long {
-                              errno = ENOSPC;
-                              return -1;
-                          },
-                          [](int) { return 0; }};
-    const std::optional<QString> problem = PortFile(path).Write(12, &full);
-    ASSERT_TRUE(problem.has_value());
-    EXPECT_TRUE(problem->contains("No space left")) << problem->toStdString();
-    EXPECT_EQ(Bytes(path), QByteArray("3\0tail", 6));
-    ASSERT_EQ(PortFile(path).Write(12), std::nullopt);
-    EXPECT_EQ(Bytes(path), "12tail");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{"qzmcconfig.ini"});
 }
 
 }  // namespace
