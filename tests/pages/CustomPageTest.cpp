@@ -11,7 +11,6 @@
 #include "ReadBackChain.h"
 #include "ReceiveDispatcher.h"
 #include "ResourceIds.h"
-#include "SessionTestAccess.h"
 #include "SpreadLabel.h"
 
 namespace {
@@ -197,31 +196,6 @@ TEST_F(CustomPageTest, RefreshWhileStreamingSwitchesTheStreamOffBeforeReadingBac
     EXPECT_EQ(DisplayButton()->text(), "显示数据");
     ExpectGridEnabled(true);
     EXPECT_EQ(State().m_nLiveChannels, (std::array<int, 16>{}));
-}
-
-// The port refuses: the boxes show again what the controller holds, the linked row too.
-TEST_F(CustomPageTest, ARefusedMaskPutsItsBoxesBack) {
-    ReadBack('a', 1);
-    ReadBack('N', 0);
-    SessionTestAccess::Comm(m_dlg->Session()).SetPortOpen(false);
-    struct Case {
-        int id;
-        bool tickedAfter;
-    };
-    const Case cases[] = {
-        {IDC_SWITCH_GRID[0][0], true},    // was ticked by the read-back: stays ticked
-        {IDC_SWITCH_GRID[0][5], false},   // an unticked box stays unticked
-        {IDC_SWITCH_GRID[3][2], false},   // heading lock, linked to care-free
-        {IDC_RECEIVER_REVERSE[7], false},  // a reverse box
-    };
-    for (const Case& c : cases) {
-        m_prompter.Clear();
-        Tick(c.id);
-        EXPECT_EQ(Ticked(c.id), c.tickedAfter) << c.id;
-        ASSERT_EQ(m_prompter.Shown().size(), 1u) << c.id;
-        EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
-    }
-    EXPECT_TRUE(Frames().empty());
 }
 
 TEST_F(CustomPageTest, LanguageSwitchesThePagesTextsAndEveryTextFitsItsControl) {

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <cmath>
 
 #include "CustomPage.h"
 #include "LiveCsv.h"
@@ -105,25 +104,17 @@ TEST_F(LivePlotTest, GraphsFollowTheSensorsAndTheTickedChannelsUntilPaused) {
     Receive(Frame("CHDA20001250200015001100120013001400"));
     plot->Refresh();
     EXPECT_EQ(plot->Bar(0)->Value(), 1000) << "paused: the picture stays";
-    // The counter does not: 12 frames, and it says that the recording goes on.
-    EXPECT_TRUE(plot->Status()->text().contains(QStringLiteral("12 帧")))
-        << plot->Status()->text().toStdString();
-    EXPECT_TRUE(plot->Status()->text().contains(QStringLiteral("记录继续")));
     plot->PauseButton()->click();
     EXPECT_EQ(plot->Bar(0)->Value(), 2000);
-    EXPECT_FALSE(plot->Status()->text().contains(QStringLiteral("记录继续")));
 }
 
-TEST_F(LivePlotTest, SaveWritesTheRecordingSinceTheDisplayStartedAndNamesTheFile) {
+TEST_F(LivePlotTest, SaveWritesTheRecordingSinceTheDisplayStarted) {
     Receive(kChannels);  // no display yet: not recorded
-    CLivePlotWindow* plot = OpenPlot();
-    EXPECT_FALSE(plot->SaveButton()->isEnabled()) << "nothing recorded yet";
     ToggleDisplay();
     Receive(kChannels);
     m_clock.Advance(250ms);
     Receive(kSensors);
-    plot->Refresh();
-    EXPECT_FALSE(plot->SavedTo()->isVisible());
+    CLivePlotWindow* plot = OpenPlot();
 
     const QString path = m_dir.filePath(QStringLiteral("flight.csv"));
     m_prompter.QueueFile(path);
@@ -135,17 +126,12 @@ TEST_F(LivePlotTest, SaveWritesTheRecordingSinceTheDisplayStartedAndNamesTheFile
     EXPECT_EQ(lines[0], live_csv::Header());
     EXPECT_TRUE(lines[1].startsWith("0.000,CHDA,1000,1250,1500,2000,")) << lines[1].constData();
     EXPECT_TRUE(lines[2].startsWith("0.250,SSDA,")) << lines[2].constData();
-    EXPECT_TRUE(plot->SavedTo()->isVisible());
-    EXPECT_EQ(plot->SavedTo()->toolTip(), QStringLiteral("已保存到 ") + path);
-    EXPECT_TRUE(plot->SavedTo()->text().endsWith(QStringLiteral("flight.csv")))
-        << plot->SavedTo()->text().toStdString();
 
     // A file that cannot be written is reported, nothing else happens.
     m_prompter.QueueFile(m_dir.filePath(QStringLiteral("missing/flight.csv")));
     plot->SaveButton()->click();
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
-    EXPECT_EQ(plot->SavedTo()->toolTip(), QStringLiteral("已保存到 ") + path) << "still the last";
 }
 
 // The moment the recording matters most: the adapter was pulled, the pages are disabled, the
@@ -153,59 +139,32 @@ TEST_F(LivePlotTest, SaveWritesTheRecordingSinceTheDisplayStartedAndNamesTheFile
 TEST_F(LivePlotTest, SaveAfterALineLossWritesTheFrames) {
     CLivePlotWindow* plot = OpenPlot();
     ToggleDisplay();
-    for (int i = 0; i < 3; ++i) {
-        Receive(kChannels + kSensors);
-        m_clock.Advance(100ms);
-    }
+    Receive(kChannels + kSensors);
+    m_clock.Advance(200ms);
+    Receive(kSensors);
     m_line->HangUp();
     QCoreApplication::processEvents();
     ASSERT_FALSE(m_page->isEnabled()) << "the pages are disabled after a line loss";
     plot->Refresh();
-    EXPECT_TRUE(plot->isEnabled());
-    EXPECT_TRUE(plot->SaveButton()->isEnabled());
 
     const QString path = m_dir.filePath(QStringLiteral("lost.csv"));
     m_prompter.QueueFile(path);
     QTest::mouseClick(plot->SaveButton(), Qt::LeftButton);
     const QList<QByteArray> lines = ReadFile(path).split('\n');
-    ASSERT_EQ(lines.size(), 8);  // header, six frames, the empty rest
-    EXPECT_TRUE(lines[6].startsWith("0.200,SSDA,")) << lines[6].constData();
-    EXPECT_TRUE(lines[6].endsWith(",1234,567,359,7,113.123456,22.123456")) << lines[6].constData();
-}
-
-// Each ticked bar's line is told apart from every other: the eight channels in eight colours
-// well apart (a set chosen for colour-blind eyes), the outputs in the same colours dashed.
-TEST_F(LivePlotTest, TickedLinesAreToldApart) {
-    CLivePlotWindow* plot = OpenPlot();
-    ToggleDisplay();
-    Receive(kChannels + kOutputs);
-    for (int i = 0; i < CLivePlotWindow::kBars; ++i) plot->BarTick(i)->setChecked(true);
-    const std::vector<GraphSeries>& lines = plot->GraphOf(CLivePlotWindow::kChannels)->Series();
-    ASSERT_EQ(lines.size(), std::size_t(CLivePlotWindow::kBars));
-    auto distance = [](const QColor& a, const QColor& b) {
-        return std::hypot(a.red() - b.red(), a.green() - b.green(), a.blue() - b.blue());
-    };
-    for (std::size_t a = 0; a < lines.size(); ++a)
-        for (std::size_t b = a + 1; b < lines.size(); ++b) {
-            const std::string pair = (lines[a].name + " " + lines[b].name).toStdString();
-            if (a < 8 && b < 8) {
-                EXPECT_GT(distance(lines[a].colour, lines[b].colour), 60) << pair;
-            }
-            EXPECT_TRUE(lines[a].colour != lines[b].colour || lines[a].style != lines[b].style)
-                << pair;
-        }
+    ASSERT_EQ(lines.size(), 5);  // header, three frames, the empty rest
+    EXPECT_TRUE(lines[3].startsWith("0.200,SSDA,")) << lines[3].constData();
+    EXPECT_TRUE(lines[3].endsWith(",1234,567,359,7,113.123456,22.123456")) << lines[3].constData();
 }
 
 // The rows of `image` that hold pixels of `colour`: a line across the graph's height takes
 // many, a line along two levels a few.
 int RowsWith(const QImage& image, const QColor& colour) {
     int rows = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == colour) {
-                ++rows;
-                break;
-            }
+    for (int y = 0; y < image.height(); ++y) {
+        int x = 0;
+        while (x < image.width() && image.pixelColor(x, y) != colour) ++x;
+        rows += x < image.width() ? 1 : 0;
+    }
     return rows;
 }
 
@@ -215,56 +174,19 @@ TEST_F(LivePlotTest, TheHeadingBreaksItsLineWhereItWrapsAt360) {
     ToggleDisplay();
     // 355, 357, 359, 1, 3, 5 degrees: a turn through north, no swing across the graph.
     for (const char* heading : {"355", "357", "359", "001", "003", "005"}) {
-        Receive(Frame((QByteArray("SSDA12340567") + heading + "07+113123456+22123456").constData()));
+        Receive(
+            Frame((QByteArray("SSDA12340567") + heading + "07+113123456+22123456").constData()));
         m_clock.Advance(1s);
     }
     plot->Refresh();
     QCoreApplication::processEvents();
     TimeGraph* graph = plot->GraphOf(CLivePlotWindow::kHeading);
-    ASSERT_GT(graph->height(), 60);
     const QColor line = graph->Series().at(0).colour;
     const int height = graph->height();
-    EXPECT_LT(RowsWith(graph->grab().toImage(), line), height / 8);
-    // The same points as a plain value: the graph draws the swing, so the test can see one.
-    TimeGraph plain;
-    plain.resize(graph->size());
-    std::vector<GraphSeries> series = graph->Series();
-    series[0].wrapPeriod = 0;
-    plain.SetData(30, 30, series);
-    EXPECT_GT(RowsWith(plain.grab().toImage(), line), height / 5);
-}
-
-// However small the graph, its numbers never overlap and stay inside it; a large graph keeps
-// several of them on each axis.
-TEST(TimeGraphAxis, NumbersNeverOverlapAtAnySize) {
-    const QSize sizes[] = {{160, 70}, {200, 80}, {260, 100}, {420, 120},
-                           {900, 400}, {160, 400}, {1200, 90}};
-    for (const QSize size : sizes) {
-        TimeGraph graph;
-        graph.resize(size);
-        // Two minutes late in a long recording, values of five digits.
-        graph.SetData(120, 1795.5, {{QString(), Qt::blue, {{1700, -12345}, {1790, 54321}}}});
-        const std::vector<TimeGraph::AxisLabel> labels = graph.AxisLabels();
-        int values = 0;
-        for (std::size_t a = 0; a < labels.size(); ++a) {
-            values += labels[a].text.endsWith(QLatin1String(" s")) ? 0 : 1;
-            EXPECT_TRUE(graph.rect().contains(labels[a].box))
-                << size.width() << "x" << size.height() << " " << labels[a].text.toStdString();
-            for (std::size_t b = a + 1; b < labels.size(); ++b)
-                EXPECT_FALSE(labels[a].box.intersects(labels[b].box))
-                    << size.width() << "x" << size.height() << ": " << labels[a].text.toStdString()
-                    << " and " << labels[b].text.toStdString();
-        }
-        const int times = int(labels.size()) - values;
-        EXPECT_GE(values, 2) << size.width() << "x" << size.height();
-        EXPECT_GE(times, 1) << size.width() << "x" << size.height();
-        if (size.height() >= 400) {
-            EXPECT_GE(values, 4) << size.width() << "x" << size.height();
-        }
-        if (size.width() >= 900) {
-            EXPECT_GE(times, 4) << size.width() << "x" << size.height();
-        }
-    }
+    ASSERT_GT(height, 60);
+    const int rows = RowsWith(graph->grab().toImage(), line);
+    EXPECT_GT(rows, 0) << "the line is drawn";
+    EXPECT_LT(rows, height / 8) << "no swing across the graph";
 }
 
 TEST(TimeGraphAxis, StepsAreRoundAndTheAxisCoversTheValuesInWholeSteps) {
