@@ -198,6 +198,23 @@ TEST_F(CustomPageTest, RefreshWhileStreamingSwitchesTheStreamOffBeforeReadingBac
     EXPECT_EQ(State().m_nLiveChannels, (std::array<int, 16>{}));
 }
 
+// A mask the closed port refuses leaves its boxes as the controller holds them, the linked
+// heading-lock and care-free rows included.
+TEST_F(CustomPageTest, ARefusedMaskPutsItsBoxesBack) {
+    ReadBack('a', 1);
+    SessionTestAccess::Comm(m_dlg->Session()).SetPortOpen(false);
+    const std::pair<int, bool> cases[] = {
+        {IDC_SWITCH_GRID[0][0], true},   // ticked by the read-back: stays ticked
+        {IDC_SWITCH_GRID[3][2], false},  // heading lock, linked to care-free
+        {IDC_RECEIVER_REVERSE[7], false},
+    };
+    for (const auto& [id, tickedAfter] : cases) {
+        Tick(id);
+        EXPECT_EQ(Ticked(id), tickedAfter) << id;
+    }
+    EXPECT_TRUE(Frames().empty());
+}
+
 TEST_F(CustomPageTest, LanguageSwitchesThePagesTextsAndEveryTextFitsItsControl) {
     // Each control with its English caption.
     const std::pair<int, const char*> texts[] = {
