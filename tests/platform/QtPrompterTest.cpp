@@ -61,11 +61,9 @@ TEST(QtPrompterTest, LongNamesAreListedWholeWhenAskedFor) {
         FileRequest request;
         request.wholeNames = whole;
         const auto dialog = QtPrompter::CreateFileDialog(request, QFileDialog::AcceptOpen, nullptr);
-        if (whole) EXPECT_EQ(dialog->viewMode(), QFileDialog::Detail);
         const auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->textElideMode() == Qt::ElideNone, whole);
-        if (whole) EXPECT_GE(dialog->width(), 760);
     }
 }
 
