@@ -36,6 +36,21 @@ protected:
     QByteArray Exported() const { return ParameterFileBytes(m_dlg->State().m_nParamCache, 3); }
 };
 
+// A restore whose announcement is never echoed sent no value, and says so.
+TEST_F(ParameterFilesTest, UnansweredAnnouncementSaysNoValueWasSent) {
+    StartWithParameters();
+    WriteFile(Path("saved.txt"), Exported());
+    m_prompter.QueueFile(Path("saved.txt"));
+    Choose(4);
+    EXPECT_EQ(Sent(), "Sj0004\r");
+    m_clock.Advance(2s);
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    const QString text = m_prompter.Shown()[0].text;
+    EXPECT_TRUE(text.contains(QString::fromUtf8("没有参数写入飞控"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QString::fromUtf8("在此之前的参数已写入飞控")));
+    EXPECT_EQ(Sent(), "Sj0004\r");
+}
+
 }  // namespace
 
 TEST_F(ParameterFilesTest, SaveAsksThenWritesTheCacheAndCancelWritesNothing) {
