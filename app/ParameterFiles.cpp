@@ -85,18 +85,6 @@ constexpr BiText kRestoreNotTaken{
     "After the restore the controller holds other values than the file for %1. Check the "
     "connection and restore the file again."};
 
-// The announcement "Sj0004" was not echoed: no value was sent.
-constexpr BiText kRestoreNotStarted{
-    "恢复中断：飞控在2秒内没有回应%1。\r\r"
-    "没有参数写入飞控。请检查连接后重新恢复该文件。",
-    "Restore stopped: the controller did not answer %1 within 2 s.\r\r"
-    "No parameter was sent to the controller. Check the connection and restore the file again."};
-constexpr BiText kRestoreNotStartedLineLost{
-    "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
-    "没有参数写入飞控。请检查连接后重新恢复该文件。",
-    "Restore stopped: the line was lost while waiting for the answer to %1.\r\r"
-    "No parameter was sent to the controller. Check the connection and restore the file again."};
-
 constexpr BiText kRestoreLineLost{
     "恢复中断：串口连接已断开，飞控没有回应%1。\r\r"
     "在此之前的参数已写入飞控，这一项及其后的参数可能没有写入。请检查连接后重新恢复该文件。",
@@ -308,11 +296,8 @@ void CParameterFiles::ShowHint() {
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
     m_restored.reset();
     const bool english = m_dlg.IsEnglish();
-    const bool announced = letter != kBulkWriteAnnouncementLetter;
-    const BiText& text = announced ? (lineLost ? kRestoreLineLost : kRestoreStopped)
-                                   : (lineLost ? kRestoreNotStartedLineLost : kRestoreNotStarted);
-    Warn(text.In(english)
-             .arg(RestoreLinkName(letter, english)));
+    const BiText& text = lineLost ? kRestoreLineLost : kRestoreStopped;
+    Warn(text.In(english).arg(RestoreLinkName(letter, english)));
 }
 
 void CParameterFiles::Warn(const QString& text) {

@@ -25,11 +25,12 @@ public:
     bool OpenFromFile();
 
     const PortFile& File() const { return m_file; }
+    // A running live display is switched off while the port is open; the page shows it stopped.
+    void StopLiveDisplay();
 
 private:
     void ClosePort();
     void StartReadBack();
-    void StopLiveDisplay();
     void ReportUnreadableFile(const QString& problem);
     void RecordPort();
     void ReportFileProblem(const BiText& text, const QString& problem);

@@ -23,6 +23,9 @@ inline constexpr BiText kReadBackIncomplete{"参数读取未完成", "Read incom
 inline constexpr BiText kNotConfirmed{"飞控未确认%1，请检查连接后重试。",
                                       "The controller did not confirm %1; check the connection "
                                       "and try again."};
+inline constexpr BiText kOtherValueStored{"飞控对%1回应了另一个值：它存入的与发送的不同。",
+                                          "The controller answered %1 with another value: it "
+                                          "stored something other than was sent."};
 inline constexpr BiText kNotConfirmedLineLost{"串口未打开：飞控未确认%1。",
                                               "COM Not Opened: the controller did not confirm %1."};
 inline constexpr BiText kVersionCaption = captions::kFirmwareVersion;

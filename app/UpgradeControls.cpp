@@ -166,6 +166,9 @@ void CUpgradeControls::OnStartUpgrade() {
         m_dlg.Files().BackUpBefore(QStringLiteral("upgrade"));
     if (!ConfirmReplace(backup)) return;
     m_dlg.Files().KeepForUpgrade();
+    // The stream's frames would mix into the boot loader's answers: the page shows it stopped,
+    // and the session switches it off before the device tag is asked.
+    m_dlg.Port().StopLiveDisplay();
     SetEnabled(kSettingControls, false);
     HoldLine();
     m_dlg.Session().StartUpload(m_fwImage, *this);

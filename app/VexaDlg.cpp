@@ -370,6 +370,9 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
         case ChainResult::NoAnswer:
         case ChainResult::LineLost:
             break;
+        case ChainResult::OtherValue:
+            return ShowStatus(texts::kOtherValueStored.In(m_members.m_bEnglish)
+                                  .arg(ChainStepName(end, m_members.m_bEnglish)));
     }
     if (end.chain == Chain::Restore) {
         // From the time-out or the line's loss, not from a receive event; the status tells

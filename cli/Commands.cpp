@@ -128,15 +128,40 @@ public:
         }
         Step(QStringLiteral("reading back"));
         if ((end = m_session.ReadChosen(m_order)) != End::Done) return Fault(m_session, end);
-        return Compare();
+        CommandResult result = Compare();
+        result.notes << EchoNotes();
+        return result;
     }
 
 private:
+    // Whether ordinary set commands are echoed is up to the controller: without an echo within
+    // the time-out the read-back after the writes judges the value alone.
     End Write(char letter, int shown, int version) {
         Step(QStringLiteral("set %1").arg(Letter(letter)));
         m_written[letter] = shown;
         m_order += letter;
-        return m_session.SetAwaitingEcho(letter, WireFromShown(letter, shown, version));
+        const End end = m_session.SetAwaitingEcho(letter, WireFromShown(letter, shown, version));
+        if (end != End::TimedOut) return end;
+        m_unechoed += letter;
+        return End::Done;
+    }
+
+    // Which of the two the command saw for each letter whose echo did not confirm it.
+    QStringList EchoNotes() const {
+        QStringList notes;
+        const NameLanguage language = UserNameLanguage();
+        for (char letter : m_order) {
+            const QString name = LetterWithName(letter, language);
+            if (m_unechoed.contains(letter))
+                notes << QStringLiteral("%1: %2 was not echoed within %3 ms; judged by the read-back")
+                             .arg(m_session.PortName(), name)
+                             .arg(m_session.Timeout().count());
+            else if (const auto echoed = m_session.EchoedOtherValue(letter))
+                notes << QStringLiteral("%1: %2 was echoed with %3; judged by the read-back")
+                             .arg(m_session.PortName(), name)
+                             .arg(*echoed);
+        }
+        return notes;
     }
 
     CommandResult Compare() const {
@@ -186,6 +211,7 @@ private:
     std::map<char, int> m_given;
     std::map<char, int> m_written;
     QByteArray m_order;
+    QByteArray m_unechoed;  // letters whose set command was not echoed
     int m_nStep = 0;
     int m_nSteps = 0;
 };

@@ -162,17 +162,12 @@ CommandResult Restore(PortSession& session, const QString& file,
     if (const char letter = run.Stopped()) {
         CommandResult result;
         result.status = kExitLineFault;
-        // Before the announcement's echo no value has gone out.
-        const QString sent = letter == kBulkWriteAnnouncementLetter
-                                 ? QStringLiteral("no value was sent")
-                                 : QStringLiteral("the values before it are in the controller, "
-                                                  "this one and those after it may not be");
         result.error = QStringLiteral(
-                           "%1: no echo of %2 within %3 s; %4: check the connection and "
-                           "restore the file again")
+                           "%1: no echo of %2 within %3 s; the values before it are in the "
+                           "controller, this one and those after it may not be: check the "
+                           "connection and restore the file again")
                            .arg(session.PortName(), RestoreLinkName(letter, true))
-                           .arg(CControllerSession::kRestoreEchoTimeout.count() / 1000.0)
-                           .arg(sent);
+                           .arg(CControllerSession::kRestoreEchoTimeout.count() / 1000.0);
         return result;
     }
     // The read-back after the bulk write has filled the cache: every letter sent is compared.

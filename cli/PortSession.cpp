@@ -1,6 +1,7 @@
 #include "PortSession.h"
 
 #include <QEventLoop>
+#include <algorithm>
 
 #include "CommError.h"
 #include "ParamTable.h"
@@ -54,6 +55,7 @@ PortSession::End PortSession::ReadChosen(const QByteArray& letters) {
 
 PortSession::End PortSession::SetAwaitingEcho(char letter, int wire) {
     m_cEchoed = 0;
+    m_otherValues.erase(letter);
     return Run([&] { m_session.SendAwaitingEcho(letter, wire); },
                [this, letter] { return m_cEchoed == letter; });
 }
@@ -119,7 +121,14 @@ void PortSession::OnSilence() {
         return;
     }
     CheckDone();
-    if (!m_timer.IsActive()) Finish(End::TimedOut);
+    if (m_timer.IsActive() || m_timer.RestartIfLate(m_timeout)) return;
+    // A chain, a read-back or an upload that ends by its own time-out says how it ended, in
+    // its own words; the wait does not end before it.
+    if (m_session.AwaitsWithOwnTimeout()) {
+        m_timer.Start(m_timeout);
+        return;
+    }
+    Finish(End::TimedOut);
 }
 
 void PortSession::HandleComm() {
@@ -162,10 +171,32 @@ void PortSession::OnBulkWriteLinkSent(char letter) {
 
 void PortSession::OnChainEnded(const ChainEnd& end) {
     if (onChainEnded) onChainEnded(end);
+    // Unless the command has taken the end as its own, the wait ends as the chain did.
+    if (end.result == ChainResult::NoAnswer)
+        Finish(End::TimedOut, NoAnswerWithin(m_lastFrame, end.chain == Chain::Restore
+                                                              ? CControllerSession::kRestoreEchoTimeout
+                                                              : CControllerSession::kSpecialEchoTimeout));
+}
+
+void PortSession::OnReadBackIncomplete(char letter) {
+    m_record.OnReadBackIncomplete();
+    Finish(End::TimedOut, QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")
+                              .arg(QLatin1Char(letter))
+                              .arg(CReceiveDispatcher::kChainReplyTimeout.count()));
+}
+
+QString PortSession::NoAnswerWithin(const QByteArray& frame, std::chrono::milliseconds timeout) {
+    return QStringLiteral("no answer to %1 within %2 ms").arg(FrameInMessage(frame)).arg(timeout.count());
 }
 
 void PortSession::OnLiveFrame(const LiveFrame& frame) {
     if (onLiveFrame) onLiveFrame(frame);
+}
+
+std::optional<int> PortSession::EchoedOtherValue(char letter) const {
+    const auto found = m_otherValues.find(letter);
+    if (found == m_otherValues.end()) return std::nullopt;
+    return found->second;
 }
 
 std::optional<int> PortSession::ValueOf(char letter) const {
@@ -178,19 +209,27 @@ QString PortSession::PortName() const {
     return QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(m_session.Comm().DeviceOf(m_nPortNumber));
 }
 
+QString PortSession::FrameInMessage(const QByteArray& frame) {
+    if (std::any_of(frame.begin(), frame.end(), [](char c) { return quint8(c) >= 0x80; }))
+        return QStringLiteral("the firmware packet");
+    QString text = PrintableBytes(frame);
+    if (text.endsWith(QLatin1String("\\r"))) text.chop(2);
+    return QStringLiteral("\"%1\"").arg(text);
+}
+
 QString PortSession::Describe(End end) const {
-    QString frame = PrintableBytes(m_lastFrame);
-    if (frame.endsWith(QLatin1String("\\r"))) frame.chop(2);
     switch (end) {
         case End::Done:
             return {};
         case End::TimedOut:
+            if (!m_reason.isEmpty())
+                return QStringLiteral(
+                           "%1: %2; check that the controller is connected and powered")
+                    .arg(PortName(), m_reason);
             return QStringLiteral(
-                       "%1: no answer to \"%2\" within %3 ms; check that the "
-                       "controller is connected and powered, or give a longer "
-                       "--timeout")
-                .arg(PortName(), frame)
-                .arg(m_timeout.count());
+                       "%1: %2; check that the controller is connected and powered, or give "
+                       "a longer --timeout")
+                .arg(PortName(), NoAnswerWithin(m_lastFrame, m_timeout));
         case End::LineLost:
             return QStringLiteral("%1: the line was lost (%2); check the cable and the adapter")
                 .arg(PortName(), m_reason);

@@ -70,6 +70,8 @@ public:
     // window does not show) as it came.
     std::optional<int> ValueOf(char letter) const;
     std::optional<int> FirmwareVersion() const { return m_nVersion; }
+    // The value the last awaited echo of a letter carried, when it was another than was sent.
+    std::optional<int> EchoedOtherValue(char letter) const;
     // Query replies taken so far (retries included), for progress.
     int Replies() const { return m_nReplies; }
     IClock& Clock() { return m_clock; }
@@ -102,6 +104,9 @@ private:
     void Finish(End end, const QString& reason = {});
     void HandleComm();
     void OnSilence();
+    // "no answer to "SC0045" within 1000 ms"; a binary frame is named, never printed.
+    static QString NoAnswerWithin(const QByteArray& frame, std::chrono::milliseconds timeout);
+    static QString FrameInMessage(const QByteArray& frame);
 
     // IProtocolListener
     void OnValueRead(char letter, int shown) override;
@@ -110,10 +115,11 @@ private:
         m_bReadBackFinished = true;
         m_record.OnReadBackFinished();
     }
-    void OnReadBackIncomplete(char) override { m_record.OnReadBackIncomplete(); }
+    void OnReadBackIncomplete(char letter) override;
     void OnQueryReply(char letter, int wire) override;
     void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
     void OnSetEchoed(char letter) override { m_cEchoed = letter; }
+    void OnEchoWithOtherValue(char letter, int echoed) override { m_otherValues[letter] = echoed; }
     void OnBulkWriteLinkSent(char letter) override;
     void OnChainEnded(const ChainEnd& end) override;
     void OnLiveFrame(const LiveFrame& frame) override;
@@ -134,6 +140,7 @@ private:
     std::atomic<bool> m_bInterrupted = false;
 
     std::map<char, int> m_values;
+    std::map<char, int> m_otherValues;
     ReadBackRecord m_record;
     std::optional<int> m_nVersion;
     int m_nReplies = 0;

@@ -1,83 +1,160 @@
 #include "ControllerAnswer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "CommandFrames.h"
 
 namespace {
 
-// "S", letter, at most four value characters: the "\r" of an echo is within its first seven.
-constexpr qsizetype kLongestEcho = 7;
-constexpr qsizetype kFirstLineEndAt = 2;
 constexpr qsizetype kValueAt = 4;
 constexpr qsizetype kValueLength = 4;
+constexpr qsizetype kEchoValueAt = 2;
+// A line end is at most two bytes ("\r\n").
+constexpr qsizetype kLongestLineEnd = 2;
 
 enum class Found { Answer, NotYet, Noise };
 
-// Whether the bytes from `at` begin a query reply; its length when they do.
+bool IsLineEnd(char byte) { return byte == '\r' || byte == '\n'; }
+bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
+
+const AnswerShape& ShapeOf(AnswerKind kind) {
+    return *std::find_if(std::begin(kAnswerShapes), std::end(kAnswerShapes),
+                         [kind](const AnswerShape& shape) { return shape.kind == kind; });
+}
+
+// Whether the bytes from `at` begin with `lead`: Noise when they cannot, NotYet when too few
+// bytes are there to tell.
+Found Leads(const QByteArray& buffer, qsizetype at, const char* lead) {
+    const qsizetype length = qsizetype(std::strlen(lead));
+    const qsizetype seen = std::min(length, buffer.size() - at);
+    if (QByteArrayView(buffer).sliced(at, seen) != QByteArrayView(lead, seen)) return Found::Noise;
+    return seen < length ? Found::NotYet : Found::Answer;
+}
+
+// A query reply from `at`: "?", letter, "\r", then seven bytes.
 Found QueryReplyAt(const QByteArray& buffer, qsizetype at, qsizetype& length) {
     const qsizetype left = buffer.size() - at;
     if (left < 3) return Found::NotYet;
     if (buffer[at + 2] != '\r') return Found::Noise;
-    if (left < kQueryReplyLength) return Found::NotYet;
-    length = kQueryReplyLength;
+    length = ShapeOf(AnswerKind::QueryReply).length;
+    return left < length ? Found::NotYet : Found::Answer;
+}
+
+// A set echo from `at`: "S", letter, four value digits, or a shorter value text that a line end
+// ends. Its end: through the value's digits as far as four.
+Found SetEchoAt(const QByteArray& buffer, qsizetype at, qsizetype& length) {
+    const AnswerShape& shape = ShapeOf(AnswerKind::SetEcho);
+    const qsizetype left = buffer.size() - at;
+    bool allDigits = true;
+    for (qsizetype i = kEchoValueAt; i < std::min(left, shape.length + 1); ++i) {
+        const char byte = buffer[at + i];
+        if (IsLineEnd(byte)) {
+            length = i;
+            return Found::Answer;
+        }
+        allDigits = allDigits && IsDigit(byte);
+        if (i + 1 == shape.length && allDigits) {
+            length = shape.length;
+            return Found::Answer;
+        }
+    }
+    return left <= shape.length ? Found::NotYet : Found::Noise;
+}
+
+// The reference-set echo from `at`: "Sj0" and two more bytes; the rest of its value digits are
+// part of it as far as they have come.
+Found ReferenceSetEchoAt(const QByteArray& buffer, qsizetype at, qsizetype& length) {
+    const AnswerShape& shape = ShapeOf(AnswerKind::ReferenceSetEcho);
+    const Found lead = Leads(buffer, at, shape.lead);
+    if (lead != Found::Answer) return lead;
+    if (buffer.size() - at < shape.length) return Found::NotYet;
+    length = shape.length;
+    while (length < kEchoValueAt + kValueLength && at + length < buffer.size() &&
+           IsDigit(buffer[at + length]))
+        ++length;
     return Found::Answer;
 }
 
-// Whether the bytes from `at` begin a set echo; its length (through its "\r") when they do.
-Found EchoAt(const QByteArray& buffer, qsizetype at, EchoEnd echoEnd, qsizetype& length) {
-    const qsizetype left = buffer.size() - at;
-    const qsizetype searched = std::min(left, kLongestEcho);
-    for (qsizetype i = kFirstLineEndAt; i < searched; ++i) {
-        if (buffer[at + i] != '\r') continue;
-        if (echoEnd == EchoEnd::AfterLineEnd && left <= i + 1) return Found::NotYet;
-        length = i + 1;
-        return Found::Answer;
-    }
-    return left < kLongestEcho ? Found::NotYet : Found::Noise;
+Found AnswerAt(const QByteArray& buffer, qsizetype at, qsizetype& length) {
+    if (buffer[at] == '?') return QueryReplyAt(buffer, at, length);
+    if (buffer[at] != 'S') return Found::Noise;
+    const Found reference = ReferenceSetEchoAt(buffer, at, length);
+    if (reference != Found::Noise) return reference;
+    return SetEchoAt(buffer, at, length);
 }
 
-bool IsFourDigits(QByteArrayView text) {
-    return text.size() == kValueLength &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+// The line end right behind an answer, as far as it has come.
+qsizetype LineEndAt(const QByteArray& buffer, qsizetype at) {
+    qsizetype length = 0;
+    while (length < kLongestLineEnd && at + length < buffer.size() && IsLineEnd(buffer[at + length]))
+        ++length;
+    return length;
+}
+
+// The value text of an echo: after "S" and the letter, up to its line end.
+QByteArrayView EchoValue(const QByteArray& echo) {
+    QByteArrayView value = QByteArrayView(echo).sliced(std::min(kEchoValueAt, echo.size()));
+    while (!value.isEmpty() && IsLineEnd(value.back())) value.chop(1);
+    return value;
+}
+
+bool AllDigits(QByteArrayView text) {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), IsDigit);
 }
 
 }  // namespace
 
-std::optional<QByteArray> CutAnswer(QByteArray& buffer, EchoEnd echoEnd) {
+std::optional<QByteArray> CutAnswer(QByteArray& buffer, QByteArray* dropped) {
     qsizetype at = 0;
     std::optional<QByteArray> answer;
     while (at < buffer.size()) {
         qsizetype length = 0;
-        Found found = Found::Noise;
-        if (buffer[at] == '?')
-            found = QueryReplyAt(buffer, at, length);
-        else if (buffer[at] == 'S')
-            found = EchoAt(buffer, at, echoEnd, length);
+        const Found found = AnswerAt(buffer, at, length);
         if (found == Found::NotYet) break;
         if (found == Found::Noise) {
             ++at;
             continue;
         }
+        if (dropped) *dropped = buffer.first(at);
+        length += LineEndAt(buffer, at + length);
         answer = buffer.mid(at, length);
         at += length;
         break;
     }
+    if (!answer && dropped) *dropped = buffer.first(at);
     buffer.remove(0, at);
     return answer;
 }
 
+AnswerKind KindOf(const QByteArray& answer) {
+    if (answer.startsWith('?')) return AnswerKind::QueryReply;
+    return IsReferenceSetEcho(answer) ? AnswerKind::ReferenceSetEcho : AnswerKind::SetEcho;
+}
+
 bool IsEchoOf(const QByteArray& answer, const QByteArray& sentFrame) {
-    if (answer.size() < 3 || sentFrame.size() < 3 || answer[0] != 'S' || sentFrame[0] != 'S' ||
-        answer[1] != sentFrame[1])
-        return false;
-    const QByteArrayView sentValue = QByteArrayView(sentFrame).sliced(2, sentFrame.size() - 3);
-    if (!IsFourDigits(sentValue)) return true;
-    return QByteArrayView(answer).sliced(2, answer.size() - 3) == sentValue;
+    return answer.size() >= 2 && sentFrame.size() >= 2 && answer[0] == 'S' &&
+           sentFrame[0] == 'S' && answer[1] == sentFrame[1];
+}
+
+bool EchoCarriesOtherValue(const QByteArray& echo, const QByteArray& sentFrame) {
+    const QByteArrayView sent = EchoValue(sentFrame);
+    const QByteArrayView echoed = EchoValue(echo);
+    if (!AllDigits(sent)) return false;
+    // A reference-set echo may stop at its fifth byte: the digits that came must agree.
+    if (IsReferenceSetEcho(echo) && echoed.size() < sent.size())
+        return !sent.startsWith(echoed);
+    return !AllDigits(echoed) || LeadingDigits(echoed) != LeadingDigits(sent);
+}
+
+bool IsReferenceSetEcho(const QByteArray& answer) {
+    const AnswerShape& shape = ShapeOf(AnswerKind::ReferenceSetEcho);
+    return answer.size() >= shape.length && answer.startsWith(shape.lead);
 }
 
 bool IsReplyTo(const QByteArray& answer, char letter) {
-    return answer.size() == kQueryReplyLength && answer[0] == '?' && answer[1] == letter;
+    return answer.size() >= kQueryReplyLength && answer[0] == '?' && answer[1] == letter &&
+           answer[2] == '\r';
 }
 
 int ReplyValue(const QByteArray& reply) {

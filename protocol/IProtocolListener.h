@@ -19,8 +19,8 @@ public:
     virtual void OnFirmwareVersion(int version) = 0;
     // The last reply of the read-back chain ("?j") has been handled.
     virtual void OnReadBackFinished() {}
-    // A link of the bulk write went out: the announcement (letter j) or the set command of a
-    // restored value. Its echo is awaited.
+    // A link of the bulk write went out: the announcement (letter j, whose echo nothing waits
+    // for) or the set command of a restored value, whose echo is awaited.
     virtual void OnBulkWriteLinkSent(char /*letter*/) {}
     // The "SO" echo ended the bulk write of a restored file; "?V\r" has been sent.
     virtual void OnBulkWriteFinished() {}
@@ -47,6 +47,9 @@ public:
     virtual void OnChosenReadFinished() {}
     // The echo of a set command sent with SendAwaitingEcho has come.
     virtual void OnSetEchoed(char /*letter*/) {}
+    // An awaited echo (of a restored value, a special set, SendAwaitingEcho) carried another
+    // value than the frame sent: the controller answered with what it stored. The chain goes on.
+    virtual void OnEchoWithOtherValue(char /*letter*/, int /*echoed*/) {}
     // A read-back chain (the full one or the frame geometry) waited in vain for the reply to
     // the query of `letter`, also after asking it once more: the chain has ended there, and
     // the values from that letter on were not read.

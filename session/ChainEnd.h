@@ -15,6 +15,8 @@ enum class Chain {
 
 enum class ChainResult {
     Done,      // the last answer came
+    OtherValue,  // every answer came, but the echo of `letter` (the first such) carried another
+                 // value than was sent: the controller stored something else
     Refused,   // nothing was sent: a firmware upload owns the line, or the port refused it
     NoAnswer,  // the answer to `letter` did not come in time; nothing is sent twice
     LineLost,  // the port went away while the chain waited

@@ -21,6 +21,8 @@ constexpr char kLastFrameRecordLetter = 'y';
 
 // The controller takes the second of two linked switch rows only this long after the first.
 constexpr std::chrono::milliseconds kLinkedRowPause{20};
+// The live frames already on their way when the stream's stop went out have come by then.
+constexpr std::chrono::milliseconds kStreamStopSettle{50};
 
 bool IsReverseLetter(char letter) { return letter == 'N' || letter == 'O'; }
 
@@ -120,8 +122,22 @@ void CControllerSession::Restore(const ParameterValues& values) {
 bool CControllerSession::StartUpload(const FirmwareImage& image, IUploadListener& listener) {
     if (UploadRunning() || !image.IsLoaded()) return false;
     ReplaceRunningChain();
+    StopStreamBeforeUpload();
     m_uploadListener = &listener;
     return m_upload.Start(image);
+}
+
+void CControllerSession::StopStreamBeforeUpload() {
+    if (m_dispatcher.Mode() == RxMode::Live || m_dispatcher.Mode() == RxMode::ReverseReread) {
+        try {
+            StopLiveDisplay();
+        } catch (const CommError&) {
+            return;  // the upload's own first send tells the line's state
+        }
+    }
+    if (!m_streamStoppedAt) return;
+    const auto since = m_clock.Now() - *m_streamStoppedAt;
+    if (since < kStreamStopSettle) m_clock.Wait(std::chrono::duration_cast<std::chrono::milliseconds>(kStreamStopSettle - since));
 }
 
 void CControllerSession::EnterIdle(bool clearReceive) {
@@ -225,11 +241,16 @@ void CControllerSession::StopLiveDisplay() {
     if (UploadRunning()) return;
     ReplaceRunningChain();
     m_dispatcher.StopLiveDisplay();
+    m_streamStoppedAt = m_clock.Now();
 }
 
 std::optional<Chain> CControllerSession::RunningChain() const {
     if (!m_chain) return std::nullopt;
     return m_chain->chain;
+}
+
+bool CControllerSession::AwaitsWithOwnTimeout() const {
+    return m_chain.has_value() || UploadRunning() || m_dispatcher.ReadBackAwaitsReply();
 }
 
 void CControllerSession::ReplaceRunningChain() {
@@ -250,6 +271,11 @@ void CControllerSession::Await(char letter, std::chrono::milliseconds timeout) {
 
 void CControllerSession::EndChain(ChainResult result, char letter) {
     const Chain chain = m_chain->chain;
+    // A restore is judged by the read-back that follows it, value by value.
+    if (result == ChainResult::Done && m_chain->otherValue != 0 && chain != Chain::Restore) {
+        result = ChainResult::OtherValue;
+        letter = m_chain->otherValue;
+    }
     m_chain.reset();
     m_chainTimer.Stop();
     m_listener.OnChainEnded({chain, result, letter});
@@ -357,6 +383,11 @@ void CControllerSession::OnQueryReply(char letter, int wire) {
 void CControllerSession::OnChosenReadFinished() { m_listener.OnChosenReadFinished(); }
 
 void CControllerSession::OnSetEchoed(char letter) { m_listener.OnSetEchoed(letter); }
+
+void CControllerSession::OnEchoWithOtherValue(char letter, int echoed) {
+    if (m_chain && m_chain->otherValue == 0) m_chain->otherValue = letter;
+    m_listener.OnEchoWithOtherValue(letter, echoed);
+}
 
 void CControllerSession::OnReadBackIncomplete(char letter) {
     m_listener.OnReadBackIncomplete(letter);

@@ -100,6 +100,9 @@ public:
 
     // The chain that waits for an answer now, if any.
     std::optional<Chain> RunningChain() const;
+    // Something on the line ends by a time-out of its own (an echo chain, a read-back, an
+    // upload) and tells how it ended: a caller's wait must not end before it.
+    bool AwaitsWithOwnTimeout() const;
 
     // Read-only views for the program that owns the session: the serial control (whether the
     // port is open, its device names, its notifications) and the protocol state (the cache and
@@ -122,6 +125,7 @@ private:
         Chain chain;
         char awaited;  // the letter whose echo or reply the chain waits for
         std::chrono::milliseconds timeout{};  // how long it waits for that answer
+        char otherValue = 0;  // the first letter echoed with another value than was sent
     };
 
     // Ends the chain that waits now, as replaced by what the caller is about to send.
@@ -135,6 +139,9 @@ private:
                        const std::function<void()>& send);
     void StoreSent(char letter, int cached);
     void CompleteFrameSave();
+    // A live display still streaming is stopped before an upload: its frames would mix into the
+    // boot loader's answers.
+    void StopStreamBeforeUpload();
 
     // IProtocolListener (the dispatcher's news, passed on)
     void OnValueRead(char letter, int shown) override;
@@ -152,6 +159,7 @@ private:
     void OnQueryReply(char letter, int wire) override;
     void OnChosenReadFinished() override;
     void OnSetEchoed(char letter) override;
+    void OnEchoWithOtherValue(char letter, int echoed) override;
     void OnReadBackIncomplete(char letter) override;
 
     // IUploadListener (the upload's news, passed on to the caller that started it)
@@ -168,5 +176,7 @@ private:
     std::optional<RunningChainState> m_chain;
     std::array<int, 15> m_frameRecord{};  // the record the running frame save sends
     ClockTimer m_chainTimer;
+    // When the live display was last switched off; an upload gives its last frames this long.
+    std::optional<std::chrono::nanoseconds> m_streamStoppedAt;
     QMetaObject::Connection m_lineLost;
 };

@@ -18,9 +18,10 @@ constexpr QByteArrayView kReadyWords[] = {"RADY", "RADE"};
 // The tag answer is twelve bytes with the tag in bytes 4-7: it ends eight bytes after the tag.
 constexpr qsizetype kTagFromEnd = 8;
 constexpr qsizetype kTagLength = 4;
-// The ready word is read at the start of the buffer, or six bytes before its end.
-constexpr qsizetype kReadyFromEnd = 6;
+// The tag stands in bytes 4-7 of the answer that begins "?W".
+constexpr qsizetype kTagInAnswer = 4;
 constexpr qsizetype kReadyLength = 4;
+constexpr qsizetype kReadyLineEndLength = 2;
 
 template <std::size_t n>
 bool IsOneOf(QByteArrayView word, const QByteArrayView (&words)[n]) {
@@ -88,11 +89,16 @@ void CFirmwareUpload::OnUpgradeReceive(QByteArrayView received) {
     }
 }
 
-// Mode 30. The answer may come in pieces: the buffer is kept until it ends in a known tag.
-// Another tag keeps the upload waiting (until the time-out), as does a partial answer.
+// Mode 30. The answer may come in pieces: the buffer is kept until it holds a known tag, at
+// bytes 4-7 of the answer that begins "?W", or (without that) in the four bytes that begin
+// eight before its end. Another tag keeps the upload waiting (until the time-out), as does a
+// partial answer.
 void CFirmwareUpload::EvaluateDeviceTag() {
     QByteArray& buffer = m_state.m_strRxBuf;
-    m_strDeviceTag = WordBeforeEnd(buffer, kTagFromEnd, kTagLength);
+    const qsizetype answerAt = buffer.lastIndexOf(kDeviceTagInquiry.first(2));
+    const bool tagInAnswer = answerAt >= 0 && buffer.size() - answerAt >= kTagInAnswer + kTagLength;
+    m_strDeviceTag = tagInAnswer ? buffer.mid(answerAt + kTagInAnswer, kTagLength)
+                                 : WordBeforeEnd(buffer, kTagFromEnd, kTagLength);
     m_state.m_nRxCount = 0;
     if (!IsOneOf(m_strDeviceTag, kTags)) {
         // Only the tail can still become the end of an answer.
@@ -105,20 +111,42 @@ void CFirmwareUpload::EvaluateDeviceTag() {
     Send(kUpgradeWord + m_strDeviceTag + '\r');
 }
 
-// Mode 2: the boot loader's ready word at the start of the buffer or six bytes before its end;
-// the buffer keeps only the latter.
+// Mode 2: the boot loader's ready word, wherever it stands in what came (the rest of the tag's
+// answer may come before it); the buffer keeps only what may still become the word. The line
+// end that may follow the word is not part of the first packet's answer, even when it comes in
+// a later read.
 void CFirmwareUpload::EvaluateReady() {
     QByteArray& buffer = m_state.m_strRxBuf;
-    const QByteArray word = buffer.first(std::min(kReadyLength, buffer.size()));
-    buffer = WordBeforeEnd(buffer, kReadyFromEnd, kReadyLength);
     m_state.m_nRxCount = 0;
     m_nPktNo = 1;
     m_nFwOffset = 0;
-    if (!IsOneOf(word, kReadyWords) && !IsOneOf(buffer, kReadyWords)) return;
+    const auto found = std::find_if(std::begin(kReadyWords), std::end(kReadyWords),
+                                    [&](QByteArrayView word) { return buffer.contains(word); });
+    if (found == std::end(kReadyWords)) {
+        if (buffer.size() > kReadyLength - 1) buffer = buffer.last(kReadyLength - 1);
+        return;
+    }
+    const qsizetype after = buffer.indexOf(*found) + kReadyLength;
+    const QByteArray rest = buffer.mid(after);
     buffer.clear();
     m_dispatcher.SetUploadMode(RxMode::UploadData);
     m_nAnswerBytes = 0;
+    m_nReadyLineEnd = 0;
+    if (!rest.isEmpty()) SkipReadyLineEnd(rest);
     if (SendPacket(upload::PacketType::Start)) Report(UploadStep::Started);
+}
+
+// How many of the received bytes are the ready word's line end ("\r\n", "\r" or "\n"): only
+// bytes in front of the first answer byte count.
+qsizetype CFirmwareUpload::SkipReadyLineEnd(QByteArrayView received) {
+    qsizetype skipped = 0;
+    while (m_nAnswerBytes == 0 && m_nReadyLineEnd < kReadyLineEndLength &&
+           skipped < received.size() && (received[skipped] == '\r' || received[skipped] == '\n')) {
+        ++skipped;
+        ++m_nReadyLineEnd;
+    }
+    if (skipped > 0) LogDropped(received.first(skipped).toByteArray(), "the ready word's line end");
+    return skipped;
 }
 
 // Modes 3 to 6: each answer is evaluated when its sixty-fourth byte is in. Bytes that arrive in
@@ -126,10 +154,13 @@ void CFirmwareUpload::EvaluateReady() {
 // cannot answer it: they are dropped.
 void CFirmwareUpload::CollectAnswer(QByteArrayView received) {
     m_state.m_strRxBuf.clear();  // answers are read from the packet, not the text buffer
+    if (m_nPktNo == 1) received = received.sliced(SkipReadyLineEnd(received));
     const qsizetype taken = std::min(received.size(), upload::kPacketSize - m_nAnswerBytes);
     std::copy_n(received.data(), taken, m_rxPacket.data() + m_nAnswerBytes);
     m_nAnswerBytes += taken;
     m_state.m_nRxCount = int(m_nAnswerBytes);
+    if (taken < received.size())
+        LogDropped(received.sliced(taken).toByteArray(), "they came behind a complete answer");
     if (m_nAnswerBytes < upload::kPacketSize) return;
     m_nAnswerBytes = 0;
     m_state.m_nRxCount = 0;

@@ -59,6 +59,8 @@ private:
     void EvaluateDeviceTag();
     void EvaluateReady();
     void CollectAnswer(QByteArrayView received);
+    // How many of the received bytes belong to the ready word's line end.
+    qsizetype SkipReadyLineEnd(QByteArrayView received);
     void EvaluateAnswer();
     void SendNextData();
     void OnSilence();
@@ -87,4 +89,5 @@ private:
     quint32 m_nFwSum = 0;
     std::array<char, upload::kPacketSize> m_rxPacket{};
     qsizetype m_nAnswerBytes = 0;  // bytes of the answer collected in m_rxPacket
+    qsizetype m_nReadyLineEnd = 0; // bytes of the ready word's line end skipped
 };

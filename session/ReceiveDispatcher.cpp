@@ -31,8 +31,6 @@ constexpr char kLastFrameCoordinate = 'y';
 
 constexpr auto kReferenceSetSettle = 10ms;
 constexpr auto kChainLinkPause = 50ms;
-// How long a read-back query waits for its reply before it is asked once more.
-constexpr auto kChainReplyTimeout = 1s;
 
 // The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
 // boot-loader answers) read. A line that keeps sending without being recognised must not make
@@ -109,7 +107,12 @@ void CReceiveDispatcher::StartBulkWrite() {
     m_mode = RxMode::BulkWrite;
     ForgetAwaitedEchoes();
     ClearReceive();
-    SendBulkWriteLink(kBulkWriteAnnouncementLetter);
+    // Not every controller echoes the announcement, and nothing waits for it: what waits on the
+    // line is dropped and the first value goes out at once. An echo of it that comes later is
+    // not the first value's and is dropped by its letter.
+    SendLink(SetCommand(kBulkWriteAnnouncementLetter, kBulkWriteAnnouncementValue));
+    m_listener.OnBulkWriteLinkSent(kBulkWriteAnnouncementLetter);
+    SendBulkWriteLink(kBulkWriteOrder.front());
 }
 
 void CReceiveDispatcher::StartReferenceSet(int set) {
@@ -272,15 +275,10 @@ void CReceiveDispatcher::Evaluate(QByteArrayView received) {
 // front of the awaited answer is dropped and never hides it.
 void CReceiveDispatcher::EvaluateAnswers() {
     while (IsAnswerMode(m_mode)) {
-        // The special set chains and a caller awaiting an echo take it on its eighth byte,
-        // once its line end has come.
-        const bool callerAwaits =
-            m_mode == RxMode::ReadBack && !m_strAwaitedEcho.isEmpty() && !m_bReferenceSetEcho;
-        const EchoEnd echoEnd = m_mode == RxMode::SpecialSet || callerAwaits
-                                    ? EchoEnd::AfterLineEnd
-                                    : EchoEnd::AtLineEnd;
-        const std::optional<QByteArray> answer = CutAnswer(m_state.m_strRxBuf, echoEnd);
+        QByteArray dropped;
+        const std::optional<QByteArray> answer = CutAnswer(m_state.m_strRxBuf, &dropped);
         m_state.m_nRxCount = int(m_state.m_strRxBuf.size());
+        if (!dropped.isEmpty()) LogDropped(dropped, "they begin no answer");
         if (!answer) return;
         HandleAnswer(*answer);
     }
@@ -304,7 +302,7 @@ void CReceiveDispatcher::HandleAnswer(const QByteArray& answer) {
         default:
             break;
     }
-    if (!taken) qDebug() << "No chain waits for this answer; dropped:" << answer;
+    if (!taken) LogDropped(answer, "no chain waits for this answer");
 }
 
 // Mode 0: the reply to the query the read-back waits for. Any other reply (a repeated copy, a
@@ -322,14 +320,18 @@ bool CReceiveDispatcher::TakeReadBackReply(const QByteArray& answer) {
 // Mode 0: the echo a caller waits for (SendAwaitingEcho) or the reference-set choice's echo,
 // which restarts the read-back. Echoes of ordinary set commands are not awaited.
 bool CReceiveDispatcher::TakeEchoInModeZero(const QByteArray& answer) {
-    if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
-    const char letter = answer[1];
+    if (m_strAwaitedEcho.isEmpty()) return false;
     const bool referenceSet = m_bReferenceSetEcho;
+    if (referenceSet ? !IsReferenceSetEcho(answer) : !IsEchoOf(answer, m_strAwaitedEcho))
+        return false;
+    const char letter = answer[1];
+    const QByteArray sent = std::exchange(m_strAwaitedEcho, {});
     ForgetAwaitedEchoes();
     if (referenceSet) {
         m_listener.OnReferenceSetEchoed();
         RestartReadBackAfterReferenceSet();
     } else {
+        TellOtherValue(answer, sent);
         m_listener.OnSetEchoed(letter);
     }
     return true;
@@ -339,10 +341,9 @@ bool CReceiveDispatcher::TakeEchoInModeZero(const QByteArray& answer) {
 bool CReceiveDispatcher::TakeBulkWriteEcho(const QByteArray& answer) {
     if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
     const char letter = answer[1];
-    m_strAwaitedEcho.clear();
-    // The controller stores each value before it takes the next one; the announcement stores
-    // nothing, and the first value follows its echo at once.
-    if (letter != kBulkWriteAnnouncementLetter) m_clock.Wait(kChainLinkPause);
+    TellOtherValue(answer, std::exchange(m_strAwaitedEcho, {}));
+    // The controller stores each value before it takes the next one.
+    m_clock.Wait(kChainLinkPause);
     const BulkWriteStep step = BulkWriteStepAfter(letter);
     switch (step.kind) {
         case BulkWriteStep::Kind::Next:
@@ -375,7 +376,7 @@ bool CReceiveDispatcher::TakeSpecialSetEcho(const QByteArray& answer) {
         return true;
     }
     if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
-    m_strAwaitedEcho.clear();
+    TellOtherValue(answer, std::exchange(m_strAwaitedEcho, {}));
     m_clock.Wait(kChainLinkPause);
     HandleSpecialSetEcho(letter);
     m_listener.OnSpecialSetEchoed(letter);
@@ -502,14 +503,14 @@ void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
 }
 
 void CReceiveDispatcher::SendBulkWriteLink(char letter) {
-    m_strAwaitedEcho = letter == kBulkWriteAnnouncementLetter
-                           ? SetCommand(letter, kBulkWriteAnnouncementValue)
-                           : BulkWriteFrame(letter, m_state);
+    m_strAwaitedEcho = BulkWriteFrame(letter, m_state);
     SendLink(m_strAwaitedEcho);
     m_listener.OnBulkWriteLinkSent(letter);
 }
 
 void CReceiveDispatcher::ClearReceive() {
+    if (!m_state.m_strRxBuf.isEmpty() && m_mode != RxMode::Live)
+        LogDropped(m_state.m_strRxBuf, "not complete when the receive buffer was emptied");
     m_state.m_strRxBuf.clear();
     m_state.m_nRxCount = 0;
 }
@@ -524,7 +525,22 @@ void CReceiveDispatcher::SendAwaitedSet(const QByteArray& frame) {
     SendLink(frame);
 }
 
-void CReceiveDispatcher::DiscardInput() { m_comm.GetInput(); }
+void CReceiveDispatcher::DiscardInput() {
+    const QByteArray stale = m_comm.GetInput();
+    if (!stale.isEmpty()) LogDropped(stale, "discarded before a send");
+}
+
+void CReceiveDispatcher::TellOtherValue(const QByteArray& echo, const QByteArray& sent) {
+    if (!EchoCarriesOtherValue(echo, sent)) return;
+    qDebug().nospace() << "The controller echoed " << echo << " to " << sent
+                       << ": it answered with another value";
+    m_listener.OnEchoWithOtherValue(echo[1], LeadingDigits(QByteArrayView(echo).sliced(2)));
+}
+
+void LogDropped(const QByteArray& bytes, const char* why) {
+    qDebug().nospace() << "Dropped " << bytes.size() << " received byte(s) " << bytes << ": "
+                       << why;
+}
 
 void CReceiveDispatcher::AskChainQuery(char letter) {
     // A read of chosen letters keeps its own account of what it waits for, and is timed by the

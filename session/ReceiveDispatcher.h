@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <array>
+#include <chrono>
 #include <functional>
 
 #include "ClockTimer.h"
@@ -31,8 +32,15 @@ struct ProtocolState;
 // query once more when its reply has not come within a second; when the second ask stays
 // unanswered too, the chain ends and the listener is told. The time-out runs from the event
 // loop and never raises a CommError.
+// Writes received bytes that no chain takes to the debug log, with the reason, so that a log
+// shows what the controller said.
+void LogDropped(const QByteArray& bytes, const char* why);
+
 class CReceiveDispatcher {
 public:
+    // How long a read-back query waits for its reply before it is asked once more.
+    static constexpr std::chrono::milliseconds kChainReplyTimeout{1000};
+
     CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
                        IProtocolListener& listener);
 
@@ -49,19 +57,19 @@ public:
     void StartReadBack();
     // Mode 0, buffer emptied, then "?k\r": the frame-geometry read-back of the frame editor.
     void StartFrameGeometryRead();
-    // Mode 7, buffer emptied, then the bulk write's announcement "Sj0004\r"; its echo sends
-    // the first value ("C") from the restore table, each value's echo the next.
+    // Mode 7, buffer emptied, then the bulk write's announcement "Sj0004\r" and at once the
+    // first value ("C") from the restore table; each value's echo sends the next.
     void StartBulkWrite();
     // Mode 0, buffer emptied, full retry budget, then the queries of the given letters one
     // after the other, each sent once the reply to the one before has been taken with the retry
     // rule; replies for any other letter are dropped. Ends with OnChosenReadFinished. Letters
     // outside the read-back chains are never answered in mode 0 and must not be given.
     void StartChosenRead(QByteArrayView letters);
-    // Mode 0, buffer emptied, then the set command with this wire value; its echo (eight bytes
-    // or more beginning "S" and the letter) is taken and reported with OnSetEchoed.
+    // Mode 0, buffer emptied, then the set command with this wire value; its echo ("S" and the
+    // letter, whatever value it carries) is taken and reported with OnSetEchoed.
     void SendAwaitingEcho(char letter, int wire);
     // Mode 0, buffer emptied, then "Sj000n\r": the controller loads its reference set n and
-    // echoes, upon which the full read-back starts.
+    // echoes ("Sj0" and five bytes at least), upon which the full read-back starts.
     void StartReferenceSet(int set);
     // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
     // when none is running, so that a second chain never shares the line with it. StartReadBack
@@ -91,6 +99,8 @@ public:
     void EndSpecialSet();
 
     RxMode Mode() const { return m_mode; }
+    // A read-back chain waits for a query's reply and will ask again or end by itself.
+    bool ReadBackAwaitsReply() const { return m_cAwaited != 0; }
 
     // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
     // fill the buffer. The firmware upload registers itself for its lifetime.
@@ -132,6 +142,8 @@ private:
     // not become part of the reply.
     void SendLink(const QByteArray& frame);
     void DiscardInput();
+    // Tells the listener when an awaited echo carries another value than the frame sent.
+    void TellOtherValue(const QByteArray& echo, const QByteArray& sent);
 
     // Sends the query of a read-back chain and waits for its reply.
     void AskChainQuery(char letter);

@@ -181,6 +181,17 @@ TEST_F(VexactlTest, SetWritesAsTheWindowDoesAndReadsBack) {
     EXPECT_EQ(json.value("written").toObject(), written);
     EXPECT_EQ(json.value("readBack").toObject(), written);
     EXPECT_EQ(json.value("differences").toArray(), QJsonArray());
+
+    // A controller that echoes no ordinary set: the read-back judges, and stderr says so.
+    SimProcess quiet({QStringLiteral("--quiet-sets")});
+    ASSERT_FALSE(quiet.Device().isEmpty());
+    const Outcome unechoed =
+        On(quiet, {QStringLiteral("--timeout"), QStringLiteral("300"), QStringLiteral("set"),
+                   QStringLiteral("C=60")});
+    EXPECT_EQ(unechoed.status, 0) << unechoed.err.toStdString();
+    EXPECT_EQ(quiet.ReceivedFrames(), (QStringList{"?V\\r", "SC0060\\r", "?C\\r"}));
+    EXPECT_TRUE(unechoed.err.contains(QLatin1String("not echoed within 300 ms; judged by the read-back")))
+        << unechoed.err.toStdString();
 }
 
 TEST_F(VexactlTest, RefusedInputSendsNothing) {
@@ -281,14 +292,15 @@ TEST_F(VexactlTest, AMissingOrWrongAnswerEndsEveryCommandWithExitFour) {
         QString says;
     };
     const Case cases[] = {
+        // A wait never ends before the conversation's own time-out: the read-back asks twice,
+        // a second each, the reference set and the restore wait for their echoes 1 s and 2 s.
         {"--drop=?V", {"info"}, "\"?V\" within 300 ms"},
-        {"--drop=?E", {"read"}, "\"?E\" within 300 ms"},
+        {"--drop=?E", {"read"}, "\"?E\" within 1000 ms, asked twice"},
         {"--drop=?C", {"get", "C"}, "\"?C\" within 300 ms"},
-        {"--quiet-sets", {"set", "C=50"}, "\"SC0050\" within 300 ms"},
-        {"--drop=Sj", {"reference", "1"}, "\"Sj0001\" within 300 ms"},
-        {"--silent-after=200", {"read"}, "within 300 ms"},
-        {"--drop=?E", {"export", m_dir.filePath("x.txt")}, "\"?E\" within 300 ms"},
-        {"--drop=SD", {"restore", saved}, "\"SD0040\" within 300 ms"},
+        {"--drop=Sj", {"reference", "1"}, "\"Sj0001\" within 1000 ms"},
+        {"--silent-after=200", {"read"}, "within 1000 ms, asked twice"},
+        {"--drop=?E", {"export", m_dir.filePath("x.txt")}, "\"?E\" within 1000 ms, asked twice"},
+        {"--drop=SD", {"restore", saved}, "no echo of parameter D"},
         {"--silent-after=0", {"monitor"}, "no live data within 300 ms"},
         {"--bad-sum", {"flash", image}, "checksum"},
         {"--bad-ack=3", {"flash", image}, "answered packet 3 with 3 instead of 4"},
@@ -768,7 +780,7 @@ TEST_F(VexactlTest, AnUnwritableBackupStopsTheCommandBeforeItsFirstSetFrame) {
 // The put-back cut off with no backup file: the values not put back are printed.
 TEST_F(VexactlTest, ACutOffPutBackWithoutABackupPrintsTheValuesNotPutBack) {
     SimProcess sim({QStringLiteral("--reset-on-upgrade"), QStringLiteral("--set"),
-                    QStringLiteral("C=50"), QStringLiteral("--drop=Sj")});
+                    QStringLiteral("C=50"), QStringLiteral("--drop=SC")});
     ASSERT_FALSE(sim.Device().isEmpty());
     m_env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
     const Outcome run = On(sim, {"--no-backup", "flash", "--keep-parameters", Image(1000)});

@@ -61,10 +61,12 @@ TEST_F(BulkWriteTest, AnnouncesThenSendsEveryLetterInChainOrderThenReadsBack) {
     const auto frames = SentFrames();
     ASSERT_EQ(frames.size(), kBulkWriteOrder.size() + 2);
     EXPECT_EQ(frames.front(), "Sj0004\r");
+    // The first value goes out with the announcement, whose echo nothing waits for; every later
+    // value only after the echo of the one before (the announcement's echo counted too).
     for (std::size_t i = 0; i < kBulkWriteOrder.size(); ++i) {
         EXPECT_EQ(frames[i + 1][0], 'S') << i;
         EXPECT_EQ(frames[i + 1][1], kBulkWriteOrder[i]) << i;
-        EXPECT_EQ(WrittenAfterAnswers()[i + 1], int(i + 1))
+        EXPECT_EQ(WrittenAfterAnswers()[i + 1], i == 0 ? 0 : int(i + 1))
             << "sent before the previous echo: " << i;
     }
     EXPECT_EQ(frames.back(), "?V\r");
@@ -124,30 +126,31 @@ TEST_F(BulkWriteTest, StoredTextGoesOutUnchanged) {
     EXPECT_EQ(FrameFor('J'), "SJ-30\r");
 }
 
-TEST_F(BulkWriteTest, EchoIsTakenFromItsSeventhByte) {
-    Arrive("Sj0004\r\n");  // the announcement's echo sends the first value
-    ForgetWrittenFrames();
-    Arrive("SC0045");
+TEST_F(BulkWriteTest, EchoIsTakenAtItsSixthByteAndItsLineEndWhenItComes) {
+    ForgetWrittenFrames();  // the announcement and the first value are out
+    Arrive("SC004");
     EXPECT_TRUE(SentFrames().empty());
-    Arrive("\r");
+    Arrive("5");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"SA0015\r"});
 
-    Arrive("\nSA0015\r\n");  // the line end of the echo before, and a longer echo
+    Arrive("\r\nSA0015\r\n");  // the line end of the echo before, and the next echo
     EXPECT_EQ(SentFrames().back(), "SB0007\r");
 }
 
 // Only the echo of the link last sent moves the chain on: an echo outside the chain, a late
-// echo of an earlier link, the echo of a later link, a reply: each is dropped, without a pause.
+// echo of an earlier link or of the announcement, the echo of a later link, a reply: each is
+// dropped, without a pause.
 TEST_F(BulkWriteTest, EchoOfAnotherFrameIsDroppedAndTheChainWaitsOn) {
+    ForgetWrittenFrames();
     for (const QByteArray& other : {QByteArray("SX0001\r"), QByteArray("SD0045\r\n"),
-                                    QByteArray("SC0045\r\n"), Reply('j', 4)})
+                                    QByteArray("Sj0004\r\n"), Reply('j', 4)})
         Arrive(other);
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
     EXPECT_EQ(m_dispatcher.Mode(), RxMode::BulkWrite);
     EXPECT_TRUE(m_clock.Waits().empty());
-    Arrive("Sj0004\r\n");
-    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"SC0045\r"});
+    Arrive("SC0045\r\n");
+    EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"SA0015\r"});
 }
 
 TEST_F(BulkWriteTest, LastEchoEndsTheChain) {

@@ -60,7 +60,9 @@ TEST_F(ChosenReadTest, AwaitedEchoIsTakenOnlyForItsLetterAndOnlyWhenAwaited) {
     };
     const Case cases[] = {
         {"the echo of the awaited letter", true, "SC0045\r\n", {'C'}},
-        {"seven bytes are not yet the echo", true, "SC0045\r", {}},
+        {"its line end is not waited for", true, "SC0045", {'C'}},
+        {"five bytes are not yet the echo", true, "SC004", {}},
+        {"an echo with another value is the letter's echo", true, "SC0046\r\n", {'C'}},
         {"the echo of another letter", true, "SD0045\r\n", {}},
         {"an echo nobody waits for (the window)", false, "SC0045\r\n", {}},
     };

@@ -219,7 +219,9 @@ TEST_F(FirmwareUploadTest, AnswersSplitAcrossEventsAreRecognisedAtTheirLastByte)
             for (qsizetype at = 0; at < answer.size(); at += chunk) {
                 const size_t before = Sent().size();
                 m_line->Inject(answer.mid(at, chunk));
-                if (at + chunk < answer.size()) {
+                // The device tag's answer is complete once the tag is in; its rest is not
+                // waited for.
+                if (at + chunk < answer.size() && !answer.startsWith("?W")) {
                     EXPECT_EQ(Sent().size(), before) << at;
                 }
             }

@@ -202,14 +202,14 @@ TEST_F(ReadBackTest, ReferenceSetEchoRestartsTheReadBackAfterTenMilliseconds) {
     EXPECT_EQ(m_state.m_nRxCount, 0);
 }
 
-// The echo of a reference set no one chose (a late one, another set's) starts nothing.
-TEST_F(ReadBackTest, OnlyTheEchoOfTheChosenReferenceSetRestartsTheReadBack) {
-    Arrive("Sj0002\r\n");
-    m_dispatcher.StartReferenceSet(1);
-    ForgetWrittenFrames();
+// A reference-set echo when none was chosen starts nothing; once one was chosen, "Sj0" and five
+// bytes are its echo whatever digits follow: the controller has loaded a set.
+TEST_F(ReadBackTest, AReferenceSetEchoRestartsTheReadBackOnlyAfterAChoice) {
     Arrive("Sj0002\r\n");
     EXPECT_TRUE(SentFrames().empty());
-    Arrive("Sj0001\r\n");
+    m_dispatcher.StartReferenceSet(1);
+    ForgetWrittenFrames();
+    Arrive("Sj000");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});
 }
 

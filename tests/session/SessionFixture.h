@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "CMSComm.h"
@@ -22,6 +23,8 @@ struct SessionRecorder : ISessionListener {
     std::vector<std::pair<char, int>> values;
     std::vector<std::pair<char, int>> replies;  // every query reply, wire value as it came
     int readBacksFinished = 0;
+    int liveFrames = 0;
+    std::string echoes;  // the letters of the awaited echoes taken (SendAwaitingEcho)
     // Runs once when the last answer of a chain (`lastLetter`) is told, as a message box the
     // caller keeps open would run the event loop.
     char lastLetter = 0;
@@ -41,6 +44,8 @@ struct SessionRecorder : ISessionListener {
     void OnFirmwareVersion(int) override {}
     void OnReadBackFinished() override { ++readBacksFinished; }
     void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
+    void OnLiveFrame(const LiveFrame&) override { ++liveFrames; }
+    void OnSetEchoed(char letter) override { echoes += letter; }
 };
 
 // The controller session on an in-memory line with an open port. A scripted controller may

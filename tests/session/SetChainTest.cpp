@@ -35,12 +35,12 @@ TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
     for (std::size_t i = 1; i < sent.size(); ++i) EXPECT_GE(sent[i].at - sent[i - 1].at, 50ms);
 }
 
-TEST_F(SpecialSetTest, EchoIsTakenOnItsEighthByte) {
+TEST_F(SpecialSetTest, EchoIsTakenOnItsSixthByteWithoutWaitingForItsLineEnd) {
     m_dispatcher.StartCalibration({420, 415, 418, 410});
     ForgetWrittenFrames();
-    Arrive("S00420\r");
+    Arrive("S0042");
     EXPECT_TRUE(SentFrames().empty());
-    Arrive("\n");
+    Arrive("0");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"S10835\r"});
 }
 
@@ -61,9 +61,8 @@ TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
 TEST_F(SpecialSetTest, OnlyTheEchoOfTheFrameSentIsTaken) {
     m_dispatcher.StartCalibration({420, 415, 418, 410});
     ForgetWrittenFrames();
-    // Another letter, the same letter with another value, a reply: none is this chain's.
-    for (const QByteArray& other :
-         {QByteArray("Sl0650\r\n"), QByteArray("S00421\r\n"), Reply('0', 420)})
+    // Another letter, a reply: neither is this chain's.
+    for (const QByteArray& other : {QByteArray("Sl0650\r\n"), Reply('0', 420)})
         Arrive(other);
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
