@@ -32,12 +32,21 @@ Found Leads(const QByteArray& buffer, qsizetype at, const char* lead) {
     return seen < length ? Found::NotYet : Found::Answer;
 }
 
-// A query reply from `at`: "?", letter, "\r", then seven bytes.
+// Whether a query reply's key ("?", letter, "\r") stands at `at`.
+bool QueryKeyAt(const QByteArray& buffer, qsizetype at) {
+    return at + 2 < buffer.size() && buffer[at] == '?' && buffer[at + 2] == '\r';
+}
+
+// A query reply from `at`: "?", letter, "\r", then seven bytes. A reply cut short (bytes lost on
+// the line) runs into the key of the next one: it gives way to it, so that the next reply is
+// not taken as the rest of the lost one.
 Found QueryReplyAt(const QByteArray& buffer, qsizetype at, qsizetype& length) {
     const qsizetype left = buffer.size() - at;
     if (left < 3) return Found::NotYet;
     if (buffer[at + 2] != '\r') return Found::Noise;
     length = ShapeOf(AnswerKind::QueryReply).length;
+    for (qsizetype key = at + 3; key + 2 < at + length; ++key)
+        if (QueryKeyAt(buffer, key)) return Found::Noise;
     return left < length ? Found::NotYet : Found::Answer;
 }
 

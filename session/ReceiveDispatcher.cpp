@@ -79,6 +79,7 @@ void CReceiveDispatcher::ReceiveWaiting() {
 
 void CReceiveDispatcher::StartReadBack() {
     m_afterReadBack = nullptr;
+    ClearReceive();
     m_state.ResetReceive();
     m_strChosenQueries.clear();
     ForgetAwaitedEchoes();
@@ -129,6 +130,7 @@ void CReceiveDispatcher::StartReferenceSet(int set) {
 
 void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
     AbandonReadBack();
+    ClearReceive();
     m_state.ResetReceive();
     ForgetAwaitedEchoes();
     m_mode = RxMode::ReadBack;

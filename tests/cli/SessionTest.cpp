@@ -2,11 +2,15 @@
 // what ended it.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include "ComPortTable.h"
 #include "CommandLine.h"
+#include "FirmwareImage.h"
+#include "FlashCommand.h"
 #include "MonitorCommand.h"
 #include "PortSession.h"
 #include "PtyPair.h"
@@ -70,6 +74,42 @@ TEST_F(SessionTest, EveryWaitEndsAndSaysWhy) {
 
     m_session->Interrupt();
     EXPECT_EQ(m_session->ReadBack(), End::Interrupted);
+}
+
+// A boot loader that answers the start packet and then stays silent while the program is held
+// up past every time-out (a stop signal, a starved machine): the command's wait never ends
+// before the upload's own, so the failure is told in the upload's words, never as a binary frame.
+TEST_F(SessionTest, AHeldUpFlashIsToldTheUploadsOwnEnd) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("fw.bin")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(150, '\x5a'));
+    file.close();
+    FirmwareImage image;
+    ASSERT_EQ(image.Load(file.fileName()), FirmwareCheck::Ok);
+    QByteArray heard;
+    bool held = false;
+    QTimer bootLoader;
+    QObject::connect(&bootLoader, &QTimer::timeout, [&] {
+        heard += m_far.ReadFar();
+        if (heard.startsWith("?W\r")) m_far.WriteFar("?W\r=QZMCBL\r\n");
+        if (heard.startsWith("UPQZMC\r")) m_far.WriteFar("RADY\r\n");
+        if (heard.size() >= 64 && !held) {
+            QByteArray answer(64, '\0');
+            answer[4] = 2;  // the start packet answered; then silence
+            m_far.WriteFar(answer);
+            held = true;
+            QTimer::singleShot(50ms, [] { QThread::msleep(4500); });
+        }
+        if (heard.startsWith("?W\r") || heard.startsWith("UPQZMC\r") || heard.size() >= 64)
+            heard.clear();
+    });
+    bootLoader.start(5ms);
+    const CommandResult result = Flash(*m_session, image, [](const QString&) {});
+    EXPECT_EQ(result.status, kExitLineFault);
+    EXPECT_TRUE(result.error.contains(QLatin1String("did not answer within 3 s (after packet 2")))
+        << result.error.toStdString();
+    EXPECT_FALSE(result.error.contains(QLatin1String("\\x"))) << result.error.toStdString();
 }
 
 // However stdout takes the lines (all of them, not past the header's first frame because the

@@ -18,6 +18,8 @@ TEST(ControllerAnswer, EachKindIsCompleteAtItsKeyAndLengthWithTheLineEndThatCame
         {"?V\r=1218\r", std::nullopt, "?V\r=1218\r", ""},
         {"xx?V\r=1218\r\n?C", "?V\r=1218\r\n", "?C", "xx"},
         {"?xx?V\r=1218\r\n", "?V\r=1218\r\n", "", "?xx"},
+        {"?Q\r?V\r=1218\r\n", "?V\r=1218\r\n", "", "?Q\r"},  // a reply cut short gives way
+        {"?Q\r=0?V\r", std::nullopt, "?V\r", "?Q\r=0"},
         {"SC0045", "SC0045", "", ""},
         {"SC0045\r", "SC0045\r", "", ""},
         {"SC0045\r\nSA0002\r\n", "SC0045\r\n", "SA0002\r\n", ""},

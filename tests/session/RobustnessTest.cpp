@@ -1,4 +1,6 @@
 // Arbitrary bytes in every receive mode: nothing crashes, nothing grows without end.
+#include <QStringList>
+#include <algorithm>
 #include <random>
 
 #include "CommError.h"
@@ -83,3 +85,40 @@ TEST_F(RobustnessTest, ClosedPortEndsTheHandlerAfterTheValueIsStored) {
 }
 
 }  // namespace
+
+// Every byte the program drops reaches the debug log with the reason, so that a user's log shows
+// what the controller said when a chain reports no answer.
+TEST_F(RobustnessTest, EveryDroppedByteIsLoggedWithWhyItWasDropped) {
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
+    m_dispatcher.StartReadBack();  // "?V" asked
+    Arrive("xx");                  // noise
+    Arrive("SC0045\r\n");          // an echo no chain waits for
+    Arrive(Reply('V', 1218));
+    // Stale bytes wait on the port when "?A" is asked.
+    m_listener.onValue = [this](char letter) {
+        if (letter == 'C') m_line->Feed("?Q\r");
+    };
+    Arrive(Reply('C', 45));
+    Arrive("?A\r=00");  // cut off by a new read-back
+    m_dispatcher.StartReadBack();
+    qInstallMessageHandler(previous);
+    const struct Row {
+        const char* bytes;
+        const char* why;
+    } rows[] = {
+        {"xx", "they begin no answer"},
+        {"SC0045\\r\\n", "no chain waits for this answer"},
+        {"?Q\\r", "discarded before a send"},
+        {"?A\\r=00", "not complete"},
+    };
+    for (const Row& row : rows) {
+        const bool found = std::any_of(logged.begin(), logged.end(), [&](const QString& line) {
+            return line.contains(QLatin1String(row.bytes)) && line.contains(QLatin1String(row.why));
+        });
+        EXPECT_TRUE(found) << row.bytes << " / " << row.why << "\n"
+                           << logged.join(QLatin1Char('\n')).toStdString();
+    }
+}
