@@ -12,6 +12,7 @@
 #include "ControllerSim.h"
 #include "ParamTable.h"
 #include "SimConfig.h"
+#include "CustomPage.h"
 #include "FrameDlg.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
@@ -304,6 +305,28 @@ TEST_F(UpgradeWindowTest, PulledAdapterEndsTheUploadOnceAndReopensForTheNextTry)
     Answer();
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith("恭喜你升级成功!"));
+}
+
+// A live display still streaming is switched off before the device tag is asked, so that no
+// live frame mixes into the boot loader's answers; the page shows it stopped.
+TEST_F(UpgradeWindowTest, AStreamingLiveDisplayIsStoppedBeforeTheFirstByteOfTheUpgrade) {
+    StartWithController();
+    Click(IDC_PAGE_CUSTOM);
+    QPushButton* display = FindControlAs<QPushButton>(&m_dlg->CustomPage(), IDC_DISPLAY_TOGGLE);
+    const QString stopped = display->text();
+    QTest::mouseClick(display, Qt::LeftButton);
+    m_sim.TickLive();
+    Answer();
+    ChooseFirmware(111);
+    m_line->ClearSent();
+    StartUpgrade();
+    EXPECT_EQ(m_line->SentBytes(), "S~0000\r?W\r");
+    EXPECT_EQ(display->text(), stopped);
+    m_sim.TickLive();  // a stream still running would be heard here
+    Answer();
+    ASSERT_FALSE(m_prompter.Shown().empty());
+    EXPECT_TRUE(m_prompter.Shown().front().text.startsWith(QStringLiteral("恭喜你升级成功")))
+        << m_prompter.Shown().front().text.toStdString();
 }
 
 TEST_F(UpgradeWindowTest, CancelOnTheQuestionBeforeTheFirstByteSendsNothing) {
