@@ -2,8 +2,9 @@
 
 struct LiveFrame;
 
-// What the protocol core tells the main window. The core has already stored every value in
-// the parameter cache; the window shows it in the controls of the page or panel that owns it.
+// What the receive dispatcher tells the controller session, which passes it on to its caller
+// (the main window, vexactl). The dispatcher has already stored every value in the parameter
+// cache.
 class IProtocolListener {
 public:
     virtual ~IProtocolListener() = default;

@@ -5,8 +5,8 @@
 // The firmware upload as the receive dispatcher sees it. In the device-tag mode (30) and the
 // boot-loader modes (2 to 6) the dispatcher has no replies of its own to recognise: it appends
 // each event's bytes to the receive buffer as always and hands the event on to this receiver.
-// The upload (upgrade/) implements it; keeping the interface here lets the dispatcher forward
-// without depending on the upgrade library, which builds on this one.
+// The upload (session/FirmwareUpload) implements it; the interface lets the dispatcher forward
+// without knowing the upload, which itself builds on the dispatcher.
 class IUpgradeReceiver {
 public:
     virtual ~IUpgradeReceiver() = default;
