@@ -33,6 +33,10 @@ ControllerSim::ControllerSim(const SimConfig& config)
     : m_faults(config.faults), m_nVersion(config.firmwareVersion), m_bQuietSets(config.quietSets) {
     SetDeviceTag(config.deviceTag);
     m_bResetOnUpgrade = config.resetOnUpgrade;
+    m_shapes.lineEnd = config.lineEnd;
+    m_shapes.quietAnnouncement = config.quietAnnouncement;
+    m_shapes.shortReferenceEcho = config.shortReferenceEcho;
+    m_shapes.otherValueLetter = config.otherValueLetter;
     for (const auto& [letter, value] : config.presets) m_store.Set(letter, value);
 }
 
@@ -131,8 +135,9 @@ void ControllerSim::HandleQuery(char letter) {
 }
 
 void ControllerSim::HandleSet(char letter, const QByteArray& text) {
-    const int value = ParseValue(text);
+    int value = ParseValue(text);
     bool echo = !m_bQuietSets;
+    bool shortEcho = false;
     switch (letter) {
         case 'V':  // the firmware version is not a setting
             break;
@@ -143,16 +148,20 @@ void ControllerSim::HandleSet(char letter, const QByteArray& text) {
             if (value < SimParameterStore::kReferenceSets) {
                 m_store.LoadReferenceSet(value);
                 echo = true;  // the tool waits for this echo to read everything back
+                shortEcho = m_shapes.shortReferenceEcho;
             } else {
                 m_store.Set(letter, value);
+                echo = echo && !m_shapes.quietAnnouncement;
             }
             break;
         default:
+            if (letter == m_shapes.otherValueLetter) value = (value + 1) % 10000;
             m_store.Set(letter, value);
             break;
     }
     const QByteArray key = QByteArray("S") + letter;
-    if (echo) Reply(key, key + FourDigits(value) + "\r\n");
+    const QByteArray echoed = key + FourDigits(value);
+    if (echo) Reply(key, shortEcho ? echoed.first(5) : echoed + m_shapes.lineEnd.value_or("\r\n"));
 }
 
 void ControllerSim::HandleUpgradeStart(const QByteArray& tag) {
@@ -164,7 +173,7 @@ void ControllerSim::HandleUpgradeStart(const QByteArray& tag) {
     SetLive(false);
     m_bootLoader.Enter();
     Note(QStringLiteral("boot loader entered"));
-    Reply("UP", "RADY");
+    Reply("UP", "RADY" + m_shapes.lineEnd.value_or(QByteArray()));
 }
 
 void ControllerSim::TickLive() {

@@ -78,6 +78,7 @@ private:
     QByteArray m_deviceTag;
     bool m_bQuietSets;
     bool m_bResetOnUpgrade = false;
+    SimConfig m_shapes;  // the answers' shapes (line end, echoes left out or cut short)
     bool m_bLive = false;
     bool m_bSilent = false;
     QByteArray m_line;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,14 @@ struct SimConfig {
     QByteArray deviceTag = "QZMC";
     // No echo for set commands, except the reference-set loads whose echo the tool waits for.
     bool quietSets = false;
+    // The shapes of answers the protocol allows besides the usual ones: what follows a set echo
+    // and the boot loader's ready word (unset: "\r\n" after an echo, nothing after the word),
+    // no echo of "Sj0004" (a saved file follows), a reference-set echo of its five bytes "Sj000"
+    // only, and one letter stored and echoed one higher than it was sent.
+    std::optional<QByteArray> lineEnd;
+    bool quietAnnouncement = false;
+    bool shortReferenceEcho = false;
+    char otherValueLetter = 0;
     // A confirmed upload starts firmware that comes up with a fresh controller's values (the
     // presets are gone), as new firmware may.
     bool resetOnUpgrade = false;

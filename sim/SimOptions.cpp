@@ -21,6 +21,10 @@ enum Option {
     kBadSum,
     kSilentAfter,
     kResetOnUpgrade,
+    kLineEnd,
+    kQuietAnnouncement,
+    kShortReferenceEcho,
+    kEchoOther,
     kOptionCount
 };
 
@@ -67,6 +71,28 @@ private:
     QString* m_error;
 };
 
+bool ReadShapes(Reader& r, SimConfig& c) {
+    if (r.IsSet(kLineEnd)) {
+        const QString end = r.Value(kLineEnd);
+        if (end == QLatin1String("crlf"))
+            c.lineEnd = QByteArray("\r\n");
+        else if (end == QLatin1String("cr"))
+            c.lineEnd = QByteArray("\r");
+        else if (end == QLatin1String("none"))
+            c.lineEnd = QByteArray();
+        else
+            return r.Fail(kLineEnd, end, "crlf, cr or none");
+    }
+    c.quietAnnouncement = r.IsSet(kQuietAnnouncement);
+    c.shortReferenceEcho = r.IsSet(kShortReferenceEcho);
+    if (r.IsSet(kEchoOther)) {
+        const QString letter = r.Value(kEchoOther);
+        if (letter.size() != 1) return r.Fail(kEchoOther, letter, "one parameter letter, e.g. D");
+        c.otherValueLetter = letter[0].toLatin1();
+    }
+    return true;
+}
+
 bool ReadIdentity(Reader& r, SimConfig& c) {
     if (r.IsSet(kFirmware) && !ToInt(r.Value(kFirmware), 0, 9999, &c.firmwareVersion))
         return r.Fail(kFirmware, r.Value(kFirmware), "four digits, e.g. 1218");
@@ -83,7 +109,7 @@ bool ReadIdentity(Reader& r, SimConfig& c) {
     }
     c.quietSets = r.IsSet(kQuietSets);
     c.resetOnUpgrade = r.IsSet(kResetOnUpgrade);
-    return true;
+    return ReadShapes(r, c);
 }
 
 bool ReadLine(Reader& r, SimConfig& c, int defaultBaud) {
@@ -160,6 +186,17 @@ SimOptions::SimOptions() {
     m_options[kResetOnUpgrade] =
         Make({"reset-on-upgrade"},
              "After a confirmed upload, come up with a fresh controller's values (--set is gone).");
+    m_options[kLineEnd] = Make({"line-end"},
+                               "What follows a set echo and the boot loader's ready word: crlf, "
+                               "cr or none (default: crlf after an echo, nothing after the word).",
+                               "END");
+    m_options[kQuietAnnouncement] =
+        Make({"quiet-announcement"}, "Do not echo Sj0004, the announcement of a restored file.");
+    m_options[kShortReferenceEcho] =
+        Make({"short-reference-echo"}, "Echo a reference-set load with its first five bytes only.");
+    m_options[kEchoOther] = Make({"echo-other"},
+                                 "Store and echo the value of LETTER one higher than it was sent.",
+                                 "LETTER");
     m_options[kBaud] = Make({"baud"}, "Pace the output at N baud, ten bits a byte.", "N");
     m_options[kNoPace] = Make({"no-pace"}, "Send every reply at once, without pacing.");
     m_options[kByteByByte] =

@@ -320,6 +320,38 @@ TEST_F(VexactlTest, AMissingOrWrongAnswerEndsEveryCommandWithExitFour) {
     EXPECT_FALSE(QFile::exists(m_dir.filePath("x.txt")));
 }
 
+// The same commands against controllers whose answers take the other shapes the protocol
+// allows, over the real serial path where the reads cut them anywhere: each command does its
+// work; an echo with another value is an answer, and the read-back names the letter.
+TEST_F(VexactlTest, EveryAnswerShapeTheProtocolAllowsIsUnderstood) {
+    const QString saved = SavedFile();
+    const QString image = Image(1000);
+    const QStringList set{"set", "C=60"}, reference{"reference", "1"}, restore{"restore", saved},
+        flash{"flash", image};
+    const struct Row {
+        QStringList shape;  // vexa-sim options
+        QStringList command;
+        int status;
+    } rows[] = {
+        {{"--line-end=none", "--byte-by-byte"}, set, 0},
+        {{"--line-end=none", "--byte-by-byte"}, reference, 0},
+        {{"--line-end=none", "--byte-by-byte"}, restore, 0},
+        {{"--line-end=crlf", "--byte-by-byte"}, flash, 0},  // the ready word's line end apart
+        {{"--line-end=cr"}, restore, 0},
+        {{"--quiet-announcement"}, restore, 0},
+        {{"--short-reference-echo"}, reference, 0},
+        {{"--echo-other=D"}, restore, 5},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE((row.shape + row.command).join(QLatin1Char(' ')).toStdString());
+        SimProcess sim(row.shape);
+        ASSERT_FALSE(sim.Device().isEmpty());
+        const Outcome run = On(sim, QStringList{QStringLiteral("--no-backup")} + row.command);
+        EXPECT_EQ(run.status, row.status) << run.err.toStdString();
+        if (row.status == 5) EXPECT_TRUE(run.err.contains(QLatin1String("(D)"))) << run.err.toStdString();
+    }
+}
+
 TEST_F(VexactlTest, ReferenceSetIsLoadedThenEverythingIsReadBack) {
     SimProcess sim;
     ASSERT_FALSE(sim.Device().isEmpty());

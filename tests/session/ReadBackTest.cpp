@@ -141,6 +141,12 @@ TEST_F(ReadBackTest, ZeroIsAskedAgainThreeTimesThenAccepted) {
     Arrive(Reply('F', 0));
     EXPECT_EQ(SentFrames().back(), "?F\r");
     EXPECT_EQ(m_state.m_nQueryRetries, 2);
+
+    // A read-back started afresh has the whole budget again, whatever the one before used.
+    m_dispatcher.StartReadBack();
+    ForgetWrittenFrames();
+    for (int i = 0; i < 4; ++i) Arrive(Reply('V', 0));
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?V\r", "?V\r", "?V\r", "?C\r"}));
 }
 
 TEST_F(ReadBackTest, ChainEndsOnlyRepeatAndReadBackFinishesOnce) {
