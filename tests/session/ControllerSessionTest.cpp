@@ -269,6 +269,43 @@ TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
     }
 }
 
+// Whatever takes the line from a chain that waits for its echo ends that chain as replaced, at
+// once and once: its time-out never fires, and its late echo sends nothing.
+TEST(ReplacedChain, EveryIntentThatTakesTheLineEndsTheWaitingChainAsReplaced) {
+    const std::pair<const char*, std::function<void(CControllerSession&)>> intents[] = {
+        {"idle", [](CControllerSession& s) { s.EnterIdle(); }},
+        {"read-back", [](CControllerSession& s) { s.ReadBack(); }},
+        {"chosen read", [](CControllerSession& s) { s.ReadChosen("C"); }},
+        {"set awaiting its echo", [](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }},
+        {"setting", [](CControllerSession& s) { s.SetParameter('C', 45); }},
+        {"switch row", [](CControllerSession& s) { s.SetSwitchRow('a', 3); }},
+        {"live display", [](CControllerSession& s) { s.StartLiveDisplay(); }},
+        {"live display off", [](CControllerSession& s) { s.StopLiveDisplay(); }},
+        {"restore", [](CControllerSession& s) { s.Restore(GoldenValues()); }},
+        {"reference set", [](CControllerSession& s) { s.LoadReferenceSet(1); }},
+        {"new port", [](CControllerSession& s) { s.StartAfresh(); }},
+    };
+    for (const auto& [name, intent] : intents) {
+        SCOPED_TRACE(name);
+        SessionRig rig;
+        rig.m_session.SetDeclination(-5);
+        intent(rig.m_session);
+        ASSERT_FALSE(rig.m_listener.ends.empty());
+        EXPECT_EQ(Key({rig.m_listener.ends.front()}),
+                  Key({{Chain::Declination, ChainResult::Replaced, 'Q'}}));
+        const std::size_t sent = rig.SentFrames().size();
+        rig.m_line->Inject("SQ0175\r\n");
+        rig.m_clock.Advance(1500ms);
+        // (A read-back asks again after its second; a reference set ends on its own.)
+        const std::vector<QByteArray> frames = rig.SentFrames();
+        EXPECT_TRUE(std::none_of(frames.begin() + sent, frames.end(),
+                                 [](const QByteArray& f) { return f.startsWith('S'); }));
+        EXPECT_EQ(std::count_if(rig.m_listener.ends.begin(), rig.m_listener.ends.end(),
+                                [](const ChainEnd& e) { return e.chain == Chain::Declination; }),
+                  1);
+    }
+}
+
 TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
     // A set command is never sent twice, even when its echo never comes.
     EchoSetCommandsUntil('1');
