@@ -2,6 +2,7 @@
 // expects: device nodes, FIFOs, links, read-only files, closed or broken stdout, a reader that
 // stops early. Each case: exit status, the one line on stderr, the file afterwards, the wire.
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,7 +19,9 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "SimProcess.h"
 
@@ -177,6 +180,42 @@ TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithO
             EXPECT_EQ(ModeOf(Path(c.file)), c.mode) << c.name;
         }
     }
+}
+
+// A file name is its bytes: one that is not UTF-8 (GBK from an old Windows copy) is written and
+// read under exactly those bytes and shown escaped, two such names stay two files, and a name
+// of 255 bytes, the longest a folder takes, is written whole.
+TEST_F(SpecialFilesTest, FileNamesReachTheSystemAsTheirBytes) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    const struct {
+        const char* quoted;  // as bash takes it
+        QByteArray bytes;
+        const char* shown;
+    } rows[] = {
+        {"$'\\xb2\\xce\\xca\\xfd.txt'", "\xb2\xce\xca\xfd.txt", "\\xb2\\xce\\xca\\xfd.txt: 3734 bytes"},
+        {"$'\\xb2\\xce\\xca\\xfe.txt'", "\xb2\xce\xca\xfe.txt", "\\xb2\\xce\\xca\\xfe.txt: 3734 bytes"},
+        {nullptr, QByteArray(251, 'n') + ".txt", "nnnn.txt: 3734 bytes"},
+    };
+    for (const auto& row : rows) {
+        const QString quoted = row.quoted ? QString::fromLatin1(row.quoted)
+                                          : QString::fromLatin1(row.bytes);
+        const Outcome exported = Bash("$VEXACTL export " + quoted + "; echo $? > status");
+        EXPECT_EQ(exported.status, 0) << row.shown << exported.err.toStdString();
+        EXPECT_TRUE(exported.out.contains(row.shown)) << exported.out.constData();
+        // Found again under the same bytes: nothing differs from the controller it came from.
+        const Outcome compared = Bash("$VEXACTL diff " + quoted + "; echo $? > status");
+        EXPECT_EQ(compared.status, 0) << row.shown << compared.err.toStdString();
+    }
+    std::vector<QByteArray> found;
+    DIR* dir = ::opendir(Name(m_dir.path()).constData());
+    while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
+        if (QByteArrayView(entry->d_name).endsWith(".txt")) found.emplace_back(entry->d_name);
+    if (dir) ::closedir(dir);
+    std::sort(found.begin(), found.end());
+    std::vector<QByteArray> expected;
+    for (const auto& row : rows) expected.push_back(row.bytes);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
 }
 
 // A FIFO the user names is written in place once someone reads it; until then vexactl waits,
