@@ -72,15 +72,16 @@ std::vector<ParameterDifference> EveryValueBefore(const ParameterValues& before,
 }
 
 // The upload or the read-back after it interrupted: where the values from before are.
-CommandResult Interrupted(CommandResult result, const std::optional<BackupOutcome>& backup,
-                          const ParameterValues& before, int fwVersion) {
-    if (result.error.contains(QLatin1String("boot loader"))) {
+CommandResult Interrupted(CommandResult result, FlashStop stop,
+                          const std::optional<BackupOutcome>& backup, const ParameterValues& before,
+                          int fwVersion) {
+    if (stop == FlashStop::InBootLoader) {
         if (backup)
             result.error += QStringLiteral(", then put the parameters back with vexactl restore %1")
                                 .arg(backup->path);
         return result;
     }
-    if (result.error.contains(QLatin1String("before the upload"))) return result;
+    if (stop != FlashStop::AfterUpload) return result;
     if (!backup) {
         ListNotPutBack(result, EveryValueBefore(before, fwVersion));
         result.error += QStringLiteral("; the values before the upgrade were not put back: put "
@@ -120,10 +121,11 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
             return *stopped;
     }
 
-    CommandResult result = Flash(session, image, progress);
+    FlashStop stop = FlashStop::None;
+    CommandResult result = Flash(session, image, progress, &stop);
     result.notes = notes + result.notes;
     if (result.status == kExitInterrupted)
-        return Interrupted(result, backup, before, versionBefore);
+        return Interrupted(result, stop, backup, before, versionBefore);
     if (result.status != kExitOk) return result;
 
     const std::vector<ParameterDifference> changed =

@@ -156,6 +156,10 @@ TEST_F(InterruptionTest, AStopIsTakenBeforeTheNextFrameThatChangesTheController)
          {"interrupted before the upload; nothing was sent"}},
         {"flash, during the upload", {"flash", "fw.bin"}, {"UPQZMC\r", 1, 3}, false, {},
          kExitInterrupted, {"waits in its boot loader", "run vexactl flash ", "fw.bin again"}},
+        {"flash --keep-parameters, during the upload", {"flash", "--keep-parameters", "fw.bin"},
+         {"UPQZMC\r", 1, 2}, true, {}, kExitInterrupted,
+         {"waits in its boot loader", "fw.bin again, then put the parameters back with vexactl "
+                                      "restore " + Backups()}},
         {"flash --keep-parameters, after the upload", {"flash", "--keep-parameters", "fw.bin"},
          {"?V\r", 2}, true, {}, kExitInterrupted,
          {"interrupted after the upload", "were not put back: put them back with vexactl restore " +
