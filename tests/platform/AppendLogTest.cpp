@@ -98,10 +98,13 @@ TEST(AppendLog, TwoWritersNeverMoveEachOthersLines) {
     for (pid_t child : children) ::waitpid(child, nullptr, 0);
     EXPECT_GT(SizeOf(old), kLimit - 2 * (text.size() + 60));
     const QRegularExpression whole(QStringLiteral("^\\d{4}-.* \\[\\d+\\] x{100}$"));
-    for (const QString& file : {path, old})
-        for (const QByteArray& line : Bytes(file).split('\n'))
-            if (!line.isEmpty())
+    for (const QString& file : {path, old}) {
+        for (const QByteArray& line : Bytes(file).split('\n')) {
+            if (!line.isEmpty()) {
                 EXPECT_TRUE(whole.match(QString::fromLatin1(line)).hasMatch()) << line.constData();
+            }
+        }
+    }
 }
 
 }  // namespace
