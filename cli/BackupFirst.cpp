@@ -37,10 +37,17 @@ std::optional<CommandResult> WriteBackup(PortSession& session, const QString& fo
 std::optional<CommandResult> BackUpFirst(PortSession& session, const QString& folder,
                                          const QString& action,
                                          const std::function<void(const QString&)>& progress,
-                                         QStringList* notes) {
+                                         QStringList* notes, BackupOutcome* written) {
     ShowReadBackProgress(session, progress, QStringLiteral("read for the backup"));
     const End end = session.ReadBack();
     session.onProgress = nullptr;
+    if (end == End::Interrupted) {
+        CommandResult result = Fault(session, end);
+        result.error = QStringLiteral("%1: interrupted while reading for the backup; nothing "
+                                      "was sent that changes the controller")
+                           .arg(session.PortName());
+        return result;
+    }
     if (end != End::Done) return Fault(session, end);
-    return WriteBackup(session, folder, action, notes);
+    return WriteBackup(session, folder, action, notes, written);
 }

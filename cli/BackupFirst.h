@@ -21,4 +21,4 @@ std::optional<CommandResult> WriteBackup(PortSession& session, const QString& fo
 std::optional<CommandResult> BackUpFirst(PortSession& session, const QString& folder,
                                          const QString& action,
                                          const std::function<void(const QString&)>& progress,
-                                         QStringList* notes);
+                                         QStringList* notes, BackupOutcome* written = nullptr);

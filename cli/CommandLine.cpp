@@ -1,8 +1,11 @@
 #include "CommandLine.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <map>
 
 #include "ComPortTable.h"
 #include "CommandSet.h"
@@ -10,6 +13,14 @@
 namespace {
 
 constexpr int kLongestTimeoutMs = 3'600'000;
+
+// A device as the system finds it: a link (/dev/serial/by-id/...) leads to its device, a
+// path is made absolute; a device that is not there is taken as written.
+QString SameDeviceKey(const QString& device) {
+    const QFileInfo info(device);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
 
 class Parser {
 public:
@@ -149,6 +160,8 @@ private:
         if (m_inv.csv && m_inv.json) return QStringLiteral("--csv and --json exclude each other");
         if (m_inv.dryRun && QLatin1String(command.name) != QLatin1String("restore"))
             return QStringLiteral("--dry-run belongs to restore");
+        if (m_inv.dryRun && m_inv.noBackup)
+            return QStringLiteral("--dry-run and --no-backup exclude each other");
         if (m_inv.keepParameters && QLatin1String(command.name) != QLatin1String("flash"))
             return QStringLiteral("--keep-parameters belongs to flash");
         if (m_inv.force && QLatin1String(command.name) != QLatin1String("export"))
@@ -158,20 +171,32 @@ private:
         if (!command.manyPorts && m_inv.ports.size() > 1)
             return QStringLiteral("%1 runs on one port: give --port once")
                 .arg(QLatin1String(command.name));
-        QSet<QString> seen;
+        ComPortTable probe;
+        if (const QString problem = probe.ApplyOptions(m_inv.comAssignments); !problem.isEmpty())
+            return problem;
+        // Each port by the device it leads to (through --com and links): the same device given
+        // twice would be opened twice, the second open refused as in use.
+        std::map<QString, QString> seen;
         for (const QString& port : m_inv.ports) {
             if (port.isEmpty()) return QStringLiteral("--port needs a value");
-            if (port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) && !IsComName(port))
+            int number = 0;
+            if (port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) &&
+                !IsComName(port, &number))
                 return QStringLiteral("--port %1: the COM ports are COM%2 to COM%3")
                     .arg(port)
                     .arg(ComPortTable::kFirstPort)
                     .arg(ComPortTable::kLastPort);
-            if (seen.contains(port.toUpper()))
-                return QStringLiteral("--port %1 is given twice").arg(port);
-            seen.insert(port.toUpper());
+            const QString device = SameDeviceKey(number ? probe.DeviceOf(number) : port);
+            if (const auto found = seen.find(device); found != seen.end()) {
+                if (found->second.compare(port, Qt::CaseInsensitive) == 0)
+                    return QStringLiteral("--port %1 is given twice").arg(port);
+                return QStringLiteral("--port %1 and --port %2 are the same device (%3): give "
+                                      "it once")
+                    .arg(found->second, port, device);
+            }
+            seen.emplace(device, port);
         }
-        ComPortTable probe;
-        return probe.ApplyOptions(m_inv.comAssignments);
+        return {};
     }
 
     ParsedCommandLine Fail(const QString& error) {

@@ -116,15 +116,13 @@ public:
         if (end != End::Done) return Fault(m_session, end);
         const int version = m_session.FirmwareVersion().value_or(0);
         for (const Assignment& a : m_assignments) {
-            if ((end = Write(a.letter, a.shown, version)) != End::Done)
-                return Fault(m_session, end);
+            if ((end = Write(a.letter, a.shown, version)) != End::Done) return Stopped(end);
             const auto partner = LinkedRowOf(a.letter);
             if (!partner || m_given.count(*partner)) continue;
             // As the window does: the other row loses the positions this row now holds.
             m_session.Clock().Wait(kLinkedRowPause);
             const int cleared = m_session.ValueOf(*partner).value_or(0) & ~a.shown;
-            if ((end = Write(*partner, cleared, version)) != End::Done)
-                return Fault(m_session, end);
+            if ((end = Write(*partner, cleared, version)) != End::Done) return Stopped(end);
         }
         Step(QStringLiteral("reading back"));
         if ((end = m_session.ReadChosen(m_order)) != End::Done) return Fault(m_session, end);
@@ -162,6 +160,21 @@ private:
                              .arg(*echoed);
         }
         return notes;
+    }
+
+    // A write that did not end with its echo; an interruption says what was written.
+    CommandResult Stopped(End end) const {
+        CommandResult result = Fault(m_session, end);
+        if (end != End::Interrupted) return result;
+        QStringList done;
+        for (char letter : m_order.chopped(1)) done << Letter(letter);
+        result.error = QStringLiteral("%1: interrupted at %2; %3, %2 and those after it may "
+                                      "not be")
+                           .arg(m_session.PortName(), Letter(m_order.back()),
+                                done.isEmpty() ? QStringLiteral("nothing before it was written")
+                                               : done.join(QLatin1String(", ")) +
+                                                     QStringLiteral(" written"));
+        return result;
     }
 
     CommandResult Compare() const {
@@ -219,7 +232,24 @@ private:
 CommandResult Reference(PortSession& session, int set,
                         const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("reference set %1, read").arg(set));
-    const End end = session.LoadReferenceSet(set);
+    // Whether "Sj000N" went out: an interruption before it holds it back.
+    bool sent = false;
+    const End end = session.RunThenReadBack([&] {
+        session.Core().LoadReferenceSet(set);
+        sent = true;
+    });
+    if (end == End::Interrupted) {
+        CommandResult result = Fault(session, end);
+        result.error =
+            sent ? QStringLiteral("%1: interrupted after reference set %2 was loaded; the "
+                                  "read-back after it did not finish")
+                       .arg(session.PortName())
+                       .arg(set)
+                 : QStringLiteral("%1: interrupted before the reference set was loaded; "
+                                  "nothing was sent")
+                       .arg(session.PortName());
+        return result;
+    }
     if (end != End::Done) return Fault(session, end);
     return ReadBackResult(session, {{QStringLiteral("reference"), QString::number(set)}});
 }
@@ -315,7 +345,8 @@ QString BackupAction(const Invocation& invocation) {
 }
 
 CommandResult RunCommand(const Invocation& invocation, const PreparedCommand& prepared,
-                         PortSession& session, const CommandOutput& output);
+                         PortSession& session, const CommandOutput& output,
+                         const QString& backupPath);
 
 }  // namespace
 
@@ -323,13 +354,14 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
                                    PortSession& session, const CommandOutput& output) {
     const QString action = BackupAction(invocation);
     if (action.isEmpty() || invocation.noBackup)
-        return RunCommand(invocation, prepared, session, output);
+        return RunCommand(invocation, prepared, session, output, {});
     QStringList notes;
+    BackupOutcome backup;
     if (std::optional<CommandResult> stopped =
             BackUpFirst(session, DefaultBackupFolder(invocation.demo), action, output.progress,
-                        &notes))
+                        &notes, &backup))
         return *stopped;
-    CommandResult result = RunCommand(invocation, prepared, session, output);
+    CommandResult result = RunCommand(invocation, prepared, session, output, backup.path);
     result.notes = notes + result.notes;
     return result;
 }
@@ -337,7 +369,8 @@ CommandResult RunControllerCommand(const Invocation& invocation, const PreparedC
 namespace {
 
 CommandResult RunCommand(const Invocation& invocation, const PreparedCommand& prepared,
-                         PortSession& session, const CommandOutput& output) {
+                         PortSession& session, const CommandOutput& output,
+                         const QString& backupPath) {
     const QString name = QLatin1String(invocation.command->name);
     const auto& progress = output.progress;
     if (name == QLatin1String("info")) return Info(session);
@@ -351,7 +384,7 @@ CommandResult RunCommand(const Invocation& invocation, const PreparedCommand& pr
     if (name == QLatin1String("diff") || (name == QLatin1String("restore") && invocation.dryRun))
         return Diff(session, prepared.restoreValues, progress);
     if (name == QLatin1String("restore"))
-        return Restore(session, prepared.file, prepared.restoreValues, progress);
+        return Restore(session, prepared.file, prepared.restoreValues, progress, backupPath);
     if (name == QLatin1String("flash") && invocation.keepParameters)
         return FlashKeepingParameters(
             session, prepared.image,

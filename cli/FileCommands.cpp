@@ -61,6 +61,9 @@ public:
                                          [this] { return m_cStopped != 0; });
     }
     char Stopped() const { return m_cStopped; }
+    // Links that went out, the announcement included; whether the controller echoed the last.
+    int Sent() const { return m_nSent; }
+    bool Finished() const { return m_bFinished; }
 
 private:
     // The announcement and one link per value.
@@ -72,6 +75,40 @@ private:
     bool m_bFinished = false;
     char m_cStopped = 0;
 };
+
+// A restore ended by an interruption, taken before the next link: how far it got and how to
+// finish it or go back.
+CommandResult RestoreInterrupted(const PortSession& session, const RestoreRun& run,
+                                 const QString& file, const QString& backupPath) {
+    CommandResult result;
+    result.status = kExitInterrupted;
+    const QString port = session.PortName();
+    const QString back =
+        backupPath.isEmpty()
+            ? QString()
+            : QStringLiteral(", or put back the values from before with vexactl restore %1")
+                  .arg(backupPath);
+    if (run.Sent() == 0) {
+        result.error = QStringLiteral("%1: interrupted before the restore; nothing was sent")
+                           .arg(port);
+    } else if (run.Finished()) {
+        result.error = QStringLiteral(
+                           "%1: interrupted after the restore: all %2 parameters went out, the "
+                           "read-back after it did not finish; vexactl diff %3 checks them")
+                           .arg(port)
+                           .arg(RestoreRun::Parameters())
+                           .arg(file);
+    } else {
+        result.error = QStringLiteral(
+                           "%1: interrupted after %2 of %3 parameters went out; those after "
+                           "them are as they were: restore %4 again%5")
+                           .arg(port)
+                           .arg(run.Sent() - 1)
+                           .arg(RestoreRun::Parameters())
+                           .arg(file, back);
+    }
+    return result;
+}
 
 }  // namespace
 
@@ -141,10 +178,12 @@ CommandResult Export(PortSession& session, const QString& file, bool force,
 
 CommandResult Restore(PortSession& session, const QString& file,
                       const ParameterValues& values,
-                      const std::function<void(const QString&)>& progress) {
+                      const std::function<void(const QString&)>& progress,
+                      const QString& backupPath) {
     RestoreRun run(session, progress);
     ShowReadBackProgress(session, progress, QStringLiteral("restored, read"));
     const End end = run.Run(values);
+    if (end == End::Interrupted) return RestoreInterrupted(session, run, file, backupPath);
     // A lost line shows either as such or as a refused send on the port it closed.
     if (end == End::LineLost || (end == End::Failed && !session.Core().PortOpen())) {
         CommandResult result;

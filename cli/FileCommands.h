@@ -18,7 +18,10 @@ bool PrepareRestore(const QString& file, ParameterValues* values, QString* error
 // The read-back, then the file's bytes as the window's export writes them.
 CommandResult Export(PortSession& session, const QString& file, bool force,
                      const std::function<void(const QString&)>& progress);
-// The window's restore of a saved file, the read-back after it, and the comparison.
+// The window's restore of a saved file, the read-back after it, and the comparison. An
+// interruption says how many values went out and names `backupPath` (the backup written
+// before it; empty: none) as the way back.
 CommandResult Restore(PortSession& session, const QString& file,
                       const ParameterValues& values,
-                      const std::function<void(const QString&)>& progress);
+                      const std::function<void(const QString&)>& progress,
+                      const QString& backupPath = {});

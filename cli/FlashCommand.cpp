@@ -69,9 +69,14 @@ public:
             [this] { return m_outcome && m_outcome->result != UploadResult::Succeeded; });
     }
     const std::optional<UploadOutcome>& Outcome() const { return m_outcome; }
+    // The packet last sent and the packets of the whole upload (start and end included).
+    quint32 LastPacket() const { return m_nLastPacket; }
+    quint32 Packets() const { return m_nPackets; }
 
 private:
     void OnUploadProgress(const UploadProgress& p) override {
+        m_nLastPacket = p.packet;
+        m_nPackets = p.packets + 2;
         if (p.percent == m_nShownPercent) return;
         m_nShownPercent = p.percent;
         m_progress(QStringLiteral("flash %1% (packet %2 of %3)")
@@ -93,7 +98,48 @@ private:
     std::optional<UploadOutcome> m_outcome;
     int m_nShownPercent = -1;
     std::chrono::milliseconds m_readBackTimeout{};
+    quint32 m_nLastPacket = 0;
+    quint32 m_nPackets = 0;
 };
+
+// Where an interrupted upload left the controller: the boot loader has taken the upgrade word
+// ("UPQZMC") once the upload has gone past the ready word's wait, or is in that wait.
+FlashStop WhereStopped(const FlashRun& run, PortSession& session) {
+    const std::optional<UploadOutcome>& o = run.Outcome();
+    if (o && o->result == UploadResult::Succeeded) return FlashStop::AfterUpload;
+    const bool inBootLoader = o ? o->mode >= RxMode::UploadData && o->mode <= RxMode::UploadFinal
+                                : session.Core().Mode() >= RxMode::BootReady &&
+                                      session.Core().Mode() <= RxMode::UploadFinal;
+    return inBootLoader ? FlashStop::InBootLoader : FlashStop::BeforeUpload;
+}
+
+// An interruption taken before the next frame of the upload: what the controller holds now and
+// what to do.
+QString Interrupted(FlashStop stop, const FlashRun& run, const PortSession& session,
+                    const FirmwareImage& image) {
+    switch (stop) {
+        case FlashStop::AfterUpload:
+            return QStringLiteral(
+                       "%1: interrupted after the upload: %2 is confirmed, the read-back after "
+                       "it did not finish")
+                .arg(session.PortName(), image.Path());
+        case FlashStop::InBootLoader:
+            return QStringLiteral(
+                       "%1: interrupted during the upload (after packet %2 of %3); the "
+                       "controller waits in its boot loader with part of the firmware: run "
+                       "vexactl flash %4 again")
+                .arg(session.PortName())
+                .arg(run.LastPacket())
+                .arg(run.Packets())
+                .arg(image.Path());
+        case FlashStop::BeforeUpload:
+        case FlashStop::None:
+            break;
+    }
+    return QStringLiteral("%1: interrupted before the upload; nothing was sent that changes "
+                          "the controller")
+        .arg(session.PortName());
+}
 
 }  // namespace
 
@@ -130,7 +176,7 @@ bool PrepareFlash(const QString& file, FirmwareImage* image, QString* error) {
 }
 
 CommandResult Flash(PortSession& session, const FirmwareImage& image,
-                    const std::function<void(const QString&)>& progress) {
+                    const std::function<void(const QString&)>& progress, FlashStop* stop) {
     const std::chrono::milliseconds timeout = session.Timeout();
     session.SetTimeout(std::max<std::chrono::milliseconds>(timeout, kBeyondUploadTimeout));
     std::optional<UploadOutcome> outcome;
@@ -138,6 +184,14 @@ CommandResult Flash(PortSession& session, const FirmwareImage& image,
         FlashRun run(session, progress);
         const End end = run.Run(image, timeout);
         session.SetTimeout(timeout);
+        if (end == End::Interrupted) {
+            const FlashStop where = WhereStopped(run, session);
+            if (stop) *stop = where;
+            CommandResult result;
+            result.status = kExitInterrupted;
+            result.error = Interrupted(where, run, session, image);
+            return result;
+        }
         outcome = run.Outcome();
         if (outcome && outcome->result != UploadResult::Succeeded) {
             CommandResult result;

@@ -15,6 +15,7 @@ Interruption::Interruption() {
 
 Interruption::~Interruption() {
 #ifdef Q_OS_UNIX
+    if (m_bCatching) TerminationSignals::AlsoWake(-1);
     for (int fd : m_stopPipe)
         if (fd >= 0) ::close(fd);
 #endif
@@ -27,7 +28,15 @@ void Interruption::Request() {
     emit Requested();
 }
 
+bool Interruption::IsRequested() const {
+    return m_bRequested || (m_bCatching && TerminationSignals::Caught() != 0);
+}
+
 void Interruption::CatchSignals() {
     auto* termination = new TerminationSignals(this);
     connect(termination, &TerminationSignals::Requested, this, [this](int) { Request(); });
+    // The signal itself makes the stop descriptor readable: a write waiting on a full pipe on
+    // this thread wakes without the event loop.
+    TerminationSignals::AlsoWake(m_stopPipe[1]);
+    m_bCatching = true;
 }

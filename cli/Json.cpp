@@ -20,7 +20,9 @@ QString JsonString(const QString& text) {
                 quoted += QLatin1String("\\t");
                 break;
             default:
-                if (c.unicode() < 0x20)
+                // A byte of a file name that is not UTF-8 (NativeName) keeps its escape.
+                if (c.unicode() < 0x20 || (c.isLowSurrogate() && !(quoted.size() > 1 &&
+                                                                  quoted.back().isHighSurrogate())))
                     quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
                 else
                     quoted += c;

@@ -76,9 +76,12 @@ PortSession::End PortSession::Run(const std::function<void()>& start,
     try {
         start();
     } catch (const CommError& error) {
+        if (m_bInterrupted) return End::Interrupted;
         m_reason = error.Text();
         return End::Failed;
     }
+    // A frame of `start` held back by an interruption (its sender may have taken the refusal).
+    if (m_bInterrupted) return End::Interrupted;
     return Wait(done);
 }
 

@@ -23,7 +23,7 @@ int PortOfFile(const PortFile& file, QString* error, QString* warning) {
                  "%1 names port %2, which does not exist (COM%3 to COM%4): give "
                  "--port")
                  .arg(file.Path())
-                 .arg(content.number)
+                 .arg(content.text.isEmpty() ? QString::number(content.number) : content.text)
                  .arg(ComPortTable::kFirstPort)
                  .arg(ComPortTable::kLastPort);
     return 0;

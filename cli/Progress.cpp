@@ -1,9 +1,9 @@
 #include "Progress.h"
 
-#include <cstdio>
+#include "StandardStreams.h"
 
-Progress::Progress(bool enabled, QStringList ports)
-    : m_bEnabled(enabled), m_ports(std::move(ports)) {}
+Progress::Progress(bool enabled, QStringList ports, int stopFd)
+    : m_bEnabled(enabled), m_ports(std::move(ports)), m_nStopFd(stopFd) {}
 
 void Progress::Update(const QString& port, const QString& text) {
     if (!m_bEnabled) return;
@@ -15,8 +15,7 @@ void Progress::Update(const QString& port, const QString& text) {
 void Progress::Clear() {
     if (!m_bEnabled) return;
     const QMutexLocker lock(&m_mutex);
-    if (m_bShown) std::fputs("\r\x1b[K", stderr);
-    std::fflush(stderr);
+    if (m_bShown) WriteToStderrUnlessStopped("\r\x1b[K", m_nStopFd);
     m_bShown = false;
 }
 
@@ -27,7 +26,6 @@ void Progress::Draw() {
         if (found == m_texts.end()) continue;
         parts << (m_ports.size() > 1 ? port + QLatin1String(": ") : QString()) + found->second;
     }
-    std::fprintf(stderr, "\r\x1b[K%s", parts.join(QLatin1String("  ")).toUtf8().constData());
-    std::fflush(stderr);
+    WriteToStderrUnlessStopped("\r\x1b[K" + parts.join(QLatin1String("  ")).toUtf8(), m_nStopFd);
     m_bShown = true;
 }

@@ -10,7 +10,9 @@
 // may update it at once.
 class Progress {
 public:
-    Progress(bool enabled, QStringList ports);
+    // `stopFd`: readable once the program is asked to stop; a terminal that takes nothing
+    // (Ctrl-S) then holds no drawing.
+    Progress(bool enabled, QStringList ports, int stopFd = -1);
 
     void Update(const QString& port, const QString& text);
     // Takes the line away, before results or errors are printed.
@@ -24,4 +26,5 @@ private:
     QMutex m_mutex;
     std::map<QString, QString> m_texts;
     bool m_bShown = false;
+    int m_nStopFd;
 };

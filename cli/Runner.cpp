@@ -21,18 +21,34 @@
 #include "SteadyClock.h"
 #include "Interruption.h"
 #include "Json.h"
+#include "NativeName.h"
 #include "PortTarget.h"
 #include "PortsCommand.h"
 #include "Progress.h"
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
 #include "StandardStreams.h"
+#include "StopGate.h"
 
 namespace {
 
-void Print(FILE* stream, const QString& text) {
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fputc('\n', stream);
+// Readable once the program is asked to stop: no write to stdout or stderr waits past it.
+int g_stopFd = -1;
+
+// One line on stderr; a stderr nobody reads holds it only until a stop is asked for.
+// Set once a line meant for stderr was given up because a stop came while stderr took nothing.
+bool g_bStderrStopped = false;
+
+// One line on stderr; a file name's bytes that are not UTF-8 are shown escaped ("\xb2").
+void PrintError(const QString& text) {
+    if (WriteToStderrUnlessStopped(ShownName(text).toUtf8() + '\n', g_stopFd).kind ==
+        StdoutWrite::Kind::Stopped)
+        g_bStderrStopped = true;
+}
+
+// The exit status, made an interruption when a stop cut off what stderr was to say.
+int WithStderr(int status) {
+    return g_bStderrStopped ? std::max(status, int(kExitInterrupted)) : status;
 }
 
 // A result line that is shown as it comes (a live frame), whoever reads stdout; the wait for
@@ -46,7 +62,7 @@ StdoutWrite PrintNow(const QString& line, int stopFd) {
 // The results for stdout, gathered, so that one checked write puts them there.
 class StdoutText {
 public:
-    void Line(const QString& line) { m_text += line.toUtf8() + '\n'; }
+    void Line(const QString& line) { m_text += ShownName(line).toUtf8() + '\n'; }
 
     // Writes what was gathered; the status made a fault (or an interruption) when stdout did
     // not take it, with one line on stderr saying why.
@@ -56,14 +72,14 @@ public:
             case StdoutWrite::Kind::Written:
                 return status;
             case StdoutWrite::Kind::Stopped:
-                Print(stderr, QStringLiteral("vexactl: stdout: interrupted before the results "
+                PrintError(QStringLiteral("vexactl: stdout: interrupted before the results "
                                              "were written"));
                 return std::max(status, int(kExitInterrupted));
             case StdoutWrite::Kind::ReaderGone:
             case StdoutWrite::Kind::Failed:
                 break;
         }
-        Print(stderr, QStringLiteral("vexactl: stdout: the results were not written (%1)")
+        PrintError(QStringLiteral("vexactl: stdout: the results were not written (%1)")
                           .arg(written.reason));
         return std::max(status, int(kExitLineFault));
     }
@@ -115,8 +131,12 @@ protected:
 private:
     CommandResult RunHere() {
         SteadyClock clock;
-        PortSession session(MakeBackend(m_invocation.demo, m_target.table), m_target.number,
-                            m_invocation.timeout, clock);
+        // Every frame is held back once a stop is asked for, whatever the thread is doing.
+        auto gate = std::make_unique<StopGate>(MakeBackend(m_invocation.demo, m_target.table),
+                                               [this] { return m_interruption.IsRequested(); });
+        StopGate& held = *gate;
+        PortSession session(std::move(gate), m_target.number, m_invocation.timeout, clock);
+        held.onRefused = [&session] { session.Interrupt(); };
         connect(&m_interruption, &Interruption::Requested, &session, &PortSession::Interrupt);
         if (m_interruption.IsRequested()) session.Interrupt();
         try {
@@ -169,11 +189,10 @@ int PrintSingle(const Invocation& invocation, const CommandResult& result, int s
     if (!result.raw.isEmpty()) {
         const StdoutWrite written = WriteToStdoutUnlessStopped(result.raw, stopFd);
         if (written.kind != StdoutWrite::Kind::Written) {
-            Print(stderr, QStringLiteral("vexactl: stdout: the file was not written (%1)")
-                              .arg(written.kind == StdoutWrite::Kind::Stopped
-                                       ? QStringLiteral("interrupted")
-                                       : written.reason));
-            return std::max(result.status, int(kExitLineFault));
+            const bool stopped = written.kind == StdoutWrite::Kind::Stopped;
+            PrintError(QStringLiteral("vexactl: stdout: the file was not written (%1)")
+                           .arg(stopped ? QStringLiteral("interrupted") : written.reason));
+            return std::max(result.status, int(stopped ? kExitInterrupted : kExitLineFault));
         }
     } else {
         StdoutText out;
@@ -184,9 +203,9 @@ int PrintSingle(const Invocation& invocation, const CommandResult& result, int s
         }
         status = out.Flush(status, stopFd);
     }
-    for (const QString& note : result.notes) Print(stderr, QStringLiteral("vexactl: ") + note);
-    if (!result.error.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + result.error);
-    return status;
+    for (const QString& note : result.notes) PrintError(QStringLiteral("vexactl: ") + note);
+    if (!result.error.isEmpty()) PrintError(QStringLiteral("vexactl: ") + result.error);
+    return WithStderr(status);
 }
 
 // Prints every port's result and the summary; returns the highest exit status, a fault when
@@ -218,10 +237,10 @@ int PrintMany(const Invocation& invocation, const std::vector<std::unique_ptr<Po
         if (!invocation.json)
             for (const QString& line : r.lines)
                 out.Line(worker->Target().label + QLatin1String(": ") + line);
-        for (const QString& note : r.notes) Print(stderr, QStringLiteral("vexactl: ") + note);
-        if (!r.error.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + r.error);
+        for (const QString& note : r.notes) PrintError(QStringLiteral("vexactl: ") + note);
+        if (!r.error.isEmpty()) PrintError(QStringLiteral("vexactl: ") + r.error);
     }
-    if (invocation.json) return out.Flush(status, stopFd);
+    if (invocation.json) return WithStderr(out.Flush(status, stopFd));
     out.Line(QString());
     out.Line(QStringLiteral("%1  %2  %3")
                  .arg(QStringLiteral("port"), -width)
@@ -232,26 +251,27 @@ int PrintMany(const Invocation& invocation, const std::vector<std::unique_ptr<Po
                      .arg(worker->Target().label, -width)
                      .arg(Outcome(worker->Result().status), -17)
                      .arg(worker->Seconds(), 0, 'f', 3));
-    return out.Flush(status, stopFd);
+    return WithStderr(out.Flush(status, stopFd));
 }
 
 int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
     QString error;
     PreparedCommand prepared;
     if (!PrepareCommand(invocation, &prepared, &error)) {
-        Print(stderr, QStringLiteral("vexactl: ") + error);
+        PrintError(QStringLiteral("vexactl: ") + error);
         return kExitRefused;
     }
     QString warning;
     std::vector<PortTarget> targets = ResolvePorts(invocation, &error, &warning);
-    if (!warning.isEmpty()) Print(stderr, QStringLiteral("vexactl: ") + warning);
+    if (!warning.isEmpty()) PrintError(QStringLiteral("vexactl: ") + warning);
     if (targets.empty()) {
-        Print(stderr, QStringLiteral("vexactl: ") + error);
+        PrintError(QStringLiteral("vexactl: ") + error);
         return kExitLineFault;
     }
     QStringList labels;
     for (const PortTarget& target : targets) labels << target.label;
-    Progress progress(!invocation.quiet && StderrIsTerminal(), labels);
+    Progress progress(!invocation.quiet && StderrIsTerminal(), labels,
+                      interruption.StopDescriptor());
 
     std::vector<std::unique_ptr<PortWorker>> workers;
     QEventLoop loop;
@@ -277,6 +297,7 @@ int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
 }  // namespace
 
 int RunInvocation(const Invocation& invocation, Interruption& interruption) {
+    g_stopFd = interruption.StopDescriptor();
     if (!invocation.command->usesPort) {
         return PrintSingle(invocation, ListPorts(invocation), interruption.StopDescriptor());
     }

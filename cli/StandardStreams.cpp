@@ -38,10 +38,10 @@ std::optional<QString> WriteToStdout(const QByteArray& bytes) {
 
 namespace {
 
-// Waits until stdout takes more or a stop is asked for; true when it may be written (also
-// after a stop: what stdout takes is still written).
-bool AwaitStdout(int stopFd) {
-    pollfd watched[2] = {{STDOUT_FILENO, POLLOUT, 0}, {stopFd, POLLIN, 0}};
+// Waits until the stream takes more or a stop is asked for; true when it may be written (also
+// after a stop: what the stream takes is still written).
+bool AwaitStream(int fd, int stopFd) {
+    pollfd watched[2] = {{fd, POLLOUT, 0}, {stopFd, POLLIN, 0}};
     const nfds_t count = stopFd >= 0 ? 2 : 1;
     for (;;) {
         if (::poll(watched, count, -1) < 0) {
@@ -55,13 +55,12 @@ bool AwaitStdout(int stopFd) {
 
 }  // namespace
 
-StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int stopFd) {
-    if (std::fflush(stdout) != 0) return {StdoutWrite::Kind::Failed, SystemErrorText(errno)};
+static StdoutWrite WriteToStreamUnlessStopped(int fd, const QByteArray& bytes, int stopFd) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        if (!AwaitStdout(stopFd)) return {StdoutWrite::Kind::Stopped, {}};
+        if (!AwaitStream(fd, stopFd)) return {StdoutWrite::Kind::Stopped, {}};
         const std::size_t chunk = std::size_t(std::min<qsizetype>(bytes.size() - done, PIPE_BUF));
-        const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, chunk);
+        const ssize_t n = ::write(fd, bytes.constData() + done, chunk);
         if (n > 0)
             done += n;
         else if (n == 0)
@@ -74,11 +73,27 @@ StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int stopFd) {
     return {};
 }
 
+StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int stopFd) {
+    if (std::fflush(stdout) != 0) return {StdoutWrite::Kind::Failed, SystemErrorText(errno)};
+    return WriteToStreamUnlessStopped(STDOUT_FILENO, bytes, stopFd);
+}
+
+StdoutWrite WriteToStderrUnlessStopped(const QByteArray& bytes, int stopFd) {
+    std::fflush(stderr);
+    return WriteToStreamUnlessStopped(STDERR_FILENO, bytes, stopFd);
+}
+
 #else
 
 StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int) {
     if (const std::optional<QString> reason = WriteToStdout(bytes))
         return {StdoutWrite::Kind::Failed, *reason};
+    return {};
+}
+
+StdoutWrite WriteToStderrUnlessStopped(const QByteArray& bytes, int) {
+    std::fputs(bytes.constData(), stderr);
+    std::fflush(stderr);
     return {};
 }
 

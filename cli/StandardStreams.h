@@ -31,3 +31,7 @@ struct StdoutWrite {
 // stopped reading never holds the program past SIGTERM. Written a pipe's atomic size at a
 // time, each after poll said stdout takes more, so no write blocks for long.
 StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int stopFd);
+
+// The same for stderr (the messages, the progress line): a terminal held with Ctrl-S or a
+// stderr pipe nobody reads never holds the program past a termination signal either.
+StdoutWrite WriteToStderrUnlessStopped(const QByteArray& bytes, int stopFd);

@@ -7,6 +7,7 @@
 #include "ExitStatus.h"
 #include "Interruption.h"
 #include "DebugLog.h"
+#include "NativeName.h"
 #include "Runner.h"
 #include "StandardStreams.h"
 #include "VexaVersion.h"
@@ -29,7 +30,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexactl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VEXA_VERSION));
-    const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments().mid(1));
+    // The arguments as the system gave them: a file name that is not UTF-8 keeps its bytes.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << NameFromNative(argv[i]);
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
     switch (parsed.action) {
         case ParsedCommandLine::Action::Help: {
             const QString text = parsed.helpFor ? CommandHelp(*parsed.helpFor) : GeneralHelp();
@@ -39,7 +43,7 @@ int main(int argc, char** argv) {
             return PrintedOrFault(QByteArray("vexactl " VEXA_VERSION "\n"));
         case ParsedCommandLine::Action::UsageError:
             std::fprintf(stderr, "vexactl: %s (see vexactl --help)\n",
-                         parsed.error.toUtf8().constData());
+                         ShownName(parsed.error).toUtf8().constData());
             return kExitUsage;
         case ParsedCommandLine::Action::Run:
             break;

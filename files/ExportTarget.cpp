@@ -1,5 +1,7 @@
 #include "ExportTarget.h"
 
+#include "NativeName.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
@@ -34,7 +36,7 @@ ExportTarget InspectExportTarget(const QString& path) {
     ExportTarget target;
     const QFileInfo info(path);
     target.folder = info.absolutePath();
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = NativeName(path);
     struct stat found {};
     if (::lstat(name.constData(), &found) == 0) {
         target.kind = KindOf(found, name);
@@ -46,7 +48,7 @@ ExportTarget InspectExportTarget(const QString& path) {
             return target;
     }
     // A new or replaced file is made beside it, so the folder must take one.
-    const QByteArray folder = QFile::encodeName(target.folder);
+    const QByteArray folder = NativeName(target.folder);
     struct stat folderInfo {};
     if (::stat(folder.constData(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
         target.kind = ExportTarget::Kind::NoFolder;

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "ExportTarget.h"
+#include "NativeName.h"
 #include "WholeFile.h"
 
 namespace {
@@ -49,7 +50,7 @@ int OpenStream(const QByteArray& name, const SaveOptions& options) {
 
 std::optional<QString> WriteInPlace(const QString& path, const QByteArray& bytes,
                                     const SaveOptions& options, const WriteCalls& calls) {
-    const int fd = OpenStream(QFile::encodeName(path), options);
+    const int fd = OpenStream(NativeName(path), options);
     if (fd < 0) {
         if (errno == EINTR) return SaveInterruptedReason();
         if (errno == ENXIO) return QStringLiteral("it is a FIFO that no program is reading");

@@ -1,6 +1,9 @@
 #include "ParameterBackup.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -21,30 +24,31 @@ const QRegularExpression kBackupName(
                    "1-9]\\d{0,3}))?\\.txt$"));
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd_HH-mm-ss");
 
-// The order backups were taken in, as far as their names tell: the date and time, then the
-// number a second writer of that second added.
-struct BackupAge {
-    QString taken;  // "yyyy-MM-dd_HH-mm-ss" sorts as the time it names
-    int number = 1;
+bool IsBackupName(const QString& name) {
+    const QRegularExpressionMatch match = kBackupName.match(name);
+    if (!match.hasMatch()) return false;
+    const QString taken = match.captured(1);
+    return QDate::fromString(taken.left(10), QStringLiteral("yyyy-MM-dd")).isValid() &&
+           QTime::fromString(taken.mid(11), QStringLiteral("HH-mm-ss")).isValid();
+}
+
+// When a backup was written, by the system's account (its change time, which no program can
+// set back), whatever date its name carries. A time later than the moment of rotation comes
+// from a clock that was once ahead: such a backup counts as older than every other, so that
+// it never pushes out one written since.
+struct WrittenAt {
+    bool future = false;
+    qint64 seconds = 0;
+    long nanoseconds = 0;
     QString name;
 
-    bool operator<(const BackupAge& other) const {
-        if (taken != other.taken) return taken < other.taken;
-        if (number != other.number) return number < other.number;
+    bool operator<(const WrittenAt& other) const {
+        if (future != other.future) return future;
+        if (seconds != other.seconds) return seconds < other.seconds;
+        if (nanoseconds != other.nanoseconds) return nanoseconds < other.nanoseconds;
         return name < other.name;
     }
 };
-
-std::optional<BackupAge> AgeOf(const QString& name) {
-    const QRegularExpressionMatch match = kBackupName.match(name);
-    if (!match.hasMatch()) return std::nullopt;
-    const QString taken = match.captured(1);
-    if (!QDate::fromString(taken.left(10), QStringLiteral("yyyy-MM-dd")).isValid() ||
-        !QTime::fromString(taken.mid(11), QStringLiteral("HH-mm-ss")).isValid())
-        return std::nullopt;
-    const int number = match.captured(3).isEmpty() ? 1 : match.captured(3).toInt();
-    return BackupAge{taken, number, name};
-}
 
 }  // namespace
 
@@ -93,16 +97,22 @@ BackupOutcome ParameterBackup::Write(const BackupSource& source, const QString& 
         return outcome;
     }
     outcome.kind = BackupOutcome::Kind::Written;
-    RemoveOldest(QFileInfo(written.path).fileName());
+    RemoveOldest(QFileInfo(written.path).fileName(), now);
     return outcome;
 }
 
-void ParameterBackup::RemoveOldest(const QString& keep) const {
+void ParameterBackup::RemoveOldest(const QString& keep, const QDateTime& now) const {
     QDir folder(m_folder);
-    std::vector<BackupAge> others;
+    const qint64 nowSeconds = now.toSecsSinceEpoch();
+    std::vector<WrittenAt> others;
     for (const QString& name : folder.entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden)) {
-        if (name == keep) continue;
-        if (std::optional<BackupAge> age = AgeOf(name)) others.push_back(*age);
+        if (name == keep || !IsBackupName(name)) continue;
+        struct stat info {};
+        if (::lstat(QFile::encodeName(folder.filePath(name)).constData(), &info) != 0 ||
+            !S_ISREG(info.st_mode))
+            continue;
+        others.push_back({qint64(info.st_ctim.tv_sec) > nowSeconds, qint64(info.st_ctim.tv_sec),
+                          info.st_ctim.tv_nsec, name});
     }
     // The one just written counts among the kept.
     const std::size_t keptOthers = keep.isEmpty() ? kKept : kKept - 1;

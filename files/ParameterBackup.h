@@ -9,7 +9,8 @@
 
 // The automatic backup taken before an action overwrites many parameters at once (a restore, a
 // reference set, a firmware upload): the parameters of the last complete read-back, in the
-// export's exact bytes, as a dated file in the backups folder. Only the newest kKept are kept.
+// export's exact bytes, as a dated file in the backups folder. Only the kKept written last are
+// kept.
 
 // <the user's data folder>/Vexa/backups, or its demo/ subfolder for the simulated controller.
 // The window and vexactl share it.
@@ -55,10 +56,13 @@ public:
     BackupOutcome Write(const BackupSource& source, const QString& action,
                         const QDateTime& now = QDateTime::currentDateTime()) const;
 
-    // Removes the backups past kKept, oldest first by the date and time in their names. Only
-    // regular files whose whole name is a backup's are counted or removed, and never `keep`
-    // (the file just written, whatever its date says).
-    void RemoveOldest(const QString& keep) const;
+    // Removes the backups past kKept, oldest first by the time each was written (its change
+    // time; never the date in its name). One written after `now` (a clock that was once
+    // ahead) counts as the oldest, so that it never costs a backup written since. Only regular
+    // files whose whole name is a backup's are counted or removed, and never `keep` (the file
+    // just written).
+    void RemoveOldest(const QString& keep,
+                      const QDateTime& now = QDateTime::currentDateTime()) const;
 
 private:
     QString m_folder;

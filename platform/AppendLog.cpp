@@ -1,8 +1,12 @@
 #include "AppendLog.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,12 +20,33 @@ namespace {
 constexpr int kFlags =
     O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
 constexpr mode_t kPrivateFile = 0600;
+// Another program rotating the log holds its lock this long at most: a rename.
+constexpr int kLockTries = 20;
+constexpr auto kLockPause = std::chrono::milliseconds(2);
 
 // The size of the regular file open on fd; -1 when it is anything else.
 qint64 RegularSize(int fd) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
     return qint64(info.st_size);
+}
+
+// The lock another program rotating the same log holds, taken in turn; false when it cannot be
+// had (a file system without locks, a holder that keeps it).
+bool LockForRotation(int fd) {
+    for (int tries = 0; tries < kLockTries; ++tries) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        std::this_thread::sleep_for(kLockPause);
+    }
+    return false;
+}
+
+// Whether fd is still the file at path: another program may have moved it to PATH.1 meanwhile.
+bool StillAt(int fd, const QByteArray& path) {
+    struct stat opened {}, named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 bool IsRegularOrMissing(const QByteArray& path) {
@@ -68,10 +93,17 @@ void AppendLog::Append(QByteArrayView text) const {
     int fd = Open();
     if (fd < 0) return;
     qint64 size = RegularSize(fd);
-    if (size >= 0 && size + line.size() > m_limit && size > 0) {
-        // The full log becomes the one old file; the line starts a new one.
-        ::close(fd);
-        if (::rename(m_path.constData(), (m_path + ".1").constData()) != 0) return;
+    if (size >= 0 && size + line.size() > m_limit && size > 0 && LockForRotation(fd)) {
+        // The full log becomes the one old file and the line starts a new one, under the log's
+        // lock: a second program about to rotate finds the log moved already and writes to
+        // the new one instead of moving it over the old file. A log that cannot be locked
+        // goes on growing rather than lose its history.
+        if (StillAt(fd, m_path) &&
+            ::rename(m_path.constData(), (m_path + ".1").constData()) != 0) {
+            ::close(fd);
+            return;
+        }
+        ::close(fd);  // the lock goes with it
         fd = Open();
         if (fd < 0) return;
         size = RegularSize(fd);

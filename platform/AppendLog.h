@@ -9,7 +9,9 @@
 
 // A log the program appends lines to (the debug log): each line carries the local time in ISO
 // form and the process id; the file is kept under its limit by moving it to PATH.1 (replacing
-// the one old file there) before a line would take it past the limit. Only a regular file is
+// the one old file there) before a line would take it past the limit, under an advisory lock
+// on the log itself, so that two programs never move each other's lines (a log that cannot be
+// locked goes on without rotating). Only a regular file is
 // appended to; it is opened non-blocking and not through a link, and its folder is made 0700
 // where missing. A log that cannot be opened or written is skipped silently: a log never
 // stops or holds up a program. Not thread-safe: callers serialise.

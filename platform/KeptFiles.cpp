@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <cerrno>
 
+#include "NativeName.h"
 #include "WholeFile.h"
 
 namespace {
@@ -18,7 +19,7 @@ constexpr mode_t kPrivateFile = 0600;
 // Enough for every writer of one second; past it something else is wrong.
 constexpr int kMaxNameTries = 9999;
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) { return NativeName(path); }
 
 // Why what lstat found at a kept file's path may not be written.
 std::optional<QString> RefusalOf(const struct stat& found, const QString& path) {
@@ -83,23 +84,23 @@ NewKeptFile WriteNewKeptFile(const QString& folder, const std::function<QString(
     NewKeptFile written;
     written.path = QDir(folder).filePath(nameFor(1));
     if ((written.problem = MakeKeptFolder(folder))) return written;
+    // The whole file first, under a hidden name: a kill at any moment leaves no partial file
+    // under a kept name, only a part file that the next write to the folder removes.
+    const PartFile part = WritePartFile(written.path, bytes, calls ? *calls : SystemWriteCalls(),
+                                        kPrivateFile);
+    if ((written.problem = part.problem)) return written;
     for (int n = 1; n <= kMaxNameTries; ++n) {
         written.path = QDir(folder).filePath(nameFor(n));
-        const QByteArray name = Native(written.path);
-        const int fd = ::open(name.constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFile);
-        if (fd < 0 && errno == EEXIST) continue;
-        if (fd < 0) {
-            written.problem = SystemErrorText(errno);
+        if (RenameNoReplace(part.name, Native(written.path)) == 0) {
+            SyncFolderOf(written.path);
             return written;
         }
-        ::close(fd);
-        // The claim is an empty file that only this writer replaces.
-        written.problem =
-            WriteWholeFile(written.path, bytes, calls ? *calls : SystemWriteCalls(), kPrivateFile);
-        if (written.problem) ::unlink(name.constData());
+        if (errno == EEXIST) continue;
+        written.problem = SystemErrorText(errno);
+        ::unlink(part.name.constData());
         return written;
     }
+    ::unlink(part.name.constData());
     written.problem = QStringLiteral("every name of that second is taken");
     return written;
 }

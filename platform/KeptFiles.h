@@ -32,10 +32,12 @@ std::optional<QString> MakeKeptFolder(const QString& folder);
 std::optional<QString> WriteKeptFile(const QString& path, QByteArrayView bytes,
                                      const WriteCalls* calls = nullptr);
 
-// A new file under a name no other writer can take at the same moment, in this process or
-// another: nameFor(1) in folder, else nameFor(2), nameFor(3) ..., each claimed with O_EXCL
-// before the bytes are written whole over the claim. `path`: the name taken (also when
-// writing failed: then nothing is left under it); `problem`: why nothing was written.
+// A new file under a name no other writer has taken, in this process or another: the bytes
+// are written whole under a hidden name first (WritePartFile), which then becomes nameFor(1)
+// in folder, else nameFor(2), nameFor(3) ..., without replacing anything there. A kept name
+// never holds a partial or empty file, whenever the writer is killed. `path`: the name taken
+// (when nothing was written: the first name tried, or the one refused); `problem`: why
+// nothing was written.
 struct NewKeptFile {
     QString path;
     std::optional<QString> problem;

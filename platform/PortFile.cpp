@@ -13,12 +13,20 @@ constexpr qint64 kReadLimit = 4096;
 // port file and is left alone.
 constexpr qint64 kRewriteLimit = 64 * 1024;
 
+// A number written out in a message is cut after this many characters.
+constexpr qsizetype kShownDigits = 12;
+
 PortFile::Content ContentOf(const QByteArray& text) {
     PortFile::Content content;
     content.empty = text.isEmpty();
     // The text is null-terminated: the number ends at a zero byte.
-    const long number = std::strtol(text.constData(), nullptr, 10);
-    content.number = (number > 99999 || number < -99999) ? 0 : static_cast<int>(number);
+    char* end = nullptr;
+    const long number = std::strtol(text.constData(), &end, 10);
+    const bool huge = number > 99999 || number < -99999;
+    content.number = huge ? 0 : static_cast<int>(number);
+    QByteArray written = QByteArray(text.constData(), end - text.constData()).trimmed();
+    if (written.size() > kShownDigits) written = written.left(kShownDigits) + "...";
+    content.text = QString::fromLatin1(written);
     return content;
 }
 

@@ -18,7 +18,9 @@ public:
     // has no digits), and whether it was empty or missing.
     struct Content {
         bool empty = true;
-        int number = 0;
+        int number = 0;  // 0 as well when the number is far out of any range
+        // The number as the file writes it, for messages (cut after 12 digits: "121212121212...").
+        QString text;
         // Why a file that exists was not read (a folder, a FIFO, no permission); empty when it
         // was read or did not exist. Such a file reads as empty.
         QString problem;

@@ -1,5 +1,7 @@
 #include "RegularFile.h"
 
+#include "NativeName.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -67,7 +69,7 @@ std::variant<QByteArray, FileRefusal> ReadOpened(int fd, qint64 maxBytes) {
 
 QString DescribeFileType(const QString& path, bool followLinks) {
     struct stat info {};
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = NativeName(path);
     const int result =
         followLinks ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info);
     if (result != 0) return QStringLiteral("missing");
@@ -76,7 +78,7 @@ QString DescribeFileType(const QString& path, bool followLinks) {
 
 std::variant<QByteArray, FileRefusal> ReadRegularFile(const QString& path, qint64 maxBytes,
                                                       LinkRule links) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = NativeName(path);
     const bool follow = links == LinkRule::Follow;
     struct stat info {};
     if ((follow ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info)) != 0)

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -14,12 +15,16 @@ namespace {
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 int g_pipe[2] = {-1, -1};
 volatile std::sig_atomic_t g_caught = 0;
+std::atomic<int> g_wake = -1;
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void OnSignal(int signalNumber) {
     const int saved = errno;
     g_caught = signalNumber;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    if (const int wake = g_wake.load(); wake >= 0) [[maybe_unused]]
+        const ssize_t woken = ::write(wake, &byte, 1);
     errno = saved;
 }
 
@@ -53,6 +58,8 @@ TerminationSignals::~TerminationSignals() {
 
 int TerminationSignals::Caught() { return g_caught; }
 
+void TerminationSignals::AlsoWake(int fd) { g_wake = fd; }
+
 void TerminationSignals::Drain() {
     unsigned char byte = 0;
     int last = 0;
@@ -65,6 +72,7 @@ void TerminationSignals::Drain() {
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
 TerminationSignals::~TerminationSignals() = default;
 int TerminationSignals::Caught() { return 0; }
+void TerminationSignals::AlsoWake(int) {}
 void TerminationSignals::Drain() {}
 
 #endif

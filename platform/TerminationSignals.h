@@ -19,6 +19,10 @@ public:
     // The last termination signal that arrived in this process, 0 before any: for code that
     // waits outside the event loop and must stop when its blocking call returns EINTR.
     static int Caught();
+    // The handler also writes a byte to fd (a pipe's non-blocking write end; -1: none): a
+    // thread blocked outside the event loop (a write to a full pipe, polled beside the pipe's
+    // other end) wakes at the signal itself, not only once the event loop has run.
+    static void AlsoWake(int fd);
 
 signals:
     void Requested(int signalNumber);

@@ -80,6 +80,10 @@ TEST(CommandLine, UsageErrors) {
         {"--port COM0 read", "COM1 to COM20"},
         {"--port com21 read", "COM1 to COM20"},
         {"--port COM3 --port com3 read", "given twice"},
+        // One device by two names would be opened twice, the second open refused as in use.
+        {"--port COM3 --port /dev/ttyUSB2 read", "--port COM3 and --port /dev/ttyUSB2 are the same device"},
+        {"--com 4=/dev/pts/9 --port /dev/pts/9 --port COM4 read", "the same device (/dev/pts/9)"},
+        {"--port /dev/../dev/ttyUSB0 --port COM1 info", "the same device"},
         {"--com 21=/dev/x read", "--com 21=/dev/x"},
         {"--com 3 read", "--com 3"},
         {"--port COM1 --port COM2 get C", "one port"},
@@ -93,6 +97,7 @@ TEST(CommandLine, UsageErrors) {
         {"read --count 5", "--count belongs to monitor"},
         {"read --csv", "--csv belongs to monitor"},
         {"--json monitor --csv", "--csv and --json exclude each other"},
+        {"restore --dry-run --no-backup x.txt", "--dry-run and --no-backup exclude each other"},
         {"monitor --csv=yes", "--csv takes no value"},
         {"--port COM1 --port COM2 monitor", "one port"},
         {"--port COM1 --port COM2 export x.txt", "one port"},

@@ -2,6 +2,7 @@
 // expects: device nodes, FIFOs, links, read-only files, closed or broken stdout, a reader that
 // stops early. Each case: exit status, the one line on stderr, the file afterwards, the wire.
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,7 +19,9 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "SimProcess.h"
 
@@ -179,6 +182,42 @@ TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithO
     }
 }
 
+// A file name is its bytes: one that is not UTF-8 (GBK from an old Windows copy) is written and
+// read under exactly those bytes and shown escaped, two such names stay two files, and a name
+// of 255 bytes, the longest a folder takes, is written whole.
+TEST_F(SpecialFilesTest, FileNamesReachTheSystemAsTheirBytes) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    const struct {
+        const char* quoted;  // as bash takes it
+        QByteArray bytes;
+        const char* shown;
+    } rows[] = {
+        {"$'\\xb2\\xce\\xca\\xfd.txt'", "\xb2\xce\xca\xfd.txt", "\\xb2\\xce\\xca\\xfd.txt: 3734 bytes"},
+        {"$'\\xb2\\xce\\xca\\xfe.txt'", "\xb2\xce\xca\xfe.txt", "\\xb2\\xce\\xca\\xfe.txt: 3734 bytes"},
+        {nullptr, QByteArray(251, 'n') + ".txt", "nnnn.txt: 3734 bytes"},
+    };
+    for (const auto& row : rows) {
+        const QString quoted = row.quoted ? QString::fromLatin1(row.quoted)
+                                          : QString::fromLatin1(row.bytes);
+        const Outcome exported = Bash("$VEXACTL export " + quoted + "; echo $? > status");
+        EXPECT_EQ(exported.status, 0) << row.shown << exported.err.toStdString();
+        EXPECT_TRUE(exported.out.contains(row.shown)) << exported.out.constData();
+        // Found again under the same bytes: nothing differs from the controller it came from.
+        const Outcome compared = Bash("$VEXACTL diff " + quoted + "; echo $? > status");
+        EXPECT_EQ(compared.status, 0) << row.shown << compared.err.toStdString();
+    }
+    std::vector<QByteArray> found;
+    DIR* dir = ::opendir(Name(m_dir.path()).constData());
+    while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
+        if (QByteArrayView(entry->d_name).endsWith(".txt")) found.emplace_back(entry->d_name);
+    if (dir) ::closedir(dir);
+    std::sort(found.begin(), found.end());
+    std::vector<QByteArray> expected;
+    for (const auto& row : rows) expected.push_back(row.bytes);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+}
+
 // A FIFO the user names is written in place once someone reads it; until then vexactl waits,
 // and SIGTERM ends the wait at once.
 TEST_F(SpecialFilesTest, ExportWaitingForAFifoReaderEndsPromptlyOnSigterm) {
@@ -238,43 +277,88 @@ TEST_F(SpecialFilesTest, MonitorIntoAFullDiskStopsTheStreamAndSaysWhy) {
     }
 }
 
-// A reader that stops reading fills the pipe and the frame being written waits; SIGTERM still
-// ends monitoring within 1 s, "S~0000" is the last frame sent and the port is free again.
-TEST_F(SpecialFilesTest, MonitorEndsOnSigtermWhileItsReaderStopsReading) {
-    ASSERT_FALSE(m_sim.Device().isEmpty());
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
-    ::fcntl(pipeEnds[0], F_SETPIPE_SZ, 4096);  // one page: full within the first frames
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    const QByteArray binary = VEXACTL_BINARY, device = Name(m_sim.Device());
-    const char* argv[] = {binary.constData(), "--port", device.constData(), "monitor", nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    int waiting = 0;  // full once what waits in the pipe stops growing
-    for (int tries = 0, stable = 0, now = 0; tries < 400 && stable < 10; ++tries, waiting = now) {
-        QThread::msleep(50);
-        ::ioctl(pipeEnds[0], FIONREAD, &now);
-        stable = now == waiting && now > 0 ? stable + 1 : 0;
+// A pipe of one page whose reader never reads, filled to the brim when `full`.
+struct StalledPipe {
+    int ends[2] = {-1, -1};
+    explicit StalledPipe(bool full) {
+        if (::pipe2(ends, O_CLOEXEC) != 0) return;
+        ::fcntl(ends[0], F_SETPIPE_SZ, 4096);
+        if (!full) return;
+        ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+        const QByteArray page(4096, '#');
+        while (::write(ends[1], page.constData(), page.size()) > 0) {
+        }
+        while (::write(ends[1], page.constData(), 1) > 0) {
+        }
+        ::fcntl(ends[1], F_SETFL, 0);  // vexactl's writes block, as on any full pipe
     }
-    ASSERT_GT(waiting, 0);
-    ASSERT_EQ(::waitpid(pid, nullptr, WNOHANG), 0);  // still monitoring
-    QElapsedTimer ending;
-    ending.start();
-    ::kill(pid, SIGTERM);
-    int status = -1;
-    while (::waitpid(pid, &status, WNOHANG) == 0 && ending.elapsed() < 5000) QThread::msleep(5);
-    const qint64 took = ending.elapsed();
-    if (took >= 5000) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
-    ::close(pipeEnds[0]);
-    EXPECT_LT(took, 1000);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    const QStringList frames = m_sim.ReceivedFramesAtLeast(2);
-    EXPECT_EQ(frames.value(frames.size() - 1), "S~0000\\r");
-    EXPECT_TRUE(QSerialPort(m_sim.Device()).open(QIODevice::ReadWrite));
+    ~StalledPipe() {
+        for (int fd : ends)
+            if (fd >= 0) ::close(fd);
+    }
+};
+
+// A reader that stops reading fills the pipe and the write waits; SIGTERM still ends every
+// command within 1 s: with 130 (monitor: 0, "S~0000" the last frame sent), the port free again.
+TEST_F(SpecialFilesTest, EveryCommandEndsOnSigtermWhileItsOutputPipeIsFull) {
+    ASSERT_FALSE(m_sim.Device().isEmpty());
+    ASSERT_EQ(Bash("$VEXACTL export saved.txt; echo $? > status").status, 0);
+    const struct {
+        std::vector<QByteArray> arguments;
+        bool stdoutFull, stderrFull;  // monitor fills stdout by itself
+        int status;
+    } rows[] = {
+        {{"monitor"}, false, false, 0},
+        {{"read"}, true, false, 130},
+        {{"export", "-"}, true, false, 130},
+        {{"info"}, true, false, 130},
+        {{"get", "C"}, true, false, 130},
+        {{"--json", "diff", "saved.txt"}, true, false, 130},
+        {{"diff", "saved.txt"}, false, true, 130},  // no difference: a line on stderr only
+    };
+    for (const auto& row : rows) {
+        const QByteArray binary = VEXACTL_BINARY, device = Name(m_sim.Device());
+        std::vector<const char*> argv{binary.constData(), "--port", device.constData()};
+        for (const QByteArray& argument : row.arguments) argv.push_back(argument.constData());
+        argv.push_back(nullptr);
+        const std::string what = row.arguments.front().toStdString() + " " +
+                                 row.arguments.back().toStdString();
+        StalledPipe out(row.stdoutFull), err(row.stderrFull);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out.ends[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, err.ends[1], STDERR_FILENO);
+        posix_spawn_file_actions_addchdir_np(&actions, Name(m_dir.path()).constData());
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv.data()),
+                                environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        // The command has long finished its exchange and waits on the pipe (monitor: once what
+        // waits in the pipe stops growing).
+        if (row.stdoutFull || row.stderrFull) QThread::msleep(1500);
+        int waiting = 0;
+        for (int tries = 0, stable = 0, now = 0; !row.stdoutFull && !row.stderrFull && tries < 400 &&
+                                                 stable < 10;
+             ++tries, waiting = now) {
+            QThread::msleep(50);
+            ::ioctl(out.ends[0], FIONREAD, &now);
+            stable = now == waiting && now > 0 ? stable + 1 : 0;
+        }
+        int status = -1;
+        ASSERT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << what;  // still waiting
+        QElapsedTimer ending;
+        ending.start();
+        ::kill(pid, SIGTERM);
+        while (::waitpid(pid, &status, WNOHANG) == 0 && ending.elapsed() < 5000) QThread::msleep(5);
+        const qint64 took = ending.elapsed();
+        if (took >= 5000) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
+        EXPECT_LT(took, 1000) << what;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == row.status) << what << " " << status;
+        if (row.arguments.front() == "monitor") {
+            EXPECT_EQ(m_sim.ReceivedFrames().last(), "S~0000\\r");
+        }
+        EXPECT_TRUE(QSerialPort(m_sim.Device()).open(QIODevice::ReadWrite)) << what;
+    }
 }
 
 // The line goes away in the middle of a restore: one line says how far it got, and Qt's own

@@ -1,6 +1,9 @@
 // The debug log: each line with its time and the pid, under 1 MB with one old file.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -57,6 +60,51 @@ TEST(AppendLog, TheLogMovesToItsOldFileBeforeItPassesOneMegabyte) {
     EXPECT_TRUE(Bytes(old).contains("first line\n"));
     EXPECT_EQ(Bytes(old).count('\n') + Bytes(path).count('\n'), written);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+// Two programs rotating one log: the log moves under its lock, so a program that finds it
+// locked goes on without rotating, and one that finds it moved already writes to the new log
+// instead of moving that one over the old file. Whatever the two do at once, PROGRAM.log.1 is
+// always a whole log and no line is split.
+TEST(AppendLog, TwoWritersNeverMoveEachOthersLines) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vexa.log")), old = path + ".1";
+    constexpr qint64 kLimit = 8 * 1024;
+    const AppendLog log(QFile::encodeName(path), kLimit);
+    const QByteArray text(100, 'x');
+    while (SizeOf(path) + 200 < kLimit) log.Append(text);
+
+    // Locked by another program at the moment it would move: the line goes on the log.
+    const int held = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const qint64 full = SizeOf(path);
+    log.Append(QByteArray(300, 'y'));
+    EXPECT_GT(SizeOf(path), full);
+    EXPECT_EQ(SizeOf(old), -1);
+    ::close(held);
+    log.Append("after the lock");
+    EXPECT_GT(SizeOf(old), full);
+
+    // Two processes appending at once, each rotating when the log is full.
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0; i < 3000; ++i) log.Append(text);
+            ::_exit(0);
+        }
+    }
+    for (pid_t child : children) ::waitpid(child, nullptr, 0);
+    EXPECT_GT(SizeOf(old), kLimit - 2 * (text.size() + 60));
+    const QRegularExpression whole(QStringLiteral("^\\d{4}-.* \\[\\d+\\] x{100}$"));
+    for (const QString& file : {path, old}) {
+        for (const QByteArray& line : Bytes(file).split('\n')) {
+            if (!line.isEmpty()) {
+                EXPECT_TRUE(whole.match(QString::fromLatin1(line)).hasMatch()) << line.constData();
+            }
+        }
+    }
 }
 
 }  // namespace

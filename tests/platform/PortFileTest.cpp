@@ -22,14 +22,17 @@ TEST(PortFileTest, ReadsTheLeadingNumberOfWhateverTheFileHolds) {
         QByteArray content;
         bool empty;
         int number;
+        const char* text;  // the number as messages name it
     };
     const Case cases[] = {
-        {"", true, 0},
-        {QByteArray("7\0", 2), false, 7},
-        {"12" + QByteArray(8 << 20, 'x'), false, 12},   // huge: only its start is read
-        {QByteArray("\xff\xfe\x00\x01", 4), false, 0},  // binary
-        {"  -4", false, -4},
-        {"123456789", false, 0},  // no port number at all
+        {"", true, 0, ""},
+        {QByteArray("7\0", 2), false, 7, "7"},
+        {"12" + QByteArray(8 << 20, 'x'), false, 12, "12"},  // huge: only its start is read
+        {QByteArray("\xff\xfe\x00\x01", 4), false, 0, ""},  // binary
+        {"  -4", false, -4, "-4"},
+        {"123456789", false, 0, "123456789"},  // no port number at all
+        // Ten megabytes of digits: named as what it starts with, never as port 0.
+        {"12" + QByteArray(10 << 20, '1'), false, 0, "121111111111..."},
     };
     QTemporaryDir dir;
     const QString path = dir.filePath("qzmcconfig.ini");
@@ -41,6 +44,7 @@ TEST(PortFileTest, ReadsTheLeadingNumberOfWhateverTheFileHolds) {
         const PortFile::Content content = PortFile(path).Read();
         EXPECT_EQ(content.empty, c.empty) << c.content.left(8).toHex().constData();
         EXPECT_EQ(content.number, c.number) << c.content.left(8).toHex().constData();
+        EXPECT_EQ(content.text, QLatin1String(c.text)) << c.content.left(8).toHex().constData();
         EXPECT_TRUE(content.problem.isEmpty());
     }
 }
