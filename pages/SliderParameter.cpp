@@ -145,6 +145,11 @@ bool SliderParameter::SliderEvent(QEvent* event) {
             if (m_keysRest.IsActive()) KeysRested();
             m_keysRest.Stop();
             return false;
+        case QEvent::EnabledChange:
+            // Held in the middle of a drag (the window waits for a read-back): the release
+            // never comes, and the thumb goes back to what the controller holds.
+            if (!m_pSlider->isEnabled() && std::exchange(m_bMouseHeld, false)) Show(m_nSettled);
+            return false;
         case QEvent::Wheel:
             // The wheel would move the thumb, and with it the box and the cached value, without
             // anything going to the controller; like the lists, the sliders ignore it.
