@@ -112,6 +112,14 @@ constexpr BiText kValuesNoData{"未收到数据：以上是最后收到的数值
                                "No data coming: the last values received"};
 constexpr BiText kValuesLineLost{"连接已断开：以上是最后收到的数值",
                                  "Line lost: the last values received"};
+// The tooltips of the grid's boxes (%1 the channel, %2 the position) and the reverse boxes.
+constexpr BiText kGridHelp{"勾选：%1通道开关在“%2”位时打开这一行的功能；点击即写入飞控",
+                           "Ticked: the switch on CH%1 at \"%2\" turns this row's function on; a "
+                           "click writes it to the controller"};
+constexpr BiText kPositions[] = {{"低", "low"}, {"中", "middle"}, {"高", "high"}};
+constexpr BiText kReverseHelp{"勾选：该通道反向；点击即写入飞控",
+                              "Ticked: this channel is reversed; a click writes it to the "
+                              "controller"};
 // A stream that sends nothing for this long is told as such.
 constexpr std::chrono::milliseconds kFrameSilence{1500};
 
@@ -142,6 +150,7 @@ CCustomPage::CCustomPage(IPageHost& host, QWidget* parent)
     // The barometer caption reads as the language switch writes it, not as the template has it.
     SetControlText(FindControl(this, IDC_BARO_HEIGHT_CAPTION), QStringLiteral("气压计高度"));
     SetStreamingControls(false);
+    ShowTooltips(false);
     BindHandlers();
     m_livePlot = std::make_unique<CLivePlot>(m_host, *this, *m_ui->btnLivePlot);
     m_frameWatch = std::make_unique<ClockTimer>(m_host.Clock());
@@ -361,6 +370,15 @@ void CCustomPage::ClearLiveValues() {
     SetAge(m_bDisplayStopped ? LiveAge::None : LiveAge::Streaming);
 }
 
+void CCustomPage::ShowTooltips(bool english) {
+    for (const auto& row : m_grid)
+        for (int k = 0; k < kColumns; ++k)
+            row[std::size_t(k)]->setToolTip(
+                kGridHelp.In(english).arg(5 + k / 3).arg(kPositions[k % 3].In(english)));
+    for (const auto* boxes : {&m_receiverReverse, &m_outputReverse})
+        for (QCheckBox* box : *boxes) box->setToolTip(kReverseHelp.In(english));
+}
+
 void CCustomPage::SetAge(LiveAge age) {
     m_age = age;
     ShowAge();
@@ -409,6 +427,7 @@ void CCustomPage::ShowDisplayCaption(bool english) {
 void CCustomPage::SetEnglish(bool english) {
     for (const PageText& entry : kPageTexts)
         ShowCaption(FindControl(this, entry.id), entry.text, english);
+    ShowTooltips(english);
     ShowDisplayCaption(english);
     m_livePlot->SetEnglish(english);
     ShowAge();

@@ -81,6 +81,7 @@ private:
     void SetStreamingControls(bool streaming);
     // The caption of button 1118 for the display's state, in the given language.
     void ShowDisplayCaption(bool english);
+    void ShowTooltips(bool english);
     void SetAge(LiveAge age);
     void ShowAge();
 

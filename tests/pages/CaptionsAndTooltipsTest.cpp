@@ -59,6 +59,8 @@ TEST_F(CaptionsAndTooltipsTest, ARestingPointerShowsWhatTheControlDoes) {
         {0, IDC_BASIC_LABEL_MAIN_STAB, "范围：0～100", "Range: 0 to 100"},
         {0, IDC_BASIC_SLIDER_MAIN_STAB, "主稳定度", "Main stability"},
         {0, IDC_BASIC_EDIT_MAIN_STAB, "范围：0～100", "Range: 0 to 100"},
+        {1, IDC_SWITCH_GRID[2][7], "7通道开关在“中”位", "CH7 at \"middle\""},
+        {1, IDC_OUTPUT_REVERSE[3], "该通道反向", "reversed"},
         {2, IDC_GPS_LABEL_CENTRING, "定点回中力度", "Strength to Position"},
         {2, IDC_GPS_SLIDER_WIND, "范围：", "Range: "},
         {3, IDC_GIMBAL_EDIT_PITCH_MID, "范围：-100～100", "Range: -100 to 100"},
