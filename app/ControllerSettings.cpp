@@ -4,12 +4,14 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <span>
+#include <tuple>
 
 #include "CommError.h"
 #include "CommandFrames.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
 #include "ParamTable.h"
+#include "RestingChoice.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
@@ -71,11 +73,25 @@ constexpr BiText kDeclinationQuestion{"您需要立即设置本地磁偏角值�
 void CControllerSettings::BindHandlers() {
     Ui::CVexaDlg& ui = m_dlg.Ui();
     Prompter& p = m_dlg.GetPrompter();
-    BindGuarded(ui.cboFrameType, &QComboBox::activated, &m_dlg.Window(), p, [this] { OnFrameType(); });
-    BindGuarded(ui.cboEscRate, &QComboBox::activated, &m_dlg.Window(), p, [this] { OnEscRate(); });
-    BindGuarded(ui.cboServoRate, &QComboBox::activated, &m_dlg.Window(), p, [this] { OnServoRate(); });
-    for (QCheckBox* box : m_dlg.SensorBoxes())
-        BindGuarded(box, &QCheckBox::clicked, &m_dlg.Window(), p, [this] { OnSensor(); });
+    // A walk through a list or over a box by the keys sends only where it rests.
+    const auto listShows = [this](QComboBox* list, char letter) {
+        return [this, list, letter] { return list->currentIndex() + 1 == Cached(letter); };
+    };
+    const std::tuple<QComboBox*, char, void (CControllerSettings::*)()> lists[] = {
+        {ui.cboFrameType, 'A', &CControllerSettings::OnFrameType},
+        {ui.cboEscRate, 'B', &CControllerSettings::OnEscRate},
+        {ui.cboServoRate, 'P', &CControllerSettings::OnServoRate}};
+    for (const auto& [list, letter, handler] : lists) {
+        auto* rest = new RestingChoice(*list, m_dlg.Clock(), p, [this, handler = handler] {
+            (this->*handler)();
+        }, listShows(list, letter));
+        QObject::connect(list, &QComboBox::activated, rest, &RestingChoice::Chosen);
+    }
+    for (QCheckBox* box : m_dlg.SensorBoxes()) {
+        auto* rest = new RestingChoice(*box, m_dlg.Clock(), p, [this] { OnSensor(); },
+                                       [this] { return SensorMaskShown() == SensorMaskHeld(); });
+        QObject::connect(box, &QCheckBox::clicked, rest, &RestingChoice::Chosen);
+    }
     BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { OnDeclination(); });
     BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg.Window(), p, [this] { OnFrameEditor(); });
@@ -115,6 +131,26 @@ void CControllerSettings::OnEscRate() { SetParameter('B', m_dlg.Ui().cboEscRate-
 
 void CControllerSettings::OnServoRate() {
     SetParameter('P', m_dlg.Ui().cboServoRate->currentIndex() + 1);
+}
+
+int CControllerSettings::Cached(char letter) const {
+    return m_dlg.Session().Cache()[std::size_t(*CacheSlotOf(letter))];
+}
+
+int CControllerSettings::SensorMaskShown() const {
+    int mask = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (m_dlg.SensorBoxes()[bit]->isChecked()) mask |= 1 << bit;
+    return mask;
+}
+
+int CControllerSettings::SensorMaskHeld() const {
+    // The dispatcher spreads the mask over the cache slots of the eight boxes.
+    const auto bits = m_dlg.Session().Cache().subspan(*CacheSlotOf('M'), 8);
+    int mask = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (bits[bit] != 0) mask |= 1 << bit;
+    return mask;
 }
 
 void CControllerSettings::OnSensor() {

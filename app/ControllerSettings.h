@@ -28,6 +28,10 @@ public:
 private:
     // One setting of the upper panel, with the main window's controls exchanged around it.
     void SetParameter(char letter, int shown);
+    int Cached(char letter) const;
+    // The mask the sensor boxes show, and the one the controller holds as far as it is known.
+    int SensorMaskShown() const;
+    int SensorMaskHeld() const;
     void ShowFrameEditButton(int frameTypeIndex);
     bool DeclinationFits(int declination);
     void Hint(const BiText& caption, const BiText& text);

@@ -34,7 +34,8 @@ constexpr ControlText kMainWindowTexts[] = {
     {1003, captions::kEscRate},
     {1013, captions::kServoRate},
     {1021, captions::kSensors},
-    {1020, captions::kDeclination},
+    // The caption vexactl names the letter by is cut short; the button has room for the word.
+    {1020, {captions::kDeclination.chinese, "Declination"}},
     {1018, {"设置", "Setup"}},
     {1060, {"磁传感器", "Magnetic"}},
     {1062, {"气压计", "Barometer"}},

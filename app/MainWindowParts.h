@@ -25,6 +25,8 @@ struct MainWindowMembers {
     // The last read-back ended without its reply; cleared when a port open or a version reply
     // puts the status back.
     bool m_bReadBackIncomplete = false;
+    // Replies of the running read-back taken so far; -1 while none runs.
+    int m_nReadBackStep = -1;
     QString m_strFwPath;             // 1028
     QString m_strStatus;             // 1047
     std::array<int, 8> m_nSensor{};  // 1056 1057 1058 1059 1060 1062 1064 1065
@@ -45,6 +47,7 @@ public:
     virtual MainWindowMembers& Members() = 0;
     virtual CControllerSession& Session() = 0;
     virtual Prompter& GetPrompter() = 0;
+    virtual IClock& Clock() = 0;
     virtual bool IsEnglish() const = 0;
     // Controls to members (save) or members to controls; false when the declination box did
     // not hold an integer.
@@ -55,6 +58,11 @@ public:
     virtual CParameterFiles& Files() = 0;
     virtual CFrameDlg& FrameEditor() = 0;
     virtual CCustomPage& CustomPage() = 0;
+    // The window has started a read-back: the status says so and counts its replies.
+    virtual void ReadBackStarted() = 0;
+    // The upgrade waits for a firmware file to be chosen again: start is disabled and the
+    // path box shows the hint to choose one.
+    virtual void ClearFirmwareChoice() = 0;
     // The window's signal that an upgrade has ended, after its message was shown.
     virtual void TellUpgradeEnded(bool succeeded) = 0;
 };

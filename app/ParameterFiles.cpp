@@ -47,6 +47,8 @@ constexpr BiText kRestoreHint{
     "2. Parameters you saved yourself (a file saved with the [Save Data] button).\r\r"
     "Note: do not change the format of such a file, or the restored parameters may be wrong!"};
 
+// The status after a save (%1 the file written).
+constexpr BiText kSavedTo{"参数已保存到 %1", "Parameters saved to %1"};
 constexpr BiText kSaveFailed{"数据没有保存：无法写入文件 %1\r\r原因：%2",
                              "The data was not saved: cannot write the file %1\r\rReason: %2"};
 constexpr BiText kCannotRead{"无法读取文件 %1\r\r原因：%2\r\r没有向飞控发送任何数据。",
@@ -128,7 +130,10 @@ void CParameterFiles::Save() {
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
         return;
     }
-    if (const QString held = HeldOutOfRangeNote(); !held.isEmpty()) ShowStatus(held);
+    QString status = kSavedTo.In(m_dlg.IsEnglish()).arg(QDir::toNativeSeparators(*path));
+    if (const QString held = HeldOutOfRangeNote(); !held.isEmpty())
+        status += (m_dlg.IsEnglish() ? QStringLiteral(". ") : QStringLiteral("。")) + held;
+    ShowStatus(status);
 }
 
 void CParameterFiles::OnRestoreChoice(int entry) {

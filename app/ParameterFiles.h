@@ -43,6 +43,9 @@ public:
     ReadBackRecord& Record() { return m_record; }
     void OnReadBackFinished();
     void OnReadBackIncomplete();
+    // The operator started something new (a refresh, another port): the backup note of an
+    // earlier action is not told at the end of this read-back.
+    void ForgetBackupNote() { m_strBackupNote.clear(); }
     // Before a restore, a reference set or an upgrade (`action` names it in the file name): the
     // cache of the last complete read-back is written as a dated backup, and the status line
     // says where, or why there is none. Nothing without a backups folder (nullopt).

@@ -77,7 +77,7 @@ void CPortConnection::Refresh() {
     StopLiveDisplay();
     m_dlg.Session().StartAfresh();
     m_dlg.Members().m_bPortOpenFailed = false;
-    m_dlg.Ui().btnStartUpgrade->setEnabled(false);
+    m_dlg.ClearFirmwareChoice();
     SetupFromFile();
 }
 
@@ -131,5 +131,6 @@ void CPortConnection::StartReadBack() {
     // Receive mode 0, an empty buffer, a full retry budget, then "?V\r".
     m_dlg.UpdateData(true);
     m_dlg.Session().ReadBack();
+    if (m_dlg.Session().PortOpen() && !m_dlg.Session().UploadRunning()) m_dlg.ReadBackStarted();
     m_dlg.UpdateData(false);
 }

@@ -1,6 +1,8 @@
 #include "StaleValues.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <utility>
 
 #include "BiText.h"
 
@@ -38,20 +40,41 @@ void CStaleValues::SetEnglish(bool english) {
 }
 
 void CStaleValues::HoldSenders() {
-    if (!m_bStale) return;
+    if (!m_bStale && !m_bReading) return;
     for (const QPointer<QWidget>& sender : m_senders)
         if (sender) sender->setEnabled(false);
+}
+
+void CStaleValues::HoldForReadBack(bool hold) {
+    if (std::exchange(m_bReading, hold) == hold) return;
+    if (hold) {
+        m_focusBeforeHold = QApplication::focusWidget();
+        Apply();
+        return;
+    }
+    Apply();
+    QWidget* focus = m_focusBeforeHold.data();
+    m_focusBeforeHold.clear();
+    if (focus && focus != QApplication::focusWidget() && focus->isEnabled() &&
+        focus->isVisible() && focus->window()->isActiveWindow())
+        focus->setFocus(Qt::OtherFocusReason);
+}
+
+void CStaleValues::Show(bool stale) {
+    m_bStale = stale;
+    Apply();
+    if (m_notice) m_notice->setVisible(stale);
 }
 
 // A page disabled as a whole keeps its controls' own enabled states (the live display's,
 // an upload's) and gives them back as they are when it is enabled again. The senders of the
 // upper panel are enabled again once every value has been read.
-void CStaleValues::Show(bool stale) {
-    const bool wasStale = std::exchange(m_bStale, stale);
+void CStaleValues::Apply() {
+    const bool held = m_bStale || m_bReading;
+    const bool wasHeld = std::exchange(m_bHeld, held);
     for (const QPointer<QWidget>& page : m_pages)
-        if (page) page->setEnabled(!stale);
-    if (stale || wasStale)
+        if (page) page->setEnabled(!held);
+    if (held || wasHeld)
         for (const QPointer<QWidget>& sender : m_senders)
-            if (sender) sender->setEnabled(!stale);
-    if (m_notice) m_notice->setVisible(stale);
+            if (sender) sender->setEnabled(!held);
 }

@@ -19,6 +19,9 @@ inline constexpr BiText kPortFileNotWritten{"串口记录文件 %1 未写入（%
                                             "will not be remembered at the next start."};
 // A read-back chain ended without a reply: some values shown were never read.
 inline constexpr BiText kReadBackIncomplete{"参数读取未完成", "Read incomplete"};
+// The read-back on its way (%1 the replies taken, %2 the queries it asks) and at its end.
+inline constexpr BiText kReadingParameters{"正在读取参数 %1/%2…", "Reading parameters %1/%2…"};
+inline constexpr BiText kParametersRead{"已读取 %1 个参数", "%1 parameters read"};
 // A chain's answer did not come (%1 names the value): the controller may not hold it.
 inline constexpr BiText kNotConfirmed{"飞控未确认%1，请检查连接后重试。",
                                       "The controller did not confirm %1; check the connection "

@@ -121,21 +121,27 @@ void CUpgradeControls::OnSelectFirmwareFile() {
     request.defaultExtension = QStringLiteral("*.bin");
     request.kind = FileKind::Firmware;
     const std::optional<QString> chosen = m_dlg.GetPrompter().OpenFile(request);
-    QString path;
-    if (chosen) {
-        path = *chosen;
-        m_dlg.Members().m_strFwPath = path;
-        pathBox->setText(path);
-        switch (FirmwareImage::CheckName(path)) {
-            case FirmwareCheck::Ok:
-                break;
-            case FirmwareCheck::NoFileChosen:
-                return FileRefused(kNoFileChosen);
-            default:
-                return FileRefused(kNotFirmware);
+    if (!chosen) {
+        // Cancelled: nothing to tell, and the choice made before (if any) stands.
+        if (m_fwImage.IsLoaded() && m_dlg.Ui().btnStartUpgrade->isEnabled()) {
+            m_dlg.Members().m_strFwPath = m_fwImage.Path();
+            pathBox->setText(m_fwImage.Path());
+        } else {
+            m_dlg.Ui().btnStartUpgrade->setEnabled(false);
         }
+        return;
     }
-    // A cancelled dialog leaves no path, and reading nothing fails like a damaged file.
+    const QString path = *chosen;
+    m_dlg.Members().m_strFwPath = path;
+    pathBox->setText(path);
+    switch (FirmwareImage::CheckName(path)) {
+        case FirmwareCheck::Ok:
+            break;
+        case FirmwareCheck::NoFileChosen:
+            return FileRefused(kNoFileChosen);
+        default:
+            return FileRefused(kNotFirmware);
+    }
     if (m_fwImage.Read(path) != FirmwareCheck::Ok) {
         if (FirmwareImage::IsTooLarge(path))
             return FileRefused(kFileTooLarge.In(m_dlg.Members().m_bEnglish).arg(FirmwareImage::kLargestFile));
@@ -150,7 +156,10 @@ void CUpgradeControls::FileRefused(const BiText& message) {
 
 void CUpgradeControls::FileRefused(const QString& text) {
     m_fwImage.Clear();
+    // The refused file's path goes with the start button: the box asks for a file again.
     m_dlg.Ui().btnStartUpgrade->setEnabled(false);
+    m_dlg.Members().m_strFwPath = kSelectHint.In(m_dlg.Members().m_bEnglish);
+    m_dlg.Ui().edtFwPath->setText(m_dlg.Members().m_strFwPath);
     m_dlg.GetPrompter().Message({texts::kMessageCaption.In(m_dlg.Members().m_bEnglish), text, PromptButtons::Ok,
                               PromptIcon::None, PromptAnswer::Ok});
 }

@@ -23,6 +23,7 @@
 #include "Prompter.h"
 #include "ReadBackChain.h"
 #include "ResourceIds.h"
+#include "RestingChoice.h"
 #include "ScreenFit.h"
 #include "StaleValues.h"
 #include "StatusLine.h"
@@ -32,6 +33,11 @@
 #include "UpperPanelTooltips.h"
 #include "VoltagePage.h"
 #include "ui_VexaDlg.h"
+
+namespace {
+// Longer than a query asked twice without a reply, after which the read-back itself gives up.
+constexpr std::chrono::milliseconds kReadBackSilence{3000};
+}  // namespace
 
 CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompter& prompter,
                    const Options& options, QWidget* parent)
@@ -54,10 +60,25 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     qApp->installEventFilter(this);
+    m_readBackWatch = std::make_unique<ClockTimer>(m_clock);
+    m_readBackWatch->onExpired = [this] {
+        if (m_members.m_nReadBackStep < 0) return;
+        // A status another action has written since tells what that action did.
+        const bool statusIsTheReadBacks = m_ui->edtStatus->text() == ReadBackProgressText(m_members.m_bEnglish);
+        ReadBackEnded();
+        if (!statusIsTheReadBacks) return;
+        m_members.m_bReadBackIncomplete = true;
+        ShowStatus(texts::kReadBackIncomplete.In(m_members.m_bEnglish));
+    };
     InitDialog();
 }
 
-CVexaDlg::~CVexaDlg() { qApp->removeEventFilter(this); }
+CVexaDlg::~CVexaDlg() {
+    qApp->removeEventFilter(this);
+    // Hidden while the session is still there: a number left typed in a box is settled now,
+    // not when the base class hides the children of a window whose session is gone.
+    hide();
+}
 
 void CVexaDlg::InitDialog() {
     m_members.m_bEnglish = false;
@@ -185,7 +206,10 @@ void CVexaDlg::BindHandlers() {
     BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
     BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
     BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
-    BindGuarded(m_ui->cboPort, &QComboBox::activated, this, p, [this] { m_port.ChangePort(); });
+    // A walk through the ports by the keys opens only the one it rests on.
+    auto* portRest =
+        new RestingChoice(*m_ui->cboPort, m_clock, p, [this] { m_port.ChangePort(); });
+    connect(m_ui->cboPort, &QComboBox::activated, portRest, &RestingChoice::Chosen);
     const std::pair<QPushButton*, int> selectors[] = {{m_ui->btnPageBasic, 0},
                                                       {m_ui->btnPageCustom, 1},
                                                       {m_ui->btnPageGps, 2},
@@ -215,6 +239,8 @@ void CVexaDlg::ToggleLanguage() {
                    : m_members.m_bReadBackIncomplete ? texts::kReadBackIncomplete
                                            : texts::kPortOpened)
                       .In(english);
+    if (!m_members.m_bPortOpenFailed && m_members.m_nReadBackStep >= 0)
+        m_members.m_strStatus = ReadBackProgressText(english);
     m_members.m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
     m_members.m_strVersionCaption = texts::kVersionCaption.In(english);
     UpdateData(false);
@@ -231,6 +257,8 @@ void CVexaDlg::OpenFrameEditorOnReadBack() {
 
 void CVexaDlg::OnLineLost() {
     m_members.m_bPortOpenFailed = true;
+    ReadBackEnded();
+    m_pCustomPage->LineLost();
     m_members.m_strStatus = texts::kPortNotOpened.In(m_members.m_bEnglish);
     m_ui->edtStatus->setText(m_members.m_strStatus);
     m_stale->LineLost(m_members.m_bEnglish);
@@ -315,25 +343,60 @@ void CVexaDlg::OnFirmwareVersion(int version) {
     // message box in the middle of the read-back.
     m_members.m_strVersionCaption = texts::kVersionCaption.In(m_members.m_bEnglish);
     m_members.m_strVersion = FirmwareVersionText(version);
-    m_members.m_strStatus = texts::kPortOpened.In(m_members.m_bEnglish);
     m_members.m_bReadBackIncomplete = false;
     m_ui->lblVersionCaption->setText(m_members.m_strVersionCaption);
     m_ui->edtVersion->setText(m_members.m_strVersion);
-    m_ui->edtStatus->setText(m_members.m_strStatus);
+    // The status counts the read-back's replies (OnQueryReply), the version's among them.
 }
 
 void CVexaDlg::OnReadBackFinished() {
+    ReadBackEnded();
+    ShowStatus(texts::kParametersRead.In(m_members.m_bEnglish).arg(kReadBackOrder.size()));
     m_files->OnReadBackFinished();
     m_stale->ReadBackComplete();
     emit ReadBackSettled();
 }
 
-void CVexaDlg::OnQueryReply(char letter, int wire) { m_files->Record().OnQueryReply(letter, wire); }
+// Every reply of the read-back is told here, the version's first; the read-back started by
+// the session itself (after a reference set, a restore or an upgrade) is counted from it.
+// While the replies come the senders wait: nothing the operator changes is read over.
+void CVexaDlg::OnQueryReply(char letter, int wire) {
+    m_files->Record().OnQueryReply(letter, wire);
+    const std::size_t position = kReadBackOrder.find(letter);
+    if (position == std::string_view::npos) return;
+    m_members.m_nReadBackStep = int(position) + 1;
+    m_stale->HoldForReadBack(true);
+    m_readBackWatch->Start(kReadBackSilence);
+    ShowReadBackProgress();
+}
+
+void CVexaDlg::ReadBackStarted() {
+    m_files->ForgetBackupNote();
+    m_pCustomPage->ClearLiveValues();
+    m_members.m_nReadBackStep = 0;
+    m_readBackWatch->Start(kReadBackSilence);
+    ShowReadBackProgress();
+}
+
+QString CVexaDlg::ReadBackProgressText(bool english) const {
+    return texts::kReadingParameters.In(english)
+        .arg(m_members.m_nReadBackStep)
+        .arg(kReadBackOrder.size());
+}
+
+void CVexaDlg::ShowReadBackProgress() { ShowStatus(ReadBackProgressText(m_members.m_bEnglish)); }
+
+void CVexaDlg::ReadBackEnded() {
+    m_members.m_nReadBackStep = -1;
+    m_readBackWatch->Stop();
+    m_stale->HoldForReadBack(false);
+}
 
 void CVexaDlg::OnReadBackIncomplete(char letter) {
     // A frame read given up is drawn with what it has.
     if (kFrameGeometryOrder.find(letter) != std::string_view::npos) m_pFrameDlg->FrameReadEnded();
     // Shown directly, as the version is: the operator learns to press refresh.
+    if (kReadBackOrder.find(letter) != std::string_view::npos) ReadBackEnded();
     m_members.m_bReadBackIncomplete = true;
     m_files->OnReadBackIncomplete();
     m_members.m_strStatus = texts::kReadBackIncomplete.In(m_members.m_bEnglish);
@@ -444,15 +507,16 @@ bool CVexaDlg::eventFilter(QObject* watched, QEvent* event) {
             widget->window()->setAttribute(Qt::WA_KeyboardFocusChange);
     }
     // Enter and Escape typed in any control of this window neither confirm, cancel nor close it.
-    // Enter still reaches an editable box, where it confirms the number typed (a slider's box
-    // sends it); the box passes it on to the window, which swallows it there.
+    // Both still reach an editable box, where Enter confirms the number typed (a slider's box
+    // sends it) and Escape puts the box back; the box passes them on to the window, which
+    // swallows them there.
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
         const auto* box = qobject_cast<QLineEdit*>(watched);
-        const bool confirmsBox = enter && box && !box->isReadOnly();
-        const bool swallowed = (enter && !confirmsBox) || key == Qt::Key_Escape;
+        const bool editable = box && !box->isReadOnly();
+        const bool swallowed = (enter || key == Qt::Key_Escape) && !editable;
         if (swallowed && widget && widget->window() == this) return true;
     }
     return QDialog::eventFilter(watched, event);

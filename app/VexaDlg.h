@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CMSComm.h"
+#include "ClockTimer.h"
 #include "ControllerSession.h"
 #include "ControllerSettings.h"
 #include "IPageHost.h"
@@ -141,6 +142,11 @@ private:
     CPortConnection& Port() override { return m_port; }
     CParameterFiles& Files() override { return *m_files; }
     void TellUpgradeEnded(bool succeeded) override { emit UpgradeEnded(succeeded); }
+    void ReadBackStarted() override;
+    // The status of the read-back: replies taken of all it asks, or how many were read.
+    void ShowReadBackProgress();
+    QString ReadBackProgressText(bool english) const;
+    void ReadBackEnded();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
@@ -174,4 +180,7 @@ private:
     bool m_bPainted = false;
     QtTranslations m_qtTexts;
     std::unique_ptr<CStaleValues> m_stale;
+    // Runs out when the read-back's replies stop without its end being told (a chain that
+    // replaced it): the senders are not held for ever.
+    std::unique_ptr<ClockTimer> m_readBackWatch;
 };

@@ -25,6 +25,7 @@
 #include "Prompter.h"
 #include "IControllerIntents.h"
 #include "ResourceIds.h"
+#include "RestingChoice.h"
 #include "TabChain.h"
 #include "ui_FrameDlg.h"
 
@@ -65,7 +66,7 @@ struct Caption {
 };
 const Caption kCaptions[] = {
     {"grpFrame", {"机架参数设置区", "Frame Settings"}},
-    {"grpPlan", {"机架形状及电机位置模拟平面图", "Frame Shape and Motor Positions (plan)"}},
+    {"grpPlan", {"机架形状及电机位置模拟平面图", "Plan of Frame and Motors"}},
     {"lblAxisCount", {"请输入您机架的轴数", "Number of axes of your frame"}},
     {"lblMaxX", {"请输入您机架的X轴距最大值(mm)", "Largest X span of your frame (mm)"}},
     {"lblMaxY", {"请输入您机架的Y轴距最大值(mm)", "Largest Y span of your frame (mm)"}},
@@ -117,6 +118,11 @@ void CFrameDlg::SetEnglish(bool english) {
 CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
     : QDialog(parent), m_host(host), m_ui(std::make_unique<Ui::CFrameDlg>()) {
     m_ui->setupUi(this);
+    // Enter confirms the box it is typed in (keyPressEvent); no button is the default one.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     setFixedSize(size());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -134,7 +140,13 @@ CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
     new TabChain({this}, {}, this);
 
     Prompter& prompter = m_host.GetPrompter();
-    BindGuarded(m_axisList, &QComboBox::activated, this, prompter, [this] { OnAxisCountChosen(); });
+    // A walk through the list by the keys sends only the count it rests on.
+    auto* axisRest = new RestingChoice(*m_axisList, m_host.Clock(), prompter,
+                                       [this] { OnAxisCountChosen(); }, [this] {
+                                           const int index = m_axisList->currentIndex();
+                                           return index >= 0 && kAxisCounts[index] == m_nAxisCount;
+                                       });
+    connect(m_axisList, &QComboBox::activated, axisRest, &RestingChoice::Chosen);
     for (QCheckBox* box : m_reverseBoxes)
         BindGuarded(box, &QCheckBox::clicked, this, prompter, [this] { OnDirectionClicked(); });
     BindGuarded(FindControlAs<QPushButton>(this, IDC_FRAME_SAVE), &QPushButton::clicked, this,
@@ -335,24 +347,35 @@ void CFrameDlg::Close() {
 
 void CFrameDlg::reject() { Close(); }
 
+// Escape closes the editor. Enter never does: in a box it confirms that box (checked and the
+// plan drawn, as leaving it does) and the focus stays there; elsewhere it does nothing, so no
+// button is pressed by it as a dialog's default.
 void CFrameDlg::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+    if (key == Qt::Key_Escape) {
         Close();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (auto* edit = qobject_cast<QLineEdit*>(focusWidget())) ConfirmEdit(edit);
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
+void CFrameDlg::ConfirmEdit(QLineEdit* edit) {
+    if (!isVisible() || !m_bRedrawOnLeave) return;
+    if (edit == m_maxXEdit || edit == m_maxYEdit)
+        OnSpanLeft(edit == m_maxYEdit);
+    else
+        RedrawPlan();
+}
+
 bool CFrameDlg::eventFilter(QObject* watched, QEvent* event) {
     // Leaving an edit checks it; a menu popping up over it is not leaving it.
-    if (event->type() == QEvent::FocusOut && isVisible() && m_bRedrawOnLeave &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        if (watched == m_maxXEdit || watched == m_maxYEdit)
-            OnSpanLeft(watched == m_maxYEdit);
-        else
-            RedrawPlan();
-    }
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        ConfirmEdit(static_cast<QLineEdit*>(watched));
     return QDialog::eventFilter(watched, event);
 }
 

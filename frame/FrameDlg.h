@@ -68,6 +68,8 @@ private:
     void OnAxisCountChosen();
     void OnDirectionClicked();
     void OnSpanLeft(bool isY);
+    // A box confirmed (Enter) or left: a span is checked, a coordinate redraws the plan.
+    void ConfirmEdit(QLineEdit* edit);
     void Save();
     bool SaveConfirmed();
     bool ReadyToSave();

@@ -1,11 +1,16 @@
 #include "CustomPage.h"
 
+#include "RestingChoice.h"
+
+#include <chrono>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 
 #include "BiText.h"
+#include "ClockTimer.h"
 #include "BilingualCaption.h"
 #include "CommError.h"
 #include "ControlLookup.h"
@@ -58,7 +63,7 @@ struct PageText {
 // What the language switch sets on this page (button 1118 follows the display's state).
 const PageText kPageTexts[] = {
     {IDC_FUNCTION_HINT, {"功能选项", "Funtion"}},
-    {IDC_SWITCH_INDICATOR_TITLE, {"开关指示", "SwitchIndica"}},
+    {IDC_SWITCH_INDICATOR_TITLE, {"开关指示", "Switches"}},
     {IDC_ROW_LABEL_FIRST + 0, captions::kSwitchRows[0]},
     {IDC_ROW_LABEL_FIRST + 1, captions::kSwitchRows[1]},
     {IDC_ROW_LABEL_FIRST + 2, captions::kSwitchRows[2]},
@@ -100,6 +105,24 @@ const PageText kPageTexts[] = {
     {IDC_CUSTOM_GROUP, {"自定义功能区", "Custom"}},
 };
 
+// What the live values shown are, when no frame is coming in.
+constexpr BiText kValuesStopped{"显示已停止：以上是最后收到的数值",
+                                "Display stopped: the last values received"};
+constexpr BiText kValuesNoData{"未收到数据：以上是最后收到的数值",
+                               "No data coming: the last values received"};
+constexpr BiText kValuesLineLost{"连接已断开：以上是最后收到的数值",
+                                 "Line lost: the last values received"};
+// The tooltips of the grid's boxes (%1 the channel, %2 the position) and the reverse boxes.
+constexpr BiText kGridHelp{"勾选：%1通道开关在“%2”位时打开这一行的功能；点击即写入飞控",
+                           "Ticked: the switch on CH%1 at \"%2\" turns this row's function on; a "
+                           "click writes it to the controller"};
+constexpr BiText kPositions[] = {{"低", "low"}, {"中", "middle"}, {"高", "high"}};
+constexpr BiText kReverseHelp{"勾选：该通道反向；点击即写入飞控",
+                              "Ticked: this channel is reversed; a click writes it to the "
+                              "controller"};
+// A stream that sends nothing for this long is told as such.
+constexpr std::chrono::milliseconds kFrameSilence{1500};
+
 int MaskOf(const auto& boxes) {
     int mask = 0;
     for (std::size_t k = 0; k < boxes.size(); ++k)
@@ -127,8 +150,13 @@ CCustomPage::CCustomPage(IPageHost& host, QWidget* parent)
     // The barometer caption reads as the language switch writes it, not as the template has it.
     SetControlText(FindControl(this, IDC_BARO_HEIGHT_CAPTION), QStringLiteral("气压计高度"));
     SetStreamingControls(false);
+    ShowTooltips(false);
     BindHandlers();
     m_livePlot = std::make_unique<CLivePlot>(m_host, *this, *m_ui->btnLivePlot);
+    m_frameWatch = std::make_unique<ClockTimer>(m_host.Clock());
+    m_frameWatch->onExpired = [this] {
+        if (m_age == LiveAge::Streaming && m_bHasValues) SetAge(LiveAge::NoData);
+    };
 }
 
 CCustomPage::~CCustomPage() = default;
@@ -161,24 +189,38 @@ void CCustomPage::BindHandlers() {
         const int partner = row == kHeadingLockRow ? kCareFreeRow
                             : row == kCareFreeRow  ? kHeadingLockRow
                                                    : -1;
+        const char letter = kRowLetters[row];
+        const auto unchanged = [this, row, letter, partner] {
+            return RowValue(row) == m_confirmed[letter] &&
+                   (partner < 0 || RowValue(partner) == m_confirmed[kRowLetters[partner]]);
+        };
         for (QCheckBox* box : m_grid[row])
-            BindGuarded(box, &QCheckBox::clicked, this, prompter, [this, row, partner] {
+            RestOnKeys(box, [this, row, partner] {
                 if (partner < 0)
                     SendRow(row);
                 else
                     SendLinkedRow(row, partner);
-            });
+            }, unchanged);
     }
-    for (QCheckBox* box : m_receiverReverse)
-        BindGuarded(box, &QCheckBox::clicked, this, prompter,
-                    [this] { SendReverse('N', m_receiverReverse); });
-    for (QCheckBox* box : m_outputReverse)
-        BindGuarded(box, &QCheckBox::clicked, this, prompter,
-                    [this] { SendReverse('O', m_outputReverse); });
+    for (const auto& [letter, boxes] :
+         {std::pair{'N', &m_receiverReverse}, std::pair{'O', &m_outputReverse}})
+        for (QCheckBox* box : *boxes)
+            RestOnKeys(box, [this, letter = letter, boxes = boxes] { SendReverse(letter, *boxes); },
+                       [this, letter = letter, boxes = boxes] {
+                           return MaskOf(*boxes) == m_confirmed[letter];
+                       });
     BindGuarded(FindControlAs<QPushButton>(this, IDC_FUNCTION_HINT), &QPushButton::clicked, this,
                 prompter, [this] { ShowHint(); });
     BindGuarded(m_displayButton, &QPushButton::clicked, this, prompter,
                 [this] { ToggleDisplay(); });
+}
+
+// A click sends at once; the space bar sends once the keys rest (two quick presses: none).
+void CCustomPage::RestOnKeys(QCheckBox* box, std::function<void()> send,
+                             std::function<bool()> unchanged) {
+    auto* rest = new RestingChoice(*box, m_host.Clock(), m_host.GetPrompter(), std::move(send),
+                                   std::move(unchanged));
+    connect(box, &QCheckBox::clicked, rest, &RestingChoice::Chosen);
 }
 
 int CCustomPage::RowValue(int row) const { return MaskOf(m_grid[row]); }
@@ -252,6 +294,11 @@ bool CCustomPage::ShowReadBack(char letter, int shown) {
 
 void CCustomPage::ShowLiveFrame(const LiveFrame& frame) {
     m_livePlot->Record(frame);
+    m_bHasValues = true;
+    if (!m_bDisplayStopped) {
+        m_frameWatch->Start(kFrameSilence);
+        if (m_age != LiveAge::Streaming) SetAge(LiveAge::Streaming);
+    }
     switch (frame.kind) {
         case LiveFrame::Kind::Receiver:
             for (int channel = 1; channel <= 8; ++channel)
@@ -284,21 +331,79 @@ void CCustomPage::ToggleDisplay() {
 // The page shows the streaming state before it touches the port: if the port refuses, the
 // next click stops what was started.
 void CCustomPage::StartDisplay() {
+    if (!m_livePlot->MayStartAfresh()) return;
     m_livePlot->DisplayStarted();
     SetStreamingControls(true);
     m_bDisplayStopped = false;
+    SetAge(LiveAge::Streaming);
+    m_frameWatch->Start(kFrameSilence);
     ShowDisplayCaption(m_host.IsEnglish());
     m_host.Session().StartLiveDisplay();
 }
 
 void CCustomPage::StopDisplay() {
-    m_bDisplayStopped = true;
+    StopDisplayState();
     RestoreIdleControls();
     m_host.ClearFirmwareChoice();
     m_host.Session().StopLiveDisplay();
 }
 
-void CCustomPage::StopDisplayState() { m_bDisplayStopped = true; }
+void CCustomPage::StopDisplayState() {
+    m_bDisplayStopped = true;
+    m_frameWatch->Stop();
+    if (m_age != LiveAge::LineLost) SetAge(m_bHasValues ? LiveAge::Stopped : LiveAge::None);
+}
+
+void CCustomPage::LineLost() {
+    m_bDisplayStopped = true;
+    m_frameWatch->Stop();
+    SetAge(m_bHasValues ? LiveAge::LineLost : LiveAge::None);
+}
+
+void CCustomPage::ClearLiveValues() {
+    for (const auto* boxes : {&m_receiverBoxes, &m_outputBoxes})
+        for (QLineEdit* box : *boxes) box->clear();
+    for (QLineEdit* box : {m_ui->edtSonarHeight, m_ui->edtBaroHeight, m_ui->edtMagAngle,
+                           m_ui->edtVibration, m_ui->edtLongitude, m_ui->edtLatitude})
+        box->clear();
+    m_bHasValues = false;
+    SetAge(m_bDisplayStopped ? LiveAge::None : LiveAge::Streaming);
+}
+
+void CCustomPage::ShowTooltips(bool english) {
+    for (const auto& row : m_grid)
+        for (int k = 0; k < kColumns; ++k)
+            row[std::size_t(k)]->setToolTip(
+                kGridHelp.In(english).arg(5 + k / 3).arg(kPositions[k % 3].In(english)));
+    for (const auto* boxes : {&m_receiverReverse, &m_outputReverse})
+        for (QCheckBox* box : *boxes) box->setToolTip(kReverseHelp.In(english));
+}
+
+void CCustomPage::SetAge(LiveAge age) {
+    m_age = age;
+    ShowAge();
+}
+
+void CCustomPage::ShowAge() {
+    const bool english = m_host.IsEnglish();
+    QString text;
+    switch (m_age) {
+        case LiveAge::Stopped:
+            text = kValuesStopped.In(english);
+            break;
+        case LiveAge::NoData:
+            text = kValuesNoData.In(english);
+            break;
+        case LiveAge::LineLost:
+            text = kValuesLineLost.In(english);
+            break;
+        case LiveAge::None:
+        case LiveAge::Streaming:
+            break;
+    }
+    m_ui->lblLiveState->setText(text);
+    m_livePlot->SetAgeNote(text);
+}
 
 void CCustomPage::RestoreIdleControls() {
     ShowDisplayCaption(m_host.IsEnglish());
@@ -322,6 +427,8 @@ void CCustomPage::ShowDisplayCaption(bool english) {
 void CCustomPage::SetEnglish(bool english) {
     for (const PageText& entry : kPageTexts)
         ShowCaption(FindControl(this, entry.id), entry.text, english);
+    ShowTooltips(english);
     ShowDisplayCaption(english);
     m_livePlot->SetEnglish(english);
+    ShowAge();
 }

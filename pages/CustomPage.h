@@ -10,6 +10,7 @@
 #include "IPageHost.h"
 
 class CLivePlot;
+class ClockTimer;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -49,6 +50,13 @@ public:
     // The page's inputs and the display button as the idle state has them.
     void RestoreIdleControls();
     bool DisplayStopped() const { return m_bDisplayStopped; }
+    // The line was lost: the live values shown are the last received, and say so.
+    void LineLost();
+    // The port was opened again: no value of an earlier stream is shown.
+    void ClearLiveValues();
+    // How old the live values shown are.
+    enum class LiveAge { None, Streaming, Stopped, NoData, LineLost };
+    LiveAge Age() const { return m_age; }
     // Captions in English (true) or Chinese (false).
     void SetEnglish(bool english);
     // The recording of the display and its plot window.
@@ -58,6 +66,7 @@ private:
     void FindControls();
     void BindHandlers();
 
+    void RestOnKeys(QCheckBox* box, std::function<void()> send, std::function<bool()> unchanged);
     int RowValue(int row) const;
     void SendRow(int row);
     void SendLinkedRow(int row, int partner);
@@ -72,6 +81,9 @@ private:
     void SetStreamingControls(bool streaming);
     // The caption of button 1118 for the display's state, in the given language.
     void ShowDisplayCaption(bool english);
+    void ShowTooltips(bool english);
+    void SetAge(LiveAge age);
+    void ShowAge();
 
     IPageHost& m_host;
     std::unique_ptr<Ui::CCustomPage> m_ui;
@@ -86,5 +98,8 @@ private:
     QSlider* m_failSafeIndicator = nullptr;
     QPushButton* m_displayButton = nullptr;
     bool m_bDisplayStopped = true;
+    LiveAge m_age = LiveAge::None;
+    bool m_bHasValues = false;  // a live value is shown
+    std::unique_ptr<ClockTimer> m_frameWatch;  // runs out when the stream sends nothing
     std::unique_ptr<CLivePlot> m_livePlot;
 };

@@ -21,7 +21,7 @@ CGimbalPage::CGimbalPage(IPageHost& host, QWidget* parent)
     AddParameter(')', IDC_GIMBAL_SLIDER_ROLL_LIMIT, IDC_GIMBAL_EDIT_ROLL_LIMIT);
     AddParameter('+', IDC_GIMBAL_SLIDER_Z_LIMIT, IDC_GIMBAL_EDIT_Z_LIMIT);
     // The label buttons have no action of their own on this page.
-    SetLabelTexts({
+    const std::vector<LabelText> labels = {
         {IDC_GIMBAL_LABEL_PITCH_SCALE, captions::kPitchScale},
         {IDC_GIMBAL_LABEL_ROLL_SCALE, captions::kRollScale},
         {IDC_GIMBAL_LABEL_Z_SCALE, captions::kZScale},
@@ -31,7 +31,12 @@ CGimbalPage::CGimbalPage(IPageHost& host, QWidget* parent)
         {IDC_GIMBAL_LABEL_PITCH_LIMIT, captions::kPitchLimit},
         {IDC_GIMBAL_LABEL_ROLL_LIMIT, captions::kRollLimit},
         {IDC_GIMBAL_LABEL_Z_LIMIT, captions::kZLimit},
-    });
+    };
+    // In the order of the sliders above.
+    const char letters[] = {'K', 'J', '%', '&', '^', '(', '_', ')', '+'};
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        AddCaptionHelp(letters[i], labels[i].id, labels[i].text);
+    SetLabelTexts(labels);
 }
 
 CGimbalPage::~CGimbalPage() = default;

@@ -23,19 +23,27 @@ public:
     CLivePlot(IPageHost& host, QWidget& page, QPushButton& button);
     ~CLivePlot() override;
 
+    // Before a new display starts: a recording not saved since its last frame is not dropped
+    // without a question (save it, drop it, or do not start). True when the display may start.
+    bool MayStartAfresh();
     void DisplayStarted();
     void Record(const LiveFrame& frame);
     void Open();
     void SetEnglish(bool english);
+    // What the plot says of the values' age (stopped, line lost), or nothing while they stream.
+    void SetAgeNote(const QString& note);
 
     const LiveRecording& Recording() const { return m_recording; }
     // Null until the window has first been opened.
     CLivePlotWindow* Window() const;
 
 private:
+    void MakeWindow();
+
     IPageHost& m_host;
     QWidget& m_page;
     QPushButton& m_button;
     LiveRecording m_recording;
-    QPointer<CLivePlotWindow> m_window;  // a child of the page's window, or deleted with us
+    QPointer<CLivePlotWindow> m_window;
+    QString m_strAgeNote;  // a child of the page's window, or deleted with us
 };

@@ -66,10 +66,13 @@ constexpr QSize kPreferredSize{900, 620};
 constexpr QSize kFrameAllowance{16, 48};
 
 const QColor kSensorColour(0x2f, 0x7f, 0xd0);
-// Eight colours that stay apart for the common kinds of colour blindness (Okabe and Ito's
-// set), one per receiver channel; the outputs take the same eight with a dashed line.
+// Eight colours, one per receiver channel (the outputs take the same eight with a dashed
+// line): each at least 3:1 against the white of the graph, and every two of them apart for
+// the common kinds of colour blindness as well (the first four and black from Okabe and Ito's
+// set; indigo, grey and dark slate instead of its orange, sky blue and yellow, which are faint
+// on white).
 constexpr QRgb kChannelColours[8] = {0x0072b2, 0xd55e00, 0x009e73, 0xcc79a7,
-                                   0xe69f00, 0x56b4e9, 0x000000, 0xf0e442};
+                                   0x332288, 0x666666, 0x000000, 0x2f4f4f};
 constexpr double kHeadingPeriod = 360;
 
 QColor BarColour(int index) { return QColor::fromRgb(kChannelColours[index % 8]); }
@@ -140,7 +143,7 @@ QWidget* CLivePlotWindow::BuildControls() {
         Refresh();
     });
     connect(m_pause, &QPushButton::clicked, this, &CLivePlotWindow::TogglePause);
-    connect(m_save, &QPushButton::clicked, this, &CLivePlotWindow::SaveRecording);
+    connect(m_save, &QPushButton::clicked, this, [this] { SaveRecording(); });
     return row;
 }
 
@@ -316,6 +319,7 @@ void CLivePlotWindow::ShowStatus() {
                        .arg(m_recording.Size());
     if (m_recording.RolledOver()) text += kRolledOver.In(m_bEnglish);
     if (m_bPaused) text.prepend(kPausedRecording.In(m_bEnglish));
+    if (!m_strAgeNote.isEmpty()) text.prepend(m_strAgeNote + QStringLiteral(" · "));
     m_status->setText(text);
 }
 
@@ -335,7 +339,21 @@ void CLivePlotWindow::ShowSavedPath() {
     m_savedTo->setToolTip(text);
 }
 
-void CLivePlotWindow::SaveRecording() {
+bool CLivePlotWindow::RecordingSaved() const { return m_nSavedAdded == m_recording.Added(); }
+
+void CLivePlotWindow::SetAgeNote(const QString& note) {
+    m_strAgeNote = note;
+    ShowStatus();
+}
+
+void CLivePlotWindow::RecordingRestarted() {
+    m_strSavedPath.clear();
+    m_nSavedAdded = m_recording.Added();
+    ShowSavedPath();
+    Refresh();
+}
+
+bool CLivePlotWindow::SaveRecording() {
     const QString name =
         QStringLiteral("LiveData-%1.csv")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
@@ -344,14 +362,16 @@ void CLivePlotWindow::SaveRecording() {
     request.defaultExtension = QStringLiteral("csv");
     request.defaultName = name;
     const std::optional<QString> path = m_prompter.SaveFile(request);
-    if (!path) return;
+    if (!path) return false;
     QString error;
     if (live_csv::Save(m_recording, *path, &error)) {
         m_strSavedPath = QDir::toNativeSeparators(*path);
+        m_nSavedAdded = m_recording.Added();
         ShowSavedPath();
-        return;
+        return true;
     }
     m_prompter.Message({texts::kMessageCaption.In(m_bEnglish),
                         kCannotSave.In(m_bEnglish).arg(*path, error), PromptButtons::Ok,
                         PromptIcon::Stop, PromptAnswer::Ok});
+    return false;
 }

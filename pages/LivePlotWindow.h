@@ -35,6 +35,14 @@ public:
     void SetEnglish(bool english);
     // Draws what the recording holds now; nothing while paused.
     void Refresh();
+    // Asks for a file and writes the recording there; true once it was written.
+    bool SaveRecording();
+    // Whether everything recorded so far went into the last file saved.
+    bool RecordingSaved() const;
+    // A new recording has started: the file the last one went to is not named for it.
+    void RecordingRestarted();
+    // Said before the recording's state: how old the picture is (stopped, line lost).
+    void SetAgeNote(const QString& note);
 
     ValueBar* Bar(int index) const { return m_bars[std::size_t(index)]; }
     QCheckBox* BarTick(int index) const { return m_ticks[std::size_t(index)]; }
@@ -59,7 +67,6 @@ private:
 
     void TogglePause();
     void FitScreen();
-    void SaveRecording();
     void ShowSavedPath();
     void RefreshIfNew();
     void ShowBars();
@@ -84,5 +91,7 @@ private:
     QLabel* m_spanLabel = nullptr;
     QLabel* m_savedTo = nullptr;
     QString m_strSavedPath;
+    QString m_strAgeNote;
+    quint64 m_nSavedAdded = 0;  // the recording's count of frames added when it was saved
     QTimer m_refresh;
 };

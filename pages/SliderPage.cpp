@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSlider>
 
 #include "BilingualCaption.h"
@@ -18,6 +19,11 @@
 namespace {
 constexpr BiText kOutsideRange{"请输入%1到%2之间的整数。",
                                "Please enter a whole number from %1 to %2."};
+constexpr BiText kVoltageOutsideRange{"请输入%1到%2之间的电压，例如 3.30 或 330（百分之一伏）。",
+                                      "Please enter a voltage from %1 to %2, e.g. 3.30 or 330 "
+                                      "(hundredths of a volt)."};
+// The range a tooltip ends with.
+constexpr BiText kRange{"范围：%1～%2", "Range: %1 to %2"};
 }  // namespace
 
 CSliderPage::CSliderPage(IPageHost& host, CachePolicy policy, QWidget* parent)
@@ -44,14 +50,19 @@ void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum
     });
     // Queued: a box left with a wrong number is refused from inside the focus change, where
     // a message box must not open.
-    connect(parameter, &SliderParameter::Refused, this, &CSliderPage::RefuseTyped,
-            Qt::QueuedConnection);
+    connect(
+        parameter, &SliderParameter::Refused, this,
+        [this, parameter](int minimum, int maximum) { RefuseTyped(*parameter, minimum, maximum); },
+        Qt::QueuedConnection);
 }
 
-void CSliderPage::RefuseTyped(int minimum, int maximum) {
+void CSliderPage::RefuseTyped(const SliderParameter& parameter, int minimum, int maximum) {
     const bool english = m_host.IsEnglish();
-    m_host.GetPrompter().Message({texts::kMessageCaption.In(english),
-                                  kOutsideRange.In(english).arg(minimum).arg(maximum),
+    const QString text =
+        parameter.InVolts()
+            ? kVoltageOutsideRange.In(english).arg(parameter.Text(minimum), parameter.Text(maximum))
+            : kOutsideRange.In(english).arg(minimum).arg(maximum);
+    m_host.GetPrompter().Message({texts::kMessageCaption.In(english), text,
                                   PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
 
@@ -81,9 +92,23 @@ void CSliderPage::AddHelp(char letter, int labelId, const QString& chinese,
                           const QString& english) {
     SliderParameter* parameter = ParameterOf(letter);
     Q_ASSERT_X(parameter, "CSliderPage::AddHelp", "letter without a slider");
-    m_tooltips.Add({FindControl(this, labelId), parameter->Slider(), parameter->Box()}, chinese,
-                   english);
+    const auto withRange = [parameter](const QString& help, bool english) {
+        const QString range = kRange.In(english)
+                                  .arg(parameter->Text(parameter->Slider()->minimum()))
+                                  .arg(parameter->Text(parameter->Slider()->maximum()));
+        return help + QLatin1Char('\n') + range;
+    };
+    m_tooltips.Add({FindControl(this, labelId), parameter->Slider(), parameter->Box()},
+                   withRange(chinese, false), withRange(english, true));
     m_tooltips.Show(false);
+}
+
+void CSliderPage::AddCaptionHelp(char letter, int labelId, const BiText& caption) {
+    // The captions are spaced out to fill their buttons; the tooltip reads them plainly.
+    const auto plain = [](const QString& text) {
+        return text.simplified().remove(QRegularExpression(QStringLiteral("(?<=\\p{Han}) (?=\\p{Han})")));
+    };
+    AddHelp(letter, labelId, plain(caption.In(false)), plain(caption.In(true)));
 }
 
 // The value goes to the controller; the cache takes it only once it has been sent. When the port

@@ -49,14 +49,22 @@ protected:
     void SetLabelTexts(std::vector<LabelText> labels) { m_labels = std::move(labels); }
     // The title of the page's group box, which has no control id of its own.
     void SetGroupTitle(QWidget* group, const BiText& title) { m_group = {group, title}; }
-    // A letter's help as the tooltip of its name button, slider and box; shown in Chinese
-    // until the language switches.
+    // A letter's help as the tooltip of its name button, slider and box, with the range the
+    // slider covers; shown in Chinese until the language switches.
     void AddHelp(char letter, int labelId, const QString& chinese, const QString& english);
+    // Tooltips of controls that are no slider parameter.
+    void AddTooltip(const QList<QWidget*>& controls, const QString& chinese,
+                    const QString& english) {
+        m_tooltips.Add(controls, chinese, english);
+        m_tooltips.Show(false);
+    }
+    // The tooltips of a letter whose page has no hint of its own: its caption and range.
+    void AddCaptionHelp(char letter, int labelId, const BiText& caption);
 
 private:
     void Commit(SliderParameter& parameter, int shown);
     // A number typed into a box was outside the slider's range: the operator is told the range.
-    void RefuseTyped(int minimum, int maximum);
+    void RefuseTyped(const SliderParameter& parameter, int minimum, int maximum);
 
     IPageHost& m_host;
     CachePolicy m_policy;

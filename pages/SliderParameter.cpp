@@ -1,11 +1,15 @@
 #include "SliderParameter.h"
 
 #include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
+
+#include "VoltText.h"
 
 SliderParameter::SliderParameter(char letter, QSlider* slider, QLineEdit* box, int minimum,
                                  int maximum, IClock& clock, QObject* parent)
@@ -26,6 +30,7 @@ SliderParameter::SliderParameter(char letter, QSlider* slider, QLineEdit* box, i
     connect(m_pBox, &QLineEdit::textEdited, this, [this] { m_bTyped = true; });
     connect(m_pBox, &QLineEdit::editingFinished, this, &SliderParameter::BoxEdited);
     m_pSlider->installEventFilter(this);
+    m_pBox->installEventFilter(this);
 }
 
 void SliderParameter::Show(int value) {
@@ -45,10 +50,19 @@ void SliderParameter::Follow(int position) {
     emit Changing(position);
 }
 
+void SliderParameter::ShowInVolts() {
+    m_bVolts = true;
+    SetBox(m_nShown);
+}
+
+QString SliderParameter::Text(int value) const {
+    return m_bVolts ? VoltText(value) : QString::number(value);
+}
+
 void SliderParameter::SetBox(int value) {
     m_nShown = value;
     m_bTyped = false;
-    m_pBox->setText(QString::number(value));
+    m_pBox->setText(Text(value));
 }
 
 void SliderParameter::Commit(int value) {
@@ -64,7 +78,14 @@ void SliderParameter::KeysRested() {
 void SliderParameter::BoxEdited() {
     if (!std::exchange(m_bTyped, false)) return;
     bool isNumber = false;
-    const int typed = m_pBox->text().trimmed().toInt(&isNumber);
+    int typed = 0;
+    if (m_bVolts) {
+        const std::optional<int> voltage = ParseVoltage(m_pBox->text());
+        isNumber = voltage.has_value();
+        typed = voltage.value_or(0);
+    } else {
+        typed = m_pBox->text().trimmed().toInt(&isNumber);
+    }
     if (!isNumber || typed < m_pSlider->minimum() || typed > m_pSlider->maximum()) {
         SetBox(m_nShown);
         if (m_pBox->hasFocus()) m_pBox->selectAll();
@@ -81,6 +102,7 @@ void SliderParameter::BoxEdited() {
 
 bool SliderParameter::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_pSlider && SliderEvent(event)) return true;
+    if (watched == m_pBox && BoxEvent(event)) return true;
     return QObject::eventFilter(watched, event);
 }
 
@@ -123,10 +145,38 @@ bool SliderParameter::SliderEvent(QEvent* event) {
             if (m_keysRest.IsActive()) KeysRested();
             m_keysRest.Stop();
             return false;
+        case QEvent::EnabledChange:
+            // Held in the middle of a drag (the window waits for a read-back): the release
+            // never comes, and the thumb goes back to what the controller holds.
+            if (!m_pSlider->isEnabled() && std::exchange(m_bMouseHeld, false)) Show(m_nSettled);
+            return false;
         case QEvent::Wheel:
             // The wheel would move the thumb, and with it the box and the cached value, without
             // anything going to the controller; like the lists, the sliders ignore it.
             return true;
+        default:
+            return false;
+    }
+}
+
+// The box settles a typed number however it is left, whatever signal the line edit gives (it
+// gives none when the page holding it is hidden while it has the focus). True when the event
+// has been dealt with and the box must not see it.
+bool SliderParameter::BoxEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape || !m_bTyped) return false;
+            // The number typed is dropped: the box shows again what the controller holds.
+            SetBox(m_nShown);
+            m_pBox->selectAll();
+            return true;
+        case QEvent::FocusOut:
+            // A context menu over the box is not leaving it.
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) BoxEdited();
+            return false;
+        case QEvent::Hide:
+            BoxEdited();
+            return false;
         default:
             return false;
     }

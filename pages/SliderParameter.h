@@ -18,9 +18,10 @@ class QSlider;
 //   track);
 // - when keys have moved the thumb and then rest for kKeysRest, or the focus leaves the slider
 //   before that, unless the thumb is back where it was last sent or read;
-// - when a number typed into the box is confirmed with Enter or by leaving the box. A number
-//   outside the slider's range (or no number) is not taken: the box shows its value again and
-//   Refused names the range.
+// - when a number typed into the box is confirmed: Enter, Tab, the focus leaving the box for
+//   any reason, or the box being hidden (a page switch). A number outside the slider's range
+//   (or no number) is not taken: the box shows its value again and Refused names the range.
+//   Escape puts the box back to the value it showed before the typing.
 // So the window never keeps showing a value that was not sent. The wheel over a slider does
 // nothing at all: a turn of it while passing over the page would otherwise change a value.
 class SliderParameter : public QObject {
@@ -38,6 +39,12 @@ public:
     QLineEdit* Box() const { return m_pBox; }
     // The value the number box shows.
     int Shown() const { return m_nShown; }
+    // The box shows the value, hundredths of a volt, in volts ("3.30 V") and takes a voltage
+    // typed in volts or in hundredths.
+    void ShowInVolts();
+    bool InVolts() const { return m_bVolts; }
+    // A value as the box shows it.
+    QString Text(int value) const;
 
     // A value read back from the controller (or put back after a refused send): the box shows
     // it as it is, the thumb goes to it (to the nearer end when it lies outside the slider's
@@ -59,6 +66,7 @@ private:
     void KeysRested();
     void BoxEdited();
     bool SliderEvent(QEvent* event);
+    bool BoxEvent(QEvent* event);
 
     char m_cLetter;
     QSlider* m_pSlider;
@@ -68,5 +76,6 @@ private:
     int m_nSettled = 0;
     bool m_bMouseHeld = false;  // a mouse button went down on the slider and is not yet released
     bool m_bTyped = false;      // the box holds text the operator typed and has not confirmed
+    bool m_bVolts = false;
     ClockTimer m_keysRest;
 };

@@ -149,8 +149,11 @@ void TimeGraph::ScaleValueAxis() {
 QRect TimeGraph::PlotArea() const {
     const QFontMetrics metrics = fontMetrics();
     const int left = metrics.horizontalAdvance(QStringLiteral("-00000")) + kMargin;
-    // The heading's line, and room for half of the highest value's number.
-    const int top = metrics.height() * 3 / 2 + kMargin;
+    // The heading's line and the legend's further lines, and room for half of the highest
+    // value's number.
+    const std::vector<LegendEntry> legend = Legend();
+    const int legendLines = legend.empty() ? 0 : legend.back().box.top() / metrics.height();
+    const int top = metrics.height() * legendLines + metrics.height() * 3 / 2 + kMargin;
     const int bottom = metrics.height() + kMargin;
     return rect().adjusted(left, top, -kMargin * 2, -bottom);
 }
@@ -261,34 +264,55 @@ void TimeGraph::DrawLines(QPainter& painter, const QRect& area) const {
     painter.restore();
 }
 
-// The title and unit above the plot on the left, on the right each named line as a short
-// sample of it and its name (as many as fit beside the title), or the empty text in the middle.
+// Where each named line's legend entry stands: after the heading on the first line, then in
+// further lines from the plot's left edge, so that every line is named however many there are.
+std::vector<TimeGraph::LegendEntry> TimeGraph::Legend() const {
+    const QFontMetrics metrics = fontMetrics();
+    const int left = metrics.horizontalAdvance(QStringLiteral("-00000")) + kMargin;
+    const int right = width() - kMargin * 2;
+    int x = left + metrics.horizontalAdvance(Heading()) + 2 * kMargin;
+    int row = 0;
+    std::vector<LegendEntry> entries;
+    for (std::size_t i = 0; i < m_series.size(); ++i) {
+        const GraphSeries& line = m_series[i];
+        if (line.name.isEmpty()) continue;
+        const int entryWidth = kSampleLength + kMargin + metrics.horizontalAdvance(line.name);
+        if (x + entryWidth > right && x > left) {
+            ++row;
+            x = left;
+        }
+        entries.push_back({i, QRect(x, row * metrics.height(), entryWidth, metrics.height())});
+        x += entryWidth + 2 * kMargin;
+    }
+    return entries;
+}
+
+QString TimeGraph::Heading() const {
+    return m_unit.isEmpty() ? m_title
+                            : m_title + QStringLiteral(" (") + m_unit + QStringLiteral(")");
+}
+
+// The title and unit above the plot on the left, then the legend: each named line as a short
+// sample of it and its name; or the empty text in the middle.
 void TimeGraph::DrawHeading(QPainter& painter, const QRect& area) const {
     const QFontMetrics metrics = fontMetrics();
     const int baseline = metrics.ascent() + 1;
     const QColor text = palette().color(QPalette::WindowText);
     painter.setPen(text);
-    const QString heading =
-        m_unit.isEmpty() ? m_title : m_title + QStringLiteral(" (") + m_unit + QStringLiteral(")");
-    painter.drawText(area.left(), baseline, heading);
+    painter.drawText(area.left(), baseline, Heading());
     const bool empty = std::all_of(m_series.begin(), m_series.end(),
                                    [](const GraphSeries& line) { return line.points.empty(); });
     if (empty) {
         painter.drawText(area, Qt::AlignCenter, m_emptyText);
         return;
     }
-    const int headingEnd = area.left() + metrics.horizontalAdvance(heading) + 2 * kMargin;
-    int x = area.right();
-    for (auto line = m_series.rbegin(); line != m_series.rend(); ++line) {
-        if (line->name.isEmpty()) continue;
-        const int width = kSampleLength + kMargin + metrics.horizontalAdvance(line->name);
-        if (x - width < headingEnd) break;
-        x -= width;
-        const int middle = baseline - metrics.ascent() / 3;
-        painter.setPen(QPen(line->colour, 2, line->style));
-        painter.drawLine(x, middle, x + kSampleLength, middle);
+    for (const LegendEntry& entry : Legend()) {
+        const GraphSeries& line = m_series[entry.series];
+        const int lineBaseline = entry.box.top() + baseline;
+        const int middle = lineBaseline - metrics.ascent() / 3;
+        painter.setPen(QPen(line.colour, 2, line.style));
+        painter.drawLine(entry.box.left(), middle, entry.box.left() + kSampleLength, middle);
         painter.setPen(text);
-        painter.drawText(x + kSampleLength + kMargin, baseline, line->name);
-        x -= 2 * kMargin;
+        painter.drawText(entry.box.left() + kSampleLength + kMargin, lineBaseline, line.name);
     }
 }

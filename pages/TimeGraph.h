@@ -44,6 +44,12 @@ public:
     };
     // The numbers of both axes at the graph's present size, as they are drawn.
     std::vector<AxisLabel> AxisLabels() const;
+    struct LegendEntry {
+        std::size_t series;  // the index of the line it names
+        QRect box;           // where its sample and name are drawn
+    };
+    // The legend: one entry for every named line, as they are drawn.
+    std::vector<LegendEntry> Legend() const;
 
     QSize sizeHint() const override { return {420, 120}; }
     QSize minimumSizeHint() const override;
@@ -61,6 +67,7 @@ private:
     void DrawAxes(QPainter& painter, const QRect& area) const;
     void DrawLines(QPainter& painter, const QRect& area) const;
     void DrawHeading(QPainter& painter, const QRect& area) const;
+    QString Heading() const;
 
     QString m_title;
     QString m_unit;

@@ -10,6 +10,8 @@
 #include "Prompter.h"
 #include "IControllerIntents.h"
 #include "ResourceIds.h"
+#include "SliderParameter.h"
+#include "VoltText.h"
 #include "ui_VoltagePage.h"
 
 namespace {
@@ -19,6 +21,15 @@ constexpr BiText kCalibrationQuestion{
     "您确定需要立即对电池的电压进行校准吗？",
     "First measure each voltage exactly with a multimeter and enter the values in their boxes,\r"
     "then press \"Calibrate\". Do you want to calibrate the battery voltages now?"};
+
+// A cell box that holds no voltage.
+constexpr BiText kNotAVoltage{"请输入电压，例如 4.05（伏）或 405（百分之一伏）。",
+                              "Please enter a voltage, e.g. 4.05 (volts) or 405 (hundredths of a "
+                              "volt)."};
+// The cell boxes' tooltip (%1 the cell's number).
+constexpr BiText kCellHelp{"电池%1的电压，用万用表测得，以伏为单位（例如 4.05），也可输入百分之一伏（405）。",
+                           "Cell %1's voltage as a multimeter reads it, in volts (e.g. 4.05); "
+                           "hundredths of a volt (405) are taken too."};
 
 // The calibration frames carry four digits; a tap voltage of 10000 or more would lose its
 // leading digit on the way to the controller.
@@ -45,6 +56,7 @@ CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
     setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);
 
     AddParameter('L', IDC_VOLT_ALARM_SLIDER, IDC_VOLT_ALARM_EDIT);
+    ParameterOf('L')->ShowInVolts();
     m_cellBoxes = {FindControlAs<QLineEdit>(this, IDC_VOLT_CELL1),
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL2),
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL3),
@@ -60,6 +72,13 @@ CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
         {IDC_VOLT_CALIBRATE, {"校  准", "Calibrate"}},
     });
 
+    AddCaptionHelp('L', IDC_VOLT_ALARM_LABEL, captions::kAlarmVoltage);
+    const int cellLabels[] = {IDC_VOLT_CELL1_LABEL, IDC_VOLT_CELL2_LABEL, IDC_VOLT_CELL3_LABEL,
+                              IDC_VOLT_CELL4_LABEL};
+    for (std::size_t i = 0; i < m_cellBoxes.size(); ++i)
+        AddTooltip({FindControl(this, cellLabels[i]), m_cellBoxes[i]},
+                   kCellHelp.In(false).arg(i + 1), kCellHelp.In(true).arg(i + 1));
+
     auto* calibrate = FindControlAs<QPushButton>(this, IDC_VOLT_CALIBRATE);
     connect(calibrate, &QPushButton::clicked, this,
             [this] { RunGuarded(Host().GetPrompter(), [this] { Calibrate(); }); });
@@ -71,7 +90,7 @@ bool CVoltagePage::ShowReadBack(char letter, int shown) {
     static constexpr char kCellLetters[] = {'4', '5', '6', '7'};
     for (std::size_t i = 0; i < m_cellBoxes.size(); ++i) {
         if (letter != kCellLetters[i]) continue;
-        m_cellBoxes[i]->setText(QString::number(shown));
+        m_cellBoxes[i]->setText(VoltText(shown));
         return true;
     }
     return CSliderPage::ShowReadBack(letter, shown);
@@ -94,16 +113,16 @@ void CVoltagePage::Calibrate() {
 std::optional<std::array<int, 4>> CVoltagePage::ReadCells() {
     std::array<int, 4> cells{};
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        bool isInteger = false;
-        cells[i] = m_cellBoxes[i]->text().trimmed().toInt(&isInteger);
-        if (!isInteger) {
-            // Told as the main window tells it for its own integer box.
-            Host().GetPrompter().Message(
-                {QStringLiteral("Vexa"), texts::kNotAnInteger.In(Host().IsEnglish()), PromptButtons::Ok,
-                 PromptIcon::Warning, PromptAnswer::Ok});
+        // Typed in volts or in hundredths; the controller takes hundredths.
+        const std::optional<int> voltage = ParseVoltage(m_cellBoxes[i]->text());
+        if (!voltage) {
+            Host().GetPrompter().Message({QStringLiteral("Vexa"),
+                                          kNotAVoltage.In(Host().IsEnglish()), PromptButtons::Ok,
+                                          PromptIcon::Warning, PromptAnswer::Ok});
             FocusBox(m_cellBoxes[i]);
             return std::nullopt;
         }
+        cells[i] = *voltage;
     }
     qint64 tap = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {

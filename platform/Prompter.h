@@ -5,7 +5,7 @@
 #include <optional>
 
 enum class PromptIcon { None, Information, Warning, Question, Stop };
-enum class PromptButtons { Ok, OkCancel, YesNo };
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 
 struct PromptMessage {

@@ -43,6 +43,8 @@ QMessageBox::StandardButtons ToQtButtons(PromptButtons buttons) {
             return QMessageBox::Ok | QMessageBox::Cancel;
         case PromptButtons::YesNo:
             return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         case PromptButtons::Ok:
             break;
     }
@@ -81,7 +83,9 @@ PromptAnswer QtPrompter::ToAnswer(int result, PromptButtons buttons) {
             break;
     }
     if (buttons == PromptButtons::YesNo) return PromptAnswer::No;
-    return buttons == PromptButtons::OkCancel ? PromptAnswer::Cancel : PromptAnswer::Ok;
+    return buttons == PromptButtons::OkCancel || buttons == PromptButtons::YesNoCancel
+               ? PromptAnswer::Cancel
+               : PromptAnswer::Ok;
 }
 
 PromptAnswer QtPrompter::Message(const PromptMessage& message) {

@@ -113,8 +113,11 @@ TEST_F(InterfaceLanguageTest, ParameterHelpIsTheTooltipOfItsControlsInEitherLang
             m_prompter.Clear();
             QTest::mouseClick(controls[0], Qt::LeftButton);
             ASSERT_EQ(m_prompter.Shown().size(), 1u);
-            EXPECT_TRUE(
-                QString(m_prompter.Shown()[0].text).remove(QLatin1Char('\r')).contains(tip));
+            // The hint's opening, then the slider's range on a line of its own.
+            EXPECT_TRUE(QString(m_prompter.Shown()[0].text)
+                            .remove(QLatin1Char('\r'))
+                            .contains(tip.section(QLatin1Char('\n'), 0, 0)));
+            EXPECT_EQ(tip.section(QLatin1Char('\n'), 1), QStringLiteral("范围：0～100"));
         }
     }
 }

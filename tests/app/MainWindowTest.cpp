@@ -53,7 +53,7 @@ TEST_F(MainWindowTest, FirstStartCreatesPortFileAndAsksForTheVersionOnCom3) {
     EXPECT_EQ(m_line->Settings().parity, 'n');
     EXPECT_EQ(m_line->Settings().dataBits, 8);
     EXPECT_EQ(m_line->Settings().stopBits, 1);
-    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口已打开");
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "正在读取参数 0/49…");
     EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(dlg.State().m_nQueryRetries, 3);
     EXPECT_TRUE(m_prompter.Shown().empty());
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, VersionReplyIsShownAsDigitPointThreeDigits) {
     dlg.OnFirmwareVersion(1200);
     EXPECT_EQ(Control<QLineEdit>(IDC_VERSION)->text(), "1.200");
     EXPECT_EQ(Control<QLabel>(IDC_VERSION_CAPTION)->text(), "FW Version:V");
-    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "Reading parameters 0/49…");
 }
 
 TEST(ParameterLabels, AreThirteenGbkBytesEach) {
@@ -302,7 +302,7 @@ TEST_F(MainWindowTest, LanguageToggleSwitchesCaptionsTitleAndStatusAndSendsNothi
     EXPECT_TRUE(dlg.IsEnglish());
     EXPECT_EQ(Control<QPushButton>(IDC_LANGUAGE)->text(), "中文");
     EXPECT_TRUE(dlg.windowTitle().startsWith("Pellar Tools V1.218"));
-    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "Reading parameters 0/49…");
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(),
               "<-Please select FW file(*.bin),then click [upgrade]!");
     EXPECT_EQ(FindControlAs<QPushButton>(&m_dlg->CustomPage(), IDC_DISPLAY_TOGGLE)->text(),
@@ -336,7 +336,7 @@ TEST_F(MainWindowTest, UnansweredReadBackSaysSoInTheStatusLineUntilRefreshed) {
 
     ScriptedController controller(*m_line);
     Click(IDC_REFRESH);
-    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "COM Opened");
+    EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "Reading parameters 0/49…");
     for (int turn = 0; turn < 1000 && settled.count() < 2; ++turn)
         QCoreApplication::processEvents();
     Click(IDC_LANGUAGE);

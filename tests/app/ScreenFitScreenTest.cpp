@@ -7,6 +7,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
+#include <QCursor>
 
 #include "CustomPage.h"
 #include "LivePlot.h"
@@ -76,7 +78,7 @@ protected:
 TEST_F(ScreenFitScreenTest, KeepsTodaysLayoutWhereTheScreenHoldsIt) {
     CVexaDlg& dlg = Show();
     SaveScreenshot("");
-    EXPECT_EQ(dlg.size(), QSize(810, 650));
+    EXPECT_EQ(dlg.size(), QSize(810, 684));
     EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
     EXPECT_FALSE(m_area->verticalScrollBar()->isVisible());
     EXPECT_FALSE(m_area->horizontalScrollBar()->isVisible());
@@ -118,6 +120,40 @@ TEST_F(ScreenFitScreenTest, LivePlotOpensInsideTheScreen) {
         for (std::size_t a = 0; a < labels.size(); ++a)
             for (std::size_t b = a + 1; b < labels.size(); ++b)
                 EXPECT_FALSE(labels[a].box.intersects(labels[b].box)) << g;
+    }
+}
+
+// The X server's own pointer, moved onto a control and left there, shows the control's tooltip:
+// on each page a parameter's name, slider and box, and the upper panel's lists and boxes.
+TEST_F(ScreenFitScreenTest, TooltipsShowWhereThePointerRests) {
+    struct Rest {
+        int page;
+        int control;
+    };
+    const Rest rests[] = {
+        {0, IDC_BASIC_LABEL_MAIN_STAB}, {0, IDC_BASIC_SLIDER_MAIN_STAB}, {0, IDC_BASIC_EDIT_AUX_BAL},
+        {2, IDC_GPS_LABEL_CENTRING},    {2, IDC_GPS_SLIDER_WIND},        {3, IDC_GIMBAL_EDIT_Z_MID},
+        {4, IDC_VOLT_ALARM_SLIDER},     {4, IDC_VOLT_CELL2},             {0, IDC_FRAME_TYPE},
+        {0, IDC_SENSOR_SONAR},
+    };
+    CVexaDlg& dlg = Show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    for (const Rest& rest : rests) {
+        SCOPED_TRACE(rest.control);
+        m_area->ensureWidgetVisible(Control(kPageButtons[rest.page]));
+        Click(kPageButtons[rest.page]);
+        QWidget* control = FindControl(dlg.PageWidgets()[std::size_t(rest.page)], rest.control);
+        if (!control || !control->isVisible()) control = Control(rest.control);
+        ASSERT_NE(control, nullptr);
+        m_area->ensureWidgetVisible(control);
+        QTest::qWait(400);  // the tooltip of the last control has gone
+        ASSERT_FALSE(control->toolTip().isEmpty());
+        QCursor::setPos(control->mapToGlobal(control->rect().center()));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return QToolTip::isVisible() && QToolTip::text() == control->toolTip(); }, 4000))
+            << control->objectName().toStdString() << " shows "
+            << (QToolTip::isVisible() ? QToolTip::text().toStdString() : "nothing");
     }
 }
 

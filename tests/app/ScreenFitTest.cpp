@@ -31,8 +31,8 @@ TEST_F(MainWindowTest, WindowPictureIsTheWholeWindowWhateverTheScreen) {
     auto* area = dlg.findChild<QScrollArea*>();
     ASSERT_NE(area, nullptr);
     const QPixmap picture = ScreenFit::Picture(dlg);
-    EXPECT_EQ(picture.deviceIndependentSize().toSize(), QSize(810, 650));
-    EXPECT_EQ(area->widget()->size(), QSize(810, 650));
+    EXPECT_EQ(picture.deviceIndependentSize().toSize(), QSize(810, 684));
+    EXPECT_EQ(area->widget()->size(), QSize(810, 684));
 }
 
 }  // namespace

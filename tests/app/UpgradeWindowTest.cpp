@@ -25,6 +25,10 @@ using namespace std::chrono_literals;
 
 const QString kSelectHint =
     QStringLiteral("<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!");
+QString SelectHint(bool english) {
+    return english ? QStringLiteral("<-Please select FW file(*.bin),then click the [Upgrade]!")
+                   : kSelectHint;
+}
 
 // Disabled when the upgrade starts, back only when it succeeds.
 const std::vector<int> kSettingControls = {IDC_SERVO_RATE,   IDC_SAVE_DATA,   IDC_SELECT_FW,
@@ -102,7 +106,7 @@ protected:
 
 TEST_F(UpgradeWindowTest, ChosenFileIsCheckedBeforeTheUpgradeButtonComesOn) {
     struct Case {
-        std::optional<QString> name;  // nothing: the dialog is cancelled
+        std::optional<QString> name;  // nothing: the dialog is cancelled (the good file stays)
         qsizetype length;
         bool english;
         const char* message;  // nullptr: accepted
@@ -119,7 +123,7 @@ TEST_F(UpgradeWindowTest, ChosenFileIsCheckedBeforeTheUpgradeButtonComesOn) {
          "文件太大：升级文件最大为 65535 字节，请重新选择升级文件"},
         {QStringLiteral("huge.bin"), 200000, true,
          "The file is too large: a Fw file holds at most 65535 bytes. Please select it again!"},
-        {std::nullopt, 0, false, corrupt},
+        {std::nullopt, 0, false, nullptr},
         {QStringLiteral("fw.hex"), 111, true,
          "The file was not the Fw for Pellar!Please select it again!"},
         {QString(), 0, true, "The Fw file was not selected!Please select it again!"},
@@ -136,7 +140,10 @@ TEST_F(UpgradeWindowTest, ChosenFileIsCheckedBeforeTheUpgradeButtonComesOn) {
         m_prompter.QueueFile(c.name ? std::optional(path) : std::nullopt);
         Click(IDC_SELECT_FW);
         EXPECT_EQ(Control(IDC_START_UPGRADE)->isEnabled(), c.message == nullptr);
-        EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), c.name ? path : kSelectHint);
+        // A refused file's path goes with the start button; a cancelled dialog changes nothing.
+        const QString good = m_dir.filePath(QStringLiteral("fw.bin"));
+        EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(),
+                  !c.name ? good : c.message ? SelectHint(c.english) : path);
         ASSERT_EQ(m_prompter.FileRequests().size(), 1u);
         EXPECT_EQ(m_prompter.FileRequests()[0].filter,
                   c.english ? "Velmora firmware files (*.bin)|*.bin|All files (*.*)|*.*||"
@@ -159,7 +166,7 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         const char* caption;
     };
     const Language languages[] = {
-        {false, "正传输数据>>25%", "升级已完成50%", "升级已完成100%", "串口已打开",
+        {false, "正传输数据>>25%", "升级已完成50%", "升级已完成100%", "已读取 49 个参数",
          "瑞翎航模提示:"},
         {true, "Data Sending>>25%", "Finished50%", "Finished 100%",
          "The new firmware kept every parameter", "Velmora mentioned:"},

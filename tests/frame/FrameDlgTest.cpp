@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <deque>
+#include <functional>
 #include <string_view>
 
 #include "CommandFrames.h"
@@ -366,21 +367,57 @@ TEST_F(FrameEditorTest, AxisListAndDirectionBoxesSendAtOnce) {
     EXPECT_EQ(m_dlg->Session().Mode(), RxMode::SpecialSet);
 }
 
-TEST_F(FrameEditorTest, CancelEscapeAndEnterCloseWithoutSaving) {
-    for (int way = 0; way < 3; ++way) {
+// Cancel and Escape close the editor and drop what was typed; Enter in a box confirms that box
+// as leaving it does (checked, plan drawn) and the editor stays open. Nothing is sent either way.
+TEST_F(FrameEditorTest, CancelAndEscapeCloseWhileEnterConfirmsTheBox) {
+    struct Way {
+        const char* name;
+        std::function<void(QLineEdit*)> act;
+        bool staysOpen;
+        int motorX;  // what the editor holds for motor 1 while it stays open
+    };
+    const Way ways[] = {
+        {"cancel", [this](QLineEdit*) { QTest::mouseClick(In(IDC_FRAME_CANCEL), Qt::LeftButton); },
+         false, 0},
+        {"escape", [](QLineEdit* edit) { QTest::keyClick(edit, Qt::Key_Escape); }, false, 0},
+        {"enter", [](QLineEdit* edit) { QTest::keyClick(edit, Qt::Key_Return); }, true, -100},
+        {"keypad enter", [](QLineEdit* edit) { QTest::keyClick(edit, Qt::Key_Enter); }, true, -100},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
         OpenEditor();
-        Type(IDC_FRAME_MOTOR_X[0], "-100");
-        Edit(IDC_FRAME_MOTOR_X[0])->setFocus();
+        QApplication::setActiveWindow(&Editor());
+        QLineEdit* edit = Edit(IDC_FRAME_MOTOR_X[0]);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("-100"));
         Reset();
-        if (way == 0) QTest::mouseClick(In(IDC_FRAME_CANCEL), Qt::LeftButton);
-        if (way == 1) QTest::keyClick(Edit(IDC_FRAME_MOTOR_X[0]), Qt::Key_Escape);
-        if (way == 2) QTest::keyClick(Edit(IDC_FRAME_MOTOR_X[0]), Qt::Key_Return);
-        EXPECT_FALSE(Editor().isVisible()) << way;
-        EXPECT_TRUE(Sent().isEmpty()) << way;
-        EXPECT_TRUE(m_prompter.Shown().empty()) << way;
+        way.act(edit);
+        EXPECT_EQ(Editor().isVisible(), way.staysOpen);
+        EXPECT_TRUE(Sent().isEmpty());
+        EXPECT_TRUE(m_prompter.Shown().empty());
+        if (way.staysOpen) EXPECT_EQ(Editor().m_nMotorX[0], way.motorX);
+        Editor().hide();
+        Pump();
     }
     OpenEditor();
     EXPECT_EQ(Edit(IDC_FRAME_MOTOR_X[0])->text(), "-230");  // what the controller holds
+}
+
+// Enter in a span box with a span it refuses tells so and keeps the editor open on that box.
+TEST_F(FrameEditorTest, EnterInASpanBoxChecksItWithoutClosing) {
+    OpenEditor();
+    QApplication::setActiveWindow(&Editor());
+    QLineEdit* edit = Edit(IDC_FRAME_MAX_X);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("6000"));
+    Reset();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(Editor().isVisible());
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Warning);
+    EXPECT_TRUE(Sent().isEmpty());
 }
 
 }  // namespace

@@ -81,6 +81,12 @@ done
 doc=$root/usr/share/doc/vexa
 check "the copyright file is machine-readable" \
   grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright"
+check "the copyright file gives the licence, GPL-3.0-or-later, and where its text is" \
+  bash -c "grep -qx 'License: GPL-3.0-or-later' '$doc/copyright' &&
+           grep -q '/usr/share/common-licenses/GPL-3' '$doc/copyright'"
+check "the metainfo names the same licence" \
+  grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+    "$metainfo"
 check "the changelog's latest entry is this version" \
   bash -c "zcat '$doc/changelog.Debian.gz' | head -n1 | grep -q '^vexa ($version) '"
 check "the adapter rule keeps ModemManager away and gives the port to dialout" \

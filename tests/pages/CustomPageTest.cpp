@@ -99,6 +99,11 @@ TEST_F(CustomPageTest, ReadBackFillsRowsAndMasksAndHiddenReverseBitsAreSentBack)
     Receive(reply('a', "0257"));
     for (int k = 0; k < 12; ++k) EXPECT_EQ(Ticked(IDC_SWITCH_GRID[0][k]), k == 0 || k == 8) << k;
     EXPECT_EQ(CachedMask('a'), 257);
+    // The boxes wait for the rest of the read-back.
+    EXPECT_FALSE(m_page->isEnabled());
+    for (char letter : kReadBackOrder.substr(kReadBackOrder.find('a') + 1))
+        Receive(reply(letter, "0001"));
+    EXPECT_TRUE(m_page->isEnabled());
     // A reverse mask with a hidden channel's bit set keeps it on the next click.
     EXPECT_TRUE(m_page->ShowReadBack('N', 0b0110));
     EXPECT_TRUE(Ticked(1199));
@@ -219,7 +224,7 @@ TEST_F(CustomPageTest, LanguageSwitchesThePagesTextsAndEveryTextFitsItsControl) 
     // Each control with its English caption.
     const std::pair<int, const char*> texts[] = {
         {IDC_FUNCTION_HINT, "Funtion"},
-        {IDC_SWITCH_INDICATOR_TITLE, "SwitchIndica"},
+        {IDC_SWITCH_INDICATOR_TITLE, "Switches"},
         {IDC_ROW_LABEL_FIRST, "AutoStabi"},
         {IDC_ROW_LABEL_FIRST + 9, "Autolanging"},
         {IDC_CHANNEL_HEAD_FIRST + 3, "8CH"},

@@ -1,6 +1,10 @@
 // The live plot window on the custom page: fed by the display's frames as the dispatcher
 // delivers them, drawn as bars and graphs, saved as CSV through the prompter.
 #include <QCheckBox>
+#include <QLineEdit>
+#include <cmath>
+#include <functional>
+#include <optional>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -218,6 +222,146 @@ TEST_F(LivePlotTest, TheButtonAndTheWindowFollowTheLanguage) {
     m_page->SetEnglish(false);
     EXPECT_EQ(Control<QPushButton>(IDC_LIVE_PLOT)->text(), QStringLiteral("实时曲线"));
     EXPECT_EQ(plot->SaveButton()->text(), QStringLiteral("保存记录"));
+}
+
+// A new display with a recording not saved since its last frame asks first: save, drop or
+// do not start. The "saved to" line goes with the recording it names.
+TEST_F(LivePlotTest, ARestartWithAnUnsavedRecordingAsksToSaveDropOrCancel) {
+    struct Restart {
+        const char* name;
+        bool savedBefore;                  // the recording was saved after its last frame
+        std::optional<PromptAnswer> answer;  // the question's answer; nothing: no question
+        std::optional<bool> fileChosen;      // Yes: a file is chosen (true) or the dialog cancelled
+        bool starts;                         // the display starts (and the recording afresh)
+        int csvFrames;                       // frames in the file written by the question, or -1
+    };
+    const Restart rows[] = {
+        {"saved", true, std::nullopt, std::nullopt, true, -1},
+        {"unsaved, save", false, PromptAnswer::Yes, true, true, 2},
+        {"unsaved, save dialog cancelled", false, PromptAnswer::Yes, false, false, -1},
+        {"unsaved, drop", false, PromptAnswer::No, std::nullopt, true, -1},
+        {"unsaved, cancel", false, PromptAnswer::Cancel, std::nullopt, false, -1},
+    };
+    for (const Restart& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        CLivePlotWindow* plot = OpenPlot();
+        ToggleDisplay();
+        Receive(kChannels);
+        m_clock.Advance(2s);
+        Receive(kSensors);
+        ToggleDisplay();  // stopped
+        const QString earlier = m_dir.filePath(QStringLiteral("earlier.csv"));
+        if (row.savedBefore) {
+            m_prompter.QueueFile(earlier);
+            plot->SaveButton()->click();
+            ASSERT_TRUE(plot->SavedTo()->isVisibleTo(plot));
+        }
+        m_prompter.Clear();
+        const QString asked = m_dir.filePath(QStringLiteral("asked.csv"));
+        if (row.answer) m_prompter.QueueAnswer(*row.answer);
+        if (row.fileChosen) m_prompter.QueueFile(*row.fileChosen ? std::optional(asked) : std::nullopt);
+        m_line->ClearSent();
+
+        ToggleDisplay();
+
+        ASSERT_EQ(m_prompter.Shown().size(), row.answer ? 1u : 0u);
+        if (row.answer) {
+            EXPECT_EQ(m_prompter.Shown()[0].buttons, PromptButtons::YesNoCancel);
+            EXPECT_TRUE(m_prompter.Shown()[0].text.contains(QStringLiteral("2.0 秒，2 帧")))
+                << m_prompter.Shown()[0].text.toStdString();
+        }
+        EXPECT_EQ(m_line->SentBytes() == "S~0001\r", row.starts) << m_line->SentBytes().constData();
+        EXPECT_EQ(m_page->DisplayStopped(), !row.starts);
+        EXPECT_EQ(m_page->LivePlot().Recording().IsEmpty(), row.starts);
+        if (row.csvFrames >= 0)
+            EXPECT_EQ(ReadFile(asked).count('\n'), row.csvFrames + 1);  // the header too
+        // The line that names a file belongs to the recording written there.
+        EXPECT_EQ(plot->SavedTo()->isVisibleTo(plot), !row.starts && row.savedBefore);
+    }
+}
+
+// The values shown say how old they are: while the stream runs nothing is said; stopped, with
+// no frame coming or after a line loss the page and the plot say so; after the port is opened
+// again no value of the earlier stream is shown.
+TEST_F(LivePlotTest, LiveValuesSayWhenTheyAreNoLongerLive) {
+    struct Age {
+        const char* name;
+        std::function<void()> act;
+        const char* note;  // what the page says under the display button
+        bool valuesShown;  // CH1's box holds the last value
+    };
+    const Age rows[] = {
+        {"streaming", [] {}, "", true},
+        {"stopped", [this] { ToggleDisplay(); }, "显示已停止：以上是最后收到的数值", true},
+        {"no frame coming", [this] { m_clock.Advance(2s); }, "未收到数据：以上是最后收到的数值",
+         true},
+        {"line lost",
+         [this] {
+             m_line->HangUp();
+             QCoreApplication::processEvents();
+         },
+         "连接已断开：以上是最后收到的数值", true},
+        {"port opened again", [this] { QTest::mouseClick(m_dlg->findChild<QWidget*>(QStringLiteral("btnRefresh")), Qt::LeftButton); },
+         "", false},
+    };
+    for (const Age& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        CLivePlotWindow* plot = OpenPlot();
+        ToggleDisplay();
+        Receive(kChannels);
+        row.act();
+        plot->Refresh();
+        auto* note = m_page->findChild<QLabel*>(QStringLiteral("lblLiveState"));
+        ASSERT_NE(note, nullptr);
+        EXPECT_EQ(note->text(), QString::fromUtf8(row.note));
+        EXPECT_EQ(plot->Status()->text().startsWith(QString::fromUtf8(row.note)),
+                  true) << plot->Status()->text().toStdString();
+        EXPECT_EQ(Control<QLineEdit>(IDC_RECEIVER_CH1)->text(),
+                  row.valuesShown ? QStringLiteral("1000") : QString());
+    }
+}
+
+// Every ticked line is named in the legend, however many; the channel colours stand out from
+// the white of the graph (contrast ratio at least 3:1), the outputs drawn in the same eight.
+TEST_F(LivePlotTest, TheLegendNamesEveryTickedLineInColoursThatStandOut) {
+    CLivePlotWindow* plot = OpenPlot();
+    plot->resize(900, 620);
+    ToggleDisplay();
+    Receive(kChannels + kOutputs);
+    for (int i = 0; i < CLivePlotWindow::kBars; ++i) plot->BarTick(i)->setChecked(true);
+    plot->Refresh();
+    QCoreApplication::processEvents();
+    TimeGraph* graph = plot->GraphOf(CLivePlotWindow::kChannels);
+    const std::vector<TimeGraph::LegendEntry> legend = graph->Legend();
+    ASSERT_EQ(legend.size(), std::size_t(CLivePlotWindow::kBars));
+    for (std::size_t i = 0; i < legend.size(); ++i) {
+        EXPECT_EQ(legend[i].series, i);
+        EXPECT_TRUE(graph->rect().contains(legend[i].box)) << i;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(legend[i].box.intersects(legend[j].box)) << i << " overlaps " << j;
+    }
+
+    // Relative luminance and contrast as the web's accessibility guidelines define them.
+    const auto luminance = [](const QColor& colour) {
+        const auto linear = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const QColor white = graph->palette().color(QPalette::Base);
+    ASSERT_EQ(white, QColor(Qt::white));
+    std::vector<QColor> colours;
+    for (int i = 0; i < 8; ++i) colours.push_back(graph->Series()[std::size_t(i)].colour);
+    for (int i = 0; i < 8; ++i) {
+        const double contrast = (luminance(white) + 0.05) / (luminance(colours[i]) + 0.05);
+        EXPECT_GE(contrast, 3.0) << "CH" << i + 1 << " " << colours[i].name().toStdString();
+        EXPECT_EQ(graph->Series()[std::size_t(8 + i)].colour, colours[i]) << "M/S" << i + 1;
+    }
 }
 
 }  // namespace

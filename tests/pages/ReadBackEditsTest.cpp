@@ -11,9 +11,9 @@ namespace {
 
 using ReadBackEditsTest = PageTest<CBasicPage>;
 
-// A slider released while the start-up read-back runs sends its set command; the controller's
-// echo arrives among the replies, and the read-back still asks every query once.
-TEST_F(ReadBackEditsTest, SliderReleasedDuringTheReadBackLeavesEveryQueryAsked) {
+// While the read-back's replies come in the sliders wait: a drag then sends nothing and the
+// read-back asks every query once; afterwards the same drag is sent.
+TEST_F(ReadBackEditsTest, SlidersWaitWhileTheReadBackRunsAndEveryQueryIsAsked) {
     ScriptedController controller(*m_line);
     bool released = false;
     controller.beforeAnswer = [&](const QByteArray& frame) {
@@ -33,8 +33,11 @@ TEST_F(ReadBackEditsTest, SliderReleasedDuringTheReadBackLeavesEveryQueryAsked) 
     for (const auto& frame : m_line->Sent())
         if (frame.bytes.startsWith('?')) queried += frame.bytes.at(1);
     EXPECT_EQ(queried.toStdString(), std::string(kReadBackOrder));
-    EXPECT_TRUE(Sent().contains("SE0037\r"));
+    EXPECT_FALSE(Sent().contains("SE")) << Sent().constData();
     EXPECT_EQ(settled.count(), 1);
+    EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "50") << "what the controller holds";
+    Drag(IDC_BASIC_SLIDER_DYN_STAB, 37);
+    EXPECT_TRUE(Sent().contains("SE0037\r"));
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "37");
     EXPECT_TRUE(State().m_strRxBuf.isEmpty());
 }

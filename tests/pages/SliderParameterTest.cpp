@@ -176,3 +176,27 @@ TEST_F(SliderParameterTest, ReadBackOutsideTheRangeShowsInTheBoxWithTheThumbAtTh
 }
 
 }  // namespace
+
+namespace {
+
+// A slider held in the middle of a drag (its page waits for a read-back) sends nothing and
+// goes back to the value last sent or read; afterwards it works as before.
+TEST_F(SliderParameterTest, ADragCutShortByTheSliderBeingHeldSendsNothing) {
+    Build(0, 100);
+    m_parameter->Show(30);
+    const QPoint thumb = slider_driver::ThumbAt(m_slider, 30);
+    QTest::mousePress(m_slider, Qt::LeftButton, Qt::NoModifier, thumb);
+    QTest::mouseMove(m_slider, slider_driver::ThumbAt(m_slider, 60));
+    m_slider->setEnabled(false);
+    QTest::mouseRelease(m_slider, Qt::LeftButton, Qt::NoModifier, slider_driver::ThumbAt(m_slider, 60));
+    EXPECT_TRUE(m_commits.empty());
+    EXPECT_EQ(m_box->text(), QStringLiteral("30"));
+    EXPECT_EQ(m_slider->value(), 30);
+
+    m_slider->setEnabled(true);
+    Keys({Qt::Key_Right});
+    m_clock.Advance(SliderParameter::kKeysRest);
+    EXPECT_EQ(m_commits, std::vector<int>{31}) << "the keys rest and send as before";
+}
+
+}  // namespace

@@ -28,12 +28,12 @@ protected:
 
 TEST_F(VoltagePageTest, AlarmSliderSpansItsRangeAndReadBackOutsideShowsZero) {
     EXPECT_TRUE(ReadBack('L', 250));
-    EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "0");
+    EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "0.00 V");
     EXPECT_EQ(Slider(IDC_VOLT_ALARM_SLIDER)->value(), 280);
 
     Drag(IDC_VOLT_ALARM_SLIDER, 400);
     EXPECT_EQ(Sent(), "SL0400\r");
-    EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "400");
+    EXPECT_EQ(Box(IDC_VOLT_ALARM_EDIT), "4.00 V");
     EXPECT_EQ(Cache('L'), 400);
 }
 
@@ -74,14 +74,33 @@ TEST_F(VoltagePageTest, ControllerEchoesCarryTheChainThroughAllFourTaps) {
     EXPECT_EQ(m_prompter.Shown().back().text, "校准完成！");
 }
 
-TEST_F(VoltagePageTest, CellThatIsNotAnIntegerStopsTheChainBeforeAnythingIsSent) {
-    for (const QString& bad : {QStringLiteral("4.2"), QStringLiteral("")}) {
+// A cell is typed in volts or in hundredths; the wire carries hundredths either way.
+TEST_F(VoltagePageTest, CellsTypedInVoltsOrHundredthsGoOutInHundredths) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"4.20", "S00420\r"}, {"4.2", "S00420\r"},  {"4.2 V", "S00420\r"},
+        {"4,05", "S00405\r"}, {"420", "S00420\r"}, {"4V", "S00400\r"},
+    };
+    for (const auto& [typed, frame] : rows) {
+        SCOPED_TRACE(typed);
+        m_prompter.Clear();
+        m_line->ClearSent();
+        TypeCells({QString::fromUtf8(typed), "4.15", "4.18", "4.10"});
+        Calibrate(PromptAnswer::Ok);
+        EXPECT_EQ(Refusal(), nullptr);
+        EXPECT_EQ(Sent(), frame);
+        m_dlg->Session().EnterIdle(true);
+    }
+}
+
+TEST_F(VoltagePageTest, CellThatIsNoVoltageStopsTheChainBeforeAnythingIsSent) {
+    for (const QString& bad : {QStringLiteral("4.205"), QStringLiteral(""), QStringLiteral("4.2.1"),
+                               QStringLiteral("abc")}) {
         m_prompter.Clear();
         TypeCells({"420", bad, "418", "410"});
         Calibrate(PromptAnswer::Ok);
 
         ASSERT_NE(Refusal(), nullptr) << bad.toStdString();
-        EXPECT_EQ(Refusal()->text, "请键入一个整数。");
+        EXPECT_TRUE(Refusal()->text.contains("4.05")) << "the refusal shows how to type it";
         EXPECT_EQ(Sent(), "");
         EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
         EXPECT_FALSE(m_dlg->Session().RunningChain().has_value());
@@ -119,8 +138,8 @@ TEST_F(VoltagePageTest, NegativeCellOrTapOfTenThousandIsRefusedInTheCurrentLangu
 TEST_F(VoltagePageTest, CellValuesReadBackLandInTheCellBoxesWithoutRangeCheck) {
     EXPECT_TRUE(ReadBack('4', 412));
     EXPECT_TRUE(ReadBack('7', 9000));
-    EXPECT_EQ(Box(IDC_VOLT_CELL1), "412");
-    EXPECT_EQ(Box(IDC_VOLT_CELL4), "9000");
+    EXPECT_EQ(Box(IDC_VOLT_CELL1), "4.12 V");
+    EXPECT_EQ(Box(IDC_VOLT_CELL4), "90.00 V");
     EXPECT_EQ(Cache('4'), 0) << "the page shows it; the cache is the dispatcher's";
     EXPECT_TRUE(Sent().isEmpty());
 }
