@@ -37,6 +37,20 @@ inline constexpr BiText kFirmwareHint{"<-请先点击左侧按扭选择升级文
 inline constexpr BiText kFirmwareHintAfterToggle{
     "<-请先点击左侧按扭选择升级文件(*.bin),再点右侧按扭开始升级!",
     "<-Please select FW file(*.bin),then click [upgrade]!"};
+// The close question while a restore runs.
+inline constexpr BiText kRestoreCloseQuestion{
+    "参数正在恢复，现在关闭将中断恢复！\r\r你确定要关闭本程序吗？",
+    "The parameters are being restored: closing now breaks the restore off!\r\r"
+    "Are you sure to close the Window？"};
+// What a window closed (or ended) mid-way tells on stderr.
+inline constexpr BiText kUploadBrokenOff{
+    "固件升级被中断：飞控停在引导程序中，只有部分固件。请重新启动本程序并再次升级。",
+    "The firmware upgrade was broken off: the controller waits in its boot loader with part of "
+    "the firmware; start Vexa and upgrade again."};
+inline constexpr BiText kRestoreBrokenOff{
+    "参数恢复被中断：%2 个参数中已发出 %1 个，其后的参数没有写入。请重新恢复该文件。",
+    "The restore was broken off after %1 of %2 parameters went out; those after them were not "
+    "written: restore the file again."};
 inline constexpr BiText kCloseQuestion{"你确定要关闭本程序吗？",
                                        "Are you sure to close the Window？"};
 inline constexpr BiText kCloseCaption{"瑞翎航模提示：", "Velmora Mentioned："};

@@ -299,6 +299,8 @@ int CVexaApp::Run(const CommandLine& commandLine) {
                 },
                 Qt::SingleShotConnection);
         dlg.exec();
+        const QString left = dlg.WhereAnUnfinishedWriteLeftTheController();
+        if (!left.isEmpty()) std::fprintf(stderr, "vexa: %s\n", qPrintable(left));
     }
     return endedBy != 0 ? 128 + endedBy : result;
 }

@@ -1,6 +1,7 @@
 #include "VexaDlg.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include "BasicPage.h"
+#include "BulkWriteChain.h"
 #include "CommandFrames.h"
 #include "ControlLookup.h"
 #include "CustomPage.h"
@@ -422,6 +424,20 @@ void CVexaDlg::OnBulkWriteFinished() {
     m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
 }
 
+void CVexaDlg::OnBulkWriteLinkSent(char letter) {
+    m_nRestoreLinksSent = letter == kBulkWriteAnnouncementLetter ? 1 : m_nRestoreLinksSent + 1;
+}
+
+QString CVexaDlg::WhereAnUnfinishedWriteLeftTheController() const {
+    const bool english = m_members.m_bEnglish;
+    if (UpgradeRunning()) return texts::kUploadBrokenOff.In(english);
+    if (m_session.RunningChain() != Chain::Restore) return {};
+    // The values whose frame went out, the announcement not counted.
+    return texts::kRestoreBrokenOff.In(english)
+        .arg(std::max(0, m_nRestoreLinksSent - 1))
+        .arg(kBulkWriteOrder.size());
+}
+
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
     if (end.chain == Chain::Restore && end.result == ChainResult::Replaced)
         m_files->OnRestoreReplaced();
@@ -474,11 +490,15 @@ void CVexaDlg::closeEvent(QCloseEvent* event) {
 void CVexaDlg::reject() {
     // Closing in the middle of an upload leaves the controller in its boot loader: the question
     // says so, and No is the default.
+    // A restore broken off leaves half the parameters written: the same question, No the default.
     const bool upgrading = UpgradeRunning();
-    const BiText& question = upgrading ? CUpgradeControls::kCloseQuestion : texts::kCloseQuestion;
+    const bool restoring = m_session.RunningChain() == Chain::Restore;
+    const BiText& question = upgrading   ? CUpgradeControls::kCloseQuestion
+                             : restoring ? texts::kRestoreCloseQuestion
+                                         : texts::kCloseQuestion;
     const PromptAnswer answer = m_prompter.Message(
         {texts::kCloseCaption.In(m_members.m_bEnglish), question.In(m_members.m_bEnglish), PromptButtons::YesNo,
-         PromptIcon::Question, upgrading ? PromptAnswer::No : PromptAnswer::Yes});
+         PromptIcon::Question, upgrading || restoring ? PromptAnswer::No : PromptAnswer::Yes});
     if (answer == PromptAnswer::Yes) QDialog::done(QDialog::Rejected);
 }
 

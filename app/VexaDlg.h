@@ -90,12 +90,16 @@ public:
 
     // A firmware upload owns the line (device tag inquiry or boot loader): nothing else is sent.
     bool UpgradeRunning() const;
+    // Where an upload or a restore that the window's end broke off left the controller, in one
+    // sentence for stderr; empty when none ran. No frame goes out after the window's end.
+    QString WhereAnUnfinishedWriteLeftTheController() const;
 
     // ISessionListener
     void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;
+    void OnBulkWriteLinkSent(char letter) override;
     void OnCalibrationFinished() override;
     void OnFrameReadFinished() override;
     void OnLiveFrame(const LiveFrame& frame) override;
@@ -176,6 +180,7 @@ private:
     CPortConnection m_port;
     CControllerSettings m_settings;
     std::unique_ptr<CUpgradeControls> m_upgrade;
+    int m_nRestoreLinksSent = 0;  // the announcement and the values of the running restore
     std::unique_ptr<CParameterFiles> m_files;
     bool m_bPainted = false;
     QtTranslations m_qtTexts;

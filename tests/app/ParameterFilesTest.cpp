@@ -110,6 +110,25 @@ TEST_F(ParameterFilesTest, DamagedOrUnreadableFileIsRefusedWithNothingSent) {
     EXPECT_TRUE(Sent().isEmpty());
 }
 
+// Closing the window while a restore runs asks first, No the default; a window ended mid-way
+// says how many values went out (no frame follows the end).
+TEST_F(ParameterFilesTest, ClosingDuringARestoreAsksFirstAndSaysHowFarItGot) {
+    StartWithParameters();
+    WriteFile(Path("saved.txt"), Exported());
+    m_prompter.QueueFile(Path("saved.txt"));
+    Choose(4);
+    m_line->Inject("SC0045\r\n");  // the first value is echoed; "SA…" goes out
+    ASSERT_TRUE(Sent().startsWith("Sj0004\rSC0045\rSA")) << Sent().toStdString();
+    m_prompter.QueueAnswer(PromptAnswer::No);
+    m_dlg->close();
+    ASSERT_EQ(m_prompter.Shown().size(), 1u);
+    EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith(QStringLiteral("参数正在恢复")));
+    EXPECT_EQ(m_prompter.Shown()[0].defaultAnswer, PromptAnswer::No);
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->WhereAnUnfinishedWriteLeftTheController(),
+              QStringLiteral("参数恢复被中断：41 个参数中已发出 2 个，其后的参数没有写入。请重新恢复该文件。"));
+}
+
 TEST_F(ParameterFilesTest, MissingEchoEndsTheRestoreAfterTwoSecondsAndTheWindowGoesOn) {
     StartWithParameters();
     // A file an editor saved with CR LF endings is taken like the export's own.
