@@ -82,23 +82,25 @@ void CControllerSettings::BindHandlers() {
         {ui.cboEscRate, 'B', &CControllerSettings::OnEscRate},
         {ui.cboServoRate, 'P', &CControllerSettings::OnServoRate}};
     for (const auto& [list, letter, handler] : lists) {
-        auto* rest = new RestingChoice(*list, m_dlg.Clock(), p, [this, handler = handler] {
-            (this->*handler)();
-        }, listShows(list, letter));
+        auto* rest = new RestingChoice(
+            *list, m_dlg.Clock(), p, [this, handler = handler] { (this->*handler)(); },
+            listShows(list, letter));
         QObject::connect(list, &QComboBox::activated, rest, &RestingChoice::Chosen);
     }
     for (QCheckBox* box : m_dlg.SensorBoxes()) {
-        auto* rest = new RestingChoice(*box, m_dlg.Clock(), p, [this] { OnSensor(); },
-                                       [this] { return SensorMaskShown() == SensorMaskHeld(); });
+        auto* rest = new RestingChoice(
+            *box, m_dlg.Clock(), p, [this] { OnSensor(); },
+            [this] { return SensorMaskShown() == SensorMaskHeld(); });
         QObject::connect(box, &QCheckBox::clicked, rest, &RestingChoice::Chosen);
     }
     BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { OnDeclination(); });
-    BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg.Window(), p, [this] { OnFrameEditor(); });
+    BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg.Window(), p,
+                [this] { OnFrameEditor(); });
     const std::pair<QPushButton*, const BiText*> hints[] = {{ui.btnFrameHint, &kFrameHint},
-                                                           {ui.btnEscHint, &kEscHint},
-                                                           {ui.btnServoHint, &kServoHint},
-                                                           {ui.btnSensorHint, &kSensorHint}};
+                                                            {ui.btnEscHint, &kEscHint},
+                                                            {ui.btnServoHint, &kServoHint},
+                                                            {ui.btnSensorHint, &kSensorHint}};
     for (const auto& [button, text] : hints)
         BindGuarded(button, &QPushButton::clicked, &m_dlg.Window(), p,
                     [this, text = text] { Hint(texts::kHintCaption, *text); });
@@ -127,7 +129,9 @@ void CControllerSettings::OnFrameType() {
     m_dlg.Port().ChangePort();
 }
 
-void CControllerSettings::OnEscRate() { SetParameter('B', m_dlg.Ui().cboEscRate->currentIndex() + 1); }
+void CControllerSettings::OnEscRate() {
+    SetParameter('B', m_dlg.Ui().cboEscRate->currentIndex() + 1);
+}
 
 void CControllerSettings::OnServoRate() {
     SetParameter('P', m_dlg.Ui().cboServoRate->currentIndex() + 1);
@@ -191,8 +195,8 @@ bool CControllerSettings::DeclinationFits(int declination) {
 void CControllerSettings::OnDeclination() {
     const bool english = m_dlg.IsEnglish();
     const PromptAnswer answer = m_dlg.GetPrompter().Message(
-        {kDeclinationCaption.In(english), kDeclinationQuestion.In(english),
-         PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
+        {kDeclinationCaption.In(english), kDeclinationQuestion.In(english), PromptButtons::OkCancel,
+         PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
     // A box that does not hold a whole number, or a declination the four digits cannot carry,
     // sends nothing: the controller would otherwise get a stale or a wrong value.

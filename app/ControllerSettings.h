@@ -3,7 +3,6 @@
 #include "BiText.h"
 #include "MainWindowParts.h"
 
-
 // The upper panel's controller-wide settings: frame type, ESC and servo output rates, fitted
 // sensors and the magnetic declination; their hint buttons; the frame editor button. Each
 // change is written to the controller at once and kept in the parameter cache.

@@ -53,7 +53,7 @@ constexpr ControlText kMainWindowTexts[] = {
 
 // The English entries of the lists whose template entries are Chinese, in list order.
 constexpr const char* kEscRateEntries[] = {
-    "1. 50Hz   (20 ms)", "2. 100Hz (10 ms)",         "3. 270Hz (3.6ms)",         "4. 330Hz (3ms)",
+    "1. 50Hz   (20 ms)", "2. 100Hz (10 ms)",           "3. 270Hz (3.6ms)",         "4. 330Hz (3ms)",
     "5. 400Hz (2.5ms)",  "6. 500Hz (2ms special ESC)", "7. 2KHz PWM (special ESC)"};
 constexpr const char* kServoRateEntries[] = {"1. 50Hz servo", "2. 270Hz servo", "3. 333Hz servo",
                                              "4. 400Hz servo"};

@@ -8,6 +8,7 @@
 #include "BiText.h"
 #include "BulkWriteChain.h"
 #include "ClosedListGuard.h"
+#include "ControllerSession.h"
 #include "GuardedHandler.h"
 #include "KeptFiles.h"
 #include "OutOfRangeNote.h"
@@ -17,7 +18,6 @@
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
-#include "ControllerSession.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
 
@@ -67,8 +67,9 @@ constexpr BiText kRestoreStopped{
 // %1 values of the restored file read back as they were sent.
 constexpr BiText kRestoreConfirmed{"%1 个参数已恢复并确认", "%1 parameters restored and confirmed"};
 // %2 of them read back otherwise, %3 their letters.
-constexpr BiText kRestoreDiffers{"%1 个参数已恢复并确认，%2 个读回的数值不同：%3",
-                                 "%1 parameters restored and confirmed; %2 read back otherwise: %3"};
+constexpr BiText kRestoreDiffers{
+    "%1 个参数已恢复并确认，%2 个读回的数值不同：%3",
+    "%1 parameters restored and confirmed; %2 read back otherwise: %3"};
 
 // After an upgrade whose new firmware holds other values: %1 how many, %2 one line each.
 constexpr BiText kPutBackQuestion{
@@ -103,7 +104,8 @@ void CParameterFiles::BindHandlers() {
     Ui::CVexaDlg& ui = m_dlg.Ui();
     Prompter& p = m_dlg.GetPrompter();
     BindGuarded(ui.btnSaveData, &QPushButton::clicked, &m_dlg.Window(), p, [this] { Save(); });
-    BindGuarded(ui.btnRestoreHint, &QPushButton::clicked, &m_dlg.Window(), p, [this] { ShowHint(); });
+    BindGuarded(ui.btnRestoreHint, &QPushButton::clicked, &m_dlg.Window(), p,
+                [this] { ShowHint(); });
     QComboBox* list = ui.cboRestore;
     new ClosedListGuard(list);
     BindGuarded(list, &QComboBox::activated, &m_dlg.Window(), p,
@@ -124,8 +126,7 @@ void CParameterFiles::Save() {
     const std::optional<QString> path = prompter.SaveFile(request);
     if (!path) return;
     const int port = m_dlg.Ui().cboPort->currentIndex() + 1;
-    const QByteArray bytes =
-        ParameterFileBytes(m_dlg.Session().Cache(), port, ExportVersion());
+    const QByteArray bytes = ParameterFileBytes(m_dlg.Session().Cache(), port, ExportVersion());
     if (const std::optional<QString> reason = SaveParameterFile(*path, bytes)) {
         Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
         return;
@@ -153,8 +154,7 @@ void CParameterFiles::RestoreFromFile() {
     request.kind = FileKind::ParameterRestore;
     request.wholeNames = true;
     // The backups folder is offered beside the usual places, so that one is found at once.
-    if (const QString& backups = m_backupFolder;
-        !backups.isEmpty() && !MakeKeptFolder(backups))
+    if (const QString& backups = m_backupFolder; !backups.isEmpty() && !MakeKeptFolder(backups))
         request.sidebarFolders << backups;
     const std::optional<QString> path = m_dlg.GetPrompter().OpenFile(request);
     if (!path) return;
@@ -177,8 +177,7 @@ void CParameterFiles::KeepForUpgrade() {
     m_upgradeKept.reset();
     m_bUpgradeReadBackDue = false;
     if (m_record.IsComplete())
-        m_upgradeKept = SavedValues(m_dlg.Session().Cache(),
-                                    m_dlg.Session().FirmwareVersion());
+        m_upgradeKept = SavedValues(m_dlg.Session().Cache(), m_dlg.Session().FirmwareVersion());
 }
 
 void CParameterFiles::UpgradeSucceeded() { m_bUpgradeReadBackDue = m_upgradeKept.has_value(); }
@@ -186,8 +185,7 @@ void CParameterFiles::UpgradeSucceeded() { m_bUpgradeReadBackDue = m_upgradeKept
 QString CParameterFiles::OfferPutBack(const ParameterValues& kept) {
     const bool english = m_dlg.IsEnglish();
     const std::vector<ParameterDifference> changed =
-        DiffParameters(kept, m_dlg.Session().Cache(),
-                       m_dlg.Session().FirmwareVersion());
+        DiffParameters(kept, m_dlg.Session().Cache(), m_dlg.Session().FirmwareVersion());
     if (changed.empty()) return kKeptEverything.In(english);
     QStringList changes;
     for (const ParameterDifference& d : changed)
@@ -203,11 +201,11 @@ QString CParameterFiles::OfferPutBack(const ParameterValues& kept) {
 
 void CParameterFiles::AskPutBack(const ParameterValues& kept, const QStringList& changes) {
     const bool english = m_dlg.IsEnglish();
-    const QString text = kPutBackQuestion.In(english)
-                             .arg(changes.size())
-                             .arg(changes.join(QLatin1Char('\r')));
-    const PromptAnswer answer = m_dlg.GetPrompter().Message(
-        {kCaption.In(english), text, PromptButtons::YesNo, PromptIcon::Question, PromptAnswer::Yes});
+    const QString text =
+        kPutBackQuestion.In(english).arg(changes.size()).arg(changes.join(QLatin1Char('\r')));
+    const PromptAnswer answer =
+        m_dlg.GetPrompter().Message({kCaption.In(english), text, PromptButtons::YesNo,
+                                     PromptIcon::Question, PromptAnswer::Yes});
     if (answer != PromptAnswer::Yes) return ShowStatus(kNotPutBack.In(english));
     RunGuarded(m_dlg.GetPrompter(), [this, &kept] {
         m_restored.reset();
@@ -246,8 +244,8 @@ void CParameterFiles::OnReadBackFinished() {
             !kept.isEmpty())
             status << kept;
     if (!m_strBackupNote.isEmpty()) status << std::exchange(m_strBackupNote, QString());
-    if (!status.isEmpty()) ShowStatus(status.join(m_dlg.IsEnglish() ? QStringLiteral(". ")
-                                                                     : QStringLiteral("。")));
+    if (!status.isEmpty())
+        ShowStatus(status.join(m_dlg.IsEnglish() ? QStringLiteral(". ") : QStringLiteral("。")));
 }
 
 void CParameterFiles::OnReadBackIncomplete() {
@@ -262,9 +260,9 @@ void CParameterFiles::OnReadBackIncomplete() {
 std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action) {
     const QString& folder = m_backupFolder;
     if (folder.isEmpty()) return std::nullopt;
-    const BackupSource source = BackupSource::FromReadBack(
-        m_record, m_dlg.Session().Cache(), m_dlg.Session().FirmwareVersion(),
-        m_dlg.Ui().cboPort->currentIndex() + 1);
+    const BackupSource source = BackupSource::FromReadBack(m_record, m_dlg.Session().Cache(),
+                                                           m_dlg.Session().FirmwareVersion(),
+                                                           m_dlg.Ui().cboPort->currentIndex() + 1);
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     QString note = outcome.Describe(m_dlg.IsEnglish());
     if (outcome.kind == BackupOutcome::Kind::Written)
@@ -307,5 +305,5 @@ void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
 
 void CParameterFiles::Warn(const QString& text) {
     m_dlg.GetPrompter().Message({kCaption.In(m_dlg.IsEnglish()), text, PromptButtons::Ok,
-                              PromptIcon::Warning, PromptAnswer::Ok});
+                                 PromptIcon::Warning, PromptAnswer::Ok});
 }

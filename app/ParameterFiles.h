@@ -1,15 +1,12 @@
 #pragma once
 
-#include "MainWindowParts.h"
-
 #include <QString>
 #include <optional>
 
+#include "MainWindowParts.h"
 #include "ParameterBackup.h"
-
 #include "ParameterRestore.h"
 #include "ReadBackRecord.h"
-
 
 // The upper panel's parameter files: button 1015 saves the cached parameters to a text file,
 // list 1099 loads one of the controller's reference sets or restores a saved file, button 1100

@@ -6,10 +6,10 @@
 #include "CommError.h"
 #include "CommandFrames.h"
 #include "ControllerLine.h"
+#include "ControllerSession.h"
 #include "CustomPage.h"
 #include "ParamTable.h"
 #include "Prompter.h"
-#include "ControllerSession.h"
 #include "UiTexts.h"
 #include "VexaDlg.h"
 #include "ui_VexaDlg.h"
@@ -32,8 +32,9 @@ void CPortConnection::Open() {
         }
         m_dlg.UpdateData(true);
         m_dlg.Members().m_bReadBackIncomplete = false;
-        m_dlg.Members().m_strStatus = (m_dlg.Members().m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened)
-                                .In(m_dlg.Members().m_bEnglish);
+        m_dlg.Members().m_strStatus =
+            (m_dlg.Members().m_bPortOpenFailed ? texts::kPortNotOpened : texts::kPortOpened)
+                .In(m_dlg.Members().m_bEnglish);
         m_dlg.UpdateData(false);
         // A port that did not open is not remembered: the next start tries the last good one.
         if (!m_dlg.Members().m_bPortOpenFailed) RecordPort();

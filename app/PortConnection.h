@@ -1,7 +1,6 @@
 #pragma once
 
 #include "MainWindowParts.h"
-
 #include "PortFile.h"
 
 struct BiText;

@@ -55,8 +55,8 @@ void CStaleValues::HoldForReadBack(bool hold) {
     Apply();
     QWidget* focus = m_focusBeforeHold.data();
     m_focusBeforeHold.clear();
-    if (focus && focus != QApplication::focusWidget() && focus->isEnabled() &&
-        focus->isVisible() && focus->window()->isActiveWindow())
+    if (focus && focus != QApplication::focusWidget() && focus->isEnabled() && focus->isVisible() &&
+        focus->window()->isActiveWindow())
         focus->setFocus(Qt::OtherFocusReason);
 }
 

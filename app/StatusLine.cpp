@@ -20,14 +20,14 @@ protected:
         QStyleOptionFrame option;
         option.initFrom(&m_box);
         option.rect = m_box.rect();
-        option.lineWidth = m_box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &m_box);
+        option.lineWidth =
+            m_box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &m_box);
         option.midLineWidth = 0;
         option.state |= QStyle::State_Sunken | QStyle::State_ReadOnly;
         option.features = QStyleOptionFrame::None;
-        const QRect contents =
-            m_box.style()
-                ->subElementRect(QStyle::SE_LineEditContents, &option, &m_box)
-                .adjusted(3, 0, -3, 0);
+        const QRect contents = m_box.style()
+                                   ->subElementRect(QStyle::SE_LineEditContents, &option, &m_box)
+                                   .adjusted(3, 0, -3, 0);
         const QFontMetrics metrics = m_box.fontMetrics();
         if (metrics.horizontalAdvance(m_box.text()) <= contents.width()) return false;
         QPainter painter(&m_box);

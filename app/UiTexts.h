@@ -14,9 +14,10 @@ inline constexpr BiText kPortNotOpened{"串口未打开", "COM Not Opened"};
 inline constexpr BiText kPortFileUnreadable{"无法读取串口记录文件 %1（%2），本次使用 COM3。",
                                             "The port file %1 cannot be read (%2); COM3 is used."};
 // The port file could not be written (%1 its path, %2 why): the port is not remembered.
-inline constexpr BiText kPortFileNotWritten{"串口记录文件 %1 未写入（%2），下次启动不会记住此串口。",
-                                            "The port file %1 was not written (%2); the port "
-                                            "will not be remembered at the next start."};
+inline constexpr BiText kPortFileNotWritten{
+    "串口记录文件 %1 未写入（%2），下次启动不会记住此串口。",
+    "The port file %1 was not written (%2); the port "
+    "will not be remembered at the next start."};
 // A read-back chain ended without a reply: some values shown were never read.
 inline constexpr BiText kReadBackIncomplete{"参数读取未完成", "Read incomplete"};
 // The read-back on its way (%1 the replies taken, %2 the queries it asks) and at its end.
