@@ -163,7 +163,7 @@ void CVexaDlg::ShowPortDevices() {
     QComboBox* ports = m_ui->cboPort;
     QStringList lines;
     for (int i = 0; i < ports->count(); ++i) {
-        const QString device = Comm().DeviceOf(i + 1);
+        const QString device = m_session.DeviceOf(i + 1);
         ports->setItemData(i, device, Qt::ToolTipRole);
         lines << QStringLiteral("COM%1 → %2").arg(i + 1).arg(device);
     }

@@ -151,7 +151,8 @@ private:
         for (char letter : m_order) {
             const QString name = LetterWithName(letter, language);
             if (m_unechoed.contains(letter))
-                notes << QStringLiteral("%1: %2 was not echoed within %3 ms; judged by the read-back")
+                notes << QStringLiteral(
+                             "%1: %2 was not echoed within %3 ms; judged by the read-back")
                              .arg(m_session.PortName(), name)
                              .arg(m_session.Timeout().count());
             else if (const auto echoed = m_session.EchoedOtherValue(letter))

@@ -175,10 +175,11 @@ void PortSession::OnBulkWriteLinkSent(char letter) {
 void PortSession::OnChainEnded(const ChainEnd& end) {
     if (onChainEnded) onChainEnded(end);
     // Unless the command has taken the end as its own, the wait ends as the chain did.
-    if (end.result == ChainResult::NoAnswer)
-        Finish(End::TimedOut, NoAnswerWithin(m_lastFrame, end.chain == Chain::Restore
-                                                              ? CControllerSession::kRestoreEchoTimeout
-                                                              : CControllerSession::kSpecialEchoTimeout));
+    if (end.result != ChainResult::NoAnswer) return;
+    const std::chrono::milliseconds timeout = end.chain == Chain::Restore
+                                                  ? CControllerSession::kRestoreEchoTimeout
+                                                  : CControllerSession::kSpecialEchoTimeout;
+    Finish(End::TimedOut, NoAnswerWithin(m_lastFrame, timeout));
 }
 
 void PortSession::OnReadBackIncomplete(char letter) {
@@ -189,7 +190,9 @@ void PortSession::OnReadBackIncomplete(char letter) {
 }
 
 QString PortSession::NoAnswerWithin(const QByteArray& frame, std::chrono::milliseconds timeout) {
-    return QStringLiteral("no answer to %1 within %2 ms").arg(FrameInMessage(frame)).arg(timeout.count());
+    return QStringLiteral("no answer to %1 within %2 ms")
+        .arg(FrameInMessage(frame))
+        .arg(timeout.count());
 }
 
 void PortSession::OnLiveFrame(const LiveFrame& frame) {
@@ -209,7 +212,7 @@ std::optional<int> PortSession::ValueOf(char letter) const {
 }
 
 QString PortSession::PortName() const {
-    return QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(m_session.Comm().DeviceOf(m_nPortNumber));
+    return QStringLiteral("COM%1 (%2)").arg(m_nPortNumber).arg(m_session.DeviceOf(m_nPortNumber));
 }
 
 QString PortSession::FrameInMessage(const QByteArray& frame) {

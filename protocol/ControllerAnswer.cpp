@@ -96,7 +96,8 @@ Found AnswerAt(const QByteArray& buffer, qsizetype at, qsizetype& length) {
 // The line end right behind an answer, as far as it has come.
 qsizetype LineEndAt(const QByteArray& buffer, qsizetype at) {
     qsizetype length = 0;
-    while (length < kLongestLineEnd && at + length < buffer.size() && IsLineEnd(buffer[at + length]))
+    while (length < kLongestLineEnd && at + length < buffer.size() &&
+           IsLineEnd(buffer[at + length]))
         ++length;
     return length;
 }
@@ -134,11 +135,6 @@ std::optional<QByteArray> CutAnswer(QByteArray& buffer, QByteArray* dropped) {
     if (!answer && dropped) *dropped = buffer.first(at);
     buffer.remove(0, at);
     return answer;
-}
-
-AnswerKind KindOf(const QByteArray& answer) {
-    if (answer.startsWith('?')) return AnswerKind::QueryReply;
-    return IsReferenceSetEcho(answer) ? AnswerKind::ReferenceSetEcho : AnswerKind::SetEcho;
 }
 
 bool IsEchoOf(const QByteArray& answer, const QByteArray& sentFrame) {

@@ -44,9 +44,6 @@ inline constexpr qsizetype kQueryReplyLength = 10;
 // complete answer is there yet; what may still become one stays in the buffer.
 std::optional<QByteArray> CutAnswer(QByteArray& buffer, QByteArray* dropped = nullptr);
 
-// The kind of a complete answer CutAnswer gave.
-AnswerKind KindOf(const QByteArray& answer);
-
 // Whether an answer is the echo of this set command: the same letter. Its value may differ
 // (EchoCarriesOtherValue): the controller has answered, with what it stored.
 bool IsEchoOf(const QByteArray& answer, const QByteArray& sentFrame);

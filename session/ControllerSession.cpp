@@ -137,7 +137,8 @@ void CControllerSession::StopStreamBeforeUpload() {
     }
     if (!m_streamStoppedAt) return;
     const auto since = m_clock.Now() - *m_streamStoppedAt;
-    if (since < kStreamStopSettle) m_clock.Wait(std::chrono::duration_cast<std::chrono::milliseconds>(kStreamStopSettle - since));
+    if (since < kStreamStopSettle)
+        m_clock.Wait(std::chrono::duration_cast<std::chrono::milliseconds>(kStreamStopSettle - since));
 }
 
 void CControllerSession::EnterIdle(bool clearReceive) {

@@ -97,6 +97,8 @@ public:
     bool UploadRunning() const override { return m_upload.IsRunning(); }
     // The port is open: something can be sent.
     bool PortOpen() const { return m_comm.GetPortOpen(); }
+    // The device a COM number leads to ("/dev/ttyUSB2"), for messages and the port list.
+    QString DeviceOf(int portNumber) const { return m_comm.DeviceOf(portNumber); }
 
     // The chain that waits for an answer now, if any.
     std::optional<Chain> RunningChain() const;

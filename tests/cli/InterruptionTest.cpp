@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "CommandLine.h"
+#include "ForwardingBackend.h"
 #include "Commands.h"
 #include "PortSession.h"
 #include "SimBackend.h"
@@ -22,34 +23,17 @@ namespace {
 using Frames = QList<QByteArray>;
 
 // The line as the controller sees it: every frame that reached it.
-class Recorder : public ICommBackend {
+class Recorder : public ForwardingBackend {
 public:
-    explicit Recorder(std::unique_ptr<ICommBackend> inner) : m_inner(std::move(inner)) {
-        m_inner->onBytesArrived = [this] {
-            if (onBytesArrived) onBytesArrived();
-        };
-        m_inner->onLineLost = [this](const QString& reason) {
-            if (onLineLost) onLineLost(reason);
-        };
-    }
-    void Open(int portNumber) override { m_inner->Open(portNumber); }
-    void Close() override { m_inner->Close(); }
-    bool IsOpen() const override { return m_inner->IsOpen(); }
-    void Configure(const LineSettings& settings) override { m_inner->Configure(settings); }
-    void SetHardwareHandshake(bool on) override { m_inner->SetHardwareHandshake(on); }
+    using ForwardingBackend::ForwardingBackend;
     void Write(const QByteArray& bytes) override {
-        m_inner->Write(bytes);
+        ForwardingBackend::Write(bytes);
         frames << bytes;
         if (afterWrite) afterWrite();
     }
-    QByteArray ReadAll() override { return m_inner->ReadAll(); }
-    QString DeviceOf(int portNumber) const override { return m_inner->DeviceOf(portNumber); }
 
     Frames frames;
     std::function<void()> afterWrite;
-
-private:
-    std::unique_ptr<ICommBackend> m_inner;
 };
 
 // When the stop is asked for: once `frame` has gone out `times` times, and `more` frames after
