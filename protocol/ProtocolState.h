@@ -3,18 +3,20 @@
 #include <QByteArray>
 #include <array>
 
+#include "ParameterCache.h"
+
 // The protocol state the controller session owns: receive buffer, retry budget, the parameter
 // cache, the firmware version and the restore table. The receive mode and what each chain waits
 // for are the dispatcher's own.
 struct ProtocolState {
-    static constexpr int kCacheSlots = 200;
+    static constexpr int kCacheSlots = ParameterCache::kSlots;
     static constexpr int kRestoreEntries = 220;
     static constexpr int kFullRetries = 3;
 
     QByteArray m_strRxBuf;  // received bytes in arrival order, one character per byte
     int m_nRxCount = 0;     // bytes appended since the count was last reset
     int m_nQueryRetries = kFullRetries;
-    std::array<int, kCacheSlots> m_nParamCache{};
+    ParameterCache m_nParamCache;
     int m_nFwVersion = 0;  // the number read with "?V" (1218 for 1.218)
 
     // The cache slots (175-189) that keep the last saved frame record, without offsets.

@@ -312,7 +312,7 @@ void CControllerSession::SendFirstLink(Chain chain, char letter, std::chrono::mi
 }
 
 void CControllerSession::StoreSent(char letter, int cached) {
-    StoreInCache(letter, cached, m_state.m_nParamCache);
+    m_state.m_nParamCache.StoreSent(letter, cached);
 }
 
 // The controller has echoed the whole record: the cache keeps it as the frame it holds.

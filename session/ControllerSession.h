@@ -91,7 +91,7 @@ public:
     void ReadFrame() override;
     void StartLiveDisplay() override;
     void StopLiveDisplay() override;
-    std::span<const int> Cache() const override { return m_state.m_nParamCache; }
+    const ParameterCache& Cache() const override { return m_state.m_nParamCache; }
     int FirmwareVersion() const override { return m_state.m_nFwVersion; }
     RxMode Mode() const override { return m_dispatcher.Mode(); }
     bool UploadRunning() const override { return m_upload.IsRunning(); }

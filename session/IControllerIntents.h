@@ -4,6 +4,8 @@
 #include <functional>
 #include <span>
 
+#include "ParameterCache.h"
+
 #include "RxMode.h"
 
 // What a page or dialog may ask of the controller session: the intents that write to the
@@ -40,7 +42,8 @@ public:
     virtual void StartLiveDisplay() = 0;
     virtual void StopLiveDisplay() = 0;
 
-    virtual std::span<const int> Cache() const = 0;
+    // The controller's values as last known; a control watches its letter here (Watch).
+    virtual const ParameterCache& Cache() const = 0;
     virtual int FirmwareVersion() const = 0;
     virtual RxMode Mode() const = 0;
     // A firmware upload owns the line: nothing else is sent.

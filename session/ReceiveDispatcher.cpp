@@ -476,7 +476,7 @@ void CReceiveDispatcher::ApplyValue(char letter, int wire) {
     }
     if (IsDiscardedOnRead(letter)) return;
     const int shown = ShownFromWire(letter, wire, m_state.m_nFwVersion);
-    StoreInCache(letter, shown, m_state.m_nParamCache);
+    m_state.m_nParamCache.StoreRead(letter, shown);
     m_listener.OnValueRead(letter, shown);
 }
 
