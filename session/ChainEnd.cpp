@@ -39,6 +39,8 @@ QString ChainStepName(const ChainEnd& end, bool english) {
             return kReverseMask.In(english).arg(QLatin1Char(end.letter));
         case Chain::ReferenceSet:
             return kReferenceSet.In(english);
+        case Chain::AwaitedEcho:
+            break;
     }
     return QString(QLatin1Char(end.letter));
 }

@@ -11,6 +11,7 @@ enum class Chain {
     Directions,   // one "Sz" command, the propeller directions (mode 15)
     ReverseReread,  // a reverse mask echoed in mode 15, read back (mode 20)
     ReferenceSet,   // "Sj000n": the controller loads a built-in set; its echo starts the read-back
+    AwaitedEcho,    // one set command whose echo the caller waits for (vexactl's set)
 };
 
 enum class ChainResult {

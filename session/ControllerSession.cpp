@@ -2,22 +2,20 @@
 
 #include <algorithm>
 
-#include "BulkWriteChain.h"
 #include "CommError.h"
+#include "CommandFrames.h"
+#include "ControllerAnswer.h"
 #include "ControllerLine.h"
 #include "ParamTable.h"
 #include "ParameterRestore.h"
-#include "ReadBackChain.h"
+#include "ReferenceSetChoice.h"
+#include "RestoreWrite.h"
+#include "ReverseReread.h"
+#include "SpecialSets.h"
 
 namespace {
 
 constexpr char kDeclinationLetter = 'Q';
-constexpr char kReferenceSetLetter = 'j';
-constexpr char kDirectionLetter = 'z';
-constexpr char kFirstCalibrationLetter = '0';
-constexpr char kLastCalibrationLetter = '3';
-constexpr char kFirstFrameLetter = kFrameGeometryOrder.front();  // the axis count
-constexpr char kLastFrameRecordLetter = 'y';
 
 // The controller takes the second of two linked switch rows only this long after the first.
 constexpr std::chrono::milliseconds kLinkedRowPause{20};
@@ -25,25 +23,6 @@ constexpr std::chrono::milliseconds kLinkedRowPause{20};
 constexpr std::chrono::milliseconds kStreamStopSettle{50};
 
 bool IsReverseLetter(char letter) { return letter == 'N' || letter == 'O'; }
-
-// The letter whose echo ends a chain of mode 15.
-char LastLetterOf(Chain chain) {
-    switch (chain) {
-        case Chain::Calibration:
-            return kLastCalibrationLetter;
-        case Chain::FrameSave:
-            return kLastFrameRecordLetter;
-        case Chain::Declination:
-            return kDeclinationLetter;
-        case Chain::Directions:
-            return kDirectionLetter;
-        case Chain::Restore:
-        case Chain::ReverseReread:
-        case Chain::ReferenceSet:
-            break;
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -54,10 +33,12 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
       m_comm(std::move(backend)),
       m_dispatcher(m_state, m_comm, clock, *this),
       m_upload(m_state, m_comm, clock, m_dispatcher, *this),
+      m_line(m_dispatcher, m_comm, clock, m_state, listener),
       m_chainTimer(clock) {
     m_chainTimer.onExpired = [this] { OnChainTimeout(); };
+    m_dispatcher.SetAnswerTaker([this](const QByteArray& answer) { return TakeAnswer(answer); });
     m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this] {
-        if (m_chain) EndChain(ChainResult::LineLost, m_chain->awaited);
+        if (m_conversation) EndConversation(ChainResult::LineLost, m_conversation->Awaited());
     });
 }
 
@@ -100,23 +81,16 @@ void CControllerSession::AfterReadBack(std::function<void()> next) {
 
 void CControllerSession::LoadReferenceSet(int set) {
     if (UploadRunning()) return;
-    SendFirstLink(Chain::ReferenceSet, kReferenceSetLetter, kSpecialEchoTimeout,
-                  [&] { m_dispatcher.StartReferenceSet(set); });
+    // A query the read-back still waited for is not asked again: the echo starts it afresh.
+    m_dispatcher.StopAsking();
+    BeginConversation(std::make_shared<ReferenceSetChoice>(set));
 }
 
 void CControllerSession::Restore(const ParameterValues& values) {
     if (UploadRunning()) return;
     ReplaceRunningChain();
     FillRestoreTable(values, m_state);
-    // The announcement's link is reported by the dispatcher as it goes out, which starts the
-    // echo time-out; a refused announcement ends the restore before anything was written.
-    m_chain = RunningChainState{Chain::Restore, kBulkWriteAnnouncementLetter, kRestoreEchoTimeout};
-    try {
-        m_dispatcher.StartBulkWrite();
-    } catch (const CommError&) {
-        EndChain(ChainResult::Refused, kBulkWriteAnnouncementLetter);
-        throw;
-    }
+    BeginConversation(std::make_shared<RestoreWrite>());
 }
 
 bool CControllerSession::StartUpload(const FirmwareImage& image, IUploadListener& listener) {
@@ -152,8 +126,7 @@ void CControllerSession::ReadChosen(QByteArrayView letters) {
 }
 
 void CControllerSession::SendAwaitingEcho(char letter, int wire) {
-    ReplaceRunningChain();
-    m_dispatcher.SendAwaitingEcho(letter, wire);
+    BeginConversation(std::make_shared<AwaitedEcho>(letter, wire));
 }
 
 void CControllerSession::SetParameter(char letter, int shown, CacheUpdate update) {
@@ -183,36 +156,33 @@ void CControllerSession::SetReverseMask(char letter, int mask) {
     // chain of mode 15 takes the mask's echo as its own (the reverse re-read).
     if (UploadRunning()) return;
     m_dispatcher.SendMask(letter, mask, true);
+    if (m_dispatcher.Mode() == RxMode::SpecialSet && IsReverseLetter(letter))
+        m_maskReread = SetCommand(letter, mask);
     StoreSent(letter, mask);
 }
 
 void CControllerSession::SetDeclination(int degrees) {
     if (UploadRunning()) return;
     const int wire = WireFromShown(kDeclinationLetter, degrees, m_state.m_nFwVersion);
-    SendFirstLink(Chain::Declination, kDeclinationLetter, kSpecialEchoTimeout,
-                  [&] { m_dispatcher.SendSpecialSet(kDeclinationLetter, wire); });
+    BeginConversation(std::make_shared<DeclinationSet>(wire));
     StoreSent(kDeclinationLetter, degrees);
 }
 
 void CControllerSession::SetMotorDirections(int mask) {
     if (UploadRunning()) return;
-    SendFirstLink(Chain::Directions, kDirectionLetter, kSpecialEchoTimeout,
-                  [&] { m_dispatcher.SendSpecialSet(kDirectionLetter, mask); });
+    BeginConversation(std::make_shared<DirectionsSet>(mask));
 }
 
 void CControllerSession::Calibrate(const std::array<int, 4>& cells) {
     if (UploadRunning()) return;
-    SendFirstLink(Chain::Calibration, kFirstCalibrationLetter, kSpecialEchoTimeout,
-                  [&] { m_dispatcher.StartCalibration(cells); });
+    BeginConversation(std::make_shared<Calibration>(cells));
 }
 
 void CControllerSession::SaveFrame(const std::array<int, 15>& record) {
     if (UploadRunning()) return;
     m_dispatcher.AfterReadBack([this, record] {
         if (UploadRunning()) return;
-        m_frameRecord = record;
-        SendFirstLink(Chain::FrameSave, kFirstFrameLetter, kSpecialEchoTimeout,
-                      [&] { m_dispatcher.StartFrameSave(record); });
+        BeginConversation(std::make_shared<FrameSave>(record));
     });
 }
 
@@ -246,79 +216,110 @@ void CControllerSession::StopLiveDisplay() {
 }
 
 std::optional<Chain> CControllerSession::RunningChain() const {
-    if (!m_chain) return std::nullopt;
-    return m_chain->chain;
+    if (!m_conversation) return std::nullopt;
+    return m_conversation->Kind();
 }
 
 bool CControllerSession::AwaitsWithOwnTimeout() const {
-    return m_chain.has_value() || UploadRunning() || m_dispatcher.ReadBackAwaitsReply();
+    return (m_conversation && m_conversation->SilenceLimit().count() > 0) || UploadRunning() ||
+           m_dispatcher.ReadBackAwaitsReply();
 }
 
 void CControllerSession::ReplaceRunningChain() {
-    if (m_chain) EndChain(ChainResult::Replaced, m_chain->awaited);
+    m_maskReread.clear();
+    if (m_conversation) EndConversation(ChainResult::Replaced, m_conversation->Awaited());
 }
 
-void CControllerSession::BeginChain(Chain chain, char awaited, std::chrono::milliseconds timeout) {
+void CControllerSession::BeginConversation(std::shared_ptr<Conversation> conversation) {
     ReplaceRunningChain();
-    m_chain = RunningChainState{chain, awaited, timeout};
-    m_chainTimer.Start(timeout);
-}
-
-void CControllerSession::Await(char letter, std::chrono::milliseconds timeout) {
-    m_chain->awaited = letter;
-    m_chain->timeout = timeout;
-    m_chainTimer.Start(timeout);
-}
-
-void CControllerSession::EndChain(ChainResult result, char letter) {
-    const Chain chain = m_chain->chain;
-    // A restore is judged by the read-back that follows it, value by value.
-    if (result == ChainResult::Done && m_chain->otherValue != 0 && chain != Chain::Restore) {
-        result = ChainResult::OtherValue;
-        letter = m_chain->otherValue;
+    m_dispatcher.SetAnswerMode(conversation->Mode());
+    m_conversation = conversation;
+    try {
+        conversation->Start(m_line);
+    } catch (const CommError&) {
+        if (m_conversation == conversation)
+            EndConversation(ChainResult::Refused, conversation->Awaited());
+        throw;
     }
-    m_chain.reset();
+    if (m_conversation == conversation) ArmSilence();
+}
+
+bool CControllerSession::TakeAnswer(const QByteArray& answer) {
+    if (!m_maskReread.isEmpty() && m_dispatcher.Mode() == RxMode::SpecialSet &&
+        IsEchoOf(answer, m_maskReread)) {
+        StartMaskReread(answer[1]);
+        return true;
+    }
+    // Kept alive while it takes the answer: what its news starts may replace it.
+    const std::shared_ptr<Conversation> running = m_conversation;
+    if (!running) return false;
+    switch (running->Take(answer, m_line)) {
+        case Answered::NotMine:
+            return false;
+        case Answered::GoOn:
+            if (m_conversation == running) ArmSilence();
+            return true;
+        case Answered::Done:
+            // Each chain ends at its last answer before the caller hears of that answer: a
+            // message the caller then shows, however long it stays open, is not silence.
+            if (m_conversation == running) EndConversation(ChainResult::Done, running->Awaited());
+            running->AfterDone(m_line);
+            return true;
+    }
+    return false;
+}
+
+std::shared_ptr<Conversation> CControllerSession::EndConversation(ChainResult result, char letter) {
+    std::shared_ptr<Conversation> ended = std::exchange(m_conversation, nullptr);
     m_chainTimer.Stop();
-    m_listener.OnChainEnded({chain, result, letter});
+    if (result != ChainResult::Done) m_maskReread.clear();
+    // A restore is judged by the read-back that follows it, value by value.
+    if (result == ChainResult::Done && ended->OtherValue() != 0 && ended->Kind() != Chain::Restore) {
+        result = ChainResult::OtherValue;
+        letter = ended->OtherValue();
+    }
+    m_listener.OnChainEnded({ended->Kind(), result, letter});
+    return ended;
+}
+
+void CControllerSession::ArmSilence() {
+    const std::chrono::milliseconds limit = m_conversation->SilenceLimit();
+    if (limit.count() > 0)
+        m_chainTimer.Start(limit);
+    else
+        m_chainTimer.Stop();
 }
 
 void CControllerSession::OnChainTimeout() {
-    if (!m_chain) return;
+    const std::shared_ptr<Conversation> running = m_conversation;
+    if (!running) return;
     // Time the program spent busy is not the controller's silence: an answer that waits on the
     // port is handed to the chain first, and if it was the awaited one the chain has moved on.
     try {
         m_dispatcher.ReceiveWaiting();
     } catch (const CommError&) {
     }
-    if (!m_chain || m_chainTimer.IsActive()) return;
-    if (m_chainTimer.RestartIfLate(m_chain->timeout)) return;
-    // A late answer must not take the chain on: its mode ends with it.
-    if (m_chain->chain == Chain::Restore)
-        m_dispatcher.EndBulkWrite();
-    else
-        m_dispatcher.EndSpecialSet();
-    EndChain(ChainResult::NoAnswer, m_chain->awaited);
+    if (m_conversation != running || m_chainTimer.IsActive()) return;
+    if (m_chainTimer.RestartIfLate(running->SilenceLimit())) return;
+    // A late answer must not take the chain on: the line is idle again (a restore's half answer
+    // dropped with it).
+    m_dispatcher.EnterIdle(running->Kind() == Chain::Restore);
+    EndConversation(ChainResult::NoAnswer, running->Awaited());
 }
 
-void CControllerSession::SendFirstLink(Chain chain, char letter, std::chrono::milliseconds timeout,
-                                       const std::function<void()>& send) {
-    BeginChain(chain, letter, timeout);
-    try {
-        send();
-    } catch (const CommError&) {
-        EndChain(ChainResult::Refused, letter);
-        throw;
-    }
+void CControllerSession::StartMaskReread(char letter) {
+    m_maskReread.clear();
+    const auto reread = std::make_shared<ReverseReread>(letter);
+    m_dispatcher.SetAnswerMode(reread->Mode());
+    reread->Start(m_line);
+    ReplaceRunningChain();
+    m_conversation = reread;
+    ArmSilence();
+    m_listener.OnSpecialSetEchoed(letter);
 }
 
 void CControllerSession::StoreSent(char letter, int cached) {
     m_state.m_nParamCache.StoreSent(letter, cached);
-}
-
-// The controller has echoed the whole record: the cache keeps it as the frame it holds.
-void CControllerSession::CompleteFrameSave() {
-    std::copy(m_frameRecord.begin(), m_frameRecord.end(),
-              m_state.m_nParamCache.begin() + ProtocolState::kFrameRecordFirstSlot);
 }
 
 void CControllerSession::OnValueRead(char letter, int shown) { m_listener.OnValueRead(letter, shown); }
@@ -326,50 +327,6 @@ void CControllerSession::OnValueRead(char letter, int shown) { m_listener.OnValu
 void CControllerSession::OnFirmwareVersion(int version) { m_listener.OnFirmwareVersion(version); }
 
 void CControllerSession::OnReadBackFinished() { m_listener.OnReadBackFinished(); }
-
-void CControllerSession::OnBulkWriteLinkSent(char letter) {
-    if (m_chain && m_chain->chain == Chain::Restore) Await(letter, kRestoreEchoTimeout);
-    m_listener.OnBulkWriteLinkSent(letter);
-}
-
-// Each chain ends at its last answer before the caller hears of that answer: a message the
-// caller then shows, however long it stays open, is not the controller's silence.
-void CControllerSession::OnBulkWriteFinished() {
-    if (m_chain && m_chain->chain == Chain::Restore) EndChain(ChainResult::Done, 'O');
-    m_listener.OnBulkWriteFinished();
-}
-
-void CControllerSession::OnCalibrationFinished() {
-    if (m_chain && m_chain->chain == Chain::Calibration)
-        EndChain(ChainResult::Done, kLastCalibrationLetter);
-    m_listener.OnCalibrationFinished();
-}
-
-void CControllerSession::OnReferenceSetEchoed() {
-    if (m_chain && m_chain->chain == Chain::ReferenceSet)
-        EndChain(ChainResult::Done, kReferenceSetLetter);
-    m_listener.OnReferenceSetEchoed();
-}
-
-void CControllerSession::OnSpecialSetEchoed(char letter) {
-    if (IsReverseLetter(letter)) {
-        // The mask's echo in mode 15 has asked the mask back (mode 20).
-        BeginChain(Chain::ReverseReread, letter, kSpecialEchoTimeout);
-    } else if (m_chain && m_chain->awaited == letter) {
-        if (letter != LastLetterOf(m_chain->chain)) {
-            Await(char(letter + 1), kSpecialEchoTimeout);
-        } else {
-            if (m_chain->chain == Chain::FrameSave) CompleteFrameSave();
-            EndChain(ChainResult::Done, letter);
-        }
-    }
-    m_listener.OnSpecialSetEchoed(letter);
-}
-
-void CControllerSession::OnReverseReread(char letter) {
-    if (m_chain && m_chain->chain == Chain::ReverseReread) EndChain(ChainResult::Done, letter);
-    m_listener.OnReverseReread(letter);
-}
 
 void CControllerSession::OnFrameGeometryRead() { m_listener.OnFrameGeometryRead(); }
 
@@ -382,13 +339,6 @@ void CControllerSession::OnQueryReply(char letter, int wire) {
 }
 
 void CControllerSession::OnChosenReadFinished() { m_listener.OnChosenReadFinished(); }
-
-void CControllerSession::OnSetEchoed(char letter) { m_listener.OnSetEchoed(letter); }
-
-void CControllerSession::OnEchoWithOtherValue(char letter, int echoed) {
-    if (m_chain && m_chain->otherValue == 0) m_chain->otherValue = letter;
-    m_listener.OnEchoWithOtherValue(letter, echoed);
-}
 
 void CControllerSession::OnReadBackIncomplete(char letter) {
     m_listener.OnReadBackIncomplete(letter);

@@ -18,7 +18,9 @@
 #include "ParameterFileReader.h"
 #include "ProtocolState.h"
 #include "ReceiveDispatcher.h"
+#include "SessionLine.h"
 
+class Conversation;
 class FirmwareImage;
 class ICommBackend;
 class IClock;
@@ -123,45 +125,34 @@ private:
     // Tests set up a protocol state and work the serial control directly through this.
     friend class SessionTestAccess;
 
-    struct RunningChainState {
-        Chain chain;
-        char awaited;  // the letter whose echo or reply the chain waits for
-        std::chrono::milliseconds timeout{};  // how long it waits for that answer
-        char otherValue = 0;  // the first letter echoed with another value than was sent
-    };
-
-    // Ends the chain that waits now, as replaced by what the caller is about to send.
+    // Ends the conversation that has the line, as replaced by what the caller is about to send.
     void ReplaceRunningChain();
-    void BeginChain(Chain chain, char awaited, std::chrono::milliseconds timeout);
-    void Await(char letter, std::chrono::milliseconds timeout);
-    void EndChain(ChainResult result, char letter);
+    // The conversation takes the line (what had it is replaced) and sends its first frame; a
+    // refused send ends it as refused and is thrown on.
+    void BeginConversation(std::shared_ptr<Conversation> conversation);
+    // An answer no read-back took: the running conversation's, or a reverse mask's echo.
+    bool TakeAnswer(const QByteArray& answer);
+    // The conversation has ended: the caller is told once (a chain whose echoes all came but
+    // one carried another value ends as OtherValue). Returns the conversation ended.
+    std::shared_ptr<Conversation> EndConversation(ChainResult result, char letter);
+    void ArmSilence();
     void OnChainTimeout();
-    // Sends the first link of a chain; a refused send ends the chain as refused and is thrown on.
-    void SendFirstLink(Chain chain, char letter, std::chrono::milliseconds timeout,
-                       const std::function<void()>& send);
+    // A reverse mask echoed in mode 15 is asked back.
+    void StartMaskReread(char letter);
     void StoreSent(char letter, int cached);
-    void CompleteFrameSave();
     // A live display still streaming is stopped before an upload: its frames would mix into the
     // boot loader's answers.
     void StopStreamBeforeUpload();
 
-    // IProtocolListener (the dispatcher's news, passed on)
+    // IProtocolListener (the read-back's news, passed on)
     void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
     void OnReadBackFinished() override;
-    void OnBulkWriteLinkSent(char letter) override;
-    void OnBulkWriteFinished() override;
-    void OnCalibrationFinished() override;
-    void OnReferenceSetEchoed() override;
-    void OnSpecialSetEchoed(char letter) override;
-    void OnReverseReread(char letter) override;
     void OnFrameGeometryRead() override;
     void OnFrameReadFinished() override;
     void OnLiveFrame(const LiveFrame& frame) override;
     void OnQueryReply(char letter, int wire) override;
     void OnChosenReadFinished() override;
-    void OnSetEchoed(char letter) override;
-    void OnEchoWithOtherValue(char letter, int echoed) override;
     void OnReadBackIncomplete(char letter) override;
 
     // IUploadListener (the upload's news, passed on to the caller that started it)
@@ -175,8 +166,11 @@ private:
     CReceiveDispatcher m_dispatcher;
     CFirmwareUpload m_upload;
     IUploadListener* m_uploadListener = nullptr;
-    std::optional<RunningChainState> m_chain;
-    std::array<int, 15> m_frameRecord{};  // the record the running frame save sends
+    SessionLine m_line;
+    // The conversation that has the line; kept alive by whoever is inside it when it ends.
+    std::shared_ptr<Conversation> m_conversation;
+    // A reverse mask sent while the line was in mode 15: its echo asks the mask back.
+    QByteArray m_maskReread;
     ClockTimer m_chainTimer;
     // When the live display was last switched off; an upload gives its last frames this long.
     std::optional<std::chrono::nanoseconds> m_streamStoppedAt;

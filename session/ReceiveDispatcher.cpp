@@ -3,10 +3,8 @@
 #include <QDebug>
 #include <algorithm>
 #include <chrono>
-#include <numeric>
 #include <utility>
 
-#include "BulkWriteChain.h"
 #include "CMSComm.h"
 #include "CommError.h"
 #include "CommandFrames.h"
@@ -22,15 +20,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr char kReferenceSetLetter = 'j';
-
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
 // The last coordinate of the frame-geometry read-back; after it the plan can be drawn.
 constexpr char kLastFrameCoordinate = 'y';
 
-constexpr auto kReferenceSetSettle = 10ms;
-constexpr auto kChainLinkPause = 50ms;
 
 // The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
 // boot-loader answers) read. A line that keeps sending without being recognised must not make
@@ -82,7 +76,19 @@ void CReceiveDispatcher::StartReadBack() {
     ClearReceive();
     m_state.ResetReceive();
     m_strChosenQueries.clear();
-    ForgetAwaitedEchoes();
+    m_mode = RxMode::ReadBack;
+    m_bReadBackRunning = true;
+    m_bAskedAgain = false;
+    AskChainQuery(kVersionLetter);
+}
+
+void CReceiveDispatcher::StopAsking() {
+    m_mode = RxMode::ReadBack;
+    m_cAwaited = 0;
+    m_replyTimer.Stop();
+}
+
+void CReceiveDispatcher::ContinueWithReadBack() {
     m_mode = RxMode::ReadBack;
     m_bReadBackRunning = true;
     m_bAskedAgain = false;
@@ -91,7 +97,6 @@ void CReceiveDispatcher::StartReadBack() {
 
 void CReceiveDispatcher::StartFrameGeometryRead() {
     m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
     ClearReceive();
     m_bAskedAgain = false;
     AskChainQuery(kFrameGeometryOrder.front());
@@ -104,35 +109,10 @@ void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
         next();
 }
 
-void CReceiveDispatcher::StartBulkWrite() {
-    m_mode = RxMode::BulkWrite;
-    ForgetAwaitedEchoes();
-    ClearReceive();
-    // Not every controller echoes the announcement, and nothing waits for it: what waits on the
-    // line is dropped and the first value goes out at once. An echo of it that comes later is
-    // not the first value's and is dropped by its letter.
-    SendLink(SetCommand(kBulkWriteAnnouncementLetter, kBulkWriteAnnouncementValue));
-    m_listener.OnBulkWriteLinkSent(kBulkWriteAnnouncementLetter);
-    SendBulkWriteLink(kBulkWriteOrder.front());
-}
-
-void CReceiveDispatcher::StartReferenceSet(int set) {
-    m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
-    ClearReceive();
-    // Its echo restarts the read-back; a query the chain still waited for is not asked again.
-    m_cAwaited = 0;
-    m_replyTimer.Stop();
-    m_bReferenceSetEcho = true;
-    m_strAwaitedEcho = SetCommand(kReferenceSetLetter, set);
-    SendLink(m_strAwaitedEcho);
-}
-
 void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
     AbandonReadBack();
     ClearReceive();
     m_state.ResetReceive();
-    ForgetAwaitedEchoes();
     m_mode = RxMode::ReadBack;
     m_strChosenQueries = letters.toByteArray();
     if (m_strChosenQueries.isEmpty()) {
@@ -142,53 +122,20 @@ void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
     SendLink(QueryCommand(m_strChosenQueries.front()));
 }
 
-void CReceiveDispatcher::SendAwaitingEcho(char letter, int wire) {
-    m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
-    ClearReceive();
-    m_strAwaitedEcho = SetCommand(letter, wire);
-    SendLink(m_strAwaitedEcho);
-}
-
 void CReceiveDispatcher::SendSetting(char letter, int wire) {
     m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
     m_comm.SetOutput(SetCommand(letter, wire));
 }
 
 void CReceiveDispatcher::SendMask(char letter, int wire, bool keepMode) {
     // Whatever waits in the input belongs to no reply of this command.
     m_comm.GetInput();
-    if (!keepMode) {
-        m_mode = RxMode::ReadBack;
-        ForgetAwaitedEchoes();
-    }
-    const QByteArray frame = SetCommand(letter, wire);
-    // In mode 15 the mask's echo asks the mask back (the reverse re-read).
-    if (m_mode == RxMode::SpecialSet && (letter == 'N' || letter == 'O')) m_strReverseEcho = frame;
-    m_comm.SetOutput(frame);
-}
-
-void CReceiveDispatcher::SendSpecialSet(char letter, int wire) {
-    m_mode = RxMode::SpecialSet;
-    ForgetAwaitedEchoes();
-    m_strAwaitedEcho = SetCommand(letter, wire);
-    m_comm.SetOutput(m_strAwaitedEcho);
-}
-
-void CReceiveDispatcher::StartCalibration(const std::array<int, 4>& cells) {
-    m_nCalibration = cells;
-    SendSpecialSet('0', cells[0]);
-}
-
-void CReceiveDispatcher::StartFrameSave(const std::array<int, 15>& record) {
-    m_nFrameRecord = record;
-    SendSpecialSet(kFrameGeometryOrder.front(), record[0]);
+    if (!keepMode) m_mode = RxMode::ReadBack;
+    m_comm.SetOutput(SetCommand(letter, wire));
 }
 
 void CReceiveDispatcher::StartLiveDisplay() {
     m_mode = RxMode::Live;
-    ForgetAwaitedEchoes();
     ClearReceive();
     m_comm.SetInputMode(CMSComm::comInputModeBinary);
     m_comm.SetRThreshold(1);
@@ -199,40 +146,23 @@ void CReceiveDispatcher::StartLiveDisplay() {
 
 void CReceiveDispatcher::StopLiveDisplay() {
     m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
     m_comm.SetInputMode(CMSComm::comInputModeBinary);
     m_comm.SetOutput(kLiveDisplayOff);
 }
 
+void CReceiveDispatcher::ResumeLiveDisplay() {
+    m_mode = RxMode::Live;
+    SendLink(kLiveDisplayOn);
+}
+
 void CReceiveDispatcher::EnterIdle(bool clearReceive) {
     m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
     if (clearReceive) ClearReceive();
-}
-
-void CReceiveDispatcher::EndBulkWrite() {
-    if (m_mode != RxMode::BulkWrite) return;
-    m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
-    ClearReceive();
-}
-
-void CReceiveDispatcher::EndSpecialSet() {
-    if (m_mode == RxMode::SpecialSet || m_mode == RxMode::ReverseReread) m_mode = RxMode::ReadBack;
-    ForgetAwaitedEchoes();
-}
-
-void CReceiveDispatcher::ForgetAwaitedEchoes() {
-    m_strAwaitedEcho.clear();
-    m_bReferenceSetEcho = false;
-    m_strReverseEcho.clear();
-    m_cRereadLetter = 0;
 }
 
 void CReceiveDispatcher::SetUploadMode(RxMode mode) {
     Q_ASSERT(IsUpgradeMode(mode) || mode == RxMode::ReadBack);
     m_mode = mode;
-    ForgetAwaitedEchoes();
 }
 
 void CReceiveDispatcher::Append(QByteArrayView bytes) {
@@ -287,23 +217,10 @@ void CReceiveDispatcher::EvaluateAnswers() {
 }
 
 void CReceiveDispatcher::HandleAnswer(const QByteArray& answer) {
-    bool taken = false;
-    switch (m_mode) {
-        case RxMode::ReadBack:
-            taken = answer[0] == '?' ? TakeReadBackReply(answer) : TakeEchoInModeZero(answer);
-            break;
-        case RxMode::BulkWrite:
-            taken = TakeBulkWriteEcho(answer);
-            break;
-        case RxMode::SpecialSet:
-            taken = TakeSpecialSetEcho(answer);
-            break;
-        case RxMode::ReverseReread:
-            taken = TakeRereadReply(answer);
-            break;
-        default:
-            break;
-    }
+    // In mode 0 a query reply is the read-back's; every other answer is the conversation's that
+    // has the line.
+    const bool taken = (m_mode == RxMode::ReadBack && answer[0] == '?' && TakeReadBackReply(answer)) ||
+                       (m_takeAnswer && m_takeAnswer(answer));
     if (!taken) LogDropped(answer, "no chain waits for this answer");
 }
 
@@ -319,104 +236,6 @@ bool CReceiveDispatcher::TakeReadBackReply(const QByteArray& answer) {
     return true;
 }
 
-// Mode 0: the echo a caller waits for (SendAwaitingEcho) or the reference-set choice's echo,
-// which restarts the read-back. Echoes of ordinary set commands are not awaited.
-bool CReceiveDispatcher::TakeEchoInModeZero(const QByteArray& answer) {
-    if (m_strAwaitedEcho.isEmpty()) return false;
-    const bool referenceSet = m_bReferenceSetEcho;
-    if (referenceSet ? !IsReferenceSetEcho(answer) : !IsEchoOf(answer, m_strAwaitedEcho))
-        return false;
-    const char letter = answer[1];
-    const QByteArray sent = std::exchange(m_strAwaitedEcho, {});
-    ForgetAwaitedEchoes();
-    if (referenceSet) {
-        m_listener.OnReferenceSetEchoed();
-        RestartReadBackAfterReferenceSet();
-    } else {
-        TellOtherValue(answer, sent);
-        m_listener.OnSetEchoed(letter);
-    }
-    return true;
-}
-
-// Mode 7: the echo of the link last sent sends the next restored value.
-bool CReceiveDispatcher::TakeBulkWriteEcho(const QByteArray& answer) {
-    if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
-    const char letter = answer[1];
-    TellOtherValue(answer, std::exchange(m_strAwaitedEcho, {}));
-    // The controller stores each value before it takes the next one.
-    m_clock.Wait(kChainLinkPause);
-    const BulkWriteStep step = BulkWriteStepAfter(letter);
-    switch (step.kind) {
-        case BulkWriteStep::Kind::Next:
-            SendBulkWriteLink(step.next);
-            break;
-        case BulkWriteStep::Kind::Finished:
-            m_mode = RxMode::ReadBack;
-            m_bReadBackRunning = true;
-            m_bAskedAgain = false;
-            AskChainQuery(kVersionLetter);
-            m_listener.OnBulkWriteFinished();
-            break;
-        case BulkWriteStep::Kind::NotInChain:
-            break;
-    }
-    return true;
-}
-
-// Mode 15: the echo of the link last sent (the calibration sums, the frame record, the
-// declination, the directions), or of a reverse mask sent meanwhile (the reverse re-read).
-bool CReceiveDispatcher::TakeSpecialSetEcho(const QByteArray& answer) {
-    const char letter = answer[1];
-    if (!m_strReverseEcho.isEmpty() && IsEchoOf(answer, m_strReverseEcho)) {
-        m_clock.Wait(kChainLinkPause);
-        ForgetAwaitedEchoes();
-        m_mode = RxMode::ReverseReread;
-        m_cRereadLetter = letter;
-        SendLink(QueryCommand(letter));
-        m_listener.OnSpecialSetEchoed(letter);
-        return true;
-    }
-    if (m_strAwaitedEcho.isEmpty() || !IsEchoOf(answer, m_strAwaitedEcho)) return false;
-    TellOtherValue(answer, std::exchange(m_strAwaitedEcho, {}));
-    m_clock.Wait(kChainLinkPause);
-    HandleSpecialSetEcho(letter);
-    m_listener.OnSpecialSetEchoed(letter);
-    return true;
-}
-
-void CReceiveDispatcher::HandleSpecialSetEcho(char letter) {
-    const auto& cells = m_nCalibration;
-    if (letter >= '0' && letter <= '2') {
-        // Each cell tap gets the voltage up to it: the running sum of the cells.
-        const int cellCount = letter - '0' + 2;
-        SendAwaitedSet(SetCommand(char(letter + 1),
-                                  std::accumulate(cells.begin(), cells.begin() + cellCount, 0)));
-    } else if (letter == '3') {
-        m_mode = RxMode::ReadBack;
-        m_listener.OnCalibrationFinished();
-    } else if (letter >= kFrameGeometryOrder.front() && letter < kLastFrameCoordinate) {
-        // The frame record holds axis count, extents and coordinates in the order l .. y.
-        const char next = char(letter + 1);
-        SendAwaitedSet(SetCommand(
-            next, WireFromShown(next, m_nFrameRecord[next - kFrameGeometryOrder.front()],
-                                m_state.m_nFwVersion)));
-    }
-}
-
-// Mode 20: the reverse flags just written, read back; then the live display resumes.
-bool CReceiveDispatcher::TakeRereadReply(const QByteArray& answer) {
-    const char letter = m_cRereadLetter;
-    if (letter == 0 || !IsReplyTo(answer, letter)) return false;
-    m_cRereadLetter = 0;
-    ClearReceive();
-    ApplyValue(letter, ReplyValue(answer) & 0xFF);
-    m_mode = RxMode::Live;
-    SendLink(kLiveDisplayOn);
-    m_listener.OnReverseReread(letter);
-    return true;
-}
-
 void CReceiveDispatcher::ContinueChosenRead() {
     QByteArray& chosen = m_strChosenQueries;
     chosen.remove(0, 1);
@@ -426,15 +245,6 @@ void CReceiveDispatcher::ContinueChosenRead() {
     }
     DiscardInput();
     m_listener.OnChosenReadFinished();
-}
-
-void CReceiveDispatcher::RestartReadBackAfterReferenceSet() {
-    // The controller is loading the chosen set; give it a moment before asking it back.
-    m_clock.Wait(kReferenceSetSettle);
-    ClearReceive();
-    m_bReadBackRunning = true;
-    m_bAskedAgain = false;
-    AskChainQuery(kVersionLetter);
 }
 
 void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
@@ -504,12 +314,6 @@ void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
     if (m_upgrade) m_upgrade->OnUpgradeReceive(received);
 }
 
-void CReceiveDispatcher::SendBulkWriteLink(char letter) {
-    m_strAwaitedEcho = BulkWriteFrame(letter, m_state);
-    SendLink(m_strAwaitedEcho);
-    m_listener.OnBulkWriteLinkSent(letter);
-}
-
 void CReceiveDispatcher::ClearReceive() {
     if (!m_state.m_strRxBuf.isEmpty() && m_mode != RxMode::Live)
         LogDropped(m_state.m_strRxBuf, "not complete when the receive buffer was emptied");
@@ -522,21 +326,9 @@ void CReceiveDispatcher::SendLink(const QByteArray& frame) {
     m_comm.SetOutput(frame);
 }
 
-void CReceiveDispatcher::SendAwaitedSet(const QByteArray& frame) {
-    m_strAwaitedEcho = frame;
-    SendLink(frame);
-}
-
 void CReceiveDispatcher::DiscardInput() {
     const QByteArray stale = m_comm.GetInput();
     if (!stale.isEmpty()) LogDropped(stale, "discarded before a send");
-}
-
-void CReceiveDispatcher::TellOtherValue(const QByteArray& echo, const QByteArray& sent) {
-    if (!EchoCarriesOtherValue(echo, sent)) return;
-    qDebug().nospace() << "The controller echoed " << echo << " to " << sent
-                       << ": it answered with another value";
-    m_listener.OnEchoWithOtherValue(echo[1], LeadingDigits(QByteArrayView(echo).sliced(2)));
 }
 
 void LogDropped(const QByteArray& bytes, const char* why) {

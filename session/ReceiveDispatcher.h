@@ -57,20 +57,17 @@ public:
     void StartReadBack();
     // Mode 0, buffer emptied, then "?k\r": the frame-geometry read-back of the frame editor.
     void StartFrameGeometryRead();
-    // Mode 7, buffer emptied, then the bulk write's announcement "Sj0004\r" and at once the
-    // first value ("C") from the restore table; each value's echo sends the next.
-    void StartBulkWrite();
     // Mode 0, buffer emptied, full retry budget, then the queries of the given letters one
     // after the other, each sent once the reply to the one before has been taken with the retry
     // rule; replies for any other letter are dropped. Ends with OnChosenReadFinished. Letters
     // outside the read-back chains are never answered in mode 0 and must not be given.
     void StartChosenRead(QByteArrayView letters);
-    // Mode 0, buffer emptied, then the set command with this wire value; its echo ("S" and the
-    // letter, whatever value it carries) is taken and reported with OnSetEchoed.
-    void SendAwaitingEcho(char letter, int wire);
-    // Mode 0, buffer emptied, then "Sj000n\r": the controller loads its reference set n and
-    // echoes ("Sj0" and five bytes at least), upon which the full read-back starts.
-    void StartReferenceSet(int set);
+    // Receive mode 0 with the read-back's query no longer awaited (a reference-set choice takes
+    // the line; the read-back it leads to asks again from "?V").
+    void StopAsking();
+    // The read-back that follows a restore or a reference set: "?V\r" and the queries after
+    // it, what waits for the read-back's end kept.
+    void ContinueWithReadBack();
     // Runs `next` once the full read-back now on the line has ended ("?j" taken), or at once
     // when none is running, so that a second chain never shares the line with it. StartReadBack
     // drops what was waiting: it belonged to the read-back it replaces.
@@ -81,22 +78,28 @@ public:
     // A switch row or reverse mask: stale input dropped, then the set command, in mode 0 or,
     // with keepMode, in the mode of the moment (a running live display goes on being parsed).
     void SendMask(char letter, int wire, bool keepMode);
-    // A set command in mode 15 whose echo is awaited (the declination, the directions).
-    void SendSpecialSet(char letter, int wire);
-    // Mode 15, "S0" with the first cell; each echo sends the running sum up to "S3".
-    void StartCalibration(const std::array<int, 4>& cells);
-    // Mode 15, "Sk" with the axis count; each echo sends the next value of the record up to "Sy".
-    void StartFrameSave(const std::array<int, 15>& record);
     // Mode 10, the receive state emptied, stale input dropped, "S~0001\r".
     void StartLiveDisplay();
     // Mode 0, "S~0000\r".
     void StopLiveDisplay();
     // Mode 0 (and, when asked, an empty receive buffer): the idle state.
     void EnterIdle(bool clearReceive);
-    // A bulk write that waits in vain for an echo: mode 0, the receive state emptied.
-    void EndBulkWrite();
-    // A special set chain (mode 15) or reverse re-read (mode 20) that waits in vain: mode 0.
-    void EndSpecialSet();
+    // The receive mode of the conversation that takes the line (0, 7, 15, 20).
+    void SetAnswerMode(RxMode mode) { m_mode = mode; }
+    // Who takes the answers that no read-back takes: the session's running conversation.
+    // True when it took the answer.
+    void SetAnswerTaker(std::function<bool(const QByteArray&)> taker) {
+        m_takeAnswer = std::move(taker);
+    }
+    // A reply's value into the cache (the letter's watchers told) and to the listener.
+    void ApplyValue(char letter, int wire);
+    // Mode 10 and "S~0001\r", the receive state as it is: the live display goes on.
+    void ResumeLiveDisplay();
+    // Empties the receive buffer and its count.
+    void ClearReceive();
+    // Sends the next link of a chain: stale input is read and dropped first, so that it does
+    // not become part of the reply.
+    void SendLink(const QByteArray& frame);
 
     RxMode Mode() const { return m_mode; }
     // A read-back chain waits for a query's reply and will ask again or end by itself.
@@ -118,32 +121,13 @@ private:
     void EvaluateAnswers();
     void HandleAnswer(const QByteArray& answer);
     bool TakeReadBackReply(const QByteArray& answer);
-    bool TakeEchoInModeZero(const QByteArray& answer);
-    bool TakeBulkWriteEcho(const QByteArray& answer);
-    bool TakeSpecialSetEcho(const QByteArray& answer);
-    bool TakeRereadReply(const QByteArray& answer);
 
     void ContinueChosenRead();
-    void RestartReadBackAfterReferenceSet();
     void HandleChainReply(char letter, int wire);
-    void ApplyValue(char letter, int wire);
-    void SendBulkWriteLink(char letter);
-    void HandleSpecialSetEcho(char letter);
-    // Sends a set command whose echo the running chain waits for.
-    void SendAwaitedSet(const QByteArray& frame);
-    // No echo is awaited any more: the chain that waited has ended or given way.
-    void ForgetAwaitedEchoes();
     void EvaluateLiveData(QByteArrayView bytes);
     void EvaluateUpgrade(QByteArrayView received);
 
-    // Empties the receive buffer and its count.
-    void ClearReceive();
-    // Sends the next link of a chain: stale input is read and dropped first, so that it does
-    // not become part of the reply.
-    void SendLink(const QByteArray& frame);
     void DiscardInput();
-    // Tells the listener when an awaited echo carries another value than the frame sent.
-    void TellOtherValue(const QByteArray& echo, const QByteArray& sent);
 
     // Sends the query of a read-back chain and waits for its reply.
     void AskChainQuery(char letter);
@@ -168,14 +152,5 @@ private:
     // A read of chosen letters: the letters still to be answered, the awaited one first.
     QByteArray m_strChosenQueries;
 
-    // The set command whose echo the running chain waits for (empty: none), and in mode 0
-    // whether it is a reference-set choice (its echo restarts the read-back).
-    QByteArray m_strAwaitedEcho;
-    bool m_bReferenceSetEcho = false;
-    // A reverse mask sent while mode 15 is in force: its echo asks the mask back (mode 20).
-    QByteArray m_strReverseEcho;
-    char m_cRereadLetter = 0;
-    // The values the special set chains send after the first link.
-    std::array<int, 4> m_nCalibration{};
-    std::array<int, 15> m_nFrameRecord{};
+    std::function<bool(const QByteArray&)> m_takeAnswer;
 };

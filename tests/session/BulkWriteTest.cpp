@@ -55,7 +55,7 @@ protected:
 
 TEST_F(BulkWriteTest, AnnouncesThenSendsEveryLetterInChainOrderThenReadsBack) {
     EchoEverySetCommand();
-    m_dispatcher.StartBulkWrite();
+    StartBulkWrite();
     Pump();
 
     const auto frames = SentFrames();
@@ -77,7 +77,7 @@ TEST_F(BulkWriteTest, AnnouncesThenSendsEveryLetterInChainOrderThenReadsBack) {
 
 TEST_F(BulkWriteTest, ValueLinksArePausedAtLeastFiftyMilliseconds) {
     EchoEverySetCommand();
-    m_dispatcher.StartBulkWrite();
+    StartBulkWrite();
     Pump();
 
     // The first value follows the announcement's echo at once; every later frame, the final
@@ -92,7 +92,7 @@ TEST_F(BulkWriteTest, ValueLinksArePausedAtLeastFiftyMilliseconds) {
 
 TEST_F(BulkWriteTest, EachLetterTakesItsForm) {
     EchoEverySetCommand();
-    m_dispatcher.StartBulkWrite();
+    StartBulkWrite();
     Pump();
 
     EXPECT_EQ(FrameFor('C'), "SC0045\r");
@@ -120,7 +120,7 @@ TEST_F(BulkWriteTest, StoredTextGoesOutUnchanged) {
     controller = [](const QByteArray& frame) -> std::vector<QByteArray> {
         return {frame.leftJustified(7, '\n')};
     };
-    m_dispatcher.StartBulkWrite();
+    StartBulkWrite();
     Pump();
     EXPECT_EQ(FrameFor('D'), "SD12\r");
     EXPECT_EQ(FrameFor('J'), "SJ-30\r");
@@ -158,7 +158,7 @@ TEST_F(BulkWriteTest, LastEchoEndsTheChain) {
         if (frame.startsWith('S') && frame[1] != 'O') return {frame};
         return {};
     };
-    m_dispatcher.StartBulkWrite();
+    StartBulkWrite();
     Pump();
     ForgetWrittenFrames();
     Arrive("SO0004\r");

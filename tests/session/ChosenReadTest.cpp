@@ -67,9 +67,9 @@ TEST_F(ChosenReadTest, AwaitedEchoIsTakenOnlyForItsLetterAndOnlyWhenAwaited) {
         {"an echo nobody waits for (the window)", false, "SC0045\r\n", {}},
     };
     for (const Case& c : cases) {
-        m_dispatcher.EnterIdle(true);  // no echo awaited any more
+        m_session.EnterIdle(true);  // no echo awaited any more
         m_listener.echoes.clear();
-        if (c.awaited) m_dispatcher.SendAwaitingEcho('C', 45);
+        if (c.awaited) SendAwaitingEcho('C', 45);
         Arrive(c.arrives);
         EXPECT_EQ(m_listener.echoes, c.echoes) << c.name;
     }
@@ -78,7 +78,7 @@ TEST_F(ChosenReadTest, AwaitedEchoIsTakenOnlyForItsLetterAndOnlyWhenAwaited) {
 
 TEST_F(ChosenReadTest, EchoedSetLeavesTheLineReadyForTheNextRead) {
     Answer([](char) { return 45; });
-    m_dispatcher.SendAwaitingEcho('Q', 168);
+    SendAwaitingEcho('Q', 168);
     Pump();
     m_dispatcher.StartChosenRead("Q");
     Pump();
@@ -90,7 +90,7 @@ TEST_F(ChosenReadTest, EchoedSetLeavesTheLineReadyForTheNextRead) {
 
 TEST_F(ChosenReadTest, ReferenceSetIsChosenAndItsEchoStartsTheWholeReadBack) {
     Answer([](char letter) { return letter == 'V' ? 1218 : 50; });
-    m_dispatcher.StartReferenceSet(2);
+    StartReferenceSet(2);
     Pump();
     std::vector<QByteArray> expected{"Sj0002\r"};
     for (char letter : kReadBackOrder) expected.push_back(QueryCommand(letter));

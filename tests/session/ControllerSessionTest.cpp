@@ -385,7 +385,7 @@ TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
         {[](CControllerSession& s) { s.LoadReferenceSet(2); }, Chain::ReferenceSet},
         {[](CControllerSession& s) { s.Restore(GoldenValues()); }, Chain::Restore},
         {[](CControllerSession& s) { s.ReadChosen("VK"); }, {}},
-        {[](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }, {}},
+        {[](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }, Chain::AwaitedEcho},
     };
     SessionRig rig;
     rig.EchoSetCommandsUntil(0);

@@ -13,14 +13,18 @@
 #include "CMSComm.h"
 #include "CommandFrames.h"
 #include "FakeClock.h"
-#include "IProtocolListener.h"
+#include "ControllerSession.h"
+#include "ISessionListener.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
 #include "ReceiveDispatcher.h"
+#include "RestoreWrite.h"
 #include "ScriptedAnswers.h"
+#include "SessionTestAccess.h"
+#include "SpecialSets.h"
 
 // Everything the listener was told, in order.
-struct RecordingListener : IProtocolListener {
+struct RecordingListener : ISessionListener {
     std::vector<std::pair<char, int>> values;
     std::vector<int> versions;
     int readBackFinished = 0;
@@ -77,18 +81,33 @@ inline QByteArray Reply(char letter, int value) {
     return Reply(letter, QByteArray::number(value).rightJustified(4, '0'));
 }
 
-// The dispatcher wired to an in-memory line the way the main window wires it to the port.
-// A scripted controller may answer each frame written; its answers are delivered one event
-// each by Pump(), so that a frame is only ever sent in reaction to an answer already taken.
+// The session's dispatcher and conversations on an in-memory line, wired the way the main
+// window wires the session to the port. A scripted controller may answer each frame written; its
+// answers are delivered one event each by Pump(), so that a frame is only ever sent in reaction
+// to an answer already taken.
 class DispatcherTest : public ::testing::Test, public ScriptedAnswers {
 protected:
-    DispatcherTest() : m_comm(MakeLine()), m_dispatcher(m_state, m_comm, m_clock, m_listener) {
+    DispatcherTest()
+        : m_session(MakeLine(), m_clock, m_listener),
+          m_comm(SessionTestAccess::Comm(m_session)),
+          m_state(SessionTestAccess::State(m_session)),
+          m_dispatcher(SessionTestAccess::Dispatcher(m_session)) {
         m_comm.SetInputMode(CMSComm::comInputModeBinary);
         m_comm.SetRThreshold(1);
         m_comm.SetPortOpen(true);
-        QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_dispatcher.OnComm(); });
+        QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_session.OnComm(); });
         AnswerFramesWrittenTo(*m_line);
     }
+
+    // The conversations, started as the session starts them.
+    void StartBulkWrite() { SessionTestAccess::Begin(m_session, std::make_shared<RestoreWrite>()); }
+    void SendSpecialSet(int wire) {
+        SessionTestAccess::Begin(m_session, std::make_shared<DeclinationSet>(wire));
+    }
+    void StartCalibration(const std::array<int, 4>& cells) { m_session.Calibrate(cells); }
+    void StartFrameSave(const std::array<int, 15>& record) { m_session.SaveFrame(record); }
+    void StartReferenceSet(int set) { m_session.LoadReferenceSet(set); }
+    void SendAwaitingEcho(char letter, int wire) { m_session.SendAwaitingEcho(letter, wire); }
 
     void Arrive(const QByteArray& bytes) { m_line->Inject(bytes); }
 
@@ -97,18 +116,18 @@ protected:
     void EnterMode(RxMode mode) {
         switch (mode) {
             case RxMode::BulkWrite:
-                m_dispatcher.StartBulkWrite();
+                StartBulkWrite();
                 m_listener.bulkWriteLinks.clear();
                 break;
             case RxMode::Live:
                 m_dispatcher.StartLiveDisplay();
                 break;
             case RxMode::SpecialSet:
-                m_dispatcher.SendSpecialSet('Q', 175);
+                SendSpecialSet(175);
                 break;
             case RxMode::ReverseReread:
-                m_dispatcher.SendSpecialSet('Q', 175);
-                m_dispatcher.SendMask('N', 0, true);
+                SendSpecialSet(175);
+                m_session.SetReverseMask('N', 0);
                 Arrive("SN0000\r\n");
                 break;
             default:
@@ -121,10 +140,11 @@ protected:
 
     FakeClock m_clock;
     MemoryLine* m_line = nullptr;
-    CMSComm m_comm;
-    ProtocolState m_state;
     RecordingListener m_listener;
-    CReceiveDispatcher m_dispatcher;
+    CControllerSession m_session;
+    CMSComm& m_comm;
+    ProtocolState& m_state;
+    CReceiveDispatcher& m_dispatcher;
 
 private:
     std::unique_ptr<ICommBackend> MakeLine() {

@@ -194,7 +194,7 @@ TEST_F(ReadBackTest, EachAnswerOfAReadIsHandledOnItsOwn) {
 }
 
 TEST_F(ReadBackTest, ReferenceSetEchoRestartsTheReadBackAfterTenMilliseconds) {
-    m_dispatcher.StartReferenceSet(2);
+    StartReferenceSet(2);
     ForgetWrittenFrames();
     Arrive("Sj00");  // four bytes: not yet
     EXPECT_TRUE(SentFrames().empty());
@@ -213,7 +213,7 @@ TEST_F(ReadBackTest, ReferenceSetEchoRestartsTheReadBackAfterTenMilliseconds) {
 TEST_F(ReadBackTest, AReferenceSetEchoRestartsTheReadBackOnlyAfterAChoice) {
     Arrive("Sj0002\r\n");
     EXPECT_TRUE(SentFrames().empty());
-    m_dispatcher.StartReferenceSet(1);
+    StartReferenceSet(1);
     ForgetWrittenFrames();
     Arrive("Sj000");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});
@@ -338,7 +338,7 @@ TEST_F(ReadBackTest, SetEchoesAroundAReplyAreDroppedAndTheChainGoesOn) {
 }
 
 TEST_F(ReadBackTest, OrdinarySetEchoDoesNotHideAReferenceSetEcho) {
-    m_dispatcher.StartReferenceSet(2);
+    StartReferenceSet(2);
     ForgetWrittenFrames();
     Arrive("SC0045\r\nSj0002\r\n");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});

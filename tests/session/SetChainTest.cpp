@@ -22,7 +22,7 @@ protected:
 TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
     m_state.m_nParamCache[18] = 77;  // the gimbal roll ratio
     EchoEverySetCommand();
-    m_dispatcher.StartCalibration({420, 415, 418, 410});
+    StartCalibration({420, 415, 418, 410});
     Pump();
 
     EXPECT_EQ(SentFrames(),
@@ -36,7 +36,7 @@ TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
 }
 
 TEST_F(SpecialSetTest, EchoIsTakenOnItsSixthByteWithoutWaitingForItsLineEnd) {
-    m_dispatcher.StartCalibration({420, 415, 418, 410});
+    StartCalibration({420, 415, 418, 410});
     ForgetWrittenFrames();
     Arrive("S0042");
     EXPECT_TRUE(SentFrames().empty());
@@ -46,7 +46,7 @@ TEST_F(SpecialSetTest, EchoIsTakenOnItsSixthByteWithoutWaitingForItsLineEnd) {
 
 TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
     EchoEverySetCommand();
-    m_dispatcher.StartFrameSave(
+    StartFrameSave(
         {4, 650, 600, -120, 300, 120, 300, -120, -300, 120, -300, 0, 0, 4999, -5000});
     Pump();
 
@@ -59,7 +59,7 @@ TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
 }
 
 TEST_F(SpecialSetTest, OnlyTheEchoOfTheFrameSentIsTaken) {
-    m_dispatcher.StartCalibration({420, 415, 418, 410});
+    StartCalibration({420, 415, 418, 410});
     ForgetWrittenFrames();
     // Another letter, a reply: neither is this chain's.
     for (const QByteArray& other : {QByteArray("Sl0650\r\n"), Reply('0', 420)})
@@ -74,7 +74,7 @@ TEST_F(SpecialSetTest, OnlyTheEchoOfTheFrameSentIsTaken) {
 TEST_F(SpecialSetTest, ReverseEchoReadsTheFlagsBackAndResumesTheLiveDisplay) {
     for (char letter : {'N', 'O'}) {
         EnterMode(RxMode::SpecialSet);
-        m_dispatcher.SendMask(letter, 165, true);
+        m_session.SetReverseMask(letter, 165);
         m_line->ClearSent();
         Arrive(SetCommand(letter, 165) + '\n');
         EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReverseReread);

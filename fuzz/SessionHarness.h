@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <optional>
+
+#include "CMSComm.h"
+#include "ControllerSession.h"
+#include "FakeClock.h"
+#include "ISessionListener.h"
+#include "MemoryLine.h"
+
+// The controller session on an in-memory line and a fake clock, its port open and set up as the
+// programs set it up. Reset gives every input a fresh session and clock, so a run costs
+// microseconds and no real time.
+class SessionHarness {
+public:
+    void Reset() {
+        m_session.reset();  // its time-outs go with it, before the clock is replaced
+        m_clock = FakeClock();
+        auto line = std::make_unique<MemoryLine>(m_clock);
+        m_line = line.get();
+        m_session.emplace(std::move(line), m_clock, m_listener);
+        QObject::connect(&m_session->Comm(), &CMSComm::OnComm, [this] { m_session->OnComm(); });
+        m_session->OpenPort();
+        m_session->PrepareLine();
+    }
+
+    // Bytes from the controller, as one receive event.
+    void Arrive(QByteArrayView bytes) { m_line->Inject(bytes.toByteArray()); }
+
+    FakeClock& Clock() { return m_clock; }
+    MemoryLine& Line() { return *m_line; }
+    CControllerSession& Session() { return *m_session; }
+
+private:
+    // Hears everything and keeps nothing: a window would only show it.
+    struct Listener : ISessionListener {
+        void OnValueRead(char, int) override {}
+        void OnFirmwareVersion(int) override {}
+    };
+
+    FakeClock m_clock;
+    MemoryLine* m_line = nullptr;
+    Listener m_listener;
+    std::optional<CControllerSession> m_session;
+};

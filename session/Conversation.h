@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <chrono>
+
+#include "ChainEnd.h"
+#include "RxMode.h"
+
+class ISessionListener;
+struct ProtocolState;
+
+// What a conversation makes of an answer the line brought.
+enum class Answered {
+    NotMine,  // someone else's answer, or one it no longer waits for: dropped
+    GoOn,     // taken; the conversation waits for its next answer
+    Done,     // taken; it was the last one
+};
+
+// The line as a conversation uses it. The controller session gives it to the conversation that
+// has the line, and to nothing else.
+class ConversationLine {
+public:
+    virtual ~ConversationLine() = default;
+    // Sends a frame once what waits on the port has been read and dropped: an answer to an earlier
+    // frame must not pass for this one's.
+    virtual void Send(const QByteArray& frame) = 0;
+    // Sends a frame and leaves what waits on the port to be read.
+    virtual void SendAsIs(const QByteArray& frame) = 0;
+    // The pauses the controller needs between two frames.
+    virtual void Pause(std::chrono::milliseconds pause) = 0;
+    // Receive mode 0 with nothing awaited: answers that come are dropped.
+    virtual void BackToIdle() = 0;
+    // Empties the receive buffer (what it held is written to the debug log).
+    virtual void ClearReceive() = 0;
+    // The full read-back of what the controller holds now, "?V\r" first.
+    virtual void ContinueWithReadBack() = 0;
+    // A reply's value stored as the read-back stores it; the letter's watchers are told.
+    virtual void ApplyReply(char letter, int wire) = 0;
+    // "S~0001\r": the live frames are read again.
+    virtual void ResumeLiveDisplay() = 0;
+    virtual ProtocolState& State() = 0;
+    // The caller's listener, for the news of each step.
+    virtual ISessionListener& News() = 0;
+};
+
+// One exchange with the controller that waits for answers: it knows whose answer it waits for
+// and only that answer moves it on; it keeps its own progress. The session starts it, hands it
+// every answer while it has the line, times its silence and tells its end once.
+class Conversation {
+public:
+    virtual ~Conversation() = default;
+
+    virtual Chain Kind() const = 0;
+    // How the line's answers are read while it runs.
+    virtual RxMode Mode() const = 0;
+    // Sends its first frame. A send the port refuses throws CommError.
+    virtual void Start(ConversationLine& line) = 0;
+    virtual Answered Take(const QByteArray& answer, ConversationLine& line) = 0;
+    // The letter whose answer it waits for now.
+    virtual char Awaited() const = 0;
+    // How long it waits for that answer before the line counts as silent; zero: as long as the
+    // caller waits.
+    virtual std::chrono::milliseconds SilenceLimit() const = 0;
+    // Once its end has been told: the caller's news of the last answer, and what the line does
+    // next (a read-back, the live display).
+    virtual void AfterDone(ConversationLine& /*line*/) {}
+    // The first letter whose echo carried another value than was sent; 0 when none did.
+    char OtherValue() const { return m_otherValue; }
+
+protected:
+    // An awaited echo has come: when it carries another value than `sent`, the caller is told
+    // and the first such letter kept.
+    void NoteEcho(const QByteArray& echo, const QByteArray& sent, ConversationLine& line);
+
+private:
+    char m_otherValue = 0;
+};

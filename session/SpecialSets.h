@@ -1,0 +1,95 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+
+#include "Conversation.h"
+
+// The set commands of receive mode 15: each is sent once the echo of the one before has come,
+// 50 ms after it, and the echo of the last ends the chain. Every echo is awaited for a second.
+// The line stays in mode 15 afterwards (a calibration excepted), where the echo of a reverse
+// mask asks the mask back.
+class SpecialSetChain : public Conversation {
+public:
+    static constexpr std::chrono::milliseconds kEchoTimeout{1000};
+
+    RxMode Mode() const override { return RxMode::SpecialSet; }
+    void Start(ConversationLine& line) override;
+    Answered Take(const QByteArray& answer, ConversationLine& line) override;
+    char Awaited() const override { return m_awaited; }
+    std::chrono::milliseconds SilenceLimit() const override { return kEchoTimeout; }
+    void AfterDone(ConversationLine& line) override;
+
+protected:
+    // The frame that follows the echo of `echoed`; empty after the last.
+    virtual QByteArray FrameAfter(char echoed, ConversationLine& line) const = 0;
+    virtual QByteArray FirstFrame() const = 0;
+    // The last echo has come (before the end is told).
+    virtual void Completed(ConversationLine& /*line*/) {}
+
+private:
+    QByteArray m_sent;  // the frame whose echo it waits for
+    char m_awaited = 0;
+    char m_lastEchoed = 0;
+};
+
+// One "SQ" command: the declination, in the firmware's form.
+class DeclinationSet : public SpecialSetChain {
+public:
+    explicit DeclinationSet(int wire) : m_wire(wire) {}
+    Chain Kind() const override { return Chain::Declination; }
+
+protected:
+    QByteArray FirstFrame() const override;
+    QByteArray FrameAfter(char, ConversationLine&) const override { return {}; }
+
+private:
+    int m_wire;
+};
+
+// One "Sz" command: the propeller directions of the custom frame.
+class DirectionsSet : public SpecialSetChain {
+public:
+    explicit DirectionsSet(int mask) : m_mask(mask) {}
+    Chain Kind() const override { return Chain::Directions; }
+
+protected:
+    QByteArray FirstFrame() const override;
+    QByteArray FrameAfter(char, ConversationLine&) const override { return {}; }
+
+private:
+    int m_mask;
+};
+
+// The battery calibration: "S0" with the first cell, then each cell tap with the voltage up to
+// it (the running sum of the cells) up to "S3"; afterwards the line is back in mode 0.
+class Calibration : public SpecialSetChain {
+public:
+    explicit Calibration(const std::array<int, 4>& cells) : m_cells(cells) {}
+    Chain Kind() const override { return Chain::Calibration; }
+    void AfterDone(ConversationLine& line) override;
+
+protected:
+    QByteArray FirstFrame() const override;
+    QByteArray FrameAfter(char echoed, ConversationLine& line) const override;
+    void Completed(ConversationLine& line) override { line.BackToIdle(); }
+
+private:
+    std::array<int, 4> m_cells;
+};
+
+// The custom frame's record: "Sk" with the axis count, then the extents and the motor
+// coordinates up to "Sy". Once "Sy" is echoed the cache keeps the record as the controller's.
+class FrameSave : public SpecialSetChain {
+public:
+    explicit FrameSave(const std::array<int, 15>& record) : m_record(record) {}
+    Chain Kind() const override { return Chain::FrameSave; }
+
+protected:
+    QByteArray FirstFrame() const override;
+    QByteArray FrameAfter(char echoed, ConversationLine& line) const override;
+    void Completed(ConversationLine& line) override;
+
+private:
+    std::array<int, 15> m_record;
+};
