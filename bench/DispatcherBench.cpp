@@ -1,4 +1,4 @@
-// The receive dispatcher on the in-memory line.
+// The controller session reading the in-memory line.
 //   BM_ReadBackChain: the whole read-back chain, every query answered with a ten-byte reply
 //     delivered as one receive event.
 //   BM_StreamInModeZero / BM_StreamInLiveMode: one receive event of a live stream (a 38-byte
@@ -14,11 +14,11 @@
 
 #include "CMSComm.h"
 #include "IClock.h"
-#include "IProtocolListener.h"
+#include "ControllerSession.h"
+#include "ISessionListener.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
 #include "ReadBackChain.h"
-#include "ReceiveDispatcher.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ public:
 };
 
 // What the main window does with a value, reduced to keeping it.
-class SinkListener : public IProtocolListener {
+class SinkListener : public ISessionListener {
 public:
     void OnValueRead(char letter, int shown) override { m_nLast = letter + shown; }
     void OnFirmwareVersion(int version) override { m_nLast = version; }
@@ -41,13 +41,12 @@ public:
     int m_nFinished = 0;
 };
 
-// The dispatcher on an open in-memory line, as the window wires it.
+// The session on an open in-memory line, as the window wires it.
 struct DispatcherRig {
-    DispatcherRig() : comm(TakeLine()), dispatcher(state, comm, clock, listener) {
-        comm.SetInputMode(CMSComm::comInputModeBinary);
-        comm.SetRThreshold(1);
-        comm.SetPortOpen(true);
-        QObject::connect(&comm, &CMSComm::OnComm, [this] { dispatcher.OnComm(); });
+    DispatcherRig() : session(TakeLine(), clock, listener) {
+        QObject::connect(&session.Comm(), &CMSComm::OnComm, [this] { session.OnComm(); });
+        session.OpenPort();
+        session.PrepareLine();
     }
     std::unique_ptr<MemoryLine> TakeLine() {
         auto backend = std::make_unique<MemoryLine>(clock);
@@ -57,10 +56,8 @@ struct DispatcherRig {
 
     StillClock clock;
     MemoryLine* line = nullptr;
-    CMSComm comm;
-    ProtocolState state;
     SinkListener listener;
-    CReceiveDispatcher dispatcher;
+    CControllerSession session;
 };
 
 void BM_ReadBackChain(benchmark::State& bench) {
@@ -76,7 +73,7 @@ void BM_ReadBackChain(benchmark::State& bench) {
     int64_t replies = 0;
     for (auto _ : bench) {
         line.ClearSent();
-        rig.dispatcher.StartReadBack();
+        rig.session.ReadBack();
         while (answer) {
             const QByteArray reply = *std::exchange(answer, std::nullopt);
             line.Inject(reply);
@@ -94,14 +91,14 @@ void BM_ReadBackChain(benchmark::State& bench) {
 void StreamEvents(benchmark::State& bench, RxMode mode) {
     DispatcherRig rig;
     MemoryLine& line = *rig.line;
-    if (mode == RxMode::Live) rig.dispatcher.StartLiveDisplay();
+    if (mode == RxMode::Live) rig.session.StartLiveDisplay();
 
     const QByteArray frame = "CHDA10001100120013001400150016001700\r\n";
     for (int i = 0; i < 4000; ++i) line.Inject(frame);  // 150 KB: past the buffer's limit
     for (auto _ : bench) line.Inject(frame);
     bench.counters["ns_per_event"] = benchmark::Counter(
         double(bench.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    benchmark::DoNotOptimize(rig.state.m_strRxBuf);
+    benchmark::DoNotOptimize(rig.session.State().m_strRxBuf);
 }
 
 void BM_StreamInModeZero(benchmark::State& bench) {

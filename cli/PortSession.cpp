@@ -6,6 +6,7 @@
 #include "CommError.h"
 #include "ParamTable.h"
 #include "PrintableBytes.h"
+#include "QueryReads.h"
 #include "WireTap.h"
 
 namespace {
@@ -174,8 +175,9 @@ void PortSession::OnBulkWriteLinkSent(char letter) {
 
 void PortSession::OnChainEnded(const ChainEnd& end) {
     if (onChainEnded) onChainEnded(end);
-    // Unless the command has taken the end as its own, the wait ends as the chain did.
-    if (end.result != ChainResult::NoAnswer) return;
+    // Unless the command has taken the end as its own, the wait ends as the chain did; a read
+    // says how it ended in its own news.
+    if (end.result != ChainResult::NoAnswer || IsRead(end.chain)) return;
     const std::chrono::milliseconds timeout = end.chain == Chain::Restore
                                                   ? CControllerSession::kRestoreEchoTimeout
                                                   : CControllerSession::kSpecialEchoTimeout;
@@ -186,7 +188,7 @@ void PortSession::OnReadBackIncomplete(char letter) {
     m_record.OnReadBackIncomplete();
     Finish(End::TimedOut, QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")
                               .arg(QLatin1Char(letter))
-                              .arg(CReceiveDispatcher::kChainReplyTimeout.count()));
+                              .arg(TimedQueryRead::kReplyTimeout.count()));
 }
 
 QString PortSession::NoAnswerWithin(const QByteArray& frame, std::chrono::milliseconds timeout) {

@@ -39,6 +39,9 @@ QString ChainStepName(const ChainEnd& end, bool english) {
             return kReverseMask.In(english).arg(QLatin1Char(end.letter));
         case Chain::ReferenceSet:
             return kReferenceSet.In(english);
+        case Chain::ReadBack:
+        case Chain::FrameRead:
+        case Chain::ChosenRead:
         case Chain::AwaitedEcho:
             break;
     }

@@ -4,6 +4,9 @@
 
 // The chains the controller session runs for its callers, and how each one ended.
 enum class Chain {
+    ReadBack,     // "?V" and the 48 queries after it, up to "?j"
+    FrameRead,    // the frame geometry, "?k" to "?z"
+    ChosenRead,   // the queries of chosen letters (vexactl's get)
     Restore,      // the bulk write of a parameter file (mode 7)
     Calibration,  // the battery calibration sums '0' to '3' (mode 15)
     FrameSave,    // the frame record k to y (mode 15)
@@ -30,6 +33,12 @@ struct ChainEnd {
     // The letter whose answer ended the chain or did not come (0 when none applies).
     char letter = 0;
 };
+
+// A read: its end is told with the values it read (the read-back's finish or its incomplete end,
+// the frame read's, the chosen read's), and its end as a chain adds nothing to that.
+constexpr bool IsRead(Chain chain) {
+    return chain == Chain::ReadBack || chain == Chain::FrameRead || chain == Chain::ChosenRead;
+}
 
 // The step a chain ended at, as a message names it in the given language: the parameter, the
 // calibration step, the frame value ("电机3 Y", "motor 3 Y").

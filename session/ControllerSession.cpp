@@ -8,6 +8,7 @@
 #include "ControllerLine.h"
 #include "ParamTable.h"
 #include "ParameterRestore.h"
+#include "QueryReads.h"
 #include "ReferenceSetChoice.h"
 #include "RestoreWrite.h"
 #include "ReverseReread.h"
@@ -33,7 +34,8 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
       m_comm(std::move(backend)),
       m_dispatcher(m_state, m_comm, clock, *this),
       m_upload(m_state, m_comm, clock, m_dispatcher, *this),
-      m_line(m_dispatcher, m_comm, clock, m_state, listener),
+      m_line(m_dispatcher, m_comm, clock, m_state, listener,
+             [this] { BeginConversation(std::make_shared<FullReadBack>(false)); }),
       m_chainTimer(clock) {
     m_chainTimer.onExpired = [this] { OnChainTimeout(); };
     m_dispatcher.SetAnswerTaker([this](const QByteArray& answer) { return TakeAnswer(answer); });
@@ -70,20 +72,32 @@ void CControllerSession::ClosePort() {
 
 void CControllerSession::ReadBack() {
     if (UploadRunning()) return;
+    m_afterReadBack = nullptr;  // it waited for the read-back this one replaces
     ReplaceRunningChain();
     m_state.m_nLiveChannels.fill(0);
-    m_dispatcher.StartReadBack();
+    BeginConversation(std::make_shared<FullReadBack>(true));
 }
 
 void CControllerSession::AfterReadBack(std::function<void()> next) {
-    m_dispatcher.AfterReadBack(std::move(next));
+    const bool readBackAhead =
+        m_conversation &&
+        (m_conversation->Kind() == Chain::ReadBack || m_conversation->Kind() == Chain::ReferenceSet);
+    if (readBackAhead)
+        m_afterReadBack = std::move(next);
+    else
+        next();
+}
+
+void CControllerSession::RunAfterReadBack() {
+    if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
 }
 
 void CControllerSession::LoadReferenceSet(int set) {
     if (UploadRunning()) return;
-    // A query the read-back still waited for is not asked again: the echo starts it afresh.
-    m_dispatcher.StopAsking();
+    // What waited for the read-back it replaces waits for the one its echo starts.
+    auto waiting = std::exchange(m_afterReadBack, nullptr);
     BeginConversation(std::make_shared<ReferenceSetChoice>(set));
+    m_afterReadBack = std::move(waiting);
 }
 
 void CControllerSession::Restore(const ParameterValues& values) {
@@ -116,13 +130,17 @@ void CControllerSession::StopStreamBeforeUpload() {
 }
 
 void CControllerSession::EnterIdle(bool clearReceive) {
-    ReplaceRunningChain();
+    ReplaceUnlessRead();
     m_dispatcher.EnterIdle(clearReceive);
 }
 
 void CControllerSession::ReadChosen(QByteArrayView letters) {
+    m_afterReadBack = nullptr;
+    if (!letters.isEmpty()) return BeginConversation(std::make_shared<ChosenRead>(letters.toByteArray()));
     ReplaceRunningChain();
-    m_dispatcher.StartChosenRead(letters);
+    m_dispatcher.EnterIdle(true);
+    m_state.ResetReceive();
+    m_listener.OnChosenReadFinished();
 }
 
 void CControllerSession::SendAwaitingEcho(char letter, int wire) {
@@ -131,7 +149,7 @@ void CControllerSession::SendAwaitingEcho(char letter, int wire) {
 
 void CControllerSession::SetParameter(char letter, int shown, CacheUpdate update) {
     if (UploadRunning()) return;
-    ReplaceRunningChain();
+    ReplaceUnlessRead();
     const int version = m_state.m_nFwVersion;
     m_dispatcher.SendSetting(letter, WireFromShown(letter, shown, version));
     if (update == CacheUpdate::Store) StoreSent(letter, CachedAfterSend(letter, shown, version));
@@ -139,7 +157,7 @@ void CControllerSession::SetParameter(char letter, int shown, CacheUpdate update
 
 void CControllerSession::SetSwitchRow(char letter, int mask) {
     if (UploadRunning()) return;
-    ReplaceRunningChain();
+    ReplaceUnlessRead();
     m_dispatcher.SendMask(letter, mask, false);
     StoreSent(letter, mask);
 }
@@ -180,7 +198,7 @@ void CControllerSession::Calibrate(const std::array<int, 4>& cells) {
 
 void CControllerSession::SaveFrame(const std::array<int, 15>& record) {
     if (UploadRunning()) return;
-    m_dispatcher.AfterReadBack([this, record] {
+    AfterReadBack([this, record] {
         if (UploadRunning()) return;
         BeginConversation(std::make_shared<FrameSave>(record));
     });
@@ -188,7 +206,7 @@ void CControllerSession::SaveFrame(const std::array<int, 15>& record) {
 
 void CControllerSession::ReadFrame() {
     if (UploadRunning()) return;
-    m_dispatcher.AfterReadBack([this] {
+    AfterReadBack([this] {
         if (UploadRunning()) return;
         ReplaceRunningChain();
         // Whatever waits then belongs to no reply of the frame read. Dropped only now: while a
@@ -198,7 +216,7 @@ void CControllerSession::ReadFrame() {
             m_comm.GetInput();
             m_comm.SetHandshaking(CMSComm::comHandshakeNone);
         }
-        m_dispatcher.StartFrameGeometryRead();
+        BeginConversation(std::make_shared<FrameRead>());
     });
 }
 
@@ -210,7 +228,7 @@ void CControllerSession::StartLiveDisplay() {
 
 void CControllerSession::StopLiveDisplay() {
     if (UploadRunning()) return;
-    ReplaceRunningChain();
+    ReplaceUnlessRead();
     m_dispatcher.StopLiveDisplay();
     m_streamStoppedAt = m_clock.Now();
 }
@@ -221,13 +239,20 @@ std::optional<Chain> CControllerSession::RunningChain() const {
 }
 
 bool CControllerSession::AwaitsWithOwnTimeout() const {
-    return (m_conversation && m_conversation->SilenceLimit().count() > 0) || UploadRunning() ||
-           m_dispatcher.ReadBackAwaitsReply();
+    return (m_conversation && m_conversation->SilenceLimit().count() > 0) || UploadRunning();
 }
 
 void CControllerSession::ReplaceRunningChain() {
     m_maskReread.clear();
     if (m_conversation) EndConversation(ChainResult::Replaced, m_conversation->Awaited());
+}
+
+void CControllerSession::ReplaceUnlessRead() {
+    if (m_conversation && m_conversation->GoesOnThroughPlainSends()) {
+        m_maskReread.clear();
+        return;
+    }
+    ReplaceRunningChain();
 }
 
 void CControllerSession::BeginConversation(std::shared_ptr<Conversation> conversation) {
@@ -264,6 +289,8 @@ bool CControllerSession::TakeAnswer(const QByteArray& answer) {
             // message the caller then shows, however long it stays open, is not silence.
             if (m_conversation == running) EndConversation(ChainResult::Done, running->Awaited());
             running->AfterDone(m_line);
+            // The line is free again: what waited for the read-back to end goes out.
+            if (running->Kind() == Chain::ReadBack) RunAfterReadBack();
             return true;
     }
     return false;
@@ -273,6 +300,11 @@ std::shared_ptr<Conversation> CControllerSession::EndConversation(ChainResult re
     std::shared_ptr<Conversation> ended = std::exchange(m_conversation, nullptr);
     m_chainTimer.Stop();
     if (result != ChainResult::Done) m_maskReread.clear();
+    // What waited for a read-back goes with it when the read-back cannot end.
+    const bool readBackAhead =
+        ended->Kind() == Chain::ReadBack || ended->Kind() == Chain::ReferenceSet;
+    if (readBackAhead && result != ChainResult::Done && result != ChainResult::NoAnswer)
+        m_afterReadBack = nullptr;
     // A restore is judged by the read-back that follows it, value by value.
     if (result == ChainResult::Done && ended->OtherValue() != 0 && ended->Kind() != Chain::Restore) {
         result = ChainResult::OtherValue;
@@ -294,17 +326,35 @@ void CControllerSession::OnChainTimeout() {
     const std::shared_ptr<Conversation> running = m_conversation;
     if (!running) return;
     // Time the program spent busy is not the controller's silence: an answer that waits on the
-    // port is handed to the chain first, and if it was the awaited one the chain has moved on.
+    // port is handed to the conversation first, and if it was the awaited one it has moved on.
     try {
         m_dispatcher.ReceiveWaiting();
     } catch (const CommError&) {
     }
     if (m_conversation != running || m_chainTimer.IsActive()) return;
     if (m_chainTimer.RestartIfLate(running->SilenceLimit())) return;
-    // A late answer must not take the chain on: the line is idle again (a restore's half answer
-    // dropped with it).
-    m_dispatcher.EnterIdle(running->Kind() == Chain::Restore);
+    // A read whose port is gone ends without a word: the status line already says so.
+    if (running->GoesOnThroughPlainSends() && !m_comm.GetPortOpen())
+        return void(EndConversation(ChainResult::LineLost, running->Awaited()));
+    // This runs from the event loop, where no handler would report a CommError: a send that
+    // fails counts as unanswered, and a lost line is reported by the serial control.
+    Answered silence = Answered::Done;
+    try {
+        silence = running->OnSilence(m_line);
+    } catch (const CommError&) {
+    }
+    if (m_conversation != running) return;
+    if (silence != Answered::Done) return ArmSilence();
+    // A late answer must not take the conversation on: the line is idle again (a restore's half
+    // answer dropped with it). A read leaves the line as it is.
+    if (!running->GoesOnThroughPlainSends()) m_dispatcher.EnterIdle(running->Kind() == Chain::Restore);
     EndConversation(ChainResult::NoAnswer, running->Awaited());
+    running->AfterNoAnswer(m_line);
+    if (running->Kind() != Chain::ReadBack) return;
+    try {
+        RunAfterReadBack();
+    } catch (const CommError&) {
+    }
 }
 
 void CControllerSession::StartMaskReread(char letter) {
@@ -326,23 +376,7 @@ void CControllerSession::OnValueRead(char letter, int shown) { m_listener.OnValu
 
 void CControllerSession::OnFirmwareVersion(int version) { m_listener.OnFirmwareVersion(version); }
 
-void CControllerSession::OnReadBackFinished() { m_listener.OnReadBackFinished(); }
-
-void CControllerSession::OnFrameGeometryRead() { m_listener.OnFrameGeometryRead(); }
-
-void CControllerSession::OnFrameReadFinished() { m_listener.OnFrameReadFinished(); }
-
 void CControllerSession::OnLiveFrame(const LiveFrame& frame) { m_listener.OnLiveFrame(frame); }
-
-void CControllerSession::OnQueryReply(char letter, int wire) {
-    m_listener.OnQueryReply(letter, wire);
-}
-
-void CControllerSession::OnChosenReadFinished() { m_listener.OnChosenReadFinished(); }
-
-void CControllerSession::OnReadBackIncomplete(char letter) {
-    m_listener.OnReadBackIncomplete(letter);
-}
 
 void CControllerSession::OnUploadProgress(const UploadProgress& progress) {
     if (m_uploadListener) m_uploadListener->OnUploadProgress(progress);

@@ -127,6 +127,11 @@ private:
 
     // Ends the conversation that has the line, as replaced by what the caller is about to send.
     void ReplaceRunningChain();
+    // An ordinary setting or switch row is about to go out: a read goes on, anything else gives
+    // way.
+    void ReplaceUnlessRead();
+    // Runs what waited for the read-back to end.
+    void RunAfterReadBack();
     // The conversation takes the line (what had it is replaced) and sends its first frame; a
     // refused send ends it as refused and is thrown on.
     void BeginConversation(std::shared_ptr<Conversation> conversation);
@@ -144,16 +149,10 @@ private:
     // boot loader's answers.
     void StopStreamBeforeUpload();
 
-    // IProtocolListener (the read-back's news, passed on)
+    // IProtocolListener (the values read and the live frames, passed on)
     void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
-    void OnReadBackFinished() override;
-    void OnFrameGeometryRead() override;
-    void OnFrameReadFinished() override;
     void OnLiveFrame(const LiveFrame& frame) override;
-    void OnQueryReply(char letter, int wire) override;
-    void OnChosenReadFinished() override;
-    void OnReadBackIncomplete(char letter) override;
 
     // IUploadListener (the upload's news, passed on to the caller that started it)
     void OnUploadProgress(const UploadProgress& progress) override;
@@ -169,6 +168,8 @@ private:
     SessionLine m_line;
     // The conversation that has the line; kept alive by whoever is inside it when it ends.
     std::shared_ptr<Conversation> m_conversation;
+    // Runs once the full read-back on the line has ended.
+    std::function<void()> m_afterReadBack;
     // A reverse mask sent while the line was in mode 15: its echo asks the mask back.
     QByteArray m_maskReread;
     ClockTimer m_chainTimer;

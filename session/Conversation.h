@@ -32,7 +32,11 @@ public:
     virtual void BackToIdle() = 0;
     // Empties the receive buffer (what it held is written to the debug log).
     virtual void ClearReceive() = 0;
-    // The full read-back of what the controller holds now, "?V\r" first.
+    // The receive state as a port open leaves it.
+    virtual void ResetReceive() = 0;
+    // Reads what waits on the port and drops it (written to the debug log).
+    virtual void DiscardWaiting() = 0;
+    // The full read-back of what the controller holds now, "?V\r" first, takes the line.
     virtual void ContinueWithReadBack() = 0;
     // A reply's value stored as the read-back stores it; the letter's watchers are told.
     virtual void ApplyReply(char letter, int wire) = 0;
@@ -61,9 +65,17 @@ public:
     // How long it waits for that answer before the line counts as silent; zero: as long as the
     // caller waits.
     virtual std::chrono::milliseconds SilenceLimit() const = 0;
+    // Its silence limit has passed without the answer (what waited on the port has been taken
+    // first): GoOn when it has asked again and waits anew, Done when it ends without an answer.
+    virtual Answered OnSilence(ConversationLine& /*line*/) { return Answered::Done; }
+    // Whether an ordinary setting or a switch row sent meanwhile leaves it running (a read goes
+    // on; every other conversation gives way).
+    virtual bool GoesOnThroughPlainSends() const { return false; }
     // Once its end has been told: the caller's news of the last answer, and what the line does
     // next (a read-back, the live display).
     virtual void AfterDone(ConversationLine& /*line*/) {}
+    // Once its end without an answer has been told: the caller's own news of it.
+    virtual void AfterNoAnswer(ConversationLine& /*line*/) {}
     // The first letter whose echo carried another value than was sent; 0 when none did.
     char OtherValue() const { return m_otherValue; }
 

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "CMSComm.h"
-#include "CommError.h"
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
 #include "IClock.h"
@@ -18,12 +17,8 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
-// The last coordinate of the frame-geometry read-back; after it the plan can be drawn.
-constexpr char kLastFrameCoordinate = 'y';
 
 
 // The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
@@ -44,11 +39,9 @@ bool IsAnswerMode(RxMode mode) {
 
 }  // namespace
 
-CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
+CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock&,
                                        IProtocolListener& listener)
-    : m_state(state), m_comm(comm), m_clock(clock), m_listener(listener) {
-    m_replyTimer.onExpired = [this] { OnChainReplyMissing(); };
-}
+    : m_state(state), m_comm(comm), m_listener(listener) {}
 
 void CReceiveDispatcher::OnComm() {
     if (m_comm.GetCommEvent() == CMSComm::comEvReceive)
@@ -58,8 +51,6 @@ void CReceiveDispatcher::OnComm() {
 }
 
 void CReceiveDispatcher::Receive(QByteArrayView bytes) {
-    // Bytes of another exchange: the sender that changed the mode has given up the read-back.
-    if (m_cAwaited != 0 && m_mode != RxMode::ReadBack) AbandonReadBack();
     if (m_mode == RxMode::Live) return EvaluateLiveData(bytes);
     Append(bytes);
     Evaluate(bytes);
@@ -69,57 +60,6 @@ void CReceiveDispatcher::ReceiveWaiting() {
     if (!m_comm.GetPortOpen()) return;
     const QByteArray waiting = m_comm.GetInput();
     if (!waiting.isEmpty()) Receive(waiting);
-}
-
-void CReceiveDispatcher::StartReadBack() {
-    m_afterReadBack = nullptr;
-    ClearReceive();
-    m_state.ResetReceive();
-    m_strChosenQueries.clear();
-    m_mode = RxMode::ReadBack;
-    m_bReadBackRunning = true;
-    m_bAskedAgain = false;
-    AskChainQuery(kVersionLetter);
-}
-
-void CReceiveDispatcher::StopAsking() {
-    m_mode = RxMode::ReadBack;
-    m_cAwaited = 0;
-    m_replyTimer.Stop();
-}
-
-void CReceiveDispatcher::ContinueWithReadBack() {
-    m_mode = RxMode::ReadBack;
-    m_bReadBackRunning = true;
-    m_bAskedAgain = false;
-    AskChainQuery(kVersionLetter);
-}
-
-void CReceiveDispatcher::StartFrameGeometryRead() {
-    m_mode = RxMode::ReadBack;
-    ClearReceive();
-    m_bAskedAgain = false;
-    AskChainQuery(kFrameGeometryOrder.front());
-}
-
-void CReceiveDispatcher::AfterReadBack(std::function<void()> next) {
-    if (m_bReadBackRunning)
-        m_afterReadBack = std::move(next);
-    else
-        next();
-}
-
-void CReceiveDispatcher::StartChosenRead(QByteArrayView letters) {
-    AbandonReadBack();
-    ClearReceive();
-    m_state.ResetReceive();
-    m_mode = RxMode::ReadBack;
-    m_strChosenQueries = letters.toByteArray();
-    if (m_strChosenQueries.isEmpty()) {
-        m_listener.OnChosenReadFinished();
-        return;
-    }
-    SendLink(QueryCommand(m_strChosenQueries.front()));
 }
 
 void CReceiveDispatcher::SendSetting(char letter, int wire) {
@@ -212,71 +152,11 @@ void CReceiveDispatcher::EvaluateAnswers() {
         m_state.m_nRxCount = int(m_state.m_strRxBuf.size());
         if (!dropped.isEmpty()) LogDropped(dropped, "they begin no answer");
         if (!answer) return;
-        HandleAnswer(*answer);
+        if (!m_takeAnswer || !m_takeAnswer(*answer))
+            LogDropped(*answer, "no chain waits for this answer");
     }
 }
 
-void CReceiveDispatcher::HandleAnswer(const QByteArray& answer) {
-    // In mode 0 a query reply is the read-back's; every other answer is the conversation's that
-    // has the line.
-    const bool taken = (m_mode == RxMode::ReadBack && answer[0] == '?' && TakeReadBackReply(answer)) ||
-                       (m_takeAnswer && m_takeAnswer(answer));
-    if (!taken) LogDropped(answer, "no chain waits for this answer");
-}
-
-// Mode 0: the reply to the query the read-back waits for. Any other reply (a repeated copy, a
-// late answer to a query asked again) is not taken: taken as new, it would send a second next
-// query and fork the chain.
-bool CReceiveDispatcher::TakeReadBackReply(const QByteArray& answer) {
-    const char letter = answer[1];
-    const char awaited = m_strChosenQueries.isEmpty() ? m_cAwaited : m_strChosenQueries.front();
-    if (awaited == 0 || !IsChainQuery(letter) || !IsReplyTo(answer, awaited)) return false;
-    m_bAskedAgain = false;
-    HandleChainReply(letter, ReplyValue(answer));
-    return true;
-}
-
-void CReceiveDispatcher::ContinueChosenRead() {
-    QByteArray& chosen = m_strChosenQueries;
-    chosen.remove(0, 1);
-    if (!chosen.isEmpty()) {
-        SendLink(QueryCommand(chosen.front()));
-        return;
-    }
-    DiscardInput();
-    m_listener.OnChosenReadFinished();
-}
-
-void CReceiveDispatcher::HandleChainReply(char letter, int wire) {
-    m_listener.OnQueryReply(letter, wire);
-    ApplyValue(letter, wire);
-    if (letter == kLastFrameCoordinate) m_listener.OnFrameGeometryRead();
-
-    // A zero may be a reply the controller was not ready to give: ask again while retries last.
-    if (m_state.m_nQueryRetries > 0 && wire == 0) {
-        --m_state.m_nQueryRetries;
-        AskChainQuery(letter);
-        return;
-    }
-    m_state.m_nQueryRetries = ProtocolState::kFullRetries;
-    if (!m_strChosenQueries.isEmpty()) {
-        ContinueChosenRead();
-        return;
-    }
-    if (const auto next = NextQueryAfter(letter)) {
-        AskChainQuery(*next);
-        return;
-    }
-    m_cAwaited = 0;
-    m_replyTimer.Stop();
-    if (letter == kFrameGeometryOrder.back()) m_listener.OnFrameReadFinished();
-    if (letter == kReadBackOrder.back()) {
-        DiscardInput();
-        m_listener.OnReadBackFinished();
-        m_bReadBackRunning = false;
-        if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
-    }
-}
 
 void CReceiveDispatcher::ApplyValue(char letter, int wire) {
     if (letter == kVersionLetter) {
@@ -334,64 +214,4 @@ void CReceiveDispatcher::DiscardInput() {
 void LogDropped(const QByteArray& bytes, const char* why) {
     qDebug().nospace() << "Dropped " << bytes.size() << " received byte(s) " << bytes << ": "
                        << why;
-}
-
-void CReceiveDispatcher::AskChainQuery(char letter) {
-    // A read of chosen letters keeps its own account of what it waits for, and is timed by the
-    // program that asked for it.
-    if (!m_strChosenQueries.isEmpty()) return SendLink(QueryCommand(letter));
-    m_cAwaited = letter;
-    try {
-        SendLink(QueryCommand(letter));
-    } catch (const CommError&) {
-        // Nothing was asked: no read-back runs, and nothing waits for one to end.
-        AbandonReadBack();
-        throw;
-    }
-    m_replyTimer.Start(kChainReplyTimeout);
-}
-
-// What waited for the read-back goes with it, as when a new read-back replaces it.
-void CReceiveDispatcher::AbandonReadBack() {
-    m_cAwaited = 0;
-    m_replyTimer.Stop();
-    m_bReadBackRunning = false;
-    m_afterReadBack = nullptr;
-}
-
-void CReceiveDispatcher::OnChainReplyMissing() {
-    const char letter = m_cAwaited;
-    // The reply may have come while the program was busy: it is taken first, and if it was the
-    // awaited one the chain has moved on (a new query and its own time-out, or its end).
-    try {
-        ReceiveWaiting();
-    } catch (const CommError&) {
-    }
-    if (m_replyTimer.IsActive() || m_cAwaited != letter) return;
-    // Another exchange has the line now (a sender changed the mode), or the port is gone and
-    // the status line already says so: the read-back is over without a word of its own.
-    if (m_mode != RxMode::ReadBack || !m_comm.GetPortOpen())
-        return AbandonReadBack();
-    if (m_replyTimer.RestartIfLate(kChainReplyTimeout)) return;
-    m_cAwaited = 0;
-    // This runs from the event loop, where no handler would report a CommError: a send that
-    // fails counts as unanswered, and a lost line is reported by the serial control.
-    if (!m_bAskedAgain) {
-        m_bAskedAgain = true;
-        // Whatever sits in the buffer kept the reply from being recognised; start afresh.
-        ClearReceive();
-        try {
-            AskChainQuery(letter);
-            return;
-        } catch (const CommError&) {
-            m_cAwaited = 0;
-        }
-    }
-    m_listener.OnReadBackIncomplete(letter);
-    // The line is free again: what waited for the read-back to end (a frame save) goes out.
-    m_bReadBackRunning = false;
-    try {
-        if (auto next = std::exchange(m_afterReadBack, nullptr)) next();
-    } catch (const CommError&) {
-    }
 }

@@ -34,11 +34,13 @@ Answered RestoreWrite::Take(const QByteArray& answer, ConversationLine& line) {
     }
     if (step.kind == BulkWriteStep::Kind::NotInChain) return Answered::GoOn;
     m_awaited = letter;
-    line.ContinueWithReadBack();
     return Answered::Done;
 }
 
-void RestoreWrite::AfterDone(ConversationLine& line) { line.News().OnBulkWriteFinished(); }
+void RestoreWrite::AfterDone(ConversationLine& line) {
+    line.ContinueWithReadBack();
+    line.News().OnBulkWriteFinished();
+}
 
 void RestoreWrite::SendValue(char letter, ConversationLine& line) {
     const QByteArray frame = BulkWriteFrame(letter, line.State());

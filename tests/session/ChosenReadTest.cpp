@@ -25,7 +25,7 @@ TEST_F(ChosenReadTest, AsksOnlyTheGivenLettersInOrderWithTheRetryRule) {
     Answer([&](char letter) {
         return letter == 'V' ? 1218 : letter == 'K' && zeroesLeft-- > 0 ? 0 : 150;
     });
-    m_dispatcher.StartChosenRead("VKH");
+    StartChosenRead("VKH");
     Pump();
 
     EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?V\r", "?K\r", "?K\r", "?K\r", "?H\r"}));
@@ -41,7 +41,7 @@ TEST_F(ChosenReadTest, AsksOnlyTheGivenLettersInOrderWithTheRetryRule) {
 }
 
 TEST_F(ChosenReadTest, AReplyForAnotherLetterDoesNotStandInForTheAwaitedOne) {
-    m_dispatcher.StartChosenRead("CD");
+    StartChosenRead("CD");
     Arrive(Reply('A', 5));  // a late reply to an earlier query
     EXPECT_TRUE(m_listener.values.empty());
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?C\r"});
@@ -80,7 +80,7 @@ TEST_F(ChosenReadTest, EchoedSetLeavesTheLineReadyForTheNextRead) {
     Answer([](char) { return 45; });
     SendAwaitingEcho('Q', 168);
     Pump();
-    m_dispatcher.StartChosenRead("Q");
+    StartChosenRead("Q");
     Pump();
     EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"SQ0168\r", "?Q\r"}));
     EXPECT_EQ(m_listener.echoes, std::vector<char>{'Q'});

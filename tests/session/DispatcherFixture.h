@@ -108,6 +108,10 @@ protected:
     void StartFrameSave(const std::array<int, 15>& record) { m_session.SaveFrame(record); }
     void StartReferenceSet(int set) { m_session.LoadReferenceSet(set); }
     void SendAwaitingEcho(char letter, int wire) { m_session.SendAwaitingEcho(letter, wire); }
+    void StartReadBack() { m_session.ReadBack(); }
+    void StartFrameGeometryRead() { m_session.ReadFrame(); }
+    void StartChosenRead(QByteArrayView letters) { m_session.ReadChosen(letters); }
+    void AfterReadBack(std::function<void()> next) { m_session.AfterReadBack(std::move(next)); }
 
     void Arrive(const QByteArray& bytes) { m_line->Inject(bytes); }
 
@@ -120,7 +124,7 @@ protected:
                 m_listener.bulkWriteLinks.clear();
                 break;
             case RxMode::Live:
-                m_dispatcher.StartLiveDisplay();
+                m_session.StartLiveDisplay();
                 break;
             case RxMode::SpecialSet:
                 SendSpecialSet(175);
@@ -131,7 +135,7 @@ protected:
                 Arrive("SN0000\r\n");
                 break;
             default:
-                m_dispatcher.EnterIdle(false);
+                m_session.EnterIdle(false);
                 break;
         }
         ForgetWrittenFrames();

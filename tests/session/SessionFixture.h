@@ -30,7 +30,10 @@ struct SessionRecorder : ISessionListener {
     char lastLetter = 0;
     std::function<void()> atLastAnswer;
 
-    void OnChainEnded(const ChainEnd& end) override { ends.push_back(end); }
+    // The ends of the chains; a read's end is told by its own news (readBacksFinished, …).
+    void OnChainEnded(const ChainEnd& end) override {
+        if (!IsRead(end.chain)) ends.push_back(end);
+    }
     void OnSpecialSetEchoed(char letter) override {
         if (letter == lastLetter) AtLastAnswer();
     }
