@@ -8,7 +8,6 @@
 
 #include "ControllerSim.h"
 #include "MainWindowFixture.h"
-#include "ParameterExport.h"
 #include "ResourceIds.h"
 
 using namespace std::chrono_literals;
@@ -58,6 +57,7 @@ protected:
     }
 
     ControllerSim m_sim;
+    QString m_saved;  // the file the window saved last
     int m_nFramesAtAction = -1;
     int m_backupsAtFirstByte = -1;
 };
@@ -72,9 +72,7 @@ TEST_F(BackupWindowTest, EachActionBacksUpTheReadBackBeforeItsFirstByte) {
         {"reference", [this] { Choose(1); }, "Sj0001\r"},
         {"restore",
          [this] {
-             const QString file = m_dir.filePath(QStringLiteral("saved.txt"));
-             WriteFile(file, ParameterFileBytes(m_dlg->State().m_nParamCache, 3, 1218));
-             m_prompter.QueueFile(file);
+             m_prompter.QueueFile(m_saved);
              Choose(4);
          },
          "Sj0004\r"},
@@ -88,9 +86,12 @@ TEST_F(BackupWindowTest, EachActionBacksUpTheReadBackBeforeItsFirstByte) {
          },
          "?W\r"},
     };
-    CVexaDlg& dlg = StartWithController();
+    StartWithController();
     for (const Case& c : cases) {
-        const auto cache = dlg.State().m_nParamCache;
+        // What the window saves now is what the backup must hold (and what the restore sends).
+        m_saved = SaveThroughTheWindow();
+        const QByteArray saved = ReadFile(m_saved);
+        ASSERT_FALSE(saved.isEmpty()) << c.action;
         const QStringList before = Backups();
         ActionStarts();
         c.start();
@@ -103,9 +104,7 @@ TEST_F(BackupWindowTest, EachActionBacksUpTheReadBackBeforeItsFirstByte) {
         for (const QString& name : after)
             if (!before.contains(name)) added = name;
         EXPECT_TRUE(added.contains(QStringLiteral("_before-%1").arg(c.action))) << c.action;
-        EXPECT_EQ(ReadFile(QDir(m_options.backupFolder).filePath(added)),
-                  ParameterFileBytes(cache, 3, 1218))
-            << c.action;
+        EXPECT_EQ(ReadFile(QDir(m_options.backupFolder).filePath(added)), saved) << c.action;
         // The action runs to its end; the read-back after it leaves the backup's name shown.
         for (int i = 0; i < 400; ++i) {
             QCoreApplication::processEvents();

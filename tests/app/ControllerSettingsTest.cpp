@@ -7,7 +7,6 @@
 #include "MainWindowFixture.h"
 #include "ParamTable.h"
 #include "ResourceIds.h"
-#include "SessionTestAccess.h"
 
 namespace {
 
@@ -23,13 +22,13 @@ protected:
 }  // namespace
 
 TEST_F(ControllerSettingsTest, FrameTypeIsSentAsItsCodeAndThePortIsReopenedForAReadBack) {
-    CVexaDlg& dlg = Start();
+    Start();
     m_line->ClearSent();
     const int opens = m_line->OpenCount();
     Choose(IDC_FRAME_TYPE, 7);  // "8. INV Y6"
     EXPECT_EQ(Sent(), "SA0015\r?V\r");
     EXPECT_EQ(m_line->OpenCount(), opens + 1);
-    EXPECT_EQ(dlg.State().m_nParamCache[0], 8);
+    EXPECT_EQ(Saved('A'), 8);
     EXPECT_FALSE(Control(IDC_FRAME_EDIT)->isEnabled());
     EXPECT_FALSE(Control(IDC_FRAME_EDIT)->isVisible());
 
@@ -41,27 +40,27 @@ TEST_F(ControllerSettingsTest, FrameTypeIsSentAsItsCodeAndThePortIsReopenedForAR
 }
 
 TEST_F(ControllerSettingsTest, OutputRatesAreSentAsTheirCodesAndCachedAsListEntries) {
-    CVexaDlg& dlg = Start();
+    Start();
     m_line->ClearSent();
     Choose(IDC_ESC_RATE, 4);    // "5. 400Hz (2.5ms)"
     Choose(IDC_SERVO_RATE, 1);  // "2. 270Hz舵机"
     EXPECT_EQ(Sent(), "SB0007\rSP0003\r");
-    EXPECT_EQ(dlg.State().m_nParamCache[1], 5);
-    EXPECT_EQ(dlg.State().m_nParamCache[2], 2);
+    const ParameterValues saved = SavedFileValues();
+    EXPECT_EQ(saved[std::size_t(*CacheSlotOf('B'))], 5);
+    EXPECT_EQ(saved[std::size_t(*CacheSlotOf('P'))], 2);
 }
 
 TEST_F(ControllerSettingsTest, SensorMaskIsBuiltFromAllEightBoxes) {
-    CVexaDlg& dlg = Start();
+    Start();
     m_line->ClearSent();
     Control<QCheckBox>(IDC_SENSOR_GPS)->setChecked(true);
     QTest::mouseClick(Control(IDC_SENSOR_MAG), Qt::LeftButton);
     EXPECT_EQ(Sent(), "SM0144\r");
-    const std::array<int, 8> expected{0, 0, 0, 0, 1, 0, 0, 1};
-    for (int bit = 0; bit < 8; ++bit) EXPECT_EQ(dlg.State().m_nParamCache[31 + bit], expected[bit]);
+    EXPECT_EQ(Saved('M'), 0b10010000);  // the flag lines of GPS and the compass
 }
 
 TEST_F(ControllerSettingsTest, DeclinationIsSentWithItsOffsetOnlyAfterOk) {
-    CVexaDlg& dlg = Start();
+    Start();
     m_line->ClearSent();
     Control<QLineEdit>(IDC_DECLINATION)->setText("-5");
     m_prompter.QueueAnswer(PromptAnswer::Cancel);
@@ -71,10 +70,10 @@ TEST_F(ControllerSettingsTest, DeclinationIsSentWithItsOffsetOnlyAfterOk) {
     m_prompter.QueueAnswer(PromptAnswer::Ok);
     Click(IDC_DECLINATION_SET);
     EXPECT_EQ(Sent(), "SQ0175\r");
-    EXPECT_EQ(dlg.State().m_nParamCache[190], -5);
-    EXPECT_EQ(dlg.Session().Mode(), RxMode::SpecialSet);
     EXPECT_EQ(m_prompter.Shown()[0].text, "您需要立即设置本地磁偏角值吗？");
     EXPECT_EQ(m_prompter.Shown()[0].caption, "瑞翎航模提示：本地磁偏角设置");
+    EXPECT_EQ(Saved('Q'), -5);
+    ExpectEchoAwaited();  // the set waits for its echo
 }
 
 TEST_F(ControllerSettingsTest, DeclinationThatCannotTravelIsRefusedAndNothingIsSent) {
@@ -132,11 +131,14 @@ TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
     EXPECT_EQ(Control<QComboBox>(IDC_ESC_RATE)->currentIndex(), 4);
     dlg.OnValueRead('P', 4);
     EXPECT_EQ(Control<QComboBox>(IDC_SERVO_RATE)->currentIndex(), 3);
-    StoreInCache('M', 0xA0, SessionTestAccess::State(dlg.Session()).m_nParamCache);  // as the dispatcher does first
-    dlg.OnValueRead('M', 0xA0);
+    m_held['M'] = 0xA0;
+    RefreshFromController();  // the sensor mask comes with a read-back
     EXPECT_FALSE(Control<QCheckBox>(IDC_SENSOR_MAG)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_BARO)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_GPS)->isChecked());
+    for (const auto& frame : m_line->Sent())
+        EXPECT_TRUE(frame.bytes.startsWith('?')) << frame.bytes.constData();
+    m_line->ClearSent();
     dlg.OnValueRead('j', 2);
     EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
     dlg.OnValueRead('Q', 20);

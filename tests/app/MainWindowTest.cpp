@@ -38,14 +38,14 @@ TEST_F(MainWindowTest, StartsOnBasicPageWithFirstEntriesAndUpgradeDisabled) {
     for (int hidden : {IDC_SENSOR_BATTERY, IDC_SENSOR_RECEIVER, IDC_SENSOR_GYRO, IDC_SENSOR_ACCEL})
         EXPECT_FALSE(Control(hidden)->isVisible()) << hidden;
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
-    EXPECT_EQ(dlg.State().m_nParamCache[2], 1);
+    EXPECT_EQ(Saved('P'), 1) << "a save before any read-back writes the servo rate's first entry";
     EXPECT_FALSE(dlg.IsEnglish());
     EXPECT_TRUE(dlg.windowTitle().startsWith(QStringLiteral("瑞翎航模调参工具Ｖ1.218")));
     EXPECT_FALSE(dlg.windowIcon().isNull());
 }
 
 TEST_F(MainWindowTest, FirstStartCreatesPortFileAndAsksForTheVersionOnCom3) {
-    CVexaDlg& dlg = Start();
+    Start();
     EXPECT_EQ(m_line->OpenedPort(), 3);
     EXPECT_EQ(PortFileBytes(), QByteArray("3\0", 2));
     EXPECT_EQ(Sent(), "?V\r");
@@ -54,9 +54,11 @@ TEST_F(MainWindowTest, FirstStartCreatesPortFileAndAsksForTheVersionOnCom3) {
     EXPECT_EQ(m_line->Settings().dataBits, 8);
     EXPECT_EQ(m_line->Settings().stopBits, 1);
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "正在读取参数 0/49…");
-    EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
-    EXPECT_EQ(dlg.State().m_nQueryRetries, 3);
     EXPECT_TRUE(m_prompter.Shown().empty());
+    // The read-back waits for the version's reply with its full budget: a zero is asked for
+    // three more times, the fourth moves on.
+    for (int zero = 0; zero < 4; ++zero) m_line->Inject("?V\r=0000\r\n");
+    EXPECT_EQ(Sent(), "?V\r?V\r?V\r?V\r?C\r");
 }
 
 // The program's start: the window is built without touching the port, shown and painted once,
@@ -142,25 +144,33 @@ TEST_F(MainWindowTest, PortThatCannotBeOpenedIsReportedAndNotRecorded) {
 
 TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain) {
     CVexaDlg& dlg = Start();
-    m_line->Inject("?C\r=00");  // the start of a reply, waiting for its last bytes
-    dlg.Session().SetMotorDirections(0);  // receive mode 15
+    dlg.Session().SetMotorDirections(0);  // an echo chain has the line
+    m_line->Inject("?V\r=12");  // the start of a reply, waiting for its last bytes
     m_line->ClearSent();
     Click(IDC_REFRESH);
-    EXPECT_TRUE(dlg.State().m_strRxBuf.isEmpty());
-    EXPECT_EQ(dlg.State().m_nRxCount, 0);
-    EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(m_line->OpenCount(), 2);
     EXPECT_EQ(Sent(), "?V\r");
     EXPECT_FALSE(Control(IDC_START_UPGRADE)->isEnabled());
+    // What came before the refresh is gone: its last bytes complete no reply, and the
+    // read-back's own reply moves it on.
+    m_line->Inject("18\r\n");
+    EXPECT_EQ(Sent(), "?V\r");
+    m_line->Inject("?V\r=1218\r\n");
+    EXPECT_EQ(Sent(), "?V\r?C\r");
+    EXPECT_EQ(Control<QLineEdit>(IDC_VERSION)->text(), "1.218");
 
     m_line->ClearSent();
-    m_line->Inject("?C\r=");
+    m_line->Inject("?V\r=12");
     auto* ports = Control<QComboBox>(IDC_PORT_LIST);
     emit ports->activated(ports->currentIndex());
     EXPECT_EQ(m_line->OpenCount(), 3);
     EXPECT_EQ(m_line->OpenedPort(), 3);
-    EXPECT_TRUE(dlg.State().m_strRxBuf.isEmpty());
     EXPECT_EQ(Sent(), "?V\r");
+    m_line->Inject("17\r\n");
+    EXPECT_EQ(Sent(), "?V\r");
+    m_line->Inject("?V\r=1217\r\n");
+    EXPECT_EQ(Sent(), "?V\r?C\r");
+    EXPECT_EQ(Control<QLineEdit>(IDC_VERSION)->text(), "1.217");
 }
 
 TEST_F(MainWindowTest, CloseAsksInTheCurrentLanguageAndNoKeepsTheWindow) {
@@ -257,10 +267,10 @@ TEST_F(MainWindowTest, SendOnAClosedPortShowsTheErrorAndTheProgramGoesOn) {
 }
 
 TEST_F(MainWindowTest, PulledAdapterClosesThePortAndSaysSoOnce) {
-    CVexaDlg& dlg = Start();
+    Start();
     m_line->HangUp();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(dlg.Comm().GetPortOpen());
+    EXPECT_FALSE(m_line->IsOpen());
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
     EXPECT_TRUE(m_prompter.Shown().empty());
 }
@@ -346,7 +356,7 @@ TEST_F(MainWindowTest, UnansweredReadBackSaysSoInTheStatusLineUntilRefreshed) {
 // The adapter pulled in the middle of the read-back: one status, nothing more is sent, and
 // the read-back's time-out ends quietly.
 TEST_F(MainWindowTest, LineLostDuringTheReadBackGivesOneStatusAndNothingMore) {
-    CVexaDlg& dlg = Start();
+    Start();
     ScriptedController controller(*m_line);
     controller.beforeAnswer = [this](const QByteArray& frame) {
         if (frame != "?E\r") return true;
@@ -365,7 +375,7 @@ TEST_F(MainWindowTest, LineLostDuringTheReadBackGivesOneStatusAndNothingMore) {
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "串口未打开");
     EXPECT_TRUE(m_prompter.Shown().empty());
     EXPECT_EQ(m_clock.PendingTimers(), 0u);
-    EXPECT_FALSE(dlg.Comm().GetPortOpen());
+    EXPECT_FALSE(m_line->IsOpen());
 }
 
 TEST_F(MainWindowTest, PortFileThatCannotBeReadIsReportedOnceAndCom3IsUsed) {

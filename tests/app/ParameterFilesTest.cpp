@@ -7,8 +7,8 @@
 #include "MainWindowFixture.h"
 #include "ParameterExport.h"
 #include "ResourceIds.h"
+#include "ReadBackChain.h"
 #include "ScriptedController.h"
-#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -16,13 +16,23 @@ namespace {
 
 class ParameterFilesTest : public MainWindowTest {
 protected:
+    // The window after a read-back from a controller holding a set the restore accepts: frame
+    // type, ESC rate and alarm voltage in range, automatic landing on channel 8 high.
     CVexaDlg& StartWithParameters() {
-        CVexaDlg& dlg = Start();
-        // A set the restore accepts: frame type, ESC rate and alarm voltage in range.
-        for (const auto& [slot, value] : {std::pair{0, 5}, {1, 4}, {3, 45}, {26, 330}, {174, 1}})
-            SessionTestAccess::State(dlg.Session()).m_nParamCache[slot] = value;
+        for (const auto& [letter, shown] :
+             {std::pair{'A', 5}, {'B', 4}, {'C', 45}, {'L', 330}, {'i', 1 << 11}})
+            m_held[letter] = WireFromShown(letter, shown, m_firmware);
+        CVexaDlg& dlg = StartOnController();
         m_line->ClearSent();
         return dlg;
+    }
+    // What the window keeps of that read-back, slot by slot.
+    ParameterValues ReadBackValues() const {
+        ParameterValues values{};
+        for (const char letter : kReadBackOrder)
+            if (letter != 'V' && !IsDiscardedOnRead(letter))
+                StoreInCache(letter, ShownFromWire(letter, HeldWire(letter), m_firmware), values);
+        return values;
     }
 
     void Choose(int entry) {
@@ -33,15 +43,19 @@ protected:
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
 
-    QByteArray Exported() const { return ParameterFileBytes(m_dlg->State().m_nParamCache, 3); }
+    // A file the window saved from that read-back (its question forgotten).
+    QByteArray Exported() {
+        const QByteArray bytes = ReadFile(SaveThroughTheWindow());
+        m_prompter.Clear();
+        return bytes;
+    }
 };
 
 }  // namespace
 
 TEST_F(ParameterFilesTest, SaveAsksThenWritesTheCacheAndCancelWritesNothing) {
-    CVexaDlg& dlg = StartWithParameters();
+    StartWithParameters();
     Control<QComboBox>(IDC_PORT_LIST)->setCurrentIndex(4);
-    const auto cacheBefore = dlg.State().m_nParamCache;
     m_prompter.QueueAnswer(PromptAnswer::Cancel);
     Click(IDC_SAVE_DATA);  // no to the question
     EXPECT_TRUE(m_prompter.FileRequests().empty());
@@ -54,15 +68,14 @@ TEST_F(ParameterFilesTest, SaveAsksThenWritesTheCacheAndCancelWritesNothing) {
     ASSERT_EQ(m_prompter.FileRequests().size(), 2u);
     EXPECT_EQ(m_prompter.FileRequests()[0].defaultName, "QZMC_Data");
     const QByteArray written = ReadFile(Path("saved.txt"));
-    EXPECT_EQ(written, ParameterFileBytes(cacheBefore, 5));
+    EXPECT_EQ(written, ParameterFileBytes(ReadBackValues(), 5, 1218));
     EXPECT_TRUE(written.startsWith(gbk::Encode(QStringLiteral("当 前 串口COM05\r\r\n")).value()));
-    EXPECT_EQ(dlg.State().m_nParamCache, cacheBefore);
     EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(ReadFile(SaveThroughTheWindow()), written) << "saving changed what the window keeps";
 }
 
 TEST_F(ParameterFilesTest, FailedWriteSaysWhereAndWhyInTheLanguageOfTheMoment) {
     CVexaDlg& dlg = StartWithParameters();
-    const auto cacheBefore = dlg.State().m_nParamCache;
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt")));
     dlg.ToggleLanguage();
     m_prompter.QueueFile(Path("folder.txt"));
@@ -74,7 +87,7 @@ TEST_F(ParameterFilesTest, FailedWriteSaysWhereAndWhyInTheLanguageOfTheMoment) {
                                         Path("folder.txt")))
         << failure.text.toStdString();
     EXPECT_TRUE(QFileInfo(Path("folder.txt")).isDir());
-    EXPECT_EQ(dlg.State().m_nParamCache, cacheBefore);
+    EXPECT_EQ(ReadFile(SaveThroughTheWindow()), ParameterFileBytes(ReadBackValues(), 3, 1218));
 }
 
 TEST_F(ParameterFilesTest, ReferenceSetIsLoadedByTheControllerAndReadBack) {
@@ -83,14 +96,13 @@ TEST_F(ParameterFilesTest, ReferenceSetIsLoadedByTheControllerAndReadBack) {
     m_line->ClearSent();
     Choose(2);
     EXPECT_EQ(Sent(), "Sj0002\r");
-    EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
     m_line->Inject("Sj0002\r\n");
     EXPECT_EQ(Sent(), "Sj0002\r?V\r");
 }
 
 TEST_F(ParameterFilesTest, DamagedOrUnreadableFileIsRefusedWithNothingSent) {
-    CVexaDlg& dlg = StartWithParameters();
+    StartWithParameters();
     QList<QByteArray> lines = Exported().split('\n');
     lines.removeAt(40);
     WriteFile(Path("damaged.txt"), lines.join('\n'));
@@ -104,7 +116,7 @@ TEST_F(ParameterFilesTest, DamagedOrUnreadableFileIsRefusedWithNothingSent) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(named))) << text.toStdString();
         EXPECT_TRUE(text.contains(Path(file))) << file;
         EXPECT_TRUE(Sent().isEmpty()) << file << " sent " << Sent().toStdString();
-        EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack) << file;
+        ExpectNothingAwaited();
     }
     Choose(4);  // the dialog is cancelled
     EXPECT_TRUE(Sent().isEmpty());

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include "BasicPage.h"
 #include "ControllerSim.h"
 #include "ParamTable.h"
 #include "SimConfig.h"
@@ -16,7 +17,6 @@
 #include "FrameDlg.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
-#include "SessionTestAccess.h"
 
 // The window's firmware upgrade on the in-memory line, with the simulated controller answering.
 namespace {
@@ -178,7 +178,6 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         SCOPED_TRACE(l.english);
         if (l.english) Click(IDC_LANGUAGE);
         m_prompter.Clear();
-        SessionTestAccess::State(dlg.Session()).m_nLiveChannels.fill(7);
         m_line->ClearSent();
 
         StartUpgrade();
@@ -232,10 +231,9 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         EXPECT_EQ(Status(), QString::fromUtf8(l.portOpened));
         ExpectEnabled(kSettingControls, true);
         ExpectEnabled(kLineControls, true);
-        EXPECT_EQ(dlg.State().m_nLiveChannels, decltype(dlg.State().m_nLiveChannels){});
-        // The new firmware is read back, all of it.
+        // The new firmware is read back, all of it, and then nothing waits on the line.
         EXPECT_TRUE(m_line->SentBytes().endsWith("?j\r")) << m_line->SentBytes().right(20).data();
-        EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
+        ExpectNothingAwaited();
     }
 }
 
@@ -307,7 +305,7 @@ TEST_F(UpgradeWindowTest, PulledAdapterEndsTheUploadOnceAndReopensForTheNextTry)
     m_answers.clear();
     m_sim.PowerCycle();
     StartUpgrade();
-    EXPECT_TRUE(dlg.Comm().GetPortOpen());
+    EXPECT_TRUE(m_line->IsOpen());
     EXPECT_EQ(m_line->OpenedPort(), 3);
     Answer();
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
@@ -408,7 +406,10 @@ TEST_F(UpgradeWindowTest, ValuesTheNewFirmwareChangedAreOfferedBackInOneQuestion
             EXPECT_TRUE(m_prompter.Shown()[1].text.contains("C 主稳定度：升级前 50，现在 45"));
         Answer();  // the put-back and its read-back, if any
         EXPECT_EQ(m_line->SentBytes().startsWith("Sj0004\r"), c.answer == PromptAnswer::Yes);
-        EXPECT_EQ(dlg.Session().Cache()[*CacheSlotOf('C')], c.mainStability);
+        // What the controller holds now, and what the window shows of it.
+        EXPECT_EQ(sim.Parameters().Value('C'), c.mainStability);
+        EXPECT_EQ(FindControlAs<QLineEdit>(&dlg.BasicPage(), IDC_BASIC_EDIT_MAIN_STAB)->text(),
+                  QString::number(c.mainStability));
         EXPECT_TRUE(Status().startsWith(QString::fromUtf8(c.status))) << Status().toStdString();
         m_prompter.Clear();
         m_answers.clear();

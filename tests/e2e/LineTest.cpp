@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <variant>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 #include "ControlLookup.h"
 #include "CustomPage.h"
 #include "FakeClock.h"
+#include "ParameterFileReader.h"
 #include "ReadBackChain.h"
 #include "ResourceIds.h"
 #include "ScriptedPrompter.h"
@@ -80,7 +83,6 @@ TEST_F(LineTest, ReadBackShowsTheControllersValuesAndRefreshReadsThemAgain) {
     ASSERT_TRUE(WaitForReadBack());
     EXPECT_EQ(Box(IDC_BASIC_EDIT_MAIN_STAB), "47");
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "23");
-    EXPECT_EQ(dlg.State().m_nParamCache[3], 47);
     EXPECT_EQ(FindControlAs<QLineEdit>(&dlg, IDC_VERSION)->text(), "1.218");
     EXPECT_EQ(m_sim->QueriedLetters(), std::string(kReadBackOrder));
 
@@ -88,6 +90,18 @@ TEST_F(LineTest, ReadBackShowsTheControllersValuesAndRefreshReadsThemAgain) {
     ASSERT_TRUE(WaitForReadBack());
     EXPECT_EQ(m_sim->QueriedLetters(), std::string(kReadBackOrder) + std::string(kReadBackOrder));
     EXPECT_TRUE(m_prompter.Shown().empty());
+
+    // The window's save writes what was read.
+    const QString path = m_dir.filePath(QStringLiteral("saved.txt"));
+    m_prompter.QueueAnswer(PromptAnswer::Ok);
+    m_prompter.QueueFile(path);
+    QTest::mouseClick(FindControl(&dlg, IDC_SAVE_DATA), Qt::LeftButton);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto read = ReadParameterFile(file.readAll());
+    ASSERT_TRUE(std::holds_alternative<ParameterValues>(read));
+    EXPECT_EQ(std::get<ParameterValues>(read)[3], 47);  // C, main stability
+    EXPECT_EQ(std::get<ParameterValues>(read)[5], 23);  // E, dynamic stability
 }
 
 TEST_F(LineTest, ZeroReplyIsAskedAgainThreeTimesBeforeTheChainGoesOn) {

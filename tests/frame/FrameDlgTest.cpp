@@ -212,7 +212,9 @@ TEST_F(FrameEditorTest, SaveSendsTheFrameChainAfterTheReadBackAndAReopenedEditor
     for (std::size_t i = 50; i < sent.size(); ++i) EXPECT_GE(sent[i].at - sent[i - 1].at, 50ms);
     const std::array<int, 15> record{6,    650, 600,  -120, 300, 120, 300, -120,
                                      -300, 120, -300, -250, 0,   250, 0};
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(m_dlg->State().m_nParamCache[175 + i], record[i]) << i;
+    // The main window's save writes the frame the controller was sent.
+    const ParameterValues saved = SavedFileValues();
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(saved[std::size_t(175 + i)], record[i]) << i;
 
     // The controller keeps the frame: closed, changed in memory and reopened, the editor
     // shows it again.
@@ -318,7 +320,7 @@ TEST_F(FrameEditorTest, SaveAsksFirstAndSendsNothingTheControllerWouldKeepWrong)
         if (!c.message.isEmpty()) {
             EXPECT_EQ(m_prompter.Shown()[1].text, c.message) << c.name;
         }
-        EXPECT_EQ(m_dlg->State().m_nParamCache[175], 0) << c.name;
+        EXPECT_EQ(SavedFileValues()[175], 0) << c.name << ": a save writes no frame";
         if (c.id) Type(c.id, "0");
     }
     m_dlg->ToggleLanguage();
@@ -349,12 +351,12 @@ TEST_F(FrameEditorTest, AxisListAndDirectionBoxesSendAtOnce) {
         axes->setCurrentIndex(index);
         emit axes->activated(index);
         EXPECT_EQ(Sent(), frame);
-        EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
         EXPECT_EQ(Editor().m_nAxisCount, index ? 6 : 4);
         ASSERT_EQ(m_clock.Waits().size(), waits + 1);
         EXPECT_EQ(m_clock.Waits().back(), 100ms);
         for (int id : {1033, 1036, 1039, 1042, 1224, 1225, 1060, 1062})
             EXPECT_EQ(In(id)->isEnabled(), enabled) << id;
+        ExpectNothingAwaited();  // a plain send: no echo is waited for
         Pump();
     }
     // M1 and M6 reversed (M4 cleared): the mask goes out in mode 15.
@@ -364,7 +366,7 @@ TEST_F(FrameEditorTest, AxisListAndDirectionBoxesSendAtOnce) {
     Reset();
     QTest::mouseClick(In(IDC_FRAME_REVERSE[0]), Qt::LeftButton);
     EXPECT_EQ(Sent(), "Sz0033\r");
-    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::SpecialSet);
+    ExpectEchoAwaited();  // the directions wait for their echo
 }
 
 // Cancel and Escape close the editor and drop what was typed; Enter in a box confirms that box

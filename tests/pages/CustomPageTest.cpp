@@ -29,9 +29,13 @@ protected:
     QByteArray LastFrame() const {
         return m_line->Sent().empty() ? QByteArray() : m_line->Sent().back().bytes;
     }
-    int CachedMask(char letter) { return MaskFromCache(letter, State().m_nParamCache); }
-    // Bytes from the controller, through the dispatcher as the serial control delivers them.
-    void Receive(const QByteArray& bytes) { m_dlg->Session().Receive(bytes); }
+    // Bytes from the controller on the line.
+    void Receive(const QByteArray& bytes) { m_line->Inject(bytes); }
+    // Live data is shown: a receiver frame reaches the first channel's box.
+    bool LiveFrameShown() {
+        Receive("CHDA12341100120013001400150016001700\r\n");
+        return Box(IDC_RECEIVER_CH1) == "1234";
+    }
     QPushButton* DisplayButton() { return Control<QPushButton>(IDC_DISPLAY_TOGGLE); }
     void ExpectGridEnabled(bool enabled) {
         for (const auto& row : IDC_SWITCH_GRID)
@@ -41,7 +45,7 @@ protected:
 
 const char kRowLetters[] = "abcdef=ghi";
 
-TEST_F(CustomPageTest, ARowClickSendsTheWholeRowAndKeepsItInItsOwnCacheSlots) {
+TEST_F(CustomPageTest, ARowClickSendsTheWholeRowAndASaveKeepsItInItsOwnLines) {
     struct Case {
         int row;
         std::vector<int> columns;
@@ -58,12 +62,14 @@ TEST_F(CustomPageTest, ARowClickSendsTheWholeRowAndKeepsItInItsOwnCacheSlots) {
         const char letter = kRowLetters[c.row];
         for (int column : c.columns) Tick(IDC_SWITCH_GRID[c.row][column]);
         EXPECT_EQ(LastFrame(), c.frame) << letter;
-        EXPECT_EQ(CachedMask(letter), c.frame.mid(2, 4).toInt()) << letter;
-        EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
+        ExpectNothingAwaited();
+        EXPECT_EQ(Saved(letter), c.frame.mid(2, 4).toInt()) << letter;
     }
-    // Row 7's click touched no other row's slots.
-    for (const char other : {'c', 'd', 'e', 'f', 'g', 'h', 'i'}) EXPECT_EQ(CachedMask(other), 0);
-    EXPECT_EQ(CachedMask('a'), 4095);
+    // Row 7's click touched no other row's lines.
+    const ParameterValues saved = SavedFileValues();
+    for (const char other : {'c', 'd', 'e', 'f', 'g', 'h', 'i'})
+        EXPECT_EQ(MaskFromCache(other, saved), 0) << other;
+    EXPECT_EQ(MaskFromCache('a', saved), 4095);
 }
 
 TEST_F(CustomPageTest, HeadingLockAndCareFreeSendOwnRowThenClearedPartnerTwentyMsLater) {
@@ -73,7 +79,7 @@ TEST_F(CustomPageTest, HeadingLockAndCareFreeSendOwnRowThenClearedPartnerTwentyM
     EXPECT_GE(m_line->Sent()[1].at - m_line->Sent()[0].at, 20ms);
     EXPECT_FALSE(Ticked(IDC_SWITCH_GRID[4][0]));
     EXPECT_TRUE(Ticked(IDC_SWITCH_GRID[4][2]));
-    EXPECT_EQ(CachedMask('e'), 4);
+    EXPECT_EQ(Saved('e'), 4);
 
     // Unticking heading lock's last box sends 0000 and the partner unchanged.
     m_line->ClearSent();
@@ -98,12 +104,12 @@ TEST_F(CustomPageTest, ReadBackFillsRowsAndMasksAndHiddenReverseBitsAreSentBack)
         Receive(reply(letter, "0001"));
     Receive(reply('a', "0257"));
     for (int k = 0; k < 12; ++k) EXPECT_EQ(Ticked(IDC_SWITCH_GRID[0][k]), k == 0 || k == 8) << k;
-    EXPECT_EQ(CachedMask('a'), 257);
     // The boxes wait for the rest of the read-back.
     EXPECT_FALSE(m_page->isEnabled());
     for (char letter : kReadBackOrder.substr(kReadBackOrder.find('a') + 1))
         Receive(reply(letter, "0001"));
     EXPECT_TRUE(m_page->isEnabled());
+    EXPECT_EQ(Saved('a'), 257);
     // A reverse mask with a hidden channel's bit set keeps it on the next click.
     EXPECT_TRUE(m_page->ShowReadBack('N', 0b0110));
     EXPECT_TRUE(Ticked(1199));
@@ -122,14 +128,13 @@ TEST_F(CustomPageTest, ReverseMasksLeaveTheReceiveModeAlone) {
     Tick(1205);
     for (int id : {1201, 1202, 1203, 1204}) Tick(id);
     EXPECT_EQ(LastFrame(), "SN0240\r");
-    EXPECT_EQ(CachedMask('N'), 240);
-    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::Live);
+    EXPECT_TRUE(LiveFrameShown()) << "the live data goes on being read";
+    EXPECT_EQ(Saved('N'), 240);
 }
 
 TEST_F(CustomPageTest, DisplayStartsShowsTheStreamAndStopsWithTheUpgradeDisabled) {
     Tick(IDC_DISPLAY_TOGGLE);
     EXPECT_EQ(LastFrame(), "S~0001\r");
-    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::Live);
     EXPECT_EQ(DisplayButton()->text(), "停止显示");
     ExpectGridEnabled(false);
     EXPECT_FALSE(Control(1197)->isEnabled());
@@ -165,7 +170,7 @@ TEST_F(CustomPageTest, DisplayStartsShowsTheStreamAndStopsWithTheUpgradeDisabled
     FindControl(m_dlg.get(), IDC_START_UPGRADE)->setEnabled(true);
     Tick(IDC_DISPLAY_TOGGLE);
     EXPECT_EQ(LastFrame(), "S~0000\r");
-    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
+    EXPECT_FALSE(LiveFrameShown()) << "a frame after the stop is not live data any more";
     EXPECT_EQ(DisplayButton()->text(), "显示数据");
     ExpectGridEnabled(true);
     EXPECT_TRUE(Control(1197)->isEnabled());
@@ -193,21 +198,24 @@ TEST_F(CustomPageTest, DisplayCaptionFollowsTheLanguageOfTheMomentAndAPageChange
 TEST_F(CustomPageTest, RefreshWhileStreamingSwitchesTheStreamOffBeforeReadingBack) {
     Tick(IDC_DISPLAY_TOGGLE);
     Receive("CHDA10001100120013001400150016001700\r\n");
-    ASSERT_EQ(State().m_nLiveChannels[0], 1000);
+    ASSERT_EQ(Box(IDC_RECEIVER_CH1), "1000");
     m_line->ClearSent();
     QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
     EXPECT_EQ(Frames(), (std::vector<QByteArray>{"S~0000\r", "?V\r"}));
     EXPECT_TRUE(m_page->DisplayStopped());
     EXPECT_EQ(DisplayButton()->text(), "显示数据");
     ExpectGridEnabled(true);
-    EXPECT_EQ(State().m_nLiveChannels, (std::array<int, 16>{}));
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(Box(IDC_RECEIVER_CH1 + k), "") << k;
+        EXPECT_EQ(Box(IDC_OUTPUT_1 + k), "") << k;
+    }
 }
 
 // A mask the closed port refuses leaves its boxes as the controller holds them, the linked
 // heading-lock and care-free rows included.
 TEST_F(CustomPageTest, ARefusedMaskPutsItsBoxesBack) {
     ReadBack('a', 1);
-    SessionTestAccess::Comm(m_dlg->Session()).SetPortOpen(false);
+    m_dlg->Session().ClosePort();
     const std::pair<int, bool> cases[] = {
         {IDC_SWITCH_GRID[0][0], true},   // ticked by the read-back: stays ticked
         {IDC_SWITCH_GRID[3][2], false},  // heading lock, linked to care-free

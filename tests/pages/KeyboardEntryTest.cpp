@@ -7,7 +7,6 @@
 #include "BasicPage.h"
 #include "MainWindowFixture.h"
 #include "ResourceIds.h"
-#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -39,8 +38,7 @@ class KeyboardEntryTest : public MainWindowTest {};
 TEST_F(KeyboardEntryTest, KeysTypedNumbersAndRefusalsReachTheWireForEverySliderKind) {
     for (const SliderKind& kind : kKinds) {
         SCOPED_TRACE(kind.page);
-        Start();
-        SessionTestAccess::State(m_dlg->Session()).m_nFwVersion = 1218;
+        StartOnController();  // firmware 1.218
         m_dlg->ShowPage(kind.page);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
         QApplication::setActiveWindow(m_dlg.get());

@@ -32,7 +32,7 @@ const QByteArray kSensors = Frame("SSDA1234056735907+113123456+22123456");
 
 class LivePlotTest : public PageTest<CCustomPage> {
 protected:
-    void Receive(const QByteArray& bytes) { m_dlg->Session().Receive(bytes); }
+    void Receive(const QByteArray& bytes) { m_line->Inject(bytes); }
     void ToggleDisplay() { QTest::mouseClick(Control(IDC_DISPLAY_TOGGLE), Qt::LeftButton); }
     CLivePlotWindow* OpenPlot() {
         QTest::mouseClick(Control(IDC_LIVE_PLOT), Qt::LeftButton);

@@ -5,18 +5,18 @@
 
 #include "MainWindowFixture.h"
 #include "ParamTable.h"
-#include "SessionTestAccess.h"
 #include "SliderDriver.h"
 
 // The main window on an in-memory line with one of its pages as the visible page, reached as
-// the program reaches it. The start-up query is already cleared away; firmware 1.218.
+// the program reaches it. The controller has answered the start-up read-back: firmware 1.218,
+// every value one the window shows as 0; it takes in the set commands sent and answers again
+// only when a test asks (ControllerHolds, RefreshFromController).
 template <class Page>
 class PageTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        Start();
-        State().m_nFwVersion = 1218;
+        StartOnController();
         const auto& pages = m_dlg->PageWidgets();
         for (int index = 0; index < CVexaDlg::kPageCount; ++index)
             if (auto* page = qobject_cast<Page*>(pages[index])) {
@@ -39,13 +39,16 @@ protected:
     QString Box(int id) { return Control<QLineEdit>(id)->text(); }
 
     void Drag(int sliderId, int to) { slider_driver::Drag(Slider(sliderId), to); }
-    // A read-back of the wire value as the dispatcher hands it to the page.
+    // A read-back of the wire value as the window hands it to the page.
     bool ReadBack(char letter, int wire) {
-        return m_page->ShowReadBack(letter, ShownFromWire(letter, wire, State().m_nFwVersion));
+        return m_page->ShowReadBack(letter, ShownFromWire(letter, wire, m_firmware));
     }
-
-    ProtocolState& State() { return SessionTestAccess::State(m_dlg->Session()); }
-    int& Cache(char letter) { return State().m_nParamCache[std::size_t(*CacheSlotOf(letter))]; }
+    // The controller holds this wire value, and a refresh has read everything back from it.
+    void ControllerHolds(char letter, int wire) {
+        m_held[letter] = wire;
+        RefreshFromController();
+        m_line->ClearSent();
+    }
 
     Page* m_page = nullptr;
 };

@@ -16,22 +16,21 @@ namespace {
 
 using BasicPageTest = PageTest<CBasicPage>;
 
-TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileTheBoxFollowsAndTheCacheWaits) {
+TEST_F(BasicPageTest, DragSendsOneSetCommandOnReleaseWhileTheBoxFollowsAndASaveWritesIt) {
     EXPECT_EQ(m_page->property("dialogTemplate").toInt(), IDD_BASIC_PAGE);
     EXPECT_EQ(&m_dlg->BasicPage(), m_page);
     QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
     QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 0));
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 20));
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "20");
-    EXPECT_EQ(Cache('E'), 0);  // the cache holds what the controller was sent
     EXPECT_EQ(Sent(), "");
 
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 37));
     QTest::mouseRelease(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 37));
     EXPECT_EQ(Sent(), "SE0037\r");
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "37");
-    EXPECT_EQ(Cache('E'), 37);
-    EXPECT_EQ(m_dlg->Session().Mode(), RxMode::ReadBack);
+    ExpectNothingAwaited();
+    EXPECT_EQ(Saved('E'), 37);  // a save writes what the controller was sent
 }
 
 TEST_F(BasicPageTest, TrackClickSendsOnceAndKeysSendOnceTheyRest) {
@@ -42,17 +41,15 @@ TEST_F(BasicPageTest, TrackClickSendsOnceAndKeysSendOnceTheyRest) {
     Slider(IDC_BASIC_SLIDER_DYN_STAB)->setFocus();
     QTest::keyClick(Slider(IDC_BASIC_SLIDER_DYN_STAB), Qt::Key_Right);
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "11");
-    EXPECT_EQ(Cache('E'), 10);  // not sent yet: an export writes what the controller has
     EXPECT_EQ(Sent(), "");
     m_clock.Advance(std::chrono::milliseconds(300));
     EXPECT_EQ(Sent(), "SE0011\r");
-    EXPECT_EQ(Cache('E'), 11);
+    EXPECT_EQ(Saved('E'), 11);
 }
 
 TEST_F(BasicPageTest, WheelOverASliderMovesNothingWithOrWithoutFocus) {
     QSlider* slider = Slider(IDC_BASIC_SLIDER_DYN_STAB);
-    ReadBack('E', 30);
-    Cache('E') = 30;
+    ControllerHolds('E', 30);
     for (const bool focused : {false, true}) {
         if (focused) slider->setFocus();
         QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(),
@@ -60,24 +57,24 @@ TEST_F(BasicPageTest, WheelOverASliderMovesNothingWithOrWithoutFocus) {
         QApplication::sendEvent(slider, &wheel);
         EXPECT_EQ(slider->value(), 30);
         EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "30");
-        EXPECT_EQ(Cache('E'), 30);
     }
+    m_clock.Advance(std::chrono::seconds(1));  // longer than keys or a wheel would rest
     EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(Saved('E'), 30);
 }
 
 // The port refuses the send: the operator sees why, and the slider, its box and the cache keep
 // the value the controller holds, so that nothing shows or exports a value it never got.
 TEST_F(BasicPageTest, ARefusedSendPutsTheSliderBackAndLeavesTheCache) {
-    ReadBack('E', 30);
-    Cache('E') = 30;
+    ControllerHolds('E', 30);
     m_dlg->Session().ClosePort();
     Drag(IDC_BASIC_SLIDER_DYN_STAB, 37);
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
     EXPECT_EQ(m_prompter.Shown()[0].icon, PromptIcon::Stop);
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "30");
     EXPECT_EQ(Slider(IDC_BASIC_SLIDER_DYN_STAB)->value(), 30);
-    EXPECT_EQ(Cache('E'), 30);
     EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(Saved('E'), 30);
 }
 
 TEST_F(BasicPageTest, RightClickOnASliderSendsNothing) {
@@ -141,16 +138,16 @@ TEST_F(BasicPageTest, HintAsksOkCancelInTheLanguageAndEitherAnswerSendsNothing) 
 using GpsPageTest = PageTest<CGpsPage>;
 
 TEST_F(GpsPageTest, NeitherDraggingNorSendingTouchesTheCache) {
-    Cache('@') = 77;
+    ControllerHolds('@', 77);
     QSlider* slider = Slider(IDC_GPS_SLIDER_CENTRING);
-    QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 0));
+    QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 77));
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 50));
     EXPECT_EQ(Box(IDC_GPS_EDIT_CENTRING), "50");
     EXPECT_EQ(Sent(), "");
 
     QTest::mouseRelease(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 50));
     EXPECT_EQ(Sent(), "S@0050\r");
-    EXPECT_EQ(Cache('@'), 77);
+    EXPECT_EQ(Saved('@'), 77);
 
     m_line->ClearSent();
     Drag(IDC_GPS_SLIDER_HOME_SPEED, 100);
@@ -178,11 +175,11 @@ protected:
 
 TEST_F(GimbalPageTest, ServoCentresTravelWithAnOffsetOfHundredAndCacheTheShownValue) {
     Drag(IDC_GIMBAL_SLIDER_PITCH_MID, -100);
-    EXPECT_EQ(Cache('&'), -100);
+    EXPECT_EQ(Saved('&'), -100);
     Drag(IDC_GIMBAL_SLIDER_PITCH_MID, 0);
     Drag(IDC_GIMBAL_SLIDER_PITCH_MID, 100);
     EXPECT_EQ(Sent(), "S&0000\rS&0100\rS&0200\r");
-    EXPECT_EQ(Cache('&'), 100);
+    EXPECT_EQ(Saved('&'), 100);
     EXPECT_EQ(Box(IDC_GIMBAL_EDIT_PITCH_MID), "100");
 
     EXPECT_TRUE(ReadBack('^', 250));
@@ -194,15 +191,15 @@ TEST_F(GimbalPageTest, ServoCentresTravelWithAnOffsetOfHundredAndCacheTheShownVa
 }
 
 TEST_F(GimbalPageTest, DraggingLeavesTheCacheAlone) {
-    Cache('_') = 12;
+    ControllerHolds('_', 12);
     QSlider* slider = Slider(IDC_GIMBAL_SLIDER_PITCH_LIMIT);
-    QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 0));
+    QTest::mousePress(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 12));
     QTest::mouseMove(slider, slider_driver::ThumbAt(slider, 60));
     EXPECT_EQ(Box(IDC_GIMBAL_EDIT_PITCH_LIMIT), "60");
-    EXPECT_EQ(Cache('_'), 12);
+    EXPECT_EQ(Sent(), "");  // the controller keeps 12 until the release
     QTest::mouseRelease(slider, Qt::LeftButton, {}, slider_driver::ThumbAt(slider, 60));
-    EXPECT_EQ(Cache('_'), 60);
     EXPECT_EQ(Sent(), "S_0060\r");
+    EXPECT_EQ(Saved('_'), 60);
 
     EXPECT_TRUE(ReadBack('_', 101));
     EXPECT_EQ(Box(IDC_GIMBAL_EDIT_PITCH_LIMIT), "0");
@@ -212,8 +209,9 @@ TEST_F(GimbalPageTest, PitchScaleEncodingFollowsTheFirmwareVersion) {
     Drag(IDC_GIMBAL_SLIDER_PITCH_SCALE, 30);
     EXPECT_EQ(Sent(), "SK0030\r");
 
+    m_firmware = 1200;  // the controller now runs firmware 1.200
+    RefreshFromController();
     m_line->ClearSent();
-    State().m_nFwVersion = 1200;
     Drag(IDC_GIMBAL_SLIDER_PITCH_SCALE, 0);
     Drag(IDC_GIMBAL_SLIDER_PITCH_SCALE, 30);
     EXPECT_EQ(Sent(), "SK0100\rSK0130\r");
