@@ -280,8 +280,8 @@ const BiText& CUpgradeControls::FailureCause(const UploadOutcome& outcome) {
 const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
     switch (outcome.result) {
         case UploadResult::WrongAck:
-            if (outcome.mode == RxMode::UploadData) return kSendError;
-            if (outcome.mode == RxMode::UploadEnd) return kTimeoutError;
+            if (outcome.stage == UploadStage::Data) return kSendError;
+            if (outcome.stage == UploadStage::LastData) return kTimeoutError;
             return kChecksumError;
         case UploadResult::ChecksumMismatch:
             return kChecksumError;

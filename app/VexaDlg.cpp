@@ -439,7 +439,7 @@ QString CVexaDlg::WhereAnUnfinishedWriteLeftTheController() const {
 }
 
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
-    if (IsRead(end.chain)) return;  // told by the read's own news
+    if (EndToldByItsNews(end.chain)) return;
     if (end.chain == Chain::Restore && end.result == ChainResult::Replaced)
         m_files->OnRestoreReplaced();
     switch (end.result) {

@@ -3,7 +3,7 @@
 // baud the floor is the controller's 50 ms after each of the 41 values plus the line time of
 // every byte exchanged: 42 links (the announcement and 41 values) of 7 bytes out and an 8-byte
 // echo back, and the closing "?V\r". The "floor_ratio" counter is the measured time over it.
-// The core runs as the command line drives it: serial control, dispatcher, restore; no window.
+// The core runs as the command line drives it: serial control, session, restore; no window.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>

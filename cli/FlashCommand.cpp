@@ -33,7 +33,7 @@ QString Failure(const UploadOutcome& o) {
                        "bytes sent; the firmware is not confirmed: flash again")
                 .arg(Hex(o.ackSum), Hex(o.sentSum));
         case UploadResult::TimedOut:
-            return o.mode == RxMode::DeviceTag ? QStringLiteral(
+            return o.stage == UploadStage::DeviceTag ? QStringLiteral(
                                       "no device tag (QZMC or QZEC) came in answer to \"?W\" "
                                       "within %1 s; check that the controller is connected "
                                       "and powered")
@@ -107,9 +107,9 @@ private:
 FlashStop WhereStopped(const FlashRun& run, PortSession& session) {
     const std::optional<UploadOutcome>& o = run.Outcome();
     if (o && o->result == UploadResult::Succeeded) return FlashStop::AfterUpload;
-    const bool inBootLoader = o ? o->mode >= RxMode::UploadData && o->mode <= RxMode::UploadFinal
-                                : session.Core().Mode() >= RxMode::BootReady &&
-                                      session.Core().Mode() <= RxMode::UploadFinal;
+    const std::optional<UploadStage> stage = o ? o->stage : session.Core().UploadStageNow();
+    const bool inBootLoader =
+        stage && *stage >= (o ? UploadStage::Data : UploadStage::BootReady);
     return inBootLoader ? FlashStop::InBootLoader : FlashStop::BeforeUpload;
 }
 

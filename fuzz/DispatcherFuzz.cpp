@@ -13,8 +13,8 @@
 
 #include "CommError.h"
 #include "FirmwareImage.h"
-#include "ParameterFileReader.h"
 #include "FuzzInput.h"
+#include "ParameterFileReader.h"
 #include "SessionHarness.h"
 #include "SmallFirmware.h"
 
@@ -22,8 +22,8 @@ namespace {
 
 // Every receive mode the dispatcher knows.
 constexpr std::array<RxMode, 11> kModes = {
-    RxMode::ReadBack,      RxMode::BootReady, RxMode::UploadData,    RxMode::UploadEnd,
-    RxMode::UploadConfirm, RxMode::UploadFinal, RxMode::BulkWrite,   RxMode::Live,
+    RxMode::ReadBack,      RxMode::BootReady,     RxMode::UploadData, RxMode::UploadEnd,
+    RxMode::UploadConfirm, RxMode::UploadFinal,   RxMode::BulkWrite,  RxMode::Live,
     RxMode::SpecialSet,    RxMode::ReverseReread, RxMode::DeviceTag};
 constexpr qsizetype kRxBufferLimit = 64 * 1024;
 

@@ -9,11 +9,11 @@
 #include "IProtocolListener.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
+#include "LineReader.h"
 
-// The receive dispatcher wired to an in-memory line and a fake clock the way the main window
+// The session's line reader wired to an in-memory line and a fake clock the way the session
 // wires it to the port. The Qt objects are built once per process; Reset gives every input a
-// fresh protocol state, clock and dispatcher, so a run costs microseconds and no real time.
+// fresh protocol state, clock and reader, so a run costs microseconds and no real time.
 class DispatcherHarness {
 public:
     DispatcherHarness() : m_comm(MakeLine()) {
@@ -21,18 +21,18 @@ public:
         m_comm.SetRThreshold(1);
         m_comm.SetPortOpen(true);
         QObject::connect(&m_comm, &CMSComm::OnComm, [this] {
-            if (m_dispatcher) m_dispatcher->OnComm();
+            if (m_reader) m_reader->OnComm();
         });
     }
 
     void Reset() {
-        m_dispatcher.reset();  // its time-out goes with it, before the clock is replaced
+        m_reader.reset();  // its time-out goes with it, before the clock is replaced
         m_clock = FakeClock();
         m_state = ProtocolState();
         if (!m_comm.GetPortOpen()) m_comm.SetPortOpen(true);
         m_comm.GetInput();
         m_line->ClearSent();
-        m_dispatcher.emplace(m_state, m_comm, m_clock, m_listener);
+        m_reader.emplace(m_state, m_comm, m_clock, m_listener);
     }
 
     // Bytes from the controller, as one receive event.
@@ -40,9 +40,9 @@ public:
 
     FakeClock& Clock() { return m_clock; }
     MemoryLine& Line() { return *m_line; }
-    CMSComm& Comm() { return m_comm; }
-    ProtocolState& State() { return m_state; }
-    CReceiveDispatcher& Dispatcher() { return *m_dispatcher; }
+    CMSComm& Port() { return m_comm; }
+    ProtocolState& Protocol() { return m_state; }
+    LineReader& Reader() { return *m_reader; }
 
 private:
     // Hears everything and keeps nothing: a window would only show it.
@@ -62,5 +62,5 @@ private:
     CMSComm m_comm;
     ProtocolState m_state;
     Listener m_listener;
-    std::optional<CReceiveDispatcher> m_dispatcher;
+    std::optional<LineReader> m_reader;
 };

@@ -2,7 +2,7 @@
 //
 // Input: byte 0 seeds the cuts; the rest is the stream. The stream is fed three ways: in one
 // piece; in pieces whose lengths come from the seed, each to a fresh parser resumed from the
-// state the one before left (as the dispatcher keeps it between receive events); and one byte at
+// state the one before left (as the line reader keeps it between receive events); and one byte at
 // a time. All three must find the same frames, and the parser never keeps more than one frame.
 #include <QByteArray>
 #include <vector>

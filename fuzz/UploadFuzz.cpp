@@ -1,4 +1,4 @@
-// A firmware upload of a small image through the receive dispatcher (modes 30 and 2 to 6),
+// A firmware upload of a small image through the line reader (modes 30 and 2 to 6),
 // answered by a boot loader that may be right, wrong, late, noisy or gone.
 //
 // Input: byte 0 picks the device's tag and ready word; then records of a control byte and its data:
@@ -45,10 +45,10 @@ public:
         : m_h(h),
           m_tag(device & 1 ? "QZEC" : "QZMC"),
           m_ready(device & 2 ? "RADE" : "RADY"),
-          m_upload(h.State(), h.Comm(), h.Clock(), h.Dispatcher(), m_listener) {}
+          m_upload(h.Protocol(), h.Port(), h.Clock(), h.Reader(), m_listener) {}
 
     void Step(uint8_t control, FuzzInput& input) {
-        if (!m_h.Comm().GetPortOpen()) m_h.Comm().SetPortOpen(true);
+        if (!m_h.Port().GetPortOpen()) m_h.Port().SetPortOpen(true);
         if (control < 0xA0) {
             m_h.Arrive(input.Bytes(control % 80));
         } else if (control < 0xC0) {
@@ -112,11 +112,11 @@ private:
     }
 
     void CheckState() {
-        const RxMode mode = m_h.Dispatcher().Mode();
+        const RxMode mode = m_h.Reader().ReceiveMode();
         FUZZ_CHECK(m_listener.ended == m_started - (m_upload.IsRunning() ? 1 : 0));
         FUZZ_CHECK(m_upload.IsRunning() ? IsUpgradeMode(mode) : mode == RxMode::ReadBack);
-        FUZZ_CHECK(m_h.State().m_nRxCount >= 0);
-        FUZZ_CHECK(m_h.State().m_strRxBuf.size() <= 64 * 1024);
+        FUZZ_CHECK(m_h.Protocol().m_nRxCount >= 0);
+        FUZZ_CHECK(m_h.Protocol().m_strRxBuf.size() <= 64 * 1024);
         CheckNewFrames();
         if (m_listener.ended == m_started && m_started > m_checkedSuccesses &&
             m_listener.result == UploadResult::Succeeded) {

@@ -2,9 +2,9 @@
 
 struct LiveFrame;
 
-// What the receive dispatcher tells the controller session, which passes it on to its caller
-// (the main window, vexactl). The dispatcher has already stored every value in the parameter
-// cache.
+// The news of the controller's answers, as the program that shows them hears it (the main
+// window, vexactl) through the session: values read (already stored in the parameter cache),
+// the steps of each conversation, live frames.
 class IProtocolListener {
 public:
     virtual ~IProtocolListener() = default;

@@ -151,7 +151,7 @@ constexpr Entry kTable[] = {
 };
 
 const Entry* Find(char letter) {
-    // One index per byte value, built once; the dispatcher looks letters up on every reply.
+    // One index per byte value, built once; the reads look letters up on every reply.
     static const std::array<const Entry*, 256> index = [] {
         std::array<const Entry*, 256> built{};
         for (const Entry& entry : kTable) built[static_cast<unsigned char>(entry.letter)] = &entry;

@@ -8,7 +8,7 @@
 struct ProtocolState;
 
 // The parameter vocabulary: for every letter its cache slot, the range accepted on read-back,
-// its offset and encodings. The dispatcher, the pages, the export and the restore all use this
+// its offset and encodings. The session, the pages, the export and the restore all use this
 // one table; no range or offset is written down anywhere else.
 
 // Firmware versions strictly above this one carry the gimbal ratios without an offset.

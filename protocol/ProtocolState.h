@@ -5,17 +5,14 @@
 
 #include "ParameterCache.h"
 
-// The protocol state the controller session owns: receive buffer, retry budget, the parameter
-// cache, the firmware version and the restore table. The receive mode and what each chain waits
-// for are the dispatcher's own.
+// The protocol state the controller session owns: receive buffer, the parameter cache, the
+// firmware version and the restore table. What each conversation waits for is its own.
 struct ProtocolState {
     static constexpr int kCacheSlots = ParameterCache::kSlots;
     static constexpr int kRestoreEntries = 220;
-    static constexpr int kFullRetries = 3;
 
     QByteArray m_strRxBuf;  // received bytes in arrival order, one character per byte
     int m_nRxCount = 0;     // bytes appended since the count was last reset
-    int m_nQueryRetries = kFullRetries;
     ParameterCache m_nParamCache;
     int m_nFwVersion = 0;  // the number read with "?V" (1218 for 1.218)
 
@@ -34,6 +31,5 @@ struct ProtocolState {
     void ResetReceive() {
         m_strRxBuf.clear();
         m_nRxCount = 0;
-        m_nQueryRetries = kFullRetries;
     }
 };

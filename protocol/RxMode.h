@@ -1,7 +1,7 @@
 #pragma once
 
-// How the receive dispatcher reads what the controller sends. Only the controller session (its
-// dispatcher and the chains it runs) changes it; everything else may look at it.
+// How the session's line reader reads what the controller sends: set by the conversation that
+// has the line (and the firmware upload's steps); nothing outside session/ sees it.
 enum class RxMode {
     ReadBack = 0,       // query replies and set echoes; the read-back chains
     BootReady = 2,      // waiting for the boot loader's "RADY"/"RADE"

@@ -5,7 +5,8 @@
 
 namespace {
 
-constexpr BiText kCalibrationStep{"电池校准第%1步（共4步）", "step %1 of 4 of the battery calibration"};
+constexpr BiText kCalibrationStep{"电池校准第%1步（共4步）",
+                                  "step %1 of 4 of the battery calibration"};
 constexpr BiText kAxisCount{"机架轴数", "the frame's axis count"};
 constexpr BiText kSpan{"机架%1轴距最大值", "the frame's largest %1 span"};
 constexpr BiText kMotorCoordinate{"机架电机%1的%2坐标", "the %2 position of motor %1"};
@@ -42,6 +43,7 @@ QString ChainStepName(const ChainEnd& end, bool english) {
         case Chain::ReadBack:
         case Chain::FrameRead:
         case Chain::ChosenRead:
+        case Chain::LiveDisplay:
         case Chain::AwaitedEcho:
             break;
     }

@@ -4,27 +4,28 @@
 
 // The chains the controller session runs for its callers, and how each one ended.
 enum class Chain {
-    ReadBack,     // "?V" and the 48 queries after it, up to "?j"
-    FrameRead,    // the frame geometry, "?k" to "?z"
-    ChosenRead,   // the queries of chosen letters (vexactl's get)
-    Restore,      // the bulk write of a parameter file (mode 7)
-    Calibration,  // the battery calibration sums '0' to '3' (mode 15)
-    FrameSave,    // the frame record k to y (mode 15)
-    Declination,  // one "SQ" command (mode 15)
-    Directions,   // one "Sz" command, the propeller directions (mode 15)
+    ReadBack,       // "?V" and the 48 queries after it, up to "?j"
+    FrameRead,      // the frame geometry, "?k" to "?z"
+    ChosenRead,     // the queries of chosen letters (vexactl's get)
+    LiveDisplay,    // "S~0001" and the live frames (mode 10)
+    Restore,        // the bulk write of a parameter file (mode 7)
+    Calibration,    // the battery calibration sums '0' to '3' (mode 15)
+    FrameSave,      // the frame record k to y (mode 15)
+    Declination,    // one "SQ" command (mode 15)
+    Directions,     // one "Sz" command, the propeller directions (mode 15)
     ReverseReread,  // a reverse mask echoed in mode 15, read back (mode 20)
     ReferenceSet,   // "Sj000n": the controller loads a built-in set; its echo starts the read-back
     AwaitedEcho,    // one set command whose echo the caller waits for (vexactl's set)
 };
 
 enum class ChainResult {
-    Done,      // the last answer came
+    Done,        // the last answer came
     OtherValue,  // every answer came, but the echo of `letter` (the first such) carried another
                  // value than was sent: the controller stored something else
-    Refused,   // nothing was sent: a firmware upload owns the line, or the port refused it
-    NoAnswer,  // the answer to `letter` did not come in time; nothing is sent twice
-    LineLost,  // the port went away while the chain waited
-    Replaced,  // another intent took the line; the chain's later links were not sent
+    Refused,     // nothing was sent: a firmware upload owns the line, or the port refused it
+    NoAnswer,    // the answer to `letter` did not come in time; nothing is sent twice
+    LineLost,    // the port went away while the chain waited
+    Replaced,    // another intent took the line; the chain's later links were not sent
 };
 
 struct ChainEnd {
@@ -34,10 +35,12 @@ struct ChainEnd {
     char letter = 0;
 };
 
-// A read: its end is told with the values it read (the read-back's finish or its incomplete end,
-// the frame read's, the chosen read's), and its end as a chain adds nothing to that.
-constexpr bool IsRead(Chain chain) {
-    return chain == Chain::ReadBack || chain == Chain::FrameRead || chain == Chain::ChosenRead;
+// A conversation whose end the caller hears in its own news (a read's finish or its incomplete
+// end) or needs no word of (the live display, which waits for no answer): its end as a chain
+// adds nothing to that.
+constexpr bool EndToldByItsNews(Chain chain) {
+    return chain == Chain::ReadBack || chain == Chain::FrameRead || chain == Chain::ChosenRead ||
+           chain == Chain::LiveDisplay;
 }
 
 // The step a chain ended at, as a message names it in the given language: the parameter, the

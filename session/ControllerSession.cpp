@@ -6,6 +6,7 @@
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
 #include "ControllerLine.h"
+#include "LiveDisplay.h"
 #include "ParamTable.h"
 #include "ParameterRestore.h"
 #include "QueryReads.h"
@@ -32,13 +33,13 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
     : m_clock(clock),
       m_listener(listener),
       m_comm(std::move(backend)),
-      m_dispatcher(m_state, m_comm, clock, *this),
-      m_upload(m_state, m_comm, clock, m_dispatcher, *this),
-      m_line(m_dispatcher, m_comm, clock, m_state, listener,
-             [this] { BeginConversation(std::make_shared<FullReadBack>(false)); }),
+      m_reader(m_state, m_comm, clock, *this),
+      m_upload(m_state, m_comm, clock, m_reader, *this),
+      m_line(m_reader, m_comm, clock, m_state, listener,
+             [this](std::shared_ptr<Conversation> next) { BeginConversation(std::move(next)); }),
       m_chainTimer(clock) {
     m_chainTimer.onExpired = [this] { OnChainTimeout(); };
-    m_dispatcher.SetAnswerTaker([this](const QByteArray& answer) { return TakeAnswer(answer); });
+    m_reader.SetAnswerTaker([this](const QByteArray& answer) { return TakeAnswer(answer); });
     m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this] {
         if (m_conversation) EndConversation(ChainResult::LineLost, m_conversation->Awaited());
     });
@@ -50,7 +51,7 @@ void CControllerSession::ChoosePort(int number) { m_comm.SetCommPort(static_cast
 
 void CControllerSession::StartAfresh() {
     ReplaceRunningChain();
-    m_dispatcher.EnterIdle(true);
+    m_reader.EnterIdle(true);
     m_state.m_nParamCache[*CacheSlotOf('P')] = 1;  // servo output rate: the first entry
 }
 
@@ -79,9 +80,8 @@ void CControllerSession::ReadBack() {
 }
 
 void CControllerSession::AfterReadBack(std::function<void()> next) {
-    const bool readBackAhead =
-        m_conversation &&
-        (m_conversation->Kind() == Chain::ReadBack || m_conversation->Kind() == Chain::ReferenceSet);
+    const bool readBackAhead = m_conversation && (m_conversation->Kind() == Chain::ReadBack ||
+                                                  m_conversation->Kind() == Chain::ReferenceSet);
     if (readBackAhead)
         m_afterReadBack = std::move(next);
     else
@@ -116,7 +116,7 @@ bool CControllerSession::StartUpload(const FirmwareImage& image, IUploadListener
 }
 
 void CControllerSession::StopStreamBeforeUpload() {
-    if (m_dispatcher.Mode() == RxMode::Live || m_dispatcher.Mode() == RxMode::ReverseReread) {
+    if (m_reader.ReceiveMode() == RxMode::Live || m_reader.ReceiveMode() == RxMode::ReverseReread) {
         try {
             StopLiveDisplay();
         } catch (const CommError&) {
@@ -126,19 +126,21 @@ void CControllerSession::StopStreamBeforeUpload() {
     if (!m_streamStoppedAt) return;
     const auto since = m_clock.Now() - *m_streamStoppedAt;
     if (since < kStreamStopSettle)
-        m_clock.Wait(std::chrono::duration_cast<std::chrono::milliseconds>(kStreamStopSettle - since));
+        m_clock.Wait(
+            std::chrono::duration_cast<std::chrono::milliseconds>(kStreamStopSettle - since));
 }
 
 void CControllerSession::EnterIdle(bool clearReceive) {
     ReplaceUnlessRead();
-    m_dispatcher.EnterIdle(clearReceive);
+    m_reader.EnterIdle(clearReceive);
 }
 
 void CControllerSession::ReadChosen(QByteArrayView letters) {
     m_afterReadBack = nullptr;
-    if (!letters.isEmpty()) return BeginConversation(std::make_shared<ChosenRead>(letters.toByteArray()));
+    if (!letters.isEmpty())
+        return BeginConversation(std::make_shared<ChosenRead>(letters.toByteArray()));
     ReplaceRunningChain();
-    m_dispatcher.EnterIdle(true);
+    m_reader.EnterIdle(true);
     m_state.ResetReceive();
     m_listener.OnChosenReadFinished();
 }
@@ -151,14 +153,14 @@ void CControllerSession::SetParameter(char letter, int shown, CacheUpdate update
     if (UploadRunning()) return;
     ReplaceUnlessRead();
     const int version = m_state.m_nFwVersion;
-    m_dispatcher.SendSetting(letter, WireFromShown(letter, shown, version));
+    m_reader.SendSetting(letter, WireFromShown(letter, shown, version));
     if (update == CacheUpdate::Store) StoreSent(letter, CachedAfterSend(letter, shown, version));
 }
 
 void CControllerSession::SetSwitchRow(char letter, int mask) {
     if (UploadRunning()) return;
     ReplaceUnlessRead();
-    m_dispatcher.SendMask(letter, mask, false);
+    m_reader.SendMask(letter, mask, false);
     StoreSent(letter, mask);
 }
 
@@ -173,8 +175,8 @@ void CControllerSession::SetReverseMask(char letter, int mask) {
     // The receive mode stays as it is: a running live display goes on being parsed, and a
     // chain of mode 15 takes the mask's echo as its own (the reverse re-read).
     if (UploadRunning()) return;
-    m_dispatcher.SendMask(letter, mask, true);
-    if (m_dispatcher.Mode() == RxMode::SpecialSet && IsReverseLetter(letter))
+    m_reader.SendMask(letter, mask, true);
+    if (m_reader.ReceiveMode() == RxMode::SpecialSet && IsReverseLetter(letter))
         m_maskReread = SetCommand(letter, mask);
     StoreSent(letter, mask);
 }
@@ -222,14 +224,13 @@ void CControllerSession::ReadFrame() {
 
 void CControllerSession::StartLiveDisplay() {
     if (UploadRunning()) return;
-    ReplaceRunningChain();
-    m_dispatcher.StartLiveDisplay();
+    BeginConversation(std::make_shared<LiveDisplay>());
 }
 
 void CControllerSession::StopLiveDisplay() {
     if (UploadRunning()) return;
     ReplaceUnlessRead();
-    m_dispatcher.StopLiveDisplay();
+    m_reader.StopLiveDisplay();
     m_streamStoppedAt = m_clock.Now();
 }
 
@@ -257,7 +258,7 @@ void CControllerSession::ReplaceUnlessRead() {
 
 void CControllerSession::BeginConversation(std::shared_ptr<Conversation> conversation) {
     ReplaceRunningChain();
-    m_dispatcher.SetAnswerMode(conversation->Mode());
+    m_reader.SetAnswerMode(conversation->ReceiveMode());
     m_conversation = conversation;
     try {
         conversation->Start(m_line);
@@ -270,7 +271,7 @@ void CControllerSession::BeginConversation(std::shared_ptr<Conversation> convers
 }
 
 bool CControllerSession::TakeAnswer(const QByteArray& answer) {
-    if (!m_maskReread.isEmpty() && m_dispatcher.Mode() == RxMode::SpecialSet &&
+    if (!m_maskReread.isEmpty() && m_reader.ReceiveMode() == RxMode::SpecialSet &&
         IsEchoOf(answer, m_maskReread)) {
         StartMaskReread(answer[1]);
         return true;
@@ -306,7 +307,8 @@ std::shared_ptr<Conversation> CControllerSession::EndConversation(ChainResult re
     if (readBackAhead && result != ChainResult::Done && result != ChainResult::NoAnswer)
         m_afterReadBack = nullptr;
     // A restore is judged by the read-back that follows it, value by value.
-    if (result == ChainResult::Done && ended->OtherValue() != 0 && ended->Kind() != Chain::Restore) {
+    if (result == ChainResult::Done && ended->OtherValue() != 0 &&
+        ended->Kind() != Chain::Restore) {
         result = ChainResult::OtherValue;
         letter = ended->OtherValue();
     }
@@ -328,7 +330,7 @@ void CControllerSession::OnChainTimeout() {
     // Time the program spent busy is not the controller's silence: an answer that waits on the
     // port is handed to the conversation first, and if it was the awaited one it has moved on.
     try {
-        m_dispatcher.ReceiveWaiting();
+        m_reader.ReceiveWaiting();
     } catch (const CommError&) {
     }
     if (m_conversation != running || m_chainTimer.IsActive()) return;
@@ -347,7 +349,7 @@ void CControllerSession::OnChainTimeout() {
     if (silence != Answered::Done) return ArmSilence();
     // A late answer must not take the conversation on: the line is idle again (a restore's half
     // answer dropped with it). A read leaves the line as it is.
-    if (!running->GoesOnThroughPlainSends()) m_dispatcher.EnterIdle(running->Kind() == Chain::Restore);
+    if (!running->GoesOnThroughPlainSends()) m_reader.EnterIdle(running->Kind() == Chain::Restore);
     EndConversation(ChainResult::NoAnswer, running->Awaited());
     running->AfterNoAnswer(m_line);
     if (running->Kind() != Chain::ReadBack) return;
@@ -360,7 +362,7 @@ void CControllerSession::OnChainTimeout() {
 void CControllerSession::StartMaskReread(char letter) {
     m_maskReread.clear();
     const auto reread = std::make_shared<ReverseReread>(letter);
-    m_dispatcher.SetAnswerMode(reread->Mode());
+    m_reader.SetAnswerMode(reread->ReceiveMode());
     reread->Start(m_line);
     ReplaceRunningChain();
     m_conversation = reread;
@@ -372,7 +374,9 @@ void CControllerSession::StoreSent(char letter, int cached) {
     m_state.m_nParamCache.StoreSent(letter, cached);
 }
 
-void CControllerSession::OnValueRead(char letter, int shown) { m_listener.OnValueRead(letter, shown); }
+void CControllerSession::OnValueRead(char letter, int shown) {
+    m_listener.OnValueRead(letter, shown);
+}
 
 void CControllerSession::OnFirmwareVersion(int version) { m_listener.OnFirmwareVersion(version); }
 

@@ -15,9 +15,9 @@
 #include "IControllerIntents.h"
 #include "ISessionListener.h"
 #include "IUploadListener.h"
+#include "LineReader.h"
 #include "ParameterFileReader.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
 #include "SessionLine.h"
 
 class Conversation;
@@ -26,7 +26,7 @@ class ICommBackend;
 class IClock;
 
 // The conversation with one controller on one port: the serial control, the protocol state
-// with the parameter cache, the receive dispatcher and every chain it runs. The main window and
+// with the parameter cache, the line reader and every conversation it runs. The main window and
 // vexactl ask it for intents; it alone changes the receive mode.
 //
 // Every chain it starts ends once, told to the listener (OnChainEnded): done, refused, no answer
@@ -95,8 +95,9 @@ public:
     void StopLiveDisplay() override;
     const ParameterCache& Cache() const override { return m_state.m_nParamCache; }
     int FirmwareVersion() const override { return m_state.m_nFwVersion; }
-    RxMode Mode() const override { return m_dispatcher.Mode(); }
     bool UploadRunning() const override { return m_upload.IsRunning(); }
+    // Where the running upload stands; nullopt when none runs.
+    std::optional<UploadStage> UploadStageNow() const { return m_upload.Stage(); }
     // The port is open: something can be sent.
     bool PortOpen() const { return m_comm.GetPortOpen(); }
     // The device a COM number leads to ("/dev/ttyUSB2"), for messages and the port list.
@@ -114,12 +115,12 @@ public:
     const CMSComm& Comm() const { return m_comm; }
     const ProtocolState& State() const { return m_state; }
     IClock& Clock() { return m_clock; }
-    // Hands the received bytes to the dispatcher (the serial control's OnComm).
-    void OnComm() { m_dispatcher.OnComm(); }
+    // Hands the received bytes to the line reader (the serial control's OnComm).
+    void OnComm() { m_reader.OnComm(); }
     // Reads what waits on the port and hands it on: a caller's own time-out calls this before it
     // counts the line as silent, since time the program spent busy is not the controller's.
-    void TakeWaitingAnswers() { m_dispatcher.ReceiveWaiting(); }
-    void Receive(QByteArrayView bytes) { m_dispatcher.Receive(bytes); }
+    void TakeWaitingAnswers() { m_reader.ReceiveWaiting(); }
+    void Receive(QByteArrayView bytes) { m_reader.Receive(bytes); }
 
 private:
     // Tests set up a protocol state and work the serial control directly through this.
@@ -162,7 +163,7 @@ private:
     ISessionListener& m_listener;
     CMSComm m_comm;
     ProtocolState m_state;
-    CReceiveDispatcher m_dispatcher;
+    LineReader m_reader;
     CFirmwareUpload m_upload;
     IUploadListener* m_uploadListener = nullptr;
     SessionLine m_line;

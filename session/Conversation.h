@@ -2,10 +2,12 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <memory>
 
 #include "ChainEnd.h"
 #include "RxMode.h"
 
+class Conversation;
 class ISessionListener;
 struct ProtocolState;
 
@@ -36,12 +38,13 @@ public:
     virtual void ResetReceive() = 0;
     // Reads what waits on the port and drops it (written to the debug log).
     virtual void DiscardWaiting() = 0;
-    // The full read-back of what the controller holds now, "?V\r" first, takes the line.
-    virtual void ContinueWithReadBack() = 0;
+    // The conversation that follows this one's end takes the line (the read-back after a restore
+    // or a reference set, the live display after a reverse re-read).
+    virtual void FollowWith(std::shared_ptr<Conversation> next) = 0;
     // A reply's value stored as the read-back stores it; the letter's watchers are told.
     virtual void ApplyReply(char letter, int wire) = 0;
-    // "S~0001\r": the live frames are read again.
-    virtual void ResumeLiveDisplay() = 0;
+    // Receive mode 10 with the receive state emptied and stale input dropped, then "S~0001\r".
+    virtual void StartLiveStream() = 0;
     virtual ProtocolState& State() = 0;
     // The caller's listener, for the news of each step.
     virtual ISessionListener& News() = 0;
@@ -56,7 +59,7 @@ public:
 
     virtual Chain Kind() const = 0;
     // How the line's answers are read while it runs.
-    virtual RxMode Mode() const = 0;
+    virtual RxMode ReceiveMode() const = 0;
     // Sends its first frame. A send the port refuses throws CommError.
     virtual void Start(ConversationLine& line) = 0;
     virtual Answered Take(const QByteArray& answer, ConversationLine& line) = 0;

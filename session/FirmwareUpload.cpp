@@ -5,8 +5,8 @@
 #include "CMSComm.h"
 #include "CommError.h"
 #include "IUploadListener.h"
+#include "LineReader.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
 
 namespace {
 
@@ -37,30 +37,45 @@ QByteArray WordBeforeEnd(const QByteArray& buffer, qsizetype fromEnd, qsizetype 
 }  // namespace
 
 CFirmwareUpload::CFirmwareUpload(ProtocolState& state, CMSComm& comm, IClock& clock,
-                                 CReceiveDispatcher& dispatcher, IUploadListener& listener)
-    : m_state(state),
-      m_comm(comm),
-      m_dispatcher(dispatcher),
-      m_listener(listener),
-      m_answerTimer(clock) {
+                                 LineReader& reader, IUploadListener& listener)
+    : m_state(state), m_comm(comm), m_reader(reader), m_listener(listener), m_answerTimer(clock) {
     m_answerTimer.onExpired = [this] { OnSilence(); };
     m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this](const QString& reason) {
         if (IsRunning()) End(UploadResult::LineLost, reason);
     });
-    m_dispatcher.SetUpgradeReceiver(this);
+    m_reader.SetUpgradeReceiver(this);
 }
 
 CFirmwareUpload::~CFirmwareUpload() {
-    m_dispatcher.SetUpgradeReceiver(nullptr);
+    m_reader.SetUpgradeReceiver(nullptr);
     QObject::disconnect(m_lineLost);
 }
 
-bool CFirmwareUpload::IsRunning() const { return IsUpgradeMode(m_dispatcher.Mode()); }
+bool CFirmwareUpload::IsRunning() const { return IsUpgradeMode(m_reader.ReceiveMode()); }
+
+std::optional<UploadStage> CFirmwareUpload::Stage() const {
+    switch (m_reader.ReceiveMode()) {
+        case RxMode::DeviceTag:
+            return UploadStage::DeviceTag;
+        case RxMode::BootReady:
+            return UploadStage::BootReady;
+        case RxMode::UploadData:
+            return UploadStage::Data;
+        case RxMode::UploadEnd:
+            return UploadStage::LastData;
+        case RxMode::UploadConfirm:
+            return UploadStage::EndPacket;
+        case RxMode::UploadFinal:
+            return UploadStage::Confirm;
+        default:
+            return std::nullopt;
+    }
+}
 
 bool CFirmwareUpload::Start(const FirmwareImage& image) {
     if (!image.IsLoaded() || IsRunning()) return false;
     m_image = image;
-    m_dispatcher.SetUploadMode(RxMode::DeviceTag);
+    m_reader.SetUploadMode(RxMode::DeviceTag);
     m_state.m_nRxCount = 0;
     m_state.m_strRxBuf.clear();
     m_strDeviceTag.clear();
@@ -79,7 +94,7 @@ bool CFirmwareUpload::Start(const FirmwareImage& image) {
 }
 
 void CFirmwareUpload::OnUpgradeReceive(QByteArrayView received) {
-    switch (m_dispatcher.Mode()) {
+    switch (m_reader.ReceiveMode()) {
         case RxMode::DeviceTag:
             return EvaluateDeviceTag();
         case RxMode::BootReady:
@@ -107,7 +122,7 @@ void CFirmwareUpload::EvaluateDeviceTag() {
         return;
     }
     buffer.clear();
-    m_dispatcher.SetUploadMode(RxMode::BootReady);
+    m_reader.SetUploadMode(RxMode::BootReady);
     Send(kUpgradeWord + m_strDeviceTag + '\r');
 }
 
@@ -129,7 +144,7 @@ void CFirmwareUpload::EvaluateReady() {
     const qsizetype after = buffer.indexOf(*found) + kReadyLength;
     const QByteArray rest = buffer.mid(after);
     buffer.clear();
-    m_dispatcher.SetUploadMode(RxMode::UploadData);
+    m_reader.SetUploadMode(RxMode::UploadData);
     m_nAnswerBytes = 0;
     m_nReadyLineEnd = 0;
     if (!rest.isEmpty()) SkipReadyLineEnd(rest);
@@ -174,17 +189,17 @@ void CFirmwareUpload::EvaluateAnswer() {
     m_nAckSum = answer.sum;
     ++m_nPktNo;
     if (m_nAckNo != m_nPktNo) return End(UploadResult::WrongAck);
-    switch (m_dispatcher.Mode()) {
+    switch (m_reader.ReceiveMode()) {
         case RxMode::UploadData:
-            if (m_nPktNo == m_image.Packets()) m_dispatcher.SetUploadMode(RxMode::UploadEnd);
+            if (m_nPktNo == m_image.Packets()) m_reader.SetUploadMode(RxMode::UploadEnd);
             return SendNextData();
         case RxMode::UploadEnd:
-            m_dispatcher.SetUploadMode(RxMode::UploadConfirm);
+            m_reader.SetUploadMode(RxMode::UploadConfirm);
             if (SendPacket(upload::PacketType::End, upload::SumBody(m_nFwSum)))
                 Report(UploadStep::EndSent);
             return;
         case RxMode::UploadConfirm:
-            m_dispatcher.SetUploadMode(RxMode::UploadFinal);
+            m_reader.SetUploadMode(RxMode::UploadFinal);
             Report(UploadStep::EndAnswered);
             if (m_nFwSum != m_nAckSum) return End(UploadResult::ChecksumMismatch);
             SendPacket(upload::PacketType::Confirm);
@@ -206,7 +221,7 @@ void CFirmwareUpload::SendNextData() {
 // The answer may have come while the program was busy: it is taken before the silence counts.
 void CFirmwareUpload::OnSilence() {
     try {
-        m_dispatcher.ReceiveWaiting();
+        m_reader.ReceiveWaiting();
     } catch (const CommError&) {
     }
     if (!IsRunning() || m_answerTimer.IsActive()) return;
@@ -214,12 +229,12 @@ void CFirmwareUpload::OnSilence() {
 }
 
 void CFirmwareUpload::End(UploadResult result, const QString& detail) {
-    const UploadOutcome outcome{result,    m_dispatcher.Mode(), m_nPktNo,          m_nAckNo, m_nFwSum,
-                                m_nAckSum, Percent(),         m_image.Packets(), detail};
+    const UploadOutcome outcome{result,    *Stage(),  m_nPktNo,          m_nAckNo, m_nFwSum,
+                                m_nAckSum, Percent(), m_image.Packets(), detail};
     // The window may show a modal message from the listener: by then the upload is over and
     // further bytes go to the ordinary receive mode.
     m_answerTimer.Stop();
-    m_dispatcher.SetUploadMode(RxMode::ReadBack);
+    m_reader.SetUploadMode(RxMode::ReadBack);
     m_state.m_strRxBuf.clear();
     m_state.m_nRxCount = 0;
     m_nFwSum = 0;

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <array>
 #include <chrono>
+#include <optional>
 
 #include "ClockTimer.h"
 #include "FirmwareImage.h"
@@ -12,7 +13,7 @@
 #include "UploadPacket.h"
 
 class CMSComm;
-class CReceiveDispatcher;
+class LineReader;
 struct ProtocolState;
 
 // Uploads a firmware image to the controller's boot loader: the device tag inquiry "?W\r"
@@ -20,15 +21,15 @@ struct ProtocolState;
 // 64-byte packets (modes 3 to 6): start 1, data 2 to N, end N + 1 with the sum, confirm N + 2.
 // Each packet goes out only after the answer to the one before carried its number.
 //
-// It registers with the dispatcher for the upgrade modes for as long as it lives, and ends an
+// It registers with the line reader for the upgrade modes for as long as it lives, and ends an
 // upload when an answer is wrong, when no answer comes for kAnswerTimeout, or when the line is
 // lost; every end puts the receive mode back to 0 and is told to the listener once.
 //
 // Without a window (the port open at 115200 8N1, binary input, RThreshold 1, and the serial
-// control's OnComm calling dispatcher.OnComm()):
+// control's OnComm calling reader.OnComm()):
 //     FirmwareImage image;
 //     if (image.Load(path) != FirmwareCheck::Ok) ...;  // the check says why
-//     CFirmwareUpload upload(state, comm, clock, dispatcher, listener);
+//     CFirmwareUpload upload(state, comm, clock, reader, listener);
 //     upload.Start(image);  // then run the event loop until listener.OnUploadEnded
 class CFirmwareUpload : public IUpgradeReceiver {
 public:
@@ -38,8 +39,8 @@ public:
     // microcontroller. Three seconds cover that and still tell the operator within moments.
     static constexpr std::chrono::milliseconds kAnswerTimeout{3000};
 
-    CFirmwareUpload(ProtocolState& state, CMSComm& comm, IClock& clock,
-                    CReceiveDispatcher& dispatcher, IUploadListener& listener);
+    CFirmwareUpload(ProtocolState& state, CMSComm& comm, IClock& clock, LineReader& reader,
+                    IUploadListener& listener);
     ~CFirmwareUpload() override;
     CFirmwareUpload(const CFirmwareUpload&) = delete;
     CFirmwareUpload& operator=(const CFirmwareUpload&) = delete;
@@ -49,6 +50,8 @@ public:
     bool Start(const FirmwareImage& image);
     // An upload owns the line (receive mode 30 or 2 to 6).
     bool IsRunning() const;
+    // Where the running upload stands; nullopt when none runs.
+    std::optional<UploadStage> Stage() const;
 
     void OnUpgradeReceive(QByteArrayView received) override;
 
@@ -75,7 +78,7 @@ private:
 
     ProtocolState& m_state;
     CMSComm& m_comm;
-    CReceiveDispatcher& m_dispatcher;
+    LineReader& m_reader;
     IUploadListener& m_listener;
     ClockTimer m_answerTimer;
     QMetaObject::Connection m_lineLost;
@@ -88,6 +91,6 @@ private:
     quint32 m_nFwOffset = 0;
     quint32 m_nFwSum = 0;
     std::array<char, upload::kPacketSize> m_rxPacket{};
-    qsizetype m_nAnswerBytes = 0;  // bytes of the answer collected in m_rxPacket
-    qsizetype m_nReadyLineEnd = 0; // bytes of the ready word's line end skipped
+    qsizetype m_nAnswerBytes = 0;   // bytes of the answer collected in m_rxPacket
+    qsizetype m_nReadyLineEnd = 0;  // bytes of the ready word's line end skipped
 };

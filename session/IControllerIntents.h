@@ -6,8 +6,6 @@
 
 #include "ParameterCache.h"
 
-#include "RxMode.h"
-
 // What a page or dialog may ask of the controller session: the intents that write to the
 // controller, and the values it holds, read only. Every intent is dropped while a firmware
 // upload owns the line; a send the port refuses throws CommError and leaves the cache as the
@@ -45,7 +43,6 @@ public:
     // The controller's values as last known; a control watches its letter here (Watch).
     virtual const ParameterCache& Cache() const = 0;
     virtual int FirmwareVersion() const = 0;
-    virtual RxMode Mode() const = 0;
     // A firmware upload owns the line: nothing else is sent.
     virtual bool UploadRunning() const = 0;
 };

@@ -4,9 +4,9 @@
 #include "IProtocolListener.h"
 
 // What the controller session tells the program that shows it (the main window, vexactl): the
-// dispatcher's news, and the end of every chain it runs. Called from inside the serial
-// control's notification or a time-out: a listener that wants to show a message box posts it
-// to the event loop first.
+// news of each conversation's steps, and the end of every conversation it runs. Called from inside
+// the serial control's notification or a time-out: a listener that wants to show a message box
+// posts it to the event loop first.
 class ISessionListener : public IProtocolListener {
 public:
     // A chain started through the session has ended; called once per chain.

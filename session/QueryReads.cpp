@@ -14,7 +14,8 @@ constexpr char kLastFrameCoordinate = 'y';
 
 Answered QueryRead::Take(const QByteArray& answer, ConversationLine& line) {
     const char letter = answer[1];
-    if (answer[0] != '?' || m_awaited == 0 || !IsChainQuery(letter) || !IsReplyTo(answer, m_awaited))
+    if (answer[0] != '?' || m_awaited == 0 || !IsChainQuery(letter) ||
+        !IsReplyTo(answer, m_awaited))
         return Answered::NotMine;
     m_askedAgain = false;
     const int wire = ReplyValue(answer);

@@ -13,7 +13,7 @@ class QueryRead : public Conversation {
 public:
     static constexpr int kFullRetries = 3;
 
-    RxMode Mode() const override { return RxMode::ReadBack; }
+    RxMode ReceiveMode() const override { return RxMode::ReadBack; }
     Answered Take(const QByteArray& answer, ConversationLine& line) override;
     char Awaited() const override { return m_awaited; }
     bool GoesOnThroughPlainSends() const override { return true; }
@@ -87,6 +87,6 @@ protected:
     void Completed(ConversationLine& line) override;
 
 private:
-    QByteArray m_letters;  // not empty
+    QByteArray m_letters;   // not empty
     qsizetype m_asked = 0;  // the position of the letter asked
 };

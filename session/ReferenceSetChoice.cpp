@@ -3,6 +3,7 @@
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
 #include "ISessionListener.h"
+#include "QueryReads.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ void ReferenceSetChoice::AfterDone(ConversationLine& line) {
     line.News().OnReferenceSetEchoed();
     line.Pause(kReferenceSetSettle);
     line.ClearReceive();
-    line.ContinueWithReadBack();
+    line.FollowWith(std::make_shared<FullReadBack>(false));
 }
 
 AwaitedEcho::AwaitedEcho(char letter, int wire) : m_frame(SetCommand(letter, wire)) {}

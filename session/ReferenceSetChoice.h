@@ -10,7 +10,7 @@ public:
 
     explicit ReferenceSetChoice(int set) : m_set(set) {}
     Chain Kind() const override { return Chain::ReferenceSet; }
-    RxMode Mode() const override { return RxMode::ReadBack; }
+    RxMode ReceiveMode() const override { return RxMode::ReadBack; }
     void Start(ConversationLine& line) override;
     Answered Take(const QByteArray& answer, ConversationLine& line) override;
     char Awaited() const override { return 'j'; }
@@ -27,7 +27,7 @@ class AwaitedEcho : public Conversation {
 public:
     AwaitedEcho(char letter, int wire);
     Chain Kind() const override { return Chain::AwaitedEcho; }
-    RxMode Mode() const override { return RxMode::ReadBack; }
+    RxMode ReceiveMode() const override { return RxMode::ReadBack; }
     void Start(ConversationLine& line) override;
     Answered Take(const QByteArray& answer, ConversationLine& line) override;
     char Awaited() const override { return m_frame[1]; }

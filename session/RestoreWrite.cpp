@@ -5,6 +5,7 @@
 #include "ControllerAnswer.h"
 #include "ISessionListener.h"
 #include "ParamTable.h"
+#include "QueryReads.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ Answered RestoreWrite::Take(const QByteArray& answer, ConversationLine& line) {
 }
 
 void RestoreWrite::AfterDone(ConversationLine& line) {
-    line.ContinueWithReadBack();
+    line.FollowWith(std::make_shared<FullReadBack>(false));
     line.News().OnBulkWriteFinished();
 }
 

@@ -12,7 +12,7 @@ public:
     static constexpr std::chrono::milliseconds kEchoTimeout{2000};
 
     Chain Kind() const override { return Chain::Restore; }
-    RxMode Mode() const override { return RxMode::BulkWrite; }
+    RxMode ReceiveMode() const override { return RxMode::BulkWrite; }
     void Start(ConversationLine& line) override;
     Answered Take(const QByteArray& answer, ConversationLine& line) override;
     char Awaited() const override { return m_awaited; }

@@ -3,6 +3,7 @@
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
 #include "ISessionListener.h"
+#include "LiveDisplay.h"
 
 namespace {
 
@@ -19,8 +20,11 @@ Answered ReverseReread::Take(const QByteArray& answer, ConversationLine& line) {
     if (!IsReplyTo(answer, m_letter)) return Answered::NotMine;
     line.ClearReceive();
     line.ApplyReply(m_letter, ReplyValue(answer) & 0xFF);
-    line.ResumeLiveDisplay();
+    line.Send(kLiveDisplayOn);
     return Answered::Done;
 }
 
-void ReverseReread::AfterDone(ConversationLine& line) { line.News().OnReverseReread(m_letter); }
+void ReverseReread::AfterDone(ConversationLine& line) {
+    line.FollowWith(std::make_shared<LiveDisplay>(true));
+    line.News().OnReverseReread(m_letter);
+}

@@ -10,7 +10,7 @@ public:
 
     explicit ReverseReread(char letter) : m_letter(letter) {}
     Chain Kind() const override { return Chain::ReverseReread; }
-    RxMode Mode() const override { return RxMode::ReverseReread; }
+    RxMode ReceiveMode() const override { return RxMode::ReverseReread; }
     void Start(ConversationLine& line) override;
     Answered Take(const QByteArray& answer, ConversationLine& line) override;
     char Awaited() const override { return m_letter; }

@@ -6,43 +6,44 @@
 #include "Conversation.h"
 #include "IClock.h"
 #include "ISessionListener.h"
+#include "LineReader.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
 
-// The line as the session's conversations use it: the dispatcher's sends and receive state, the
+// The line as the session's conversations use it: the reader's sends and receive state, the
 // clock's pauses, the protocol state and the caller's listener.
 class SessionLine final : public ConversationLine {
 public:
-    SessionLine(CReceiveDispatcher& dispatcher, CMSComm& comm, IClock& clock, ProtocolState& state,
-                ISessionListener& listener, std::function<void()> continueWithReadBack)
-        : m_dispatcher(dispatcher),
+    SessionLine(LineReader& reader, CMSComm& comm, IClock& clock, ProtocolState& state,
+                ISessionListener& listener,
+                std::function<void(std::shared_ptr<Conversation>)> followWith)
+        : m_reader(reader),
           m_comm(comm),
           m_clock(clock),
           m_state(state),
           m_listener(listener),
-          m_continueWithReadBack(std::move(continueWithReadBack)) {}
+          m_followWith(std::move(followWith)) {}
 
-    void Send(const QByteArray& frame) override { m_dispatcher.SendLink(frame); }
+    void Send(const QByteArray& frame) override { m_reader.SendLink(frame); }
     void SendAsIs(const QByteArray& frame) override { m_comm.SetOutput(frame); }
     void Pause(std::chrono::milliseconds pause) override { m_clock.Wait(pause); }
-    void BackToIdle() override { m_dispatcher.EnterIdle(false); }
-    void ClearReceive() override { m_dispatcher.ClearReceive(); }
+    void BackToIdle() override { m_reader.EnterIdle(false); }
+    void ClearReceive() override { m_reader.ClearReceive(); }
     void ResetReceive() override {
-        m_dispatcher.ClearReceive();
+        m_reader.ClearReceive();
         m_state.ResetReceive();
     }
-    void DiscardWaiting() override { m_dispatcher.DiscardInput(); }
-    void ContinueWithReadBack() override { m_continueWithReadBack(); }
-    void ApplyReply(char letter, int wire) override { m_dispatcher.ApplyValue(letter, wire); }
-    void ResumeLiveDisplay() override { m_dispatcher.ResumeLiveDisplay(); }
+    void DiscardWaiting() override { m_reader.DiscardInput(); }
+    void FollowWith(std::shared_ptr<Conversation> next) override { m_followWith(std::move(next)); }
+    void ApplyReply(char letter, int wire) override { m_reader.ApplyValue(letter, wire); }
+    void StartLiveStream() override { m_reader.StartLiveDisplay(); }
     ProtocolState& State() override { return m_state; }
     ISessionListener& News() override { return m_listener; }
 
 private:
-    CReceiveDispatcher& m_dispatcher;
+    LineReader& m_reader;
     CMSComm& m_comm;
     IClock& m_clock;
     ProtocolState& m_state;
     ISessionListener& m_listener;
-    std::function<void()> m_continueWithReadBack;
+    std::function<void(std::shared_ptr<Conversation>)> m_followWith;
 };

@@ -13,7 +13,7 @@ class SpecialSetChain : public Conversation {
 public:
     static constexpr std::chrono::milliseconds kEchoTimeout{1000};
 
-    RxMode Mode() const override { return RxMode::SpecialSet; }
+    RxMode ReceiveMode() const override { return RxMode::SpecialSet; }
     void Start(ConversationLine& line) override;
     Answered Take(const QByteArray& answer, ConversationLine& line) override;
     char Awaited() const override { return m_awaited; }

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "RxMode.h"
-
 // The steps of an upload the operator is shown, in order.
 enum class UploadStep {
     AskingDeviceTag,  // "?W\r" is out
@@ -29,9 +27,19 @@ enum class UploadResult {
     LineLost,          // the port went away or refused a write
 };
 
+// Where an upload stands: what it has sent last and waits to have answered.
+enum class UploadStage {
+    DeviceTag,  // "?W": the device tag is awaited
+    BootReady,  // the upgrade word: the boot loader's ready word is awaited
+    Data,       // the start packet or a data packet
+    LastData,   // the last data packet
+    EndPacket,  // the end packet with the sum
+    Confirm,    // the confirm packet
+};
+
 struct UploadOutcome {
     UploadResult result;
-    RxMode mode;      // the receive mode the upload was in when it ended (30, 2 to 6)
+    UploadStage stage;  // where the upload stood when it ended
     quint32 packet;   // the answer that ended it was expected to carry this number
     quint32 ackNo;    // the number the last answer carried
     quint32 sentSum;  // the sum of the data bytes sent
@@ -43,7 +51,8 @@ struct UploadOutcome {
 
 // What an upload tells the program that shows it (the main window, the command line). Both are
 // called from inside the serial control's notification or a time-out, after the upload's own
-// state has changed; OnUploadEnded comes once per started upload, with the receive mode back at 0.
+// state has changed; OnUploadEnded comes once per started upload, once the upload has given up
+// the line.
 class IUploadListener {
 public:
     virtual ~IUploadListener() = default;

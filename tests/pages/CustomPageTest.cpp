@@ -9,7 +9,7 @@
 #include "CustomPage.h"
 #include "PageFixture.h"
 #include "ReadBackChain.h"
-#include "ReceiveDispatcher.h"
+#include "LineReader.h"
 #include "ResourceIds.h"
 #include "SpreadLabel.h"
 

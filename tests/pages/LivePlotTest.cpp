@@ -14,7 +14,7 @@
 #include "LivePlot.h"
 #include "LivePlotWindow.h"
 #include "PageFixture.h"
-#include "ReceiveDispatcher.h"
+#include "LineReader.h"
 #include "ResourceIds.h"
 #include "TimeGraph.h"
 #include "ValueBar.h"

@@ -70,7 +70,7 @@ TEST_F(BulkWriteTest, AnnouncesThenSendsEveryLetterInChainOrderThenReadsBack) {
             << "sent before the previous echo: " << i;
     }
     EXPECT_EQ(frames.back(), "?V\r");
-    EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReadBack);
+    EXPECT_EQ(m_reader.ReceiveMode(), RxMode::ReadBack);
     EXPECT_EQ(m_listener.bulkWriteFinished, 1);
     EXPECT_EQ(m_listener.bulkWriteLinks, "j" + std::string(kBulkWriteOrder));
 }
@@ -147,7 +147,7 @@ TEST_F(BulkWriteTest, EchoOfAnotherFrameIsDroppedAndTheChainWaitsOn) {
         Arrive(other);
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
-    EXPECT_EQ(m_dispatcher.Mode(), RxMode::BulkWrite);
+    EXPECT_EQ(m_reader.ReceiveMode(), RxMode::BulkWrite);
     EXPECT_TRUE(m_clock.Waits().empty());
     Arrive("SC0045\r\n");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"SA0015\r"});
@@ -163,7 +163,7 @@ TEST_F(BulkWriteTest, LastEchoEndsTheChain) {
     ForgetWrittenFrames();
     Arrive("SO0004\r");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"?V\r"});
-    EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReadBack);
+    EXPECT_EQ(m_reader.ReceiveMode(), RxMode::ReadBack);
     EXPECT_EQ(m_listener.bulkWriteFinished, 1);
 }
 

@@ -17,7 +17,7 @@
 #include "ISessionListener.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
+#include "LineReader.h"
 #include "RestoreWrite.h"
 #include "ScriptedAnswers.h"
 #include "SessionTestAccess.h"
@@ -91,7 +91,7 @@ protected:
         : m_session(MakeLine(), m_clock, m_listener),
           m_comm(SessionTestAccess::Comm(m_session)),
           m_state(SessionTestAccess::State(m_session)),
-          m_dispatcher(SessionTestAccess::Dispatcher(m_session)) {
+          m_reader(SessionTestAccess::Reader(m_session)) {
         m_comm.SetInputMode(CMSComm::comInputModeBinary);
         m_comm.SetRThreshold(1);
         m_comm.SetPortOpen(true);
@@ -148,7 +148,7 @@ protected:
     CControllerSession m_session;
     CMSComm& m_comm;
     ProtocolState& m_state;
-    CReceiveDispatcher& m_dispatcher;
+    LineReader& m_reader;
 
 private:
     std::unique_ptr<ICommBackend> MakeLine() {

@@ -13,7 +13,7 @@
 #include "IProtocolListener.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
-#include "ReceiveDispatcher.h"
+#include "LineReader.h"
 
 namespace {
 
@@ -65,12 +65,12 @@ class FirmwareUploadTest : public ::testing::Test {
 protected:
     FirmwareUploadTest()
         : m_comm(MakeLine()),
-          m_dispatcher(m_state, m_comm, m_clock, m_protocol),
-          m_upload(m_state, m_comm, m_clock, m_dispatcher, m_listener) {
+          m_reader(m_state, m_comm, m_clock, m_protocol),
+          m_upload(m_state, m_comm, m_clock, m_reader, m_listener) {
         m_comm.SetInputMode(CMSComm::comInputModeBinary);
         m_comm.SetRThreshold(1);
         m_comm.SetPortOpen(true);
-        QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_dispatcher.OnComm(); });
+        QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_reader.OnComm(); });
         m_line->onWritten = [this](const QByteArray& frame) { answers.push_back(Answer(frame)); };
     }
 
@@ -114,11 +114,11 @@ protected:
         return frames;
     }
 
-    void ExpectEnded(UploadResult result, int mode) {
+    void ExpectEnded(UploadResult result, UploadStage stage) {
         ASSERT_EQ(m_listener.outcomes.size(), 1u);
         EXPECT_EQ(m_listener.outcomes[0].result, result);
-        EXPECT_EQ(int(m_listener.outcomes[0].mode), mode);
-        EXPECT_EQ(int(m_dispatcher.Mode()), 0);
+        EXPECT_EQ(m_listener.outcomes[0].stage, stage);
+        EXPECT_EQ(int(m_reader.ReceiveMode()), 0);
         EXPECT_EQ(m_upload.Sum(), 0u);
         EXPECT_EQ(m_clock.PendingTimers(), 0u) << "an ended upload waits for nothing";
     }
@@ -134,7 +134,7 @@ protected:
     CMSComm m_comm;
     ProtocolState m_state;
     NoProtocolListener m_protocol;
-    CReceiveDispatcher m_dispatcher;
+    LineReader m_reader;
     RecordingListener m_listener;
     CFirmwareUpload m_upload;
     quint32 m_loaderSum = 0;
@@ -178,7 +178,7 @@ TEST_F(FirmwareUploadTest, ImagesGoOutPacketByPacketWithExactBytes) {
             const UploadProgress& p = m_listener.progress[i];
             EXPECT_EQ(std::tuple(p.step, p.packet, p.percent), steps[i]) << i;
         }
-        ExpectEnded(UploadResult::Succeeded, 6);
+        ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
         EXPECT_EQ(m_listener.outcomes[0].percent, 150);
     }
 }
@@ -189,12 +189,14 @@ TEST_F(FirmwareUploadTest, WrongAnswerEndsTheUploadAndNothingFollows) {
         quint32 packet;  // the packet whose answer is wrong
         bool wrongSum;   // its sum differs (else its number is one too low)
         UploadResult result;
-        int mode;  // the mode the answer is evaluated in
+        UploadStage stage;  // where the upload stands when the answer comes
     };
-    const Case cases[] = {
-        {1, false, UploadResult::WrongAck, 3}, {2, false, UploadResult::WrongAck, 3},
-        {3, false, UploadResult::WrongAck, 4}, {4, false, UploadResult::WrongAck, 5},
-        {5, false, UploadResult::WrongAck, 6}, {4, true, UploadResult::ChecksumMismatch, 6}};
+    const Case cases[] = {{1, false, UploadResult::WrongAck, UploadStage::Data},
+                          {2, false, UploadResult::WrongAck, UploadStage::Data},
+                          {3, false, UploadResult::WrongAck, UploadStage::LastData},
+                          {4, false, UploadResult::WrongAck, UploadStage::EndPacket},
+                          {5, false, UploadResult::WrongAck, UploadStage::Confirm},
+                          {4, true, UploadResult::ChecksumMismatch, UploadStage::Confirm}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.packet);
         ackFor.clear();
@@ -204,7 +206,7 @@ TEST_F(FirmwareUploadTest, WrongAnswerEndsTheUploadAndNothingFollows) {
         else
             ackFor[c.packet] = c.packet;
         StartAndAnswer(-1);
-        ExpectEnded(c.result, c.mode);
+        ExpectEnded(c.result, c.stage);
         ASSERT_EQ(Sent().size(), 2 + c.packet) << "no packet after the one answered wrongly";
     }
 }
@@ -226,7 +228,7 @@ TEST_F(FirmwareUploadTest, AnswersSplitAcrossEventsAreRecognisedAtTheirLastByte)
                 }
             }
         }
-        ExpectEnded(UploadResult::Succeeded, 6);
+        ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
     }
     // Bytes after a whole answer in the same event cannot answer the packet sent next.
     StartAndAnswer(3);
@@ -234,7 +236,7 @@ TEST_F(FirmwareUploadTest, AnswersSplitAcrossEventsAreRecognisedAtTheirLastByte)
     Deliver(1);
     EXPECT_EQ(m_state.m_nRxCount, 0);
     Deliver(-1);
-    ExpectEnded(UploadResult::Succeeded, 6);
+    ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
 }
 
 TEST_F(FirmwareUploadTest, DeviceTagChoosesTheStartWordAndAnUnknownTagKeepsWaiting) {
@@ -246,27 +248,29 @@ TEST_F(FirmwareUploadTest, DeviceTagChoosesTheStartWordAndAnUnknownTagKeepsWaiti
     tag = "ABCD";
     StartAndAnswer(1);
     EXPECT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(int(m_dispatcher.Mode()), 30);
+    EXPECT_EQ(int(m_reader.ReceiveMode()), 30);
     m_line->Inject("?W\r=QZ");  // a known tag after it is still taken, in pieces
     m_line->Inject("MCBL\r\n");
     EXPECT_EQ(Sent().back(), "UPQZMC\r");
     m_line->Inject("RA");
-    EXPECT_EQ(int(m_dispatcher.Mode()), 2);
+    EXPECT_EQ(int(m_reader.ReceiveMode()), 2);
     m_line->Inject("DE");
     EXPECT_EQ(Sent().back(), Packet(0xA0, 1));
 }
 
 TEST_F(FirmwareUploadTest, SilentDeviceEndsTheUploadAfterThreeSecondsInEachMode) {
-    // Answers given before the device falls silent, and the mode it is left waiting in.
-    const std::pair<int, int> cases[] = {{0, 30}, {1, 2}, {2, 3}, {4, 4}, {5, 5}, {6, 6}};
-    for (const auto& [given, mode] : cases) {
+    // Answers given before the device falls silent, and where the upload is left waiting.
+    const std::pair<int, UploadStage> cases[] = {
+        {0, UploadStage::DeviceTag}, {1, UploadStage::BootReady}, {2, UploadStage::Data},
+        {4, UploadStage::LastData},  {5, UploadStage::EndPacket}, {6, UploadStage::Confirm}};
+    for (const auto& [given, stage] : cases) {
         SCOPED_TRACE(given);
         StartAndAnswer(given);
         const size_t sent = Sent().size();
         m_clock.Advance(2999ms);
         EXPECT_TRUE(m_listener.outcomes.empty());
         m_clock.Advance(1ms);
-        ExpectEnded(UploadResult::TimedOut, mode);
+        ExpectEnded(UploadResult::TimedOut, stage);
         EXPECT_EQ(Sent().size(), sent);
     }
     // Each answer gives the next one the full time.
@@ -275,7 +279,7 @@ TEST_F(FirmwareUploadTest, SilentDeviceEndsTheUploadAfterThreeSecondsInEachMode)
         m_clock.Advance(2900ms);
         Deliver(1);
     }
-    ExpectEnded(UploadResult::Succeeded, 6);
+    ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
 }
 
 TEST_F(FirmwareUploadTest, LineLostEndsTheUploadOnceAndANewUploadRunsAfterReopening) {
@@ -283,15 +287,15 @@ TEST_F(FirmwareUploadTest, LineLostEndsTheUploadOnceAndANewUploadRunsAfterReopen
     m_line->HangUp();
     QCoreApplication::processEvents();
     m_clock.Advance(10s);
-    ExpectEnded(UploadResult::LineLost, 3);
+    ExpectEnded(UploadResult::LineLost, UploadStage::Data);
 
     StartAndAnswer(0);  // on the closed port it ends at once, without a frame
-    ExpectEnded(UploadResult::LineLost, 30);
+    ExpectEnded(UploadResult::LineLost, UploadStage::DeviceTag);
     EXPECT_TRUE(Sent().empty());
 
     m_comm.SetPortOpen(true);
     StartAndAnswer(-1);
-    ExpectEnded(UploadResult::Succeeded, 6);
+    ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The live data stream: frames found in any split of the bytes, realigned after noise, bounded
-// under garbage; and the dispatcher's receive mode 10 around the parser.
+// under garbage; and the line reader's receive mode 10 around the parser.
 #include <random>
 
 #include "DispatcherFixture.h"

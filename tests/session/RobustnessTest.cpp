@@ -52,7 +52,7 @@ TEST_F(RobustnessTest, CountAndBufferOutOfStepDoNotReadPastTheBuffer) {
             m_state.m_nRxCount = mode == RxMode::SpecialSet  ? 8
                                  : mode == RxMode::BulkWrite ? 7
                                                              : 10;
-            m_dispatcher.Receive({});
+            m_reader.Receive({});
         }
     }
     SUCCEED();
@@ -78,7 +78,7 @@ TEST_F(RobustnessTest, ClosedPortEndsTheHandlerAfterTheValueIsStored) {
     StartReadBack();
     Arrive(Reply('V', 1218));  // "?C" is asked
     m_comm.SetPortOpen(false);
-    EXPECT_THROW(m_dispatcher.Receive(Reply('C', 45)), CommError);
+    EXPECT_THROW(m_reader.Receive(Reply('C', 45)), CommError);
     EXPECT_EQ(m_state.m_nParamCache[3], 45);
     EXPECT_EQ(m_listener.ValuesOf('C'), std::vector<int>{45});
 }

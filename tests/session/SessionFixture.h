@@ -32,7 +32,7 @@ struct SessionRecorder : ISessionListener {
 
     // The ends of the chains; a read's end is told by its own news (readBacksFinished, …).
     void OnChainEnded(const ChainEnd& end) override {
-        if (!IsRead(end.chain)) ends.push_back(end);
+        if (!EndToldByItsNews(end.chain)) ends.push_back(end);
     }
     void OnSpecialSetEchoed(char letter) override {
         if (letter == lastLetter) AtLastAnswer();

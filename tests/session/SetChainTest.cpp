@@ -28,7 +28,7 @@ TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
     EXPECT_EQ(SentFrames(),
               (std::vector<QByteArray>{"S00420\r", "S10835\r", "S21253\r", "S31663\r"}));
     EXPECT_EQ(m_listener.calibrationFinished, 1);
-    EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReadBack);
+    EXPECT_EQ(m_reader.ReceiveMode(), RxMode::ReadBack);
     // The cell values have nothing to do with the roll ratio; its cached value stays.
     EXPECT_EQ(m_state.m_nParamCache[18], 77);
     const auto& sent = m_line->Sent();
@@ -54,7 +54,7 @@ TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
                                                      "So5300\r", "Sp5120\r", "Sq5300\r", "Sr4880\r",
                                                      "Ss4700\r", "St5120\r", "Su4700\r", "Sv5000\r",
                                                      "Sw5000\r", "Sx9999\r", "Sy0000\r"}));
-    EXPECT_EQ(m_dispatcher.Mode(), RxMode::SpecialSet);
+    EXPECT_EQ(m_reader.ReceiveMode(), RxMode::SpecialSet);
     EXPECT_EQ(m_clock.Waits().size(), 15u);  // the "Sy" echo is taken too, with its pause
 }
 
@@ -66,7 +66,7 @@ TEST_F(SpecialSetTest, OnlyTheEchoOfTheFrameSentIsTaken) {
         Arrive(other);
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
-    EXPECT_EQ(m_dispatcher.Mode(), RxMode::SpecialSet);
+    EXPECT_EQ(m_reader.ReceiveMode(), RxMode::SpecialSet);
     Arrive("S00420\r\n");
     EXPECT_EQ(SentFrames(), std::vector<QByteArray>{"S10835\r"});
 }
@@ -77,12 +77,12 @@ TEST_F(SpecialSetTest, ReverseEchoReadsTheFlagsBackAndResumesTheLiveDisplay) {
         m_session.SetReverseMask(letter, 165);
         m_line->ClearSent();
         Arrive(SetCommand(letter, 165) + '\n');
-        EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReverseReread);
+        EXPECT_EQ(m_reader.ReceiveMode(), RxMode::ReverseReread);
         EXPECT_EQ(SentFrames(), std::vector<QByteArray>{QueryCommand(letter)});
 
         Arrive(Reply(letter, 165));
         EXPECT_EQ(SentFrames().back(), "S~0001\r");
-        EXPECT_EQ(m_dispatcher.Mode(), RxMode::Live);
+        EXPECT_EQ(m_reader.ReceiveMode(), RxMode::Live);
         EXPECT_EQ(m_listener.ValuesOf(letter), std::vector<int>{165});
         const int first = letter == 'N' ? 39 : 47;
         const int bits[] = {1, 0, 1, 0, 0, 1, 0, 1};
@@ -98,7 +98,7 @@ TEST_F(SpecialSetTest, ReverseReReadWaitsForItsOwnReply) {
     Arrive(Reply('C', 45));
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_listener.values.empty());
-    EXPECT_EQ(m_dispatcher.Mode(), RxMode::ReverseReread);
+    EXPECT_EQ(m_reader.ReceiveMode(), RxMode::ReverseReread);
 }
 
 }  // namespace

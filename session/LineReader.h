@@ -25,10 +25,9 @@ void LogDropped(const QByteArray& bytes, const char* why);
 // nobody takes is dropped and written to the debug log.
 //
 // Serial-control errors (a closed port) propagate as CommError.
-class CReceiveDispatcher {
+class LineReader {
 public:
-    CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock& clock,
-                       IProtocolListener& listener);
+    LineReader(ProtocolState& state, CMSComm& comm, IClock& clock, IProtocolListener& listener);
 
     // Handler of the serial control's OnComm: reads Input on a receive event, then evaluates.
     void OnComm();
@@ -53,8 +52,6 @@ public:
     void SendMask(char letter, int wire, bool keepMode);
     // Mode 10, the receive state emptied, stale input dropped, "S~0001\r".
     void StartLiveDisplay();
-    // Mode 10 and "S~0001\r", the receive state as it is: the live display goes on.
-    void ResumeLiveDisplay();
     // Mode 0, "S~0000\r".
     void StopLiveDisplay();
     // Mode 0 (and, when asked, an empty receive buffer): the idle state.
@@ -71,7 +68,7 @@ public:
     // Reads what waits on the port and drops it (to the debug log).
     void DiscardInput();
 
-    RxMode Mode() const { return m_mode; }
+    RxMode ReceiveMode() const { return m_mode; }
 
     // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
     // fill the buffer. The firmware upload registers itself for its lifetime.

@@ -1,4 +1,4 @@
-#include "ReceiveDispatcher.h"
+#include "LineReader.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -20,7 +20,6 @@ namespace {
 // The letter whose reply carries the firmware version; it opens the read-back.
 constexpr char kVersionLetter = kReadBackOrder.front();
 
-
 // The buffer only ever has its first bytes (keys, values) and its last bytes (live frames,
 // boot-loader answers) read. A line that keeps sending without being recognised must not make
 // it grow without end, so past the limit the bytes between head and tail are dropped. The cut
@@ -39,42 +38,41 @@ bool IsAnswerMode(RxMode mode) {
 
 }  // namespace
 
-CReceiveDispatcher::CReceiveDispatcher(ProtocolState& state, CMSComm& comm, IClock&,
-                                       IProtocolListener& listener)
+LineReader::LineReader(ProtocolState& state, CMSComm& comm, IClock&, IProtocolListener& listener)
     : m_state(state), m_comm(comm), m_listener(listener) {}
 
-void CReceiveDispatcher::OnComm() {
+void LineReader::OnComm() {
     if (m_comm.GetCommEvent() == CMSComm::comEvReceive)
         Receive(m_comm.GetInput());
     else
         Evaluate({});
 }
 
-void CReceiveDispatcher::Receive(QByteArrayView bytes) {
+void LineReader::Receive(QByteArrayView bytes) {
     if (m_mode == RxMode::Live) return EvaluateLiveData(bytes);
     Append(bytes);
     Evaluate(bytes);
 }
 
-void CReceiveDispatcher::ReceiveWaiting() {
+void LineReader::ReceiveWaiting() {
     if (!m_comm.GetPortOpen()) return;
     const QByteArray waiting = m_comm.GetInput();
     if (!waiting.isEmpty()) Receive(waiting);
 }
 
-void CReceiveDispatcher::SendSetting(char letter, int wire) {
+void LineReader::SendSetting(char letter, int wire) {
     m_mode = RxMode::ReadBack;
     m_comm.SetOutput(SetCommand(letter, wire));
 }
 
-void CReceiveDispatcher::SendMask(char letter, int wire, bool keepMode) {
+void LineReader::SendMask(char letter, int wire, bool keepMode) {
     // Whatever waits in the input belongs to no reply of this command.
     m_comm.GetInput();
     if (!keepMode) m_mode = RxMode::ReadBack;
     m_comm.SetOutput(SetCommand(letter, wire));
 }
 
-void CReceiveDispatcher::StartLiveDisplay() {
+void LineReader::StartLiveDisplay() {
     m_mode = RxMode::Live;
     ClearReceive();
     m_comm.SetInputMode(CMSComm::comInputModeBinary);
@@ -84,28 +82,23 @@ void CReceiveDispatcher::StartLiveDisplay() {
     m_comm.SetOutput(kLiveDisplayOn);
 }
 
-void CReceiveDispatcher::StopLiveDisplay() {
+void LineReader::StopLiveDisplay() {
     m_mode = RxMode::ReadBack;
     m_comm.SetInputMode(CMSComm::comInputModeBinary);
     m_comm.SetOutput(kLiveDisplayOff);
 }
 
-void CReceiveDispatcher::ResumeLiveDisplay() {
-    m_mode = RxMode::Live;
-    SendLink(kLiveDisplayOn);
-}
-
-void CReceiveDispatcher::EnterIdle(bool clearReceive) {
+void LineReader::EnterIdle(bool clearReceive) {
     m_mode = RxMode::ReadBack;
     if (clearReceive) ClearReceive();
 }
 
-void CReceiveDispatcher::SetUploadMode(RxMode mode) {
+void LineReader::SetUploadMode(RxMode mode) {
     Q_ASSERT(IsUpgradeMode(mode) || mode == RxMode::ReadBack);
     m_mode = mode;
 }
 
-void CReceiveDispatcher::Append(QByteArrayView bytes) {
+void LineReader::Append(QByteArrayView bytes) {
     QByteArray& buffer = m_state.m_strRxBuf;
     if (buffer.size() + bytes.size() <= kRxBufferLimit) {
         buffer.append(bytes);
@@ -124,7 +117,7 @@ void CReceiveDispatcher::Append(QByteArrayView bytes) {
         int(std::min<qint64>(qint64(m_state.m_nRxCount) + bytes.size(), kRxCountCeiling));
 }
 
-void CReceiveDispatcher::Evaluate(QByteArrayView received) {
+void LineReader::Evaluate(QByteArrayView received) {
     switch (m_mode) {
         case RxMode::ReadBack:
         case RxMode::BulkWrite:
@@ -145,7 +138,7 @@ void CReceiveDispatcher::Evaluate(QByteArrayView received) {
 
 // Every complete answer in the buffer is handled on its own, in arrival order: a stale copy in
 // front of the awaited answer is dropped and never hides it.
-void CReceiveDispatcher::EvaluateAnswers() {
+void LineReader::EvaluateAnswers() {
     while (IsAnswerMode(m_mode)) {
         QByteArray dropped;
         const std::optional<QByteArray> answer = CutAnswer(m_state.m_strRxBuf, &dropped);
@@ -157,8 +150,7 @@ void CReceiveDispatcher::EvaluateAnswers() {
     }
 }
 
-
-void CReceiveDispatcher::ApplyValue(char letter, int wire) {
+void LineReader::ApplyValue(char letter, int wire) {
     if (letter == kVersionLetter) {
         m_state.m_nFwVersion = wire;
         m_listener.OnFirmwareVersion(wire);
@@ -173,7 +165,7 @@ void CReceiveDispatcher::ApplyValue(char letter, int wire) {
 // Mode 10: live data frames. The receive buffer and count are the parser's: what it has not
 // yet recognised, never more than one frame's length. A sender that empties them (the start
 // of the live display) starts the parser afresh.
-void CReceiveDispatcher::EvaluateLiveData(QByteArrayView bytes) {
+void LineReader::EvaluateLiveData(QByteArrayView bytes) {
     m_live.Resume(m_state.m_strRxBuf, m_state.m_nRxCount);
     const std::vector<LiveFrame> frames = m_live.Feed(bytes);
     m_state.m_strRxBuf.resize(0);
@@ -190,23 +182,23 @@ void CReceiveDispatcher::EvaluateLiveData(QByteArrayView bytes) {
 }
 
 // Mode 30 (the device tag) and modes 2 to 6 (the boot loader's answers): the firmware upload.
-void CReceiveDispatcher::EvaluateUpgrade(QByteArrayView received) {
+void LineReader::EvaluateUpgrade(QByteArrayView received) {
     if (m_upgrade) m_upgrade->OnUpgradeReceive(received);
 }
 
-void CReceiveDispatcher::ClearReceive() {
+void LineReader::ClearReceive() {
     if (!m_state.m_strRxBuf.isEmpty() && m_mode != RxMode::Live)
         LogDropped(m_state.m_strRxBuf, "not complete when the receive buffer was emptied");
     m_state.m_strRxBuf.clear();
     m_state.m_nRxCount = 0;
 }
 
-void CReceiveDispatcher::SendLink(const QByteArray& frame) {
+void LineReader::SendLink(const QByteArray& frame) {
     DiscardInput();
     m_comm.SetOutput(frame);
 }
 
-void CReceiveDispatcher::DiscardInput() {
+void LineReader::DiscardInput() {
     const QByteArray stale = m_comm.GetInput();
     if (!stale.isEmpty()) LogDropped(stale, "discarded before a send");
 }
