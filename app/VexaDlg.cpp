@@ -29,7 +29,7 @@
 #include "ScreenFit.h"
 #include "StaleValues.h"
 #include "StatusLine.h"
-#include "TabChain.h"
+#include "FocusOrder.h"
 #include "UiTexts.h"
 #include "UpgradeControls.h"
 #include "UpperPanelTooltips.h"
@@ -127,7 +127,7 @@ void CVexaDlg::CreatePages() {
     // The pages cover the whole tab control: the selector buttons above it are the visible way
     // to switch pages, so its own strip is not shown at all (not even a sliver above a page).
     tab->tabBar()->hide();
-    // The hidden strip would otherwise stay in the tab chain and hold the focus where it ends.
+    // The hidden strip would otherwise stay in the Tab order and hold the focus where it ends.
     tab->tabBar()->setFocusPolicy(Qt::NoFocus);
     const QRect area = tab->rect().adjusted(2, 2, -2, -2);
     for (QWidget* page : m_pages) {
@@ -138,7 +138,7 @@ void CVexaDlg::CreatePages() {
     // Tab: the upper panel, the page buttons, then the visible page's controls.
     QList<QWidget*> sections{this};
     for (QWidget* page : m_pages) sections << page;
-    new TabChain(sections, {tab}, this);
+    new FocusOrder(sections, {tab}, this);
 }
 
 // Only the control that has the focus looks focused, and it always shows its focus frame:

@@ -26,7 +26,7 @@
 #include "IControllerIntents.h"
 #include "ResourceIds.h"
 #include "RestingChoice.h"
-#include "TabChain.h"
+#include "FocusOrder.h"
 #include "ui_FrameDlg.h"
 
 namespace {
@@ -137,7 +137,7 @@ CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
     m_plan = new FramePlanView(this);
     m_plan->setGeometry(kPlanArea);
     m_plan->raise();
-    new TabChain({this}, {}, this);
+    new FocusOrder({this}, {}, this);
 
     Prompter& prompter = m_host.GetPrompter();
     // A walk through the list by the keys sends only the count it rests on.
