@@ -106,6 +106,10 @@ void CControllerSettings::BindHandlers() {
                     [this, text = text] { Hint(texts::kHintCaption, *text); });
     BindGuarded(ui.btnDeclinationHint, &QPushButton::clicked, &m_dlg.Window(), p,
                 [this] { Hint(kDeclinationCaption, kDeclinationHint); });
+    // The panel's controls show every value the controller reports for their letters.
+    for (const char letter : {'A', 'B', 'P', 'M', 'j', 'Q'})
+        m_dlg.Session().Cache().Watch(letter, &m_dlg.Window(),
+                                      [this, letter](int shown) { ShowReadBack(letter, shown); });
 }
 
 void CControllerSettings::Hint(const BiText& caption, const BiText& text) {

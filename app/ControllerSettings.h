@@ -10,9 +10,8 @@ class CControllerSettings {
 public:
     explicit CControllerSettings(IMainWindowParts& dlg) : m_dlg(dlg) {}
 
+    // Binds the panel's controls and watches their letters in the parameter cache.
     void BindHandlers();
-    // Shows a read-back value of A, B, P, M, Q or j; false for any other letter.
-    bool ShowReadBack(char letter, int shown);
 
     void OnFrameType();
     void OnEscRate();
@@ -33,6 +32,8 @@ private:
     int SensorMaskHeld() const;
     void ShowFrameEditButton(int frameTypeIndex);
     bool DeclinationFits(int declination);
+    // Shows a value the controller reported for A, B, P, M, Q or j; false for any other letter.
+    bool ShowReadBack(char letter, int shown);
     void Hint(const BiText& caption, const BiText& text);
 
     IMainWindowParts& m_dlg;

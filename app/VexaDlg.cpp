@@ -330,15 +330,9 @@ void CVexaDlg::RestoreIdleState() {
     m_session.StopLiveDisplay();  // dropped while an upload owns the line
 }
 
-void CVexaDlg::OnValueRead(char letter, int shown) {
-    if (m_settings.ShowReadBack(letter, shown)) return;
-    if (m_pFrameDlg->ShowReadBack(letter, shown)) return;
-    if (m_pCustomPage->ShowReadBack(letter, shown)) return;
-    const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
-                                                             m_pGimbalPage, m_pVoltagePage};
-    for (CSliderPage* page : sliderPages)
-        if (page->ShowReadBack(letter, shown)) return;
-}
+// Nothing to route: the upper panel, the pages and the frame editor watch their letters in the
+// session's parameter cache and show each value the controller reports there themselves.
+void CVexaDlg::OnValueRead(char, int) {}
 
 void CVexaDlg::OnFirmwareVersion(int version) {
     // Shown directly: a data exchange here could stop at the declination box and open a

@@ -32,8 +32,8 @@ namespace Ui {
 class CVexaDlg;
 }
 
-// The main window: upper panel and five pages. It owns the controller session and the pages,
-// wires them together and routes read-back values to the controls that show them; it parses
+// The main window: upper panel and five pages. It owns the controller session and the pages
+// and wires them together (the controls watch their letters in the session's cache); it parses
 // no replies and packs no bits itself, and everything it sends is an intent of the session.
 class CVexaDlg : public QDialog,
                  public IPageHost,

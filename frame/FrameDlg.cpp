@@ -139,6 +139,14 @@ CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
     m_plan->raise();
     new FocusOrder({this}, {}, this);
 
+    // The frame's fields show every value the controller reports for their letters.
+    std::vector<char> letters{kAxisCountLetter, kSpanXLetter, kSpanYLetter, kDirectionLetter};
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor)
+        for (const bool isY : {false, true}) letters.push_back(LetterOf({motor, isY}));
+    for (const char letter : letters)
+        m_host.Session().Cache().Watch(letter, this,
+                                       [this, letter](int shown) { ShowReadBack(letter, shown); });
+
     Prompter& prompter = m_host.GetPrompter();
     // A walk through the list by the keys sends only the count it rests on.
     auto* axisRest = new RestingChoice(*m_axisList, m_host.Clock(), prompter,
