@@ -73,7 +73,7 @@ TEST_F(BackupWindowTest, EachActionBacksUpTheReadBackBeforeItsFirstByte) {
         {"restore",
          [this] {
              const QString file = m_dir.filePath(QStringLiteral("saved.txt"));
-             WriteFile(file, ParameterFileBytes(m_dlg->State().m_nParamCache, 3, 1218));
+             WriteFile(file, ParameterFileBytes(m_dlg->Session().State().m_nParamCache, 3, 1218));
              m_prompter.QueueFile(file);
              Choose(4);
          },
@@ -90,7 +90,7 @@ TEST_F(BackupWindowTest, EachActionBacksUpTheReadBackBeforeItsFirstByte) {
     };
     CVexaDlg& dlg = StartWithController();
     for (const Case& c : cases) {
-        const auto cache = dlg.State().m_nParamCache;
+        const auto cache = dlg.Session().State().m_nParamCache;
         const QStringList before = Backups();
         ActionStarts();
         c.start();

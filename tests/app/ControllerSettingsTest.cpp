@@ -33,7 +33,7 @@ TEST_F(ControllerSettingsTest, FrameTypeIsSentAsItsCodeAndThePortIsReopenedForAR
     Choose(IDC_FRAME_TYPE, 7);  // "8. INV Y6"
     EXPECT_EQ(Sent(), "SA0015\r?V\r");
     EXPECT_EQ(m_line->OpenCount(), opens + 1);
-    EXPECT_EQ(dlg.State().m_nParamCache[0], 8);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache[0], 8);
     EXPECT_FALSE(Control(IDC_FRAME_EDIT)->isEnabled());
     EXPECT_FALSE(Control(IDC_FRAME_EDIT)->isVisible());
 
@@ -50,8 +50,8 @@ TEST_F(ControllerSettingsTest, OutputRatesAreSentAsTheirCodesAndCachedAsListEntr
     Choose(IDC_ESC_RATE, 4);    // "5. 400Hz (2.5ms)"
     Choose(IDC_SERVO_RATE, 1);  // "2. 270Hz舵机"
     EXPECT_EQ(Sent(), "SB0007\rSP0003\r");
-    EXPECT_EQ(dlg.State().m_nParamCache[1], 5);
-    EXPECT_EQ(dlg.State().m_nParamCache[2], 2);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache[1], 5);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache[2], 2);
 }
 
 TEST_F(ControllerSettingsTest, SensorMaskIsBuiltFromAllEightBoxes) {
@@ -61,7 +61,7 @@ TEST_F(ControllerSettingsTest, SensorMaskIsBuiltFromAllEightBoxes) {
     QTest::mouseClick(Control(IDC_SENSOR_MAG), Qt::LeftButton);
     EXPECT_EQ(Sent(), "SM0144\r");
     const std::array<int, 8> expected{0, 0, 0, 0, 1, 0, 0, 1};
-    for (int bit = 0; bit < 8; ++bit) EXPECT_EQ(dlg.State().m_nParamCache[31 + bit], expected[bit]);
+    for (int bit = 0; bit < 8; ++bit) EXPECT_EQ(dlg.Session().State().m_nParamCache[31 + bit], expected[bit]);
 }
 
 TEST_F(ControllerSettingsTest, DeclinationIsSentWithItsOffsetOnlyAfterOk) {
@@ -75,7 +75,7 @@ TEST_F(ControllerSettingsTest, DeclinationIsSentWithItsOffsetOnlyAfterOk) {
     m_prompter.QueueAnswer(PromptAnswer::Ok);
     Click(IDC_DECLINATION_SET);
     EXPECT_EQ(Sent(), "SQ0175\r");
-    EXPECT_EQ(dlg.State().m_nParamCache[190], -5);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache[190], -5);
     EXPECT_EQ(dlg.Session().Mode(), RxMode::SpecialSet);
     EXPECT_EQ(m_prompter.Shown()[0].text, "您需要立即设置本地磁偏角值吗？");
     EXPECT_EQ(m_prompter.Shown()[0].caption, "瑞翎航模提示：本地磁偏角设置");

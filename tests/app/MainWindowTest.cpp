@@ -38,7 +38,7 @@ TEST_F(MainWindowTest, StartsOnBasicPageWithFirstEntriesAndUpgradeDisabled) {
     for (int hidden : {IDC_SENSOR_BATTERY, IDC_SENSOR_RECEIVER, IDC_SENSOR_GYRO, IDC_SENSOR_ACCEL})
         EXPECT_FALSE(Control(hidden)->isVisible()) << hidden;
     EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), kFirmwareHint);
-    EXPECT_EQ(dlg.State().m_nParamCache[2], 1);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache[2], 1);
     EXPECT_FALSE(dlg.IsEnglish());
     EXPECT_TRUE(dlg.windowTitle().startsWith(QStringLiteral("瑞翎航模调参工具Ｖ1.218")));
     EXPECT_FALSE(dlg.windowIcon().isNull());
@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, FirstStartCreatesPortFileAndAsksForTheVersionOnCom3) {
     EXPECT_EQ(m_line->Settings().stopBits, 1);
     EXPECT_EQ(Control<QLineEdit>(IDC_STATUS)->text(), "正在读取参数 0/49…");
     EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
-    EXPECT_EQ(dlg.State().m_nQueryRetries, 3);
+    EXPECT_EQ(dlg.Session().State().m_nQueryRetries, 3);
     EXPECT_TRUE(m_prompter.Shown().empty());
 }
 
@@ -146,8 +146,8 @@ TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain)
     dlg.Session().SetMotorDirections(0);  // receive mode 15
     m_line->ClearSent();
     Click(IDC_REFRESH);
-    EXPECT_TRUE(dlg.State().m_strRxBuf.isEmpty());
-    EXPECT_EQ(dlg.State().m_nRxCount, 0);
+    EXPECT_TRUE(dlg.Session().State().m_strRxBuf.isEmpty());
+    EXPECT_EQ(dlg.Session().State().m_nRxCount, 0);
     EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);
     EXPECT_EQ(m_line->OpenCount(), 2);
     EXPECT_EQ(Sent(), "?V\r");
@@ -159,7 +159,7 @@ TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain)
     emit ports->activated(ports->currentIndex());
     EXPECT_EQ(m_line->OpenCount(), 3);
     EXPECT_EQ(m_line->OpenedPort(), 3);
-    EXPECT_TRUE(dlg.State().m_strRxBuf.isEmpty());
+    EXPECT_TRUE(dlg.Session().State().m_strRxBuf.isEmpty());
     EXPECT_EQ(Sent(), "?V\r");
 }
 
@@ -231,9 +231,9 @@ TEST_F(MainWindowTest, TabSelectionRestoresIdleStateExceptOnTheCustomPage) {
 }
 
 TEST_F(MainWindowTest, DeclinationThatIsNotAnIntegerIsReportedAndTheSwitchGoesOn) {
-    CVexaDlg& dlg = Start();
+    Start();
     Control<QLineEdit>(IDC_DECLINATION)->setText("4");
-    dlg.UpdateData(true);
+    Click(IDC_PAGE_BASIC);  // the window takes the box as it switches pages
     Control<QLineEdit>(IDC_DECLINATION)->setText("east");
     m_line->ClearSent();
     Click(IDC_PAGE_GPS);

@@ -33,7 +33,7 @@ protected:
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
 
-    QByteArray Exported() const { return ParameterFileBytes(m_dlg->State().m_nParamCache, 3); }
+    QByteArray Exported() const { return ParameterFileBytes(m_dlg->Session().State().m_nParamCache, 3); }
 };
 
 }  // namespace
@@ -41,7 +41,7 @@ protected:
 TEST_F(ParameterFilesTest, SaveAsksThenWritesTheCacheAndCancelWritesNothing) {
     CVexaDlg& dlg = StartWithParameters();
     Control<QComboBox>(IDC_PORT_LIST)->setCurrentIndex(4);
-    const auto cacheBefore = dlg.State().m_nParamCache;
+    const auto cacheBefore = dlg.Session().State().m_nParamCache;
     m_prompter.QueueAnswer(PromptAnswer::Cancel);
     Click(IDC_SAVE_DATA);  // no to the question
     EXPECT_TRUE(m_prompter.FileRequests().empty());
@@ -56,13 +56,13 @@ TEST_F(ParameterFilesTest, SaveAsksThenWritesTheCacheAndCancelWritesNothing) {
     const QByteArray written = ReadFile(Path("saved.txt"));
     EXPECT_EQ(written, ParameterFileBytes(cacheBefore, 5));
     EXPECT_TRUE(written.startsWith(gbk::Encode(QStringLiteral("当 前 串口COM05\r\r\n")).value()));
-    EXPECT_EQ(dlg.State().m_nParamCache, cacheBefore);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache, cacheBefore);
     EXPECT_TRUE(Sent().isEmpty());
 }
 
 TEST_F(ParameterFilesTest, FailedWriteSaysWhereAndWhyInTheLanguageOfTheMoment) {
     CVexaDlg& dlg = StartWithParameters();
-    const auto cacheBefore = dlg.State().m_nParamCache;
+    const auto cacheBefore = dlg.Session().State().m_nParamCache;
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt")));
     dlg.ToggleLanguage();
     m_prompter.QueueFile(Path("folder.txt"));
@@ -74,7 +74,7 @@ TEST_F(ParameterFilesTest, FailedWriteSaysWhereAndWhyInTheLanguageOfTheMoment) {
                                         Path("folder.txt")))
         << failure.text.toStdString();
     EXPECT_TRUE(QFileInfo(Path("folder.txt")).isDir());
-    EXPECT_EQ(dlg.State().m_nParamCache, cacheBefore);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache, cacheBefore);
 }
 
 TEST_F(ParameterFilesTest, ReferenceSetIsLoadedByTheControllerAndReadBack) {

@@ -232,7 +232,7 @@ TEST_F(UpgradeWindowTest, UpgradeRunsWithEverythingElseHeldAndEndsWithTheReadBac
         EXPECT_EQ(Status(), QString::fromUtf8(l.portOpened));
         ExpectEnabled(kSettingControls, true);
         ExpectEnabled(kLineControls, true);
-        EXPECT_EQ(dlg.State().m_nLiveChannels, decltype(dlg.State().m_nLiveChannels){});
+        EXPECT_EQ(dlg.Session().State().m_nLiveChannels, decltype(dlg.Session().State().m_nLiveChannels){});
         // The new firmware is read back, all of it.
         EXPECT_TRUE(m_line->SentBytes().endsWith("?j\r")) << m_line->SentBytes().right(20).data();
         EXPECT_EQ(dlg.Session().Mode(), RxMode::ReadBack);

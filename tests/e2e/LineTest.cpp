@@ -80,7 +80,7 @@ TEST_F(LineTest, ReadBackShowsTheControllersValuesAndRefreshReadsThemAgain) {
     ASSERT_TRUE(WaitForReadBack());
     EXPECT_EQ(Box(IDC_BASIC_EDIT_MAIN_STAB), "47");
     EXPECT_EQ(Box(IDC_BASIC_EDIT_DYN_STAB), "23");
-    EXPECT_EQ(dlg.State().m_nParamCache[3], 47);
+    EXPECT_EQ(dlg.Session().State().m_nParamCache[3], 47);
     EXPECT_EQ(FindControlAs<QLineEdit>(&dlg, IDC_VERSION)->text(), "1.218");
     EXPECT_EQ(m_sim->QueriedLetters(), std::string(kReadBackOrder));
 

@@ -72,7 +72,7 @@ protected:
         QTest::qWait(500);  // their echoes come and go before the port is opened again
         QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
         ASSERT_TRUE(ReadBack());
-        EXPECT_EQ(LettersNotRestored(values, m_dlg->State().m_nParamCache), "CA^QaM");
+        EXPECT_EQ(LettersNotRestored(values, m_dlg->Session().State().m_nParamCache), "CA^QaM");
 
         m_prompter.QueueFile(path);
         auto* list = FindControlAs<QComboBox>(m_dlg.get(), IDC_RESTORE_LIST);
@@ -81,7 +81,7 @@ protected:
         ASSERT_TRUE(ReadBack());
         EXPECT_EQ(MainStability(), before);
         EXPECT_EQ(slider->value(), before.toInt());
-        EXPECT_EQ(LettersNotRestored(values, m_dlg->State().m_nParamCache), "");
+        EXPECT_EQ(LettersNotRestored(values, m_dlg->Session().State().m_nParamCache), "");
         EXPECT_EQ(Save(m_dir.filePath(QStringLiteral("again.txt"))), saved);
         EXPECT_EQ(m_prompter.Shown().size(), 2u) << "the two save questions only";
     }

@@ -213,7 +213,7 @@ TEST_F(FrameEditorTest, SaveSendsTheFrameChainAfterTheReadBackAndAReopenedEditor
     for (std::size_t i = 50; i < sent.size(); ++i) EXPECT_GE(sent[i].at - sent[i - 1].at, 50ms);
     const std::array<int, 15> record{6,    650, 600,  -120, 300, 120, 300, -120,
                                      -300, 120, -300, -250, 0,   250, 0};
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(m_dlg->State().m_nParamCache[175 + i], record[i]) << i;
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(m_dlg->Session().State().m_nParamCache[175 + i], record[i]) << i;
 
     // The controller keeps the frame: closed, changed in memory and reopened, the editor
     // shows it again.
@@ -319,7 +319,7 @@ TEST_F(FrameEditorTest, SaveAsksFirstAndSendsNothingTheControllerWouldKeepWrong)
         if (!c.message.isEmpty()) {
             EXPECT_EQ(m_prompter.Shown()[1].text, c.message) << c.name;
         }
-        EXPECT_EQ(m_dlg->State().m_nParamCache[175], 0) << c.name;
+        EXPECT_EQ(m_dlg->Session().State().m_nParamCache[175], 0) << c.name;
         if (c.id) Type(c.id, "0");
     }
     m_dlg->ToggleLanguage();
