@@ -1,6 +1,8 @@
 #include "ControllerSettings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <span>
@@ -8,13 +10,15 @@
 
 #include "CommError.h"
 #include "CommandFrames.h"
+#include "DeclinationBox.h"
 #include "FrameDlg.h"
 #include "GuardedHandler.h"
+#include "IControllerIntents.h"
 #include "ParamTable.h"
+#include "PortConnection.h"
 #include "RestingChoice.h"
 #include "UiTexts.h"
-#include "VexaDlg.h"
-#include "ui_VexaDlg.h"
+#include "WindowActions.h"
 
 namespace {
 
@@ -70,87 +74,103 @@ constexpr BiText kDeclinationQuestion{"您需要立即设置本地磁偏角值�
 
 }  // namespace
 
+CControllerSettings::CControllerSettings(const Controls& controls, DeclinationBox& declination,
+                                         IControllerIntents& session, CPortConnection& port,
+                                         CFrameDlg& frameEditor, IClock& clock, Prompter& prompter,
+                                         IWindowActions& window)
+    : m_controls(controls),
+      m_declination(declination),
+      m_session(session),
+      m_port(port),
+      m_frameEditor(frameEditor),
+      m_clock(clock),
+      m_prompter(prompter),
+      m_window(window) {
+    // The panel's controls show every value the controller reports for their letters.
+    for (const char letter : {'A', 'B', 'P', 'M', 'j', 'Q'})
+        m_session.Cache().Watch(letter, &m_controls.frameType,
+                                [this, letter](int shown) { ShowReadBack(letter, shown); });
+}
+
 void CControllerSettings::BindHandlers() {
-    Ui::CVexaDlg& ui = m_dlg.Ui();
-    Prompter& p = m_dlg.GetPrompter();
+    const Controls& ui = m_controls;
+    Prompter& p = m_prompter;
     // A walk through a list or over a box by the keys sends only where it rests.
     const auto listShows = [this](QComboBox* list, char letter) {
         return [this, list, letter] { return list->currentIndex() + 1 == Cached(letter); };
     };
     const std::tuple<QComboBox*, char, void (CControllerSettings::*)()> lists[] = {
-        {ui.cboFrameType, 'A', &CControllerSettings::OnFrameType},
-        {ui.cboEscRate, 'B', &CControllerSettings::OnEscRate},
-        {ui.cboServoRate, 'P', &CControllerSettings::OnServoRate}};
+        {&ui.frameType, 'A', &CControllerSettings::OnFrameType},
+        {&ui.escRate, 'B', &CControllerSettings::OnEscRate},
+        {&ui.servoRate, 'P', &CControllerSettings::OnServoRate}};
     for (const auto& [list, letter, handler] : lists) {
         auto* rest = new RestingChoice(
-            *list, m_dlg.Clock(), p, [this, handler = handler] { (this->*handler)(); },
+            *list, m_clock, p, [this, handler = handler] { (this->*handler)(); },
             listShows(list, letter));
         QObject::connect(list, &QComboBox::activated, rest, &RestingChoice::Chosen);
     }
-    for (QCheckBox* box : m_dlg.SensorBoxes()) {
+    for (QCheckBox* box : ui.sensors) {
         auto* rest = new RestingChoice(
-            *box, m_dlg.Clock(), p, [this] { OnSensor(); },
+            *box, m_clock, p, [this] { OnSensor(); },
             [this] { return SensorMaskShown() == SensorMaskHeld(); });
         QObject::connect(box, &QCheckBox::clicked, rest, &RestingChoice::Chosen);
     }
-    BindGuarded(ui.btnDeclinationSet, &QPushButton::clicked, &m_dlg.Window(), p,
+    BindGuarded(&ui.declinationSet, &QPushButton::clicked, &ui.declinationSet, p,
                 [this] { OnDeclination(); });
-    BindGuarded(ui.btnFrameEdit, &QPushButton::clicked, &m_dlg.Window(), p,
+    BindGuarded(&ui.frameEdit, &QPushButton::clicked, &ui.frameEdit, p,
                 [this] { OnFrameEditor(); });
-    const std::pair<QPushButton*, const BiText*> hints[] = {{ui.btnFrameHint, &kFrameHint},
-                                                            {ui.btnEscHint, &kEscHint},
-                                                            {ui.btnServoHint, &kServoHint},
-                                                            {ui.btnSensorHint, &kSensorHint}};
+    const std::pair<QPushButton*, const BiText*> hints[] = {{&ui.frameHint, &kFrameHint},
+                                                            {&ui.escHint, &kEscHint},
+                                                            {&ui.servoHint, &kServoHint},
+                                                            {&ui.sensorHint, &kSensorHint}};
     for (const auto& [button, text] : hints)
-        BindGuarded(button, &QPushButton::clicked, &m_dlg.Window(), p,
+        BindGuarded(button, &QPushButton::clicked, button, p,
                     [this, text = text] { Hint(texts::kHintCaption, *text); });
-    BindGuarded(ui.btnDeclinationHint, &QPushButton::clicked, &m_dlg.Window(), p,
+    BindGuarded(&ui.declinationHint, &QPushButton::clicked, &ui.declinationHint, p,
                 [this] { Hint(kDeclinationCaption, kDeclinationHint); });
 }
 
 void CControllerSettings::Hint(const BiText& caption, const BiText& text) {
-    const bool english = m_dlg.IsEnglish();
-    m_dlg.GetPrompter().Message({caption.In(english), text.In(english), PromptButtons::OkCancel,
-                                 PromptIcon::None, PromptAnswer::Ok});
+    const bool english = m_window.IsEnglish();
+    m_prompter.Message({caption.In(english), text.In(english), PromptButtons::OkCancel,
+                        PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CControllerSettings::ShowFrameEditButton(int frameTypeIndex) {
     // Only frame type 16 has an editable geometry; the button shows while it is selected.
     const bool editable = frameTypeIndex == kFrameEditorIndex;
-    m_dlg.Ui().btnFrameEdit->setEnabled(editable);
-    m_dlg.Ui().btnFrameEdit->setVisible(editable);
+    m_controls.frameEdit.setEnabled(editable);
+    m_controls.frameEdit.setVisible(editable);
 }
 
 void CControllerSettings::OnFrameType() {
-    const int index = m_dlg.Ui().cboFrameType->currentIndex();
+    const int index = m_controls.frameType.currentIndex();
     ShowFrameEditButton(index);
     SetParameter('A', index + 1);
     // The controller may change other parameters with the frame type: read everything back.
-    m_dlg.Port().ChangePort();
+    m_port.ChangePort();
 }
 
-void CControllerSettings::OnEscRate() {
-    SetParameter('B', m_dlg.Ui().cboEscRate->currentIndex() + 1);
-}
+void CControllerSettings::OnEscRate() { SetParameter('B', m_controls.escRate.currentIndex() + 1); }
 
 void CControllerSettings::OnServoRate() {
-    SetParameter('P', m_dlg.Ui().cboServoRate->currentIndex() + 1);
+    SetParameter('P', m_controls.servoRate.currentIndex() + 1);
 }
 
 int CControllerSettings::Cached(char letter) const {
-    return m_dlg.Session().Cache()[std::size_t(*CacheSlotOf(letter))];
+    return m_session.Cache()[std::size_t(*CacheSlotOf(letter))];
 }
 
 int CControllerSettings::SensorMaskShown() const {
     int mask = 0;
     for (int bit = 0; bit < 8; ++bit)
-        if (m_dlg.SensorBoxes()[bit]->isChecked()) mask |= 1 << bit;
+        if (m_controls.sensors[bit]->isChecked()) mask |= 1 << bit;
     return mask;
 }
 
 int CControllerSettings::SensorMaskHeld() const {
     // The dispatcher spreads the mask over the cache slots of the eight boxes.
-    const auto bits = m_dlg.Session().Cache().subspan(*CacheSlotOf('M'), 8);
+    const auto bits = m_session.Cache().subspan(*CacheSlotOf('M'), 8);
     int mask = 0;
     for (int bit = 0; bit < 8; ++bit)
         if (bits[bit] != 0) mask |= 1 << bit;
@@ -160,68 +180,60 @@ int CControllerSettings::SensorMaskHeld() const {
 void CControllerSettings::OnSensor() {
     // The eight boxes are the eight bits of the mask, in bit order; only they are read (a box
     // elsewhere that holds no number does not stop the send).
-    const std::array<QCheckBox*, 8> boxes = m_dlg.SensorBoxes();
-    int mask = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        const bool on = boxes[bit]->isChecked();
-        m_dlg.Members().m_nSensor[bit] = on ? 1 : 0;
-        if (on) mask |= 1 << bit;
-    }
-    SetParameter('M', mask);
+    SetParameter('M', SensorMaskShown());
 }
 
 // A send the port refuses leaves the control showing what the controller holds (the cache),
 // not the choice that never reached it; the error is shown as every serial error is.
 void CControllerSettings::SetParameter(char letter, int shown) {
     try {
-        m_dlg.Session().SetParameter(letter, shown);
+        m_session.SetParameter(letter, shown);
     } catch (const CommError&) {
-        ShowReadBack(letter, m_dlg.Session().Cache()[std::size_t(*CacheSlotOf(letter))]);
+        ShowReadBack(letter, Cached(letter));
         throw;
     }
 }
 
 bool CControllerSettings::DeclinationFits(int declination) {
-    const ShownRange range = *ShownRangeOf('Q', m_dlg.Session().FirmwareVersion());
+    const ShownRange range = *ShownRangeOf('Q', m_session.FirmwareVersion());
     if (range.Contains(declination)) return true;
-    const bool english = m_dlg.Members().m_bEnglish;
-    m_dlg.GetPrompter().Message(
-        {kMessageCaption.In(english),
-         kDeclinationOutOfRange.In(english).arg(range.minimum).arg(range.maximum),
-         PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+    const bool english = m_window.IsEnglish();
+    m_prompter.Message({kMessageCaption.In(english),
+                        kDeclinationOutOfRange.In(english).arg(range.minimum).arg(range.maximum),
+                        PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
     return false;
 }
 
 void CControllerSettings::OnDeclination() {
-    const bool english = m_dlg.IsEnglish();
-    const PromptAnswer answer = m_dlg.GetPrompter().Message(
-        {kDeclinationCaption.In(english), kDeclinationQuestion.In(english), PromptButtons::OkCancel,
-         PromptIcon::None, PromptAnswer::Ok});
+    const bool english = m_window.IsEnglish();
+    const PromptAnswer answer =
+        m_prompter.Message({kDeclinationCaption.In(english), kDeclinationQuestion.In(english),
+                            PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
     // A box that does not hold a whole number, or a declination the four digits cannot carry,
     // sends nothing: the controller would otherwise get a stale or a wrong value.
-    if (!m_dlg.UpdateData(true)) return;
-    const int declination = m_dlg.Members().m_nDeclination;
+    if (!m_declination.Take()) return;
+    const int declination = m_declination.Degrees();
     if (!DeclinationFits(declination)) return;
-    m_dlg.UpdateData(false);
-    m_dlg.Session().SetDeclination(declination);
+    m_declination.Show();
+    m_session.SetDeclination(declination);
 }
 
 void CControllerSettings::OnFrameEditor() {
-    m_dlg.Port().ChangePort();
+    m_port.ChangePort();
     OpenFrameEditorOnReadBack();
 }
 
 // The full read-back a port opening has started goes on; the frame geometry is asked for once
 // it has ended, so that the replies of the two chains never mix on the line.
 void CControllerSettings::OpenFrameEditorOnReadBack() {
-    m_dlg.FrameEditor().Open();
-    if (!m_dlg.Session().PortOpen()) return;  // the status says why; nothing can be read
-    m_dlg.Session().ReadFrame();
+    m_frameEditor.Open();
+    if (!m_port.IsOpen()) return;  // the status says why; nothing can be read
+    m_session.ReadFrame();
 }
 
 bool CControllerSettings::ShowReadBack(char letter, int shown) {
-    Ui::CVexaDlg& ui = m_dlg.Ui();
+    const Controls& ui = m_controls;
     auto select = [shown](QComboBox* list) {
         if (shown < 1 || shown > list->count()) return;
         const QSignalBlocker blocker(list);
@@ -229,33 +241,30 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
     };
     switch (letter) {
         case 'A':
-            select(ui.cboFrameType);
+            select(&ui.frameType);
             if (shown >= 1) ShowFrameEditButton(shown - 1);
             return true;
         case 'B':
-            select(ui.cboEscRate);
+            select(&ui.escRate);
             return true;
         case 'P':
-            select(ui.cboServoRate);
+            select(&ui.servoRate);
             return true;
         case 'M': {
             // The dispatcher has spread the mask over the cache slots of the eight boxes.
-            const auto bits = m_dlg.Session().Cache().subspan(*CacheSlotOf('M'), 8);
-            std::copy(bits.begin(), bits.end(), m_dlg.Members().m_nSensor.begin());
-            for (int bit = 0; bit < 8; ++bit)
-                m_dlg.SensorBoxes()[bit]->setChecked(m_dlg.Members().m_nSensor[bit] != 0);
+            const auto bits = m_session.Cache().subspan(*CacheSlotOf('M'), 8);
+            for (int bit = 0; bit < 8; ++bit) ui.sensors[bit]->setChecked(bits[bit] != 0);
             return true;
         }
         case 'j':
             // The reference set the controller holds: the list entry of the same index.
-            if (shown >= 0 && shown < ui.cboRestore->count()) {
-                const QSignalBlocker blocker(ui.cboRestore);
-                ui.cboRestore->setCurrentIndex(shown);
+            if (shown >= 0 && shown < ui.restoreList.count()) {
+                const QSignalBlocker blocker(&ui.restoreList);
+                ui.restoreList.setCurrentIndex(shown);
             }
             return true;
         case 'Q':
-            m_dlg.Members().m_nDeclination = shown;
-            ui.edtDeclination->setText(QString::number(shown));
+            m_declination.Set(shown);
             return true;
         default:
             return false;

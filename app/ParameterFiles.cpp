@@ -1,6 +1,8 @@
 #include "ParameterFiles.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QPushButton>
 #include <QTimer>
 #include <utility>
 #include <variant>
@@ -9,6 +11,7 @@
 #include "BulkWriteChain.h"
 #include "ClosedListGuard.h"
 #include "ControllerSession.h"
+#include "DeclinationBox.h"
 #include "GuardedHandler.h"
 #include "KeptFiles.h"
 #include "OutOfRangeNote.h"
@@ -18,8 +21,7 @@
 #include "ParameterExport.h"
 #include "ParameterFileReader.h"
 #include "Prompter.h"
-#include "VexaDlg.h"
-#include "ui_VexaDlg.h"
+#include "WindowActions.h"
 
 namespace {
 
@@ -97,43 +99,51 @@ constexpr BiText kRestoreLineLost{
 
 }  // namespace
 
-CParameterFiles::CParameterFiles(IMainWindowParts& dlg, QString backupFolder)
-    : m_dlg(dlg), m_backupFolder(std::move(backupFolder)) {}
+CParameterFiles::CParameterFiles(const Controls& controls, CControllerSession& session,
+                                 DeclinationBox& declination, Prompter& prompter,
+                                 IWindowActions& window, QString backupFolder)
+    : m_controls(controls),
+      m_session(session),
+      m_declination(declination),
+      m_prompter(prompter),
+      m_window(window),
+      m_backupFolder(std::move(backupFolder)) {}
+
+bool CParameterFiles::English() const { return m_window.IsEnglish(); }
 
 void CParameterFiles::BindHandlers() {
-    Ui::CVexaDlg& ui = m_dlg.Ui();
-    Prompter& p = m_dlg.GetPrompter();
-    BindGuarded(ui.btnSaveData, &QPushButton::clicked, &m_dlg.Window(), p, [this] { Save(); });
-    BindGuarded(ui.btnRestoreHint, &QPushButton::clicked, &m_dlg.Window(), p,
+    Prompter& p = m_prompter;
+    BindGuarded(&m_controls.save, &QPushButton::clicked, &m_controls.save, p, [this] { Save(); });
+    BindGuarded(&m_controls.restoreHint, &QPushButton::clicked, &m_controls.restoreHint, p,
                 [this] { ShowHint(); });
-    QComboBox* list = ui.cboRestore;
+    QComboBox* list = &m_controls.restoreList;
     new ClosedListGuard(list);
-    BindGuarded(list, &QComboBox::activated, &m_dlg.Window(), p,
+    BindGuarded(list, &QComboBox::activated, list, p,
                 [this, list] { OnRestoreChoice(list->currentIndex()); });
 }
 
 void CParameterFiles::Save() {
-    Prompter& prompter = m_dlg.GetPrompter();
+    Prompter& prompter = m_prompter;
     const PromptAnswer answer =
-        prompter.Message({kCaption.In(m_dlg.IsEnglish()), kSaveQuestion.In(m_dlg.IsEnglish()),
+        prompter.Message({kCaption.In(English()), kSaveQuestion.In(English()),
                           PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
     if (answer != PromptAnswer::Ok) return;
     FileRequest request;
-    request.filter = kSaveFilter.In(m_dlg.IsEnglish());
+    request.filter = kSaveFilter.In(English());
     request.defaultExtension = QStringLiteral(".txt");
     request.defaultName = QStringLiteral("QZMC_Data");
     request.kind = FileKind::ParameterSave;
     const std::optional<QString> path = prompter.SaveFile(request);
     if (!path) return;
-    const int port = m_dlg.Ui().cboPort->currentIndex() + 1;
-    const QByteArray bytes = ParameterFileBytes(m_dlg.Session().Cache(), port, ExportVersion());
+    const int port = m_controls.portList.currentIndex() + 1;
+    const QByteArray bytes = ParameterFileBytes(m_session.Cache(), port, ExportVersion());
     if (const std::optional<QString> reason = SaveParameterFile(*path, bytes)) {
-        Warn(kSaveFailed.In(m_dlg.IsEnglish()).arg(*path, *reason));
+        Warn(kSaveFailed.In(English()).arg(*path, *reason));
         return;
     }
-    QString status = kSavedTo.In(m_dlg.IsEnglish()).arg(QDir::toNativeSeparators(*path));
+    QString status = kSavedTo.In(English()).arg(QDir::toNativeSeparators(*path));
     if (const QString held = HeldOutOfRangeNote(); !held.isEmpty())
-        status += (m_dlg.IsEnglish() ? QStringLiteral(". ") : QStringLiteral("。")) + held;
+        status += (English() ? QStringLiteral(". ") : QStringLiteral("。")) + held;
     ShowStatus(status);
 }
 
@@ -141,7 +151,7 @@ void CParameterFiles::OnRestoreChoice(int entry) {
     if (entry < 0) return;
     if (entry < kFileEntry) {
         BackUpBefore(QStringLiteral("reference"));
-        m_dlg.Session().LoadReferenceSet(entry);
+        m_session.LoadReferenceSet(entry);
         return;
     }
     RestoreFromFile();
@@ -149,16 +159,16 @@ void CParameterFiles::OnRestoreChoice(int entry) {
 
 void CParameterFiles::RestoreFromFile() {
     FileRequest request;
-    request.filter = kOpenFilter.In(m_dlg.IsEnglish());
+    request.filter = kOpenFilter.In(English());
     request.defaultExtension = QStringLiteral("*.txt");
     request.kind = FileKind::ParameterRestore;
     request.wholeNames = true;
     // The backups folder is offered beside the usual places, so that one is found at once.
     if (const QString& backups = m_backupFolder; !backups.isEmpty() && !MakeKeptFolder(backups))
         request.sidebarFolders << backups;
-    const std::optional<QString> path = m_dlg.GetPrompter().OpenFile(request);
+    const std::optional<QString> path = m_prompter.OpenFile(request);
     if (!path) return;
-    const bool english = m_dlg.IsEnglish();
+    const bool english = English();
     const auto read = ReadRestorableFile(*path);
     if (const auto* refusal = std::get_if<RestoreFileRefusal>(&read)) {
         Warn(refusal->problem
@@ -167,9 +177,9 @@ void CParameterFiles::RestoreFromFile() {
         return;
     }
     BackUpBefore(QStringLiteral("restore"));
-    m_dlg.UpdateData(true);
+    m_declination.Take();
     m_restored.reset();
-    m_dlg.Session().Restore(std::get<ParameterValues>(read));
+    m_session.Restore(std::get<ParameterValues>(read));
     m_restored = std::get<ParameterValues>(read);
 }
 
@@ -177,15 +187,15 @@ void CParameterFiles::KeepForUpgrade() {
     m_upgradeKept.reset();
     m_bUpgradeReadBackDue = false;
     if (m_record.IsComplete())
-        m_upgradeKept = SavedValues(m_dlg.Session().Cache(), m_dlg.Session().FirmwareVersion());
+        m_upgradeKept = SavedValues(m_session.Cache(), m_session.FirmwareVersion());
 }
 
 void CParameterFiles::UpgradeSucceeded() { m_bUpgradeReadBackDue = m_upgradeKept.has_value(); }
 
 QString CParameterFiles::OfferPutBack(const ParameterValues& kept) {
-    const bool english = m_dlg.IsEnglish();
+    const bool english = English();
     const std::vector<ParameterDifference> changed =
-        DiffParameters(kept, m_dlg.Session().Cache(), m_dlg.Session().FirmwareVersion());
+        DiffParameters(kept, m_session.Cache(), m_session.FirmwareVersion());
     if (changed.empty()) return kKeptEverything.In(english);
     QStringList changes;
     for (const ParameterDifference& d : changed)
@@ -195,27 +205,28 @@ QString CParameterFiles::OfferPutBack(const ParameterValues& kept) {
                        .arg(d.file)
                        .arg(d.controller);
     // Asked once the read-back's receive event is over.
-    QTimer::singleShot(0, &m_dlg.Window(), [this, kept, changes] { AskPutBack(kept, changes); });
+    QTimer::singleShot(0, &m_controls.restoreList,
+                       [this, kept, changes] { AskPutBack(kept, changes); });
     return {};
 }
 
 void CParameterFiles::AskPutBack(const ParameterValues& kept, const QStringList& changes) {
-    const bool english = m_dlg.IsEnglish();
+    const bool english = English();
     const QString text =
         kPutBackQuestion.In(english).arg(changes.size()).arg(changes.join(QLatin1Char('\r')));
     const PromptAnswer answer =
-        m_dlg.GetPrompter().Message({kCaption.In(english), text, PromptButtons::YesNo,
-                                     PromptIcon::Question, PromptAnswer::Yes});
+        m_prompter.Message({kCaption.In(english), text, PromptButtons::YesNo, PromptIcon::Question,
+                            PromptAnswer::Yes});
     if (answer != PromptAnswer::Yes) return ShowStatus(kNotPutBack.In(english));
-    RunGuarded(m_dlg.GetPrompter(), [this, &kept] {
+    RunGuarded(m_prompter, [this, &kept] {
         m_restored.reset();
-        m_dlg.Session().Restore(kept);
+        m_session.Restore(kept);
         m_restored = kept;
     });
 }
 
 QString CParameterFiles::RestoreResult(const std::string& differing) const {
-    const bool english = m_dlg.IsEnglish();
+    const bool english = English();
     const int confirmed = int(kBulkWriteOrder.size() - differing.size());
     if (differing.empty()) return kRestoreConfirmed.In(english).arg(confirmed);
     return kRestoreDiffers.In(english)
@@ -228,14 +239,14 @@ void CParameterFiles::OnReadBackFinished() {
     m_record.OnReadBackFinished();
     QStringList status;
     if (const std::optional<ParameterValues> restored = std::exchange(m_restored, std::nullopt)) {
-        const std::string differing = LettersNotReadBack(*restored, m_dlg.Session().Cache(),
-                                                         m_dlg.Session().FirmwareVersion());
+        const std::string differing =
+            LettersNotReadBack(*restored, m_session.Cache(), m_session.FirmwareVersion());
         status << RestoreResult(differing);
         // Posted: this runs inside the receive event that took the last reply.
         if (!differing.empty()) {
             const QString letters = QString::fromStdString(differing);
-            QTimer::singleShot(0, m_dlg.Ui().cboRestore, [this, letters] {
-                Warn(kRestoreNotTaken.In(m_dlg.IsEnglish()).arg(letters));
+            QTimer::singleShot(0, &m_controls.restoreList, [this, letters] {
+                Warn(kRestoreNotTaken.In(English()).arg(letters));
             });
         }
     }
@@ -245,7 +256,7 @@ void CParameterFiles::OnReadBackFinished() {
             status << kept;
     if (!m_strBackupNote.isEmpty()) status << std::exchange(m_strBackupNote, QString());
     if (!status.isEmpty())
-        ShowStatus(status.join(m_dlg.IsEnglish() ? QStringLiteral(". ") : QStringLiteral("。")));
+        ShowStatus(status.join(English() ? QStringLiteral(". ") : QStringLiteral("。")));
 }
 
 void CParameterFiles::OnReadBackIncomplete() {
@@ -260,11 +271,11 @@ void CParameterFiles::OnReadBackIncomplete() {
 std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action) {
     const QString& folder = m_backupFolder;
     if (folder.isEmpty()) return std::nullopt;
-    const BackupSource source = BackupSource::FromReadBack(m_record, m_dlg.Session().Cache(),
-                                                           m_dlg.Session().FirmwareVersion(),
-                                                           m_dlg.Ui().cboPort->currentIndex() + 1);
+    const BackupSource source =
+        BackupSource::FromReadBack(m_record, m_session.Cache(), m_session.FirmwareVersion(),
+                                   m_controls.portList.currentIndex() + 1);
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
-    QString note = outcome.Describe(m_dlg.IsEnglish());
+    QString note = outcome.Describe(English());
     if (outcome.kind == BackupOutcome::Kind::Written)
         if (const QString held = HeldOutOfRangeNote(); !held.isEmpty())
             note += QLatin1Char(' ') + held;
@@ -274,36 +285,32 @@ std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action
 }
 
 int CParameterFiles::ExportVersion() const {
-    const int version = m_dlg.Session().FirmwareVersion();
+    const int version = m_session.FirmwareVersion();
     return version != 0 ? version : kGimbalOffsetLastVersion + 1;
 }
 
 QString CParameterFiles::HeldOutOfRangeNote() const {
-    return DescribeHeldOutOfRange(
-        ParametersHeldOutOfRange(m_record.WireValues(), m_dlg.Session().Cache(),
-                                 m_dlg.Session().FirmwareVersion()),
-        m_dlg.IsEnglish());
+    return DescribeHeldOutOfRange(ParametersHeldOutOfRange(m_record.WireValues(), m_session.Cache(),
+                                                           m_session.FirmwareVersion()),
+                                  English());
 }
 
-void CParameterFiles::ShowStatus(const QString& text) {
-    m_dlg.Members().m_strStatus = text;
-    m_dlg.Ui().edtStatus->setText(text);
-}
+void CParameterFiles::ShowStatus(const QString& text) { m_window.ShowStatus(text); }
 
 void CParameterFiles::ShowHint() {
-    const bool english = m_dlg.IsEnglish();
-    m_dlg.GetPrompter().Message({texts::kHintCaption.In(english), kRestoreHint.In(english),
-                                 PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
+    const bool english = English();
+    m_prompter.Message({texts::kHintCaption.In(english), kRestoreHint.In(english),
+                        PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Ok});
 }
 
 void CParameterFiles::OnRestoreStopped(char letter, bool lineLost) {
     m_restored.reset();
-    const bool english = m_dlg.IsEnglish();
+    const bool english = English();
     const BiText& text = lineLost ? kRestoreLineLost : kRestoreStopped;
     Warn(text.In(english).arg(RestoreLinkName(letter, english)));
 }
 
 void CParameterFiles::Warn(const QString& text) {
-    m_dlg.GetPrompter().Message({kCaption.In(m_dlg.IsEnglish()), text, PromptButtons::Ok,
-                                 PromptIcon::Warning, PromptAnswer::Ok});
+    m_prompter.Message(
+        {kCaption.In(English()), text, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }

@@ -3,10 +3,16 @@
 #include <QString>
 #include <optional>
 
-#include "MainWindowParts.h"
 #include "ParameterBackup.h"
 #include "ParameterRestore.h"
 #include "ReadBackRecord.h"
+
+class CControllerSession;
+class DeclinationBox;
+class IWindowActions;
+class Prompter;
+class QComboBox;
+class QPushButton;
 
 // The upper panel's parameter files: button 1015 saves the cached parameters to a text file,
 // list 1099 loads one of the controller's reference sets or restores a saved file, button 1100
@@ -16,8 +22,18 @@ public:
     // Entry of list 1099 that restores a saved file; the entries before it are reference sets.
     static constexpr int kFileEntry = 4;
 
+    // The panel's controls this class reads and writes.
+    struct Controls {
+        QPushButton& save;         // 1015
+        QPushButton& restoreHint;  // 1100
+        QComboBox& restoreList;    // 1099
+        QComboBox& portList;       // the port a saved file and a backup name
+    };
+
     // Backups go into `backupFolder`; none are written when it is empty.
-    CParameterFiles(IMainWindowParts& dlg, QString backupFolder);
+    CParameterFiles(const Controls& controls, CControllerSession& session,
+                    DeclinationBox& declination, Prompter& prompter, IWindowActions& window,
+                    QString backupFolder);
 
     void BindHandlers();
     void Save();
@@ -66,7 +82,13 @@ private:
     // given the letters read back otherwise.
     QString RestoreResult(const std::string& differing) const;
 
-    IMainWindowParts& m_dlg;
+    bool English() const;
+
+    Controls m_controls;
+    CControllerSession& m_session;
+    DeclinationBox& m_declination;
+    Prompter& m_prompter;
+    IWindowActions& m_window;
     ReadBackRecord m_record;
     // The values from before an upgrade, and whether its successful upload's read-back is due.
     std::optional<ParameterValues> m_upgradeKept;

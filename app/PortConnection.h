@@ -1,16 +1,22 @@
 #pragma once
 
-#include "MainWindowParts.h"
 #include "PortFile.h"
 
 struct BiText;
+class CControllerSession;
+class CCustomPage;
+class DeclinationBox;
+class IWindowActions;
+class Prompter;
+class QComboBox;
 
 // Opening the controller's port and starting the read-back: at start-up from the port file,
-// on refresh, on a change of the port list, and the hint of the port button.
+// on refresh, on a change of the port list (1061), and the hint of the port button.
 class CPortConnection {
 public:
-    explicit CPortConnection(IMainWindowParts& dlg, PortFile file = PortFile())
-        : m_dlg(dlg), m_file(std::move(file)) {}
+    CPortConnection(CControllerSession& session, QComboBox& portList, CCustomPage& customPage,
+                    DeclinationBox& declination, Prompter& prompter, IWindowActions& window,
+                    PortFile file = PortFile());
 
     // Opens the port at 115200 8N1 if it is closed; records the port number in the port file
     // once it has opened.
@@ -27,6 +33,12 @@ public:
     // A running live display is switched off while the port is open; the page shows it stopped.
     void StopLiveDisplay();
 
+    bool IsOpen() const;
+    // The last port open failed or the line was lost (the status says the port is not open).
+    bool OpenFailed() const { return m_openFailed; }
+    // The line was lost: the port counts as not opened until it opens again.
+    void LineLost() { m_openFailed = true; }
+
 private:
     void ClosePort();
     void StartReadBack();
@@ -34,7 +46,13 @@ private:
     void RecordPort();
     void ReportFileProblem(const BiText& text, const QString& problem);
 
-    IMainWindowParts& m_dlg;
+    CControllerSession& m_session;
+    QComboBox& m_portList;
+    CCustomPage& m_customPage;
+    DeclinationBox& m_declination;
+    Prompter& m_prompter;
+    IWindowActions& m_window;
     PortFile m_file;
-    bool m_bFileProblemReported = false;  // told once per run, not at every refresh or port change
+    bool m_openFailed = false;
+    bool m_fileProblemReported = false;  // told once per run, not at every refresh or port change
 };

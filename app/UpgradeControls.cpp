@@ -9,16 +9,15 @@
 #include <QTimer>
 
 #include "ControlLookup.h"
-#include "FrameDlg.h"
+#include "ControllerSession.h"
 #include "GuardedHandler.h"
 #include "ParamTable.h"
 #include "ParameterFiles.h"
+#include "PortConnection.h"
 #include "Prompter.h"
-#include "ControllerSession.h"
 #include "ResourceIds.h"
 #include "UiTexts.h"
-#include "VexaDlg.h"
-#include "ui_VexaDlg.h"
+#include "WindowActions.h"
 
 namespace {
 
@@ -98,41 +97,46 @@ bool HeldDuringUpload(QWidget* control, QWidget* pages, QWidget* language) {
 
 }  // namespace
 
-CUpgradeControls::CUpgradeControls(IMainWindowParts& dlg)
-    : m_dlg(dlg) {}
+CUpgradeControls::CUpgradeControls(const Controls& controls, CControllerSession& session,
+                                   CPortConnection& port, CParameterFiles& files,
+                                   Prompter& prompter, IWindowActions& window)
+    : m_controls(controls),
+      m_session(session),
+      m_port(port),
+      m_files(files),
+      m_prompter(prompter),
+      m_window(window) {}
+
+bool CUpgradeControls::English() const { return m_window.IsEnglish(); }
 
 void CUpgradeControls::BindHandlers() {
-    Ui::CVexaDlg& ui = m_dlg.Ui();
-    Prompter& p = m_dlg.GetPrompter();
-    BindGuarded(ui.btnSelectFw, &QPushButton::clicked, &m_dlg.Window(), p,
+    Prompter& p = m_prompter;
+    BindGuarded(&m_controls.selectFile, &QPushButton::clicked, &m_controls.selectFile, p,
                 [this] { OnSelectFirmwareFile(); });
-    BindGuarded(ui.btnStartUpgrade, &QPushButton::clicked, &m_dlg.Window(), p, [this] { OnStartUpgrade(); });
-    ui.prgUpload->setTextVisible(false);
-    ui.prgUpload->setStyleSheet(
+    BindGuarded(&m_controls.start, &QPushButton::clicked, &m_controls.start, p,
+                [this] { OnStartUpgrade(); });
+    m_controls.bar.setTextVisible(false);
+    m_controls.bar.setStyleSheet(
         QStringLiteral("QProgressBar::chunk { background-color: rgb(0, 0, 255); }"));
 }
 
 void CUpgradeControls::OnSelectFirmwareFile() {
-    QLineEdit* pathBox = m_dlg.Ui().edtFwPath;
-    m_dlg.Members().m_strFwPath = kSelectHint.In(m_dlg.Members().m_bEnglish);
-    pathBox->setText(m_dlg.Members().m_strFwPath);
+    QLineEdit* pathBox = &m_controls.path;
+    pathBox->setText(kSelectHint.In(English()));
     FileRequest request;
-    request.filter = kFileFilter.In(m_dlg.IsEnglish());
+    request.filter = kFileFilter.In(English());
     request.defaultExtension = QStringLiteral("*.bin");
     request.kind = FileKind::Firmware;
-    const std::optional<QString> chosen = m_dlg.GetPrompter().OpenFile(request);
+    const std::optional<QString> chosen = m_prompter.OpenFile(request);
     if (!chosen) {
         // Cancelled: nothing to tell, and the choice made before (if any) stands.
-        if (m_fwImage.IsLoaded() && m_dlg.Ui().btnStartUpgrade->isEnabled()) {
-            m_dlg.Members().m_strFwPath = m_fwImage.Path();
+        if (m_fwImage.IsLoaded() && m_controls.start.isEnabled())
             pathBox->setText(m_fwImage.Path());
-        } else {
-            m_dlg.Ui().btnStartUpgrade->setEnabled(false);
-        }
+        else
+            m_controls.start.setEnabled(false);
         return;
     }
     const QString path = *chosen;
-    m_dlg.Members().m_strFwPath = path;
     pathBox->setText(path);
     switch (FirmwareImage::CheckName(path)) {
         case FirmwareCheck::Ok:
@@ -144,64 +148,59 @@ void CUpgradeControls::OnSelectFirmwareFile() {
     }
     if (m_fwImage.Read(path) != FirmwareCheck::Ok) {
         if (FirmwareImage::IsTooLarge(path))
-            return FileRefused(kFileTooLarge.In(m_dlg.Members().m_bEnglish).arg(FirmwareImage::kLargestFile));
+            return FileRefused(kFileTooLarge.In(English()).arg(FirmwareImage::kLargestFile));
         return FileRefused(kCorruptFile);
     }
-    m_dlg.Ui().btnStartUpgrade->setEnabled(true);
+    m_controls.start.setEnabled(true);
 }
 
-void CUpgradeControls::FileRefused(const BiText& message) {
-    FileRefused(message.In(m_dlg.Members().m_bEnglish));
-}
+void CUpgradeControls::FileRefused(const BiText& message) { FileRefused(message.In(English())); }
 
 void CUpgradeControls::FileRefused(const QString& text) {
     m_fwImage.Clear();
     // The refused file's path goes with the start button: the box asks for a file again.
-    m_dlg.Ui().btnStartUpgrade->setEnabled(false);
-    m_dlg.Members().m_strFwPath = kSelectHint.In(m_dlg.Members().m_bEnglish);
-    m_dlg.Ui().edtFwPath->setText(m_dlg.Members().m_strFwPath);
-    m_dlg.GetPrompter().Message({texts::kMessageCaption.In(m_dlg.Members().m_bEnglish), text, PromptButtons::Ok,
-                              PromptIcon::None, PromptAnswer::Ok});
+    m_controls.start.setEnabled(false);
+    m_controls.path.setText(kSelectHint.In(English()));
+    m_prompter.Message({texts::kMessageCaption.In(English()), text, PromptButtons::Ok,
+                        PromptIcon::None, PromptAnswer::Ok});
 }
 
-bool CUpgradeControls::IsRunning() const { return m_dlg.Session().UploadRunning(); }
+bool CUpgradeControls::IsRunning() const { return m_session.UploadRunning(); }
 
 void CUpgradeControls::OnStartUpgrade() {
     if (IsRunning() || !m_fwImage.IsLoaded()) return;
     // A port lost earlier (or never opened) is opened again from the port file; when that
     // fails the operator is told why and nothing starts.
-    if (!m_dlg.Session().PortOpen() && !m_dlg.Port().OpenFromFile()) return;
-    const std::optional<BackupOutcome> backup =
-        m_dlg.Files().BackUpBefore(QStringLiteral("upgrade"));
+    if (!m_session.PortOpen() && !m_port.OpenFromFile()) return;
+    const std::optional<BackupOutcome> backup = m_files.BackUpBefore(QStringLiteral("upgrade"));
     if (!ConfirmReplace(backup)) return;
-    m_dlg.Files().KeepForUpgrade();
+    m_files.KeepForUpgrade();
     // The stream's frames would mix into the boot loader's answers: the page shows it stopped,
     // and the session switches it off before the device tag is asked.
-    m_dlg.Port().StopLiveDisplay();
+    m_port.StopLiveDisplay();
     SetEnabled(kSettingControls, false);
     HoldLine();
-    m_dlg.Session().StartUpload(m_fwImage, *this);
+    m_session.StartUpload(m_fwImage, *this);
 }
 
 bool CUpgradeControls::ConfirmReplace(const std::optional<BackupOutcome>& backup) {
-    const bool english = m_dlg.IsEnglish();
-    const int version = m_dlg.Session().FirmwareVersion();
+    const bool english = English();
+    const int version = m_session.FirmwareVersion();
     const QString versionText =
         version != 0 ? FirmwareVersionText(version) : kVersionUnknown.In(english);
     const QString backupText = backup ? backup->Describe(english) : kNoBackup.In(english);
     const QString text = kReplaceQuestion.In(english).arg(
         QDir::toNativeSeparators(m_fwImage.Path()), QString::number(m_fwImage.Total() - 1),
         versionText, backupText);
-    return m_dlg.GetPrompter().Message({texts::kMessageCaption.In(english), text,
-                                        PromptButtons::OkCancel, PromptIcon::Question,
-                                        PromptAnswer::Ok}) == PromptAnswer::Ok;
+    return m_prompter.Message({texts::kMessageCaption.In(english), text, PromptButtons::OkCancel,
+                               PromptIcon::Question, PromptAnswer::Ok}) == PromptAnswer::Ok;
 }
 
 int CUpgradeControls::ShownPercent(int percent) { return std::min(percent, kMostPercent); }
 
 void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
-    const bool english = m_dlg.Members().m_bEnglish != 0;
-    QProgressBar* bar = m_dlg.Ui().prgUpload;
+    const bool english = English();
+    QProgressBar* bar = &m_controls.bar;
     switch (progress.step) {
         case UploadStep::AskingDeviceTag:
             return ShowStatus(texts::kPortNotOpened.In(english));
@@ -223,7 +222,7 @@ void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
 }
 
 void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
-    QProgressBar* bar = m_dlg.Ui().prgUpload;
+    QProgressBar* bar = &m_controls.bar;
     if (outcome.result != UploadResult::Succeeded) {
         Message(texts::kMessageCaption, FailureMessage(outcome));
         bar->hide();
@@ -232,34 +231,34 @@ void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
         // another file chosen.
         ReleaseLine();
         GiveControlsBack();
-        const bool english = m_dlg.IsEnglish();
+        const bool english = English();
         const QString status = kRetryStatus.In(english).arg(FailureCause(outcome).In(english));
         // A lost line is also told to the window, which then says the port is not open; this
         // status follows it.
         if (outcome.result == UploadResult::LineLost)
-            QTimer::singleShot(0, &m_dlg.Window(), [this, status] { ShowStatus(status); });
+            QTimer::singleShot(0, &m_controls.window, [this, status] { ShowStatus(status); });
         else
             ShowStatus(status);
-        m_dlg.TellUpgradeEnded(false);
+        m_window.TellUpgradeEnded(false);
         return;
     }
     ShowBar(outcome.packet + 1);
-    ShowStatus(kFinished.In(m_dlg.Members().m_bEnglish).arg(ShownPercent(outcome.percent)));
+    ShowStatus(kFinished.In(English()).arg(ShownPercent(outcome.percent)));
     Message(kSuccessCaption, kSuccess);
     ReleaseLine();
     GiveControlsBack();
     // The session reads the new firmware back once this returns; its values are offered back
     // when they differ from those kept before the upgrade.
-    m_dlg.Files().UpgradeSucceeded();
+    m_files.UpgradeSucceeded();
     bar->hide();
-    ShowStatus(texts::kPortOpened.In(m_dlg.Members().m_bEnglish));
-    m_dlg.TellUpgradeEnded(true);
+    ShowStatus(texts::kPortOpened.In(English()));
+    m_window.TellUpgradeEnded(true);
 }
 
 void CUpgradeControls::GiveControlsBack() {
     SetEnabled(kSettingControls, true);
     SetEnabled(kAlsoAfterSuccess, true);
-    m_dlg.Ui().btnStartUpgrade->setEnabled(m_fwImage.IsLoaded());
+    m_controls.start.setEnabled(m_fwImage.IsLoaded());
 }
 
 const BiText& CUpgradeControls::FailureCause(const UploadOutcome& outcome) {
@@ -295,35 +294,32 @@ const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
 }
 
 void CUpgradeControls::Message(const BiText& caption, const BiText& text) {
-    const bool english = m_dlg.Members().m_bEnglish != 0;
-    m_dlg.GetPrompter().Message({caption.In(english), text.In(english), PromptButtons::Ok,
-                              PromptIcon::None, PromptAnswer::Ok});
+    const bool english = English();
+    m_prompter.Message({caption.In(english), text.In(english), PromptButtons::Ok, PromptIcon::None,
+                        PromptAnswer::Ok});
 }
 
-void CUpgradeControls::ShowStatus(const QString& status) {
-    m_dlg.Members().m_strStatus = status;
-    m_dlg.Ui().edtStatus->setText(status);
-}
+void CUpgradeControls::ShowStatus(const QString& status) { m_window.ShowStatus(status); }
 
 void CUpgradeControls::ShowBar(quint32 value) {
     // The last steps count past the bar's end; the bar then stays full.
-    QProgressBar* bar = m_dlg.Ui().prgUpload;
+    QProgressBar* bar = &m_controls.bar;
     bar->setValue(int(std::min<quint32>(value, quint32(bar->maximum()))));
 }
 
 void CUpgradeControls::HoldLine() {
     m_held.clear();
-    QWidget& window = m_dlg.Window();
-    QWidget* pages = m_dlg.Ui().tabPages;
-    QWidget* language = m_dlg.Ui().btnLanguage;
+    QWidget& window = m_controls.window;
+    QWidget* pages = &m_controls.pages;
+    QWidget* language = &m_controls.language;
     for (QWidget* control : window.findChildren<QWidget*>()) {
         if (!HeldDuringUpload(control, pages, language)) continue;
         m_held.emplace_back(control, control->isEnabled());
         control->setEnabled(false);
     }
     // The frame editor sends from its own window.
-    m_held.emplace_back(&m_dlg.FrameEditor(), m_dlg.FrameEditor().isEnabled());
-    m_dlg.FrameEditor().setEnabled(false);
+    m_held.emplace_back(&m_controls.frameEditor, m_controls.frameEditor.isEnabled());
+    m_controls.frameEditor.setEnabled(false);
 }
 
 void CUpgradeControls::ReleaseLine() {
@@ -333,5 +329,5 @@ void CUpgradeControls::ReleaseLine() {
 }
 
 void CUpgradeControls::SetEnabled(std::initializer_list<int> ids, bool enabled) {
-    for (int id : ids) FindControl(&m_dlg.Window(), id)->setEnabled(enabled);
+    for (int id : ids) FindControl(&m_controls.window, id)->setEnabled(enabled);
 }

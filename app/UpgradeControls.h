@@ -1,7 +1,5 @@
 #pragma once
 
-#include "MainWindowParts.h"
-
 #include <QPointer>
 #include <optional>
 #include <utility>
@@ -13,6 +11,14 @@
 #include "IUploadListener.h"
 #include "ParameterBackup.h"
 
+class CControllerSession;
+class CParameterFiles;
+class CPortConnection;
+class IWindowActions;
+class Prompter;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 // The main window's firmware upgrade: the file button 1001 with the path box 1028, the upgrade
@@ -29,7 +35,20 @@ public:
         "The firmware upgrade is running: closing now breaks it off!\r\r"
         "Are you sure to close the Window？"};
 
-    explicit CUpgradeControls(IMainWindowParts& dlg);
+    // The window's controls this class reads, writes and holds.
+    struct Controls {
+        QWidget& window;  // every control of it that would reach the line is held while uploading
+        QPushButton& selectFile;  // 1001
+        QPushButton& start;       // 1043
+        QLineEdit& path;          // 1028
+        QProgressBar& bar;        // 1075
+        QWidget& pages;           // the tab control: held as a whole
+        QWidget& language;        // the one button of the panel that stays usable
+        QWidget& frameEditor;     // sends from its own window
+    };
+
+    CUpgradeControls(const Controls& controls, CControllerSession& session, CPortConnection& port,
+                     CParameterFiles& files, Prompter& prompter, IWindowActions& window);
 
     void BindHandlers();
     void OnSelectFirmwareFile();  // button 1001
@@ -58,7 +77,14 @@ private:
     void SetEnabled(std::initializer_list<int> ids, bool enabled);
     static const BiText& FailureMessage(const UploadOutcome& outcome);
 
-    IMainWindowParts& m_dlg;
+    bool English() const;
+
+    Controls m_controls;
+    CControllerSession& m_session;
+    CPortConnection& m_port;
+    CParameterFiles& m_files;
+    Prompter& m_prompter;
+    IWindowActions& m_window;
     FirmwareImage m_fwImage;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_held;
 };

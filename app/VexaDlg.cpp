@@ -1,19 +1,22 @@
 #include "VexaDlg.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "BasicPage.h"
 #include "BulkWriteChain.h"
 #include "CommandFrames.h"
 #include "ControlLookup.h"
+#include "ControllerSettings.h"
 #include "CustomPage.h"
+#include "DeclinationBox.h"
+#include "FocusOrder.h"
 #include "FrameDlg.h"
 #include "GimbalPage.h"
 #include "GpsPage.h"
@@ -22,6 +25,7 @@
 #include "ParamTable.h"
 #include "ParameterFiles.h"
 #include "ParameterNames.h"
+#include "PortConnection.h"
 #include "Prompter.h"
 #include "ReadBackChain.h"
 #include "ResourceIds.h"
@@ -29,7 +33,6 @@
 #include "ScreenFit.h"
 #include "StaleValues.h"
 #include "StatusLine.h"
-#include "TabChain.h"
 #include "UiTexts.h"
 #include "UpgradeControls.h"
 #include "UpperPanelTooltips.h"
@@ -48,13 +51,9 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
       m_clock(clock),
       m_prompter(prompter),
       m_options(options),
-      m_session(std::move(backend), clock, *this),
-      m_port(*this, options.portFile.isEmpty() ? PortFile() : PortFile(options.portFile)),
-      m_settings(*this) {
+      m_session(std::move(backend), clock, *this) {
     m_pFrameDlg = std::make_unique<CFrameDlg>(*this, this);
-    m_files = std::make_unique<CParameterFiles>(Parts(), m_options.backupFolder);
     m_ui->setupUi(this);
-    m_upgrade = std::make_unique<CUpgradeControls>(Parts());
     for (QComboBox* list : findChildren<QComboBox*>()) list->setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QString::fromUtf8(texts::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vexa.png")));
@@ -64,13 +63,14 @@ CVexaDlg::CVexaDlg(std::unique_ptr<ICommBackend> backend, IClock& clock, Prompte
     qApp->installEventFilter(this);
     m_readBackWatch = std::make_unique<ClockTimer>(m_clock);
     m_readBackWatch->onExpired = [this] {
-        if (m_members.m_nReadBackStep < 0) return;
+        if (m_readBackStep < 0) return;
         // A status another action has written since tells what that action did.
-        const bool statusIsTheReadBacks = m_ui->edtStatus->text() == ReadBackProgressText(m_members.m_bEnglish);
+        const bool statusIsTheReadBacks =
+            m_ui->edtStatus->text() == ReadBackProgressText(m_english);
         ReadBackEnded();
         if (!statusIsTheReadBacks) return;
-        m_members.m_bReadBackIncomplete = true;
-        ShowStatus(texts::kReadBackIncomplete.In(m_members.m_bEnglish));
+        m_readBackIncomplete = true;
+        ShowStatus(texts::kReadBackIncomplete.In(m_english));
     };
     InitDialog();
 }
@@ -83,7 +83,7 @@ CVexaDlg::~CVexaDlg() {
 }
 
 void CVexaDlg::InitDialog() {
-    m_members.m_bEnglish = false;
+    m_english = false;
     m_prompter.SetEnglish(false);
     m_qtTexts.Apply(false);
     ShowPortDevices();
@@ -94,15 +94,17 @@ void CVexaDlg::InitDialog() {
     m_ui->cboEscRate->setCurrentIndex(0);
     m_ui->cboServoRate->setCurrentIndex(0);
     m_ui->cboRestore->setCurrentIndex(-1);
-    UpdateData(true);
-    m_members.m_strFwPath = texts::kFirmwareHint.In(false);
-    UpdateData(false);
+    m_declination = std::make_unique<DeclinationBox>(*m_ui->edtDeclination, m_prompter,
+                                                     [this] { return m_english; });
+    m_declination->Take();
+    m_ui->edtFwPath->setText(texts::kFirmwareHint.In(false));
+    m_declination->Show();
     CreatePages();
+    CreateHelpers();
     ShowFocusPlainly();
-    m_stale = std::make_unique<CStaleValues>(
-        *m_ui->lblStaleValues, std::vector<QWidget*>(m_pages.begin(), m_pages.end()),
-        UpperPanelSenders());
-    m_members.m_bPortOpenFailed = false;
+    m_stale = std::make_unique<CStaleValues>(*m_ui->lblStaleValues,
+                                             std::vector<QWidget*>(m_pages.begin(), m_pages.end()),
+                                             UpperPanelSenders());
     m_pCustomPage->StopDisplayState();
     m_session.StartAfresh();
     m_ui->btnStartUpgrade->setEnabled(false);
@@ -113,7 +115,7 @@ void CVexaDlg::InitDialog() {
 }
 
 void CVexaDlg::OpenPortFromFile() {
-    RunGuarded(m_prompter, [this] { m_port.SetupFromFile(); });
+    RunGuarded(m_prompter, [this] { m_port->SetupFromFile(); });
 }
 
 void CVexaDlg::CreatePages() {
@@ -127,7 +129,7 @@ void CVexaDlg::CreatePages() {
     // The pages cover the whole tab control: the selector buttons above it are the visible way
     // to switch pages, so its own strip is not shown at all (not even a sliver above a page).
     tab->tabBar()->hide();
-    // The hidden strip would otherwise stay in the tab chain and hold the focus where it ends.
+    // The hidden strip would otherwise stay in the Tab order and hold the focus where it ends.
     tab->tabBar()->setFocusPolicy(Qt::NoFocus);
     const QRect area = tab->rect().adjusted(2, 2, -2, -2);
     for (QWidget* page : m_pages) {
@@ -138,7 +140,28 @@ void CVexaDlg::CreatePages() {
     // Tab: the upper panel, the page buttons, then the visible page's controls.
     QList<QWidget*> sections{this};
     for (QWidget* page : m_pages) sections << page;
-    new TabChain(sections, {tab}, this);
+    new FocusOrder(sections, {tab}, this);
+}
+
+void CVexaDlg::CreateHelpers() {
+    Ui::CVexaDlg& ui = *m_ui;
+    IWindowActions& window = *this;
+    m_port = std::make_unique<CPortConnection>(
+        m_session, *ui.cboPort, *m_pCustomPage, *m_declination, m_prompter, window,
+        m_options.portFile.isEmpty() ? PortFile() : PortFile(m_options.portFile));
+    m_settings = std::make_unique<CControllerSettings>(
+        CControllerSettings::Controls{*ui.cboFrameType, *ui.cboEscRate, *ui.cboServoRate,
+                                      SensorBoxes(), *ui.btnDeclinationSet, *ui.btnFrameEdit,
+                                      *ui.btnFrameHint, *ui.btnEscHint, *ui.btnServoHint,
+                                      *ui.btnSensorHint, *ui.btnDeclinationHint, *ui.cboRestore},
+        *m_declination, m_session, *m_port, *m_pFrameDlg, m_clock, m_prompter, window);
+    m_files = std::make_unique<CParameterFiles>(
+        CParameterFiles::Controls{*ui.btnSaveData, *ui.btnRestoreHint, *ui.cboRestore, *ui.cboPort},
+        m_session, *m_declination, m_prompter, window, m_options.backupFolder);
+    m_upgrade = std::make_unique<CUpgradeControls>(
+        CUpgradeControls::Controls{*this, *ui.btnSelectFw, *ui.btnStartUpgrade, *ui.edtFwPath,
+                                   *ui.prgUpload, *ui.tabPages, *ui.btnLanguage, *m_pFrameDlg},
+        m_session, *m_port, *m_files, m_prompter, window);
 }
 
 // Only the control that has the focus looks focused, and it always shows its focus frame:
@@ -202,15 +225,15 @@ void CVexaDlg::BindHandlers() {
     Prompter& p = m_prompter;
     BindGuarded(&Comm(), &CMSComm::OnComm, this, p, [this] { m_session.OnComm(); });
     connect(&Comm(), &CMSComm::LineLost, this, [this] { OnLineLost(); });
-    m_settings.BindHandlers();
+    m_settings->BindHandlers();
     m_upgrade->BindHandlers();
     m_files->BindHandlers();
-    BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port.ShowHint(); });
-    BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port.Refresh(); });
+    BindGuarded(m_ui->btnPortHint, &QPushButton::clicked, this, p, [this] { m_port->ShowHint(); });
+    BindGuarded(m_ui->btnRefresh, &QPushButton::clicked, this, p, [this] { m_port->Refresh(); });
     BindGuarded(m_ui->btnLanguage, &QPushButton::clicked, this, p, [this] { ToggleLanguage(); });
     // A walk through the ports by the keys opens only the one it rests on.
     auto* portRest =
-        new RestingChoice(*m_ui->cboPort, m_clock, p, [this] { m_port.ChangePort(); });
+        new RestingChoice(*m_ui->cboPort, m_clock, p, [this] { m_port->ChangePort(); });
     connect(m_ui->cboPort, &QComboBox::activated, portRest, &RestingChoice::Chosen);
     const std::pair<QPushButton*, int> selectors[] = {{m_ui->btnPageBasic, 0},
                                                       {m_ui->btnPageCustom, 1},
@@ -225,7 +248,7 @@ void CVexaDlg::BindHandlers() {
 }
 
 void CVexaDlg::ToggleLanguage() {
-    const bool english = !m_members.m_bEnglish;
+    const bool english = !m_english;
     m_prompter.SetEnglish(english);
     ApplyMainWindowLanguage(*this, english);
     const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
@@ -235,79 +258,42 @@ void CVexaDlg::ToggleLanguage() {
     m_pFrameDlg->SetEnglish(english);
     m_qtTexts.Apply(english);
     m_stale->SetEnglish(english);
-    UpdateData(true);
+    m_declination->Take();
     // The status keeps telling the truth about the port in the new language.
-    m_members.m_strStatus = (m_members.m_bPortOpenFailed       ? texts::kPortNotOpened
-                   : m_members.m_bReadBackIncomplete ? texts::kReadBackIncomplete
-                                           : texts::kPortOpened)
-                      .In(english);
-    if (!m_members.m_bPortOpenFailed && m_members.m_nReadBackStep >= 0)
-        m_members.m_strStatus = ReadBackProgressText(english);
-    m_members.m_strFwPath = texts::kFirmwareHintAfterToggle.In(english);
-    m_members.m_strVersionCaption = texts::kVersionCaption.In(english);
-    UpdateData(false);
-    m_members.m_bEnglish = english;
+    const bool openFailed = m_port->OpenFailed();
+    QString status = (openFailed             ? texts::kPortNotOpened
+                      : m_readBackIncomplete ? texts::kReadBackIncomplete
+                                             : texts::kPortOpened)
+                         .In(english);
+    if (!openFailed && m_readBackStep >= 0) status = ReadBackProgressText(english);
+    m_ui->edtStatus->setText(status);
+    m_ui->edtFwPath->setText(texts::kFirmwareHintAfterToggle.In(english));
+    m_ui->lblVersionCaption->setText(texts::kVersionCaption.In(english));
+    m_declination->Show();
+    m_english = english;
 }
 
 void CVexaDlg::OpenFrameEditor() {
-    RunGuarded(m_prompter, [this] { m_settings.OnFrameEditor(); });
+    RunGuarded(m_prompter, [this] { m_settings->OnFrameEditor(); });
 }
 
 void CVexaDlg::OpenFrameEditorOnReadBack() {
-    RunGuarded(m_prompter, [this] { m_settings.OpenFrameEditorOnReadBack(); });
+    RunGuarded(m_prompter, [this] { m_settings->OpenFrameEditorOnReadBack(); });
 }
 
 void CVexaDlg::OnLineLost() {
-    m_members.m_bPortOpenFailed = true;
+    m_port->LineLost();
     ReadBackEnded();
     m_pCustomPage->LineLost();
-    m_members.m_strStatus = texts::kPortNotOpened.In(m_members.m_bEnglish);
-    m_ui->edtStatus->setText(m_members.m_strStatus);
-    m_stale->LineLost(m_members.m_bEnglish);
+    ShowStatus(texts::kPortNotOpened.In(m_english));
+    m_stale->LineLost(m_english);
 }
 
-bool CVexaDlg::UpdateData(bool save) {
-    const std::array<QCheckBox*, 8> sensors = SensorBoxes();
-    bool ok = true;
-    if (save) {
-        m_members.m_strFwPath = m_ui->edtFwPath->text();
-        m_members.m_strStatus = m_ui->edtStatus->text();
-        for (int i = 0; i < 8; ++i) m_members.m_nSensor[i] = sensors[i]->isChecked() ? 1 : 0;
-        m_members.m_strVersion = m_ui->edtVersion->text();
-        ExchangeDeclination(true, ok);
-        if (ok) m_members.m_strVersionCaption = m_ui->lblVersionCaption->text();
-        return ok;
-    }
-    m_ui->edtFwPath->setText(m_members.m_strFwPath);
-    m_ui->edtStatus->setText(m_members.m_strStatus);
-    for (int i = 0; i < 8; ++i) sensors[i]->setChecked(m_members.m_nSensor[i] != 0);
-    m_ui->edtVersion->setText(m_members.m_strVersion);
-    ExchangeDeclination(false, ok);
-    if (!m_members.m_strVersionCaption.isEmpty()) m_ui->lblVersionCaption->setText(m_members.m_strVersionCaption);
-    return ok;
-}
-
-void CVexaDlg::ExchangeDeclination(bool save, bool& ok) {
-    QLineEdit* box = m_ui->edtDeclination;
-    if (!save) {
-        box->setText(QString::number(m_members.m_nDeclination));
-        return;
-    }
-    bool isInteger = false;
-    const int value = box->text().trimmed().toInt(&isInteger);
-    if (!isInteger) {
-        ok = false;
-        m_prompter.Message({QStringLiteral("Vexa"), texts::kNotAnInteger.In(m_members.m_bEnglish),
-                            PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
-        box->setFocus();
-        return;
-    }
-    m_members.m_nDeclination = value;
-}
+bool CVexaDlg::PortOpenFailed() const { return m_port->OpenFailed(); }
 
 bool CVexaDlg::UpgradeRunning() const { return m_upgrade && m_upgrade->IsRunning(); }
 
-void CVexaDlg::ReopenPort() { m_port.ChangePort(); }
+void CVexaDlg::ReopenPort() { m_port->ChangePort(); }
 
 void CVexaDlg::RestoreIdleState() {
     m_pCustomPage->StopDisplayState();
@@ -321,39 +307,31 @@ void CVexaDlg::RestoreIdleState() {
         FindControl(this, id)->setEnabled(true);
     m_stale->HoldSenders();
     m_ui->btnStartUpgrade->setEnabled(false);
-    UpdateData(true);
-    m_members.m_strFwPath = texts::kFirmwareHint.In(m_members.m_bEnglish);
-    UpdateData(false);
+    m_declination->Take();
+    m_ui->edtFwPath->setText(texts::kFirmwareHint.In(m_english));
+    m_declination->Show();
     // A closed port streams nothing: after a line loss a page switch has nothing to stop and
     // must not fail on the closed port.
     if (!m_session.PortOpen()) return;
     m_session.StopLiveDisplay();  // dropped while an upload owns the line
 }
 
-void CVexaDlg::OnValueRead(char letter, int shown) {
-    if (m_settings.ShowReadBack(letter, shown)) return;
-    if (m_pFrameDlg->ShowReadBack(letter, shown)) return;
-    if (m_pCustomPage->ShowReadBack(letter, shown)) return;
-    const std::initializer_list<CSliderPage*> sliderPages = {m_pBasicPage, m_pGpsPage,
-                                                             m_pGimbalPage, m_pVoltagePage};
-    for (CSliderPage* page : sliderPages)
-        if (page->ShowReadBack(letter, shown)) return;
-}
+// Nothing to route: the upper panel, the pages and the frame editor watch their letters in the
+// session's parameter cache and show each value the controller reports there themselves.
+void CVexaDlg::OnValueRead(char, int) {}
 
 void CVexaDlg::OnFirmwareVersion(int version) {
-    // Shown directly: a data exchange here could stop at the declination box and open a
-    // message box in the middle of the read-back.
-    m_members.m_strVersionCaption = texts::kVersionCaption.In(m_members.m_bEnglish);
-    m_members.m_strVersion = FirmwareVersionText(version);
-    m_members.m_bReadBackIncomplete = false;
-    m_ui->lblVersionCaption->setText(m_members.m_strVersionCaption);
-    m_ui->edtVersion->setText(m_members.m_strVersion);
+    // Shown directly, without taking the declination box: a box that holds no integer would
+    // open a message box in the middle of the read-back.
+    m_readBackIncomplete = false;
+    m_ui->lblVersionCaption->setText(texts::kVersionCaption.In(m_english));
+    m_ui->edtVersion->setText(FirmwareVersionText(version));
     // The status counts the read-back's replies (OnQueryReply), the version's among them.
 }
 
 void CVexaDlg::OnReadBackFinished() {
     ReadBackEnded();
-    ShowStatus(texts::kParametersRead.In(m_members.m_bEnglish).arg(kReadBackOrder.size()));
+    ShowStatus(texts::kParametersRead.In(m_english).arg(kReadBackOrder.size()));
     m_files->OnReadBackFinished();
     m_stale->ReadBackComplete();
     emit ReadBackSettled();
@@ -366,7 +344,7 @@ void CVexaDlg::OnQueryReply(char letter, int wire) {
     m_files->Record().OnQueryReply(letter, wire);
     const std::size_t position = kReadBackOrder.find(letter);
     if (position == std::string_view::npos) return;
-    m_members.m_nReadBackStep = int(position) + 1;
+    m_readBackStep = int(position) + 1;
     m_stale->HoldForReadBack(true);
     m_readBackWatch->Start(kReadBackSilence);
     ShowReadBackProgress();
@@ -375,21 +353,19 @@ void CVexaDlg::OnQueryReply(char letter, int wire) {
 void CVexaDlg::ReadBackStarted() {
     m_files->ForgetBackupNote();
     m_pCustomPage->ClearLiveValues();
-    m_members.m_nReadBackStep = 0;
+    m_readBackStep = 0;
     m_readBackWatch->Start(kReadBackSilence);
     ShowReadBackProgress();
 }
 
 QString CVexaDlg::ReadBackProgressText(bool english) const {
-    return texts::kReadingParameters.In(english)
-        .arg(m_members.m_nReadBackStep)
-        .arg(kReadBackOrder.size());
+    return texts::kReadingParameters.In(english).arg(m_readBackStep).arg(kReadBackOrder.size());
 }
 
-void CVexaDlg::ShowReadBackProgress() { ShowStatus(ReadBackProgressText(m_members.m_bEnglish)); }
+void CVexaDlg::ShowReadBackProgress() { ShowStatus(ReadBackProgressText(m_english)); }
 
 void CVexaDlg::ReadBackEnded() {
-    m_members.m_nReadBackStep = -1;
+    m_readBackStep = -1;
     m_readBackWatch->Stop();
     m_stale->HoldForReadBack(false);
 }
@@ -399,10 +375,9 @@ void CVexaDlg::OnReadBackIncomplete(char letter) {
     if (kFrameGeometryOrder.find(letter) != std::string_view::npos) m_pFrameDlg->FrameReadEnded();
     // Shown directly, as the version is: the operator learns to press refresh.
     if (kReadBackOrder.find(letter) != std::string_view::npos) ReadBackEnded();
-    m_members.m_bReadBackIncomplete = true;
+    m_readBackIncomplete = true;
     m_files->OnReadBackIncomplete();
-    m_members.m_strStatus = texts::kReadBackIncomplete.In(m_members.m_bEnglish);
-    m_ui->edtStatus->setText(m_members.m_strStatus);
+    ShowStatus(texts::kReadBackIncomplete.In(m_english));
     emit ReadBackSettled();
 }
 
@@ -412,11 +387,10 @@ void CVexaDlg::OnLiveFrame(const LiveFrame& frame) {
 }
 
 void CVexaDlg::ClearFirmwareChoice() {
-    // Shown directly: a data exchange here could stop at the declination box and put a
-    // message box in the middle of stopping the live display.
+    // Shown directly, without taking the declination box: a box that holds no integer would
+    // put a message box in the middle of stopping the live display.
     m_ui->btnStartUpgrade->setEnabled(false);
-    m_members.m_strFwPath = texts::kFirmwareHint.In(m_members.m_bEnglish);
-    m_ui->edtFwPath->setText(m_members.m_strFwPath);
+    m_ui->edtFwPath->setText(texts::kFirmwareHint.In(m_english));
 }
 
 void CVexaDlg::OnBulkWriteFinished() {
@@ -429,7 +403,7 @@ void CVexaDlg::OnBulkWriteLinkSent(char letter) {
 }
 
 QString CVexaDlg::WhereAnUnfinishedWriteLeftTheController() const {
-    const bool english = m_members.m_bEnglish;
+    const bool english = m_english;
     if (UpgradeRunning()) return texts::kUploadBrokenOff.In(english);
     if (m_session.RunningChain() != Chain::Restore) return {};
     // The values whose frame went out, the announcement not counted.
@@ -451,8 +425,8 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
         case ChainResult::LineLost:
             break;
         case ChainResult::OtherValue:
-            return ShowStatus(texts::kOtherValueStored.In(m_members.m_bEnglish)
-                                  .arg(ChainStepName(end, m_members.m_bEnglish)));
+            return ShowStatus(
+                texts::kOtherValueStored.In(m_english).arg(ChainStepName(end, m_english)));
     }
     if (end.chain == Chain::Restore) {
         // From the time-out or the line's loss, not from a receive event; the status tells
@@ -463,21 +437,23 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
     }
     // Posted, so that it follows the status a lost line sets.
     QTimer::singleShot(0, this, [this, end] {
-        const bool english = m_members.m_bEnglish;
-        const BiText& text =
-            end.result == ChainResult::LineLost ? texts::kNotConfirmedLineLost : texts::kNotConfirmed;
+        const bool english = m_english;
+        const BiText& text = end.result == ChainResult::LineLost ? texts::kNotConfirmedLineLost
+                                                                 : texts::kNotConfirmed;
         ShowStatus(text.In(english).arg(ChainStepName(end, english)));
     });
 }
 
-void CVexaDlg::ShowStatus(const QString& status) {
-    m_members.m_strStatus = status;
-    m_ui->edtStatus->setText(status);
+void CVexaDlg::ShowStatus(const QString& status) { m_ui->edtStatus->setText(status); }
+
+void CVexaDlg::ShowPortStatus(bool opened) {
+    m_readBackIncomplete = false;
+    ShowStatus((opened ? texts::kPortOpened : texts::kPortNotOpened).In(m_english));
 }
 
 void CVexaDlg::OnCalibrationFinished() {
-    m_prompter.Message({texts::kCalibrationCaption.In(m_members.m_bEnglish),
-                        texts::kCalibrationDone.In(m_members.m_bEnglish), PromptButtons::Ok, PromptIcon::None,
+    m_prompter.Message({texts::kCalibrationCaption.In(m_english),
+                        texts::kCalibrationDone.In(m_english), PromptButtons::Ok, PromptIcon::None,
                         PromptAnswer::Ok});
 }
 
@@ -498,7 +474,7 @@ void CVexaDlg::reject() {
                              : restoring ? texts::kRestoreCloseQuestion
                                          : texts::kCloseQuestion;
     const PromptAnswer answer = m_prompter.Message(
-        {texts::kCloseCaption.In(m_members.m_bEnglish), question.In(m_members.m_bEnglish), PromptButtons::YesNo,
+        {texts::kCloseCaption.In(m_english), question.In(m_english), PromptButtons::YesNo,
          PromptIcon::Question, upgrading || restoring ? PromptAnswer::No : PromptAnswer::Yes});
     if (answer == PromptAnswer::Yes) QDialog::done(QDialog::Rejected);
 }

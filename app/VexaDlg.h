@@ -8,15 +8,14 @@
 #include "CMSComm.h"
 #include "ClockTimer.h"
 #include "ControllerSession.h"
-#include "ControllerSettings.h"
 #include "IPageHost.h"
-#include "MainWindowParts.h"
 #include "ISessionListener.h"
-#include "PortConnection.h"
-#include "ProtocolState.h"
 #include "QtTranslations.h"
+#include "WindowActions.h"
 
 class CBasicPage;
+class CControllerSettings;
+class CPortConnection;
 class CCustomPage;
 class CGpsPage;
 class CGimbalPage;
@@ -25,20 +24,19 @@ class CFrameDlg;
 class CParameterFiles;
 class CStaleValues;
 class CUpgradeControls;
+class DeclinationBox;
 class IClock;
 class Prompter;
 class ICommBackend;
+class QCheckBox;
 namespace Ui {
 class CVexaDlg;
 }
 
-// The main window: upper panel and five pages. It owns the controller session and the pages,
-// wires them together and routes read-back values to the controls that show them; it parses
+// The main window: upper panel and five pages. It owns the controller session and the pages
+// and wires them together (the controls watch their letters in the session's cache); it parses
 // no replies and packs no bits itself, and everything it sends is an intent of the session.
-class CVexaDlg : public QDialog,
-                 public IPageHost,
-                 public ISessionListener,
-                 private IMainWindowParts {
+class CVexaDlg : public QDialog, public IPageHost, public ISessionListener, private IWindowActions {
     Q_OBJECT
 
 public:
@@ -67,16 +65,12 @@ public:
     CControllerSession& Session() override { return m_session; }
     Prompter& GetPrompter() override { return m_prompter; }
     IClock& Clock() override { return m_clock; }
-    bool IsEnglish() const override { return m_members.m_bEnglish; }
+    bool IsEnglish() const override { return m_english; }
     void ReopenPort() override;
     void ClearFirmwareChoice() override;
 
-    // The session's serial control and protocol state, for the program and its tests.
+    // The session's serial control, for the program and its tests.
     const CMSComm& Comm() const { return m_session.Comm(); }
-    const ProtocolState& State() const { return m_session.State(); }
-    // Controls to members (save) or members to controls. Returns false when the declination box
-    // did not hold an integer (the operator has been told; later members keep their values).
-    bool UpdateData(bool save) override;
     void RestoreIdleState();
     // Button 1019: the whole interface to the other language.
     void ToggleLanguage();
@@ -113,10 +107,10 @@ public:
     const std::array<QWidget*, kPageCount>& PageWidgets() const { return m_pages; }
 
     // The last port open failed or the line was lost (the status says the port is not open).
-    bool PortOpenFailed() const { return m_members.m_bPortOpenFailed; }
+    bool PortOpenFailed() const;
     CBasicPage& BasicPage() { return *m_pBasicPage; }
-    CCustomPage& CustomPage() override { return *m_pCustomPage; }
-    CFrameDlg& FrameEditor() override { return *m_pFrameDlg; }
+    CCustomPage& CustomPage() { return *m_pCustomPage; }
+    CFrameDlg& FrameEditor() { return *m_pFrameDlg; }
 
 signals:
     // A read-back has ended, read through or given up for want of a reply; used by --screenshot.
@@ -136,17 +130,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // IMainWindowParts (what the helper classes below use)
-    IMainWindowParts& Parts() { return *this; }
-    QWidget& Window() override { return *this; }
-    Ui::CVexaDlg& Ui() override { return *m_ui; }
-    MainWindowMembers& Members() override { return m_members; }
-    std::array<QCheckBox*, 8> SensorBoxes() const override;
-    std::vector<QWidget*> UpperPanelSenders() const;
-    CPortConnection& Port() override { return m_port; }
-    CParameterFiles& Files() override { return *m_files; }
+    // IWindowActions (what the helper classes below ask of the window)
+    void ShowStatus(const QString& status) override;
+    void ShowPortStatus(bool opened) override;
     void TellUpgradeEnded(bool succeeded) override { emit UpgradeEnded(succeeded); }
     void ReadBackStarted() override;
+
+    // The sensor boxes in bit order: 1056 1057 1058 1059 1060 1062 1064 1065.
+    std::array<QCheckBox*, 8> SensorBoxes() const;
+    std::vector<QWidget*> UpperPanelSenders() const;
     // The status of the read-back: replies taken of all it asks, or how many were read.
     void ShowReadBackProgress();
     QString ReadBackProgressText(bool english) const;
@@ -155,17 +147,22 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void InitDialog();
     void CreatePages();
+    // The helpers of the upper panel, each with its own controls; after the pages.
+    void CreateHelpers();
     void ShowFocusPlainly();
     void ShowPortDevices();
     void SelectPage(int index);
     void OnTabChanged(int index);
     void BindHandlers();
     void OnLineLost();
-    void ShowStatus(const QString& status);
-    void ExchangeDeclination(bool save, bool& ok);
 
     std::unique_ptr<Ui::CVexaDlg> m_ui;
-    MainWindowMembers m_members;
+    bool m_english = false;
+    // The last read-back ended without its reply; cleared when a port open or a version reply
+    // puts the status back.
+    bool m_readBackIncomplete = false;
+    // Replies of the running read-back taken so far; -1 while none runs.
+    int m_readBackStep = -1;
     CBasicPage* m_pBasicPage = nullptr;
     CCustomPage* m_pCustomPage = nullptr;
     CGpsPage* m_pGpsPage = nullptr;
@@ -177,8 +174,9 @@ private:
     Prompter& m_prompter;
     Options m_options;
     CControllerSession m_session;
-    CPortConnection m_port;
-    CControllerSettings m_settings;
+    std::unique_ptr<DeclinationBox> m_declination;
+    std::unique_ptr<CPortConnection> m_port;
+    std::unique_ptr<CControllerSettings> m_settings;
     std::unique_ptr<CUpgradeControls> m_upgrade;
     int m_nRestoreLinksSent = 0;  // the announcement and the values of the running restore
     std::unique_ptr<CParameterFiles> m_files;

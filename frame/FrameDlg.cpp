@@ -26,7 +26,7 @@
 #include "IControllerIntents.h"
 #include "ResourceIds.h"
 #include "RestingChoice.h"
-#include "TabChain.h"
+#include "FocusOrder.h"
 #include "ui_FrameDlg.h"
 
 namespace {
@@ -137,7 +137,15 @@ CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
     m_plan = new FramePlanView(this);
     m_plan->setGeometry(kPlanArea);
     m_plan->raise();
-    new TabChain({this}, {}, this);
+    new FocusOrder({this}, {}, this);
+
+    // The frame's fields show every value the controller reports for their letters.
+    std::vector<char> letters{kAxisCountLetter, kSpanXLetter, kSpanYLetter, kDirectionLetter};
+    for (int motor = 0; motor < FrameShape::kMotors; ++motor)
+        for (const bool isY : {false, true}) letters.push_back(LetterOf({motor, isY}));
+    for (const char letter : letters)
+        m_host.Session().Cache().Watch(letter, this,
+                                       [this, letter](int shown) { ShowReadBack(letter, shown); });
 
     Prompter& prompter = m_host.GetPrompter();
     // A walk through the list by the keys sends only the count it rests on.

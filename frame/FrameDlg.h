@@ -19,7 +19,8 @@ class CFrameDlg;
 // The frame parameters dialog (template 130) for a custom frame: the number of motors, the
 // spans, each motor's position and propeller direction, with the plan beside them. The object
 // lives as long as the main window, so its members survive closing and reopening the window.
-// It sends through the host; the main window hands it the frame read-back.
+// It sends through the host and watches the frame's letters in the session's parameter cache;
+// the main window tells it when the frame read has ended.
 class CFrameDlg : public QDialog, public IFrameReadBack {
     Q_OBJECT
 
@@ -34,7 +35,6 @@ public:
     void SetEnglish(bool english);
 
     // IFrameReadBack
-    bool ShowReadBack(char letter, int shown) override;
     void FrameReadEnded() override;
 
     // Checks the coordinates and draws the plan; at the first coordinate that does not pass,
@@ -62,6 +62,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A value the controller reported for a frame letter (k..z) as the parameter table decodes
+    // it; false for any other letter.
+    bool ShowReadBack(char letter, int shown);
     // Controls to members (save) or members to controls. An edit that does not hold an
     // integer is reported with the focus on it; it and the fields after it keep their values.
     bool UpdateData(bool save);

@@ -152,6 +152,12 @@ CCustomPage::CCustomPage(IPageHost& host, QWidget* parent)
     SetStreamingControls(false);
     ShowTooltips(false);
     BindHandlers();
+    // The grid rows and the reverse masks show every value the controller reports for them.
+    const ParameterCache& cache = m_host.Session().Cache();
+    for (const char letter : kRowLetters)
+        cache.Watch(letter, this, [this, letter](int shown) { ShowReadBack(letter, shown); });
+    for (const char letter : {'N', 'O'})
+        cache.Watch(letter, this, [this, letter](int shown) { ShowReadBack(letter, shown); });
     m_livePlot = std::make_unique<CLivePlot>(m_host, *this, *m_ui->btnLivePlot);
     m_frameWatch = std::make_unique<ClockTimer>(m_host.Clock());
     m_frameWatch->onExpired = [this] {

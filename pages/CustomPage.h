@@ -39,8 +39,9 @@ public:
     CCustomPage(IPageHost& host, QWidget* parent = nullptr);
     ~CCustomPage() override;
 
-    // A read-back value of a switch row or a reverse mask, shown in its boxes (the parameter
-    // cache already holds it). True when this page shows the letter.
+    // A value the controller reported for a switch row or a reverse mask, shown in its boxes
+    // (the parameter cache already holds it; the page watches these letters there). True when
+    // this page shows the letter.
     bool ShowReadBack(char letter, int shown);
     // A parsed live data frame into the display fields and the indicators.
     void ShowLiveFrame(const LiveFrame& frame);

@@ -45,6 +45,9 @@ void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum
         new SliderParameter(letter, slider, box, minimum, maximum, m_host.Clock(), this);
     m_parameters.push_back(parameter);
     m_confirmed[letter] = parameter->Shown();
+    // The slider shows every value the controller reports for its letter.
+    m_host.Session().Cache().Watch(letter, this,
+                                   [this, letter](int shown) { ShowReadBack(letter, shown); });
     connect(parameter, &SliderParameter::Committed, this, [this, parameter](int shown) {
         RunGuarded(m_host.GetPrompter(), [&] { Commit(*parameter, shown); });
     });

@@ -10,9 +10,10 @@
 
 class SliderParameter;
 
-// A tab page built of slider parameters: it finds the controls of its template by id, routes
-// read-back values to the slider that shows the letter, writes the set command when a slider
-// is committed, and switches its label texts between the two languages.
+// A tab page built of slider parameters: it finds the controls of its template by id, watches
+// the letters of its sliders in the session's parameter cache and shows each value the
+// controller reports on its slider, writes the set command when a slider is committed, and
+// switches its label texts between the two languages.
 class CSliderPage : public QWidget {
     Q_OBJECT
 
@@ -23,8 +24,8 @@ public:
         ReadBackOnly,  // never; only the read-back changes it
     };
 
-    // A value read back from the controller, already decoded for display. True when this page
-    // shows the letter.
+    // A value the controller reported for a letter, already decoded for display; the page's
+    // watches in the parameter cache show each here. True when this page shows the letter.
     virtual bool ShowReadBack(char letter, int shown);
     // Label texts and tooltips in English (true) or Chinese (false).
     void SetEnglish(bool english);

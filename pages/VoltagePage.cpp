@@ -42,6 +42,9 @@ PromptAnswer Tell(IPageHost& host, const QString& chinese, const QString& englis
          inEnglish ? english : chinese, PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
 }
 
+// The letters of the four cell voltage boxes, in box order.
+constexpr char kCellLetters[] = {'4', '5', '6', '7'};
+
 void FocusBox(QLineEdit* box) {
     box->setFocus();
     box->selectAll();
@@ -61,6 +64,9 @@ CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL2),
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL3),
                    FindControlAs<QLineEdit>(this, IDC_VOLT_CELL4)};
+    for (const char letter : kCellLetters)
+        Host().Session().Cache().Watch(letter, this,
+                                       [this, letter](int shown) { ShowReadBack(letter, shown); });
     SetLabelTexts({
         {IDC_VOLT_GROUP,
          {"电池电压校准与报警电压设置", "Battery Voltage Calibrate and Alarm Setup"}},
@@ -87,7 +93,6 @@ CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
 CVoltagePage::~CVoltagePage() = default;
 
 bool CVoltagePage::ShowReadBack(char letter, int shown) {
-    static constexpr char kCellLetters[] = {'4', '5', '6', '7'};
     for (std::size_t i = 0; i < m_cellBoxes.size(); ++i) {
         if (letter != kCellLetters[i]) continue;
         m_cellBoxes[i]->setText(VoltText(shown));

@@ -17,6 +17,10 @@ protected:
         list->setCurrentIndex(index);
         emit list->activated(index);
     }
+    // A value the controller reports for a letter, as the session's cache takes it.
+    static void Reported(CVexaDlg& dlg, char letter, int shown) {
+        SessionTestAccess::State(dlg.Session()).m_nParamCache.StoreRead(letter, shown);
+    }
 };
 
 }  // namespace
@@ -123,13 +127,13 @@ TEST_F(ControllerSettingsTest, HintsCloseOnEitherAnswerAndSendNothing) {
 TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
     CVexaDlg& dlg = Start();
     m_line->ClearSent();
-    dlg.OnValueRead('A', 8);
+    Reported(dlg, 'A', 8);
     EXPECT_EQ(Control<QComboBox>(IDC_FRAME_TYPE)->currentText(), "8. INV Y6");
-    dlg.OnValueRead('A', 16);
+    Reported(dlg, 'A', 16);
     EXPECT_TRUE(Control(IDC_FRAME_EDIT)->isVisible());
-    dlg.OnValueRead('B', 5);
+    Reported(dlg, 'B', 5);
     EXPECT_EQ(Control<QComboBox>(IDC_ESC_RATE)->currentIndex(), 4);
-    dlg.OnValueRead('P', 4);
+    Reported(dlg, 'P', 4);
     EXPECT_EQ(Control<QComboBox>(IDC_SERVO_RATE)->currentIndex(), 3);
     m_held['M'] = 0xA0;
     RefreshFromController();  // the sensor mask comes with a read-back
@@ -139,9 +143,9 @@ TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
     for (const auto& frame : m_line->Sent())
         EXPECT_TRUE(frame.bytes.startsWith('?')) << frame.bytes.constData();
     m_line->ClearSent();
-    dlg.OnValueRead('j', 2);
+    Reported(dlg, 'j', 2);
     EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
-    dlg.OnValueRead('Q', 20);
+    Reported(dlg, 'Q', 20);
     EXPECT_EQ(Control<QLineEdit>(IDC_DECLINATION)->text(), "20");
     EXPECT_TRUE(Sent().isEmpty());  // showing a value never writes it back
 }

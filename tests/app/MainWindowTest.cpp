@@ -241,9 +241,9 @@ TEST_F(MainWindowTest, TabSelectionRestoresIdleStateExceptOnTheCustomPage) {
 }
 
 TEST_F(MainWindowTest, DeclinationThatIsNotAnIntegerIsReportedAndTheSwitchGoesOn) {
-    CVexaDlg& dlg = Start();
+    Start();
     Control<QLineEdit>(IDC_DECLINATION)->setText("4");
-    dlg.UpdateData(true);
+    Click(IDC_PAGE_BASIC);  // the window takes the box as it switches pages
     Control<QLineEdit>(IDC_DECLINATION)->setText("east");
     m_line->ClearSent();
     Click(IDC_PAGE_GPS);

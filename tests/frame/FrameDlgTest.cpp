@@ -15,6 +15,7 @@
 #include "MainWindowFixture.h"
 #include "ReadBackChain.h"
 #include "ResourceIds.h"
+#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -133,9 +134,9 @@ TEST_F(FrameEditorTest, OpeningReadsTheFrameOnlyAfterTheFullReadBack) {
     EXPECT_TRUE(m_prompter.Shown().empty());
 
     // Only the counts the list offers change it.
-    m_dlg->OnValueRead('k', 5);
+    SessionTestAccess::State(m_dlg->Session()).m_nParamCache.StoreRead('k', 5);
     EXPECT_EQ(In<QComboBox>(IDC_FRAME_AXIS_COUNT)->currentText(), "4轴");
-    m_dlg->OnValueRead('k', 6);
+    SessionTestAccess::State(m_dlg->Session()).m_nParamCache.StoreRead('k', 6);
     EXPECT_EQ(Editor().m_nAxisCount, 6);
     EXPECT_TRUE(In(IDC_FRAME_MOTOR_X[5])->isEnabled());
 }

@@ -1,4 +1,4 @@
-#include "TabChain.h"
+#include "FocusOrder.h"
 
 #include <QEvent>
 #include <QLayout>
@@ -12,7 +12,7 @@ bool TakesTabFocus(const QWidget* widget) {
     return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
 }
 
-using Block = TabChain::Block;
+using Block = FocusOrder::Block;
 
 bool SameRow(const QRect& row, const QRect& place) {
     return row.contains(row.left(), place.center().y()) ||
@@ -39,7 +39,7 @@ QList<QWidget*> InReadingOrder(std::vector<Block> blocks) {
 
 }  // namespace
 
-TabChain::TabChain(const QList<QWidget*>& sections, const QList<QWidget*>& skipped, QObject* parent)
+FocusOrder::FocusOrder(const QList<QWidget*>& sections, const QList<QWidget*>& skipped, QObject* parent)
     : QObject(parent) {
     for (QWidget* section : sections) {
         m_sections << section;
@@ -49,17 +49,17 @@ TabChain::TabChain(const QList<QWidget*>& sections, const QList<QWidget*>& skipp
     Rebuild();
 }
 
-void TabChain::Rebuild() {
+void FocusOrder::Rebuild() {
     QList<QWidget*> skipped;
     for (const QPointer<QWidget>& widget : m_skipped)
         if (widget) skipped << widget;
-    QList<QWidget*> chain;
+    QList<QWidget*> order;
     for (const QPointer<QWidget>& section : m_sections)
-        if (section) chain += ReadingOrder(section, skipped);
-    Apply(chain);
+        if (section) order += ReadingOrder(section, skipped);
+    Apply(order);
 }
 
-QList<QWidget*> TabChain::ReadingOrder(QWidget* root, const QList<QWidget*>& skipped) {
+QList<QWidget*> FocusOrder::ReadingOrder(QWidget* root, const QList<QWidget*>& skipped) {
     QSet<QWidget*> placed;
     std::vector<Block> blocks;
     if (root->layout()) blocks = LayoutBlocks(root->layout(), skipped, placed);
@@ -72,7 +72,7 @@ QList<QWidget*> TabChain::ReadingOrder(QWidget* root, const QList<QWidget*>& ski
 }
 
 // A control that takes the focus stands for itself; any other widget for the controls inside it.
-std::optional<TabChain::Block> TabChain::WidgetBlock(QWidget* widget,
+std::optional<FocusOrder::Block> FocusOrder::WidgetBlock(QWidget* widget,
                                                      const QList<QWidget*>& skipped) {
     if (widget->isWindow() || skipped.contains(widget)) return std::nullopt;
     Block block{widget->geometry(), {}};
@@ -85,7 +85,7 @@ std::optional<TabChain::Block> TabChain::WidgetBlock(QWidget* widget,
 }
 
 // The items of a layout; a nested layout is one block, its controls in their own order.
-std::vector<TabChain::Block> TabChain::LayoutBlocks(QLayout* layout, const QList<QWidget*>& skipped,
+std::vector<FocusOrder::Block> FocusOrder::LayoutBlocks(QLayout* layout, const QList<QWidget*>& skipped,
                                                     QSet<QWidget*>& placed) {
     std::vector<Block> blocks;
     for (int i = 0; i < layout->count(); ++i) {
@@ -101,11 +101,11 @@ std::vector<TabChain::Block> TabChain::LayoutBlocks(QLayout* layout, const QList
     return blocks;
 }
 
-void TabChain::Apply(const QList<QWidget*>& chain) {
-    for (qsizetype i = 0; i + 1 < chain.size(); ++i) QWidget::setTabOrder(chain[i], chain[i + 1]);
+void FocusOrder::Apply(const QList<QWidget*>& order) {
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
-bool TabChain::eventFilter(QObject* watched, QEvent* event) {
+bool FocusOrder::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show) Rebuild();
     return QObject::eventFilter(watched, event);
 }
