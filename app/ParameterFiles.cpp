@@ -186,7 +186,7 @@ void CParameterFiles::RestoreFromFile() {
 void CParameterFiles::KeepForUpgrade() {
     m_upgradeKept.reset();
     m_bUpgradeReadBackDue = false;
-    if (m_record.IsComplete())
+    if (m_session.Record().IsComplete())
         m_upgradeKept = SavedValues(m_session.Cache(), m_session.FirmwareVersion());
 }
 
@@ -236,7 +236,6 @@ QString CParameterFiles::RestoreResult(const std::string& differing) const {
 }
 
 void CParameterFiles::OnReadBackFinished() {
-    m_record.OnReadBackFinished();
     QStringList status;
     if (const std::optional<ParameterValues> restored = std::exchange(m_restored, std::nullopt)) {
         const std::string differing =
@@ -260,7 +259,6 @@ void CParameterFiles::OnReadBackFinished() {
 }
 
 void CParameterFiles::OnReadBackIncomplete() {
-    m_record.OnReadBackIncomplete();
     // The new firmware was not read through: nothing can be compared with what was kept.
     m_bUpgradeReadBackDue = false;
     m_upgradeKept.reset();
@@ -271,9 +269,9 @@ void CParameterFiles::OnReadBackIncomplete() {
 std::optional<BackupOutcome> CParameterFiles::BackUpBefore(const QString& action) {
     const QString& folder = m_backupFolder;
     if (folder.isEmpty()) return std::nullopt;
-    const BackupSource source =
-        BackupSource::FromReadBack(m_record, m_session.Cache(), m_session.FirmwareVersion(),
-                                   m_controls.portList.currentIndex() + 1);
+    const BackupSource source = BackupSource::FromReadBack(m_session.Record(), m_session.Cache(),
+                                                           m_session.FirmwareVersion(),
+                                                           m_controls.portList.currentIndex() + 1);
     const BackupOutcome outcome = ParameterBackup(folder).Write(source, action);
     QString note = outcome.Describe(English());
     if (outcome.kind == BackupOutcome::Kind::Written)
@@ -290,9 +288,10 @@ int CParameterFiles::ExportVersion() const {
 }
 
 QString CParameterFiles::HeldOutOfRangeNote() const {
-    return DescribeHeldOutOfRange(ParametersHeldOutOfRange(m_record.WireValues(), m_session.Cache(),
-                                                           m_session.FirmwareVersion()),
-                                  English());
+    return DescribeHeldOutOfRange(
+        ParametersHeldOutOfRange(m_session.Record().WireValues(), m_session.Cache(),
+                                 m_session.FirmwareVersion()),
+        English());
 }
 
 void CParameterFiles::ShowStatus(const QString& text) { m_window.ShowStatus(text); }

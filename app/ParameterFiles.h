@@ -53,7 +53,6 @@ public:
     void OnRestoreReplaced() { m_restored.reset(); }
 
     // What the window's read-backs brought, fed by the window's protocol listener.
-    ReadBackRecord& Record() { return m_record; }
     void OnReadBackFinished();
     void OnReadBackIncomplete();
     // The operator started something new (a refresh, another port): the backup note of an
@@ -89,7 +88,6 @@ private:
     DeclinationBox& m_declination;
     Prompter& m_prompter;
     IWindowActions& m_window;
-    ReadBackRecord m_record;
     // The values from before an upgrade, and whether its successful upload's read-back is due.
     std::optional<ParameterValues> m_upgradeKept;
     bool m_bUpgradeReadBackDue = false;

@@ -316,10 +316,6 @@ void CVexaDlg::RestoreIdleState() {
     m_session.StopLiveDisplay();  // dropped while an upload owns the line
 }
 
-// Nothing to route: the upper panel, the pages and the frame editor watch their letters in the
-// session's parameter cache and show each value the controller reports there themselves.
-void CVexaDlg::OnValueRead(char, int) {}
-
 void CVexaDlg::OnFirmwareVersion(int version) {
     // Shown directly, without taking the declination box: a box that holds no integer would
     // open a message box in the middle of the read-back.
@@ -341,7 +337,6 @@ void CVexaDlg::OnReadBackFinished() {
 // the session itself (after a reference set, a restore or an upgrade) is counted from it.
 // While the replies come the senders wait: nothing the operator changes is read over.
 void CVexaDlg::OnQueryReply(char letter, int wire) {
-    m_files->Record().OnQueryReply(letter, wire);
     const std::size_t position = kReadBackOrder.find(letter);
     if (position == std::string_view::npos) return;
     m_readBackStep = int(position) + 1;

@@ -89,7 +89,6 @@ public:
     QString WhereAnUnfinishedWriteLeftTheController() const;
 
     // ISessionListener
-    void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
     void OnReadBackFinished() override;
     void OnBulkWriteFinished() override;

@@ -34,7 +34,6 @@ public:
 // What the main window does with a value, reduced to keeping it.
 class SinkListener : public ISessionListener {
 public:
-    void OnValueRead(char letter, int shown) override { m_nLast = letter + shown; }
     void OnFirmwareVersion(int version) override { m_nLast = version; }
     void OnReadBackFinished() override { ++m_nFinished; }
     int m_nLast = 0;

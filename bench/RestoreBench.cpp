@@ -75,7 +75,6 @@ public:
     bool AwaitReadBack() { return RunUntil(m_bReadBack); }
     bool Stopped() const { return m_bStopped; }
 
-    void OnValueRead(char, int) override {}
     void OnFirmwareVersion(int) override {}
     void OnReadBackFinished() override { Done(m_bReadBack); }
     void OnChainEnded(const ChainEnd& end) override {

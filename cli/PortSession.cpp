@@ -50,8 +50,7 @@ PortSession::End PortSession::ReadBack() {
 
 PortSession::End PortSession::ReadChosen(const QByteArray& letters) {
     m_bChosenReadFinished = false;
-    return Run([&] { m_session.ReadChosen(letters); },
-               [this] { return m_bChosenReadFinished; });
+    return Run([&] { m_session.ReadChosen(letters); }, [this] { return m_bChosenReadFinished; });
 }
 
 PortSession::End PortSession::SetAwaitingEcho(char letter, int wire) {
@@ -66,13 +65,13 @@ PortSession::End PortSession::LoadReferenceSet(int set) {
 }
 
 PortSession::End PortSession::RunThenReadBack(const std::function<void()>& start,
-                                                          const std::function<bool()>& stopped) {
+                                              const std::function<bool()>& stopped) {
     m_bReadBackFinished = false;
     return Run(start, [this, &stopped] { return m_bReadBackFinished || (stopped && stopped()); });
 }
 
 PortSession::End PortSession::Run(const std::function<void()>& start,
-                                              const std::function<bool()>& done) {
+                                  const std::function<bool()>& done) {
     if (m_bInterrupted) return End::Interrupted;
     try {
         start();
@@ -158,13 +157,7 @@ void PortSession::Interrupt() {
     Finish(End::Interrupted);
 }
 
-void PortSession::OnValueRead(char letter, int shown) { m_values[letter] = shown; }
-
-void PortSession::OnFirmwareVersion(int version) { m_nVersion = version; }
-
 void PortSession::OnQueryReply(char letter, int wire) {
-    if (IsDiscardedOnRead(letter)) m_values[letter] = wire;
-    m_record.OnQueryReply(letter, wire);
     ++m_nReplies;
     if (onProgress) onProgress();
 }
@@ -185,7 +178,6 @@ void PortSession::OnChainEnded(const ChainEnd& end) {
 }
 
 void PortSession::OnReadBackIncomplete(char letter) {
-    m_record.OnReadBackIncomplete();
     Finish(End::TimedOut, QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")
                               .arg(QLatin1Char(letter))
                               .arg(TimedQueryRead::kReplyTimeout.count()));
@@ -208,9 +200,9 @@ std::optional<int> PortSession::EchoedOtherValue(char letter) const {
 }
 
 std::optional<int> PortSession::ValueOf(char letter) const {
-    const auto found = m_values.find(letter);
-    if (found == m_values.end()) return std::nullopt;
-    return found->second;
+    const std::optional<int> wire = m_session.Record().WireOf(letter);
+    if (!wire || IsDiscardedOnRead(letter)) return wire;
+    return ShownFromWire(letter, *wire, m_session.FirmwareVersion());
 }
 
 QString PortSession::PortName() const {
@@ -231,8 +223,7 @@ QString PortSession::Describe(End end) const {
             return {};
         case End::TimedOut:
             if (!m_reason.isEmpty())
-                return QStringLiteral(
-                           "%1: %2; check that the controller is connected and powered")
+                return QStringLiteral("%1: %2; check that the controller is connected and powered")
                     .arg(PortName(), m_reason);
             return QStringLiteral(
                        "%1: %2; check that the controller is connected and powered, or give "

@@ -69,7 +69,7 @@ public:
     // The last value read of each letter: as the window shows it, or for H and I (which the
     // window does not show) as it came.
     std::optional<int> ValueOf(char letter) const;
-    std::optional<int> FirmwareVersion() const { return m_nVersion; }
+    std::optional<int> FirmwareVersion() const { return m_session.Record().WireOf('V'); }
     // The value the last awaited echo of a letter carried, when it was another than was sent.
     std::optional<int> EchoedOtherValue(char letter) const;
     // Query replies taken so far (retries included), for progress.
@@ -80,7 +80,7 @@ public:
     const CMSComm& Comm() const { return m_session.Comm(); }
     int PortNumber() const { return m_nPortNumber; }
     // The wire values of the last read and whether a full read-back went through to its end.
-    const ReadBackRecord& Record() const { return m_record; }
+    const ReadBackRecord& Record() const { return m_session.Record(); }
 
     // "COM3 (/dev/ttyUSB2)": the port in messages.
     QString PortName() const;
@@ -109,12 +109,7 @@ private:
     static QString FrameInMessage(const QByteArray& frame);
 
     // IProtocolListener
-    void OnValueRead(char letter, int shown) override;
-    void OnFirmwareVersion(int version) override;
-    void OnReadBackFinished() override {
-        m_bReadBackFinished = true;
-        m_record.OnReadBackFinished();
-    }
+    void OnReadBackFinished() override { m_bReadBackFinished = true; }
     void OnReadBackIncomplete(char letter) override;
     void OnQueryReply(char letter, int wire) override;
     void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
@@ -139,10 +134,7 @@ private:
     QByteArray m_lastFrame;
     std::atomic<bool> m_bInterrupted = false;
 
-    std::map<char, int> m_values;
     std::map<char, int> m_otherValues;
-    ReadBackRecord m_record;
-    std::optional<int> m_nVersion;
     int m_nReplies = 0;
     bool m_bReadBackFinished = false;
     bool m_bChosenReadFinished = false;

@@ -47,7 +47,6 @@ public:
 private:
     // Hears everything and keeps nothing: a window would only show it.
     struct Listener : IProtocolListener {
-        void OnValueRead(char, int) override {}
         void OnFirmwareVersion(int) override {}
     };
 

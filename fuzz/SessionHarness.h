@@ -36,7 +36,6 @@ public:
 private:
     // Hears everything and keeps nothing: a window would only show it.
     struct Listener : ISessionListener {
-        void OnValueRead(char, int) override {}
         void OnFirmwareVersion(int) override {}
     };
 

@@ -9,15 +9,8 @@ class IProtocolListener {
 public:
     virtual ~IProtocolListener() = default;
 
-    // A read-back value of one letter as its control shows it: the decoded value for ranged
-    // and offset letters, the list entry number (1-based) for A, B and P, the raw bit mask for
-    // bit-field letters (M, N, O, the switch rows a..i and =, z). Not called for H and I.
-    // Also: j the reference-set index as read; k the axis count as read (only 4 and 6 select
-    // an entry); l, m the extents and n..y the motor coordinates, decoded like every ranged
-    // letter.
-    virtual void OnValueRead(char letter, int shown) = 0;
     // The "?V" reply: the firmware version number (1218 for 1.218).
-    virtual void OnFirmwareVersion(int version) = 0;
+    virtual void OnFirmwareVersion(int /*version*/) {}
     // The last reply of the read-back chain ("?j") has been handled.
     virtual void OnReadBackFinished() {}
     // A link of the bulk write went out: the announcement (letter j, whose echo nothing waits

@@ -49,7 +49,11 @@ public:
     void StoreRead(char letter, int shown);
 
     // `watcher` hears each value the controller reports for `letter` for as long as `owner`
-    // lives. Watching does not change the values, so a read-only cache may be watched.
+    // lives, as the letter's control shows it: the decoded value for ranged and offset letters,
+    // the list entry number (1-based) for A, B and P, the bit mask for the bit fields (M, N, O,
+    // the switch rows a..i and =, z); j the reference-set index, k the axis count, l..y the
+    // frame's extents and coordinates. H and I are never reported. Watching does not change the
+    // values, so a read-only cache may be watched.
     void Watch(char letter, const QObject* owner, Watcher watcher) const;
 
 private:

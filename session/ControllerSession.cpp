@@ -35,7 +35,7 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
       m_comm(std::move(backend)),
       m_reader(m_state, m_comm, clock, *this),
       m_upload(m_state, m_comm, clock, m_reader, *this),
-      m_line(m_reader, m_comm, clock, m_state, listener,
+      m_line(m_reader, m_comm, clock, m_state, m_record, listener,
              [this](std::shared_ptr<Conversation> next) { BeginConversation(std::move(next)); }),
       m_chainTimer(clock) {
     m_chainTimer.onExpired = [this] { OnChainTimeout(); };
@@ -372,10 +372,6 @@ void CControllerSession::StartMaskReread(char letter) {
 
 void CControllerSession::StoreSent(char letter, int cached) {
     m_state.m_nParamCache.StoreSent(letter, cached);
-}
-
-void CControllerSession::OnValueRead(char letter, int shown) {
-    m_listener.OnValueRead(letter, shown);
 }
 
 void CControllerSession::OnFirmwareVersion(int version) { m_listener.OnFirmwareVersion(version); }

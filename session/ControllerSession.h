@@ -96,6 +96,9 @@ public:
     const ParameterCache& Cache() const override { return m_state.m_nParamCache; }
     int FirmwareVersion() const override { return m_state.m_nFwVersion; }
     bool UploadRunning() const override { return m_upload.IsRunning(); }
+    // What the controller answered in its last read, as the wire carried it, and whether the
+    // full read-back went through to its end: what a backup and the range notes are made from.
+    const ReadBackRecord& Record() const { return m_record; }
     // Where the running upload stands; nullopt when none runs.
     std::optional<UploadStage> UploadStageNow() const { return m_upload.Stage(); }
     // The port is open: something can be sent.
@@ -151,7 +154,6 @@ private:
     void StopStreamBeforeUpload();
 
     // IProtocolListener (the values read and the live frames, passed on)
-    void OnValueRead(char letter, int shown) override;
     void OnFirmwareVersion(int version) override;
     void OnLiveFrame(const LiveFrame& frame) override;
 
@@ -166,6 +168,7 @@ private:
     LineReader m_reader;
     CFirmwareUpload m_upload;
     IUploadListener* m_uploadListener = nullptr;
+    ReadBackRecord m_record;
     SessionLine m_line;
     // The conversation that has the line; kept alive by whoever is inside it when it ends.
     std::shared_ptr<Conversation> m_conversation;

@@ -41,6 +41,11 @@ public:
     // The conversation that follows this one's end takes the line (the read-back after a restore
     // or a reference set, the live display after a reverse re-read).
     virtual void FollowWith(std::shared_ptr<Conversation> next) = 0;
+    // A query reply as it came: kept in the session's record of the last read and told to the
+    // caller, before its value is stored.
+    virtual void RecordReply(char letter, int wire) = 0;
+    // The full read-back has ended: with its last reply, or without it.
+    virtual void RecordReadBackEnd(bool complete) = 0;
     // A reply's value stored as the read-back stores it; the letter's watchers are told.
     virtual void ApplyReply(char letter, int wire) = 0;
     // Receive mode 10 with the receive state emptied and stale input dropped, then "S~0001\r".

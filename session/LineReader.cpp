@@ -159,7 +159,6 @@ void LineReader::ApplyValue(char letter, int wire) {
     if (IsDiscardedOnRead(letter)) return;
     const int shown = ShownFromWire(letter, wire, m_state.m_nFwVersion);
     m_state.m_nParamCache.StoreRead(letter, shown);
-    m_listener.OnValueRead(letter, shown);
 }
 
 // Mode 10: live data frames. The receive buffer and count are the parser's: what it has not

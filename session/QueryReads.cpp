@@ -19,7 +19,7 @@ Answered QueryRead::Take(const QByteArray& answer, ConversationLine& line) {
         return Answered::NotMine;
     m_askedAgain = false;
     const int wire = ReplyValue(answer);
-    line.News().OnQueryReply(letter, wire);
+    line.RecordReply(letter, wire);
     line.ApplyReply(letter, wire);
     if (letter == kLastFrameCoordinate) line.News().OnFrameGeometryRead();
     if (m_retries > 0 && wire == 0) {
@@ -52,6 +52,7 @@ Answered TimedQueryRead::OnSilence(ConversationLine& line) {
 }
 
 void TimedQueryRead::AfterNoAnswer(ConversationLine& line) {
+    line.RecordReadBackEnd(false);
     line.News().OnReadBackIncomplete(Awaited());
 }
 
@@ -62,7 +63,10 @@ void FullReadBack::Start(ConversationLine& line) {
 
 std::optional<char> FullReadBack::NextAfter(char letter) { return NextQueryAfter(letter); }
 
-void FullReadBack::Completed(ConversationLine& line) { line.DiscardWaiting(); }
+void FullReadBack::Completed(ConversationLine& line) {
+    line.DiscardWaiting();
+    line.RecordReadBackEnd(true);
+}
 
 void FullReadBack::AfterDone(ConversationLine& line) { line.News().OnReadBackFinished(); }
 

@@ -8,18 +8,20 @@
 #include "ISessionListener.h"
 #include "LineReader.h"
 #include "ProtocolState.h"
+#include "ReadBackRecord.h"
 
 // The line as the session's conversations use it: the reader's sends and receive state, the
 // clock's pauses, the protocol state and the caller's listener.
 class SessionLine final : public ConversationLine {
 public:
     SessionLine(LineReader& reader, CMSComm& comm, IClock& clock, ProtocolState& state,
-                ISessionListener& listener,
+                ReadBackRecord& record, ISessionListener& listener,
                 std::function<void(std::shared_ptr<Conversation>)> followWith)
         : m_reader(reader),
           m_comm(comm),
           m_clock(clock),
           m_state(state),
+          m_record(record),
           m_listener(listener),
           m_followWith(std::move(followWith)) {}
 
@@ -34,6 +36,16 @@ public:
     }
     void DiscardWaiting() override { m_reader.DiscardInput(); }
     void FollowWith(std::shared_ptr<Conversation> next) override { m_followWith(std::move(next)); }
+    void RecordReply(char letter, int wire) override {
+        m_record.OnQueryReply(letter, wire);
+        m_listener.OnQueryReply(letter, wire);
+    }
+    void RecordReadBackEnd(bool complete) override {
+        if (complete)
+            m_record.OnReadBackFinished();
+        else
+            m_record.OnReadBackIncomplete();
+    }
     void ApplyReply(char letter, int wire) override { m_reader.ApplyValue(letter, wire); }
     void StartLiveStream() override { m_reader.StartLiveDisplay(); }
     ProtocolState& State() override { return m_state; }
@@ -44,6 +56,7 @@ private:
     CMSComm& m_comm;
     IClock& m_clock;
     ProtocolState& m_state;
+    ReadBackRecord& m_record;
     ISessionListener& m_listener;
     std::function<void(std::shared_ptr<Conversation>)> m_followWith;
 };

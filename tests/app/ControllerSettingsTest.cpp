@@ -17,10 +17,6 @@ protected:
         list->setCurrentIndex(index);
         emit list->activated(index);
     }
-    // A value the controller reports for a letter, as the session's cache takes it.
-    static void Reported(CVexaDlg& dlg, char letter, int shown) {
-        SessionTestAccess::State(dlg.Session()).m_nParamCache.StoreRead(letter, shown);
-    }
 };
 
 }  // namespace
@@ -124,30 +120,28 @@ TEST_F(ControllerSettingsTest, HintsCloseOnEitherAnswerAndSendNothing) {
     EXPECT_TRUE(Sent().isEmpty());
 }
 
+// What a read-back reports lands in the upper panel's lists, boxes and declination, and showing
+// it sends nothing but the read-back's own queries.
 TEST_F(ControllerSettingsTest, ReadBackLandsInListsBoxesAndDeclination) {
-    CVexaDlg& dlg = Start();
-    m_line->ClearSent();
-    Reported(dlg, 'A', 8);
+    Start();
+    const std::pair<char, int> reported[] = {{'A', 8},    {'B', 5}, {'P', 4},
+                                             {'M', 0xA0}, {'j', 2}, {'Q', 20}};
+    for (const auto& [letter, shown] : reported)
+        m_held[letter] = WireFromShown(letter, shown, 1218);
+    RefreshFromController();
     EXPECT_EQ(Control<QComboBox>(IDC_FRAME_TYPE)->currentText(), "8. INV Y6");
-    Reported(dlg, 'A', 16);
-    EXPECT_TRUE(Control(IDC_FRAME_EDIT)->isVisible());
-    Reported(dlg, 'B', 5);
     EXPECT_EQ(Control<QComboBox>(IDC_ESC_RATE)->currentIndex(), 4);
-    Reported(dlg, 'P', 4);
     EXPECT_EQ(Control<QComboBox>(IDC_SERVO_RATE)->currentIndex(), 3);
-    m_held['M'] = 0xA0;
-    RefreshFromController();  // the sensor mask comes with a read-back
     EXPECT_FALSE(Control<QCheckBox>(IDC_SENSOR_MAG)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_BARO)->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(IDC_SENSOR_GPS)->isChecked());
+    EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
+    EXPECT_EQ(Control<QLineEdit>(IDC_DECLINATION)->text(), "20");
+    m_held['A'] = WireFromShown('A', 16, 1218);
+    RefreshFromController();
+    EXPECT_TRUE(Control(IDC_FRAME_EDIT)->isVisible());
     for (const auto& frame : m_line->Sent())
         EXPECT_TRUE(frame.bytes.startsWith('?')) << frame.bytes.constData();
-    m_line->ClearSent();
-    Reported(dlg, 'j', 2);
-    EXPECT_EQ(Control<QComboBox>(IDC_RESTORE_LIST)->currentIndex(), 2);
-    Reported(dlg, 'Q', 20);
-    EXPECT_EQ(Control<QLineEdit>(IDC_DECLINATION)->text(), "20");
-    EXPECT_TRUE(Sent().isEmpty());  // showing a value never writes it back
 }
 
 TEST_F(ControllerSettingsTest, WheelOverAListWithoutFocusChangesNothing) {

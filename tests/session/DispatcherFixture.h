@@ -12,12 +12,12 @@
 
 #include "CMSComm.h"
 #include "CommandFrames.h"
-#include "FakeClock.h"
 #include "ControllerSession.h"
+#include "FakeClock.h"
 #include "ISessionListener.h"
+#include "LineReader.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
-#include "LineReader.h"
 #include "RestoreWrite.h"
 #include "ScriptedAnswers.h"
 #include "SessionTestAccess.h"
@@ -35,13 +35,14 @@ struct RecordingListener : ISessionListener {
     std::vector<std::pair<char, int>> replies;  // every reply taken, wire value as it came
     std::vector<char> echoes;
     int chosenReadFinished = 0;
-    std::function<void(char)> onValue;             // runs inside OnValueRead
+    std::function<void(char)> onValue;             // runs when a value is heard
     std::function<void(const LiveFrame&)> onLive;  // runs inside OnLiveFrame
     std::function<void(char)> onBulkWriteLink;     // runs inside OnBulkWriteLinkSent
     std::function<void()> onBulkWriteEnd;          // runs inside OnBulkWriteFinished
     std::vector<char> incomplete;  // the letters read-back chains ended at without a reply
 
-    void OnValueRead(char letter, int shown) override {
+    // Every value the controller reports, as the controls watching the cache hear it.
+    void Heard(char letter, int shown) {
         values.emplace_back(letter, shown);
         if (onValue) onValue(letter);
     }
@@ -97,6 +98,9 @@ protected:
         m_comm.SetPortOpen(true);
         QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_session.OnComm(); });
         AnswerFramesWrittenTo(*m_line);
+        for (char letter = ' '; letter <= '~'; ++letter)
+            m_session.Cache().Watch(letter, &m_watcher,
+                                    [this, letter](int shown) { m_listener.Heard(letter, shown); });
     }
 
     // The conversations, started as the session starts them.
@@ -141,10 +145,10 @@ protected:
         ForgetWrittenFrames();
     }
 
-
     FakeClock m_clock;
     MemoryLine* m_line = nullptr;
     RecordingListener m_listener;
+    QObject m_watcher;
     CControllerSession m_session;
     CMSComm& m_comm;
     ProtocolState& m_state;
@@ -156,5 +160,4 @@ private:
         m_line = line.get();
         return line;
     }
-
 };

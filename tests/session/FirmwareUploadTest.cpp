@@ -20,7 +20,6 @@ namespace {
 using namespace std::chrono_literals;
 
 struct NoProtocolListener : IProtocolListener {
-    void OnValueRead(char, int) override {}
     void OnFirmwareVersion(int) override {}
 };
 

@@ -43,7 +43,7 @@ struct SessionRecorder : ISessionListener {
     void AtLastAnswer() {
         if (auto run = std::exchange(atLastAnswer, nullptr)) run();
     }
-    void OnValueRead(char letter, int shown) override { values.emplace_back(letter, shown); }
+    void Heard(char letter, int shown) { values.emplace_back(letter, shown); }
     void OnFirmwareVersion(int) override {}
     void OnReadBackFinished() override { ++readBacksFinished; }
     void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
@@ -62,6 +62,9 @@ public:
         comm.SetPortOpen(true);
         QObject::connect(&comm, &CMSComm::OnComm, [this] { m_session.OnComm(); });
         AnswerFramesWrittenTo(*m_line);
+        for (char letter = ' '; letter <= '~'; ++letter)
+            m_session.Cache().Watch(letter, &m_watcher,
+                                    [this, letter](int shown) { m_listener.Heard(letter, shown); });
     }
 
     // A controller that echoes every set command (eight bytes) until the command of `silentAt`,
@@ -79,6 +82,7 @@ public:
     FakeClock m_clock;
     MemoryLine* m_line = nullptr;
     SessionRecorder m_listener;
+    QObject m_watcher;
     CControllerSession m_session;
 
 private:
