@@ -18,8 +18,10 @@ public:
         for (const QByteArray& line : Log().split('\n')) {
             const qsizetype at = line.indexOf(" rx ");
             if (at < 0 || !line.sliced(at + 4).startsWith(frame)) continue;
+            // The time is the line's first word; the simulator's pid follows it.
+            const QByteArray time = line.first(at).split(' ').value(0);
             const QDateTime stamp =
-                QDateTime::fromString(QString::fromLatin1(line.first(at)), Qt::ISODateWithMs);
+                QDateTime::fromString(QString::fromLatin1(time), Qt::ISODateWithMs);
             if (stamp.isValid()) stamps.push_back(stamp.toMSecsSinceEpoch());
         }
         return stamps;

@@ -9,26 +9,22 @@
 #include <memory>
 #include <utility>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 #include "CommError.h"
 #include "CommandLine.h"
 #include "CommandSet.h"
 #include "Commands.h"
-#include "PortSession.h"
-#include "SteadyClock.h"
-#include "Interruption.h"
 #include "Json.h"
 #include "NativeName.h"
+#include "PortSession.h"
 #include "PortTarget.h"
 #include "PortsCommand.h"
 #include "Progress.h"
 #include "SerialPortBackend.h"
 #include "SimBackend.h"
 #include "StandardStreams.h"
+#include "SteadyClock.h"
 #include "StopGate.h"
+#include "TerminationSignals.h"
 
 namespace {
 
@@ -88,14 +84,6 @@ private:
     QByteArray m_text;
 };
 
-bool StderrIsTerminal() {
-#ifdef Q_OS_UNIX
-    return ::isatty(STDERR_FILENO) == 1;
-#else
-    return false;
-#endif
-}
-
 std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& table) {
     if (!demo) return std::make_unique<SerialPortBackend>(table);
     // Paced like a real line, so that the demo takes the time the controller would.
@@ -108,12 +96,12 @@ std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& table) 
 class PortWorker : public QThread {
 public:
     PortWorker(const Invocation& invocation, const PreparedCommand& prepared, PortTarget target,
-               Progress& progress, Interruption& interruption)
+               Progress& progress, TerminationSignals& termination)
         : m_invocation(invocation),
           m_prepared(prepared),
           m_target(std::move(target)),
           m_progress(progress),
-          m_interruption(interruption) {}
+          m_termination(termination) {}
 
     const PortTarget& Target() const { return m_target; }
     const CommandResult& Result() const { return m_result; }
@@ -131,14 +119,15 @@ protected:
 private:
     CommandResult RunHere() {
         SteadyClock clock;
-        // Every frame is held back once a stop is asked for, whatever the thread is doing.
+        // Every frame is held back once a termination signal arrived, whatever the thread is
+        // doing.
         auto gate = std::make_unique<StopGate>(MakeBackend(m_invocation.demo, m_target.table),
-                                               [this] { return m_interruption.IsRequested(); });
+                                               [] { return TerminationSignals::Caught() != 0; });
         StopGate& held = *gate;
         PortSession session(std::move(gate), m_target.number, m_invocation.timeout, clock);
         held.onRefused = [&session] { session.Interrupt(); };
-        connect(&m_interruption, &Interruption::Requested, &session, &PortSession::Interrupt);
-        if (m_interruption.IsRequested()) session.Interrupt();
+        connect(&m_termination, &TerminationSignals::Requested, &session, &PortSession::Interrupt);
+        if (TerminationSignals::Caught() != 0) session.Interrupt();
         try {
             session.Open();
         } catch (const CommError& error) {
@@ -151,7 +140,7 @@ private:
         output.progress = [this](const QString& text) { m_progress.Update(m_target.label, text); };
         output.stream = [this](const QString& line) {
             m_progress.Clear();
-            return PrintNow(line, m_interruption.StopDescriptor());
+            return PrintNow(line, TerminationSignals::StopDescriptor());
         };
         return RunControllerCommand(m_invocation, m_prepared, session, output);
     }
@@ -160,7 +149,7 @@ private:
     const PreparedCommand& m_prepared;
     PortTarget m_target;
     Progress& m_progress;
-    Interruption& m_interruption;
+    TerminationSignals& m_termination;
     CommandResult m_result;
     double m_seconds = 0;
 };
@@ -254,7 +243,7 @@ int PrintMany(const Invocation& invocation, const std::vector<std::unique_ptr<Po
     return WithStderr(out.Flush(status, stopFd));
 }
 
-int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
+int RunOnControllers(const Invocation& invocation, TerminationSignals& termination) {
     QString error;
     PreparedCommand prepared;
     if (!PrepareCommand(invocation, &prepared, &error)) {
@@ -271,14 +260,14 @@ int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
     QStringList labels;
     for (const PortTarget& target : targets) labels << target.label;
     Progress progress(!invocation.quiet && StderrIsTerminal(), labels,
-                      interruption.StopDescriptor());
+                      TerminationSignals::StopDescriptor());
 
     std::vector<std::unique_ptr<PortWorker>> workers;
     QEventLoop loop;
     int running = int(targets.size());
     for (PortTarget& target : targets) {
         workers.push_back(std::make_unique<PortWorker>(invocation, prepared, std::move(target),
-                                                       progress, interruption));
+                                                       progress, termination));
         QObject::connect(workers.back().get(), &QThread::finished, &loop, [&] {
             if (--running == 0) loop.quit();
         });
@@ -289,17 +278,17 @@ int RunOnControllers(const Invocation& invocation, Interruption& interruption) {
     for (const auto& worker : workers) worker->wait();
     progress.Clear();
 
-    const int stopFd = interruption.StopDescriptor();
+    const int stopFd = TerminationSignals::StopDescriptor();
     if (workers.size() == 1) return PrintSingle(invocation, workers.front()->Result(), stopFd);
     return PrintMany(invocation, workers, stopFd);
 }
 
 }  // namespace
 
-int RunInvocation(const Invocation& invocation, Interruption& interruption) {
-    g_stopFd = interruption.StopDescriptor();
+int RunInvocation(const Invocation& invocation, TerminationSignals& termination) {
+    g_stopFd = TerminationSignals::StopDescriptor();
     if (!invocation.command->usesPort) {
-        return PrintSingle(invocation, ListPorts(invocation), interruption.StopDescriptor());
+        return PrintSingle(invocation, ListPorts(invocation), g_stopFd);
     }
-    return RunOnControllers(invocation, interruption);
+    return RunOnControllers(invocation, termination);
 }

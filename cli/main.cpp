@@ -4,12 +4,12 @@
 #include <cstdio>
 
 #include "CommandLine.h"
-#include "ExitStatus.h"
-#include "Interruption.h"
 #include "DebugLog.h"
+#include "ExitStatus.h"
 #include "NativeName.h"
 #include "Runner.h"
 #include "StandardStreams.h"
+#include "TerminationSignals.h"
 #include "VexaVersion.h"
 
 namespace {
@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
         case ParsedCommandLine::Action::Run:
             break;
     }
-    Interruption interruption;
-    interruption.CatchSignals();
-    return RunInvocation(parsed.invocation, interruption);
+    // SIGINT, SIGTERM and SIGHUP stop every port's run; vexactl then leaves by its normal path,
+    // the ports closed and their locks gone.
+    TerminationSignals termination;
+    return RunInvocation(parsed.invocation, termination);
 }

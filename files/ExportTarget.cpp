@@ -1,58 +1,45 @@
 #include "ExportTarget.h"
 
-#include "NativeName.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
-bool IsTerminal(const QByteArray& name) {
-    const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool terminal = ::isatty(fd) == 1;
-    ::close(fd);
-    return terminal;
-}
-
-ExportTarget::Kind KindOf(const struct stat& info, const QByteArray& name) {
-    if (S_ISLNK(info.st_mode)) return ExportTarget::Kind::Link;
-    if (S_ISDIR(info.st_mode)) return ExportTarget::Kind::Folder;
-    if (S_ISFIFO(info.st_mode)) return ExportTarget::Kind::Stream;
-    if (S_ISCHR(info.st_mode) && IsTerminal(name)) return ExportTarget::Kind::Stream;
-    if (!S_ISREG(info.st_mode)) return ExportTarget::Kind::Special;
-    // Read-only by its mode, or to this user: root may write a 0444 file, but its owner meant
-    // it to stay as it is.
-    const bool writable = (info.st_mode & 0222) != 0 && ::access(name.constData(), W_OK) == 0;
-    return writable ? ExportTarget::Kind::Regular : ExportTarget::Kind::ReadOnly;
+ExportTarget::Kind KindOf(const WriteTarget& found) {
+    using Kind = ExportTarget::Kind;
+    switch (found.kind) {
+        case WriteTarget::Kind::Missing:
+            return Kind::Missing;
+        case WriteTarget::Kind::Regular:
+            return found.writable ? Kind::Regular : Kind::ReadOnly;
+        case WriteTarget::Kind::SymbolicLink:
+            return Kind::Link;
+        case WriteTarget::Kind::Folder:
+            return Kind::Folder;
+        case WriteTarget::Kind::Fifo:
+        case WriteTarget::Kind::Terminal:
+            return Kind::Stream;
+        case WriteTarget::Kind::OtherNode:
+            return Kind::Special;
+    }
+    return Kind::Special;
 }
 
 }  // namespace
 
 ExportTarget InspectExportTarget(const QString& path) {
+    const WriteTarget found = InspectWriteTarget(path);
     ExportTarget target;
-    const QFileInfo info(path);
-    target.folder = info.absolutePath();
-    const QByteArray name = NativeName(path);
-    struct stat found {};
-    if (::lstat(name.constData(), &found) == 0) {
-        target.kind = KindOf(found, name);
-        target.mode = found.st_mode & 07777;
-        target.owner = found.st_uid;
-        target.group = found.st_gid;
-        if (target.kind == ExportTarget::Kind::Link) target.linkTarget = info.symLinkTarget();
-        if (target.kind != ExportTarget::Kind::Regular && target.kind != ExportTarget::Kind::ReadOnly)
-            return target;
-    }
+    target.kind = KindOf(found);
+    target.folder = found.folder;
+    target.linkTarget = found.linkTarget;
+    target.mode = found.mode;
+    target.owner = found.owner;
+    target.group = found.group;
     // A new or replaced file is made beside it, so the folder must take one.
-    const QByteArray folder = NativeName(target.folder);
-    struct stat folderInfo {};
-    if (::stat(folder.constData(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
+    const bool madeBeside = target.kind == ExportTarget::Kind::Missing ||
+                            target.kind == ExportTarget::Kind::Regular ||
+                            target.kind == ExportTarget::Kind::ReadOnly;
+    if (madeBeside && found.folderAccess == WriteTarget::FolderAccess::Missing)
         target.kind = ExportTarget::Kind::NoFolder;
-    else if (::access(folder.constData(), W_OK | X_OK) != 0)
+    else if (madeBeside && found.folderAccess == WriteTarget::FolderAccess::ReadOnly)
         target.kind = ExportTarget::Kind::FolderReadOnly;
     return target;
 }
@@ -81,7 +68,8 @@ std::optional<QString> ExportRefusal(const ExportTarget& target, bool force,
         case Kind::NoFolder:
             return QStringLiteral("the folder %1 does not exist").arg(target.folder);
         case Kind::FolderReadOnly:
-            return QStringLiteral("the folder %1 cannot be written by this user").arg(target.folder);
+            return QStringLiteral("the folder %1 cannot be written by this user")
+                .arg(target.folder);
     }
     return std::nullopt;
 }

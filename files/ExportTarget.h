@@ -2,7 +2,8 @@
 
 #include <QString>
 #include <optional>
-#include <sys/types.h>
+
+#include "WriteTarget.h"  // mode_t, uid_t, gid_t
 
 // What a path to export to holds, which decides how it may be written.
 struct ExportTarget {
@@ -25,7 +26,8 @@ struct ExportTarget {
     gid_t group = 0;
 };
 
-// Looks at path without following a symbolic link and without opening anything.
+// Looks at path without following a symbolic link and without opening anything (but a
+// character device, to ask whether it is a terminal).
 ExportTarget InspectExportTarget(const QString& path);
 
 // Why the target is not written, in words that follow "FILE was not written (...)"; nullopt

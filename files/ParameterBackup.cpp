@@ -1,7 +1,5 @@
 #include "ParameterBackup.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -107,12 +105,10 @@ void ParameterBackup::RemoveOldest(const QString& keep, const QDateTime& now) co
     std::vector<WrittenAt> others;
     for (const QString& name : folder.entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden)) {
         if (name == keep || !IsBackupName(name)) continue;
-        struct stat info {};
-        if (::lstat(QFile::encodeName(folder.filePath(name)).constData(), &info) != 0 ||
-            !S_ISREG(info.st_mode))
-            continue;
-        others.push_back({qint64(info.st_ctim.tv_sec) > nowSeconds, qint64(info.st_ctim.tv_sec),
-                          info.st_ctim.tv_nsec, name});
+        const std::optional<ChangeTime> changed = KeptFileChangeTime(folder.filePath(name));
+        if (!changed) continue;
+        others.push_back(
+            {changed->seconds > nowSeconds, changed->seconds, changed->nanoseconds, name});
     }
     // The one just written counts among the kept.
     const std::size_t keptOthers = keep.isEmpty() ? kKept : kKept - 1;

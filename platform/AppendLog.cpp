@@ -5,15 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 
 #include "KeptFiles.h"
+#include "NativeName.h"
 
 namespace {
 
@@ -72,17 +72,35 @@ QByteArray LogLinePrefix() {
     return QByteArray(prefix);
 }
 
-int AppendLog::Open() const {
+int AppendLog::Open(std::optional<QString>* problem) const {
+    std::optional<QString> ignored;
+    std::optional<QString>& why = problem ? *problem : ignored;
     // Nothing but a regular file (or none yet) is opened at all: opening a device node can do
     // something by itself.
-    if (!IsRegularOrMissing(m_path)) return -1;
+    if (!IsRegularOrMissing(m_path)) {
+        why = QStringLiteral("it is %1, not a regular file")
+                  .arg(DescribeFileType(NameFromNative(m_path), false));
+        return -1;
+    }
     int fd = ::open(m_path.constData(), kFlags, kPrivateFile);
     if (fd < 0 && errno == ENOENT) {
         const QByteArray folder = m_path.left(m_path.lastIndexOf('/'));
-        if (folder.isEmpty() || MakeKeptFolder(QString::fromLocal8Bit(folder))) return -1;
+        if (folder.isEmpty()) {
+            why = SystemErrorText(ENOENT);
+            return -1;
+        }
+        if ((why = MakeKeptFolder(QString::fromLocal8Bit(folder)))) return -1;
         fd = ::open(m_path.constData(), kFlags, kPrivateFile);
     }
+    if (fd < 0) why = SystemErrorText(errno);
     return fd;
+}
+
+std::optional<QString> AppendLog::Check() const {
+    std::optional<QString> problem;
+    const int fd = Open(&problem);
+    if (fd >= 0) ::close(fd);
+    return problem;
 }
 
 void AppendLog::Append(QByteArrayView text) const {

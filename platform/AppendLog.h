@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
+#include <optional>
 
 #include "WriteAll.h"
 
@@ -25,11 +27,15 @@ public:
 
     // "2026-12-08T14:03:22.123+01:00 [4711] " then text and a line break.
     void Append(QByteArrayView text) const;
+    // Opens the log as Append does (its folder made where missing, the file where new) and
+    // says why no line could be appended now; nullopt when one can. For a program that must
+    // not start without the log it was asked to keep.
+    std::optional<QString> Check() const;
 
     const QByteArray& Path() const { return m_path; }
 
 private:
-    int Open() const;
+    int Open(std::optional<QString>* problem = nullptr) const;
 
     QByteArray m_path;
     qint64 m_limit;

@@ -79,6 +79,13 @@ std::optional<QString> WriteKeptFile(const QString& path, QByteArrayView bytes,
                           FileOwner{found.st_uid, found.st_gid});
 }
 
+std::optional<ChangeTime> KeptFileChangeTime(const QString& path) {
+    struct stat info {};
+    if (::lstat(Native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return ChangeTime{qint64(info.st_ctim.tv_sec), long(info.st_ctim.tv_nsec)};
+}
+
 NewKeptFile WriteNewKeptFile(const QString& folder, const std::function<QString(int)>& nameFor,
                              QByteArrayView bytes, const WriteCalls* calls) {
     NewKeptFile written;

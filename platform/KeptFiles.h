@@ -44,3 +44,11 @@ struct NewKeptFile {
 };
 NewKeptFile WriteNewKeptFile(const QString& folder, const std::function<QString(int)>& nameFor,
                              QByteArrayView bytes, const WriteCalls* calls = nullptr);
+
+// When the regular file at path (never through a link) last had its status changed: written,
+// renamed, its mode set; to the nanosecond. nullopt for anything else or nothing there.
+struct ChangeTime {
+    qint64 seconds = 0;
+    long nanoseconds = 0;
+};
+std::optional<ChangeTime> KeptFileChangeTime(const QString& path);

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -15,16 +14,13 @@ namespace {
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 int g_pipe[2] = {-1, -1};
 volatile std::sig_atomic_t g_caught = 0;
-std::atomic<int> g_wake = -1;
-static_assert(std::atomic<int>::is_always_lock_free);
 
 void OnSignal(int signalNumber) {
     const int saved = errno;
     g_caught = signalNumber;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // Once the pipe is full (a flood of signals) the write fails; it stays readable anyway.
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
-    if (const int wake = g_wake.load(); wake >= 0) [[maybe_unused]]
-        const ssize_t woken = ::write(wake, &byte, 1);
     errno = saved;
 }
 
@@ -43,7 +39,7 @@ void Handle(void (*handler)(int)) {
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::Drain);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::Notice);
     Handle(OnSignal);
 }
 
@@ -58,13 +54,13 @@ TerminationSignals::~TerminationSignals() {
 
 int TerminationSignals::Caught() { return g_caught; }
 
-void TerminationSignals::AlsoWake(int fd) { g_wake = fd; }
+int TerminationSignals::StopDescriptor() { return g_pipe[0]; }
 
-void TerminationSignals::Drain() {
-    unsigned char byte = 0;
-    int last = 0;
-    while (::read(g_pipe[0], &byte, 1) == 1) last = byte;
-    if (last != 0) emit Requested(last);
+void TerminationSignals::Notice() {
+    // The pipe keeps its bytes, so the notifier would fire on and on: once is enough, the
+    // request stands from then on.
+    m_notifier->setEnabled(false);
+    if (const int last = g_caught; last != 0) emit Requested(last);
 }
 
 #else
@@ -72,7 +68,7 @@ void TerminationSignals::Drain() {
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
 TerminationSignals::~TerminationSignals() = default;
 int TerminationSignals::Caught() { return 0; }
-void TerminationSignals::AlsoWake(int) {}
-void TerminationSignals::Drain() {}
+int TerminationSignals::StopDescriptor() { return -1; }
+void TerminationSignals::Notice() {}
 
 #endif

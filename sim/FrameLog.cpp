@@ -1,15 +1,18 @@
 #include "FrameLog.h"
 
-#include <QDateTime>
 #include <QtEndian>
 
+#include "NativeName.h"
 #include "PrintableBytes.h"
 
 bool FrameLog::Open(const QString& path, QString* error) {
-    m_file.setFileName(path);
-    if (m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return true;
-    *error = QStringLiteral("cannot write the log %1: %2").arg(path, m_file.errorString());
-    return false;
+    const AppendLog log(NativeName(path));
+    if (const std::optional<QString> problem = log.Check()) {
+        *error = QStringLiteral("cannot write the log %1: %2").arg(path, *problem);
+        return false;
+    }
+    m_log.emplace(log);
+    return true;
 }
 
 void FrameLog::Frame(const QByteArray& frame, bool packet) {
@@ -28,8 +31,5 @@ QString FrameLog::Describe(const QByteArray& frame, bool packet) {
 }
 
 void FrameLog::Line(const QString& text) {
-    if (!m_file.isOpen()) return;
-    const QString stamp = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
-    m_file.write((stamp + QLatin1Char(' ') + text + QLatin1Char('\n')).toUtf8());
-    m_file.flush();
+    if (m_log) m_log->Append(text.toUtf8());
 }

@@ -1,14 +1,18 @@
 #pragma once
 
-#include <QFile>
 #include <QString>
+#include <optional>
+
+#include "AppendLog.h"
 
 // The frame log of vexa-sim: one line per frame the controller receives (and per fault or
-// boot loader event), each with a time stamp, flushed as it is written.
+// boot loader event), each with its time and the simulator's pid, appended as it comes
+// (an AppendLog: a regular file only, moved to PATH.1 before it passes 1 MB).
 class FrameLog {
 public:
+    // False with `error` set when no line could be appended to path.
     bool Open(const QString& path, QString* error);
-    bool IsOpen() const { return m_file.isOpen(); }
+    bool IsOpen() const { return m_log.has_value(); }
     void Frame(const QByteArray& frame, bool packet);
     void Event(const QString& what);
 
@@ -18,5 +22,5 @@ public:
 private:
     void Line(const QString& text);
 
-    QFile m_file;
+    std::optional<AppendLog> m_log;
 };

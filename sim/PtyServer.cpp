@@ -1,119 +1,19 @@
 #include "PtyServer.h"
 
-#include <fcntl.h>
-#include <pty.h>
-#include <sys/inotify.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <QSocketNotifier>
-#include <cerrno>
-#include <cstring>
-
 #include "SimDriver.h"
 
 PtyServer::PtyServer(SimDriver& driver, QObject* parent) : QObject(parent), m_driver(driver) {}
 
-PtyServer::~PtyServer() {
-    m_driver.onBytes = nullptr;
-    delete m_masterNotifier;
-    delete m_watchNotifier;
-    for (int fd : {m_watch, m_slave, m_master}) {
-        if (fd >= 0) ::close(fd);
-    }
-}
+PtyServer::~PtyServer() { m_driver.onBytes = nullptr; }
 
 bool PtyServer::Start(QString* error) {
-    char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
-        *error = QStringLiteral("cannot open a pseudo-terminal: %1")
-                     .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    QString reason;
+    if (!m_terminal.Open(&reason)) {
+        *error = QStringLiteral("cannot open a pseudo-terminal: %1").arg(reason);
         return false;
     }
-    m_slavePath = QString::fromLocal8Bit(name);
-    // Raw on the slave side: no echo, no line editing, no CR/NL translation, 8 bits clean.
-    termios tio{};
-    ::tcgetattr(m_slave, &tio);
-    ::cfmakeraw(&tio);
-    ::cfsetispeed(&tio, B115200);
-    ::cfsetospeed(&tio, B115200);
-    ::tcsetattr(m_slave, TCSANOW, &tio);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
-
-    m_masterNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-    connect(m_masterNotifier, &QSocketNotifier::activated, this, &PtyServer::ReadMaster);
-    m_driver.onBytes = [this](const QByteArray& bytes) { WriteMaster(bytes); };
-    WatchSlave();
+    m_terminal.onReceived = [this](const QByteArray& bytes) { m_driver.Receive(bytes); };
+    m_terminal.onClosedByAll = [this] { m_driver.Discard(); };
+    m_driver.onBytes = [this](const QByteArray& bytes) { m_terminal.Write(bytes); };
     return true;
-}
-
-void PtyServer::WatchSlave() {
-    m_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_watch < 0) return;
-    const QByteArray path = m_slavePath.toLocal8Bit();
-    if (::inotify_add_watch(m_watch, path.constData(), IN_OPEN | IN_CLOSE) < 0) {
-        ::close(m_watch);
-        m_watch = -1;
-        return;
-    }
-    m_nListeners = 0;
-    m_watchNotifier = new QSocketNotifier(m_watch, QSocketNotifier::Read, this);
-    connect(m_watchNotifier, &QSocketNotifier::activated, this, &PtyServer::ReadWatch);
-}
-
-void PtyServer::ReadWatch() {
-    alignas(inotify_event) char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(m_watch, buffer, sizeof buffer)) > 0) {
-        for (ssize_t at = 0; at < n;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            if (event->mask & IN_OPEN) ++m_nListeners;
-            if ((event->mask & IN_CLOSE) && m_nListeners > 0) {
-                if (--m_nListeners == 0) {
-                    // The port was closed: what is on its way or still unread is lost.
-                    m_driver.Discard();
-                    ::tcflush(m_slave, TCIFLUSH);
-                }
-            }
-            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-        }
-    }
-}
-
-void PtyServer::ReadMaster() {
-    // Opens and closes come first: a tool that reopened the port and asked at once must get
-    // its answer, and nothing of the closed session's output.
-    if (m_watch >= 0) ReadWatch();
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n > 0) {
-            m_driver.Receive(QByteArray(buffer, static_cast<qsizetype>(n)));
-            continue;
-        }
-        // EAGAIN: all read. EIO cannot last: the server's own slave descriptor keeps the line up.
-        if (n < 0 && errno == EINTR) continue;
-        return;
-    }
-}
-
-void PtyServer::WriteMaster(const QByteArray& bytes) {
-    if (m_watch >= 0) ReadWatch();
-    if (!Listening()) return;
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const ssize_t n =
-            ::write(m_master, bytes.constData() + at, static_cast<size_t>(bytes.size() - at));
-        if (n > 0) {
-            at += n;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            // The far end does not read and the terminal's buffer is full: the rest is lost,
-            // as on a serial line whose receiver has overrun.
-            return;
-        }
-    }
 }

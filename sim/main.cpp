@@ -1,47 +1,37 @@
 // vexa-sim: a simulated flight controller on a pseudo-terminal. It prints the device a
 // configuration tool can open as its serial port and serves it until SIGINT, SIGTERM or SIGHUP.
 
-#include <unistd.h>
-
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "ControllerSim.h"
+#include "DebugLog.h"
 #include "FrameLog.h"
+#include "KeptFiles.h"
 #include "PtyServer.h"
 #include "SimDriver.h"
 #include "SimOptions.h"
 #include "SteadyClock.h"
-#include "DebugLog.h"
+#include "SymbolicLink.h"
 #include "TerminationSignals.h"
 #include "VexaVersion.h"
 
 namespace {
 
 bool MakeLink(const QString& link, const QString& target, QString* error) {
-    const QByteArray path = QFile::encodeName(link);
-    const QFileInfo info(link);
-    if (info.isSymLink()) {
-        ::unlink(path.constData());
-    } else if (info.exists()) {
-        *error = QStringLiteral("--link %1: exists and is not a symbolic link").arg(link);
-        return false;
+    const LinkPlacement placed = PlaceSymbolicLink(link, target);
+    switch (placed.kind) {
+        case LinkPlacement::Kind::Made:
+            return true;
+        case LinkPlacement::Kind::Occupied:
+            *error = QStringLiteral("--link %1: exists and is not a symbolic link").arg(link);
+            return false;
+        case LinkPlacement::Kind::Failed:
+            break;
     }
-    if (::symlink(QFile::encodeName(target).constData(), path.constData()) == 0) return true;
-    *error =
-        QStringLiteral("--link %1: %2").arg(link, QString::fromLocal8Bit(std::strerror(errno)));
+    *error = QStringLiteral("--link %1: %2").arg(link, placed.reason);
     return false;
-}
-
-bool WriteImage(const QString& path, const QByteArray& image) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(image) == image.size() && file.flush();
 }
 
 int Fail(const QString& message) {
@@ -122,7 +112,8 @@ int main(int argc, char** argv) {
 
     if (parser.isSet(imageOption)) {
         sim.onFirmwareInstalled = [path = parser.value(imageOption)](const QByteArray& image) {
-            if (!WriteImage(path, image))
+            // Whole or not at all: a reader never finds half an image.
+            if (WriteKeptFile(path, image))
                 std::fprintf(stderr, "vexa-sim: cannot write %s\n", qPrintable(path));
         };
     }
@@ -140,6 +131,6 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     const int status = app.exec();
-    if (!link.isEmpty()) ::unlink(QFile::encodeName(link).constData());
+    if (!link.isEmpty()) RemoveSymbolicLink(link);
     return status;
 }

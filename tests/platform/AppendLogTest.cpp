@@ -1,6 +1,6 @@
 // The debug log: each line with its time and the pid, under 1 MB with one old file.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "AppendLog.h"
 
@@ -107,4 +108,39 @@ TEST(AppendLog, TwoWritersNeverMoveEachOthersLines) {
     }
 }
 
+// A program that must keep its log learns at its start why it cannot: only a regular file is
+// appended to (nothing else is opened, a FIFO never blocks), a missing folder is made.
+TEST(AppendLog, CheckSaysWhyNoLineCanBeAppended) {
+    const struct {
+        const char* what;
+        std::function<void(const QString& path)> prepare;
+        const char* reason;  // part of it; nullptr: a line can be appended
+    } cases[] = {
+        {"new file in a new folder", nullptr, nullptr},
+        {"regular file",
+         [](const QString& path) { ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly)); }, nullptr},
+        {"folder", [](const QString& path) { QDir().mkpath(path); }, "it is a folder, not a"},
+        {"link", [](const QString& path) { QFile::link(path + ".target", path); },
+         "it is a symbolic link, not a"},
+        {"FIFO", [](const QString& path) { ::mkfifo(QFile::encodeName(path).constData(), 0600); },
+         "it is a FIFO (named pipe), not a"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("logs/sim.log"));
+        if (c.prepare) {
+            QDir().mkpath(dir.filePath(QStringLiteral("logs")));
+            c.prepare(path);
+        }
+        const std::optional<QString> reason = AppendLog(QFile::encodeName(path)).Check();
+        if (!c.reason) {
+            EXPECT_EQ(reason, std::nullopt) << c.what << ": " << reason->toStdString();
+            EXPECT_EQ(SizeOf(path), 0) << c.what;
+        } else {
+            EXPECT_TRUE(reason && reason->contains(QLatin1String(c.reason)))
+                << c.what << ": " << reason.value_or("appendable").toStdString();
+        }
+        EXPECT_FALSE(QFile::exists(path + ".target")) << c.what;
+    }
+}
 }  // namespace

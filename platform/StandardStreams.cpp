@@ -29,6 +29,14 @@ void GuardStandardStreams() {
 #endif
 }
 
+bool StderrIsTerminal() {
+#ifdef Q_OS_UNIX
+    return ::isatty(STDERR_FILENO) == 1;
+#else
+    return false;
+#endif
+}
+
 std::optional<QString> WriteToStdout(const QByteArray& bytes) {
     if (std::fflush(stdout) != 0) return SystemErrorText(errno);
     return WriteAll(fileno(stdout), bytes, SystemWriteCalls());

@@ -11,6 +11,9 @@
 // meant for stdout would reach it) and every write to it fails as it should.
 void GuardStandardStreams();
 
+// Whether stderr is a terminal (a progress line drawn in place makes sense there only).
+bool StderrIsTerminal();
+
 // Writes bytes to stdout as they are, every write and the flush checked; the reason on failure.
 std::optional<QString> WriteToStdout(const QByteArray& bytes);
 
@@ -27,7 +30,8 @@ struct StdoutWrite {
 };
 
 // Writes bytes to stdout, waiting for it to take them only while `stopFd` (a descriptor that
-// becomes readable when the program is asked to stop; -1: none) stays quiet: a reader that
+// becomes readable when the program is asked to stop, TerminationSignals::StopDescriptor;
+// -1: none) stays quiet: a reader that
 // stopped reading never holds the program past SIGTERM. Written a pipe's atomic size at a
 // time, each after poll said stdout takes more, so no write blocks for long.
 StdoutWrite WriteToStdoutUnlessStopped(const QByteArray& bytes, int stopFd);
