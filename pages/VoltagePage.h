@@ -13,7 +13,7 @@ class CVoltagePage;
 
 // The voltage page (template 141): the low-battery alarm slider (hundredths of a volt, the
 // cache follows the thumb) and the battery calibration, which sends the first set command of
-// the calibration chain; the receive dispatcher carries the chain on as the controller answers.
+// the calibration chain; the session carries the chain on as the controller answers.
 class CVoltagePage : public CSliderPage {
     Q_OBJECT
 
