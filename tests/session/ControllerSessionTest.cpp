@@ -318,6 +318,22 @@ TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
     EXPECT_EQ(SentFrames().size(), 2u);
 }
 
+// An image that did not load starts nothing: no frame goes out, and a live display that was
+// streaming goes on.
+TEST(UploadOutcome, NoImageStartsNothingAndLeavesTheLiveDisplayStreaming) {
+    struct Quiet : IUploadListener {
+        void OnUploadProgress(const UploadProgress&) override {}
+        void OnUploadEnded(const UploadOutcome&) override {}
+    } quiet;
+    SessionRig rig;
+    rig.m_session.StartLiveDisplay();
+    const std::size_t sent = rig.SentFrames().size();
+    EXPECT_FALSE(rig.m_session.StartUpload(FirmwareImage(), quiet));
+    EXPECT_EQ(rig.SentFrames().size(), sent);
+    rig.m_line->Inject("CHDA10001100120013001400150016001700\r\n");
+    EXPECT_EQ(rig.m_listener.liveFrames, 1);
+}
+
 // The new firmware is read by the session itself once the upload is confirmed, whoever started
 // it, after the caller is told; a failed upload is followed by nothing.
 TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
