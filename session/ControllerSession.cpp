@@ -13,7 +13,7 @@
 #include "ReferenceSetChoice.h"
 #include "RestoreWrite.h"
 #include "ReverseReread.h"
-#include "SpecialSets.h"
+#include "EchoedSets.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "RestoreWrite.h"
 #include "ScriptedAnswers.h"
 #include "SessionTestAccess.h"
-#include "SpecialSets.h"
+#include "EchoedSets.h"
 
 // Everything the listener was told, in order.
 struct RecordingListener : ISessionListener {
@@ -105,7 +105,7 @@ protected:
 
     // The conversations, started as the session starts them.
     void StartBulkWrite() { SessionTestAccess::Begin(m_session, std::make_shared<RestoreWrite>()); }
-    void SendSpecialSet(int wire) {
+    void SendDeclination(int wire) {
         SessionTestAccess::Begin(m_session, std::make_shared<DeclinationSet>(wire));
     }
     void StartCalibration(const std::array<int, 4>& cells) { m_session.Calibrate(cells); }
@@ -131,10 +131,10 @@ protected:
                 m_session.StartLiveDisplay();
                 break;
             case RxMode::SpecialSet:
-                SendSpecialSet(175);
+                SendDeclination(175);
                 break;
             case RxMode::ReverseReread:
-                SendSpecialSet(175);
+                SendDeclination(175);
                 m_session.SetReverseMask('N', 0);
                 Arrive("SN0000\r\n");
                 break;

@@ -9,7 +9,7 @@
 // 50 ms after it, and the echo of the last ends the chain. Every echo is awaited for a second.
 // The line stays in mode 15 afterwards (a calibration excepted), where the echo of a reverse
 // mask asks the mask back.
-class SpecialSetChain : public Conversation {
+class EchoedSetChain : public Conversation {
 public:
     static constexpr std::chrono::milliseconds kEchoTimeout{1000};
 
@@ -34,7 +34,7 @@ private:
 };
 
 // One "SQ" command: the declination, in the firmware's form.
-class DeclinationSet : public SpecialSetChain {
+class DeclinationSet : public EchoedSetChain {
 public:
     explicit DeclinationSet(int wire) : m_wire(wire) {}
     Chain Kind() const override { return Chain::Declination; }
@@ -48,7 +48,7 @@ private:
 };
 
 // One "Sz" command: the propeller directions of the custom frame.
-class DirectionsSet : public SpecialSetChain {
+class DirectionsSet : public EchoedSetChain {
 public:
     explicit DirectionsSet(int mask) : m_mask(mask) {}
     Chain Kind() const override { return Chain::Directions; }
@@ -63,7 +63,7 @@ private:
 
 // The battery calibration: "S0" with the first cell, then each cell tap with the voltage up to
 // it (the running sum of the cells) up to "S3"; afterwards the line is back in mode 0.
-class Calibration : public SpecialSetChain {
+class Calibration : public EchoedSetChain {
 public:
     explicit Calibration(const std::array<int, 4>& cells) : m_cells(cells) {}
     Chain Kind() const override { return Chain::Calibration; }
@@ -80,7 +80,7 @@ private:
 
 // The custom frame's record: "Sk" with the axis count, then the extents and the motor
 // coordinates up to "Sy". Once "Sy" is echoed the cache keeps the record as the controller's.
-class FrameSave : public SpecialSetChain {
+class FrameSave : public EchoedSetChain {
 public:
     explicit FrameSave(const std::array<int, 15>& record) : m_record(record) {}
     Chain Kind() const override { return Chain::FrameSave; }

@@ -1,4 +1,4 @@
-#include "SpecialSets.h"
+#include "EchoedSets.h"
 
 #include <algorithm>
 #include <numeric>
@@ -22,13 +22,13 @@ constexpr char kLastFrameLetter = 'y';
 
 // The first frame goes out as it is: in mode 15 the answers already on their way are read as
 // they come.
-void SpecialSetChain::Start(ConversationLine& line) {
+void EchoedSetChain::Start(ConversationLine& line) {
     m_sent = FirstFrame();
     m_awaited = m_sent[1];
     line.SendAsIs(m_sent);
 }
 
-Answered SpecialSetChain::Take(const QByteArray& answer, ConversationLine& line) {
+Answered EchoedSetChain::Take(const QByteArray& answer, ConversationLine& line) {
     if (m_sent.isEmpty() || !IsEchoOf(answer, m_sent)) return Answered::NotMine;
     NoteEcho(answer, std::exchange(m_sent, {}), line);
     m_lastEchoed = answer[1];
@@ -46,7 +46,7 @@ Answered SpecialSetChain::Take(const QByteArray& answer, ConversationLine& line)
     return Answered::GoOn;
 }
 
-void SpecialSetChain::AfterDone(ConversationLine& line) {
+void EchoedSetChain::AfterDone(ConversationLine& line) {
     line.News().OnSpecialSetEchoed(m_lastEchoed);
 }
 
@@ -66,7 +66,7 @@ QByteArray Calibration::FrameAfter(char echoed, ConversationLine&) const {
 
 void Calibration::AfterDone(ConversationLine& line) {
     line.News().OnCalibrationFinished();
-    SpecialSetChain::AfterDone(line);
+    EchoedSetChain::AfterDone(line);
 }
 
 QByteArray FrameSave::FirstFrame() const { return SetCommand(kFirstFrameLetter, m_record[0]); }
