@@ -13,8 +13,8 @@
 #include <optional>
 
 #include "CMSComm.h"
-#include "IClock.h"
 #include "ControllerSession.h"
+#include "IClock.h"
 #include "ISessionListener.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
@@ -100,9 +100,7 @@ void StreamEvents(benchmark::State& bench, RxMode mode) {
     benchmark::DoNotOptimize(rig.session.State().m_strRxBuf);
 }
 
-void BM_StreamInModeZero(benchmark::State& bench) {
-    StreamEvents(bench, RxMode::ReadBack);
-}
+void BM_StreamInModeZero(benchmark::State& bench) { StreamEvents(bench, RxMode::ReadBack); }
 void BM_StreamInLiveMode(benchmark::State& bench) { StreamEvents(bench, RxMode::Live); }
 
 }  // namespace

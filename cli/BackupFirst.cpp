@@ -9,8 +9,9 @@ using End = PortSession::End;
 CommandResult BackupFailed(const PortSession& session, const BackupOutcome& outcome) {
     CommandResult result;
     result.status = kExitLineFault;
-    result.error = QStringLiteral("%1: %2; nothing was sent (give --no-backup to go ahead "
-                                  "without a backup file)")
+    result.error = QStringLiteral(
+                       "%1: %2; nothing was sent (give --no-backup to go ahead "
+                       "without a backup file)")
                        .arg(session.PortName(), outcome.Describe(true));
     return result;
 }
@@ -43,8 +44,9 @@ std::optional<CommandResult> BackUpFirst(PortSession& session, const QString& fo
     session.onProgress = nullptr;
     if (end == End::Interrupted) {
         CommandResult result = Fault(session, end);
-        result.error = QStringLiteral("%1: interrupted while reading for the backup; nothing "
-                                      "was sent that changes the controller")
+        result.error = QStringLiteral(
+                           "%1: interrupted while reading for the backup; nothing "
+                           "was sent that changes the controller")
                            .arg(session.PortName());
         return result;
     }

@@ -190,8 +190,9 @@ private:
             if (const auto found = seen.find(device); found != seen.end()) {
                 if (found->second.compare(port, Qt::CaseInsensitive) == 0)
                     return QStringLiteral("--port %1 is given twice").arg(port);
-                return QStringLiteral("--port %1 and --port %2 are the same device (%3): give "
-                                      "it once")
+                return QStringLiteral(
+                           "--port %1 and --port %2 are the same device (%3): give "
+                           "it once")
                     .arg(found->second, port, device);
             }
             seen.emplace(device, port);

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <map>
 
+#include "BackupFirst.h"
 #include "CommandLine.h"
 #include "CommandSet.h"
 #include "DiffCommand.h"
-#include "PortSession.h"
 #include "FileCommands.h"
-#include "BackupFirst.h"
 #include "FlashCommand.h"
 #include "Json.h"
 #include "KeepParameters.h"
@@ -17,6 +16,7 @@
 #include "ParamTable.h"
 #include "ParameterBackup.h"
 #include "ParameterLabel.h"
+#include "PortSession.h"
 #include "ReadBackChain.h"
 
 namespace {
@@ -34,9 +34,7 @@ QString VersionText(const PortSession& session) {
     return FirmwareVersionText(session.FirmwareVersion().value_or(0));
 }
 
-int ValueOf(const PortSession& session, char letter) {
-    return session.ValueOf(letter).value_or(0);
-}
+int ValueOf(const PortSession& session, char letter) { return session.ValueOf(letter).value_or(0); }
 
 JsonMembers ValueMembers(const PortSession& session, std::string_view letters) {
     JsonMembers members;
@@ -72,8 +70,7 @@ CommandResult Info(PortSession& session) {
     return result;
 }
 
-CommandResult Read(PortSession& session,
-                   const std::function<void(const QString&)>& progress) {
+CommandResult Read(PortSession& session, const std::function<void(const QString&)>& progress) {
     ShowReadBackProgress(session, progress, QStringLiteral("read"));
     const End end = session.ReadBack();
     if (end != End::Done) return Fault(session, end);
@@ -169,12 +166,13 @@ private:
         if (end != End::Interrupted) return result;
         QStringList done;
         for (char letter : m_order.chopped(1)) done << Letter(letter);
-        result.error = QStringLiteral("%1: interrupted at %2; %3, %2 and those after it may "
-                                      "not be")
-                           .arg(m_session.PortName(), Letter(m_order.back()),
-                                done.isEmpty() ? QStringLiteral("nothing before it was written")
-                                               : done.join(QLatin1String(", ")) +
-                                                     QStringLiteral(" written"));
+        result.error =
+            QStringLiteral(
+                "%1: interrupted at %2; %3, %2 and those after it may "
+                "not be")
+                .arg(m_session.PortName(), Letter(m_order.back()),
+                     done.isEmpty() ? QStringLiteral("nothing before it was written")
+                                    : done.join(QLatin1String(", ")) + QStringLiteral(" written"));
         return result;
     }
 
@@ -241,14 +239,15 @@ CommandResult Reference(PortSession& session, int set,
     });
     if (end == End::Interrupted) {
         CommandResult result = Fault(session, end);
-        result.error =
-            sent ? QStringLiteral("%1: interrupted after reference set %2 was loaded; the "
+        result.error = sent ? QStringLiteral(
+                                  "%1: interrupted after reference set %2 was loaded; the "
                                   "read-back after it did not finish")
-                       .arg(session.PortName())
-                       .arg(set)
-                 : QStringLiteral("%1: interrupted before the reference set was loaded; "
+                                  .arg(session.PortName())
+                                  .arg(set)
+                            : QStringLiteral(
+                                  "%1: interrupted before the reference set was loaded; "
                                   "nothing was sent")
-                       .arg(session.PortName());
+                                  .arg(session.PortName());
         return result;
     }
     if (end != End::Done) return Fault(session, end);
@@ -268,8 +267,7 @@ bool PrepareReference(const QString& text, int* set, QString* error) {
 
 }  // namespace
 
-void ShowReadBackProgress(PortSession& session,
-                          const std::function<void(const QString&)>& progress,
+void ShowReadBackProgress(PortSession& session, const std::function<void(const QString&)>& progress,
                           const QString& what) {
     const int total = int(kReadBackOrder.size());
     const int before = session.Replies();

@@ -89,8 +89,8 @@ CommandResult RestoreInterrupted(const PortSession& session, const RestoreRun& r
             : QStringLiteral(", or put back the values from before with vexactl restore %1")
                   .arg(backupPath);
     if (run.Sent() == 0) {
-        result.error = QStringLiteral("%1: interrupted before the restore; nothing was sent")
-                           .arg(port);
+        result.error =
+            QStringLiteral("%1: interrupted before the restore; nothing was sent").arg(port);
     } else if (run.Finished()) {
         result.error = QStringLiteral(
                            "%1: interrupted after the restore: all %2 parameters went out, the "
@@ -124,11 +124,10 @@ bool PrepareExport(const QString& file, bool force, QString* error) {
 bool PrepareRestore(const QString& file, ParameterValues* values, QString* error) {
     const auto read = ReadRestorableFile(file);
     if (const auto* refusal = std::get_if<RestoreFileRefusal>(&read)) {
-        *error = refusal->problem
-                     ? QStringLiteral("%1 cannot be restored, nothing was sent: %2")
-                           .arg(file, refusal->problem->Describe(true))
-                     : QStringLiteral("cannot read %1 (%2); nothing was sent")
-                           .arg(file, refusal->unreadable);
+        *error = refusal->problem ? QStringLiteral("%1 cannot be restored, nothing was sent: %2")
+                                        .arg(file, refusal->problem->Describe(true))
+                                  : QStringLiteral("cannot read %1 (%2); nothing was sent")
+                                        .arg(file, refusal->unreadable);
         return false;
     }
     *values = std::get<ParameterValues>(read);
@@ -176,8 +175,7 @@ CommandResult Export(PortSession& session, const QString& file, bool force,
     return result;
 }
 
-CommandResult Restore(PortSession& session, const QString& file,
-                      const ParameterValues& values,
+CommandResult Restore(PortSession& session, const QString& file, const ParameterValues& values,
                       const std::function<void(const QString&)>& progress,
                       const QString& backupPath) {
     RestoreRun run(session, progress);

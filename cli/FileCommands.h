@@ -21,7 +21,6 @@ CommandResult Export(PortSession& session, const QString& file, bool force,
 // The window's restore of a saved file, the read-back after it, and the comparison. An
 // interruption says how many values went out and names `backupPath` (the backup written
 // before it; empty: none) as the way back.
-CommandResult Restore(PortSession& session, const QString& file,
-                      const ParameterValues& values,
+CommandResult Restore(PortSession& session, const QString& file, const ParameterValues& values,
                       const std::function<void(const QString&)>& progress,
                       const QString& backupPath = {});

@@ -33,17 +33,18 @@ QString Failure(const UploadOutcome& o) {
                        "bytes sent; the firmware is not confirmed: flash again")
                 .arg(Hex(o.ackSum), Hex(o.sentSum));
         case UploadResult::TimedOut:
-            return o.stage == UploadStage::DeviceTag ? QStringLiteral(
-                                      "no device tag (QZMC or QZEC) came in answer to \"?W\" "
-                                      "within %1 s; check that the controller is connected "
-                                      "and powered")
-                                      .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
-                                : QStringLiteral(
-                                      "the boot loader did not answer within %1 s (after packet "
-                                      "%2 of %3); flash again")
-                                      .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
-                                      .arg(o.packet)
-                                      .arg(o.packets + 2);
+            return o.stage == UploadStage::DeviceTag
+                       ? QStringLiteral(
+                             "no device tag (QZMC or QZEC) came in answer to \"?W\" "
+                             "within %1 s; check that the controller is connected "
+                             "and powered")
+                             .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
+                       : QStringLiteral(
+                             "the boot loader did not answer within %1 s (after packet "
+                             "%2 of %3); flash again")
+                             .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
+                             .arg(o.packet)
+                             .arg(o.packets + 2);
         case UploadResult::LineLost:
             return QStringLiteral(
                        "the line was lost during the upload (%1); check the cable and "
@@ -108,8 +109,7 @@ FlashStop WhereStopped(const FlashRun& run, PortSession& session) {
     const std::optional<UploadOutcome>& o = run.Outcome();
     if (o && o->result == UploadResult::Succeeded) return FlashStop::AfterUpload;
     const std::optional<UploadStage> stage = o ? o->stage : session.Core().UploadStageNow();
-    const bool inBootLoader =
-        stage && *stage >= (o ? UploadStage::Data : UploadStage::BootReady);
+    const bool inBootLoader = stage && *stage >= (o ? UploadStage::Data : UploadStage::BootReady);
     return inBootLoader ? FlashStop::InBootLoader : FlashStop::BeforeUpload;
 }
 
@@ -136,8 +136,9 @@ QString Interrupted(FlashStop stop, const FlashRun& run, const PortSession& sess
         case FlashStop::None:
             break;
     }
-    return QStringLiteral("%1: interrupted before the upload; nothing was sent that changes "
-                          "the controller")
+    return QStringLiteral(
+               "%1: interrupted before the upload; nothing was sent that changes "
+               "the controller")
         .arg(session.PortName());
 }
 

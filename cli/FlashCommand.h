@@ -23,5 +23,4 @@ enum class FlashStop {
 // The upload, and after its confirmation the read-back the window runs. `stop`, when given,
 // says where an interruption left the controller.
 CommandResult Flash(PortSession& session, const FirmwareImage& image,
-                    const std::function<void(const QString&)>& progress,
-                    FlashStop* stop = nullptr);
+                    const std::function<void(const QString&)>& progress, FlashStop* stop = nullptr);

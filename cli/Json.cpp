@@ -21,8 +21,8 @@ QString JsonString(const QString& text) {
                 break;
             default:
                 // A byte of a file name that is not UTF-8 (NativeName) keeps its escape.
-                if (c.unicode() < 0x20 || (c.isLowSurrogate() && !(quoted.size() > 1 &&
-                                                                  quoted.back().isHighSurrogate())))
+                if (c.unicode() < 0x20 ||
+                    (c.isLowSurrogate() && !(quoted.size() > 1 && quoted.back().isHighSurrogate())))
                     quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
                 else
                     quoted += c;

@@ -7,9 +7,9 @@
 #include "DiffCommand.h"
 #include "FileCommands.h"
 #include "FlashCommand.h"
+#include "ParamTable.h"
 #include "ParameterBackup.h"
 #include "ParameterDiff.h"
-#include "ParamTable.h"
 #include "ParameterLabel.h"
 #include "SessionNotes.h"
 
@@ -62,11 +62,12 @@ std::vector<ParameterDifference> EveryValueBefore(const ParameterValues& before,
         int saved = 0;
         if (BitCountOf(letter) > 0) {
             saved = MaskFromCache(letter, before);
-        } else if (const std::optional<int> slot = CacheSlotOf(letter); slot && *slot < int(before.size())) {
+        } else if (const std::optional<int> slot = CacheSlotOf(letter);
+                   slot && *slot < int(before.size())) {
             saved = before[std::size_t(*slot)];
         }
-        values.push_back({letter, 0,
-                          BitCountOf(letter) > 0 ? saved : ShownFromSaved(letter, saved, fwVersion)});
+        values.push_back(
+            {letter, 0, BitCountOf(letter) > 0 ? saved : ShownFromSaved(letter, saved, fwVersion)});
     }
     return values;
 }
@@ -84,12 +85,14 @@ CommandResult Interrupted(CommandResult result, FlashStop stop,
     if (stop != FlashStop::AfterUpload) return result;
     if (!backup) {
         ListNotPutBack(result, EveryValueBefore(before, fwVersion));
-        result.error += QStringLiteral("; the values before the upgrade were not put back: put "
-                                       "back the values listed on stdout with vexactl set");
+        result.error += QStringLiteral(
+            "; the values before the upgrade were not put back: put "
+            "back the values listed on stdout with vexactl set");
         return result;
     }
-    result.error += QStringLiteral("; the values before the upgrade were not put back: put them "
-                                   "back with vexactl restore %1")
+    result.error += QStringLiteral(
+                        "; the values before the upgrade were not put back: put them "
+                        "back with vexactl restore %1")
                         .arg(backup->path);
     return result;
 }
@@ -103,8 +106,9 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
     const End end = session.ReadBack();
     if (end == End::Interrupted) {
         CommandResult result = Fault(session, end);
-        result.error = QStringLiteral("%1: interrupted while reading the parameters; nothing "
-                                      "was sent that changes the controller")
+        result.error = QStringLiteral(
+                           "%1: interrupted while reading the parameters; nothing "
+                           "was sent that changes the controller")
                            .arg(session.PortName());
         return result;
     }
@@ -135,8 +139,9 @@ CommandResult FlashKeepingParameters(PortSession& session, const FirmwareImage& 
         if (restored.status == kExitInterrupted) {
             restored.notes = result.notes;
             if (!backup) ListNotPutBack(restored, changed);
-            restored.error = QStringLiteral("%1: interrupted while the values the new firmware "
-                                            "changed were put back; %2")
+            restored.error = QStringLiteral(
+                                 "%1: interrupted while the values the new firmware "
+                                 "changed were put back; %2")
                                  .arg(session.PortName(),
                                       backup ? QStringLiteral("put them back with vexactl "
                                                               "restore %1")

@@ -68,15 +68,16 @@ public:
             case StdoutWrite::Kind::Written:
                 return status;
             case StdoutWrite::Kind::Stopped:
-                PrintError(QStringLiteral("vexactl: stdout: interrupted before the results "
-                                             "were written"));
+                PrintError(
+                    QStringLiteral("vexactl: stdout: interrupted before the results "
+                                   "were written"));
                 return std::max(status, int(kExitInterrupted));
             case StdoutWrite::Kind::ReaderGone:
             case StdoutWrite::Kind::Failed:
                 break;
         }
         PrintError(QStringLiteral("vexactl: stdout: the results were not written (%1)")
-                          .arg(written.reason));
+                       .arg(written.reason));
         return std::max(status, int(kExitLineFault));
     }
 

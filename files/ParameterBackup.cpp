@@ -69,7 +69,7 @@ QString BackupOutcome::Describe(bool english) const {
 }
 
 BackupSource BackupSource::FromReadBack(const ReadBackRecord& record, std::span<const int> cache,
-                                       int fwVersion, int portNumber) {
+                                        int fwVersion, int portNumber) {
     return {record.IsComplete(), cache, portNumber, fwVersion};
 }
 

@@ -17,16 +17,16 @@
 #include "BiText.h"
 #include "BilingualCaption.h"
 #include "ControlLookup.h"
+#include "FocusOrder.h"
 #include "FramePlan.h"
 #include "FramePlanView.h"
 #include "GuardedHandler.h"
 #include "IClock.h"
+#include "IControllerIntents.h"
 #include "IPageHost.h"
 #include "Prompter.h"
-#include "IControllerIntents.h"
 #include "ResourceIds.h"
 #include "RestingChoice.h"
-#include "FocusOrder.h"
 #include "ui_FrameDlg.h"
 
 namespace {
@@ -101,9 +101,10 @@ const Caption kCaptions[] = {
      {"5.电机按编号接到星鹞飞控相应的输出通道",
       "5. Connect each motor to the controller's output of its number"}},
 };
-constexpr BiText kTitle{"瑞翎航模提示：请在本对话框中输入您机架的相关参数（注意各参数的说明），并按[保存]按扭！",
-                       "Velmora Mentioned: enter your frame's parameters (mind the notes) and "
-                       "press [Save]!"};
+constexpr BiText kTitle{
+    "瑞翎航模提示：请在本对话框中输入您机架的相关参数（注意各参数的说明），并按[保存]按扭！",
+    "Velmora Mentioned: enter your frame's parameters (mind the notes) and "
+    "press [Save]!"};
 constexpr const char* kAxisEntries[] = {"4 axes", "6 axes"};
 
 }  // namespace
@@ -149,11 +150,12 @@ CFrameDlg::CFrameDlg(IPageHost& host, QWidget* parent)
 
     Prompter& prompter = m_host.GetPrompter();
     // A walk through the list by the keys sends only the count it rests on.
-    auto* axisRest = new RestingChoice(*m_axisList, m_host.Clock(), prompter,
-                                       [this] { OnAxisCountChosen(); }, [this] {
-                                           const int index = m_axisList->currentIndex();
-                                           return index >= 0 && kAxisCounts[index] == m_nAxisCount;
-                                       });
+    auto* axisRest = new RestingChoice(
+        *m_axisList, m_host.Clock(), prompter, [this] { OnAxisCountChosen(); },
+        [this] {
+            const int index = m_axisList->currentIndex();
+            return index >= 0 && kAxisCounts[index] == m_nAxisCount;
+        });
     connect(m_axisList, &QComboBox::activated, axisRest, &RestingChoice::Chosen);
     for (QCheckBox* box : m_reverseBoxes)
         BindGuarded(box, &QCheckBox::clicked, this, prompter, [this] { OnDirectionClicked(); });

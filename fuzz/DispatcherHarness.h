@@ -7,9 +7,9 @@
 #include "CMSComm.h"
 #include "FakeClock.h"
 #include "IProtocolListener.h"
+#include "LineReader.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
-#include "LineReader.h"
 
 // The session's line reader wired to an in-memory line and a fake clock the way the session
 // wires it to the port. The Qt objects are built once per process; Reset gives every input a

@@ -1,28 +1,26 @@
 #include "CustomPage.h"
 
-#include "RestingChoice.h"
-
-#include <chrono>
-
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <chrono>
 
 #include "BiText.h"
-#include "ClockTimer.h"
 #include "BilingualCaption.h"
+#include "ClockTimer.h"
 #include "CommError.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
 #include "IClock.h"
+#include "IControllerIntents.h"
 #include "LiveFrame.h"
 #include "LivePlot.h"
 #include "ParamTable.h"
 #include "ParameterCaptions.h"
 #include "Prompter.h"
-#include "IControllerIntents.h"
 #include "ResourceIds.h"
+#include "RestingChoice.h"
 #include "ui_CustomPage.h"
 
 namespace {
@@ -201,20 +199,24 @@ void CCustomPage::BindHandlers() {
                    (partner < 0 || RowValue(partner) == m_confirmed[kRowLetters[partner]]);
         };
         for (QCheckBox* box : m_grid[row])
-            RestOnKeys(box, [this, row, partner] {
-                if (partner < 0)
-                    SendRow(row);
-                else
-                    SendLinkedRow(row, partner);
-            }, unchanged);
+            RestOnKeys(
+                box,
+                [this, row, partner] {
+                    if (partner < 0)
+                        SendRow(row);
+                    else
+                        SendLinkedRow(row, partner);
+                },
+                unchanged);
     }
     for (const auto& [letter, boxes] :
          {std::pair{'N', &m_receiverReverse}, std::pair{'O', &m_outputReverse}})
         for (QCheckBox* box : *boxes)
-            RestOnKeys(box, [this, letter = letter, boxes = boxes] { SendReverse(letter, *boxes); },
-                       [this, letter = letter, boxes = boxes] {
-                           return MaskOf(*boxes) == m_confirmed[letter];
-                       });
+            RestOnKeys(
+                box, [this, letter = letter, boxes = boxes] { SendReverse(letter, *boxes); },
+                [this, letter = letter, boxes = boxes] {
+                    return MaskOf(*boxes) == m_confirmed[letter];
+                });
     BindGuarded(FindControlAs<QPushButton>(this, IDC_FUNCTION_HINT), &QPushButton::clicked, this,
                 prompter, [this] { ShowHint(); });
     BindGuarded(m_displayButton, &QPushButton::clicked, this, prompter,
@@ -248,8 +250,7 @@ void CCustomPage::SendLinkedRow(int row, int partner) {
     try {
         m_host.Session().SetLinkedSwitchRows(letter, mask, other, partnerMask);
     } catch (const CommError&) {
-        for (const auto& [rowAt, rowLetter] :
-             {std::pair{row, letter}, std::pair{partner, other}}) {
+        for (const auto& [rowAt, rowLetter] : {std::pair{row, letter}, std::pair{partner, other}}) {
             m_confirmed[rowLetter] = MaskFromCache(rowLetter, m_host.Session().Cache());
             ShowBits(m_grid[rowAt], m_confirmed[rowLetter]);
         }

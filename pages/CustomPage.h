@@ -4,8 +4,8 @@
 #include <array>
 #include <functional>
 #include <map>
-#include <span>
 #include <memory>
+#include <span>
 
 #include "IPageHost.h"
 
@@ -100,7 +100,7 @@ private:
     QPushButton* m_displayButton = nullptr;
     bool m_bDisplayStopped = true;
     LiveAge m_age = LiveAge::None;
-    bool m_bHasValues = false;  // a live value is shown
+    bool m_bHasValues = false;                 // a live value is shown
     std::unique_ptr<ClockTimer> m_frameWatch;  // runs out when the stream sends nothing
     std::unique_ptr<CLivePlot> m_livePlot;
 };

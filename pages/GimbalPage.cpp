@@ -5,8 +5,7 @@
 #include "ui_GimbalPage.h"
 
 CGimbalPage::CGimbalPage(IPageHost& host, QWidget* parent)
-    : CSliderPage(host, CachePolicy::OnSend, parent),
-      m_ui(std::make_unique<Ui::CGimbalPage>()) {
+    : CSliderPage(host, CachePolicy::OnSend, parent), m_ui(std::make_unique<Ui::CGimbalPage>()) {
     m_ui->setupUi(this);
     SetGroupTitle(m_ui->groupGimbal, {"云台参数设置", "Gimbal Setup"});
     setProperty("dialogTemplate", IDD_GIMBAL_PAGE);

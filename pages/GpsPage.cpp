@@ -5,8 +5,7 @@
 #include "ui_GpsPage.h"
 
 CGpsPage::CGpsPage(IPageHost& host, QWidget* parent)
-    : CSliderPage(host, CachePolicy::ReadBackOnly, parent),
-      m_ui(std::make_unique<Ui::CGpsPage>()) {
+    : CSliderPage(host, CachePolicy::ReadBackOnly, parent), m_ui(std::make_unique<Ui::CGpsPage>()) {
     m_ui->setupUi(this);
     SetGroupTitle(m_ui->groupGps, {"GPS参数设置", "GPS Setup"});
     setProperty("dialogTemplate", IDD_GPS_PAGE);

@@ -57,8 +57,8 @@ void CLivePlot::DisplayStarted() {
 
 void CLivePlot::MakeWindow() {
     if (m_window) return;
-    m_window = new CLivePlotWindow(m_recording, m_host.GetPrompter(), m_host.IsEnglish(),
-                                   m_page.window());
+    m_window =
+        new CLivePlotWindow(m_recording, m_host.GetPrompter(), m_host.IsEnglish(), m_page.window());
     m_window->SetAgeNote(m_strAgeNote);
 }
 

@@ -72,7 +72,7 @@ const QColor kSensorColour(0x2f, 0x7f, 0xd0);
 // set; indigo, grey and dark slate instead of its orange, sky blue and yellow, which are faint
 // on white).
 constexpr QRgb kChannelColours[8] = {0x0072b2, 0xd55e00, 0x009e73, 0xcc79a7,
-                                   0x332288, 0x666666, 0x000000, 0x2f4f4f};
+                                     0x332288, 0x666666, 0x000000, 0x2f4f4f};
 constexpr double kHeadingPeriod = 360;
 
 QColor BarColour(int index) { return QColor::fromRgb(kChannelColours[index % 8]); }

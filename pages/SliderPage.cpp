@@ -10,8 +10,8 @@
 #include "BilingualCaption.h"
 #include "CommError.h"
 #include "ControlLookup.h"
-#include "IControllerIntents.h"
 #include "GuardedHandler.h"
+#include "IControllerIntents.h"
 #include "ParamTable.h"
 #include "Prompter.h"
 #include "SliderParameter.h"
@@ -61,12 +61,11 @@ void CSliderPage::AddParameter(char letter, int sliderId, int boxId, int minimum
 
 void CSliderPage::RefuseTyped(const SliderParameter& parameter, int minimum, int maximum) {
     const bool english = m_host.IsEnglish();
-    const QString text =
-        parameter.InVolts()
-            ? kVoltageOutsideRange.In(english).arg(parameter.Text(minimum), parameter.Text(maximum))
-            : kOutsideRange.In(english).arg(minimum).arg(maximum);
-    m_host.GetPrompter().Message({texts::kMessageCaption.In(english), text,
-                                  PromptButtons::Ok, PromptIcon::Warning, PromptAnswer::Ok});
+    const QString text = parameter.InVolts() ? kVoltageOutsideRange.In(english).arg(
+                                                   parameter.Text(minimum), parameter.Text(maximum))
+                                             : kOutsideRange.In(english).arg(minimum).arg(maximum);
+    m_host.GetPrompter().Message({texts::kMessageCaption.In(english), text, PromptButtons::Ok,
+                                  PromptIcon::Warning, PromptAnswer::Ok});
 }
 
 SliderParameter* CSliderPage::ParameterOf(char letter) const {
@@ -86,7 +85,7 @@ bool CSliderPage::ShowReadBack(char letter, int shown) {
 void CSliderPage::SetEnglish(bool english) {
     for (const LabelText& label : m_labels) {
         ShowCaption(FindControl(this, label.id), label.text, english);
-    if (m_group.first) ShowCaption(m_group.first, m_group.second, english);
+        if (m_group.first) ShowCaption(m_group.first, m_group.second, english);
     }
     m_tooltips.Show(english);
 }
@@ -109,7 +108,8 @@ void CSliderPage::AddHelp(char letter, int labelId, const QString& chinese,
 void CSliderPage::AddCaptionHelp(char letter, int labelId, const BiText& caption) {
     // The captions are spaced out to fill their buttons; the tooltip reads them plainly.
     const auto plain = [](const QString& text) {
-        return text.simplified().remove(QRegularExpression(QStringLiteral("(?<=\\p{Han}) (?=\\p{Han})")));
+        return text.simplified().remove(
+            QRegularExpression(QStringLiteral("(?<=\\p{Han}) (?=\\p{Han})")));
     };
     AddHelp(letter, labelId, plain(caption.In(false)), plain(caption.In(true)));
 }

@@ -1,8 +1,8 @@
 #include "TimeGraph.h"
 
 #include <QPainter>
-#include <QResizeEvent>
 #include <QPolygonF>
+#include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -185,8 +185,8 @@ std::vector<TimeGraph::AxisLabel> TimeGraph::ValueLabels(const QRect& area) cons
 // Seconds since the display started, at round steps far enough apart for the widest number.
 double TimeGraph::TimeStep(const QRect& area) const {
     const QFontMetrics metrics = fontMetrics();
-    const int widest = metrics.horizontalAdvance(
-        TickText(std::max(std::abs(m_end), m_span), 1) + QStringLiteral(".0 s"));
+    const int widest = metrics.horizontalAdvance(TickText(std::max(std::abs(m_end), m_span), 1) +
+                                                 QStringLiteral(".0 s"));
     const int room = area.width() / (widest + 2 * metrics.height());
     const double step = NiceStep(m_span, std::clamp(room, 1, kTimeTicks));
     // At least one tick in the span: no round step is more than 2.5 times what it rounds.

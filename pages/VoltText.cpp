@@ -6,8 +6,9 @@
 QString VoltText(int hundredths) {
     const QString sign = hundredths < 0 ? QStringLiteral("-") : QString();
     const int magnitude = std::abs(hundredths);
-    return sign + QStringLiteral("%1.%2 V").arg(magnitude / 100).arg(magnitude % 100, 2, 10,
-                                                                      QLatin1Char('0'));
+    return sign + QStringLiteral("%1.%2 V")
+                      .arg(magnitude / 100)
+                      .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
 std::optional<int> ParseVoltage(const QString& typed) {

@@ -6,9 +6,9 @@
 #include "BiText.h"
 #include "ControlLookup.h"
 #include "GuardedHandler.h"
+#include "IControllerIntents.h"
 #include "ParameterCaptions.h"
 #include "Prompter.h"
-#include "IControllerIntents.h"
 #include "ResourceIds.h"
 #include "SliderParameter.h"
 #include "VoltText.h"
@@ -27,9 +27,10 @@ constexpr BiText kNotAVoltage{"请输入电压，例如 4.05（伏）或 405（�
                               "Please enter a voltage, e.g. 4.05 (volts) or 405 (hundredths of a "
                               "volt)."};
 // The cell boxes' tooltip (%1 the cell's number).
-constexpr BiText kCellHelp{"电池%1的电压，用万用表测得，以伏为单位（例如 4.05），也可输入百分之一伏（405）。",
-                           "Cell %1's voltage as a multimeter reads it, in volts (e.g. 4.05); "
-                           "hundredths of a volt (405) are taken too."};
+constexpr BiText kCellHelp{
+    "电池%1的电压，用万用表测得，以伏为单位（例如 4.05），也可输入百分之一伏（405）。",
+    "Cell %1's voltage as a multimeter reads it, in volts (e.g. 4.05); "
+    "hundredths of a volt (405) are taken too."};
 
 // The calibration frames carry four digits; a tap voltage of 10000 or more would lose its
 // leading digit on the way to the controller.
@@ -53,8 +54,7 @@ void FocusBox(QLineEdit* box) {
 }  // namespace
 
 CVoltagePage::CVoltagePage(IPageHost& host, QWidget* parent)
-    : CSliderPage(host, CachePolicy::OnSend, parent),
-      m_ui(std::make_unique<Ui::CVoltagePage>()) {
+    : CSliderPage(host, CachePolicy::OnSend, parent), m_ui(std::make_unique<Ui::CVoltagePage>()) {
     m_ui->setupUi(this);
     setProperty("dialogTemplate", IDD_VOLTAGE_PAGE);
 
@@ -106,8 +106,8 @@ bool CVoltagePage::ShowReadBack(char letter, int shown) {
 void CVoltagePage::Calibrate() {
     const bool english = Host().IsEnglish();
     const PromptAnswer answer = Host().GetPrompter().Message(
-        {texts::kHintCaption.In(english), kCalibrationQuestion.In(english),
-         PromptButtons::OkCancel, PromptIcon::None, PromptAnswer::Cancel});
+        {texts::kHintCaption.In(english), kCalibrationQuestion.In(english), PromptButtons::OkCancel,
+         PromptIcon::None, PromptAnswer::Cancel});
     if (answer != PromptAnswer::Ok) return;
 
     const std::optional<std::array<int, 4>> cells = ReadCells();

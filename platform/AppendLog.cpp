@@ -44,7 +44,8 @@ bool LockForRotation(int fd) {
 
 // Whether fd is still the file at path: another program may have moved it to PATH.1 meanwhile.
 bool StillAt(int fd, const QByteArray& path) {
-    struct stat opened {}, named {};
+    struct stat opened {
+    }, named{};
     return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
@@ -116,8 +117,7 @@ void AppendLog::Append(QByteArrayView text) const {
         // lock: a second program about to rotate finds the log moved already and writes to
         // the new one instead of moving it over the old file. A log that cannot be locked
         // goes on growing rather than lose its history.
-        if (StillAt(fd, m_path) &&
-            ::rename(m_path.constData(), (m_path + ".1").constData()) != 0) {
+        if (StillAt(fd, m_path) && ::rename(m_path.constData(), (m_path + ".1").constData()) != 0) {
             ::close(fd);
             return;
         }

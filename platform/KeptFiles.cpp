@@ -93,8 +93,8 @@ NewKeptFile WriteNewKeptFile(const QString& folder, const std::function<QString(
     if ((written.problem = MakeKeptFolder(folder))) return written;
     // The whole file first, under a hidden name: a kill at any moment leaves no partial file
     // under a kept name, only a part file that the next write to the folder removes.
-    const PartFile part = WritePartFile(written.path, bytes, calls ? *calls : SystemWriteCalls(),
-                                        kPrivateFile);
+    const PartFile part =
+        WritePartFile(written.path, bytes, calls ? *calls : SystemWriteCalls(), kPrivateFile);
     if ((written.problem = part.problem)) return written;
     for (int n = 1; n <= kMaxNameTries; ++n) {
         written.path = QDir(folder).filePath(nameFor(n));

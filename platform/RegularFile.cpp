@@ -1,9 +1,9 @@
 #include "RegularFile.h"
 
-#include "NativeName.h"
-
 #include <QFile>
 #include <QFileInfo>
+
+#include "NativeName.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>

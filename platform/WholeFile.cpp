@@ -1,7 +1,5 @@
 #include "WholeFile.h"
 
-#include "NativeName.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -15,6 +13,8 @@
 #include <QRegularExpression>
 #include <atomic>
 #include <cerrno>
+
+#include "NativeName.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ QByteArray FolderOf(const QString& path) { return Native(QFileInfo(path).absolut
 // have is shortened in it, so that every name that can be written has a hidden name too.
 QByteArray PartName(const QString& path) {
     static std::atomic<int> counter = 0;
-    const QByteArray suffix = '.' + QByteArray::number(::getpid()) + '-' +
-                              QByteArray::number(++counter) + ".part";
+    const QByteArray suffix =
+        '.' + QByteArray::number(::getpid()) + '-' + QByteArray::number(++counter) + ".part";
     QByteArray name = Native(QFileInfo(path).fileName());
     const qsizetype room = kNameMax - 1 - suffix.size();
     if (name.size() > room) name.truncate(room);
@@ -55,8 +55,9 @@ bool IsRunning(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
 }  // namespace
 
 void RemoveStalePartFiles(const QByteArray& folder) {
-    static const QRegularExpression kPart(QStringLiteral("^\\..*\\.([1-9][0-9]{0,9})-[0-9]+\\.part$"),
-                                          QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression kPart(
+        QStringLiteral("^\\..*\\.([1-9][0-9]{0,9})-[0-9]+\\.part$"),
+        QRegularExpression::DotMatchesEverythingOption);
     DIR* dir = ::opendir(folder.constData());
     if (!dir) return;
     const int dirFd = ::dirfd(dir);

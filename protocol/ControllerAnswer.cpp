@@ -138,8 +138,8 @@ std::optional<QByteArray> CutAnswer(QByteArray& buffer, QByteArray* dropped) {
 }
 
 bool IsEchoOf(const QByteArray& answer, const QByteArray& sentFrame) {
-    return answer.size() >= 2 && sentFrame.size() >= 2 && answer[0] == 'S' &&
-           sentFrame[0] == 'S' && answer[1] == sentFrame[1];
+    return answer.size() >= 2 && sentFrame.size() >= 2 && answer[0] == 'S' && sentFrame[0] == 'S' &&
+           answer[1] == sentFrame[1];
 }
 
 bool EchoCarriesOtherValue(const QByteArray& echo, const QByteArray& sentFrame) {
@@ -147,8 +147,7 @@ bool EchoCarriesOtherValue(const QByteArray& echo, const QByteArray& sentFrame) 
     const QByteArrayView echoed = EchoValue(echo);
     if (!AllDigits(sent)) return false;
     // A reference-set echo may stop at its fifth byte: the digits that came must agree.
-    if (IsReferenceSetEcho(echo) && echoed.size() < sent.size())
-        return !sent.startsWith(echoed);
+    if (IsReferenceSetEcho(echo) && echoed.size() < sent.size()) return !sent.startsWith(echoed);
     return !AllDigits(echoed) || LeadingDigits(echoed) != LeadingDigits(sent);
 }
 
@@ -163,6 +162,8 @@ bool IsReplyTo(const QByteArray& answer, char letter) {
 }
 
 int ReplyValue(const QByteArray& reply) {
-    return LeadingDigits(QByteArrayView(reply).sliced(std::min(kValueAt, reply.size()))
-                             .first(std::clamp<qsizetype>(reply.size() - kValueAt, 0, kValueLength)));
+    return LeadingDigits(
+        QByteArrayView(reply)
+            .sliced(std::min(kValueAt, reply.size()))
+            .first(std::clamp<qsizetype>(reply.size() - kValueAt, 0, kValueLength)));
 }

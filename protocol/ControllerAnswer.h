@@ -24,9 +24,9 @@ enum class AnswerKind { QueryReply, ReferenceSetEcho, SetEcho };
 
 struct AnswerShape {
     AnswerKind kind;
-    const char* lead;        // the bytes it begins with ("?" must have "\r" as its third byte)
-    qsizetype length;        // complete at this many bytes
-    bool shortenedByLineEnd; // a line end within it ends it early (a short value text)
+    const char* lead;         // the bytes it begins with ("?" must have "\r" as its third byte)
+    qsizetype length;         // complete at this many bytes
+    bool shortenedByLineEnd;  // a line end within it ends it early (a short value text)
 };
 
 inline constexpr AnswerShape kAnswerShapes[] = {

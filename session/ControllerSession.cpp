@@ -6,6 +6,7 @@
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
 #include "ControllerLine.h"
+#include "EchoedSets.h"
 #include "LiveDisplay.h"
 #include "ParamTable.h"
 #include "ParameterRestore.h"
@@ -13,7 +14,6 @@
 #include "ReferenceSetChoice.h"
 #include "RestoreWrite.h"
 #include "ReverseReread.h"
-#include "EchoedSets.h"
 
 namespace {
 

@@ -40,13 +40,13 @@ enum class UploadStage {
 struct UploadOutcome {
     UploadResult result;
     UploadStage stage;  // where the upload stood when it ended
-    quint32 packet;   // the answer that ended it was expected to carry this number
-    quint32 ackNo;    // the number the last answer carried
-    quint32 sentSum;  // the sum of the data bytes sent
-    quint32 ackSum;   // the sum the last answer carried
-    int percent;      // packet × 100 / (N + 1)
-    quint32 packets;  // N
-    QString detail;   // LineLost: what the serial control said
+    quint32 packet;     // the answer that ended it was expected to carry this number
+    quint32 ackNo;      // the number the last answer carried
+    quint32 sentSum;    // the sum of the data bytes sent
+    quint32 ackSum;     // the sum the last answer carried
+    int percent;        // packet × 100 / (N + 1)
+    quint32 packets;    // N
+    QString detail;     // LineLost: what the serial control said
 };
 
 // What an upload tells the program that shows it (the main window, the command line). Both are

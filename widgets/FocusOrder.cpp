@@ -39,7 +39,8 @@ QList<QWidget*> InReadingOrder(std::vector<Block> blocks) {
 
 }  // namespace
 
-FocusOrder::FocusOrder(const QList<QWidget*>& sections, const QList<QWidget*>& skipped, QObject* parent)
+FocusOrder::FocusOrder(const QList<QWidget*>& sections, const QList<QWidget*>& skipped,
+                       QObject* parent)
     : QObject(parent) {
     for (QWidget* section : sections) {
         m_sections << section;
@@ -73,7 +74,7 @@ QList<QWidget*> FocusOrder::ReadingOrder(QWidget* root, const QList<QWidget*>& s
 
 // A control that takes the focus stands for itself; any other widget for the controls inside it.
 std::optional<FocusOrder::Block> FocusOrder::WidgetBlock(QWidget* widget,
-                                                     const QList<QWidget*>& skipped) {
+                                                         const QList<QWidget*>& skipped) {
     if (widget->isWindow() || skipped.contains(widget)) return std::nullopt;
     Block block{widget->geometry(), {}};
     if (TakesTabFocus(widget))
@@ -85,8 +86,9 @@ std::optional<FocusOrder::Block> FocusOrder::WidgetBlock(QWidget* widget,
 }
 
 // The items of a layout; a nested layout is one block, its controls in their own order.
-std::vector<FocusOrder::Block> FocusOrder::LayoutBlocks(QLayout* layout, const QList<QWidget*>& skipped,
-                                                    QSet<QWidget*>& placed) {
+std::vector<FocusOrder::Block> FocusOrder::LayoutBlocks(QLayout* layout,
+                                                        const QList<QWidget*>& skipped,
+                                                        QSet<QWidget*>& placed) {
     std::vector<Block> blocks;
     for (int i = 0; i < layout->count(); ++i) {
         QLayoutItem* item = layout->itemAt(i);

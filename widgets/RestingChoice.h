@@ -24,8 +24,8 @@ class RestingChoice : public QObject {
 public:
     static constexpr std::chrono::milliseconds kRest{300};
 
-    RestingChoice(QWidget& control, IClock& clock, Prompter& prompter,
-                  std::function<void()> send, std::function<bool()> unchanged = {});
+    RestingChoice(QWidget& control, IClock& clock, Prompter& prompter, std::function<void()> send,
+                  std::function<bool()> unchanged = {});
 
     void Chosen();
     // A change the keys made is waiting for them to rest.

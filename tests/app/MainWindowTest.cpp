@@ -145,7 +145,7 @@ TEST_F(MainWindowTest, PortThatCannotBeOpenedIsReportedAndNotRecorded) {
 TEST_F(MainWindowTest, RefreshAndReselectionReopenThePortAndReadEverythingAgain) {
     CVexaDlg& dlg = Start();
     dlg.Session().SetMotorDirections(0);  // an echo chain has the line
-    m_line->Inject("?V\r=12");  // the start of a reply, waiting for its last bytes
+    m_line->Inject("?V\r=12");            // the start of a reply, waiting for its last bytes
     m_line->ClearSent();
     Click(IDC_REFRESH);
     EXPECT_EQ(m_line->OpenCount(), 2);

@@ -6,8 +6,8 @@
 #include "GbkCodec.h"
 #include "MainWindowFixture.h"
 #include "ParameterExport.h"
-#include "ResourceIds.h"
 #include "ReadBackChain.h"
+#include "ResourceIds.h"
 #include "ScriptedController.h"
 
 using namespace std::chrono_literals;
@@ -137,8 +137,10 @@ TEST_F(ParameterFilesTest, ClosingDuringARestoreAsksFirstAndSaysHowFarItGot) {
     EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith(QStringLiteral("参数正在恢复")));
     EXPECT_EQ(m_prompter.Shown()[0].defaultAnswer, PromptAnswer::No);
     EXPECT_TRUE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->WhereAnUnfinishedWriteLeftTheController(),
-              QStringLiteral("参数恢复被中断：41 个参数中已发出 2 个，其后的参数没有写入。请重新恢复该文件。"));
+    EXPECT_EQ(
+        m_dlg->WhereAnUnfinishedWriteLeftTheController(),
+        QStringLiteral(
+            "参数恢复被中断：41 个参数中已发出 2 个，其后的参数没有写入。请重新恢复该文件。"));
 }
 
 TEST_F(ParameterFilesTest, MissingEchoEndsTheRestoreAfterTwoSecondsAndTheWindowGoesOn) {
@@ -176,7 +178,8 @@ TEST_F(ParameterFilesTest, ValuesTheControllerDidNotTakeAreNamedAfterTheRestore)
     for (int turn = 0; turn < 5000 && m_prompter.Shown().empty(); ++turn)
         QCoreApplication::processEvents();
     ASSERT_EQ(m_prompter.Shown().size(), 1u);
-    EXPECT_TRUE(m_prompter.Shown()[0].text.startsWith(QString::fromUtf8("恢复后读回的参数与文件不同：C")))
+    EXPECT_TRUE(
+        m_prompter.Shown()[0].text.startsWith(QString::fromUtf8("恢复后读回的参数与文件不同：C")))
         << m_prompter.Shown()[0].text.toStdString();
     EXPECT_TRUE(Sent().endsWith("?j\r"));
 }

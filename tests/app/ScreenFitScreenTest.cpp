@@ -1,6 +1,7 @@
 // The main window on a virtual X server of a given size and scale factor (see CMakeLists.txt):
 // it stays on the screen, every control can be scrolled into view, and a screenshot of the
 // screen is kept for a look.
+#include <QCursor>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -8,7 +9,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
-#include <QCursor>
 
 #include "CustomPage.h"
 #include "LivePlot.h"
@@ -131,9 +131,15 @@ TEST_F(ScreenFitScreenTest, TooltipsShowWhereThePointerRests) {
         int control;
     };
     const Rest rests[] = {
-        {0, IDC_BASIC_LABEL_MAIN_STAB}, {0, IDC_BASIC_SLIDER_MAIN_STAB}, {0, IDC_BASIC_EDIT_AUX_BAL},
-        {2, IDC_GPS_LABEL_CENTRING},    {2, IDC_GPS_SLIDER_WIND},        {3, IDC_GIMBAL_EDIT_Z_MID},
-        {4, IDC_VOLT_ALARM_SLIDER},     {4, IDC_VOLT_CELL2},             {0, IDC_FRAME_TYPE},
+        {0, IDC_BASIC_LABEL_MAIN_STAB},
+        {0, IDC_BASIC_SLIDER_MAIN_STAB},
+        {0, IDC_BASIC_EDIT_AUX_BAL},
+        {2, IDC_GPS_LABEL_CENTRING},
+        {2, IDC_GPS_SLIDER_WIND},
+        {3, IDC_GIMBAL_EDIT_Z_MID},
+        {4, IDC_VOLT_ALARM_SLIDER},
+        {4, IDC_VOLT_CELL2},
+        {0, IDC_FRAME_TYPE},
         {0, IDC_SENSOR_SONAR},
     };
     CVexaDlg& dlg = Show();

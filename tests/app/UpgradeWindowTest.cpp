@@ -3,20 +3,20 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QScrollBar>
-#include <QSet>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QSet>
 
 #include "BasicPage.h"
 #include "ControllerSim.h"
-#include "ParamTable.h"
-#include "SimConfig.h"
 #include "CustomPage.h"
 #include "FrameDlg.h"
 #include "MainWindowFixture.h"
+#include "ParamTable.h"
 #include "ResourceIds.h"
+#include "SimConfig.h"
 
 // The window's firmware upgrade on the in-memory line, with the simulated controller answering.
 namespace {
@@ -142,8 +142,9 @@ TEST_F(UpgradeWindowTest, ChosenFileIsCheckedBeforeTheUpgradeButtonComesOn) {
         EXPECT_EQ(Control(IDC_START_UPGRADE)->isEnabled(), c.message == nullptr);
         // A refused file's path goes with the start button; a cancelled dialog changes nothing.
         const QString good = m_dir.filePath(QStringLiteral("fw.bin"));
-        EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(),
-                  !c.name ? good : c.message ? SelectHint(c.english) : path);
+        EXPECT_EQ(Control<QLineEdit>(IDC_FW_PATH)->text(), !c.name     ? good
+                                                           : c.message ? SelectHint(c.english)
+                                                                       : path);
         ASSERT_EQ(m_prompter.FileRequests().size(), 1u);
         EXPECT_EQ(m_prompter.FileRequests()[0].filter,
                   c.english ? "Velmora firmware files (*.bin)|*.bin|All files (*.*)|*.*||"
@@ -252,7 +253,8 @@ TEST_F(UpgradeWindowTest, EachFailureShowsOneMessageAndTheUpgradeCanStartAgain) 
          wrong},
         {"end answer one too low", [](SimFaults& f) { f.BadAck(4); }, "数据校验错误，请重新升级!",
          wrong},
-        {"another sum", [](SimFaults& f) { f.BadSum(); }, "数据校验错误，请重新升级!", "校验和不一致"},
+        {"another sum", [](SimFaults& f) { f.BadSum(); }, "数据校验错误，请重新升级!",
+         "校验和不一致"},
         {"no answer", [](SimFaults& f) { f.DropPacketAnswer(3); }, "传输超时，请重新升级",
          "飞控3秒内无应答"},
     };
@@ -358,11 +360,10 @@ TEST_F(UpgradeWindowTest, WhileTheUploadOwnsTheLineNoControlThatSendsIsEnabled) 
                                      Control(IDC_FW_PATH), Control(IDC_LANGUAGE)};
     int checked = 0;
     for (QWidget* control : dlg.findChildren<QWidget*>()) {
-        const bool acts = qobject_cast<QAbstractButton*>(control) ||
-                          qobject_cast<QComboBox*>(control) ||
-                          (qobject_cast<QAbstractSlider*>(control) &&
-                           !qobject_cast<QScrollBar*>(control)) ||
-                          qobject_cast<QLineEdit*>(control);
+        const bool acts =
+            qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control) ||
+            (qobject_cast<QAbstractSlider*>(control) && !qobject_cast<QScrollBar*>(control)) ||
+            qobject_cast<QLineEdit*>(control);
         if (!acts || showOnly.contains(control) || control->window() != &dlg) continue;
         if (qobject_cast<QComboBox*>(control->parentWidget())) continue;  // a list's own edit
         ++checked;

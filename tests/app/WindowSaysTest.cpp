@@ -77,7 +77,8 @@ TEST_F(WindowSaysTest, TheReadBackCountsItsRepliesWhileTheSendersWait) {
         while (Answer()) {
             const QString status = Status();
             if (status == QString::fromUtf8(language.read)) break;
-            const int count = status.section(QLatin1Char(' '), -1).section(QLatin1Char('/'), 0, 0).toInt();
+            const int count =
+                status.section(QLatin1Char(' '), -1).section(QLatin1Char('/'), 0, 0).toInt();
             EXPECT_EQ(status, QString::fromUtf8(language.reading).arg(count));
             if (counted.empty() || counted.back() != count) counted.push_back(count);
             EXPECT_FALSE(SendersLive()) << "while reply " << count << " is in";
@@ -140,7 +141,7 @@ TEST_F(WindowSaysTest, KeysSendWhereTheyRestAndTheMouseAtOnce) {
         const char* name;
         int control;
         std::function<void(QWidget*)> act;
-        const char* atOnce;      // the set frames sent before any rest
+        const char* atOnce;     // the set frames sent before any rest
         const char* afterRest;  // those sent once the keys rested
     };
     const auto keys = [](std::initializer_list<Qt::Key> list) {
@@ -152,8 +153,8 @@ TEST_F(WindowSaysTest, KeysSendWhereTheyRestAndTheMouseAtOnce) {
         {"frame type down and up", IDC_FRAME_TYPE, keys({Qt::Key_Down, Qt::Key_Up}), "", ""},
         {"frame type down twice", IDC_FRAME_TYPE, keys({Qt::Key_Down, Qt::Key_Down}), "",
          "SA0007\r"},
-        {"frame type down, then Tab", IDC_FRAME_TYPE, keys({Qt::Key_Down, Qt::Key_Tab}),
-         "SA0006\r", ""},
+        {"frame type down, then Tab", IDC_FRAME_TYPE, keys({Qt::Key_Down, Qt::Key_Tab}), "SA0006\r",
+         ""},
         {"frame type chosen with the mouse", IDC_FRAME_TYPE,
          [](QWidget* control) {
              auto* list = static_cast<QComboBox*>(control);

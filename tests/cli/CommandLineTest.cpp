@@ -81,7 +81,8 @@ TEST(CommandLine, UsageErrors) {
         {"--port com21 read", "COM1 to COM20"},
         {"--port COM3 --port com3 read", "given twice"},
         // One device by two names would be opened twice, the second open refused as in use.
-        {"--port COM3 --port /dev/ttyUSB2 read", "--port COM3 and --port /dev/ttyUSB2 are the same device"},
+        {"--port COM3 --port /dev/ttyUSB2 read",
+         "--port COM3 and --port /dev/ttyUSB2 are the same device"},
         {"--com 4=/dev/pts/9 --port /dev/pts/9 --port COM4 read", "the same device (/dev/pts/9)"},
         {"--port /dev/../dev/ttyUSB0 --port COM1 info", "the same device"},
         {"--com 21=/dev/x read", "--com 21=/dev/x"},

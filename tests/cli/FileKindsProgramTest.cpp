@@ -1,9 +1,9 @@
 // The built vexactl against vexa-sim where files, pipes and signals are not what a command
 // expects: device nodes, FIFOs, links, read-only files, closed or broken stdout, a reader that
 // stops early. Each case: exit status, the one line on stderr, the file afterwards, the wire.
-#include <gtest/gtest.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
@@ -12,8 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSerialPort>
@@ -103,9 +103,9 @@ struct Case {
     std::function<void(SpecialFilesTest&)> prepare;
     const char* command;  // bash, after which "echo $? > status" (or PIPESTATUS for a pipe)
     int status;
-    const char* says;     // part of the one line on stderr
-    bool wireQuiet;       // nothing reached the controller
-    const char* file;     // checked afterwards: its bytes and type/mode
+    const char* says;  // part of the one line on stderr
+    bool wireQuiet;    // nothing reached the controller
+    const char* file;  // checked afterwards: its bytes and type/mode
     QByteArray bytes;
     mode_t mode;
 };
@@ -126,50 +126,124 @@ TEST_F(SpecialFilesTest, SpecialTargetsAndSourcesAreRefusedOrWrittenInPlaceWithO
              if (::mknod(Name(t.Path("null")).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
                  ::chmod(Name(t.Path("null")).constData(), 0666);
          },
-         "$VEXACTL export null; echo $? > status", 3, "device node", true, "null", {},
+         "$VEXACTL export null; echo $? > status",
+         3,
+         "device node",
+         true,
+         "null",
+         {},
          geteuid() == 0 ? mode_t(S_IFCHR | 0666) : mode_t(0)},
-        {"export to /dev/full", {}, "$VEXACTL export /dev/full; echo $? > status", 3,
-         "device node", true, nullptr, {}, 0},
+        {"export to /dev/full",
+         {},
+         "$VEXACTL export /dev/full; echo $? > status",
+         3,
+         "device node",
+         true,
+         nullptr,
+         {},
+         0},
         {"link to a file",
          [](SpecialFilesTest& t) {
              Put(t.Path("target.txt"), kOld, 0644);
              QFile::link(t.Path("target.txt"), t.Path("link.txt"));
          },
-         "$VEXACTL export link.txt; echo $? > status", 3, "symbolic link", true, "target.txt",
-         kOld, S_IFREG | 0644},
+         "$VEXACTL export link.txt; echo $? > status", 3, "symbolic link", true, "target.txt", kOld,
+         S_IFREG | 0644},
         {"dangling link",
          [](SpecialFilesTest& t) { QFile::link(t.Path("nowhere.txt"), t.Path("link.txt")); },
-         "$VEXACTL export link.txt; echo $? > status", 3, "symbolic link", true, "nowhere.txt",
-         {}, 0},
+         "$VEXACTL export link.txt; echo $? > status",
+         3,
+         "symbolic link",
+         true,
+         "nowhere.txt",
+         {},
+         0},
         {"read-only file", file("ro.txt", 0444), "$VEXACTL export ro.txt; echo $? > status", 3,
          "--force", true, "ro.txt", kOld, S_IFREG | 0444},
-        {"FIFO to restore", fifo("fifo.txt"), "$VEXACTL restore fifo.txt; echo $? > status", 3,
-         "FIFO", true, nullptr, {}, 0},
-        {"FIFO to flash", fifo("fifo.bin"), "$VEXACTL flash fifo.bin; echo $? > status", 3,
-         "fifo.bin", true, nullptr, {}, 0},
-        {"closed stdout", {}, "$VEXACTL export - >&-; echo $? > status", 4, "Bad file descriptor",
-         false, nullptr, {}, 0},
-        {"broken pipe", {}, "$VEXACTL export - | true; echo ${PIPESTATUS[0]} > status", 4,
-         "Broken pipe", false, nullptr, {}, 0},
-        {"stdout on a full device", {}, "$VEXACTL export - > /dev/full; echo $? > status", 4,
-         "No space left on device", false, nullptr, {}, 0},
-        {"port file that is a FIFO", fifo("qzmcconfig.ini"), "$VEXACTL info; echo $? > status", 0,
-         "COM3 is used", false, "qzmcconfig.ini", {}, S_IFIFO | 0644},
+        {"FIFO to restore",
+         fifo("fifo.txt"),
+         "$VEXACTL restore fifo.txt; echo $? > status",
+         3,
+         "FIFO",
+         true,
+         nullptr,
+         {},
+         0},
+        {"FIFO to flash",
+         fifo("fifo.bin"),
+         "$VEXACTL flash fifo.bin; echo $? > status",
+         3,
+         "fifo.bin",
+         true,
+         nullptr,
+         {},
+         0},
+        {"closed stdout",
+         {},
+         "$VEXACTL export - >&-; echo $? > status",
+         4,
+         "Bad file descriptor",
+         false,
+         nullptr,
+         {},
+         0},
+        {"broken pipe",
+         {},
+         "$VEXACTL export - | true; echo ${PIPESTATUS[0]} > status",
+         4,
+         "Broken pipe",
+         false,
+         nullptr,
+         {},
+         0},
+        {"stdout on a full device",
+         {},
+         "$VEXACTL export - > /dev/full; echo $? > status",
+         4,
+         "No space left on device",
+         false,
+         nullptr,
+         {},
+         0},
+        {"port file that is a FIFO",
+         fifo("qzmcconfig.ini"),
+         "$VEXACTL info; echo $? > status",
+         0,
+         "COM3 is used",
+         false,
+         "qzmcconfig.ini",
+         {},
+         S_IFIFO | 0644},
         // Every command's results are checked on their way to stdout.
-        {"get into a full disk", {}, "$VEXACTL get C > /dev/full; echo $? > status", 4,
-         "No space left on device", false, nullptr, {}, 0},
-        {"help into a full disk", {}, "$VEXACTL --help > /dev/full; echo $? > status", 4,
-         "No space left on device", true, nullptr, {}, 0},
+        {"get into a full disk",
+         {},
+         "$VEXACTL get C > /dev/full; echo $? > status",
+         4,
+         "No space left on device",
+         false,
+         nullptr,
+         {},
+         0},
+        {"help into a full disk",
+         {},
+         "$VEXACTL --help > /dev/full; echo $? > status",
+         4,
+         "No space left on device",
+         true,
+         nullptr,
+         {},
+         0},
     };
     for (const Case& c : cases) {
-        for (const QString& entry : QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::System |
-                                                                 QDir::NoDotAndDotDot))
+        for (const QString& entry :
+             QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
             QFile::remove(m_dir.filePath(entry));
         if (c.prepare) c.prepare(*this);
         const qsizetype framesBefore = m_sim.ReceivedFrames().size();
         const Outcome run = Bash(QString::fromUtf8(c.command));
         EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << c.name << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.says)))
+            << c.name << ": " << run.err.toStdString();
         EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << c.name << ": " << run.err.toStdString();
         EXPECT_LT(run.ms, 10000) << c.name;
         if (c.wireQuiet) {
@@ -192,13 +266,15 @@ TEST_F(SpecialFilesTest, FileNamesReachTheSystemAsTheirBytes) {
         QByteArray bytes;
         const char* shown;
     } rows[] = {
-        {"$'\\xb2\\xce\\xca\\xfd.txt'", "\xb2\xce\xca\xfd.txt", "\\xb2\\xce\\xca\\xfd.txt: 3734 bytes"},
-        {"$'\\xb2\\xce\\xca\\xfe.txt'", "\xb2\xce\xca\xfe.txt", "\\xb2\\xce\\xca\\xfe.txt: 3734 bytes"},
+        {"$'\\xb2\\xce\\xca\\xfd.txt'", "\xb2\xce\xca\xfd.txt",
+         "\\xb2\\xce\\xca\\xfd.txt: 3734 bytes"},
+        {"$'\\xb2\\xce\\xca\\xfe.txt'", "\xb2\xce\xca\xfe.txt",
+         "\\xb2\\xce\\xca\\xfe.txt: 3734 bytes"},
         {nullptr, QByteArray(251, 'n') + ".txt", "nnnn.txt: 3734 bytes"},
     };
     for (const auto& row : rows) {
-        const QString quoted = row.quoted ? QString::fromLatin1(row.quoted)
-                                          : QString::fromLatin1(row.bytes);
+        const QString quoted =
+            row.quoted ? QString::fromLatin1(row.quoted) : QString::fromLatin1(row.bytes);
         const Outcome exported = Bash("$VEXACTL export " + quoted + "; echo $? > status");
         EXPECT_EQ(exported.status, 0) << row.shown << exported.err.toStdString();
         EXPECT_TRUE(exported.out.contains(row.shown)) << exported.out.constData();
@@ -273,7 +349,8 @@ TEST_F(SpecialFilesTest, MonitorIntoAFullDiskStopsTheStreamAndSaysWhy) {
         const QStringList expected =
             command.endsWith("--csv") ? QStringList() : QStringList{"S~0001\\r", "S~0000\\r"};
         EXPECT_EQ(m_sim.ReceivedFramesAtLeast(before + expected.size()).mid(before), expected);
-        EXPECT_TRUE(QSerialPort(m_sim.Device()).open(QIODevice::ReadWrite)) << command.toStdString();
+        EXPECT_TRUE(QSerialPort(m_sim.Device()).open(QIODevice::ReadWrite))
+            << command.toStdString();
     }
 }
 
@@ -321,8 +398,8 @@ TEST_F(SpecialFilesTest, EveryCommandEndsOnSigtermWhileItsOutputPipeIsFull) {
         std::vector<const char*> argv{binary.constData(), "--port", device.constData()};
         for (const QByteArray& argument : row.arguments) argv.push_back(argument.constData());
         argv.push_back(nullptr);
-        const std::string what = row.arguments.front().toStdString() + " " +
-                                 row.arguments.back().toStdString();
+        const std::string what =
+            row.arguments.front().toStdString() + " " + row.arguments.back().toStdString();
         StalledPipe out(row.stdoutFull), err(row.stderrFull);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -331,14 +408,15 @@ TEST_F(SpecialFilesTest, EveryCommandEndsOnSigtermWhileItsOutputPipeIsFull) {
         posix_spawn_file_actions_addchdir_np(&actions, Name(m_dir.path()).constData());
         pid_t pid = 0;
         ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv.data()),
-                                environ), 0);
+                                environ),
+                  0);
         posix_spawn_file_actions_destroy(&actions);
         // The command has long finished its exchange and waits on the pipe (monitor: once what
         // waits in the pipe stops growing).
         if (row.stdoutFull || row.stderrFull) QThread::msleep(1500);
         int waiting = 0;
-        for (int tries = 0, stable = 0, now = 0; !row.stdoutFull && !row.stderrFull && tries < 400 &&
-                                                 stable < 10;
+        for (int tries = 0, stable = 0, now = 0;
+             !row.stdoutFull && !row.stderrFull && tries < 400 && stable < 10;
              ++tries, waiting = now) {
             QThread::msleep(50);
             ::ioctl(out.ends[0], FIONREAD, &now);
@@ -353,7 +431,8 @@ TEST_F(SpecialFilesTest, EveryCommandEndsOnSigtermWhileItsOutputPipeIsFull) {
         const qint64 took = ending.elapsed();
         if (took >= 5000) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
         EXPECT_LT(took, 1000) << what;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == row.status) << what << " " << status;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == row.status)
+            << what << " " << status;
         if (row.arguments.front() == "monitor") {
             EXPECT_EQ(m_sim.ReceivedFrames().last(), "S~0000\\r");
         }
@@ -382,7 +461,8 @@ TEST_F(SpecialFilesTest, LineLostDuringARestoreSaysAfterHowManyParameters) {
     // The link in flight when the line went can be one more than those the log shows.
     bool named = false;
     for (int n = sent() - 2; n <= sent() && !named; ++n)
-        named = run.err.contains(QStringLiteral("the line was lost after %1 of 41 parameters").arg(n));
+        named =
+            run.err.contains(QStringLiteral("the line was lost after %1 of 41 parameters").arg(n));
     EXPECT_TRUE(named) << sent() << ": " << run.err.toStdString();
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
     EXPECT_FALSE(run.err.contains(QLatin1String("QIODevice"))) << run.err.toStdString();

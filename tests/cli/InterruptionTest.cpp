@@ -11,8 +11,8 @@
 #include <functional>
 
 #include "CommandLine.h"
-#include "ForwardingBackend.h"
 #include "Commands.h"
+#include "ForwardingBackend.h"
 #include "PortSession.h"
 #include "SimBackend.h"
 #include "SteadyClock.h"
@@ -69,9 +69,11 @@ protected:
     QString Path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
     QString Backups() const { return m_dir.filePath(QStringLiteral("data/Vexa/backups")); }
 
-    Outcome Command(QStringList arguments, const StopPoint& stop = {}, bool resetOnUpgrade = false) {
+    Outcome Command(QStringList arguments, const StopPoint& stop = {},
+                    bool resetOnUpgrade = false) {
         for (QString& argument : arguments)
-            if (argument.endsWith(QLatin1String(".bin")) || argument.endsWith(QLatin1String(".txt")))
+            if (argument.endsWith(QLatin1String(".bin")) ||
+                argument.endsWith(QLatin1String(".txt")))
                 argument = m_dir.filePath(argument);
         const ParsedCommandLine parsed = ParseCommandLine(arguments);
         EXPECT_EQ(parsed.action, ParsedCommandLine::Action::Run) << parsed.error.toStdString();
@@ -98,7 +100,8 @@ protected:
         PortSession session(std::move(gate), 3, std::chrono::milliseconds(1000), clock);
         held.onRefused = [&session] { session.Interrupt(); };
         session.Open();
-        const CommandOutput output{[](const QString&) {}, [](const QString&) { return StdoutWrite{}; }};
+        const CommandOutput output{[](const QString&) {},
+                                   [](const QString&) { return StdoutWrite{}; }};
         Outcome run;
         run.result = RunControllerCommand(parsed.invocation, prepared, session, output);
         if (!stop.frame.isEmpty()) {
@@ -124,49 +127,113 @@ TEST_F(InterruptionTest, AStopIsTakenBeforeTheNextFrameThatChangesTheController)
         QStringList says;
     } rows[] = {
         {"a read", {"read"}, {"?C\r"}, false, {}, kExitInterrupted, {"interrupted"}},
-        {"reference, during the backup", {"reference", "1"}, {lastQuery}, false, {},
-         kExitInterrupted, {"interrupted before the reference set was loaded; nothing was sent"}},
-        {"reference, once loaded", {"reference", "1"}, {"Sj0001\r"}, false, {}, kExitInterrupted,
+        {"reference, during the backup",
+         {"reference", "1"},
+         {lastQuery},
+         false,
+         {},
+         kExitInterrupted,
+         {"interrupted before the reference set was loaded; nothing was sent"}},
+        {"reference, once loaded",
+         {"reference", "1"},
+         {"Sj0001\r"},
+         false,
+         {},
+         kExitInterrupted,
          {"interrupted after reference set 1 was loaded"}},
-        {"restore, during the backup", {"restore", "saved.txt"}, {lastQuery}, false, {},
-         kExitInterrupted, {"interrupted before the restore; nothing was sent"}},
-        {"restore, after five values", {"restore", "saved.txt"}, {"Sj0004\r", 1, 5}, false, {},
+        {"restore, during the backup",
+         {"restore", "saved.txt"},
+         {lastQuery},
+         false,
+         {},
+         kExitInterrupted,
+         {"interrupted before the restore; nothing was sent"}},
+        {"restore, after five values",
+         {"restore", "saved.txt"},
+         {"Sj0004\r", 1, 5},
+         false,
+         {},
          kExitInterrupted,
          {"interrupted after 5 of 41 parameters went out", "saved.txt again",
           "vexactl restore " + Backups()}},
-        {"restore without a backup", {"--no-backup", "restore", "saved.txt"}, {"Sj0004\r", 1, 3},
-         false, {}, kExitInterrupted, {"interrupted after 3 of 41 parameters went out"}},
-        {"flash, during the backup", {"flash", "fw.bin"}, {lastQuery}, false, {}, kExitInterrupted,
+        {"restore without a backup",
+         {"--no-backup", "restore", "saved.txt"},
+         {"Sj0004\r", 1, 3},
+         false,
+         {},
+         kExitInterrupted,
+         {"interrupted after 3 of 41 parameters went out"}},
+        {"flash, during the backup",
+         {"flash", "fw.bin"},
+         {lastQuery},
+         false,
+         {},
+         kExitInterrupted,
          {"interrupted before the upload; nothing was sent"}},
-        {"flash, during the upload", {"flash", "fw.bin"}, {"UPQZMC\r", 1, 3}, false, {},
-         kExitInterrupted, {"waits in its boot loader", "run vexactl flash ", "fw.bin again"}},
-        {"flash --keep-parameters, during the upload", {"flash", "--keep-parameters", "fw.bin"},
-         {"UPQZMC\r", 1, 2}, true, {}, kExitInterrupted,
-         {"waits in its boot loader", "fw.bin again, then put the parameters back with vexactl "
-                                      "restore " + Backups()}},
-        {"flash --keep-parameters, after the upload", {"flash", "--keep-parameters", "fw.bin"},
-         {"?V\r", 2}, true, {}, kExitInterrupted,
-         {"interrupted after the upload", "were not put back: put them back with vexactl restore " +
-                                              Backups()}},
-        {"flash --keep-parameters, during the put-back", {"flash", "--keep-parameters", "fw.bin"},
-         {"Sj0004\r", 1, 2}, true, {}, kExitInterrupted,
+        {"flash, during the upload",
+         {"flash", "fw.bin"},
+         {"UPQZMC\r", 1, 3},
+         false,
+         {},
+         kExitInterrupted,
+         {"waits in its boot loader", "run vexactl flash ", "fw.bin again"}},
+        {"flash --keep-parameters, during the upload",
+         {"flash", "--keep-parameters", "fw.bin"},
+         {"UPQZMC\r", 1, 2},
+         true,
+         {},
+         kExitInterrupted,
+         {"waits in its boot loader",
+          "fw.bin again, then put the parameters back with vexactl "
+          "restore " +
+              Backups()}},
+        {"flash --keep-parameters, after the upload",
+         {"flash", "--keep-parameters", "fw.bin"},
+         {"?V\r", 2},
+         true,
+         {},
+         kExitInterrupted,
+         {"interrupted after the upload",
+          "were not put back: put them back with vexactl restore " + Backups()}},
+        {"flash --keep-parameters, during the put-back",
+         {"flash", "--keep-parameters", "fw.bin"},
+         {"Sj0004\r", 1, 2},
+         true,
+         {},
+         kExitInterrupted,
          {"interrupted while the values the new firmware changed were put back",
           "put them back with vexactl restore " + Backups()}},
         {"flash --keep-parameters --no-backup, after the upload",
-         {"flash", "--keep-parameters", "--no-backup", "fw.bin"}, {"?V\r", 2}, true, {},
-         kExitInterrupted, {"put back the values listed on stdout"}},
-        {"set, between two values", {"set", "C=50", "D=40"}, {"SC0050\r"}, false, {},
-         kExitInterrupted, {"interrupted at D; C written"}},
-        {"monitor still stops the stream", {"monitor", "--count", "5"}, {"S~0001\r"}, false,
-         {"S~0000\r"}, kExitOk, {}},
+         {"flash", "--keep-parameters", "--no-backup", "fw.bin"},
+         {"?V\r", 2},
+         true,
+         {},
+         kExitInterrupted,
+         {"put back the values listed on stdout"}},
+        {"set, between two values",
+         {"set", "C=50", "D=40"},
+         {"SC0050\r"},
+         false,
+         {},
+         kExitInterrupted,
+         {"interrupted at D; C written"}},
+        {"monitor still stops the stream",
+         {"monitor", "--count", "5"},
+         {"S~0001\r"},
+         false,
+         {"S~0000\r"},
+         kExitOk,
+         {}},
     };
     for (const auto& row : rows) {
         const Outcome run = Command(row.arguments, row.stop, row.resetOnUpgrade);
         EXPECT_EQ(run.after, row.after) << row.what;
-        EXPECT_EQ(run.result.status, row.status) << row.what << ": " << run.result.error.toStdString();
+        EXPECT_EQ(run.result.status, row.status)
+            << row.what << ": " << run.result.error.toStdString();
         for (const QString& part : row.says)
             EXPECT_TRUE(run.result.error.contains(part))
-                << row.what << ": " << run.result.error.toStdString() << " lacks " << part.toStdString();
+                << row.what << ": " << run.result.error.toStdString() << " lacks "
+                << part.toStdString();
     }
 }
 

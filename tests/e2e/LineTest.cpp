@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <variant>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <variant>
 
 #include "BasicPage.h"
 #include "ComPortTable.h"

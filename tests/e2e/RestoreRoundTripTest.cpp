@@ -9,7 +9,6 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <algorithm>
 #include <string>
 
@@ -56,7 +55,7 @@ protected:
         const auto read = ReadParameterFile(file);
         EXPECT_TRUE(std::holds_alternative<ParameterValues>(read));
         return std::holds_alternative<ParameterValues>(read) ? std::get<ParameterValues>(read)
-                                                            : ParameterValues{};
+                                                             : ParameterValues{};
     }
     // The letters whose lines differ between two saved files, sorted.
     static std::string LettersThatDiffer(const ParameterValues& a, const ParameterValues& b) {
@@ -100,8 +99,7 @@ protected:
         QTest::mouseClick(FindControl(m_dlg.get(), IDC_REFRESH), Qt::LeftButton);
         ASSERT_TRUE(ReadBack());
         // Saved now, the file differs from the first in what was changed.
-        EXPECT_EQ(LettersThatDiffer(values, Values(Save(m_dir.filePath("changed.txt")))),
-                  "ACMQ^a");
+        EXPECT_EQ(LettersThatDiffer(values, Values(Save(m_dir.filePath("changed.txt")))), "ACMQ^a");
 
         m_prompter.QueueFile(path);
         auto* list = FindControlAs<QComboBox>(m_dlg.get(), IDC_RESTORE_LIST);

@@ -2,7 +2,6 @@
 // partial file under it, nothing without a complete read-back, the hundred written last kept
 // (by the time each was written, not the date in its name), nothing else in the folder touched.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,10 +96,12 @@ QStringList Entries(const QString& folder) {
 // that only look like a backup's, a link and a folder stay, and the one just written is kept.
 TEST(ParameterBackup, RotationKeepsTheBackupsWrittenLastWhateverTheirNamesSay) {
     QTemporaryDir dir;
-    const QStringList foreign{"2019_before-crash.txt", "2026-12-08_14-03-22_before-upgrade.txt.bak",
+    const QStringList foreign{"2019_before-crash.txt",
+                              "2026-12-08_14-03-22_before-upgrade.txt.bak",
                               "2026-13-45_99-99-99_before-upgrade.txt",
                               "2026-12-08_14-03-22_before-upgrade-final.txt",
-                              "x2026-12-08_14-03-22_before-upgrade.txt", "notes.txt",
+                              "x2026-12-08_14-03-22_before-upgrade.txt",
+                              "notes.txt",
                               "2000-01-01_00-00-00_before-restore.txt",   // a link
                               "2000-01-01_00-00-01_before-restore.txt"};  // a folder
     for (const QString& name : foreign.mid(0, 6)) Touch(dir.filePath(name));
@@ -123,7 +124,8 @@ TEST(ParameterBackup, RotationKeepsTheBackupsWrittenLastWhateverTheirNamesSay) {
         QThread::msleep(20);
     }
     const QStringList left = Entries(dir.path());
-    for (const QString& name : foreign + real) EXPECT_TRUE(left.contains(name)) << name.toStdString();
+    for (const QString& name : foreign + real)
+        EXPECT_TRUE(left.contains(name)) << name.toStdString();
     // 100 kept: the three real ones and the 97 written last of the others.
     for (int i = 0; i < 2; ++i) EXPECT_FALSE(left.contains(future[i])) << i;
     EXPECT_TRUE(left.contains(future[2]));
@@ -142,7 +144,8 @@ TEST(ParameterBackup, ABackupWrittenInTheFutureNeverCostsOneWrittenBefore) {
     const QDateTime moment = QDateTime::currentDateTime();
     QThread::msleep(1100);
     for (int i = 0; i < 40; ++i)
-        after << QFileInfo(backup.Write(Golden(), "restore", kNoon.addSecs(-100 + i)).path).fileName();
+        after << QFileInfo(backup.Write(Golden(), "restore", kNoon.addSecs(-100 + i)).path)
+                     .fileName();
     // The clock set back to the moment between them: the forty look written in its future.
     const BackupOutcome written = backup.Write(Golden(), "upgrade", moment);
     ASSERT_EQ(written.kind, BackupOutcome::Kind::Written);
@@ -166,19 +169,23 @@ TEST(ParameterBackup, AKillAtAnyStepLeavesNoPartialBackupUnderItsName) {
         const char* what;
         std::function<void(const QString& folder)> child;
     } rows[] = {
-        {"before the first byte", [&](const QString& folder) {
+        {"before the first byte",
+         [&](const QString& folder) {
              const WriteCalls calls{killed, synced};
              ParameterBackup(folder, &calls).Write(Golden(), "upgrade", kNoon);
          }},
-        {"halfway through the bytes", [&](const QString& folder) {
+        {"halfway through the bytes",
+         [&](const QString& folder) {
              const WriteCalls calls{halfThenKilled, synced};
              ParameterBackup(folder, &calls).Write(Golden(), "upgrade", kNoon);
          }},
-        {"at the flush to disk", [&](const QString& folder) {
+        {"at the flush to disk",
+         [&](const QString& folder) {
              const WriteCalls calls{SystemWriteCalls().write, [](int) { return ::raise(SIGKILL); }};
              ParameterBackup(folder, &calls).Write(Golden(), "upgrade", kNoon);
          }},
-        {"with the whole file written, before its name", [&](const QString& folder) {
+        {"with the whole file written, before its name",
+         [&](const QString& folder) {
              WritePartFile(QDir(folder).filePath("2026-12-08_14-03-22_COM5_before-upgrade.txt"),
                            GoldenFileBytes(), SystemWriteCalls(), 0600);
              ::raise(SIGKILL);

@@ -34,7 +34,8 @@ TEST_F(CaptionsAndTooltipsTest, ScaleNumbersReadTheWayTheSliderMoves) {
             if (auto* spread = page->findChild<QLabel*>(QStringLiteral("scale") + name))
                 words = spread->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
             for (int i = 0; i < 3; ++i)
-                if (auto* part = page->findChild<QLabel*>(QStringLiteral("scale%1%2").arg(name).arg(i)))
+                if (auto* part =
+                        page->findChild<QLabel*>(QStringLiteral("scale%1%2").arg(name).arg(i)))
                     words << part->text();
             ASSERT_EQ(words.size(), 3);
             EXPECT_FALSE(slider->invertedAppearance());
@@ -81,10 +82,10 @@ TEST_F(CaptionsAndTooltipsTest, ARestingPointerShowsWhatTheControlDoes) {
                 m_dlg->ShowPage(hover.page);
                 QTest::qWait(500);
             }
-            QWidget* control = hover.page >= 0
-                                   ? FindControl(m_dlg->PageWidgets()[std::size_t(hover.page)],
-                                                 hover.control)
-                                   : FindControl(m_dlg.get(), hover.control);
+            QWidget* control =
+                hover.page >= 0
+                    ? FindControl(m_dlg->PageWidgets()[std::size_t(hover.page)], hover.control)
+                    : FindControl(m_dlg.get(), hover.control);
             ASSERT_NE(control, nullptr);
             QTest::mouseMove(m_dlg.get(), control->mapTo(m_dlg.get(), QPoint(2, 2)));
             QTest::mouseMove(control, control->rect().center());

@@ -7,9 +7,9 @@
 
 #include "CommandFrames.h"
 #include "CustomPage.h"
+#include "LineReader.h"
 #include "PageFixture.h"
 #include "ReadBackChain.h"
-#include "LineReader.h"
 #include "ResourceIds.h"
 #include "SpreadLabel.h"
 

@@ -1,8 +1,8 @@
 // Changing a parameter without a mouse: the slider moved by keys, the number typed into its box.
 #include <QApplication>
-#include <functional>
 #include <QLineEdit>
 #include <QSlider>
+#include <functional>
 
 #include "BasicPage.h"
 #include "MainWindowFixture.h"
@@ -92,8 +92,7 @@ TEST_F(KeyboardEntryTest, ATypedNumberIsSentOrPutBackWhicheverWayTheBoxIsLeft) {
         int shown;         // what box and slider show afterwards
     };
     const Leaving ways[] = {
-        {"Return", [](QLineEdit* box) { QTest::keyClick(box, Qt::Key_Return); }, "SC0045\r",
-         45},
+        {"Return", [](QLineEdit* box) { QTest::keyClick(box, Qt::Key_Return); }, "SC0045\r", 45},
         {"Tab", [](QLineEdit* box) { QTest::keyClick(box, Qt::Key_Tab); }, "SC0045\r", 45},
         {"focus out",
          [this](QLineEdit*) {
@@ -101,10 +100,8 @@ TEST_F(KeyboardEntryTest, ATypedNumberIsSentOrPutBackWhicheverWayTheBoxIsLeft) {
                  ->setFocus(Qt::MouseFocusReason);
          },
          "SC0045\r", 45},
-        {"page button", [this](QLineEdit*) { Click(IDC_PAGE_GPS); },
-         "SC0045\r", 45},
-        {"page switch", [this](QLineEdit*) { m_dlg->ShowPage(2); },
-         "SC0045\r", 45},
+        {"page button", [this](QLineEdit*) { Click(IDC_PAGE_GPS); }, "SC0045\r", 45},
+        {"page switch", [this](QLineEdit*) { m_dlg->ShowPage(2); }, "SC0045\r", 45},
         {"Escape", [](QLineEdit* box) { QTest::keyClick(box, Qt::Key_Escape); }, "", 30},
     };
     for (const Leaving& way : ways) {

@@ -1,20 +1,20 @@
 // The live plot window on the custom page: fed by the display's frames as the dispatcher
 // delivers them, drawn as bars and graphs, saved as CSV through the prompter.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <cmath>
 #include <functional>
 #include <optional>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 
 #include "CustomPage.h"
+#include "LineReader.h"
 #include "LiveCsv.h"
 #include "LivePlot.h"
 #include "LivePlotWindow.h"
 #include "PageFixture.h"
-#include "LineReader.h"
 #include "ResourceIds.h"
 #include "TimeGraph.h"
 #include "ValueBar.h"
@@ -229,7 +229,7 @@ TEST_F(LivePlotTest, TheButtonAndTheWindowFollowTheLanguage) {
 TEST_F(LivePlotTest, ARestartWithAnUnsavedRecordingAsksToSaveDropOrCancel) {
     struct Restart {
         const char* name;
-        bool savedBefore;                  // the recording was saved after its last frame
+        bool savedBefore;                    // the recording was saved after its last frame
         std::optional<PromptAnswer> answer;  // the question's answer; nothing: no question
         std::optional<bool> fileChosen;      // Yes: a file is chosen (true) or the dialog cancelled
         bool starts;                         // the display starts (and the recording afresh)
@@ -261,7 +261,8 @@ TEST_F(LivePlotTest, ARestartWithAnUnsavedRecordingAsksToSaveDropOrCancel) {
         m_prompter.Clear();
         const QString asked = m_dir.filePath(QStringLiteral("asked.csv"));
         if (row.answer) m_prompter.QueueAnswer(*row.answer);
-        if (row.fileChosen) m_prompter.QueueFile(*row.fileChosen ? std::optional(asked) : std::nullopt);
+        if (row.fileChosen)
+            m_prompter.QueueFile(*row.fileChosen ? std::optional(asked) : std::nullopt);
         m_line->ClearSent();
 
         ToggleDisplay();
@@ -303,7 +304,11 @@ TEST_F(LivePlotTest, LiveValuesSayWhenTheyAreNoLongerLive) {
              QCoreApplication::processEvents();
          },
          "连接已断开：以上是最后收到的数值", true},
-        {"port opened again", [this] { QTest::mouseClick(m_dlg->findChild<QWidget*>(QStringLiteral("btnRefresh")), Qt::LeftButton); },
+        {"port opened again",
+         [this] {
+             QTest::mouseClick(m_dlg->findChild<QWidget*>(QStringLiteral("btnRefresh")),
+                               Qt::LeftButton);
+         },
          "", false},
     };
     for (const Age& row : rows) {
@@ -318,8 +323,8 @@ TEST_F(LivePlotTest, LiveValuesSayWhenTheyAreNoLongerLive) {
         auto* note = m_page->findChild<QLabel*>(QStringLiteral("lblLiveState"));
         ASSERT_NE(note, nullptr);
         EXPECT_EQ(note->text(), QString::fromUtf8(row.note));
-        EXPECT_EQ(plot->Status()->text().startsWith(QString::fromUtf8(row.note)),
-                  true) << plot->Status()->text().toStdString();
+        EXPECT_EQ(plot->Status()->text().startsWith(QString::fromUtf8(row.note)), true)
+            << plot->Status()->text().toStdString();
         EXPECT_EQ(Control<QLineEdit>(IDC_RECEIVER_CH1)->text(),
                   row.valuesShown ? QStringLiteral("1000") : QString());
     }

@@ -38,19 +38,18 @@ TEST_P(ReportedValuesTest, TheBoxOfALetterShowsTheValueReportedForIt) {
     auto* box = FindControlAs<QLineEdit>(holder, row.boxId);
     ASSERT_NE(box, nullptr);
     const int shown = ShownFromWire(row.letter, Reply(row.letter), 1218);
-    EXPECT_EQ(box->text(), row.page == 4 && row.letter != 'L' ? VoltText(shown)
-                                                               : QString::number(shown));
+    EXPECT_EQ(box->text(),
+              row.page == 4 && row.letter != 'L' ? VoltText(shown) : QString::number(shown));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Letters, ReportedValuesTest,
-    ::testing::Values(ShownBox{'Q', kUpperPanel, IDC_DECLINATION},
-                      ShownBox{'C', 0, IDC_BASIC_EDIT_MAIN_STAB},
-                      ShownBox{'D', 0, IDC_BASIC_EDIT_AUX_STAB},
-                      ShownBox{'@', 2, IDC_GPS_EDIT_CENTRING},
-                      ShownBox{'#', 2, IDC_GPS_EDIT_WIND},
-                      ShownBox{'&', 3, IDC_GIMBAL_EDIT_PITCH_MID},
-                      ShownBox{'4', 4, IDC_VOLT_CELL1},
-                      ShownBox{'5', 4, IDC_VOLT_CELL2}));
+INSTANTIATE_TEST_SUITE_P(Letters, ReportedValuesTest,
+                         ::testing::Values(ShownBox{'Q', kUpperPanel, IDC_DECLINATION},
+                                           ShownBox{'C', 0, IDC_BASIC_EDIT_MAIN_STAB},
+                                           ShownBox{'D', 0, IDC_BASIC_EDIT_AUX_STAB},
+                                           ShownBox{'@', 2, IDC_GPS_EDIT_CENTRING},
+                                           ShownBox{'#', 2, IDC_GPS_EDIT_WIND},
+                                           ShownBox{'&', 3, IDC_GIMBAL_EDIT_PITCH_MID},
+                                           ShownBox{'4', 4, IDC_VOLT_CELL1},
+                                           ShownBox{'5', 4, IDC_VOLT_CELL2}));
 
 }  // namespace

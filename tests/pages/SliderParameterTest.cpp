@@ -188,7 +188,8 @@ TEST_F(SliderParameterTest, ADragCutShortByTheSliderBeingHeldSendsNothing) {
     QTest::mousePress(m_slider, Qt::LeftButton, Qt::NoModifier, thumb);
     QTest::mouseMove(m_slider, slider_driver::ThumbAt(m_slider, 60));
     m_slider->setEnabled(false);
-    QTest::mouseRelease(m_slider, Qt::LeftButton, Qt::NoModifier, slider_driver::ThumbAt(m_slider, 60));
+    QTest::mouseRelease(m_slider, Qt::LeftButton, Qt::NoModifier,
+                        slider_driver::ThumbAt(m_slider, 60));
     EXPECT_TRUE(m_commits.empty());
     EXPECT_EQ(m_box->text(), QStringLiteral("30"));
     EXPECT_EQ(m_slider->value(), 30);

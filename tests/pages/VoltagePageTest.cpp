@@ -78,7 +78,7 @@ TEST_F(VoltagePageTest, ControllerEchoesCarryTheChainThroughAllFourTaps) {
 // A cell is typed in volts or in hundredths; the wire carries hundredths either way.
 TEST_F(VoltagePageTest, CellsTypedInVoltsOrHundredthsGoOutInHundredths) {
     const std::pair<const char*, const char*> rows[] = {
-        {"4.20", "S00420\r"}, {"4.2", "S00420\r"},  {"4.2 V", "S00420\r"},
+        {"4.20", "S00420\r"}, {"4.2", "S00420\r"}, {"4.2 V", "S00420\r"},
         {"4,05", "S00405\r"}, {"420", "S00420\r"}, {"4V", "S00400\r"},
     };
     for (const auto& [typed, frame] : rows) {

@@ -32,7 +32,8 @@ TEST(AppendLog, EachLineCarriesTheTimeAndThePid) {
     AppendLog(QFile::encodeName(path)).Append("warning: first");
     const QRegularExpression shape(
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d "
-                       "\\[%1\\] warning: first\n$").arg(::getpid()));
+                       "\\[%1\\] warning: first\n$")
+            .arg(::getpid()));
     EXPECT_TRUE(shape.match(QString::fromUtf8(Bytes(path))).hasMatch()) << Bytes(path).constData();
 }
 

@@ -1,8 +1,8 @@
 // File names are bytes: a name reaches the system as it was given (no round trip through a
 // text codec), is shown with its undecodable bytes escaped, and every name a folder takes can
 // be written whole, the longest included.
-#include <gtest/gtest.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -43,16 +43,17 @@ TEST(FileName, EveryNameReachesTheSystemAsItsBytesAndIsShownEscaped) {
         {"a cut-off sequence at the end", "a.txt\xe5\x8f", "a.txt\\xe5\\x8f"},
         {"a character beyond the first plane", "\xf0\x90\x82\x80.txt", ""},
         {"255 bytes, the longest a folder takes", QByteArray(251, 'n') + ".txt", ""},
-        {"255 bytes of three-byte characters",
-         QByteArray("\xe5\x8f\x82").repeated(84) + "txt", ""},
+        {"255 bytes of three-byte characters", QByteArray("\xe5\x8f\x82").repeated(84) + "txt", ""},
     };
     QTemporaryDir dir;
     std::set<QByteArray> expected;
     for (const auto& row : rows) {
         const QString name = NameFromNative(row.bytes);
         EXPECT_EQ(NativeName(name), row.bytes) << row.what;
-        if (*row.shown) EXPECT_EQ(ShownName(name), QString::fromUtf8(row.shown)) << row.what;
-        else EXPECT_EQ(ShownName(name), QString::fromUtf8(row.bytes)) << row.what;
+        if (*row.shown)
+            EXPECT_EQ(ShownName(name), QString::fromUtf8(row.shown)) << row.what;
+        else
+            EXPECT_EQ(ShownName(name), QString::fromUtf8(row.bytes)) << row.what;
         if (row.bytes.size() > 255) continue;
         const QString path = QDir(dir.path()).filePath(name);
         const std::optional<QString> problem =

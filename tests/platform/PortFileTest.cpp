@@ -28,7 +28,7 @@ TEST(PortFileTest, ReadsTheLeadingNumberOfWhateverTheFileHolds) {
         {"", true, 0, ""},
         {QByteArray("7\0", 2), false, 7, "7"},
         {"12" + QByteArray(8 << 20, 'x'), false, 12, "12"},  // huge: only its start is read
-        {QByteArray("\xff\xfe\x00\x01", 4), false, 0, ""},  // binary
+        {QByteArray("\xff\xfe\x00\x01", 4), false, 0, ""},   // binary
         {"  -4", false, -4, "-4"},
         {"123456789", false, 0, "123456789"},  // no port number at all
         // Ten megabytes of digits: named as what it starts with, never as port 0.
@@ -193,7 +193,8 @@ TEST_F(PortFileLocationTest, OnlyTheTwoBytesOfARegularLegacyFileAreCarriedOver) 
         EXPECT_EQ(Bytes(Configured()), cases[row].second) << row;
         struct stat info {};
         EXPECT_EQ(::stat(QFile::encodeName(Configured()).constData(), &info) == 0,
-                  !cases[row].second.isEmpty()) << row;
+                  !cases[row].second.isEmpty())
+            << row;
         EXPECT_TRUE(cases[row].second.isEmpty() || (info.st_mode & 0777) == 0600) << row;
     }
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("nowhere")));

@@ -25,12 +25,14 @@ TEST(ParameterCacheTest, AWatcherHearsTheControllersValuesOfItsLetterWhileItLive
     std::vector<Heard> heard;
     const ParameterCache& readOnly = cache;
     for (char letter : {'M', 'k'})
-        readOnly.Watch(letter, owner.get(), [&, letter](int shown) { heard.push_back({letter, shown}); });
+        readOnly.Watch(letter, owner.get(), [&, letter](int shown) {
+            heard.push_back({letter, shown});
+        });
 
     cache.StoreSent('M', 0x05);  // sent by the control itself: nobody told
     cache.StoreRead('M', 0x93);
-    cache.StoreRead('Q', 12);    // another letter
-    cache.StoreRead('k', 6);     // no slot, still told
+    cache.StoreRead('Q', 12);  // another letter
+    cache.StoreRead('k', 6);   // no slot, still told
     EXPECT_EQ(heard, (std::vector<Heard>{{'M', 0x93}, {'k', 6}}));
     EXPECT_EQ(MaskFromCache('M', cache), 0x93);
 

@@ -23,8 +23,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::array<int, 15> kRecord{6, 650, 600, -120, 300, 120, 300, -120,
-                                  -300, 120, -300, -250, 0, 250, 0};
+const std::array<int, 15> kRecord{6,    650, 600,  -120, 300, 120, 300, -120,
+                                  -300, 120, -300, -250, 0,   250, 0};
 
 struct ChainCase {
     const char* name;
@@ -37,7 +37,10 @@ struct ChainCase {
 std::vector<ChainCase> Chains() {
     return {
         {"calibration", Chain::Calibration,
-         [](CControllerSession& s) { s.Calibrate({420, 415, 418, 410}); }, "0123", 1s},
+         [](CControllerSession& s) {
+             s.Calibrate({420, 415, 418, 410});
+         },
+         "0123", 1s},
         {"frame save", Chain::FrameSave, [](CControllerSession& s) { s.SaveFrame(kRecord); },
          "klmnopqrstuvwxy", 1s},
         {"declination", Chain::Declination, [](CControllerSession& s) { s.SetDeclination(-5); },
@@ -46,13 +49,16 @@ std::vector<ChainCase> Chains() {
          "z", 1s},
         {"restore", Chain::Restore, [](CControllerSession& s) { s.Restore(GoldenValues()); },
          "j" + std::string(kBulkWriteOrder), 2s},
-        {"reference set", Chain::ReferenceSet,
-         [](CControllerSession& s) { s.LoadReferenceSet(2); }, "j", 1s},
+        {"reference set", Chain::ReferenceSet, [](CControllerSession& s) { s.LoadReferenceSet(2); },
+         "j", 1s},
     };
 }
 
 enum class Ending {
-    AllEchoed, SilentHalfway, LineLostHalfway, ReplacedHalfway,
+    AllEchoed,
+    SilentHalfway,
+    LineLostHalfway,
+    ReplacedHalfway,
     LateEchoIntoTheSameChain,  // timed out halfway; its echo comes as the chain starts again
     LateEchoIntoAnotherChain,  // timed out halfway; its echo comes as a direction click starts
     StaleCopyBeforeEachEcho,   // each echo in one read behind a copy of the one before
@@ -103,7 +109,8 @@ public:
     QByteArray EchoOfSent(char letter) const {
         const std::vector<QByteArray> frames = SentFrames();
         for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame)
-            if (frame->size() > 1 && (*frame)[0] == 'S' && (*frame)[1] == letter) return *frame + '\n';
+            if (frame->size() > 1 && (*frame)[0] == 'S' && (*frame)[1] == letter)
+                return *frame + '\n';
         return {};
     }
 
@@ -211,7 +218,8 @@ TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcomeAndOnlyItsOwnAnswersMoveIt) {
             EXPECT_EQ(frames, row.frames);
             if (c.chain != Chain::FrameSave) continue;
             // The cache keeps the frame only once the controller has echoed all of it.
-            const auto cache = rig.m_session.Cache().subspan(ProtocolState::kFrameRecordFirstSlot, 15);
+            const auto cache =
+                rig.m_session.Cache().subspan(ProtocolState::kFrameRecordFirstSlot, 15);
             EXPECT_EQ(std::equal(cache.begin(), cache.end(), kRecord.begin()),
                       row.ends.back().result == ChainResult::Done &&
                           row.ends.back().chain == Chain::FrameSave);
@@ -223,10 +231,16 @@ TEST(ChainOutcome, EveryChainEndsOnceWithItsOutcomeAndOnlyItsOwnAnswersMoveIt) {
 // awaited reply, a reply left unread while the program was busy for 1.5 s, and a reply that
 // waits on the port when the frame editor asks for the frame, are each taken, not re-asked.
 TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
-    enum class Line { Answered, StaleCopyBeforeEachReply, BusyWhileTheVersionWaits,
-                      BusyThenTheVersionComes, FrameReadWhileTheVersionWaits };
-    for (Line line : {Line::Answered, Line::StaleCopyBeforeEachReply, Line::BusyWhileTheVersionWaits,
-                      Line::BusyThenTheVersionComes, Line::FrameReadWhileTheVersionWaits}) {
+    enum class Line {
+        Answered,
+        StaleCopyBeforeEachReply,
+        BusyWhileTheVersionWaits,
+        BusyThenTheVersionComes,
+        FrameReadWhileTheVersionWaits
+    };
+    for (Line line :
+         {Line::Answered, Line::StaleCopyBeforeEachReply, Line::BusyWhileTheVersionWaits,
+          Line::BusyThenTheVersionComes, Line::FrameReadWhileTheVersionWaits}) {
         SCOPED_TRACE(int(line));
         SessionRig rig;
         QByteArray previous, held;
@@ -238,7 +252,8 @@ TEST(ReadBackOutcome, EachQueryGoesOutOnceWhateverComesAroundItsReply) {
                 held = reply;
                 return {};
             }
-            const QByteArray read = line == Line::StaleCopyBeforeEachReply ? previous + reply : reply;
+            const QByteArray read =
+                line == Line::StaleCopyBeforeEachReply ? previous + reply : reply;
             previous = reply;
             return {read};
         };
@@ -368,7 +383,8 @@ TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
         ended.rig = &rig;
         ASSERT_TRUE(rig.m_session.StartUpload(image, ended));
         rig.Pump();
-        ASSERT_EQ(ended.result, confirmed ? UploadResult::Succeeded : UploadResult::ChecksumMismatch);
+        ASSERT_EQ(ended.result,
+                  confirmed ? UploadResult::Succeeded : UploadResult::ChecksumMismatch);
         // "?W", the start word, start + 2 data + end packets, and the confirm packet when the
         // sums agree; then the whole read-back.
         const std::size_t upload = confirmed ? 7 : 6;
@@ -394,7 +410,10 @@ TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
         {[](CControllerSession& s) { s.SetReverseMask('N', 5); }, {}},
         {[](CControllerSession& s) { s.SetDeclination(-5); }, Chain::Declination},
         {[](CControllerSession& s) { s.SetMotorDirections(9); }, Chain::Directions},
-        {[](CControllerSession& s) { s.Calibrate({1, 2, 3, 4}); }, Chain::Calibration},
+        {[](CControllerSession& s) {
+             s.Calibrate({1, 2, 3, 4});
+         },
+         Chain::Calibration},
         {[](CControllerSession& s) { s.SaveFrame(kRecord); }, Chain::FrameSave},
         {[](CControllerSession& s) { s.ReadFrame(); }, {}},
         {[](CControllerSession& s) { s.StartLiveDisplay(); }, {}},

@@ -13,6 +13,7 @@
 #include "CMSComm.h"
 #include "CommandFrames.h"
 #include "ControllerSession.h"
+#include "EchoedSets.h"
 #include "FakeClock.h"
 #include "ISessionListener.h"
 #include "LineReader.h"
@@ -21,7 +22,6 @@
 #include "RestoreWrite.h"
 #include "ScriptedAnswers.h"
 #include "SessionTestAccess.h"
-#include "EchoedSets.h"
 
 // Everything the listener was told, in order.
 struct RecordingListener : ISessionListener {

@@ -11,9 +11,9 @@
 #include "FakeClock.h"
 #include "FirmwareUpload.h"
 #include "IProtocolListener.h"
+#include "LineReader.h"
 #include "MemoryLine.h"
 #include "ProtocolState.h"
-#include "LineReader.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // the time-out that ends a restore whose echo does not come, and the comparison after it.
 #include <string>
 
-#include "SessionFixture.h"
 #include "GoldenFile.h"
 #include "ParamTable.h"
 #include "ParameterRestore.h"
+#include "SessionFixture.h"
 
 using namespace std::chrono_literals;
 

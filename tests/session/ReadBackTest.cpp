@@ -138,8 +138,8 @@ TEST_F(ReadBackTest, ZeroIsAskedAgainThreeTimesThenAccepted) {
 
     // The budget is per query: the next zeros are asked again too, three times.
     for (int i = 0; i < 4; ++i) Arrive(Reply('F', 0));
-    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?E\r", "?E\r", "?E\r", "?F\r", "?F\r",
-                                                     "?F\r", "?F\r", "?G\r"}));
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"?E\r", "?E\r", "?E\r", "?F\r", "?F\r", "?F\r",
+                                                     "?F\r", "?G\r"}));
 
     // A read-back started afresh has the whole budget again, whatever the one before used.
     StartReadBack();

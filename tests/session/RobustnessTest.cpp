@@ -92,9 +92,9 @@ TEST_F(RobustnessTest, EveryDroppedByteIsLoggedWithWhyItWasDropped) {
     logged.clear();
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
-    StartReadBack();  // "?V" asked
-    Arrive("xx");                  // noise
-    Arrive("SC0045\r\n");          // an echo no chain waits for
+    StartReadBack();       // "?V" asked
+    Arrive("xx");          // noise
+    Arrive("SC0045\r\n");  // an echo no chain waits for
     Arrive(Reply('V', 1218));
     // Stale bytes wait on the port when "?A" is asked.
     m_listener.onValue = [this](char letter) {

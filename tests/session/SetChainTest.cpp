@@ -16,7 +16,6 @@ protected:
             return {};
         };
     }
-
 };
 
 TEST_F(SpecialSetTest, CalibrationSendsTheRunningSumsThenFinishes) {
@@ -46,8 +45,7 @@ TEST_F(SpecialSetTest, EchoIsTakenOnItsSixthByteWithoutWaitingForItsLineEnd) {
 
 TEST_F(SpecialSetTest, FrameSaveSendsExtentsThenCoordinatesShifted) {
     EchoEverySetCommand();
-    StartFrameSave(
-        {4, 650, 600, -120, 300, 120, 300, -120, -300, 120, -300, 0, 0, 4999, -5000});
+    StartFrameSave({4, 650, 600, -120, 300, 120, 300, -120, -300, 120, -300, 0, 0, 4999, -5000});
     Pump();
 
     EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"Sk0004\r", "Sl0650\r", "Sm0600\r", "Sn4880\r",
@@ -62,8 +60,7 @@ TEST_F(SpecialSetTest, OnlyTheEchoOfTheFrameSentIsTaken) {
     StartCalibration({420, 415, 418, 410});
     ForgetWrittenFrames();
     // Another letter, a reply: neither is this chain's.
-    for (const QByteArray& other : {QByteArray("Sl0650\r\n"), Reply('0', 420)})
-        Arrive(other);
+    for (const QByteArray& other : {QByteArray("Sl0650\r\n"), Reply('0', 420)}) Arrive(other);
     EXPECT_TRUE(SentFrames().empty());
     EXPECT_TRUE(m_state.m_strRxBuf.isEmpty());
     EXPECT_EQ(m_reader.ReceiveMode(), RxMode::SpecialSet);

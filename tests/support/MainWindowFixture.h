@@ -68,9 +68,7 @@ protected:
     }
     QByteArray PortFileBytes() const { return ReadFile(QStringLiteral("qzmcconfig.ini")); }
     QByteArray Sent() const { return m_line->SentBytes(); }
-    QString StatusText() const {
-        return FindControlAs<QLineEdit>(m_dlg.get(), IDC_STATUS)->text();
-    }
+    QString StatusText() const { return FindControlAs<QLineEdit>(m_dlg.get(), IDC_STATUS)->text(); }
 
     // What the controller at the line's far end holds, as wire values: m_held where it names a
     // letter, else the firmware version m_firmware for "V" and the value the window shows as 0.
@@ -92,7 +90,8 @@ protected:
         ASSERT_TRUE(m_line->Sent().back().bytes.startsWith('?')) << "no query waits for its reply";
         QSignalSpy settled(m_dlg.get(), &CVexaDlg::ReadBackSettled);
         {
-            ScriptedController controller(*m_line, [this](char letter) { return HeldWire(letter); });
+            ScriptedController controller(*m_line,
+                                          [this](char letter) { return HeldWire(letter); });
             m_line->onWritten(m_line->Sent().back().bytes);  // the query asked before it came
             for (int turn = 0; turn < 20000 && settled.isEmpty(); ++turn)
                 QCoreApplication::processEvents();

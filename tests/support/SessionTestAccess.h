@@ -12,9 +12,7 @@ class SessionTestAccess {
 public:
     static ProtocolState& State(CControllerSession& session) { return session.m_state; }
     static CMSComm& Comm(CControllerSession& session) { return session.m_comm; }
-    static LineReader& Reader(CControllerSession& session) {
-        return session.m_reader;
-    }
+    static LineReader& Reader(CControllerSession& session) { return session.m_reader; }
     // Starts a conversation as the session's intents start theirs.
     static void Begin(CControllerSession& session, std::shared_ptr<Conversation> conversation) {
         session.BeginConversation(std::move(conversation));
