@@ -32,7 +32,7 @@ public:
         if (!m_comm.GetPortOpen()) m_comm.SetPortOpen(true);
         m_comm.GetInput();
         m_line->ClearSent();
-        m_reader.emplace(m_state, m_comm, m_clock, m_listener);
+        m_reader.emplace(m_state, m_comm, m_listener);
     }
 
     // Bytes from the controller, as one receive event.

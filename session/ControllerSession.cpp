@@ -24,6 +24,12 @@ constexpr std::chrono::milliseconds kLinkedRowPause{20};
 // The live frames already on their way when the stream's stop went out have come by then.
 constexpr std::chrono::milliseconds kStreamStopSettle{50};
 
+// A full read-back runs, or follows once the conversation is done: what waits for the read-back's
+// end waits for it.
+bool LeadsToReadBack(Chain chain) {
+    return chain == Chain::ReadBack || chain == Chain::ReferenceSet;
+}
+
 bool IsReverseLetter(char letter) { return letter == 'N' || letter == 'O'; }
 
 }  // namespace
@@ -33,7 +39,7 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
     : m_clock(clock),
       m_listener(listener),
       m_comm(std::move(backend)),
-      m_reader(m_state, m_comm, clock, *this),
+      m_reader(m_state, m_comm, *this),
       m_upload(m_state, m_comm, clock, m_reader, *this),
       m_line(m_reader, m_comm, clock, m_state, m_record, listener,
              [this](std::shared_ptr<Conversation> next) { BeginConversation(std::move(next)); }),
@@ -80,9 +86,7 @@ void CControllerSession::ReadBack() {
 }
 
 void CControllerSession::AfterReadBack(std::function<void()> next) {
-    const bool readBackAhead = m_conversation && (m_conversation->Kind() == Chain::ReadBack ||
-                                                  m_conversation->Kind() == Chain::ReferenceSet);
-    if (readBackAhead)
+    if (m_conversation && LeadsToReadBack(m_conversation->Kind()))
         m_afterReadBack = std::move(next);
     else
         next();
@@ -184,13 +188,13 @@ void CControllerSession::SetReverseMask(char letter, int mask) {
 void CControllerSession::SetDeclination(int degrees) {
     if (UploadRunning()) return;
     const int wire = WireFromShown(kDeclinationLetter, degrees, m_state.m_nFwVersion);
-    BeginConversation(std::make_shared<DeclinationSet>(wire));
+    BeginConversation(std::make_shared<SingleEchoedSet>(SingleEchoedSet::Declination(wire)));
     StoreSent(kDeclinationLetter, degrees);
 }
 
 void CControllerSession::SetMotorDirections(int mask) {
     if (UploadRunning()) return;
-    BeginConversation(std::make_shared<DirectionsSet>(mask));
+    BeginConversation(std::make_shared<SingleEchoedSet>(SingleEchoedSet::Directions(mask)));
 }
 
 void CControllerSession::Calibrate(const std::array<int, 4>& cells) {
@@ -297,14 +301,13 @@ bool CControllerSession::TakeAnswer(const QByteArray& answer) {
     return false;
 }
 
-std::shared_ptr<Conversation> CControllerSession::EndConversation(ChainResult result, char letter) {
+void CControllerSession::EndConversation(ChainResult result, char letter) {
     std::shared_ptr<Conversation> ended = std::exchange(m_conversation, nullptr);
     m_chainTimer.Stop();
     if (result != ChainResult::Done) m_maskReread.clear();
     // What waited for a read-back goes with it when the read-back cannot end.
-    const bool readBackAhead =
-        ended->Kind() == Chain::ReadBack || ended->Kind() == Chain::ReferenceSet;
-    if (readBackAhead && result != ChainResult::Done && result != ChainResult::NoAnswer)
+    if (LeadsToReadBack(ended->Kind()) && result != ChainResult::Done &&
+        result != ChainResult::NoAnswer)
         m_afterReadBack = nullptr;
     // A restore is judged by the read-back that follows it, value by value.
     if (result == ChainResult::Done && ended->OtherValue() != 0 &&
@@ -313,7 +316,6 @@ std::shared_ptr<Conversation> CControllerSession::EndConversation(ChainResult re
         letter = ended->OtherValue();
     }
     m_listener.OnChainEnded({ended->Kind(), result, letter});
-    return ended;
 }
 
 void CControllerSession::ArmSilence() {

@@ -11,6 +11,7 @@
 #include "CMSComm.h"
 #include "ChainEnd.h"
 #include "ClockTimer.h"
+#include "EchoedSets.h"
 #include "FirmwareUpload.h"
 #include "IControllerIntents.h"
 #include "ISessionListener.h"
@@ -18,6 +19,7 @@
 #include "LineReader.h"
 #include "ParameterFileReader.h"
 #include "ProtocolState.h"
+#include "RestoreWrite.h"
 #include "SessionLine.h"
 
 class Conversation;
@@ -41,8 +43,8 @@ class CControllerSession : public IControllerIntents,
                            private IProtocolListener,
                            private IUploadListener {
 public:
-    static constexpr std::chrono::milliseconds kRestoreEchoTimeout{2000};
-    static constexpr std::chrono::milliseconds kSpecialEchoTimeout{1000};
+    static constexpr std::chrono::milliseconds kRestoreEchoTimeout = RestoreWrite::kEchoTimeout;
+    static constexpr std::chrono::milliseconds kSpecialEchoTimeout = EchoedSetChain::kEchoTimeout;
 
     CControllerSession(std::unique_ptr<ICommBackend> backend, IClock& clock,
                        ISessionListener& listener);
@@ -142,8 +144,8 @@ private:
     // An answer no read-back took: the running conversation's, or a reverse mask's echo.
     bool TakeAnswer(const QByteArray& answer);
     // The conversation has ended: the caller is told once (a chain whose echoes all came but
-    // one carried another value ends as OtherValue). Returns the conversation ended.
-    std::shared_ptr<Conversation> EndConversation(ChainResult result, char letter);
+    // one carried another value ends as OtherValue).
+    void EndConversation(ChainResult result, char letter);
     void ArmSilence();
     void OnChainTimeout();
     // A reverse mask echoed in mode 15 is asked back.

@@ -11,6 +11,10 @@ class Conversation;
 class ISessionListener;
 struct ProtocolState;
 
+// The controller stores each value of a chain before it takes the next: a chain's next frame
+// goes out this long after the echo of the one before.
+inline constexpr std::chrono::milliseconds kLinkPause{50};
+
 // What a conversation makes of an answer the line brought.
 enum class Answered {
     NotMine,  // someone else's answer, or one it no longer waits for: dropped

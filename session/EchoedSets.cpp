@@ -12,9 +12,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
-constexpr auto kChainLinkPause = 50ms;
 constexpr char kFirstFrameLetter = kFrameGeometryOrder.front();  // the axis count
 constexpr char kLastFrameLetter = 'y';
 
@@ -33,7 +30,7 @@ Answered EchoedSetChain::Take(const QByteArray& answer, ConversationLine& line) 
     NoteEcho(answer, std::exchange(m_sent, {}), line);
     m_lastEchoed = answer[1];
     // The controller stores each value before it takes the next one.
-    line.Pause(kChainLinkPause);
+    line.Pause(kLinkPause);
     const QByteArray next = FrameAfter(m_lastEchoed, line);
     if (next.isEmpty()) {
         Completed(line);
@@ -50,9 +47,8 @@ void EchoedSetChain::AfterDone(ConversationLine& line) {
     line.News().OnSpecialSetEchoed(m_lastEchoed);
 }
 
-QByteArray DeclinationSet::FirstFrame() const { return SetCommand('Q', m_wire); }
-
-QByteArray DirectionsSet::FirstFrame() const { return SetCommand('z', m_mask); }
+SingleEchoedSet::SingleEchoedSet(Chain kind, char letter, int value)
+    : m_kind(kind), m_frame(SetCommand(letter, value)) {}
 
 QByteArray Calibration::FirstFrame() const { return SetCommand('0', m_cells[0]); }
 

@@ -33,32 +33,23 @@ private:
     char m_lastEchoed = 0;
 };
 
-// One "SQ" command: the declination, in the firmware's form.
-class DeclinationSet : public EchoedSetChain {
+// One set command whose echo ends it: the declination ("SQ", in the firmware's form) or the
+// propeller directions of the custom frame ("Sz").
+class SingleEchoedSet : public EchoedSetChain {
 public:
-    explicit DeclinationSet(int wire) : m_wire(wire) {}
-    Chain Kind() const override { return Chain::Declination; }
+    static SingleEchoedSet Declination(int wire) { return {Chain::Declination, 'Q', wire}; }
+    static SingleEchoedSet Directions(int mask) { return {Chain::Directions, 'z', mask}; }
+    Chain Kind() const override { return m_kind; }
 
 protected:
-    QByteArray FirstFrame() const override;
+    QByteArray FirstFrame() const override { return m_frame; }
     QByteArray FrameAfter(char, ConversationLine&) const override { return {}; }
 
 private:
-    int m_wire;
-};
+    SingleEchoedSet(Chain kind, char letter, int value);
 
-// One "Sz" command: the propeller directions of the custom frame.
-class DirectionsSet : public EchoedSetChain {
-public:
-    explicit DirectionsSet(int mask) : m_mask(mask) {}
-    Chain Kind() const override { return Chain::Directions; }
-
-protected:
-    QByteArray FirstFrame() const override;
-    QByteArray FrameAfter(char, ConversationLine&) const override { return {}; }
-
-private:
-    int m_mask;
+    Chain m_kind;
+    QByteArray m_frame;
 };
 
 // The battery calibration: "S0" with the first cell, then each cell tap with the voltage up to

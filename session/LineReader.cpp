@@ -8,7 +8,6 @@
 #include "CMSComm.h"
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
-#include "IClock.h"
 #include "IProtocolListener.h"
 #include "IUpgradeReceiver.h"
 #include "ParamTable.h"
@@ -38,7 +37,7 @@ bool IsAnswerMode(RxMode mode) {
 
 }  // namespace
 
-LineReader::LineReader(ProtocolState& state, CMSComm& comm, IClock&, IProtocolListener& listener)
+LineReader::LineReader(ProtocolState& state, CMSComm& comm, IProtocolListener& listener)
     : m_state(state), m_comm(comm), m_listener(listener) {}
 
 void LineReader::OnComm() {

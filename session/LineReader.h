@@ -8,7 +8,6 @@
 #include "RxMode.h"
 
 class CMSComm;
-class IClock;
 class IProtocolListener;
 class IUpgradeReceiver;
 struct ProtocolState;
@@ -27,7 +26,7 @@ void LogDropped(const QByteArray& bytes, const char* why);
 // Serial-control errors (a closed port) propagate as CommError.
 class LineReader {
 public:
-    LineReader(ProtocolState& state, CMSComm& comm, IClock& clock, IProtocolListener& listener);
+    LineReader(ProtocolState& state, CMSComm& comm, IProtocolListener& listener);
 
     // Handler of the serial control's OnComm: reads Input on a receive event, then evaluates.
     void OnComm();

@@ -7,12 +7,6 @@
 #include "ParamTable.h"
 #include "QueryReads.h"
 
-namespace {
-
-constexpr std::chrono::milliseconds kChainLinkPause{50};
-
-}  // namespace
-
 void RestoreWrite::Start(ConversationLine& line) {
     m_awaited = kBulkWriteAnnouncementLetter;
     // What waits on the line is dropped and the first value goes out at once. An echo of the
@@ -27,7 +21,7 @@ Answered RestoreWrite::Take(const QByteArray& answer, ConversationLine& line) {
     const char letter = answer[1];
     NoteEcho(answer, std::exchange(m_sent, {}), line);
     // The controller stores each value before it takes the next one.
-    line.Pause(kChainLinkPause);
+    line.Pause(kLinkPause);
     const BulkWriteStep step = BulkWriteStepAfter(letter);
     if (step.kind == BulkWriteStep::Kind::Next) {
         SendValue(step.next, line);

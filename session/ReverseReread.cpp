@@ -5,14 +5,8 @@
 #include "ISessionListener.h"
 #include "LiveDisplay.h"
 
-namespace {
-
-constexpr std::chrono::milliseconds kChainLinkPause{50};
-
-}  // namespace
-
 void ReverseReread::Start(ConversationLine& line) {
-    line.Pause(kChainLinkPause);
+    line.Pause(kLinkPause);
     line.Send(QueryCommand(m_letter));
 }
 

@@ -106,7 +106,8 @@ protected:
     // The conversations, started as the session starts them.
     void StartBulkWrite() { SessionTestAccess::Begin(m_session, std::make_shared<RestoreWrite>()); }
     void SendDeclination(int wire) {
-        SessionTestAccess::Begin(m_session, std::make_shared<DeclinationSet>(wire));
+        SessionTestAccess::Begin(
+            m_session, std::make_shared<SingleEchoedSet>(SingleEchoedSet::Declination(wire)));
     }
     void StartCalibration(const std::array<int, 4>& cells) { m_session.Calibrate(cells); }
     void StartFrameSave(const std::array<int, 15>& record) { m_session.SaveFrame(record); }

@@ -64,7 +64,7 @@ class FirmwareUploadTest : public ::testing::Test {
 protected:
     FirmwareUploadTest()
         : m_comm(MakeLine()),
-          m_reader(m_state, m_comm, m_clock, m_protocol),
+          m_reader(m_state, m_comm, m_protocol),
           m_upload(m_state, m_comm, m_clock, m_reader, m_listener) {
         m_comm.SetInputMode(CMSComm::comInputModeBinary);
         m_comm.SetRThreshold(1);
