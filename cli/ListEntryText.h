@@ -8,8 +8,8 @@
 #include "Json.h"
 
 // The text of the list entry the window shows for a value: the frame type A, the ESC rate B
-// and the servo rate P (entries counted from 1), the reference set j (counted from 0). Read
-// from the window's own dialog template. Nothing for other letters, nor for a value the list
+// and the servo rate P (entries counted from 1), the reference set j (counted from 0), as the
+// window's own dialog template has them. Nothing for other letters, nor for a value the list
 // has no entry for (the window then leaves the list as it was).
 std::optional<QString> ListEntryText(char letter, int shown);
 

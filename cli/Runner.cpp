@@ -20,7 +20,6 @@
 #include "PortsCommand.h"
 #include "Progress.h"
 #include "SerialPortBackend.h"
-#include "SimBackend.h"
 #include "StandardStreams.h"
 #include "SteadyClock.h"
 #include "StopGate.h"
@@ -85,24 +84,18 @@ private:
     QByteArray m_text;
 };
 
-std::unique_ptr<ICommBackend> MakeBackend(bool demo, const ComPortTable& table) {
-    if (!demo) return std::make_unique<SerialPortBackend>(table);
-    // Paced like a real line, so that the demo takes the time the controller would.
-    SimConfig config;
-    config.paceBaud = SimConfig::kLineBaud;
-    return std::make_unique<SimBackend>(config);
-}
 
 // One port's run of the command, on a thread of its own with objects of its own.
 class PortWorker : public QThread {
 public:
     PortWorker(const Invocation& invocation, const PreparedCommand& prepared, PortTarget target,
-               Progress& progress, TerminationSignals& termination)
+               Progress& progress, TerminationSignals& termination, const DemoLine& demoLine)
         : m_invocation(invocation),
           m_prepared(prepared),
           m_target(std::move(target)),
           m_progress(progress),
-          m_termination(termination) {}
+          m_termination(termination),
+          m_demoLine(demoLine) {}
 
     const PortTarget& Target() const { return m_target; }
     const CommandResult& Result() const { return m_result; }
@@ -118,11 +111,16 @@ protected:
     }
 
 private:
+    std::unique_ptr<ICommBackend> MakeBackend() const {
+        if (m_invocation.demo) return m_demoLine();
+        return std::make_unique<SerialPortBackend>(m_target.table);
+    }
+
     CommandResult RunHere() {
         SteadyClock clock;
         // Every frame is held back once a termination signal arrived, whatever the thread is
         // doing.
-        auto gate = std::make_unique<StopGate>(MakeBackend(m_invocation.demo, m_target.table),
+        auto gate = std::make_unique<StopGate>(MakeBackend(),
                                                [] { return TerminationSignals::Caught() != 0; });
         StopGate& held = *gate;
         PortSession session(std::move(gate), m_target.number, m_invocation.timeout, clock);
@@ -151,6 +149,7 @@ private:
     PortTarget m_target;
     Progress& m_progress;
     TerminationSignals& m_termination;
+    const DemoLine& m_demoLine;
     CommandResult m_result;
     double m_seconds = 0;
 };
@@ -244,7 +243,8 @@ int PrintMany(const Invocation& invocation, const std::vector<std::unique_ptr<Po
     return WithStderr(out.Flush(status, stopFd));
 }
 
-int RunOnControllers(const Invocation& invocation, TerminationSignals& termination) {
+int RunOnControllers(const Invocation& invocation, TerminationSignals& termination,
+                     const DemoLine& demoLine) {
     QString error;
     PreparedCommand prepared;
     if (!PrepareCommand(invocation, &prepared, &error)) {
@@ -268,7 +268,7 @@ int RunOnControllers(const Invocation& invocation, TerminationSignals& terminati
     int running = int(targets.size());
     for (PortTarget& target : targets) {
         workers.push_back(std::make_unique<PortWorker>(invocation, prepared, std::move(target),
-                                                       progress, termination));
+                                                       progress, termination, demoLine));
         QObject::connect(workers.back().get(), &QThread::finished, &loop, [&] {
             if (--running == 0) loop.quit();
         });
@@ -286,10 +286,11 @@ int RunOnControllers(const Invocation& invocation, TerminationSignals& terminati
 
 }  // namespace
 
-int RunInvocation(const Invocation& invocation, TerminationSignals& termination) {
+int RunInvocation(const Invocation& invocation, TerminationSignals& termination,
+                  const DemoLine& demoLine) {
     g_stopFd = TerminationSignals::StopDescriptor();
     if (!invocation.command->usesPort) {
         return PrintSingle(invocation, ListPorts(invocation), g_stopFd);
     }
-    return RunOnControllers(invocation, termination);
+    return RunOnControllers(invocation, termination, demoLine);
 }

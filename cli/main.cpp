@@ -8,11 +8,20 @@
 #include "ExitStatus.h"
 #include "NativeName.h"
 #include "Runner.h"
+#include "SimBackend.h"
 #include "StandardStreams.h"
 #include "TerminationSignals.h"
 #include "VexaVersion.h"
 
 namespace {
+
+// --demo: the simulated controller, paced like a real line, so that the demo takes the time the
+// controller would.
+std::unique_ptr<ICommBackend> DemoController() {
+    SimConfig config;
+    config.paceBaud = SimConfig::kLineBaud;
+    return std::make_unique<SimBackend>(config);
+}
 
 // Help and version on stdout, checked like every result: a failed write is exit 4.
 int PrintedOrFault(const QByteArray& text) {
@@ -51,5 +60,5 @@ int main(int argc, char** argv) {
     // SIGINT, SIGTERM and SIGHUP stop every port's run; vexactl then leaves by its normal path,
     // the ports closed and their locks gone.
     TerminationSignals termination;
-    return RunInvocation(parsed.invocation, termination);
+    return RunInvocation(parsed.invocation, termination, DemoController);
 }
