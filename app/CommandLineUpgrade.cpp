@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "CMSComm.h"
 #include "ControlLookup.h"
 #include "ResourceIds.h"
 #include "ScreenFit.h"
@@ -35,7 +34,7 @@ void WhenSettled(CVexaDlg& dlg, std::function<void()> then) {
     };
     QObject::connect(quiet, &QTimer::timeout, quiet, once);
     QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, quiet, once);
-    QObject::connect(&dlg.Comm(), &CMSComm::OnComm, quiet, qOverload<>(&QTimer::start));
+    QObject::connect(&dlg, &CVexaDlg::BytesArrived, quiet, qOverload<>(&QTimer::start));
     quiet->start();
 }
 

@@ -169,7 +169,7 @@ int CControllerSettings::SensorMaskShown() const {
 }
 
 int CControllerSettings::SensorMaskHeld() const {
-    // The dispatcher spreads the mask over the cache slots of the eight boxes.
+    // The line reader spreads the mask over the cache slots of the eight boxes.
     const auto bits = m_session.Cache().subspan(*CacheSlotOf('M'), 8);
     int mask = 0;
     for (int bit = 0; bit < 8; ++bit)
@@ -251,7 +251,7 @@ bool CControllerSettings::ShowReadBack(char letter, int shown) {
             select(&ui.servoRate);
             return true;
         case 'M': {
-            // The dispatcher has spread the mask over the cache slots of the eight boxes.
+            // The line reader has spread the mask over the cache slots of the eight boxes.
             const auto bits = m_session.Cache().subspan(*CacheSlotOf('M'), 8);
             for (int bit = 0; bit < 8; ++bit) ui.sensors[bit]->setChecked(bits[bit] != 0);
             return true;

@@ -6,7 +6,6 @@
 
 #include "CommError.h"
 #include "CommandFrames.h"
-#include "ControllerLine.h"
 #include "ControllerSession.h"
 #include "CustomPage.h"
 #include "DeclinationBox.h"

@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "CMSComm.h"
 #include "ComPortTable.h"
 #include "CommandLineUpgrade.h"
 #include "ControlLookup.h"
@@ -64,7 +63,7 @@ bool WaitForTheLine(CVexaDlg& dlg, bool untilReadBackEnds) {
     quiet.setSingleShot(true);
     quiet.setInterval(kQuietMs);
     QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&dlg.Comm(), &CMSComm::OnComm, &quiet, qOverload<>(&QTimer::start));
+    QObject::connect(&dlg, &CVexaDlg::BytesArrived, &quiet, qOverload<>(&QTimer::start));
     if (untilReadBackEnds)
         QObject::connect(&dlg, &CVexaDlg::ReadBackSettled, &loop, &QEventLoop::quit);
     quiet.start();

@@ -223,8 +223,11 @@ void CVexaDlg::OnTabChanged(int index) {
 
 void CVexaDlg::BindHandlers() {
     Prompter& p = m_prompter;
-    BindGuarded(&Comm(), &CMSComm::OnComm, this, p, [this] { m_session.OnComm(); });
-    connect(&Comm(), &CMSComm::LineLost, this, [this] { OnLineLost(); });
+    m_session.WhenBytesArrive(this, [this, &p] {
+        emit BytesArrived();
+        RunGuarded(p, [this] { m_session.OnComm(); });
+    });
+    m_session.WhenLineLost(this, [this](const QString&) { OnLineLost(); });
     m_settings->BindHandlers();
     m_upgrade->BindHandlers();
     m_files->BindHandlers();
@@ -325,7 +328,7 @@ void CVexaDlg::OnFirmwareVersion(int version) {
     // The status counts the read-back's replies (OnQueryReply), the version's among them.
 }
 
-void CVexaDlg::OnReadBackFinished() {
+void CVexaDlg::ReadBackFinished() {
     ReadBackEnded();
     ShowStatus(texts::kParametersRead.In(m_english).arg(kReadBackOrder.size()));
     m_files->OnReadBackFinished();
@@ -365,7 +368,7 @@ void CVexaDlg::ReadBackEnded() {
     m_stale->HoldForReadBack(false);
 }
 
-void CVexaDlg::OnReadBackIncomplete(char letter) {
+void CVexaDlg::ReadGivenUp(char letter) {
     // A frame read given up is drawn with what it has.
     if (kFrameGeometryOrder.find(letter) != std::string_view::npos) m_pFrameDlg->FrameReadEnded();
     // Shown directly, as the version is: the operator learns to press refresh.
@@ -388,11 +391,6 @@ void CVexaDlg::ClearFirmwareChoice() {
     m_ui->edtFwPath->setText(texts::kFirmwareHint.In(m_english));
 }
 
-void CVexaDlg::OnBulkWriteFinished() {
-    const QSignalBlocker blocker(m_ui->cboRestore);
-    m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
-}
-
 void CVexaDlg::OnBulkWriteLinkSent(char letter) {
     m_nRestoreLinksSent = letter == kBulkWriteAnnouncementLetter ? 1 : m_nRestoreLinksSent + 1;
 }
@@ -408,20 +406,48 @@ QString CVexaDlg::WhereAnUnfinishedWriteLeftTheController() const {
 }
 
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
-    if (EndToldByItsNews(end.chain)) return;
+    switch (end.chain) {
+        case Chain::ReadBack:
+        case Chain::FrameRead:
+            // Replaced or cut off by a lost line, a read ends without a word of its own: what
+            // replaced it, or the port's status, says what happened.
+            if (end.result == ChainResult::NoAnswer) return ReadGivenUp(end.letter);
+            if (end.result != ChainResult::Done) return;
+            if (end.chain == Chain::FrameRead) return m_pFrameDlg->FrameReadEnded();
+            return ReadBackFinished();
+        case Chain::ChosenRead:
+        case Chain::AwaitedEcho:
+        case Chain::LiveDisplay:  // waits for no answer
+            return;
+        default:
+            return WriteEnded(end);
+    }
+}
+
+void CVexaDlg::WriteEnded(const ChainEnd& end) {
+    const bool lastAnswerCame =
+        end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+    if (end.chain == Chain::Restore && lastAnswerCame) {
+        const QSignalBlocker blocker(m_ui->cboRestore);
+        m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);
+    }
     if (end.chain == Chain::Restore && end.result == ChainResult::Replaced)
         m_files->OnRestoreReplaced();
+    if (end.result == ChainResult::OtherValue)
+        ShowStatus(texts::kOtherValueStored.In(m_english).arg(ChainStepName(end, m_english)));
+    if (end.chain == Chain::Calibration && lastAnswerCame)
+        m_prompter.Message({texts::kCalibrationCaption.In(m_english),
+                            texts::kCalibrationDone.In(m_english), PromptButtons::Ok,
+                            PromptIcon::None, PromptAnswer::Ok});
     switch (end.result) {
         case ChainResult::Done:
+        case ChainResult::OtherValue:
         case ChainResult::Replaced:  // what replaced it has the line, and its own outcome
         case ChainResult::Refused:   // the serial control's error has been shown
             return;
         case ChainResult::NoAnswer:
         case ChainResult::LineLost:
             break;
-        case ChainResult::OtherValue:
-            return ShowStatus(
-                texts::kOtherValueStored.In(m_english).arg(ChainStepName(end, m_english)));
     }
     if (end.chain == Chain::Restore) {
         // From the time-out or the line's loss, not from a receive event; the status tells
@@ -445,14 +471,6 @@ void CVexaDlg::ShowPortStatus(bool opened) {
     m_readBackIncomplete = false;
     ShowStatus((opened ? texts::kPortOpened : texts::kPortNotOpened).In(m_english));
 }
-
-void CVexaDlg::OnCalibrationFinished() {
-    m_prompter.Message({texts::kCalibrationCaption.In(m_english),
-                        texts::kCalibrationDone.In(m_english), PromptButtons::Ok, PromptIcon::None,
-                        PromptAnswer::Ok});
-}
-
-void CVexaDlg::OnFrameReadFinished() { m_pFrameDlg->FrameReadEnded(); }
 
 void CVexaDlg::closeEvent(QCloseEvent* event) {
     event->ignore();

@@ -69,8 +69,6 @@ public:
     void ReopenPort() override;
     void ClearFirmwareChoice() override;
 
-    // The session's serial control, for the program and its tests.
-    const CMSComm& Comm() const { return m_session.Comm(); }
     void RestoreIdleState();
     // Button 1019: the whole interface to the other language.
     void ToggleLanguage();
@@ -90,13 +88,8 @@ public:
 
     // ISessionListener
     void OnFirmwareVersion(int version) override;
-    void OnReadBackFinished() override;
-    void OnBulkWriteFinished() override;
     void OnBulkWriteLinkSent(char letter) override;
-    void OnCalibrationFinished() override;
-    void OnFrameReadFinished() override;
     void OnLiveFrame(const LiveFrame& frame) override;
-    void OnReadBackIncomplete(char letter) override;
     void OnChainEnded(const ChainEnd& end) override;
     void OnQueryReply(char letter, int wire) override;
     // The index (0-4) of the visible page; making a page the visible one (nothing is sent).
@@ -112,6 +105,8 @@ public:
     CFrameDlg& FrameEditor() { return *m_pFrameDlg; }
 
 signals:
+    // The controller's bytes have arrived on the port (before they are read).
+    void BytesArrived();
     // A read-back has ended, read through or given up for want of a reply; used by --screenshot.
     void ReadBackSettled();
     // A live data frame has been shown on the custom page.
@@ -134,6 +129,11 @@ private:
     void ShowPortStatus(bool opened) override;
     void TellUpgradeEnded(bool succeeded) override { emit UpgradeEnded(succeeded); }
     void ReadBackStarted() override;
+
+    // How each conversation's end shows: the read-back's, the frame read's, the rest.
+    void ReadBackFinished();
+    void ReadGivenUp(char letter);
+    void WriteEnded(const ChainEnd& end);
 
     // The sensor boxes in bit order: 1056 1057 1058 1059 1060 1062 1064 1065.
     std::array<QCheckBox*, 8> SensorBoxes() const;

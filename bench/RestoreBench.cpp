@@ -53,7 +53,7 @@ public:
         m_session.ChoosePort(3);
         m_session.OpenPort();
         m_session.PrepareLine();
-        QObject::connect(&m_session.Comm(), &CMSComm::OnComm, [this] { m_session.OnComm(); });
+        m_session.WhenBytesArrive(nullptr, [this] { m_session.OnComm(); });
     }
 
     // Runs the event loop until `done` is set or ten seconds pass; false on time-out.
@@ -76,8 +76,8 @@ public:
     bool Stopped() const { return m_bStopped; }
 
     void OnFirmwareVersion(int) override {}
-    void OnReadBackFinished() override { Done(m_bReadBack); }
     void OnChainEnded(const ChainEnd& end) override {
+        if (end.chain == Chain::ReadBack && end.result == ChainResult::Done) Done(m_bReadBack);
         if (end.chain != Chain::Restore) return;
         if (end.result == ChainResult::Done) return Done(m_bFinished);
         m_bStopped = true;

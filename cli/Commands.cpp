@@ -24,8 +24,6 @@ namespace {
 using namespace std::chrono_literals;
 using End = PortSession::End;
 
-// The window waits this long between the two linked switch rows.
-constexpr auto kLinkedRowPause = 20ms;
 constexpr char kVersionLetter = 'V';
 
 QString Letter(char letter) { return QString(QLatin1Char(letter)); }
@@ -111,15 +109,13 @@ public:
         Step(QStringLiteral("reading the version"));
         End end = m_session.ReadChosen(before);
         if (end != End::Done) return Fault(m_session, end);
-        const int version = m_session.FirmwareVersion().value_or(0);
         for (const Assignment& a : m_assignments) {
-            if ((end = Write(a.letter, a.shown, version)) != End::Done) return Stopped(end);
+            if ((end = Write(a.letter, a.shown)) != End::Done) return Stopped(end);
             const auto partner = LinkedRowOf(a.letter);
             if (!partner || m_given.count(*partner)) continue;
             // As the window does: the other row loses the positions this row now holds.
-            m_session.Clock().Wait(kLinkedRowPause);
-            const int cleared = m_session.ValueOf(*partner).value_or(0) & ~a.shown;
-            if ((end = Write(*partner, cleared, version)) != End::Done) return Stopped(end);
+            if ((end = ClearLinkedRow(a.letter, a.shown, *partner)) != End::Done)
+                return Stopped(end);
         }
         Step(QStringLiteral("reading back"));
         if ((end = m_session.ReadChosen(m_order)) != End::Done) return Fault(m_session, end);
@@ -131,11 +127,24 @@ public:
 private:
     // Whether ordinary set commands are echoed is up to the controller: without an echo within
     // the time-out the read-back after the writes judges the value alone.
-    End Write(char letter, int shown, int version) {
-        Step(QStringLiteral("set %1").arg(Letter(letter)));
+    End Write(char letter, int shown) {
+        Begin(letter);
         m_written[letter] = shown;
+        return Echoed(letter, m_session.SetAwaitingEcho(letter, shown));
+    }
+
+    End ClearLinkedRow(char letter, int mask, char partner) {
+        Begin(partner);
+        int& sent = m_written[partner];
+        return Echoed(partner, m_session.ClearLinkedRow(letter, mask, sent));
+    }
+
+    void Begin(char letter) {
+        Step(QStringLiteral("set %1").arg(Letter(letter)));
         m_order += letter;
-        const End end = m_session.SetAwaitingEcho(letter, WireFromShown(letter, shown, version));
+    }
+
+    End Echoed(char letter, End end) {
         if (end != End::TimedOut) return end;
         m_unechoed += letter;
         return End::Done;

@@ -4,7 +4,7 @@
 
 struct LiveFrame;
 
-// monitor: the live data stream, frame by frame, parsed by the dispatcher's live mode as the
+// monitor: the live data stream, frame by frame, parsed by the line reader's live mode as the
 // window's display is.
 CommandResult Monitor(PortSession& session, const Invocation& invocation,
                       const CommandOutput& output);

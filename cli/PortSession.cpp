@@ -30,9 +30,8 @@ PortSession::PortSession(std::unique_ptr<ICommBackend> backend, int portNumber,
         m_timer.Start(m_timeout);
     };
     m_timer.onExpired = [this] { OnSilence(); };
-    connect(&Comm(), &CMSComm::OnComm, this, &PortSession::HandleComm);
-    connect(&Comm(), &CMSComm::LineLost, this,
-            [this](const QString& reason) { Finish(End::LineLost, reason); });
+    m_session.WhenBytesArrive(this, [this] { HandleComm(); });
+    m_session.WhenLineLost(this, [this](const QString& reason) { Finish(End::LineLost, reason); });
 }
 
 PortSession::~PortSession() { m_tap->onWritten = nullptr; }
@@ -44,20 +43,29 @@ void PortSession::Open() {
 }
 
 PortSession::End PortSession::ReadBack() {
-    m_bReadBackFinished = false;
-    return Run([this] { m_session.ReadBack(); }, [this] { return m_bReadBackFinished; });
+    return WaitForEnd(Chain::ReadBack, [this] { m_session.ReadBack(); });
 }
 
 PortSession::End PortSession::ReadChosen(const QByteArray& letters) {
-    m_bChosenReadFinished = false;
-    return Run([&] { m_session.ReadChosen(letters); }, [this] { return m_bChosenReadFinished; });
+    return WaitForEnd(Chain::ChosenRead, [&] { m_session.ReadChosen(letters); });
 }
 
-PortSession::End PortSession::SetAwaitingEcho(char letter, int wire) {
-    m_cEchoed = 0;
+PortSession::End PortSession::SetAwaitingEcho(char letter, int shown) {
     m_otherValues.erase(letter);
-    return Run([&] { m_session.SendAwaitingEcho(letter, wire); },
-               [this, letter] { return m_cEchoed == letter; });
+    return WaitForEnd(Chain::AwaitedEcho, [&] { m_session.SetAwaitingEcho(letter, shown); });
+}
+
+PortSession::End PortSession::ClearLinkedRow(char letter, int mask, int& sent) {
+    std::optional<std::pair<char, int>> linked;
+    const End end = WaitForEnd(Chain::AwaitedEcho, [&] {
+        linked = m_session.ClearLinkedRowAwaitingEcho(letter, mask);
+        if (!linked) m_bAwaitedEndCame = true;
+    });
+    if (linked) {
+        m_otherValues.erase(linked->first);
+        sent = linked->second;
+    }
+    return end;
 }
 
 PortSession::End PortSession::LoadReferenceSet(int set) {
@@ -66,8 +74,17 @@ PortSession::End PortSession::LoadReferenceSet(int set) {
 
 PortSession::End PortSession::RunThenReadBack(const std::function<void()>& start,
                                               const std::function<bool()>& stopped) {
-    m_bReadBackFinished = false;
-    return Run(start, [this, &stopped] { return m_bReadBackFinished || (stopped && stopped()); });
+    return WaitForEnd(Chain::ReadBack, start, stopped);
+}
+
+PortSession::End PortSession::WaitForEnd(Chain chain, const std::function<void()>& start,
+                                         const std::function<bool()>& stopped) {
+    m_awaitedEnd = chain;
+    m_bAwaitedEndCame = false;
+    const End end =
+        Run(start, [this, &stopped] { return m_bAwaitedEndCame || (stopped && stopped()); });
+    m_awaitedEnd.reset();
+    return end;
 }
 
 PortSession::End PortSession::Run(const std::function<void()>& start,
@@ -157,7 +174,7 @@ void PortSession::Interrupt() {
     Finish(End::Interrupted);
 }
 
-void PortSession::OnQueryReply(char letter, int wire) {
+void PortSession::OnQueryReply(char /*letter*/, int /*wire*/) {
     ++m_nReplies;
     if (onProgress) onProgress();
 }
@@ -167,20 +184,20 @@ void PortSession::OnBulkWriteLinkSent(char letter) {
 }
 
 void PortSession::OnChainEnded(const ChainEnd& end) {
+    const bool lastAnswerCame =
+        end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+    if (end.chain == m_awaitedEnd && lastAnswerCame) m_bAwaitedEndCame = true;
     if (onChainEnded) onChainEnded(end);
-    // Unless the command has taken the end as its own, the wait ends as the chain did; a read
-    // says how it ended in its own news.
-    if (end.result != ChainResult::NoAnswer || EndToldByItsNews(end.chain)) return;
+    // Unless the command has taken the end as its own, the wait ends as the chain did.
+    if (end.result != ChainResult::NoAnswer) return;
+    if (IsQueryRead(end.chain))
+        return Finish(End::TimedOut, QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")
+                                         .arg(QLatin1Char(end.letter))
+                                         .arg(TimedQueryRead::kReplyTimeout.count()));
     const std::chrono::milliseconds timeout = end.chain == Chain::Restore
                                                   ? CControllerSession::kRestoreEchoTimeout
                                                   : CControllerSession::kSpecialEchoTimeout;
     Finish(End::TimedOut, NoAnswerWithin(m_lastFrame, timeout));
-}
-
-void PortSession::OnReadBackIncomplete(char letter) {
-    Finish(End::TimedOut, QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")
-                              .arg(QLatin1Char(letter))
-                              .arg(TimedQueryRead::kReplyTimeout.count()));
 }
 
 QString PortSession::NoAnswerWithin(const QByteArray& frame, std::chrono::milliseconds timeout) {

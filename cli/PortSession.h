@@ -45,8 +45,12 @@ public:
     End ReadBack();
     // The queries of these letters only, one after the other, each with the retry rule.
     End ReadChosen(const QByteArray& letters);
-    // One set command with this wire value, and its echo.
-    End SetAwaitingEcho(char letter, int wire);
+    // One setting as the window sends it (the value as shown), and its echo.
+    End SetAwaitingEcho(char letter, int shown);
+    // The row linked to switch row `letter` loses the positions `mask` gave it, after the
+    // controller's pause between linked rows, and its echo; `sent` gets the value it was sent.
+    // Done at once, with nothing sent, when `letter` has no linked row.
+    End ClearLinkedRow(char letter, int mask, int& sent);
     // "Sj000N\r", its echo and the read-back it starts.
     End LoadReferenceSet(int set);
     // Sends what `start` sends and waits until a full read-back has ended after it (the
@@ -75,9 +79,7 @@ public:
     // Query replies taken so far (retries included), for progress.
     int Replies() const { return m_nReplies; }
     IClock& Clock() { return m_clock; }
-    const ProtocolState& State() const { return m_session.State(); }
     CControllerSession& Core() { return m_session; }
-    const CMSComm& Comm() const { return m_session.Comm(); }
     int PortNumber() const { return m_nPortNumber; }
     // The wire values of the last read and whether a full read-back went through to its end.
     const ReadBackRecord& Record() const { return m_session.Record(); }
@@ -108,12 +110,12 @@ private:
     static QString NoAnswerWithin(const QByteArray& frame, std::chrono::milliseconds timeout);
     static QString FrameInMessage(const QByteArray& frame);
 
-    // IProtocolListener
-    void OnReadBackFinished() override { m_bReadBackFinished = true; }
-    void OnReadBackIncomplete(char letter) override;
+    // Waits until a conversation of this kind has ended with its last answer.
+    End WaitForEnd(Chain chain, const std::function<void()>& start,
+                   const std::function<bool()>& stopped = {});
+
+    // ISessionListener
     void OnQueryReply(char letter, int wire) override;
-    void OnChosenReadFinished() override { m_bChosenReadFinished = true; }
-    void OnSetEchoed(char letter) override { m_cEchoed = letter; }
     void OnEchoWithOtherValue(char letter, int echoed) override { m_otherValues[letter] = echoed; }
     void OnBulkWriteLinkSent(char letter) override;
     void OnChainEnded(const ChainEnd& end) override;
@@ -136,7 +138,8 @@ private:
 
     std::map<char, int> m_otherValues;
     int m_nReplies = 0;
-    bool m_bReadBackFinished = false;
-    bool m_bChosenReadFinished = false;
-    char m_cEchoed = 0;
+    // The conversation whose end the current wait waits for, and whether it has ended with its
+    // last answer.
+    std::optional<Chain> m_awaitedEnd;
+    bool m_bAwaitedEndCame = false;
 };

@@ -33,9 +33,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The controller takes a moment to rebuild its mixer after the axis count changes.
-constexpr auto kAxisCountSettle = 100ms;
-
 // The list entries in order: "4轴", "6轴".
 constexpr int kAxisCounts[] = {4, 6};
 
@@ -281,7 +278,6 @@ void CFrameDlg::OnAxisCountChosen() {
     SetAxisCount(kAxisCounts[index]);
     m_host.Session().SetParameter(kAxisCountLetter, m_nAxisCount,
                                   IControllerIntents::CacheUpdate::Keep);
-    m_host.Clock().Wait(kAxisCountSettle);
     RedrawPlan();
 }
 

@@ -21,7 +21,7 @@ public:
         auto line = std::make_unique<MemoryLine>(m_clock);
         m_line = line.get();
         m_session.emplace(std::move(line), m_clock, m_listener);
-        QObject::connect(&m_session->Comm(), &CMSComm::OnComm, [this] { m_session->OnComm(); });
+        m_session->WhenBytesArrive(nullptr, [this] { m_session->OnComm(); });
         m_session->OpenPort();
         m_session->PrepareLine();
     }

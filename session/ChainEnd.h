@@ -35,12 +35,10 @@ struct ChainEnd {
     char letter = 0;
 };
 
-// A conversation whose end the caller hears in its own news (a read's finish or its incomplete
-// end) or needs no word of (the live display, which waits for no answer): its end as a chain
-// adds nothing to that.
-constexpr bool EndToldByItsNews(Chain chain) {
-    return chain == Chain::ReadBack || chain == Chain::FrameRead || chain == Chain::ChosenRead ||
-           chain == Chain::LiveDisplay;
+// The reads of query replies: one that ends as NoAnswer asked its last query twice in vain, and
+// the values from that letter on were not read.
+constexpr bool IsQueryRead(Chain chain) {
+    return chain == Chain::ReadBack || chain == Chain::FrameRead || chain == Chain::ChosenRead;
 }
 
 // The step a chain ended at, as a message names it in the given language: the parameter, the

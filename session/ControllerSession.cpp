@@ -18,6 +18,10 @@
 namespace {
 
 constexpr char kDeclinationLetter = 'Q';
+constexpr char kAxisCountLetter = 'k';
+
+// The controller takes a moment to rebuild its mixer after the axis count changes.
+constexpr std::chrono::milliseconds kAxisCountSettle{100};
 
 // The controller takes the second of two linked switch rows only this long after the first.
 constexpr std::chrono::milliseconds kLinkedRowPause{20};
@@ -146,11 +150,23 @@ void CControllerSession::ReadChosen(QByteArrayView letters) {
     ReplaceRunningChain();
     m_reader.EnterIdle(true);
     m_state.ResetReceive();
-    m_listener.OnChosenReadFinished();
+    m_listener.OnChainEnded({Chain::ChosenRead, ChainResult::Done});
 }
 
-void CControllerSession::SendAwaitingEcho(char letter, int wire) {
-    BeginConversation(std::make_shared<AwaitedEcho>(letter, wire));
+void CControllerSession::SetAwaitingEcho(char letter, int shown) {
+    const int version = m_state.m_nFwVersion;
+    BeginConversation(std::make_shared<AwaitedEcho>(letter, WireFromShown(letter, shown, version)));
+    StoreSent(letter, CachedAfterSend(letter, shown, version));
+}
+
+std::optional<std::pair<char, int>> CControllerSession::ClearLinkedRowAwaitingEcho(char letter,
+                                                                                   int mask) {
+    const std::optional<char> linked = LinkedRowOf(letter);
+    if (!linked) return std::nullopt;
+    const int cleared = MaskFromCache(*linked, m_state.m_nParamCache) & ~mask;
+    m_clock.Wait(kLinkedRowPause);
+    SetAwaitingEcho(*linked, cleared);
+    return std::pair(*linked, cleared);
 }
 
 void CControllerSession::SetParameter(char letter, int shown, CacheUpdate update) {
@@ -159,6 +175,7 @@ void CControllerSession::SetParameter(char letter, int shown, CacheUpdate update
     const int version = m_state.m_nFwVersion;
     m_reader.SendSetting(letter, WireFromShown(letter, shown, version));
     if (update == CacheUpdate::Store) StoreSent(letter, CachedAfterSend(letter, shown, version));
+    if (letter == kAxisCountLetter) m_clock.Wait(kAxisCountSettle);
 }
 
 void CControllerSession::SetSwitchRow(char letter, int mask) {
@@ -289,19 +306,27 @@ bool CControllerSession::TakeAnswer(const QByteArray& answer) {
         case Answered::GoOn:
             if (m_conversation == running) ArmSilence();
             return true;
-        case Answered::Done:
-            // Each chain ends at its last answer before the caller hears of that answer: a
-            // message the caller then shows, however long it stays open, is not silence.
-            if (m_conversation == running) EndConversation(ChainResult::Done, running->Awaited());
+        case Answered::Done: {
+            // Replaced while it took its last answer: its end has been told.
+            if (m_conversation != running) return true;
+            // Each chain ends at its last answer before the caller hears of it: a message the
+            // caller then shows, however long it stays open, is not silence.
+            const ChainEnd end = CloseConversation(ChainResult::Done, running->Awaited());
             running->AfterDone(m_line);
+            m_listener.OnChainEnded(end);
             // The line is free again: what waited for the read-back to end goes out.
             if (running->Kind() == Chain::ReadBack) RunAfterReadBack();
             return true;
+        }
     }
     return false;
 }
 
 void CControllerSession::EndConversation(ChainResult result, char letter) {
+    m_listener.OnChainEnded(CloseConversation(result, letter));
+}
+
+ChainEnd CControllerSession::CloseConversation(ChainResult result, char letter) {
     std::shared_ptr<Conversation> ended = std::exchange(m_conversation, nullptr);
     m_chainTimer.Stop();
     if (result != ChainResult::Done) m_maskReread.clear();
@@ -315,7 +340,7 @@ void CControllerSession::EndConversation(ChainResult result, char letter) {
         result = ChainResult::OtherValue;
         letter = ended->OtherValue();
     }
-    m_listener.OnChainEnded({ended->Kind(), result, letter});
+    return {ended->Kind(), result, letter};
 }
 
 void CControllerSession::ArmSilence() {
@@ -352,8 +377,9 @@ void CControllerSession::OnChainTimeout() {
     // A late answer must not take the conversation on: the line is idle again (a restore's half
     // answer dropped with it). A read leaves the line as it is.
     if (!running->GoesOnThroughPlainSends()) m_reader.EnterIdle(running->Kind() == Chain::Restore);
-    EndConversation(ChainResult::NoAnswer, running->Awaited());
+    const ChainEnd end = CloseConversation(ChainResult::NoAnswer, running->Awaited());
     running->AfterNoAnswer(m_line);
+    m_listener.OnChainEnded(end);
     if (running->Kind() != Chain::ReadBack) return;
     try {
         RunAfterReadBack();

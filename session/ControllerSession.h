@@ -79,9 +79,16 @@ public:
     // The idle state: mode 0 (and an emptied receive buffer when asked).
     void EnterIdle(bool clearReceive = false);
 
-    // For vexactl: the queries of these letters only; one set command and its echo.
+    // For vexactl: the queries of these letters only.
     void ReadChosen(QByteArrayView letters);
-    void SendAwaitingEcho(char letter, int wire);
+    // For vexactl: one setting, sent as the window sends it (the value as shown, encoded for the
+    // firmware read last), whose echo the caller waits for.
+    void SetAwaitingEcho(char letter, int shown);
+    // For vexactl, after a switch row set with SetAwaitingEcho: the row linked to `letter` loses
+    // the positions `mask` gave it, as the window's grid clears it, sent after the controller's
+    // pause between two linked rows, its echo awaited. The linked row and the value it was sent;
+    // nullopt, with nothing sent, for a letter without a linked row.
+    std::optional<std::pair<char, int>> ClearLinkedRowAwaitingEcho(char letter, int mask);
 
     // IControllerIntents
     void SetParameter(char letter, int shown, CacheUpdate update = CacheUpdate::Store) override;
@@ -114,13 +121,22 @@ public:
     // upload) and tells how it ended: a caller's wait must not end before it.
     bool AwaitsWithOwnTimeout() const;
 
-    // Read-only views for the program that owns the session: the serial control (whether the
-    // port is open, its device names, its notifications) and the protocol state (the cache and
-    // the firmware version a save, a backup or a diff is made from).
-    const CMSComm& Comm() const { return m_comm; }
-    const ProtocolState& State() const { return m_state; }
-    IClock& Clock() { return m_clock; }
-    // Hands the received bytes to the line reader (the serial control's OnComm).
+    // Calls `handler` in `context` (none: as long as the session lives) on every receive event
+    // of the port; the handler calls OnComm under the program's own handling of a
+    // serial-control error.
+    QMetaObject::Connection WhenBytesArrive(const QObject* context,
+                                            std::function<void()> handler) const {
+        return QObject::connect(&m_comm, &CMSComm::OnComm, context ? context : &m_comm,
+                                std::move(handler));
+    }
+    // Calls `handler` in `context` with the reason when the open port goes away (a pulled
+    // adapter); the running conversation has by then ended as LineLost.
+    QMetaObject::Connection WhenLineLost(const QObject* context,
+                                         std::function<void(const QString&)> handler) const {
+        return QObject::connect(&m_comm, &CMSComm::LineLost, context ? context : &m_comm,
+                                std::move(handler));
+    }
+    // Hands the received bytes to the line reader.
     void OnComm() { m_reader.OnComm(); }
     // Reads what waits on the port and hands it on: a caller's own time-out calls this before it
     // counts the line as silent, since time the program spent busy is not the controller's.
@@ -143,9 +159,12 @@ private:
     void BeginConversation(std::shared_ptr<Conversation> conversation);
     // An answer no read-back took: the running conversation's, or a reverse mask's echo.
     bool TakeAnswer(const QByteArray& answer);
-    // The conversation has ended: the caller is told once (a chain whose echoes all came but
-    // one carried another value ends as OtherValue).
+    // The conversation has ended: the caller is told once.
     void EndConversation(ChainResult result, char letter);
+    // Ends the conversation that has the line (its silence no longer timed) and says how, for
+    // the caller to be told: a chain whose echoes all came but one carried another value ends as
+    // OtherValue.
+    ChainEnd CloseConversation(ChainResult result, char letter);
     void ArmSilence();
     void OnChainTimeout();
     // A reverse mask echoed in mode 15 is asked back.

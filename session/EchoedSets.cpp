@@ -60,11 +60,6 @@ QByteArray Calibration::FrameAfter(char echoed, ConversationLine&) const {
                       std::accumulate(m_cells.begin(), m_cells.begin() + cellCount, 0));
 }
 
-void Calibration::AfterDone(ConversationLine& line) {
-    line.News().OnCalibrationFinished();
-    EchoedSetChain::AfterDone(line);
-}
-
 QByteArray FrameSave::FirstFrame() const { return SetCommand(kFirstFrameLetter, m_record[0]); }
 
 // The record holds the axis count, the extents and the coordinates in the order k .. y.

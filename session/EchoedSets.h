@@ -58,7 +58,6 @@ class Calibration : public EchoedSetChain {
 public:
     explicit Calibration(const std::array<int, 4>& cells) : m_cells(cells) {}
     Chain Kind() const override { return Chain::Calibration; }
-    void AfterDone(ConversationLine& line) override;
 
 protected:
     QByteArray FirstFrame() const override;

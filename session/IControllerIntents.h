@@ -18,7 +18,8 @@ public:
     virtual ~IControllerIntents() = default;
 
     // One setting as the window shows it, encoded for the firmware and sent in mode 0; the
-    // cache takes the value the controller keeps for it.
+    // cache takes the value the controller keeps for it. After the axis count ('k') nothing
+    // goes out for 100 ms: the controller rebuilds its mixer.
     virtual void SetParameter(char letter, int shown, CacheUpdate update = CacheUpdate::Store) = 0;
     // A switch-grid row (mode 0) or a reverse mask (mode kept), stale input dropped first.
     virtual void SetSwitchRow(char letter, int mask) = 0;

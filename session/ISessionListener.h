@@ -9,6 +9,8 @@
 // posts it to the event loop first.
 class ISessionListener : public IProtocolListener {
 public:
-    // A chain started through the session has ended; called once per chain.
+    // A conversation started through the session has ended; called once per conversation, after
+    // the line has been handed to what follows it (the read-back after a restore or a reference
+    // set): a read-back's end Done is the whole read in, NoAnswer the read given up at `letter`.
     virtual void OnChainEnded(const ChainEnd& /*end*/) {}
 };

@@ -51,10 +51,7 @@ Answered TimedQueryRead::OnSilence(ConversationLine& line) {
     return Answered::GoOn;
 }
 
-void TimedQueryRead::AfterNoAnswer(ConversationLine& line) {
-    line.RecordReadBackEnd(false);
-    line.News().OnReadBackIncomplete(Awaited());
-}
+void TimedQueryRead::AfterNoAnswer(ConversationLine& line) { line.RecordReadBackEnd(false); }
 
 void FullReadBack::Start(ConversationLine& line) {
     if (m_afresh) line.ResetReceive();
@@ -68,16 +65,12 @@ void FullReadBack::Completed(ConversationLine& line) {
     line.RecordReadBackEnd(true);
 }
 
-void FullReadBack::AfterDone(ConversationLine& line) { line.News().OnReadBackFinished(); }
-
 void FrameRead::Start(ConversationLine& line) {
     line.ClearReceive();
     Ask(kFrameGeometryOrder.front(), line);
 }
 
 std::optional<char> FrameRead::NextAfter(char letter) { return NextQueryAfter(letter); }
-
-void FrameRead::AfterDone(ConversationLine& line) { line.News().OnFrameReadFinished(); }
 
 void ChosenRead::Start(ConversationLine& line) {
     line.ResetReceive();
@@ -90,5 +83,3 @@ std::optional<char> ChosenRead::NextAfter(char) {
 }
 
 void ChosenRead::Completed(ConversationLine& line) { line.DiscardWaiting(); }
-
-void ChosenRead::AfterDone(ConversationLine& line) { line.News().OnChosenReadFinished(); }

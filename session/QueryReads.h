@@ -51,7 +51,6 @@ public:
     explicit FullReadBack(bool afresh) : m_afresh(afresh) {}
     Chain Kind() const override { return Chain::ReadBack; }
     void Start(ConversationLine& line) override;
-    void AfterDone(ConversationLine& line) override;
 
 protected:
     std::optional<char> NextAfter(char letter) override;
@@ -66,7 +65,6 @@ class FrameRead : public TimedQueryRead {
 public:
     Chain Kind() const override { return Chain::FrameRead; }
     void Start(ConversationLine& line) override;
-    void AfterDone(ConversationLine& line) override;
 
 protected:
     std::optional<char> NextAfter(char letter) override;
@@ -80,7 +78,6 @@ public:
     Chain Kind() const override { return Chain::ChosenRead; }
     void Start(ConversationLine& line) override;
     std::chrono::milliseconds SilenceLimit() const override { return {}; }
-    void AfterDone(ConversationLine& line) override;
 
 protected:
     std::optional<char> NextAfter(char letter) override;

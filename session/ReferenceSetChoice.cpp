@@ -2,7 +2,6 @@
 
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
-#include "ISessionListener.h"
 #include "QueryReads.h"
 
 namespace {
@@ -22,7 +21,6 @@ Answered ReferenceSetChoice::Take(const QByteArray& answer, ConversationLine&) {
 }
 
 void ReferenceSetChoice::AfterDone(ConversationLine& line) {
-    line.News().OnReferenceSetEchoed();
     line.Pause(kReferenceSetSettle);
     line.ClearReceive();
     line.FollowWith(std::make_shared<FullReadBack>(false));
@@ -40,5 +38,3 @@ Answered AwaitedEcho::Take(const QByteArray& answer, ConversationLine& line) {
     NoteEcho(answer, m_frame, line);
     return Answered::Done;
 }
-
-void AwaitedEcho::AfterDone(ConversationLine& line) { line.News().OnSetEchoed(m_frame[1]); }

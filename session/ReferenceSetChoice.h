@@ -32,7 +32,6 @@ public:
     Answered Take(const QByteArray& answer, ConversationLine& line) override;
     char Awaited() const override { return m_frame[1]; }
     std::chrono::milliseconds SilenceLimit() const override { return {}; }
-    void AfterDone(ConversationLine& line) override;
 
 private:
     QByteArray m_frame;

@@ -34,7 +34,6 @@ Answered RestoreWrite::Take(const QByteArray& answer, ConversationLine& line) {
 
 void RestoreWrite::AfterDone(ConversationLine& line) {
     line.FollowWith(std::make_shared<FullReadBack>(false));
-    line.News().OnBulkWriteFinished();
 }
 
 void RestoreWrite::SendValue(char letter, ConversationLine& line) {

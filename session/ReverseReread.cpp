@@ -2,7 +2,6 @@
 
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
-#include "ISessionListener.h"
 #include "LiveDisplay.h"
 
 void ReverseReread::Start(ConversationLine& line) {
@@ -20,5 +19,4 @@ Answered ReverseReread::Take(const QByteArray& answer, ConversationLine& line) {
 
 void ReverseReread::AfterDone(ConversationLine& line) {
     line.FollowWith(std::make_shared<LiveDisplay>(true));
-    line.News().OnReverseReread(m_letter);
 }

@@ -15,7 +15,6 @@
 #include "MainWindowFixture.h"
 #include "ReadBackChain.h"
 #include "ResourceIds.h"
-#include "SessionTestAccess.h"
 
 using namespace std::chrono_literals;
 
@@ -134,10 +133,12 @@ TEST_F(FrameEditorTest, OpeningReadsTheFrameOnlyAfterTheFullReadBack) {
     EXPECT_TRUE(m_prompter.Shown().empty());
 
     // Only the counts the list offers change it.
-    SessionTestAccess::State(m_dlg->Session()).m_nParamCache.StoreRead('k', 5);
+    m_sim.Parameters().Set('k', 5);
+    OpenEditor();
     EXPECT_EQ(In<QComboBox>(IDC_FRAME_AXIS_COUNT)->currentText(), "4轴");
-    SessionTestAccess::State(m_dlg->Session()).m_nParamCache.StoreRead('k', 6);
-    EXPECT_EQ(Editor().m_nAxisCount, 6);
+    m_sim.Parameters().Set('k', 6);
+    OpenEditor();
+    EXPECT_EQ(In<QComboBox>(IDC_FRAME_AXIS_COUNT)->currentText(), "6轴");
     EXPECT_TRUE(In(IDC_FRAME_MOTOR_X[5])->isEnabled());
 }
 

@@ -227,7 +227,7 @@ std::vector<Conversation> Conversations(QTemporaryDir& dir) {
              r.m_line.Pump();
              r.m_line.m_session.ReadBack();
          }},
-        {"set awaiting its echo", [](ShapeRig& r) { r.m_line.m_session.SendAwaitingEcho('C', 45); }},
+        {"set awaiting its echo", [](ShapeRig& r) { r.m_line.m_session.SetAwaitingEcho('C', 45); }},
         {"calibration", [](ShapeRig& r) { r.m_line.m_session.Calibrate({420, 415, 418, 410}); }, '1'},
         {"frame save", [record](ShapeRig& r) { r.m_line.m_session.SaveFrame(record); }, 'p'},
         {"declination", [](ShapeRig& r) { r.m_line.m_session.SetDeclination(-5); }, 'Q'},

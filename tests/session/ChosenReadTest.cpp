@@ -69,7 +69,7 @@ TEST_F(ChosenReadTest, AwaitedEchoIsTakenOnlyForItsLetterAndOnlyWhenAwaited) {
     for (const Case& c : cases) {
         m_session.EnterIdle(true);  // no echo awaited any more
         m_listener.echoes.clear();
-        if (c.awaited) SendAwaitingEcho('C', 45);
+        if (c.awaited) SetAwaitingEcho('C', 45);
         Arrive(c.arrives);
         EXPECT_EQ(m_listener.echoes, c.echoes) << c.name;
     }
@@ -78,7 +78,7 @@ TEST_F(ChosenReadTest, AwaitedEchoIsTakenOnlyForItsLetterAndOnlyWhenAwaited) {
 
 TEST_F(ChosenReadTest, EchoedSetLeavesTheLineReadyForTheNextRead) {
     Answer([](char) { return 45; });
-    SendAwaitingEcho('Q', 168);
+    SetAwaitingEcho('Q', -12);  // "SQ0168"
     Pump();
     StartChosenRead("Q");
     Pump();

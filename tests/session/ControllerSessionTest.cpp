@@ -291,7 +291,7 @@ TEST(ReplacedChain, EveryIntentThatTakesTheLineEndsTheWaitingChainAsReplaced) {
         {"idle", [](CControllerSession& s) { s.EnterIdle(); }},
         {"read-back", [](CControllerSession& s) { s.ReadBack(); }},
         {"chosen read", [](CControllerSession& s) { s.ReadChosen("C"); }},
-        {"set awaiting its echo", [](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }},
+        {"set awaiting its echo", [](CControllerSession& s) { s.SetAwaitingEcho('C', 45); }},
         {"setting", [](CControllerSession& s) { s.SetParameter('C', 45); }},
         {"switch row", [](CControllerSession& s) { s.SetSwitchRow('a', 3); }},
         {"live display", [](CControllerSession& s) { s.StartLiveDisplay(); }},
@@ -422,13 +422,13 @@ TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
         {[](CControllerSession& s) { s.LoadReferenceSet(2); }, Chain::ReferenceSet},
         {[](CControllerSession& s) { s.Restore(GoldenValues()); }, Chain::Restore},
         {[](CControllerSession& s) { s.ReadChosen("VK"); }, {}},
-        {[](CControllerSession& s) { s.SendAwaitingEcho('C', 45); }, Chain::AwaitedEcho},
+        {[](CControllerSession& s) { s.SetAwaitingEcho('C', 45); }, Chain::AwaitedEcho},
     };
     SessionRig rig;
     rig.EchoSetCommandsUntil(0);
     rig.m_session.SetParameter('C', 45);
     rig.Pump();
-    const auto confirmed = rig.m_session.State().m_nParamCache;
+    const ParameterCache confirmed = rig.m_session.Cache();
     ASSERT_EQ(confirmed[*CacheSlotOf('C')], 45);
     rig.m_session.ClosePort();
     rig.m_line->ClearSent();
@@ -448,9 +448,63 @@ TEST(RefusedSend, EveryIntentThrowsAndChangesNothing) {
     }
     rig.m_clock.Advance(10s);
     EXPECT_TRUE(rig.SentFrames().empty());
-    EXPECT_EQ(rig.m_session.State().m_nParamCache, confirmed);
+    EXPECT_EQ(rig.m_session.Cache(), confirmed);
     EXPECT_EQ(rig.m_listener.ends.size(), refused.size());
     EXPECT_EQ(rig.m_clock.PendingTimers(), 0u);
+}
+
+// Every conversation is told to its caller once, with how it ended, and only once the line has
+// been handed on: a restore or a reference set is told before the read-back it started, which
+// is told on its own; a read given up names the letter it waited for.
+TEST(ConversationEnd, EachIsToldOnceWithHowItEnded) {
+    using Ends = std::vector<std::pair<Chain, ChainResult>>;
+    constexpr auto kDone = ChainResult::Done;
+    struct Row {
+        const char* name;
+        std::function<void(CControllerSession&)> start;
+        Ends told;
+    };
+    const Row rows[] = {
+        {"read-back", [](CControllerSession& s) { s.ReadBack(); }, {{Chain::ReadBack, kDone}}},
+        {"frame read", [](CControllerSession& s) { s.ReadFrame(); }, {{Chain::FrameRead, kDone}}},
+        {"chosen read", [](CControllerSession& s) { s.ReadChosen("VK"); },
+         {{Chain::ChosenRead, kDone}}},
+        {"chosen read of nothing", [](CControllerSession& s) { s.ReadChosen(""); },
+         {{Chain::ChosenRead, kDone}}},
+        {"awaited set", [](CControllerSession& s) { s.SetAwaitingEcho('C', 45); },
+         {{Chain::AwaitedEcho, kDone}}},
+        {"reference set", [](CControllerSession& s) { s.LoadReferenceSet(2); },
+         {{Chain::ReferenceSet, kDone}, {Chain::ReadBack, kDone}}},
+        {"restore", [](CControllerSession& s) { s.Restore(GoldenValues()); },
+         {{Chain::Restore, kDone}, {Chain::ReadBack, kDone}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SessionRig rig;
+        ControllerSim sim;
+        std::vector<QByteArray> answers;
+        sim.onOutput = [&](const QByteArray& bytes) { answers.push_back(bytes); };
+        rig.controller = [&](const QByteArray& frame) {
+            answers.clear();
+            sim.Receive(frame);
+            return answers;
+        };
+        Ends told;
+        row.start(rig.m_session);
+        rig.Pump();
+        rig.m_clock.Advance(5s);
+        for (const ChainEnd& end : rig.m_listener.allEnds) told.emplace_back(end.chain, end.result);
+        EXPECT_EQ(told, row.told);
+    }
+
+    SessionRig silent;
+    silent.m_session.ReadBack();
+    silent.m_clock.Advance(5s);
+    ASSERT_EQ(silent.m_listener.allEnds.size(), 1u);
+    EXPECT_EQ(silent.m_listener.allEnds[0].chain, Chain::ReadBack);
+    EXPECT_EQ(silent.m_listener.allEnds[0].result, ChainResult::NoAnswer);
+    EXPECT_EQ(silent.m_listener.allEnds[0].letter, 'V');
+    EXPECT_EQ(silent.SentFrames(), (std::vector<QByteArray>{"?V\r", "?V\r"}));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ struct RecordingListener : ISessionListener {
     std::function<void(char)> onValue;             // runs when a value is heard
     std::function<void(const LiveFrame&)> onLive;  // runs inside OnLiveFrame
     std::function<void(char)> onBulkWriteLink;     // runs inside OnBulkWriteLinkSent
-    std::function<void()> onBulkWriteEnd;          // runs inside OnBulkWriteFinished
+    std::function<void()> onBulkWriteEnd;          // runs when the bulk write has ended
     std::vector<char> incomplete;  // the letters read-back chains ended at without a reply
 
     // Every value the controller reports, as the controls watching the cache hear it.
@@ -47,24 +47,43 @@ struct RecordingListener : ISessionListener {
         if (onValue) onValue(letter);
     }
     void OnFirmwareVersion(int version) override { versions.push_back(version); }
-    void OnReadBackFinished() override { ++readBackFinished; }
+    // Each conversation's end, counted by what ended with its last answer or without it.
+    void OnChainEnded(const ChainEnd& end) override {
+        const bool lastAnswer =
+            end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+        if (IsQueryRead(end.chain) && end.result == ChainResult::NoAnswer)
+            incomplete.push_back(end.letter);
+        if (!lastAnswer) return;
+        switch (end.chain) {
+            case Chain::ReadBack:
+                ++readBackFinished;
+                break;
+            case Chain::ChosenRead:
+                ++chosenReadFinished;
+                break;
+            case Chain::AwaitedEcho:
+                echoes.push_back(end.letter);
+                break;
+            case Chain::Calibration:
+                ++calibrationFinished;
+                break;
+            case Chain::Restore:
+                ++bulkWriteFinished;
+                if (onBulkWriteEnd) onBulkWriteEnd();
+                break;
+            default:
+                break;
+        }
+    }
     void OnBulkWriteLinkSent(char letter) override {
         bulkWriteLinks += letter;
         if (onBulkWriteLink) onBulkWriteLink(letter);
     }
-    void OnBulkWriteFinished() override {
-        ++bulkWriteFinished;
-        if (onBulkWriteEnd) onBulkWriteEnd();
-    }
-    void OnCalibrationFinished() override { ++calibrationFinished; }
     void OnFrameGeometryRead() override { ++frameGeometryRead; }
     void OnLiveFrame(const LiveFrame& frame) override {
         if (onLive) onLive(frame);
     }
     void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
-    void OnChosenReadFinished() override { ++chosenReadFinished; }
-    void OnSetEchoed(char letter) override { echoes.push_back(letter); }
-    void OnReadBackIncomplete(char letter) override { incomplete.push_back(letter); }
 
     std::vector<int> ValuesOf(char letter) const {
         std::vector<int> found;
@@ -112,7 +131,7 @@ protected:
     void StartCalibration(const std::array<int, 4>& cells) { m_session.Calibrate(cells); }
     void StartFrameSave(const std::array<int, 15>& record) { m_session.SaveFrame(record); }
     void StartReferenceSet(int set) { m_session.LoadReferenceSet(set); }
-    void SendAwaitingEcho(char letter, int wire) { m_session.SendAwaitingEcho(letter, wire); }
+    void SetAwaitingEcho(char letter, int shown) { m_session.SetAwaitingEcho(letter, shown); }
     void StartReadBack() { m_session.ReadBack(); }
     void StartFrameGeometryRead() { m_session.ReadFrame(); }
     void StartChosenRead(QByteArrayView letters) { m_session.ReadChosen(letters); }

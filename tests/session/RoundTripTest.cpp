@@ -35,8 +35,7 @@ protected:
     QByteArray ReadBackAndExport() {
         m_session.ReadBack();
         Pump();
-        const ProtocolState& state = m_session.State();
-        return ParameterFileBytes(state.m_nParamCache, 3, state.m_nFwVersion);
+        return ParameterFileBytes(m_session.Cache(), 3, m_session.FirmwareVersion());
     }
     // Checks the file as the restore does; false (and a failure) when it is refused.
     bool Restore(const QByteArray& file) {
@@ -129,9 +128,8 @@ TEST_F(RoundTripTest, ValuesTheControllerShouldNotHoldAreNamedAndRestoredInRange
                 const QByteArray file = ReadBackAndExport();
                 std::map<char, int> read;
                 for (const auto& [l, w] : m_listener.replies) read[l] = w;
-                const ProtocolState& state = m_session.State();
-                const auto held =
-                    ParametersHeldOutOfRange(read, state.m_nParamCache, state.m_nFwVersion);
+                const auto held = ParametersHeldOutOfRange(read, m_session.Cache(),
+                                                           m_session.FirmwareVersion());
                 ASSERT_EQ(held.size(), 1u) << version << ' ' << letter << '=' << wire;
                 EXPECT_EQ(held[0].letter, letter);
                 EXPECT_EQ(held[0].wire, wire);
@@ -159,13 +157,13 @@ TEST_F(RoundTripTest, LegacyGimbalExportAfterSliderMovesRestoresWhatTheControlle
     const std::map<char, int> held{{'K', 140}, {'%', 60}, {'J', 80}, {')', 100}, {'+', 100}};
     for (const auto& [letter, wire] : held) ASSERT_EQ(Held(letter), wire) << letter;
 
-    const ProtocolState& state = m_session.State();
-    const QByteArray file = ParameterFileBytes(state.m_nParamCache, 3, state.m_nFwVersion);
+    const QByteArray file =
+        ParameterFileBytes(m_session.Cache(), 3, m_session.FirmwareVersion());
     for (const auto& [letter, wire] : held) m_sim.Parameters().Set(letter, 50);
     ASSERT_TRUE(Restore(file));
     for (const auto& [letter, wire] : held) EXPECT_EQ(Held(letter), wire) << letter;
     const auto values = std::get<ParameterValues>(ReadParameterFile(file));
-    EXPECT_EQ(LettersNotReadBack(values, state.m_nParamCache, state.m_nFwVersion), "");
+    EXPECT_EQ(LettersNotReadBack(values, m_session.Cache(), m_session.FirmwareVersion()), "");
 }
 
 }  // namespace

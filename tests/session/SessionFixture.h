@@ -20,35 +20,40 @@
 // What the session told its caller, in order.
 struct SessionRecorder : ISessionListener {
     std::vector<ChainEnd> ends;
+    std::vector<ChainEnd> allEnds;  // reads and the live display included
     std::vector<std::pair<char, int>> values;
     std::vector<std::pair<char, int>> replies;  // every query reply, wire value as it came
     int readBacksFinished = 0;
     int liveFrames = 0;
-    std::string echoes;  // the letters of the awaited echoes taken (SendAwaitingEcho)
+    std::string echoes;  // the letters of the awaited echoes taken (SetAwaitingEcho)
     // Runs once when the last answer of a chain (`lastLetter`) is told, as a message box the
     // caller keeps open would run the event loop.
     char lastLetter = 0;
     std::function<void()> atLastAnswer;
 
-    // The ends of the chains; a read's end is told by its own news (readBacksFinished, …).
+    // The ends of the writes in `ends`; the reads' and the live display's counted apart.
     void OnChainEnded(const ChainEnd& end) override {
-        if (!EndToldByItsNews(end.chain)) ends.push_back(end);
+        const bool lastAnswer =
+            end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+        if (end.chain == Chain::ReadBack && lastAnswer) ++readBacksFinished;
+        if (end.chain == Chain::AwaitedEcho && lastAnswer) echoes += end.letter;
+        allEnds.push_back(end);
+        if (IsQueryRead(end.chain) || end.chain == Chain::LiveDisplay) return;
+        ends.push_back(end);
+        if (lastAnswer && (end.chain == Chain::Restore || end.chain == Chain::Calibration ||
+                           end.chain == Chain::ReferenceSet))
+            AtLastAnswer();
     }
     void OnSpecialSetEchoed(char letter) override {
         if (letter == lastLetter) AtLastAnswer();
     }
-    void OnBulkWriteFinished() override { AtLastAnswer(); }
-    void OnCalibrationFinished() override { AtLastAnswer(); }
-    void OnReferenceSetEchoed() override { AtLastAnswer(); }
     void AtLastAnswer() {
         if (auto run = std::exchange(atLastAnswer, nullptr)) run();
     }
     void Heard(char letter, int shown) { values.emplace_back(letter, shown); }
     void OnFirmwareVersion(int) override {}
-    void OnReadBackFinished() override { ++readBacksFinished; }
     void OnQueryReply(char letter, int wire) override { replies.emplace_back(letter, wire); }
     void OnLiveFrame(const LiveFrame&) override { ++liveFrames; }
-    void OnSetEchoed(char letter) override { echoes += letter; }
 };
 
 // The controller session on an in-memory line with an open port. A scripted controller may
