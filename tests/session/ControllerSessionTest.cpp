@@ -507,4 +507,30 @@ TEST(ConversationEnd, EachIsToldOnceWithHowItEnded) {
     EXPECT_EQ(silent.SentFrames(), (std::vector<QByteArray>{"?V\r", "?V\r"}));
 }
 
+// vexactl's set goes through the session as the window's does: the value as shown, encoded for
+// the firmware read; the linked switch row loses the positions the row before now holds, 20 ms
+// after it; a letter without a linked row sends nothing more.
+TEST_F(SessionTest, AnAwaitedSetIsEncodedAndItsLinkedRowClearedAsTheGridClearsIt) {
+    controller = [](const QByteArray& frame) -> std::vector<QByteArray> {
+        if (frame == "?e\r") return {"?e\r 0007\r\n"};
+        if (frame.startsWith('S')) return {frame + '\n'};
+        return {};
+    };
+    m_session.ReadChosen("e");
+    Pump();
+    m_line->ClearSent();
+    m_session.SetAwaitingEcho('Q', -12);
+    Pump();
+    m_session.SetAwaitingEcho('d', 3);
+    Pump();
+    const std::size_t waits = m_clock.Waits().size();
+    EXPECT_EQ(m_session.ClearLinkedRowAwaitingEcho('d', 3), std::make_optional(std::pair('e', 4)));
+    Pump();
+    ASSERT_EQ(m_clock.Waits().size(), waits + 1);
+    EXPECT_EQ(m_clock.Waits().back(), 20ms);
+    EXPECT_EQ(m_session.ClearLinkedRowAwaitingEcho('C', 60), std::nullopt);
+    EXPECT_EQ(SentFrames(), (std::vector<QByteArray>{"SQ0168\r", "Sd0003\r", "Se0004\r"}));
+    EXPECT_EQ(m_listener.echoes, "Qde");
+}
+
 }  // namespace
