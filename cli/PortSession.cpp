@@ -191,9 +191,10 @@ void PortSession::OnChainEnded(const ChainEnd& end) {
     // Unless the command has taken the end as its own, the wait ends as the chain did.
     if (end.result != ChainResult::NoAnswer) return;
     if (IsQueryRead(end.chain))
-        return Finish(End::TimedOut, QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")
-                                         .arg(QLatin1Char(end.letter))
-                                         .arg(TimedQueryRead::kReplyTimeout.count()));
+        return Finish(End::TimedOut,
+                      QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")
+                          .arg(QLatin1Char(end.letter))
+                          .arg(TimedQueryRead::kReplyTimeout.count()));
     const std::chrono::milliseconds timeout = end.chain == Chain::Restore
                                                   ? CControllerSession::kRestoreEchoTimeout
                                                   : CControllerSession::kSpecialEchoTimeout;

@@ -84,7 +84,6 @@ private:
     QByteArray m_text;
 };
 
-
 // One port's run of the command, on a thread of its own with objects of its own.
 class PortWorker : public QThread {
 public:

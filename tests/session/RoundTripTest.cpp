@@ -8,8 +8,8 @@
 #include "BulkWriteChain.h"
 #include "ControllerSim.h"
 #include "OutOfRangeNote.h"
-#include "ParameterDiff.h"
 #include "ParamTable.h"
+#include "ParameterDiff.h"
 #include "ParameterExport.h"
 #include "ParameterRestore.h"
 #include "SessionFixture.h"
@@ -128,8 +128,8 @@ TEST_F(RoundTripTest, ValuesTheControllerShouldNotHoldAreNamedAndRestoredInRange
                 const QByteArray file = ReadBackAndExport();
                 std::map<char, int> read;
                 for (const auto& [l, w] : m_listener.replies) read[l] = w;
-                const auto held = ParametersHeldOutOfRange(read, m_session.Cache(),
-                                                           m_session.FirmwareVersion());
+                const auto held =
+                    ParametersHeldOutOfRange(read, m_session.Cache(), m_session.FirmwareVersion());
                 ASSERT_EQ(held.size(), 1u) << version << ' ' << letter << '=' << wire;
                 EXPECT_EQ(held[0].letter, letter);
                 EXPECT_EQ(held[0].wire, wire);
@@ -157,8 +157,7 @@ TEST_F(RoundTripTest, LegacyGimbalExportAfterSliderMovesRestoresWhatTheControlle
     const std::map<char, int> held{{'K', 140}, {'%', 60}, {'J', 80}, {')', 100}, {'+', 100}};
     for (const auto& [letter, wire] : held) ASSERT_EQ(Held(letter), wire) << letter;
 
-    const QByteArray file =
-        ParameterFileBytes(m_session.Cache(), 3, m_session.FirmwareVersion());
+    const QByteArray file = ParameterFileBytes(m_session.Cache(), 3, m_session.FirmwareVersion());
     for (const auto& [letter, wire] : held) m_sim.Parameters().Set(letter, 50);
     ASSERT_TRUE(Restore(file));
     for (const auto& [letter, wire] : held) EXPECT_EQ(Held(letter), wire) << letter;
