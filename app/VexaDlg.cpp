@@ -408,6 +408,7 @@ QString CVexaDlg::WhereAnUnfinishedWriteLeftTheController() const {
 }
 
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
+    if (end.upload) return m_upgrade->OnUploadEnded(*end.upload);
     if (EndToldByItsNews(end.chain)) return;
     if (end.chain == Chain::Restore && end.result == ChainResult::Replaced)
         m_files->OnRestoreReplaced();

@@ -169,8 +169,8 @@ void PortSession::OnBulkWriteLinkSent(char letter) {
 void PortSession::OnChainEnded(const ChainEnd& end) {
     if (onChainEnded) onChainEnded(end);
     // Unless the command has taken the end as its own, the wait ends as the chain did; a read
-    // says how it ended in its own news.
-    if (end.result != ChainResult::NoAnswer || EndToldByItsNews(end.chain)) return;
+    // says how it ended in its own news, an upload in its outcome.
+    if (end.result != ChainResult::NoAnswer || EndToldByItsNews(end.chain) || end.upload) return;
     const std::chrono::milliseconds timeout = end.chain == Chain::Restore
                                                   ? CControllerSession::kRestoreEchoTimeout
                                                   : CControllerSession::kSpecialEchoTimeout;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <chrono>
 #include <memory>
 
@@ -19,6 +20,8 @@ inline constexpr std::chrono::milliseconds kLinkPause{50};
 enum class Answered {
     NotMine,  // someone else's answer, or one it no longer waits for: dropped
     GoOn,     // taken; the conversation waits for its next answer
+    Partial,  // taken, but the answer is not complete yet (the boot loader's answers come in
+              // pieces): the conversation waits on for the rest, within the same silence limit
     Done,     // taken; it was the last one
 };
 
@@ -80,6 +83,9 @@ public:
     // Its silence limit has passed without the answer (what waited on the port has been taken
     // first): GoOn when it has asked again and waits anew, Done when it ends without an answer.
     virtual Answered OnSilence(ConversationLine& /*line*/) { return Answered::Done; }
+    // The port went away while it waited (`reason`: the serial control's words); its end as
+    // lost is told next.
+    virtual void OnLineLost(const QString& /*reason*/, ConversationLine& /*line*/) {}
     // Whether an ordinary setting or a switch row sent meanwhile leaves it running (a read goes
     // on; every other conversation gives way).
     virtual bool GoesOnThroughPlainSends() const { return false; }

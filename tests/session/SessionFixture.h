@@ -30,9 +30,13 @@ struct SessionRecorder : ISessionListener {
     char lastLetter = 0;
     std::function<void()> atLastAnswer;
 
+    // Runs at every end told, when it is told.
+    std::function<void(const ChainEnd&)> onEnded;
+
     // The ends of the chains; a read's end is told by its own news (readBacksFinished, …).
     void OnChainEnded(const ChainEnd& end) override {
         if (!EndToldByItsNews(end.chain)) ends.push_back(end);
+        if (onEnded) onEnded(end);
     }
     void OnSpecialSetEchoed(char letter) override {
         if (letter == lastLetter) AtLastAnswer();
