@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "FirmwareUpload.h"
 #include "IUploadListener.h"
@@ -63,12 +64,15 @@ QString Failure(const UploadOutcome& o) {
 class FlashRun : public IUploadListener {
 public:
     FlashRun(PortSession& session, const std::function<void(const QString&)>& progress)
-        : m_session(session), m_progress(progress) {
-        m_session.onChainEnded = [this](const ChainEnd& end) {
-            if (end.upload) OnUploadEnded(*end.upload);
-        };
-    }
-    ~FlashRun() override { m_session.onChainEnded = nullptr; }
+        : m_session(session),
+          m_progress(progress),
+          m_otherEnds(std::exchange(session.onChainEnded, [this](const ChainEnd& end) {
+              if (end.upload)
+                  OnUploadEnded(*end.upload);
+              else if (m_otherEnds)
+                  m_otherEnds(end);
+          })) {}
+    ~FlashRun() override { m_session.onChainEnded = std::move(m_otherEnds); }
     FlashRun(const FlashRun&) = delete;
     FlashRun& operator=(const FlashRun&) = delete;
 
@@ -108,6 +112,8 @@ private:
 
     PortSession& m_session;
     const std::function<void(const QString&)>& m_progress;
+    // Who heard the ends of chains before: it hears every end but the upload's.
+    std::function<void(const ChainEnd&)> m_otherEnds;
     std::optional<UploadOutcome> m_outcome;
     int m_nShownPercent = -1;
     std::chrono::milliseconds m_readBackTimeout{};
