@@ -403,4 +403,3 @@ void CControllerSession::StoreSent(char letter, int cached) {
 void CControllerSession::OnFirmwareVersion(int version) { m_listener.OnFirmwareVersion(version); }
 
 void CControllerSession::OnLiveFrame(const LiveFrame& frame) { m_listener.OnLiveFrame(frame); }
-

@@ -304,7 +304,8 @@ TEST_F(FirmwareUploadTest, EachEndIsToldOnceAsTheChainsEnd) {
         {"wrong number", [](FirmwareUploadTest& t) { t.ackFor[2] = 2; }, ChainResult::OtherValue},
         {"wrong sum", [](FirmwareUploadTest& t) { t.sumFor[4] = 1; }, ChainResult::OtherValue},
         {"silence", [](FirmwareUploadTest& t) { t.answers.clear(); }, ChainResult::NoAnswer},
-        {"adapter pulled", [](FirmwareUploadTest& t) { t.m_line->HangUp(); }, ChainResult::LineLost},
+        {"adapter pulled", [](FirmwareUploadTest& t) { t.m_line->HangUp(); },
+         ChainResult::LineLost},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.how);
@@ -363,7 +364,8 @@ TEST_F(FirmwareUploadTest, EveryByteTheUploadDropsIsLoggedAsItIsDropped) {
         {{"BL\r\nRA", "DY"},
          {{"\"BL\\r\"", "cannot become the ready word"}, {"\"\\n\"", "before the ready word"}}},
         {{"x", "yzRA", "DE\r"},
-         {{"\"xy\"", "cannot become"}, {"\"z\"", "before the ready word"},
+         {{"\"xy\"", "cannot become"},
+          {"\"z\"", "before the ready word"},
           {"\"\\r\"", "line end"}}},
     };
     for (const Row& row : rows) {
@@ -371,8 +373,8 @@ TEST_F(FirmwareUploadTest, EveryByteTheUploadDropsIsLoggedAsItIsDropped) {
         StartAndAnswer(1);
         answers.clear();
         logged.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext&, const QString& text) {
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
                 if (text.startsWith(QLatin1String("Dropped"))) logged << text;
             });
         for (const QByteArray& read : row.reads) m_line->Inject(read);
