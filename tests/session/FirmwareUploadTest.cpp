@@ -64,7 +64,7 @@ public:
 
     QByteArray Answer(const QByteArray& frame) {
         if (frame == "?W\r") return "?W\r=" + tag + "BL\r\n";
-        if (frame.startsWith("UP")) return ready;
+        if (frame.startsWith("UP")) return "RADY";
         if (frame.size() != 64) return {};
         const quint32 number = qFromLittleEndian<quint32>(frame.constData() + 4);
         if (quint8(frame[0]) == 0xA0) m_loaderSum = 0;
@@ -112,8 +112,8 @@ public:
         return *m_listener.ends[0].upload;
     }
 
-    // Told once; the line is free again (a set goes out at once); after a confirmed upload the
-    // read-back follows, after any other end nothing waits.
+    // Told once, as the end of the upload chain, and no upload runs any more; after a confirmed
+    // upload the read-back follows, after any other end nothing waits.
     void ExpectEnded(UploadResult result, UploadStage stage) {
         ASSERT_EQ(m_listener.ends.size(), 1u);
         ASSERT_TRUE(m_listener.ends[0].upload);
@@ -130,7 +130,6 @@ public:
     }
 
     QByteArray tag = "QZMC";
-    QByteArray ready = "RADY";
     std::map<quint32, quint32> ackFor;  // packet number -> number its answer carries
     std::map<quint32, quint32> sumFor;  // packet number -> sum its answer carries
     std::deque<QByteArray> answers;
