@@ -223,6 +223,14 @@ void CUpgradeControls::OnUploadProgress(const UploadProgress& progress) {
 
 void CUpgradeControls::OnUploadEnded(const UploadOutcome& outcome) {
     QProgressBar* bar = &m_controls.bar;
+    if (outcome.result == UploadResult::Replaced) {
+        // What took the line (a new port) says what it does; the controls come back.
+        bar->hide();
+        ReleaseLine();
+        GiveControlsBack();
+        m_window.TellUpgradeEnded(false);
+        return;
+    }
     if (outcome.result != UploadResult::Succeeded) {
         Message(texts::kMessageCaption, FailureMessage(outcome));
         bar->hide();
@@ -270,6 +278,7 @@ const BiText& CUpgradeControls::FailureCause(const UploadOutcome& outcome) {
         case UploadResult::LineLost:
             return kLineLost;
         case UploadResult::TimedOut:
+        case UploadResult::Replaced:
         case UploadResult::Succeeded:
             break;
     }
@@ -287,6 +296,7 @@ const BiText& CUpgradeControls::FailureMessage(const UploadOutcome& outcome) {
         case UploadResult::LineLost:
             return kSendError;
         case UploadResult::TimedOut:
+        case UploadResult::Replaced:
         case UploadResult::Succeeded:
             break;
     }

@@ -7,7 +7,6 @@
 
 #include "BiText.h"
 #include "FirmwareImage.h"
-#include "FirmwareUpload.h"
 #include "IUploadListener.h"
 #include "ParameterBackup.h"
 
@@ -23,7 +22,7 @@ class QWidget;
 
 // The main window's firmware upgrade: the file button 1001 with the path box 1028, the upgrade
 // button 1043, the progress bar 1075, the status texts and the messages. Every decision of the
-// upload is the core's (CFirmwareUpload); this class only shows it.
+// upload is the core's (the session's FirmwareUpload); this class only shows it.
 //
 // While an upload runs nothing else may reach the line: the controls that would send, change
 // the port or switch pages are disabled, and the window's senders drop their frames.
@@ -56,7 +55,8 @@ public:
     bool IsRunning() const;
 
     void OnUploadProgress(const UploadProgress& progress) override;
-    void OnUploadEnded(const UploadOutcome& outcome) override;
+    // The upload's end, forwarded by the window from the session's end of the chain.
+    void OnUploadEnded(const UploadOutcome& outcome);
 
 private:
     // The question before the first byte: file, size, the controller's firmware, the backup.

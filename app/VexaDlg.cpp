@@ -406,6 +406,7 @@ QString CVexaDlg::WhereAnUnfinishedWriteLeftTheController() const {
 }
 
 void CVexaDlg::OnChainEnded(const ChainEnd& end) {
+    if (end.upload) return m_upgrade->OnUploadEnded(*end.upload);
     switch (end.chain) {
         case Chain::ReadBack:
         case Chain::FrameRead:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "FirmwareUpload.h"
 #include "IUploadListener.h"
@@ -13,7 +14,7 @@ using End = PortSession::End;
 
 // The session's own bound stays behind the upload's, so that a silent boot loader is reported
 // by the upload, with the step it was in.
-constexpr auto kBeyondUploadTimeout = CFirmwareUpload::kAnswerTimeout + 1000ms;
+constexpr auto kBeyondUploadTimeout = FirmwareUpload::kAnswerTimeout + 1000ms;
 
 QString Hex(quint32 value) { return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0')); }
 
@@ -38,11 +39,11 @@ QString Failure(const UploadOutcome& o) {
                              "no device tag (QZMC or QZEC) came in answer to \"?W\" "
                              "within %1 s; check that the controller is connected "
                              "and powered")
-                             .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
+                             .arg(FirmwareUpload::kAnswerTimeout.count() / 1000)
                        : QStringLiteral(
                              "the boot loader did not answer within %1 s (after packet "
                              "%2 of %3); flash again")
-                             .arg(CFirmwareUpload::kAnswerTimeout.count() / 1000)
+                             .arg(FirmwareUpload::kAnswerTimeout.count() / 1000)
                              .arg(o.packet)
                              .arg(o.packets + 2);
         case UploadResult::LineLost:
@@ -50,6 +51,10 @@ QString Failure(const UploadOutcome& o) {
                        "the line was lost during the upload (%1); check the cable and "
                        "flash again")
                 .arg(o.detail);
+        case UploadResult::Replaced:
+            return QStringLiteral(
+                "the upload was broken off by another request; the controller stays in its "
+                "boot loader: flash again");
         case UploadResult::Succeeded:
             break;
     }
@@ -59,7 +64,17 @@ QString Failure(const UploadOutcome& o) {
 class FlashRun : public IUploadListener {
 public:
     FlashRun(PortSession& session, const std::function<void(const QString&)>& progress)
-        : m_session(session), m_progress(progress) {}
+        : m_session(session),
+          m_progress(progress),
+          m_otherEnds(std::exchange(session.onChainEnded, [this](const ChainEnd& end) {
+              if (end.upload)
+                  OnUploadEnded(*end.upload);
+              else if (m_otherEnds)
+                  m_otherEnds(end);
+          })) {}
+    ~FlashRun() override { m_session.onChainEnded = std::move(m_otherEnds); }
+    FlashRun(const FlashRun&) = delete;
+    FlashRun& operator=(const FlashRun&) = delete;
 
     // The upload, and after its confirmation the read-back the session starts by itself; a
     // failed upload ends the wait at once.
@@ -85,7 +100,8 @@ private:
                        .arg(p.packet)
                        .arg(p.packets + 2));
     }
-    void OnUploadEnded(const UploadOutcome& outcome) override {
+    // The session's end of the upload: a confirmed upload is followed by the read-back.
+    void OnUploadEnded(const UploadOutcome& outcome) {
         m_outcome = outcome;
         if (outcome.result == UploadResult::Succeeded) {
             m_session.SetTimeout(m_readBackTimeout);
@@ -96,6 +112,8 @@ private:
 
     PortSession& m_session;
     const std::function<void(const QString&)>& m_progress;
+    // Who heard the ends of chains before: it hears every end but the upload's.
+    std::function<void(const ChainEnd&)> m_otherEnds;
     std::optional<UploadOutcome> m_outcome;
     int m_nShownPercent = -1;
     std::chrono::milliseconds m_readBackTimeout{};

@@ -188,8 +188,9 @@ void PortSession::OnChainEnded(const ChainEnd& end) {
         end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
     if (end.chain == m_awaitedEnd && lastAnswerCame) m_bAwaitedEndCame = true;
     if (onChainEnded) onChainEnded(end);
-    // Unless the command has taken the end as its own, the wait ends as the chain did.
-    if (end.result != ChainResult::NoAnswer) return;
+    // Unless the command has taken the end as its own, the wait ends as the chain did; an
+    // upload says how it ended in its outcome.
+    if (end.result != ChainResult::NoAnswer || end.upload) return;
     if (IsQueryRead(end.chain))
         return Finish(End::TimedOut,
                       QStringLiteral("no answer to \"?%1\" within %2 ms, asked twice")

@@ -31,7 +31,6 @@ RxMode PickMode(uint8_t byte) { return kModes[byte % kModes.size()]; }
 // Hears the upload's steps and keeps nothing.
 struct UploadListener : IUploadListener {
     void OnUploadProgress(const UploadProgress&) override {}
-    void OnUploadEnded(const UploadOutcome&) override {}
 };
 
 // A receive mode entered as a caller of the session enters it: an upgrade mode starts the upload

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -33,14 +34,22 @@ public:
     MemoryLine& Line() { return *m_line; }
     CControllerSession& Session() { return *m_session; }
 
+    // Hears the end of every chain, when it is told (none: nothing hears it).
+    std::function<void(const ChainEnd&)> onChainEnded;
+
 private:
-    // Hears everything and keeps nothing: a window would only show it.
+    // Hears everything and keeps nothing but what onChainEnded takes: a window would only show it.
     struct Listener : ISessionListener {
+        explicit Listener(SessionHarness& harness) : m_harness(harness) {}
         void OnFirmwareVersion(int) override {}
+        void OnChainEnded(const ChainEnd& end) override {
+            if (m_harness.onChainEnded) m_harness.onChainEnded(end);
+        }
+        SessionHarness& m_harness;
     };
 
     FakeClock m_clock;
     MemoryLine* m_line = nullptr;
-    Listener m_listener;
+    Listener m_listener{*this};
     std::optional<CControllerSession> m_session;
 };

@@ -1,4 +1,4 @@
-// A firmware upload of a small image through the line reader (modes 30 and 2 to 6),
+// A firmware upload of a small image through the controller session (modes 30 and 2 to 6),
 // answered by a boot loader that may be right, wrong, late, noisy or gone.
 //
 // Input: byte 0 picks the device's tag and ready word; then records of a control byte and its data:
@@ -10,18 +10,17 @@
 //   0xE0-0xE7  the adapter is pulled; the port is opened again by the following record
 //   0xE8-0xFF  the operator starts the upload (again)
 //
-// Checked: an upload is told ended once per start, with the receive mode back at 0; it
-// owns the line (modes 30, 2-6) until then; the packets go out numbered 1, 2, 3 ... each after
-// an answer; success only after every data byte of the image went out and the confirm packet was
-// acknowledged with the right sum.
+// Checked: an upload is told ended once per start, as the end of an upload chain; it owns the
+// line until then, and a start while it runs is refused with nothing sent; the packets go out
+// numbered 1, 2, 3 ... each after an answer; success only after every data byte of the image
+// went out and the confirm packet was acknowledged with the right sum.
 #include <QCoreApplication>
 #include <QtEndian>
 #include <array>
 
 #include "CommError.h"
-#include "DispatcherHarness.h"
-#include "FirmwareUpload.h"
 #include "FuzzInput.h"
+#include "SessionHarness.h"
 #include "SmallFirmware.h"
 #include "UploadPacket.h"
 
@@ -33,22 +32,24 @@ struct Listener : IUploadListener {
     void OnUploadProgress(const UploadProgress& progress) override {
         FUZZ_CHECK(progress.packets == SmallFirmware().Packets());
     }
-    void OnUploadEnded(const UploadOutcome& outcome) override {
+    void OnEnded(const ChainEnd& end) {
+        if (end.chain != Chain::Upload) return;
+        FUZZ_CHECK(end.upload.has_value());
         ++ended;
-        result = outcome.result;
+        result = end.upload->result;
     }
 };
 
 class UploadRun {
 public:
-    UploadRun(DispatcherHarness& h, uint8_t device)
-        : m_h(h),
-          m_tag(device & 1 ? "QZEC" : "QZMC"),
-          m_ready(device & 2 ? "RADE" : "RADY"),
-          m_upload(h.Protocol(), h.Port(), h.Clock(), h.Reader(), m_listener) {}
+    UploadRun(SessionHarness& h, uint8_t device)
+        : m_h(h), m_tag(device & 1 ? "QZEC" : "QZMC"), m_ready(device & 2 ? "RADE" : "RADY") {
+        m_h.onChainEnded = [this](const ChainEnd& end) { m_listener.OnEnded(end); };
+    }
+    ~UploadRun() { m_h.onChainEnded = nullptr; }
 
     void Step(uint8_t control, FuzzInput& input) {
-        if (!m_h.Port().GetPortOpen()) m_h.Port().SetPortOpen(true);
+        if (!m_h.Session().PortOpen()) m_h.Session().OpenPort();
         if (control < 0xA0) {
             m_h.Arrive(input.Bytes(control % 80));
         } else if (control < 0xC0) {
@@ -75,9 +76,9 @@ public:
     }
 
     void Start() {
-        const bool running = m_upload.IsRunning();
+        const bool running = m_h.Session().UploadRunning();
         const std::size_t before = m_h.Line().Sent().size();
-        FUZZ_CHECK(m_upload.Start(SmallFirmware()) == !running);
+        FUZZ_CHECK(m_h.Session().StartUpload(SmallFirmware(), m_listener) == !running);
         if (running) {
             FUZZ_CHECK(m_h.Line().Sent().size() == before);
             return;
@@ -91,7 +92,7 @@ public:
     void Finish() {
         m_h.Clock().Advance(std::chrono::seconds(4));
         CheckState();
-        FUZZ_CHECK(!m_upload.IsRunning());
+        FUZZ_CHECK(!m_h.Session().UploadRunning());
         FUZZ_CHECK(m_listener.ended == m_started);
     }
 
@@ -107,16 +108,18 @@ private:
         QByteArray answer(upload::kPacketSize, '\0');
         qToLittleEndian<quint32>(qFromLittleEndian<quint32>(frame.constData() + 4) + 1,
                                  answer.data() + 4);
-        qToLittleEndian<quint32>(m_upload.Sum(), answer.data() + 8);
+        qToLittleEndian<quint32>(upload::AddToSum(0, m_dataSent), answer.data() + 8);
         return answer;
     }
 
     void CheckState() {
-        const RxMode mode = m_h.Reader().ReceiveMode();
-        FUZZ_CHECK(m_listener.ended == m_started - (m_upload.IsRunning() ? 1 : 0));
-        FUZZ_CHECK(m_upload.IsRunning() ? IsUpgradeMode(mode) : mode == RxMode::ReadBack);
-        FUZZ_CHECK(m_h.Protocol().m_nRxCount >= 0);
-        FUZZ_CHECK(m_h.Protocol().m_strRxBuf.size() <= 64 * 1024);
+        CControllerSession& session = m_h.Session();
+        const bool running = session.UploadRunning();
+        FUZZ_CHECK(m_listener.ended == m_started - (running ? 1 : 0));
+        FUZZ_CHECK(running == (session.RunningChain() == Chain::Upload));
+        FUZZ_CHECK(running == session.UploadStageNow().has_value());
+        FUZZ_CHECK(session.State().m_nRxCount >= 0);
+        FUZZ_CHECK(session.State().m_strRxBuf.size() <= 64 * 1024);
         CheckNewFrames();
         if (m_listener.ended == m_started && m_started > m_checkedSuccesses &&
             m_listener.result == UploadResult::Succeeded) {
@@ -141,11 +144,10 @@ private:
         }
     }
 
-    DispatcherHarness& m_h;
+    SessionHarness& m_h;
     QByteArray m_tag;
     QByteArray m_ready;
     Listener m_listener;
-    CFirmwareUpload m_upload;
     int m_started = 0;
     int m_checkedSuccesses = 0;
     std::size_t m_seen = 0;
@@ -160,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static char name[] = "fuzz_upload";
     static char* argv[] = {name, nullptr};
     static QCoreApplication application(argc, argv);
-    static DispatcherHarness harness;
+    static SessionHarness harness;
     harness.Reset();
     FuzzInput input(data, size);
     try {

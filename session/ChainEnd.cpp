@@ -45,6 +45,7 @@ QString ChainStepName(const ChainEnd& end, bool english) {
         case Chain::ChosenRead:
         case Chain::LiveDisplay:
         case Chain::AwaitedEcho:
+        case Chain::Upload:
             break;
     }
     return QString(QLatin1Char(end.letter));

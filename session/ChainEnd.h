@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+#include "IUploadListener.h"
 
 // The chains the controller session runs for its callers, and how each one ended.
 enum class Chain {
@@ -16,6 +19,7 @@ enum class Chain {
     ReverseReread,  // a reverse mask echoed in mode 15, read back (mode 20)
     ReferenceSet,   // "Sj000n": the controller loads a built-in set; its echo starts the read-back
     AwaitedEcho,    // one set command whose echo the caller waits for (vexactl's set)
+    Upload,         // the firmware upload to the boot loader (modes 30 and 2 to 6)
 };
 
 enum class ChainResult {
@@ -33,6 +37,8 @@ struct ChainEnd {
     ChainResult result;
     // The letter whose answer ended the chain or did not come (0 when none applies).
     char letter = 0;
+    // An upload's end: how it ended and where it stood (the upload's own words for it).
+    std::optional<UploadOutcome> upload;
 };
 
 // The reads of query replies: one that ends as NoAnswer asked its last query twice in vain, and

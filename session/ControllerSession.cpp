@@ -44,14 +44,15 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
       m_listener(listener),
       m_comm(std::move(backend)),
       m_reader(m_state, m_comm, *this),
-      m_upload(m_state, m_comm, clock, m_reader, *this),
       m_line(m_reader, m_comm, clock, m_state, m_record, listener,
              [this](std::shared_ptr<Conversation> next) { BeginConversation(std::move(next)); }),
       m_chainTimer(clock) {
     m_chainTimer.onExpired = [this] { OnChainTimeout(); };
     m_reader.SetAnswerTaker([this](const QByteArray& answer) { return TakeAnswer(answer); });
-    m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this] {
-        if (m_conversation) EndConversation(ChainResult::LineLost, m_conversation->Awaited());
+    m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this](const QString& reason) {
+        if (!m_conversation) return;
+        m_conversation->OnLineLost(reason, m_line);
+        EndConversation(ChainResult::LineLost, m_conversation->Awaited());
     });
 }
 
@@ -115,12 +116,26 @@ void CControllerSession::Restore(const ParameterValues& values) {
     BeginConversation(std::make_shared<RestoreWrite>());
 }
 
-bool CControllerSession::StartUpload(const FirmwareImage& image, IUploadListener& listener) {
+bool CControllerSession::StartUpload(const FirmwareImage& image, IUploadListener& progress) {
     if (UploadRunning() || !image.IsLoaded()) return false;
     ReplaceRunningChain();
     StopStreamBeforeUpload();
-    m_uploadListener = &listener;
-    return m_upload.Start(image);
+    try {
+        BeginConversation(std::make_shared<FirmwareUpload>(image, progress));
+    } catch (const CommError&) {
+        // The upload has ended as lost, in the serial control's words: its end has been told.
+    }
+    return true;
+}
+
+const FirmwareUpload* CControllerSession::RunningUpload() const {
+    return dynamic_cast<const FirmwareUpload*>(m_conversation.get());
+}
+
+std::optional<UploadStage> CControllerSession::UploadStageNow() const {
+    const FirmwareUpload* upload = RunningUpload();
+    if (!upload) return std::nullopt;
+    return upload->Stage();
 }
 
 void CControllerSession::StopStreamBeforeUpload() {
@@ -261,7 +276,7 @@ std::optional<Chain> CControllerSession::RunningChain() const {
 }
 
 bool CControllerSession::AwaitsWithOwnTimeout() const {
-    return (m_conversation && m_conversation->SilenceLimit().count() > 0) || UploadRunning();
+    return m_conversation && m_conversation->SilenceLimit().count() > 0;
 }
 
 void CControllerSession::ReplaceRunningChain() {
@@ -303,8 +318,14 @@ bool CControllerSession::TakeAnswer(const QByteArray& answer) {
     switch (running->Take(answer, m_line)) {
         case Answered::NotMine:
             return false;
+        case Answered::Partial:
+            return true;
         case Answered::GoOn:
-            if (m_conversation == running) ArmSilence();
+            if (m_conversation == running) {
+                // A conversation that steps through modes (the upload) is read in its next one.
+                m_reader.SetAnswerMode(running->ReceiveMode());
+                ArmSilence();
+            }
             return true;
         case Answered::Done: {
             // Replaced while it took its last answer: its end has been told.
@@ -340,7 +361,9 @@ ChainEnd CControllerSession::CloseConversation(ChainResult result, char letter) 
         result = ChainResult::OtherValue;
         letter = ended->OtherValue();
     }
-    return {ended->Kind(), result, letter};
+    ChainEnd end{ended->Kind(), result, letter, std::nullopt};
+    ended->DescribeEnd(end);
+    return end;
 }
 
 void CControllerSession::ArmSilence() {
@@ -405,14 +428,3 @@ void CControllerSession::StoreSent(char letter, int cached) {
 void CControllerSession::OnFirmwareVersion(int version) { m_listener.OnFirmwareVersion(version); }
 
 void CControllerSession::OnLiveFrame(const LiveFrame& frame) { m_listener.OnLiveFrame(frame); }
-
-void CControllerSession::OnUploadProgress(const UploadProgress& progress) {
-    if (m_uploadListener) m_uploadListener->OnUploadProgress(progress);
-}
-
-void CControllerSession::OnUploadEnded(const UploadOutcome& outcome) {
-    if (IUploadListener* listener = std::exchange(m_uploadListener, nullptr))
-        listener->OnUploadEnded(outcome);
-    // The controller starts its new firmware: what it holds is read afresh, whoever uploaded it.
-    if (outcome.result == UploadResult::Succeeded) ReadBack();
-}

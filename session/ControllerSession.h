@@ -39,9 +39,7 @@ class IClock;
 // answers waiting on the port are handed to the chain: time the program spent busy is not the
 // controller's silence. The read-back chains keep their own rule (one more ask after 1 s) and
 // the firmware upload its own (3 s).
-class CControllerSession : public IControllerIntents,
-                           private IProtocolListener,
-                           private IUploadListener {
+class CControllerSession : public IControllerIntents, private IProtocolListener {
 public:
     static constexpr std::chrono::milliseconds kRestoreEchoTimeout = RestoreWrite::kEchoTimeout;
     static constexpr std::chrono::milliseconds kSpecialEchoTimeout = EchoedSetChain::kEchoTimeout;
@@ -73,9 +71,10 @@ public:
     void LoadReferenceSet(int set);
     // The bulk write of a checked parameter file, "Sj0004\r" first; every echo within 2 s.
     void Restore(const ParameterValues& values);
-    // Starts uploading a copy of the image; the listener is told its progress and its end.
-    // False, with nothing sent, when no image is loaded or an upload runs already.
-    bool StartUpload(const FirmwareImage& image, IUploadListener& listener);
+    // Starts uploading a copy of the image: `progress` hears its steps, and its end is told
+    // with every chain's (OnChainEnded, with the outcome). False, with nothing sent, when no
+    // image is loaded or an upload runs already.
+    bool StartUpload(const FirmwareImage& image, IUploadListener& progress);
     // The idle state: mode 0 (and an emptied receive buffer when asked).
     void EnterIdle(bool clearReceive = false);
 
@@ -104,12 +103,12 @@ public:
     void StopLiveDisplay() override;
     const ParameterCache& Cache() const override { return m_state.m_nParamCache; }
     int FirmwareVersion() const override { return m_state.m_nFwVersion; }
-    bool UploadRunning() const override { return m_upload.IsRunning(); }
+    bool UploadRunning() const override { return RunningUpload() != nullptr; }
     // What the controller answered in its last read, as the wire carried it, and whether the
     // full read-back went through to its end: what a backup and the range notes are made from.
     const ReadBackRecord& Record() const { return m_record; }
     // Where the running upload stands; nullopt when none runs.
-    std::optional<UploadStage> UploadStageNow() const { return m_upload.Stage(); }
+    std::optional<UploadStage> UploadStageNow() const;
     // The port is open: something can be sent.
     bool PortOpen() const { return m_comm.GetPortOpen(); }
     // The device a COM number leads to ("/dev/ttyUSB2"), for messages and the port list.
@@ -170,6 +169,8 @@ private:
     // A reverse mask echoed in mode 15 is asked back.
     void StartMaskReread(char letter);
     void StoreSent(char letter, int cached);
+    // The firmware upload that has the line, if one has.
+    const FirmwareUpload* RunningUpload() const;
     // A live display still streaming is stopped before an upload: its frames would mix into the
     // boot loader's answers.
     void StopStreamBeforeUpload();
@@ -178,17 +179,11 @@ private:
     void OnFirmwareVersion(int version) override;
     void OnLiveFrame(const LiveFrame& frame) override;
 
-    // IUploadListener (the upload's news, passed on to the caller that started it)
-    void OnUploadProgress(const UploadProgress& progress) override;
-    void OnUploadEnded(const UploadOutcome& outcome) override;
-
     IClock& m_clock;
     ISessionListener& m_listener;
     CMSComm m_comm;
     ProtocolState m_state;
     LineReader m_reader;
-    CFirmwareUpload m_upload;
-    IUploadListener* m_uploadListener = nullptr;
     ReadBackRecord m_record;
     SessionLine m_line;
     // The conversation that has the line; kept alive by whoever is inside it when it ends.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <chrono>
 #include <memory>
 
@@ -19,6 +20,8 @@ inline constexpr std::chrono::milliseconds kLinkPause{50};
 enum class Answered {
     NotMine,  // someone else's answer, or one it no longer waits for: dropped
     GoOn,     // taken; the conversation waits for its next answer
+    Partial,  // taken, but the answer is not complete yet (the boot loader's answers come in
+              // pieces): the conversation waits on for the rest, within the same silence limit
     Done,     // taken; it was the last one
 };
 
@@ -80,13 +83,19 @@ public:
     // Its silence limit has passed without the answer (what waited on the port has been taken
     // first): GoOn when it has asked again and waits anew, Done when it ends without an answer.
     virtual Answered OnSilence(ConversationLine& /*line*/) { return Answered::Done; }
+    // The port went away while it waited (`reason`: the serial control's words); its end as
+    // lost is told next.
+    virtual void OnLineLost(const QString& /*reason*/, ConversationLine& /*line*/) {}
     // Whether an ordinary setting or a switch row sent meanwhile leaves it running (a read goes
     // on; every other conversation gives way).
     virtual bool GoesOnThroughPlainSends() const { return false; }
-    // Once its end has been told: the caller's news of the last answer, and what the line does
-    // next (a read-back, the live display).
+    // What only it can say about how it ended, added to its end before that is told (the
+    // upload's outcome).
+    virtual void DescribeEnd(ChainEnd& /*end*/) const {}
+    // Once it has ended with its last answer, before its end is told: what the line does next
+    // (a read-back, the live display).
     virtual void AfterDone(ConversationLine& /*line*/) {}
-    // Once its end without an answer has been told: the caller's own news of it.
+    // Once it has ended without an answer, before its end is told: the record of a read kept.
     virtual void AfterNoAnswer(ConversationLine& /*line*/) {}
     // The first letter whose echo carried another value than was sent; 0 when none did.
     char OtherValue() const { return m_otherValue; }

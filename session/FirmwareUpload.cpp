@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "CMSComm.h"
 #include "CommError.h"
-#include "IUploadListener.h"
 #include "LineReader.h"
 #include "ProtocolState.h"
+#include "QueryReads.h"
 
 namespace {
 
@@ -34,29 +33,20 @@ QByteArray WordBeforeEnd(const QByteArray& buffer, qsizetype fromEnd, qsizetype 
     return buffer.mid(std::max<qsizetype>(0, buffer.size() - fromEnd), length);
 }
 
+// Cuts the buffer down to its last `kept` bytes; what goes is written to the debug log.
+void KeepTail(QByteArray& buffer, qsizetype kept, const char* why) {
+    if (buffer.size() <= kept) return;
+    LogDropped(buffer.first(buffer.size() - kept), why);
+    buffer = buffer.last(kept);
+}
+
 }  // namespace
 
-CFirmwareUpload::CFirmwareUpload(ProtocolState& state, CMSComm& comm, IClock& clock,
-                                 LineReader& reader, IUploadListener& listener)
-    : m_state(state), m_comm(comm), m_reader(reader), m_listener(listener), m_answerTimer(clock) {
-    m_answerTimer.onExpired = [this] { OnSilence(); };
-    m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this](const QString& reason) {
-        if (IsRunning()) End(UploadResult::LineLost, reason);
-    });
-    m_reader.SetUpgradeReceiver(this);
-}
+FirmwareUpload::FirmwareUpload(const FirmwareImage& image, IUploadListener& progress)
+    : m_image(image), m_progress(progress) {}
 
-CFirmwareUpload::~CFirmwareUpload() {
-    m_reader.SetUpgradeReceiver(nullptr);
-    QObject::disconnect(m_lineLost);
-}
-
-bool CFirmwareUpload::IsRunning() const { return IsUpgradeMode(m_reader.ReceiveMode()); }
-
-std::optional<UploadStage> CFirmwareUpload::Stage() const {
-    switch (m_reader.ReceiveMode()) {
-        case RxMode::DeviceTag:
-            return UploadStage::DeviceTag;
+UploadStage FirmwareUpload::Stage() const {
+    switch (m_mode) {
         case RxMode::BootReady:
             return UploadStage::BootReady;
         case RxMode::UploadData:
@@ -68,39 +58,32 @@ std::optional<UploadStage> CFirmwareUpload::Stage() const {
         case RxMode::UploadFinal:
             return UploadStage::Confirm;
         default:
-            return std::nullopt;
+            return UploadStage::DeviceTag;
     }
 }
 
-bool CFirmwareUpload::Start(const FirmwareImage& image) {
-    if (!image.IsLoaded() || IsRunning()) return false;
-    m_image = image;
-    m_reader.SetUploadMode(RxMode::DeviceTag);
-    m_state.m_nRxCount = 0;
-    m_state.m_strRxBuf.clear();
-    m_strDeviceTag.clear();
-    m_nPktNo = m_nAckNo = m_nAckSum = m_nFwOffset = m_nFwSum = 0;
-    m_nAnswerBytes = 0;
+void FirmwareUpload::Start(ConversationLine& line) {
+    // Bytes an earlier conversation left in the buffer are not the tag's answer.
+    line.ClearReceive();
     try {
-        m_comm.GetInput();  // whatever was waiting is not the tag
+        line.DiscardWaiting();  // whatever was waiting is not the tag
         Report(UploadStep::AskingDeviceTag);
-        m_comm.GetInput();
+        line.DiscardWaiting();
+        line.SendAsIs(kDeviceTagInquiry);
     } catch (const CommError& error) {
-        End(UploadResult::LineLost, error.Text());
-        return true;
+        End(UploadResult::LineLost, line, error.Text());
+        throw;
     }
-    Send(kDeviceTagInquiry);
-    return true;
 }
 
-void CFirmwareUpload::OnUpgradeReceive(QByteArrayView received) {
-    switch (m_reader.ReceiveMode()) {
+Answered FirmwareUpload::Take(const QByteArray& received, ConversationLine& line) {
+    switch (m_mode) {
         case RxMode::DeviceTag:
-            return EvaluateDeviceTag();
+            return EvaluateDeviceTag(line);
         case RxMode::BootReady:
-            return EvaluateReady();
+            return EvaluateReady(line);
         default:
-            return CollectAnswer(received);
+            return CollectAnswer(received, line);
     }
 }
 
@@ -108,52 +91,54 @@ void CFirmwareUpload::OnUpgradeReceive(QByteArrayView received) {
 // bytes 4-7 of the answer that begins "?W", or (without that) in the four bytes that begin
 // eight before its end. Another tag keeps the upload waiting (until the time-out), as does a
 // partial answer.
-void CFirmwareUpload::EvaluateDeviceTag() {
-    QByteArray& buffer = m_state.m_strRxBuf;
+Answered FirmwareUpload::EvaluateDeviceTag(ConversationLine& line) {
+    QByteArray& buffer = line.State().m_strRxBuf;
     const qsizetype answerAt = buffer.lastIndexOf(kDeviceTagInquiry.first(2));
     const bool tagInAnswer = answerAt >= 0 && buffer.size() - answerAt >= kTagInAnswer + kTagLength;
     m_strDeviceTag = tagInAnswer ? buffer.mid(answerAt + kTagInAnswer, kTagLength)
                                  : WordBeforeEnd(buffer, kTagFromEnd, kTagLength);
-    m_state.m_nRxCount = 0;
+    line.State().m_nRxCount = 0;
     if (!IsOneOf(m_strDeviceTag, kTags)) {
         // Only the tail can still become the end of an answer.
-        if (buffer.size() > kTagFromEnd + kTagLength - 1)
-            buffer = buffer.last(kTagFromEnd + kTagLength - 1);
-        return;
+        KeepTail(buffer, kTagFromEnd + kTagLength - 1, "they hold no device tag");
+        return Answered::Partial;
     }
     buffer.clear();
-    m_reader.SetUploadMode(RxMode::BootReady);
-    Send(kUpgradeWord + m_strDeviceTag + '\r');
+    m_mode = RxMode::BootReady;
+    return Send(kUpgradeWord + m_strDeviceTag + '\r', line);
 }
 
 // Mode 2: the boot loader's ready word, wherever it stands in what came (the rest of the tag's
 // answer may come before it); the buffer keeps only what may still become the word. The line
 // end that may follow the word is not part of the first packet's answer, even when it comes in
 // a later read.
-void CFirmwareUpload::EvaluateReady() {
-    QByteArray& buffer = m_state.m_strRxBuf;
-    m_state.m_nRxCount = 0;
+Answered FirmwareUpload::EvaluateReady(ConversationLine& line) {
+    QByteArray& buffer = line.State().m_strRxBuf;
+    line.State().m_nRxCount = 0;
     m_nPktNo = 1;
     m_nFwOffset = 0;
     const auto found = std::find_if(std::begin(kReadyWords), std::end(kReadyWords),
                                     [&](QByteArrayView word) { return buffer.contains(word); });
     if (found == std::end(kReadyWords)) {
-        if (buffer.size() > kReadyLength - 1) buffer = buffer.last(kReadyLength - 1);
-        return;
+        KeepTail(buffer, kReadyLength - 1, "they cannot become the ready word");
+        return Answered::Partial;
     }
-    const qsizetype after = buffer.indexOf(*found) + kReadyLength;
-    const QByteArray rest = buffer.mid(after);
+    const qsizetype at = buffer.indexOf(*found);
+    if (at > 0) LogDropped(buffer.first(at), "they came before the ready word");
+    const QByteArray rest = buffer.mid(at + kReadyLength);
     buffer.clear();
-    m_reader.SetUploadMode(RxMode::UploadData);
+    m_mode = RxMode::UploadData;
     m_nAnswerBytes = 0;
     m_nReadyLineEnd = 0;
     if (!rest.isEmpty()) SkipReadyLineEnd(rest);
-    if (SendPacket(upload::PacketType::Start)) Report(UploadStep::Started);
+    const Answered sent = SendPacket(upload::PacketType::Start, line);
+    if (sent == Answered::GoOn) Report(UploadStep::Started);
+    return sent;
 }
 
 // How many of the received bytes are the ready word's line end ("\r\n", "\r" or "\n"): only
 // bytes in front of the first answer byte count.
-qsizetype CFirmwareUpload::SkipReadyLineEnd(QByteArrayView received) {
+qsizetype FirmwareUpload::SkipReadyLineEnd(QByteArrayView received) {
     qsizetype skipped = 0;
     while (m_nAnswerBytes == 0 && m_nReadyLineEnd < kReadyLineEndLength &&
            skipped < received.size() && (received[skipped] == '\r' || received[skipped] == '\n')) {
@@ -167,100 +152,127 @@ qsizetype CFirmwareUpload::SkipReadyLineEnd(QByteArrayView received) {
 // Modes 3 to 6: each answer is evaluated when its sixty-fourth byte is in. Bytes that arrive in
 // the same event after a complete answer were sent before the next packet went out, so they
 // cannot answer it: they are dropped.
-void CFirmwareUpload::CollectAnswer(QByteArrayView received) {
-    m_state.m_strRxBuf.clear();  // answers are read from the packet, not the text buffer
+Answered FirmwareUpload::CollectAnswer(QByteArrayView received, ConversationLine& line) {
+    ProtocolState& state = line.State();
+    state.m_strRxBuf.clear();  // answers are read from the packet, not the text buffer
     if (m_nPktNo == 1) received = received.sliced(SkipReadyLineEnd(received));
     const qsizetype taken = std::min(received.size(), upload::kPacketSize - m_nAnswerBytes);
     std::copy_n(received.data(), taken, m_rxPacket.data() + m_nAnswerBytes);
     m_nAnswerBytes += taken;
-    m_state.m_nRxCount = int(m_nAnswerBytes);
+    state.m_nRxCount = int(m_nAnswerBytes);
     if (taken < received.size())
         LogDropped(received.sliced(taken).toByteArray(), "they came behind a complete answer");
-    if (m_nAnswerBytes < upload::kPacketSize) return;
+    if (m_nAnswerBytes < upload::kPacketSize) return Answered::Partial;
     m_nAnswerBytes = 0;
-    m_state.m_nRxCount = 0;
-    EvaluateAnswer();
+    state.m_nRxCount = 0;
+    return EvaluateAnswer(line);
 }
 
-void CFirmwareUpload::EvaluateAnswer() {
+Answered FirmwareUpload::EvaluateAnswer(ConversationLine& line) {
     const upload::BootAnswer answer =
         upload::ReadAnswer(QByteArrayView(m_rxPacket.data(), m_rxPacket.size()));
     m_nAckNo = answer.expected;
     m_nAckSum = answer.sum;
     ++m_nPktNo;
-    if (m_nAckNo != m_nPktNo) return End(UploadResult::WrongAck);
-    switch (m_reader.ReceiveMode()) {
+    if (m_nAckNo != m_nPktNo) return End(UploadResult::WrongAck, line);
+    switch (m_mode) {
         case RxMode::UploadData:
-            if (m_nPktNo == m_image.Packets()) m_reader.SetUploadMode(RxMode::UploadEnd);
-            return SendNextData();
-        case RxMode::UploadEnd:
-            m_reader.SetUploadMode(RxMode::UploadConfirm);
-            if (SendPacket(upload::PacketType::End, upload::SumBody(m_nFwSum)))
-                Report(UploadStep::EndSent);
-            return;
+            if (m_nPktNo == m_image.Packets()) m_mode = RxMode::UploadEnd;
+            return SendNextData(line);
+        case RxMode::UploadEnd: {
+            m_mode = RxMode::UploadConfirm;
+            const Answered sent =
+                SendPacket(upload::PacketType::End, line, upload::SumBody(m_nFwSum));
+            if (sent == Answered::GoOn) Report(UploadStep::EndSent);
+            return sent;
+        }
         case RxMode::UploadConfirm:
-            m_reader.SetUploadMode(RxMode::UploadFinal);
+            m_mode = RxMode::UploadFinal;
             Report(UploadStep::EndAnswered);
-            if (m_nFwSum != m_nAckSum) return End(UploadResult::ChecksumMismatch);
-            SendPacket(upload::PacketType::Confirm);
-            return;
+            if (m_nFwSum != m_nAckSum) return End(UploadResult::ChecksumMismatch, line);
+            return SendPacket(upload::PacketType::Confirm, line);
         case RxMode::UploadFinal:
-            return End(UploadResult::Succeeded);
+            return End(UploadResult::Succeeded, line);
         default:
-            return;
+            return Answered::Partial;
     }
 }
 
-void CFirmwareUpload::SendNextData() {
+Answered FirmwareUpload::SendNextData(ConversationLine& line) {
     const QByteArray payload = m_image.Payload(m_nFwOffset);
     m_nFwOffset += FirmwareImage::kPayloadSize;
     m_nFwSum = upload::AddToSum(m_nFwSum, payload);
-    if (SendPacket(upload::PacketType::Data, payload)) Report(UploadStep::DataSent);
+    const Answered sent = SendPacket(upload::PacketType::Data, line, payload);
+    if (sent == Answered::GoOn) Report(UploadStep::DataSent);
+    return sent;
 }
 
-// The answer may have come while the program was busy: it is taken before the silence counts.
-void CFirmwareUpload::OnSilence() {
-    try {
-        m_reader.ReceiveWaiting();
-    } catch (const CommError&) {
+// The session has taken what waited on the port first: no answer came.
+Answered FirmwareUpload::OnSilence(ConversationLine& line) {
+    m_result = UploadResult::TimedOut;
+    line.ClearReceive();
+    return Answered::Done;
+}
+
+void FirmwareUpload::OnLineLost(const QString& reason, ConversationLine& line) {
+    End(UploadResult::LineLost, line, reason);
+}
+
+// The controller starts its new firmware: what it holds is read afresh, whoever uploaded it.
+void FirmwareUpload::AfterDone(ConversationLine& line) {
+    if (m_result != UploadResult::Succeeded) return;
+    line.State().m_nLiveChannels.fill(0);
+    line.FollowWith(std::make_shared<FullReadBack>(true));
+}
+
+void FirmwareUpload::DescribeEnd(ChainEnd& end) const {
+    const UploadResult result = m_result.value_or(UploadResult::Replaced);
+    if (end.result == ChainResult::Done) {
+        switch (result) {
+            case UploadResult::WrongAck:
+            case UploadResult::ChecksumMismatch:
+                end.result = ChainResult::OtherValue;
+                break;
+            case UploadResult::LineLost:
+                end.result = ChainResult::LineLost;
+                break;
+            default:
+                break;
+        }
     }
-    if (!IsRunning() || m_answerTimer.IsActive()) return;
-    if (!m_answerTimer.RestartIfLate(kAnswerTimeout)) End(UploadResult::TimedOut);
+    end.upload = UploadOutcome{result,    Stage(),   m_nPktNo,          m_nAckNo, m_nFwSum,
+                               m_nAckSum, Percent(), m_image.Packets(), m_detail};
 }
 
-void CFirmwareUpload::End(UploadResult result, const QString& detail) {
-    const UploadOutcome outcome{result,    *Stage(),  m_nPktNo,          m_nAckNo, m_nFwSum,
-                                m_nAckSum, Percent(), m_image.Packets(), detail};
-    // The window may show a modal message from the listener: by then the upload is over and
-    // further bytes go to the ordinary receive mode.
-    m_answerTimer.Stop();
-    m_reader.SetUploadMode(RxMode::ReadBack);
-    m_state.m_strRxBuf.clear();
-    m_state.m_nRxCount = 0;
-    m_nFwSum = 0;
+Answered FirmwareUpload::End(UploadResult result, ConversationLine& line, const QString& detail) {
+    m_result = result;
+    m_detail = detail;
     m_nAnswerBytes = 0;
-    m_listener.OnUploadEnded(outcome);
+    // The caller may show a modal message when it is told: by then further bytes go to the
+    // ordinary receive mode.
+    line.BackToIdle();
+    line.ClearReceive();
+    return Answered::Done;
 }
 
-bool CFirmwareUpload::Send(const QByteArray& frame) {
+Answered FirmwareUpload::Send(const QByteArray& frame, ConversationLine& line) {
     try {
-        m_comm.SetOutput(frame);
+        line.SendAsIs(frame);
     } catch (const CommError& error) {
-        End(UploadResult::LineLost, error.Text());
-        return false;
+        return End(UploadResult::LineLost, line, error.Text());
     }
-    m_answerTimer.Start(kAnswerTimeout);
-    return true;
+    return Answered::GoOn;
 }
 
-bool CFirmwareUpload::SendPacket(upload::PacketType type, QByteArrayView body) {
-    return Send(upload::BuildPacket(type, m_nPktNo, body));
+Answered FirmwareUpload::SendPacket(upload::PacketType type, ConversationLine& line,
+                                    QByteArrayView body) {
+    return Send(upload::BuildPacket(type, m_nPktNo, body), line);
 }
 
-void CFirmwareUpload::Report(UploadStep step) {
-    m_listener.OnUploadProgress({step, m_nPktNo, Percent(), m_image.Packets()});
+void FirmwareUpload::Report(UploadStep step) {
+    m_progress.OnUploadProgress({step, m_nPktNo, Percent(), m_image.Packets()});
 }
 
-int CFirmwareUpload::Percent() const {
+int FirmwareUpload::Percent() const {
     return int(qint64(m_nPktNo) * 100 / (qint64(m_image.Packets()) + 1));
 }

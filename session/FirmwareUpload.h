@@ -1,37 +1,29 @@
 #pragma once
 
 #include <QByteArray>
-#include <QMetaObject>
+#include <QString>
 #include <array>
 #include <chrono>
 #include <optional>
 
-#include "ClockTimer.h"
+#include "Conversation.h"
 #include "FirmwareImage.h"
-#include "IUpgradeReceiver.h"
 #include "IUploadListener.h"
 #include "UploadPacket.h"
-
-class CMSComm;
-class LineReader;
-struct ProtocolState;
 
 // Uploads a firmware image to the controller's boot loader: the device tag inquiry "?W\r"
 // (mode 30), the start word "UPQZMC\r" or "UPQZEC\r" (mode 2), then a stop-and-wait exchange of
 // 64-byte packets (modes 3 to 6): start 1, data 2 to N, end N + 1 with the sum, confirm N + 2.
 // Each packet goes out only after the answer to the one before carried its number.
 //
-// It registers with the line reader for the upgrade modes for as long as it lives, and ends an
-// upload when an answer is wrong, when no answer comes for kAnswerTimeout, or when the line is
-// lost; every end puts the receive mode back to 0 and is told to the listener once.
-//
-// Without a window (the port open at 115200 8N1, binary input, RThreshold 1, and the serial
-// control's OnComm calling reader.OnComm()):
-//     FirmwareImage image;
-//     if (image.Load(path) != FirmwareCheck::Ok) ...;  // the check says why
-//     CFirmwareUpload upload(state, comm, clock, reader, listener);
-//     upload.Start(image);  // then run the event loop until listener.OnUploadEnded
-class CFirmwareUpload : public IUpgradeReceiver {
+// A conversation like the others: the session starts it (StartUpload), hands it the bytes of
+// every receive event while it has the line, times the boot loader's silence (kAnswerTimeout
+// after each frame) and tells its end once, with its outcome (ChainEnd::upload). It ends when an
+// answer is wrong, when no answer comes in time, when the line is lost or when another intent
+// takes the line; every end leaves the line in mode 0 with the receive buffer emptied. The
+// caller that started it is told its progress; after a confirmed upload the controller runs its
+// new firmware, and the read-back follows.
+class FirmwareUpload final : public Conversation {
 public:
     // The longest silence of the device while an upload waits for it. An exchange takes 11 ms
     // on the line; the boot loader may erase its flash before it answers the start word or the
@@ -39,50 +31,52 @@ public:
     // microcontroller. Three seconds cover that and still tell the operator within moments.
     static constexpr std::chrono::milliseconds kAnswerTimeout{3000};
 
-    CFirmwareUpload(ProtocolState& state, CMSComm& comm, IClock& clock, LineReader& reader,
-                    IUploadListener& listener);
-    ~CFirmwareUpload() override;
-    CFirmwareUpload(const CFirmwareUpload&) = delete;
-    CFirmwareUpload& operator=(const CFirmwareUpload&) = delete;
+    // Uploads a copy of `image` (loaded); `progress` hears each step and outlives the upload.
+    FirmwareUpload(const FirmwareImage& image, IUploadListener& progress);
 
-    // Starts uploading a copy of `image`: mode 30, stale input dropped, "?W\r". False, with
-    // nothing sent, when no image is loaded or an upload is already running.
-    bool Start(const FirmwareImage& image);
-    // An upload owns the line (receive mode 30 or 2 to 6).
-    bool IsRunning() const;
-    // Where the running upload stands; nullopt when none runs.
-    std::optional<UploadStage> Stage() const;
+    Chain Kind() const override { return Chain::Upload; }
+    // The mode of the step it stands at: 30, then 2 to 6.
+    RxMode ReceiveMode() const override { return m_mode; }
+    // Mode 30, the receive buffer emptied, stale input dropped, "?W\r". A line that refuses it
+    // ends the upload as lost (CommError thrown on).
+    void Start(ConversationLine& line) override;
+    // The bytes of one receive event (none for an event without data); they are in the receive
+    // buffer too.
+    Answered Take(const QByteArray& received, ConversationLine& line) override;
+    char Awaited() const override { return 0; }
+    std::chrono::milliseconds SilenceLimit() const override { return kAnswerTimeout; }
+    Answered OnSilence(ConversationLine& line) override;
+    void OnLineLost(const QString& reason, ConversationLine& line) override;
+    void AfterDone(ConversationLine& line) override;
 
-    void OnUpgradeReceive(QByteArrayView received) override;
-
-    // The sum of the data bytes sent so far in this upload.
-    quint32 Sum() const { return m_nFwSum; }
+    // Where it stands: what it has sent last and waits to have answered.
+    UploadStage Stage() const;
+    // Its end as the caller is told it: the outcome added, and an answer that carried another
+    // number or sum than awaited told as an answer with another value.
+    void DescribeEnd(ChainEnd& end) const override;
 
 private:
-    void EvaluateDeviceTag();
-    void EvaluateReady();
-    void CollectAnswer(QByteArrayView received);
+    Answered EvaluateDeviceTag(ConversationLine& line);
+    Answered EvaluateReady(ConversationLine& line);
+    Answered CollectAnswer(QByteArrayView received, ConversationLine& line);
     // How many of the received bytes belong to the ready word's line end.
     qsizetype SkipReadyLineEnd(QByteArrayView received);
-    void EvaluateAnswer();
-    void SendNextData();
-    void OnSilence();
-    // Every end: receive mode 0, sum 0, no time-out; then the listener is told.
-    void End(UploadResult result, const QString& detail = {});
-    // Sends a frame and waits for its answer; false when the line refused it (the upload has
-    // then ended as lost).
-    bool Send(const QByteArray& frame);
-    bool SendPacket(upload::PacketType type, QByteArrayView body = {});
+    Answered EvaluateAnswer(ConversationLine& line);
+    Answered SendNextData(ConversationLine& line);
+    // Sends a frame: GoOn, or Done when the line refused it (the upload has then ended as lost).
+    Answered Send(const QByteArray& frame, ConversationLine& line);
+    Answered SendPacket(upload::PacketType type, ConversationLine& line, QByteArrayView body = {});
+    // It has ended by itself: mode 0 with the receive buffer emptied before anyone is told.
+    Answered End(UploadResult result, ConversationLine& line, const QString& detail = {});
     void Report(UploadStep step);
     int Percent() const;
 
-    ProtocolState& m_state;
-    CMSComm& m_comm;
-    LineReader& m_reader;
-    IUploadListener& m_listener;
-    ClockTimer m_answerTimer;
-    QMetaObject::Connection m_lineLost;
     FirmwareImage m_image;
+    IUploadListener& m_progress;
+    RxMode m_mode = RxMode::DeviceTag;
+    // How it ended, once it has; none when another intent took the line.
+    std::optional<UploadResult> m_result;
+    QString m_detail;  // a lost line: what the serial control said
 
     QByteArray m_strDeviceTag;
     quint32 m_nPktNo = 0;   // the packet last sent; also counts the answers

@@ -9,7 +9,6 @@
 #include "CommandFrames.h"
 #include "ControllerAnswer.h"
 #include "IProtocolListener.h"
-#include "IUpgradeReceiver.h"
 #include "ParamTable.h"
 #include "ProtocolState.h"
 #include "ReadBackChain.h"
@@ -92,11 +91,6 @@ void LineReader::EnterIdle(bool clearReceive) {
     if (clearReceive) ClearReceive();
 }
 
-void LineReader::SetUploadMode(RxMode mode) {
-    Q_ASSERT(IsUpgradeMode(mode) || mode == RxMode::ReadBack);
-    m_mode = mode;
-}
-
 void LineReader::Append(QByteArrayView bytes) {
     QByteArray& buffer = m_state.m_strRxBuf;
     if (buffer.size() + bytes.size() <= kRxBufferLimit) {
@@ -129,7 +123,7 @@ void LineReader::Evaluate(QByteArrayView received) {
         case RxMode::UploadConfirm:
         case RxMode::UploadFinal:
         case RxMode::DeviceTag:
-            return EvaluateUpgrade(received);
+            return HandOverBootBytes(received);
         case RxMode::Live:
             return;  // live frames are looked for as their bytes arrive
     }
@@ -179,9 +173,12 @@ void LineReader::EvaluateLiveData(QByteArrayView bytes) {
     }
 }
 
-// Mode 30 (the device tag) and modes 2 to 6 (the boot loader's answers): the firmware upload.
-void LineReader::EvaluateUpgrade(QByteArrayView received) {
-    if (m_upgrade) m_upgrade->OnUpgradeReceive(received);
+// Mode 30 (the device tag) and modes 2 to 6 (the boot loader's answers): the firmware upload
+// takes each event as it comes, an event without data included (it looks at the buffer again).
+void LineReader::HandOverBootBytes(QByteArrayView received) {
+    const QByteArray bytes = received.toByteArray();
+    if ((!m_takeAnswer || !m_takeAnswer(bytes)) && !bytes.isEmpty())
+        LogDropped(bytes, "no chain waits for this answer");
 }
 
 void LineReader::ClearReceive() {

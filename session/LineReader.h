@@ -9,7 +9,6 @@
 
 class CMSComm;
 class IProtocolListener;
-class IUpgradeReceiver;
 struct ProtocolState;
 
 // Writes received bytes that no conversation takes to the debug log, with the reason, so that a
@@ -20,8 +19,9 @@ void LogDropped(const QByteArray& bytes, const char* why);
 // the text modes (0, 7, 15, 20) cut the bytes into complete answers (ControllerAnswer), whatever
 // the read boundaries, and hand each on its own, in arrival order, to the answer taker (the
 // session's running conversation); the live mode (10) parses live frames; the device-tag and
-// boot-loader modes (30, 2 to 6) hand each event's bytes to the firmware upload. An answer
-// nobody takes is dropped and written to the debug log.
+// boot-loader modes (30, 2 to 6) hand each event's bytes, kept in the buffer as well, to the
+// answer taker (the firmware upload reads its answers from them). An answer nobody takes is
+// dropped and written to the debug log.
 //
 // Serial-control errors (a closed port) propagate as CommError.
 class LineReader {
@@ -37,9 +37,10 @@ public:
     // notification not yet handled) is the controller's, not silence.
     void ReceiveWaiting();
 
-    // The receive mode of the conversation that takes the line (0, 7, 15, 20).
+    // The receive mode of the conversation that takes the line (0, 7, 15, 20, 30, 2 to 6).
     void SetAnswerMode(RxMode mode) { m_mode = mode; }
-    // Who takes the answers: the session's running conversation. True when it took the answer.
+    // Who takes the answers (and the boot loader's bytes): the session's running conversation.
+    // True when it took them.
     void SetAnswerTaker(std::function<bool(const QByteArray&)> taker) {
         m_takeAnswer = std::move(taker);
     }
@@ -69,27 +70,19 @@ public:
 
     RxMode ReceiveMode() const { return m_mode; }
 
-    // Who evaluates the device-tag and boot-loader modes (30, 2 to 6); none: such events only
-    // fill the buffer. The firmware upload registers itself for its lifetime.
-    void SetUpgradeReceiver(IUpgradeReceiver* receiver) { m_upgrade = receiver; }
-
 private:
-    friend class CFirmwareUpload;
-    // The firmware upload moves through its modes (30, 2 to 6) and back to 0.
-    void SetUploadMode(RxMode mode);
-
     void Append(QByteArrayView bytes);
     void Evaluate(QByteArrayView received = {});
     // Modes 0, 7, 15 and 20: the buffer cut into answers, each handed to the answer taker.
     void EvaluateAnswers();
     void EvaluateLiveData(QByteArrayView bytes);
-    void EvaluateUpgrade(QByteArrayView received);
+    // Modes 30 and 2 to 6: the event's bytes to the answer taker.
+    void HandOverBootBytes(QByteArrayView received);
 
     ProtocolState& m_state;
     RxMode m_mode = RxMode::ReadBack;
     CMSComm& m_comm;
     IProtocolListener& m_listener;
     LiveDataParser m_live;
-    IUpgradeReceiver* m_upgrade = nullptr;
     std::function<bool(const QByteArray&)> m_takeAnswer;
 };

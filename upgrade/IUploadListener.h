@@ -25,6 +25,7 @@ enum class UploadResult {
     ChecksumMismatch,  // the boot loader's sum differs from the sum of the data bytes sent
     TimedOut,          // no (recognised) answer came in time
     LineLost,          // the port went away or refused a write
+    Replaced,          // another intent took the line (a new port): the upload was broken off
 };
 
 // Where an upload stands: what it has sent last and waits to have answered.
@@ -49,13 +50,11 @@ struct UploadOutcome {
     QString detail;     // LineLost: what the serial control said
 };
 
-// What an upload tells the program that shows it (the main window, the command line). Both are
-// called from inside the serial control's notification or a time-out, after the upload's own
-// state has changed; OnUploadEnded comes once per started upload, once the upload has given up
-// the line.
+// What an upload tells the program that started it (the main window, the command line) while
+// it runs, from inside the serial control's notification. Its end comes once, with the
+// session's end of every conversation (ISessionListener::OnChainEnded, ChainEnd::upload).
 class IUploadListener {
 public:
     virtual ~IUploadListener() = default;
     virtual void OnUploadProgress(const UploadProgress& progress) = 0;
-    virtual void OnUploadEnded(const UploadOutcome& outcome) = 0;
 };

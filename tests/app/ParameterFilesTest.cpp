@@ -184,6 +184,30 @@ TEST_F(ParameterFilesTest, ValuesTheControllerDidNotTakeAreNamedAfterTheRestore)
     EXPECT_TRUE(Sent().endsWith("?j\r"));
 }
 
+// A restore whose read-back was given up is judged by no later read-back: the next one through
+// says what it read, not how the restore went against values it never compared.
+TEST_F(ParameterFilesTest, ARestoreWhoseReadBackWasGivenUpIsNotJudgedByTheNextOne) {
+    StartWithParameters();
+    WriteFile(Path("saved.txt"), Exported());
+    {
+        // It echoes every value of the restore and answers no query.
+        ScriptedController controller(*m_line);
+        controller.beforeAnswer = [](const QByteArray& frame) { return frame[0] == 'S'; };
+        m_prompter.QueueFile(Path("saved.txt"));
+        Choose(4);
+        for (int turn = 0; turn < 20000 && !Sent().endsWith("?V\r"); ++turn)
+            QCoreApplication::processEvents();
+        ASSERT_TRUE(Sent().endsWith("?V\r"));
+        m_clock.Advance(2s);
+    }
+    EXPECT_EQ(StatusText(), "参数读取未完成");
+    m_held['C'] = 50;  // no longer what the file holds
+    RefreshFromController();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_prompter.Shown().empty());
+    EXPECT_EQ(StatusText(), "已读取 49 个参数");
+}
+
 // The adapter pulled in the middle of a restore: the status says the port is closed, the restore
 // says once where it stopped, nothing more is sent and nothing is left waiting.
 TEST_F(ParameterFilesTest, LineLostDuringARestoreGivesTheStatusAndOneMessage) {

@@ -37,9 +37,11 @@ TEST(Assignment, EachValueIsCheckedAgainstTheParameterTable) {
         {"C45", 0, 0, "LETTER=VALUE"},
         {"=", 0, 0, "LETTER=VALUE"},
         {"CC=4", 0, 0, "LETTER=VALUE"},
+        {"\x7f=4", 0, 0, "LETTER=VALUE"},
         {"j=1", 0, 0, "vexactl reference"},
         {"4=410", 0, 0, "calibration"},
         {"n=100", 0, 0, "frame editor"},
+        {"k=6", 0, 0, "frame editor"},
         {"V=1218", 0, 0, "never written"},
         {"W=1", 0, 0, "no parameter letter"},
     };

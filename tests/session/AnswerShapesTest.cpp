@@ -123,10 +123,8 @@ private:
     quint32 m_nSum = 0;
 };
 
-struct UploadEnds : IUploadListener {
-    std::vector<UploadResult> results;
+struct UploadSteps : IUploadListener {
     void OnUploadProgress(const UploadProgress&) override {}
-    void OnUploadEnded(const UploadOutcome& outcome) override { results.push_back(outcome.result); }
 };
 
 // The session on the in-memory line with the shaped controller; its answers reach the port in
@@ -144,10 +142,11 @@ public:
     // What the session was told, whatever the conversation.
     std::vector<std::string> Told() const {
         std::vector<std::string> told;
-        for (const ChainEnd& end : m_line.m_listener.ends)
+        for (const ChainEnd& end : m_line.m_listener.ends) {
             told.push_back("chain " + std::to_string(int(end.chain)) + " ended " +
                            std::to_string(int(end.result)) + " at " + std::string(1, end.letter));
-        for (UploadResult result : m_upload.results) told.push_back("upload " + std::to_string(int(result)));
+            if (end.upload) told.push_back("upload " + std::to_string(int(end.upload->result)));
+        }
         told.push_back(std::to_string(m_line.m_listener.readBacksFinished) + " read-backs");
         told.push_back(std::to_string(m_line.m_listener.values.size()) + " values");
         told.push_back(std::to_string(m_line.m_listener.liveFrames) + " live frames");
@@ -163,7 +162,7 @@ public:
     }
 
     SessionRig m_line;
-    UploadEnds m_upload;
+    UploadSteps m_upload;
 
 private:
     void Shaped(const Answer& answer, std::vector<QByteArray>& reads) {

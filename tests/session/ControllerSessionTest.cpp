@@ -338,7 +338,6 @@ TEST_F(SessionTest, ChainsSendEachValueOnceAndAnUploadHoldsEveryIntent) {
 TEST(UploadOutcome, NoImageStartsNothingAndLeavesTheLiveDisplayStreaming) {
     struct Quiet : IUploadListener {
         void OnUploadProgress(const UploadProgress&) override {}
-        void OnUploadEnded(const UploadOutcome&) override {}
     } quiet;
     SessionRig rig;
     rig.m_session.StartLiveDisplay();
@@ -358,16 +357,9 @@ TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
     file.close();
     FirmwareImage image;
     ASSERT_EQ(image.Load(file.fileName()), FirmwareCheck::Ok);
-    struct Ended : IUploadListener {
-        std::optional<UploadResult> result;
-        std::size_t framesAtEnd = 0;
-        const SessionRig* rig = nullptr;
+    struct Steps : IUploadListener {
         void OnUploadProgress(const UploadProgress&) override {}
-        void OnUploadEnded(const UploadOutcome& outcome) override {
-            result = outcome.result;
-            framesAtEnd = rig->SentFrames().size();
-        }
-    };
+    } steps;
     for (const bool confirmed : {true, false}) {
         SCOPED_TRACE(confirmed);
         SessionRig rig;
@@ -379,16 +371,21 @@ TEST(UploadOutcome, ASuccessfulUploadIsReadBackByTheSessionAndAFailedOneIsNot) {
             sim.Receive(frame);
             return std::exchange(answers, {});
         };
-        Ended ended;
-        ended.rig = &rig;
-        ASSERT_TRUE(rig.m_session.StartUpload(image, ended));
+        std::optional<UploadResult> result;
+        std::size_t framesAtEnd = 0;
+        rig.m_listener.onEnded = [&](const ChainEnd& end) {
+            if (!end.upload) return;
+            result = end.upload->result;
+            framesAtEnd = rig.SentFrames().size();
+        };
+        ASSERT_TRUE(rig.m_session.StartUpload(image, steps));
         rig.Pump();
-        ASSERT_EQ(ended.result,
-                  confirmed ? UploadResult::Succeeded : UploadResult::ChecksumMismatch);
+        ASSERT_EQ(result, confirmed ? UploadResult::Succeeded : UploadResult::ChecksumMismatch);
         // "?W", the start word, start + 2 data + end packets, and the confirm packet when the
-        // sums agree; then the whole read-back.
+        // sums agree; then the whole read-back, whose first query has gone out when the upload's
+        // end is told.
         const std::size_t upload = confirmed ? 7 : 6;
-        ASSERT_EQ(ended.framesAtEnd, upload);
+        ASSERT_EQ(framesAtEnd, confirmed ? upload + 1 : upload);
         const std::vector<QByteArray> frames = rig.SentFrames();
         std::vector<QByteArray> expected(frames.begin(), frames.begin() + std::ptrdiff_t(upload));
         if (confirmed)

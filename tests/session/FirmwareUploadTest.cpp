@@ -2,32 +2,23 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <algorithm>
 #include <deque>
 #include <map>
 
-#include "CMSComm.h"
-#include "FakeClock.h"
 #include "FirmwareUpload.h"
-#include "IProtocolListener.h"
-#include "LineReader.h"
-#include "MemoryLine.h"
-#include "ProtocolState.h"
+#include "SessionFixture.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-struct NoProtocolListener : IProtocolListener {
-    void OnFirmwareVersion(int) override {}
-};
-
-struct RecordingListener : IUploadListener {
+struct ProgressListener : IUploadListener {
     std::vector<UploadProgress> progress;
-    std::vector<UploadOutcome> outcomes;
     void OnUploadProgress(const UploadProgress& p) override { progress.push_back(p); }
-    void OnUploadEnded(const UploadOutcome& o) override { outcomes.push_back(o); }
 };
 
 QByteArray Pattern(qsizetype length) {
@@ -57,25 +48,24 @@ QByteArray Packet(quint8 type, quint32 number, const QByteArray& body = {}) {
     return packet;
 }
 
-// The upload core on an in-memory line, wired as the window and the command line wire it. A
-// scripted boot loader answers each frame (tag, "RADY", each packet with its number + 1 and the
-// running sum); the answers wait in `answers` until the test delivers them, one event each.
-class FirmwareUploadTest : public ::testing::Test {
-protected:
-    FirmwareUploadTest()
-        : m_comm(MakeLine()),
-          m_reader(m_state, m_comm, m_protocol),
-          m_upload(m_state, m_comm, m_clock, m_reader, m_listener) {
-        m_comm.SetInputMode(CMSComm::comInputModeBinary);
-        m_comm.SetRThreshold(1);
-        m_comm.SetPortOpen(true);
-        QObject::connect(&m_comm, &CMSComm::OnComm, [this] { m_reader.OnComm(); });
-        m_line->onWritten = [this](const QByteArray& frame) { answers.push_back(Answer(frame)); };
+// The upload on the controller session over an in-memory line, as the window and the command
+// line start it. A scripted boot loader answers each frame (tag, "RADY", each packet with its
+// number + 1 and the running sum; the read-back after a confirmed upload goes unanswered); the
+// answers wait in `answers` until the test delivers them, one event each.
+class FirmwareUploadTest : public ::testing::Test, public SessionRig {
+public:
+    FirmwareUploadTest() {
+        controller = [this](const QByteArray& frame) -> std::vector<QByteArray> {
+            const QByteArray answer = Answer(frame);
+            if (!answer.isEmpty()) answers.push_back(answer);
+            return {};
+        };
     }
 
     QByteArray Answer(const QByteArray& frame) {
         if (frame == "?W\r") return "?W\r=" + tag + "BL\r\n";
         if (frame.startsWith("UP")) return "RADY";
+        if (frame.size() != 64) return {};
         const quint32 number = qFromLittleEndian<quint32>(frame.constData() + 4);
         if (quint8(frame[0]) == 0xA0) m_loaderSum = 0;
         if (quint8(frame[0]) == 0xA5) m_loaderSum += ByteSum(frame.mid(8));
@@ -86,7 +76,8 @@ protected:
     // Starts an upload of `file` and delivers the first `count` answers (all with -1).
     void StartAndAnswer(int count, const QByteArray& file = Pattern(111)) {
         m_line->ClearSent();
-        m_listener = {};
+        m_progress = {};
+        m_listener.ends.clear();
         answers.clear();
         QFile out(m_dir.filePath(QStringLiteral("fw.bin")));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -94,7 +85,7 @@ protected:
         out.close();
         FirmwareImage image;
         ASSERT_EQ(image.Load(out.fileName()), FirmwareCheck::Ok);
-        ASSERT_TRUE(m_upload.Start(image));
+        ASSERT_TRUE(m_session.StartUpload(image, m_progress));
         Deliver(count);
     }
 
@@ -107,19 +98,35 @@ protected:
         }
     }
 
+    // The upload's frames: what went out before the read-back that follows a confirmed upload.
     std::vector<QByteArray> Sent() const {
-        std::vector<QByteArray> frames;
-        for (const auto& sent : m_line->Sent()) frames.push_back(sent.bytes);
+        std::vector<QByteArray> frames = SentFrames();
+        frames.erase(std::find(frames.begin(), frames.end(), QByteArray("?V\r")), frames.end());
         return frames;
     }
 
+    // The upload's end, told once with the other chains' ends.
+    const UploadOutcome& Outcome() {
+        static const UploadOutcome none{};
+        if (m_listener.ends.size() != 1 || !m_listener.ends[0].upload) return none;
+        return *m_listener.ends[0].upload;
+    }
+
+    // Told once, as the end of the upload chain, and no upload runs any more; after a confirmed
+    // upload the read-back follows, after any other end nothing waits.
     void ExpectEnded(UploadResult result, UploadStage stage) {
-        ASSERT_EQ(m_listener.outcomes.size(), 1u);
-        EXPECT_EQ(m_listener.outcomes[0].result, result);
-        EXPECT_EQ(m_listener.outcomes[0].stage, stage);
-        EXPECT_EQ(int(m_reader.ReceiveMode()), 0);
-        EXPECT_EQ(m_upload.Sum(), 0u);
-        EXPECT_EQ(m_clock.PendingTimers(), 0u) << "an ended upload waits for nothing";
+        ASSERT_EQ(m_listener.ends.size(), 1u);
+        ASSERT_TRUE(m_listener.ends[0].upload);
+        EXPECT_EQ(m_listener.ends[0].chain, Chain::Upload);
+        EXPECT_EQ(Outcome().result, result);
+        EXPECT_EQ(Outcome().stage, stage);
+        EXPECT_FALSE(m_session.UploadRunning());
+        EXPECT_EQ(m_session.UploadStageNow(), std::nullopt);
+        if (result == UploadResult::Succeeded) {
+            EXPECT_EQ(SentFrames().back(), "?V\r");
+        } else {
+            EXPECT_EQ(m_clock.PendingTimers(), 0u) << "an ended upload waits for nothing";
+        }
     }
 
     QByteArray tag = "QZMC";
@@ -128,22 +135,8 @@ protected:
     std::deque<QByteArray> answers;
 
     QTemporaryDir m_dir;
-    FakeClock m_clock;
-    MemoryLine* m_line = nullptr;
-    CMSComm m_comm;
-    ProtocolState m_state;
-    NoProtocolListener m_protocol;
-    LineReader m_reader;
-    RecordingListener m_listener;
-    CFirmwareUpload m_upload;
+    ProgressListener m_progress;
     quint32 m_loaderSum = 0;
-
-private:
-    std::unique_ptr<ICommBackend> MakeLine() {
-        auto line = std::make_unique<MemoryLine>(m_clock);
-        m_line = line.get();
-        return line;
-    }
 };
 
 TEST_F(FirmwareUploadTest, ImagesGoOutPacketByPacketWithExactBytes) {
@@ -172,13 +165,14 @@ TEST_F(FirmwareUploadTest, ImagesGoOutPacketByPacketWithExactBytes) {
             {UploadStep::AskingDeviceTag, 0, 0}, {UploadStep::Started, 1, 25},
             {UploadStep::DataSent, 2, 50},       {UploadStep::DataSent, 3, 75},
             {UploadStep::EndSent, 4, 100},       {UploadStep::EndAnswered, 5, 125}};
-        ASSERT_EQ(m_listener.progress.size(), steps.size());
+        ASSERT_EQ(m_progress.progress.size(), steps.size());
         for (size_t i = 0; i < steps.size(); ++i) {
-            const UploadProgress& p = m_listener.progress[i];
+            const UploadProgress& p = m_progress.progress[i];
             EXPECT_EQ(std::tuple(p.step, p.packet, p.percent), steps[i]) << i;
         }
         ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
-        EXPECT_EQ(m_listener.outcomes[0].percent, 150);
+        EXPECT_EQ(Outcome().percent, 150);
+        EXPECT_EQ(Outcome().sentSum, sum);
     }
 }
 
@@ -232,8 +226,6 @@ TEST_F(FirmwareUploadTest, AnswersSplitAcrossEventsAreRecognisedAtTheirLastByte)
     // Bytes after a whole answer in the same event cannot answer the packet sent next.
     StartAndAnswer(3);
     answers.front() += QByteArray(20, '\x55');
-    Deliver(1);
-    EXPECT_EQ(m_state.m_nRxCount, 0);
     Deliver(-1);
     ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
 }
@@ -242,17 +234,17 @@ TEST_F(FirmwareUploadTest, DeviceTagChoosesTheStartWordAndAnUnknownTagKeepsWaiti
     tag = "QZEC";
     StartAndAnswer(1);
     EXPECT_EQ(Sent().back(), "UPQZEC\r");
-    m_clock.Advance(CFirmwareUpload::kAnswerTimeout);
+    m_clock.Advance(FirmwareUpload::kAnswerTimeout);
 
     tag = "ABCD";
     StartAndAnswer(1);
     EXPECT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(int(m_reader.ReceiveMode()), 30);
+    EXPECT_EQ(m_session.UploadStageNow(), UploadStage::DeviceTag);
     m_line->Inject("?W\r=QZ");  // a known tag after it is still taken, in pieces
     m_line->Inject("MCBL\r\n");
     EXPECT_EQ(Sent().back(), "UPQZMC\r");
     m_line->Inject("RA");
-    EXPECT_EQ(int(m_reader.ReceiveMode()), 2);
+    EXPECT_EQ(m_session.UploadStageNow(), UploadStage::BootReady);
     m_line->Inject("DE");
     EXPECT_EQ(Sent().back(), Packet(0xA0, 1));
 }
@@ -266,8 +258,9 @@ TEST_F(FirmwareUploadTest, SilentDeviceEndsTheUploadAfterThreeSecondsInEachMode)
         SCOPED_TRACE(given);
         StartAndAnswer(given);
         const size_t sent = Sent().size();
+        EXPECT_EQ(m_session.UploadStageNow(), stage);
         m_clock.Advance(2999ms);
-        EXPECT_TRUE(m_listener.outcomes.empty());
+        EXPECT_TRUE(m_listener.ends.empty());
         m_clock.Advance(1ms);
         ExpectEnded(UploadResult::TimedOut, stage);
         EXPECT_EQ(Sent().size(), sent);
@@ -287,14 +280,113 @@ TEST_F(FirmwareUploadTest, LineLostEndsTheUploadOnceAndANewUploadRunsAfterReopen
     QCoreApplication::processEvents();
     m_clock.Advance(10s);
     ExpectEnded(UploadResult::LineLost, UploadStage::Data);
+    EXPECT_EQ(Outcome().detail, QStringLiteral("the device was removed"));
 
     StartAndAnswer(0);  // on the closed port it ends at once, without a frame
     ExpectEnded(UploadResult::LineLost, UploadStage::DeviceTag);
     EXPECT_TRUE(Sent().empty());
 
-    m_comm.SetPortOpen(true);
+    m_session.OpenPort();
     StartAndAnswer(-1);
     ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
+}
+
+// How each end is told as the end of a chain, beside the upload's own outcome: only a confirmed
+// upload is done; an answer with another number or sum is an answer with another value.
+TEST_F(FirmwareUploadTest, EachEndIsToldOnceAsTheChainsEnd) {
+    const struct {
+        const char* how;
+        std::function<void(FirmwareUploadTest&)> end;
+        ChainResult told;
+    } rows[] = {
+        {"confirmed", [](FirmwareUploadTest&) {}, ChainResult::Done},
+        {"wrong number", [](FirmwareUploadTest& t) { t.ackFor[2] = 2; }, ChainResult::OtherValue},
+        {"wrong sum", [](FirmwareUploadTest& t) { t.sumFor[4] = 1; }, ChainResult::OtherValue},
+        {"silence", [](FirmwareUploadTest& t) { t.answers.clear(); }, ChainResult::NoAnswer},
+        {"adapter pulled", [](FirmwareUploadTest& t) { t.m_line->HangUp(); },
+         ChainResult::LineLost},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.how);
+        ackFor.clear();
+        sumFor.clear();
+        m_session.OpenPort();
+        StartAndAnswer(2);
+        row.end(*this);
+        Deliver(-1);
+        QCoreApplication::processEvents();
+        m_clock.Advance(FirmwareUpload::kAnswerTimeout);
+        ASSERT_EQ(m_listener.ends.size(), 1u);
+        EXPECT_EQ(m_listener.ends[0].result, row.told);
+    }
+}
+
+// A second start while an upload runs, at any step, is refused with nothing sent; the running
+// upload goes on to its end, told once.
+TEST_F(FirmwareUploadTest, ASecondStartWhileOneRunsIsRefusedWithNothingSent) {
+    FirmwareImage image;
+    for (int given : {0, 1, 2, 4, 5}) {
+        SCOPED_TRACE(given);
+        StartAndAnswer(given);
+        if (!image.IsLoaded())
+            ASSERT_EQ(image.Load(m_dir.filePath(QStringLiteral("fw.bin"))), FirmwareCheck::Ok);
+        const std::vector<QByteArray> before = SentFrames();
+        EXPECT_FALSE(m_session.StartUpload(image, m_progress));
+        EXPECT_EQ(SentFrames(), before);
+        EXPECT_TRUE(m_listener.ends.empty());
+        Deliver(-1);
+        ExpectEnded(UploadResult::Succeeded, UploadStage::Confirm);
+    }
+}
+
+// Bytes a conversation before the upload left unfinished in the receive buffer (here a late
+// piece of an earlier tag answer) are no part of the tag's answer.
+TEST_F(FirmwareUploadTest, StaleBytesBeforeTheStartAreNoPartOfTheTagsAnswer) {
+    m_line->Inject("?W\r=QZEC");
+    StartAndAnswer(0);
+    answers.clear();
+    m_line->Inject("?");
+    m_line->Inject("W\r=QZMCBL\r\n");
+    EXPECT_EQ(Sent(), (std::vector<QByteArray>{"?W\r", "UPQZMC\r"}));
+}
+
+// Before its ready word the boot loader may send anything (the rest of the tag's answer, noise):
+// each byte that can no longer begin the word is dropped at once and written to the debug log,
+// as are the word's line end and what comes behind a complete packet answer.
+TEST_F(FirmwareUploadTest, EveryByteTheUploadDropsIsLoggedAsItIsDropped) {
+    static QStringList logged;
+    struct Row {
+        std::vector<QByteArray> reads;  // the answer to the start word, as it is read
+        std::vector<std::pair<const char*, const char*>> said;  // bytes and why, in this order
+    };
+    const Row rows[] = {
+        {{"BL\r\nRA", "DY"},
+         {{"\"BL\\r\"", "cannot become the ready word"}, {"\"\\n\"", "before the ready word"}}},
+        {{"x", "yzRA", "DE\r"},
+         {{"\"xy\"", "cannot become"},
+          {"\"z\"", "before the ready word"},
+          {"\"\\r\"", "line end"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reads.front().toStdString());
+        StartAndAnswer(1);
+        answers.clear();
+        logged.clear();
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+                if (text.startsWith(QLatin1String("Dropped"))) logged << text;
+            });
+        for (const QByteArray& read : row.reads) m_line->Inject(read);
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(Sent().back(), Packet(0xA0, 1));
+        ASSERT_EQ(logged.size(), qsizetype(row.said.size())) << logged.join('\n').toStdString();
+        for (size_t i = 0; i < row.said.size(); ++i) {
+            EXPECT_TRUE(logged[qsizetype(i)].contains(QLatin1String(row.said[i].first)) &&
+                        logged[qsizetype(i)].contains(QLatin1String(row.said[i].second)))
+                << logged[qsizetype(i)].toStdString();
+        }
+        m_clock.Advance(FirmwareUpload::kAnswerTimeout);
+    }
 }
 
 }  // namespace

@@ -31,15 +31,19 @@ struct SessionRecorder : ISessionListener {
     char lastLetter = 0;
     std::function<void()> atLastAnswer;
 
-    // The ends of the writes in `ends`; the reads' and the live display's counted apart.
+    // Runs at every end told, when it is told.
+    std::function<void(const ChainEnd&)> onEnded;
+
+    // The ends of the writes and uploads in `ends`; the reads' and the live display's counted
+    // apart.
     void OnChainEnded(const ChainEnd& end) override {
         const bool lastAnswer =
             end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
         if (end.chain == Chain::ReadBack && lastAnswer) ++readBacksFinished;
         if (end.chain == Chain::AwaitedEcho && lastAnswer) echoes += end.letter;
         allEnds.push_back(end);
-        if (IsQueryRead(end.chain) || end.chain == Chain::LiveDisplay) return;
-        ends.push_back(end);
+        if (!IsQueryRead(end.chain) && end.chain != Chain::LiveDisplay) ends.push_back(end);
+        if (onEnded) onEnded(end);
         if (lastAnswer && (end.chain == Chain::Restore || end.chain == Chain::Calibration ||
                            end.chain == Chain::ReferenceSet))
             AtLastAnswer();
