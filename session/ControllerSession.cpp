@@ -46,14 +46,12 @@ CControllerSession::CControllerSession(std::unique_ptr<ICommBackend> backend, IC
       m_reader(m_state, m_comm, *this),
       m_line(m_reader, m_comm, clock, m_state, m_record, listener,
              [this](std::shared_ptr<Conversation> next) { BeginConversation(std::move(next)); }),
-      m_chainTimer(clock) {
-    m_chainTimer.onExpired = [this] { OnChainTimeout(); };
+      m_runner(m_reader, m_comm, clock, m_line, listener) {
+    m_runner.onClosed = [this](const ChainEnd& end) { ConversationClosed(end); };
+    m_runner.onEnded = [this](const ChainEnd& end) { ConversationEnded(end); };
     m_reader.SetAnswerTaker([this](const QByteArray& answer) { return TakeAnswer(answer); });
-    m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost, [this](const QString& reason) {
-        if (!m_conversation) return;
-        m_conversation->OnLineLost(reason, m_line);
-        EndConversation(ChainResult::LineLost, m_conversation->Awaited());
-    });
+    m_lineLost = QObject::connect(&m_comm, &CMSComm::LineLost,
+                                  [this](const QString& reason) { m_runner.LineLost(reason); });
 }
 
 CControllerSession::~CControllerSession() { QObject::disconnect(m_lineLost); }
@@ -91,7 +89,7 @@ void CControllerSession::ReadBack() {
 }
 
 void CControllerSession::AfterReadBack(std::function<void()> next) {
-    if (m_conversation && LeadsToReadBack(m_conversation->Kind()))
+    if (m_runner.Running() && LeadsToReadBack(m_runner.Running()->Kind()))
         m_afterReadBack = std::move(next);
     else
         next();
@@ -129,7 +127,7 @@ bool CControllerSession::StartUpload(const FirmwareImage& image, IUploadListener
 }
 
 const FirmwareUpload* CControllerSession::RunningUpload() const {
-    return dynamic_cast<const FirmwareUpload*>(m_conversation.get());
+    return dynamic_cast<const FirmwareUpload*>(m_runner.Running());
 }
 
 std::optional<UploadStage> CControllerSession::UploadStageNow() const {
@@ -154,11 +152,13 @@ void CControllerSession::StopStreamBeforeUpload() {
 }
 
 void CControllerSession::EnterIdle(bool clearReceive) {
+    if (UploadRunning()) return;
     ReplaceUnlessRead();
     m_reader.EnterIdle(clearReceive);
 }
 
 void CControllerSession::ReadChosen(QByteArrayView letters) {
+    if (UploadRunning()) return;
     m_afterReadBack = nullptr;
     if (!letters.isEmpty())
         return BeginConversation(std::make_shared<ChosenRead>(letters.toByteArray()));
@@ -169,6 +169,7 @@ void CControllerSession::ReadChosen(QByteArrayView letters) {
 }
 
 void CControllerSession::SetAwaitingEcho(char letter, int shown) {
+    if (UploadRunning()) return;
     const int version = m_state.m_nFwVersion;
     BeginConversation(std::make_shared<AwaitedEcho>(letter, WireFromShown(letter, shown, version)));
     StoreSent(letter, CachedAfterSend(letter, shown, version));
@@ -177,7 +178,7 @@ void CControllerSession::SetAwaitingEcho(char letter, int shown) {
 std::optional<std::pair<char, int>> CControllerSession::ClearLinkedRowAwaitingEcho(char letter,
                                                                                    int mask) {
     const std::optional<char> linked = LinkedRowOf(letter);
-    if (!linked) return std::nullopt;
+    if (!linked || UploadRunning()) return std::nullopt;
     const int cleared = MaskFromCache(*linked, m_state.m_nParamCache) & ~mask;
     m_clock.Wait(kLinkedRowPause);
     SetAwaitingEcho(*linked, cleared);
@@ -271,21 +272,21 @@ void CControllerSession::StopLiveDisplay() {
 }
 
 std::optional<Chain> CControllerSession::RunningChain() const {
-    if (!m_conversation) return std::nullopt;
-    return m_conversation->Kind();
+    if (!m_runner.Running()) return std::nullopt;
+    return m_runner.Running()->Kind();
 }
 
 bool CControllerSession::AwaitsWithOwnTimeout() const {
-    return m_conversation && m_conversation->SilenceLimit().count() > 0;
+    return m_runner.Running() && m_runner.Running()->SilenceLimit().count() > 0;
 }
 
 void CControllerSession::ReplaceRunningChain() {
     m_maskReread.clear();
-    if (m_conversation) EndConversation(ChainResult::Replaced, m_conversation->Awaited());
+    m_runner.Replace();
 }
 
 void CControllerSession::ReplaceUnlessRead() {
-    if (m_conversation && m_conversation->GoesOnThroughPlainSends()) {
+    if (m_runner.Running() && m_runner.Running()->GoesOnThroughPlainSends()) {
         m_maskReread.clear();
         return;
     }
@@ -293,17 +294,8 @@ void CControllerSession::ReplaceUnlessRead() {
 }
 
 void CControllerSession::BeginConversation(std::shared_ptr<Conversation> conversation) {
-    ReplaceRunningChain();
-    m_reader.SetAnswerMode(conversation->ReceiveMode());
-    m_conversation = conversation;
-    try {
-        conversation->Start(m_line);
-    } catch (const CommError&) {
-        if (m_conversation == conversation)
-            EndConversation(ChainResult::Refused, conversation->Awaited());
-        throw;
-    }
-    if (m_conversation == conversation) ArmSilence();
+    m_maskReread.clear();
+    m_runner.Begin(std::move(conversation));
 }
 
 bool CControllerSession::TakeAnswer(const QByteArray& answer) {
@@ -312,98 +304,23 @@ bool CControllerSession::TakeAnswer(const QByteArray& answer) {
         StartMaskReread(answer[1]);
         return true;
     }
-    // Kept alive while it takes the answer: what its news starts may replace it.
-    const std::shared_ptr<Conversation> running = m_conversation;
-    if (!running) return false;
-    switch (running->Take(answer, m_line)) {
-        case Answered::NotMine:
-            return false;
-        case Answered::Partial:
-            return true;
-        case Answered::GoOn:
-            if (m_conversation == running) {
-                // A conversation that steps through modes (the upload) is read in its next one.
-                m_reader.SetAnswerMode(running->ReceiveMode());
-                ArmSilence();
-            }
-            return true;
-        case Answered::Done: {
-            // Replaced while it took its last answer: its end has been told.
-            if (m_conversation != running) return true;
-            // Each chain ends at its last answer before the caller hears of it: a message the
-            // caller then shows, however long it stays open, is not silence.
-            const ChainEnd end = CloseConversation(ChainResult::Done, running->Awaited());
-            running->AfterDone(m_line);
-            m_listener.OnChainEnded(end);
-            // The line is free again: what waited for the read-back to end goes out.
-            if (running->Kind() == Chain::ReadBack) RunAfterReadBack();
-            return true;
-        }
-    }
-    return false;
+    return m_runner.Take(answer);
 }
 
-void CControllerSession::EndConversation(ChainResult result, char letter) {
-    m_listener.OnChainEnded(CloseConversation(result, letter));
-}
-
-ChainEnd CControllerSession::CloseConversation(ChainResult result, char letter) {
-    std::shared_ptr<Conversation> ended = std::exchange(m_conversation, nullptr);
-    m_chainTimer.Stop();
-    if (result != ChainResult::Done) m_maskReread.clear();
+void CControllerSession::ConversationClosed(const ChainEnd& end) {
+    if (end.result != ChainResult::Done) m_maskReread.clear();
     // What waited for a read-back goes with it when the read-back cannot end.
-    if (LeadsToReadBack(ended->Kind()) && result != ChainResult::Done &&
-        result != ChainResult::NoAnswer)
+    if (LeadsToReadBack(end.chain) && end.result != ChainResult::Done &&
+        end.result != ChainResult::NoAnswer)
         m_afterReadBack = nullptr;
-    // A restore is judged by the read-back that follows it, value by value.
-    if (result == ChainResult::Done && ended->OtherValue() != 0 &&
-        ended->Kind() != Chain::Restore) {
-        result = ChainResult::OtherValue;
-        letter = ended->OtherValue();
-    }
-    ChainEnd end{ended->Kind(), result, letter, std::nullopt};
-    ended->DescribeEnd(end);
-    return end;
 }
 
-void CControllerSession::ArmSilence() {
-    const std::chrono::milliseconds limit = m_conversation->SilenceLimit();
-    if (limit.count() > 0)
-        m_chainTimer.Start(limit);
-    else
-        m_chainTimer.Stop();
-}
-
-void CControllerSession::OnChainTimeout() {
-    const std::shared_ptr<Conversation> running = m_conversation;
-    if (!running) return;
-    // Time the program spent busy is not the controller's silence: an answer that waits on the
-    // port is handed to the conversation first, and if it was the awaited one it has moved on.
-    try {
-        m_reader.ReceiveWaiting();
-    } catch (const CommError&) {
-    }
-    if (m_conversation != running || m_chainTimer.IsActive()) return;
-    if (m_chainTimer.RestartIfLate(running->SilenceLimit())) return;
-    // A read whose port is gone ends without a word: the status line already says so.
-    if (running->GoesOnThroughPlainSends() && !m_comm.GetPortOpen())
-        return void(EndConversation(ChainResult::LineLost, running->Awaited()));
-    // This runs from the event loop, where no handler would report a CommError: a send that
-    // fails counts as unanswered, and a lost line is reported by the serial control.
-    Answered silence = Answered::Done;
-    try {
-        silence = running->OnSilence(m_line);
-    } catch (const CommError&) {
-    }
-    if (m_conversation != running) return;
-    if (silence != Answered::Done) return ArmSilence();
-    // A late answer must not take the conversation on: the line is idle again (a restore's half
-    // answer dropped with it). A read leaves the line as it is.
-    if (!running->GoesOnThroughPlainSends()) m_reader.EnterIdle(running->Kind() == Chain::Restore);
-    const ChainEnd end = CloseConversation(ChainResult::NoAnswer, running->Awaited());
-    running->AfterNoAnswer(m_line);
-    m_listener.OnChainEnded(end);
-    if (running->Kind() != Chain::ReadBack) return;
+void CControllerSession::ConversationEnded(const ChainEnd& end) {
+    if (end.chain != Chain::ReadBack) return;
+    // The line is free again: what waited for the read-back to end goes out. After a read-back
+    // given up this runs from the event loop, where no handler would report a CommError.
+    if (end.result == ChainResult::Done) return RunAfterReadBack();
+    if (end.result != ChainResult::NoAnswer) return;
     try {
         RunAfterReadBack();
     } catch (const CommError&) {
@@ -415,9 +332,7 @@ void CControllerSession::StartMaskReread(char letter) {
     const auto reread = std::make_shared<ReverseReread>(letter);
     m_reader.SetAnswerMode(reread->ReceiveMode());
     reread->Start(m_line);
-    ReplaceRunningChain();
-    m_conversation = reread;
-    ArmSilence();
+    m_runner.TakeOver(reread);
     m_listener.OnSpecialSetEchoed(letter);
 }
 

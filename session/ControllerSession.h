@@ -11,6 +11,7 @@
 #include "CMSComm.h"
 #include "ChainEnd.h"
 #include "ClockTimer.h"
+#include "ConversationRunner.h"
 #include "EchoedSets.h"
 #include "FirmwareUpload.h"
 #include "IControllerIntents.h"
@@ -156,16 +157,12 @@ private:
     // The conversation takes the line (what had it is replaced) and sends its first frame; a
     // refused send ends it as refused and is thrown on.
     void BeginConversation(std::shared_ptr<Conversation> conversation);
-    // An answer no read-back took: the running conversation's, or a reverse mask's echo.
+    // An answer: a reverse mask's echo, or the running conversation's.
     bool TakeAnswer(const QByteArray& answer);
-    // The conversation has ended: the caller is told once.
-    void EndConversation(ChainResult result, char letter);
-    // Ends the conversation that has the line (its silence no longer timed) and says how, for
-    // the caller to be told: a chain whose echoes all came but one carried another value ends as
-    // OtherValue.
-    ChainEnd CloseConversation(ChainResult result, char letter);
-    void ArmSilence();
-    void OnChainTimeout();
+    // The session's share of each end: as the conversation lets go of the line (how it ended as
+    // it was, before an echo with another value is named), and once its end has been told.
+    void ConversationClosed(const ChainEnd& end);
+    void ConversationEnded(const ChainEnd& end);
     // A reverse mask echoed in mode 15 is asked back.
     void StartMaskReread(char letter);
     void StoreSent(char letter, int cached);
@@ -186,13 +183,11 @@ private:
     LineReader m_reader;
     ReadBackRecord m_record;
     SessionLine m_line;
-    // The conversation that has the line; kept alive by whoever is inside it when it ends.
-    std::shared_ptr<Conversation> m_conversation;
+    ConversationRunner m_runner;
     // Runs once the full read-back on the line has ended.
     std::function<void()> m_afterReadBack;
     // A reverse mask sent while the line was in mode 15: its echo asks the mask back.
     QByteArray m_maskReread;
-    ClockTimer m_chainTimer;
     // When the live display was last switched off; an upload gives its last frames this long.
     std::optional<std::chrono::nanoseconds> m_streamStoppedAt;
     QMetaObject::Connection m_lineLost;

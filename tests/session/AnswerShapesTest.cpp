@@ -27,7 +27,7 @@ struct Shape {
     std::string name;
     QByteArray echoEnd = "\r\n";  // behind a set echo and the boot loader's ready word
     bool echoesOrdinarySets = true;
-    bool echoesAnnouncement = true;  // "Sj0004"
+    bool echoesAnnouncement = true;   // "Sj0004"
     bool shortReferenceEcho = false;  // "Sj000": only the five bytes that key it
     char otherValueFor = 0;           // this letter is stored and echoed one higher
     enum class Reads { Whole, CutAt, ByteByByte, TailGlued, StaleCopyGlued } reads = Reads::Whole;
@@ -65,7 +65,9 @@ public:
     }
 
 private:
-    static QByteArray Digits(int value) { return QByteArray::number(value % 10000).rightJustified(4, '0'); }
+    static QByteArray Digits(int value) {
+        return QByteArray::number(value % 10000).rightJustified(4, '0');
+    }
 
     std::vector<Answer> Query(char letter) {
         if (letter == 'W') return {{"?W\r=QZMC", "BL\r\n"}};
@@ -83,9 +85,9 @@ private:
         if (letter == m_shape.otherValueFor) ++value;
         m_values[letter] = value;
         if (letter == 'j') m_bRestoring = true;
-        const bool echoed = letter == 'j' ? m_shape.echoesAnnouncement
-                                          : m_shape.echoesOrdinarySets || m_bRestoring ||
-                                                !IsOrdinary(letter);
+        const bool echoed = letter == 'j'
+                                ? m_shape.echoesAnnouncement
+                                : m_shape.echoesOrdinarySets || m_bRestoring || !IsOrdinary(letter);
         if (letter == 'O') m_bRestoring = false;
         if (!echoed) return {};
         return {{'S' + QByteArray(1, letter) + Digits(value), m_shape.echoEnd, true}};
@@ -214,8 +216,8 @@ struct Conversation {
 };
 
 std::vector<Conversation> Conversations(QTemporaryDir& dir) {
-    const std::array<int, 15> record{6, 650, 600, -120, 300, 120, 300, -120,
-                                     -300, 120, -300, -250, 0, 250, 0};
+    const std::array<int, 15> record{6,    650, 600,  -120, 300, 120, 300, -120,
+                                     -300, 120, -300, -250, 0,   250, 0};
     const QString image = QString::fromLocal8Bit(SmallImage(dir));
     return {
         {"read-back", [](ShapeRig& r) { r.m_line.m_session.ReadBack(); }},
@@ -227,7 +229,11 @@ std::vector<Conversation> Conversations(QTemporaryDir& dir) {
              r.m_line.m_session.ReadBack();
          }},
         {"set awaiting its echo", [](ShapeRig& r) { r.m_line.m_session.SetAwaitingEcho('C', 45); }},
-        {"calibration", [](ShapeRig& r) { r.m_line.m_session.Calibrate({420, 415, 418, 410}); }, '1'},
+        {"calibration",
+         [](ShapeRig& r) {
+             r.m_line.m_session.Calibrate({420, 415, 418, 410});
+         },
+         '1'},
         {"frame save", [record](ShapeRig& r) { r.m_line.m_session.SaveFrame(record); }, 'p'},
         {"declination", [](ShapeRig& r) { r.m_line.m_session.SetDeclination(-5); }, 'Q'},
         {"directions", [](ShapeRig& r) { r.m_line.m_session.SetMotorDirections(9); }, 'z'},
@@ -246,8 +252,7 @@ std::vector<Conversation> Conversations(QTemporaryDir& dir) {
              ASSERT_EQ(firmware.Load(image), FirmwareCheck::Ok);
              r.m_line.m_session.StartUpload(firmware, r.m_upload);
          }},
-        {"live data",
-         [](ShapeRig& r) { r.m_line.m_session.StartLiveDisplay(); }},
+        {"live data", [](ShapeRig& r) { r.m_line.m_session.StartLiveDisplay(); }},
         {"upload while the live display streams",
          [image](ShapeRig& r) {
              r.m_line.m_session.StartLiveDisplay();
@@ -263,12 +268,14 @@ std::vector<Shape> Shapes() {
     using Reads = Shape::Reads;
     std::vector<Shape> shapes = {
         {"each answer byte by byte", "\r\n", true, true, false, 0, Reads::ByteByByte},
-        {"each answer's tail glued to the next answer", "\r\n", true, true, false, 0, Reads::TailGlued},
+        {"each answer's tail glued to the next answer", "\r\n", true, true, false, 0,
+         Reads::TailGlued},
         {"a stale copy glued in front of each answer", "\r\n", true, true, false, 0,
          Reads::StaleCopyGlued},
         {"echoes ended by \"\\r\"", "\r"},
         {"echoes without a line end", ""},
-        {"echoes without a line end, their tails glued", "", true, true, false, 0, Reads::TailGlued},
+        {"echoes without a line end, their tails glued", "", true, true, false, 0,
+         Reads::TailGlued},
         {"ordinary sets not echoed", "\r\n", false},
         {"the announcement Sj0004 not echoed", "\r\n", true, false},
         {"the reference set echoed in five bytes", "\r\n", true, true, true},
@@ -289,7 +296,8 @@ TEST(AnswerShapes, EveryConversationSendsAndEndsAlikeWhateverShapeTheAnswersTake
         for (const Shape& shape : Shapes()) {
             // Without an echo, nothing tells the caller that a set was echoed; vexactl's set
             // then judges by its read-back (its own test).
-            if (!shape.echoesOrdinarySets && conversation.name == std::string("set awaiting its echo"))
+            if (!shape.echoesOrdinarySets &&
+                conversation.name == std::string("set awaiting its echo"))
                 continue;
             SCOPED_TRACE(std::string(conversation.name) + " / " + shape.name);
             ShapeRig rig(shape);
