@@ -339,7 +339,7 @@ void CVexaDlg::ReadBackFinished() {
 // Every reply of the read-back is told here, the version's first; the read-back started by
 // the session itself (after a reference set, a restore or an upgrade) is counted from it.
 // While the replies come the senders wait: nothing the operator changes is read over.
-void CVexaDlg::OnQueryReply(char letter, int wire) {
+void CVexaDlg::OnQueryReply(char letter, int /*wire*/) {
     const std::size_t position = kReadBackOrder.find(letter);
     if (position == std::string_view::npos) return;
     m_readBackStep = int(position) + 1;

@@ -38,7 +38,7 @@ struct ChainEnd {
     // The letter whose answer ended the chain or did not come (0 when none applies).
     char letter = 0;
     // An upload's end: how it ended and where it stood (the upload's own words for it).
-    std::optional<UploadOutcome> upload;
+    std::optional<UploadOutcome> upload = std::nullopt;
 };
 
 // The reads of query replies: one that ends as NoAnswer asked its last query twice in vain, and

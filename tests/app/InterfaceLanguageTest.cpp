@@ -60,8 +60,9 @@ TEST_F(InterfaceLanguageTest, CaptionsAfterTwoTogglesEqualTheFirst) {
 TEST_F(InterfaceLanguageTest, EnglishModeLeavesNoChineseInTheWindowOrTheFrameEditor) {
     const auto expectNoChinese = [](QWidget& window) {
         for (const auto& [w, text] : Texts(window))
-            if (w->isVisibleTo(&window) && w->property("controlId").toInt() != IDC_LANGUAGE)
+            if (w->isVisibleTo(&window) && w->property("controlId").toInt() != IDC_LANGUAGE) {
                 EXPECT_FALSE(HasChinese(text)) << text.toStdString();
+            }
     };
     CVexaDlg& dlg = Start();
     ShowLanguage(true);

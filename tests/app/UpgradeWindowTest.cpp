@@ -403,8 +403,9 @@ TEST_F(UpgradeWindowTest, ValuesTheNewFirmwareChangedAreOfferedBackInOneQuestion
         m_line->ClearSent();
         QCoreApplication::processEvents();
         ASSERT_EQ(m_prompter.Shown().size(), c.answer ? 2u : 1u);
-        if (c.answer)
+        if (c.answer) {
             EXPECT_TRUE(m_prompter.Shown()[1].text.contains("C 主稳定度：升级前 50，现在 45"));
+        }
         Answer();  // the put-back and its read-back, if any
         EXPECT_EQ(m_line->SentBytes().startsWith("Sj0004\r"), c.answer == PromptAnswer::Yes);
         // What the controller holds now, and what the window shows of it.

@@ -400,7 +400,9 @@ TEST_F(FrameEditorTest, CancelAndEscapeCloseWhileEnterConfirmsTheBox) {
         EXPECT_EQ(Editor().isVisible(), way.staysOpen);
         EXPECT_TRUE(Sent().isEmpty());
         EXPECT_TRUE(m_prompter.Shown().empty());
-        if (way.staysOpen) EXPECT_EQ(Editor().m_nMotorX[0], way.motorX);
+        if (way.staysOpen) {
+            EXPECT_EQ(Editor().m_nMotorX[0], way.motorX);
+        }
         Editor().hide();
         Pump();
     }

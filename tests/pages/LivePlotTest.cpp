@@ -276,8 +276,9 @@ TEST_F(LivePlotTest, ARestartWithAnUnsavedRecordingAsksToSaveDropOrCancel) {
         EXPECT_EQ(m_line->SentBytes() == "S~0001\r", row.starts) << m_line->SentBytes().constData();
         EXPECT_EQ(m_page->DisplayStopped(), !row.starts);
         EXPECT_EQ(m_page->LivePlot().Recording().IsEmpty(), row.starts);
-        if (row.csvFrames >= 0)
+        if (row.csvFrames >= 0) {
             EXPECT_EQ(ReadFile(asked).count('\n'), row.csvFrames + 1);  // the header too
+        }
         // The line that names a file belongs to the recording written there.
         EXPECT_EQ(plot->SavedTo()->isVisibleTo(plot), !row.starts && row.savedBefore);
     }

@@ -328,8 +328,9 @@ TEST_F(FirmwareUploadTest, ASecondStartWhileOneRunsIsRefusedWithNothingSent) {
     for (int given : {0, 1, 2, 4, 5}) {
         SCOPED_TRACE(given);
         StartAndAnswer(given);
-        if (!image.IsLoaded())
+        if (!image.IsLoaded()) {
             ASSERT_EQ(image.Load(m_dir.filePath(QStringLiteral("fw.bin"))), FirmwareCheck::Ok);
+        }
         const std::vector<QByteArray> before = SentFrames();
         EXPECT_FALSE(m_session.StartUpload(image, m_progress));
         EXPECT_EQ(SentFrames(), before);
