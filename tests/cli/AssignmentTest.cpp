@@ -40,6 +40,7 @@ TEST(Assignment, EachValueIsCheckedAgainstTheParameterTable) {
         {"\x7f=4", 0, 0, "LETTER=VALUE"},
         {"j=1", 0, 0, "vexactl reference"},
         {"4=410", 0, 0, "calibration"},
+        {"7=410", 0, 0, "calibration"},
         {"n=100", 0, 0, "frame editor"},
         {"k=6", 0, 0, "frame editor"},
         {"V=1218", 0, 0, "never written"},
