@@ -426,8 +426,7 @@ void CVexaDlg::OnChainEnded(const ChainEnd& end) {
 }
 
 void CVexaDlg::WriteEnded(const ChainEnd& end) {
-    const bool lastAnswerCame =
-        end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+    const bool lastAnswerCame = LastAnswerCame(end);
     if (end.chain == Chain::Restore && lastAnswerCame) {
         const QSignalBlocker blocker(m_ui->cboRestore);
         m_ui->cboRestore->setCurrentIndex(CParameterFiles::kFileEntry);

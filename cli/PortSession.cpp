@@ -184,9 +184,7 @@ void PortSession::OnBulkWriteLinkSent(char letter) {
 }
 
 void PortSession::OnChainEnded(const ChainEnd& end) {
-    const bool lastAnswerCame =
-        end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
-    if (end.chain == m_awaitedEnd && lastAnswerCame) m_bAwaitedEndCame = true;
+    if (end.chain == m_awaitedEnd && LastAnswerCame(end)) m_bAwaitedEndCame = true;
     if (onChainEnded) onChainEnded(end);
     // Unless the command has taken the end as its own, the wait ends as the chain did; an
     // upload says how it ended in its outcome.

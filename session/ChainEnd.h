@@ -41,6 +41,11 @@ struct ChainEnd {
     std::optional<UploadOutcome> upload = std::nullopt;
 };
 
+// The conversation's last answer came (whatever value its echo carried).
+inline bool LastAnswerCame(const ChainEnd& end) {
+    return end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+}
+
 // The reads of query replies: one that ends as NoAnswer asked its last query twice in vain, and
 // the values from that letter on were not read.
 constexpr bool IsQueryRead(Chain chain) {

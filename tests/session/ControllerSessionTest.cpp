@@ -498,15 +498,6 @@ TEST(ConversationEnd, EachIsToldOnceWithHowItEnded) {
         for (const ChainEnd& end : rig.m_listener.allEnds) told.emplace_back(end.chain, end.result);
         EXPECT_EQ(told, row.told);
     }
-
-    SessionRig silent;
-    silent.m_session.ReadBack();
-    silent.m_clock.Advance(5s);
-    ASSERT_EQ(silent.m_listener.allEnds.size(), 1u);
-    EXPECT_EQ(silent.m_listener.allEnds[0].chain, Chain::ReadBack);
-    EXPECT_EQ(silent.m_listener.allEnds[0].result, ChainResult::NoAnswer);
-    EXPECT_EQ(silent.m_listener.allEnds[0].letter, 'V');
-    EXPECT_EQ(silent.SentFrames(), (std::vector<QByteArray>{"?V\r", "?V\r"}));
 }
 
 // vexactl's set goes through the session as the window's does: the value as shown, encoded for

@@ -49,8 +49,7 @@ struct RecordingListener : ISessionListener {
     void OnFirmwareVersion(int version) override { versions.push_back(version); }
     // Each conversation's end, counted by what ended with its last answer or without it.
     void OnChainEnded(const ChainEnd& end) override {
-        const bool lastAnswer =
-            end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+        const bool lastAnswer = LastAnswerCame(end);
         if (IsQueryRead(end.chain) && end.result == ChainResult::NoAnswer)
             incomplete.push_back(end.letter);
         if (!lastAnswer) return;

@@ -37,8 +37,7 @@ struct SessionRecorder : ISessionListener {
     // The ends of the writes and uploads in `ends`; the reads' and the live display's counted
     // apart.
     void OnChainEnded(const ChainEnd& end) override {
-        const bool lastAnswer =
-            end.result == ChainResult::Done || end.result == ChainResult::OtherValue;
+        const bool lastAnswer = LastAnswerCame(end);
         if (end.chain == Chain::ReadBack && lastAnswer) ++readBacksFinished;
         if (end.chain == Chain::AwaitedEcho && lastAnswer) echoes += end.letter;
         allEnds.push_back(end);
